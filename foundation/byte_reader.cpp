@@ -1,0 +1,112 @@
+#include "foundation/byte_reader.h"
+
+#include "foundation/errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::span<const uint8_t> ByteReader::Bytes(uint64_t offset, uint64_t length) const {
+    if (offset >= data_.size()) return {};
+    uint64_t available = data_.size() - offset;
+    return data_.subspan(offset, length < available ? length : available);
+}
+
+std::string ByteReader::Text(uint64_t offset, uint64_t length) const {
+    auto bytes = Bytes(offset, length);
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+bool ByteReader::Matches(uint64_t offset, std::string_view tag) const {
+    if (!Has(offset, tag.size())) return false;
+    return std::memcmp(data_.data() + offset, tag.data(), tag.size()) == 0;
+}
+
+uint64_t ByteReader::Le(uint64_t offset, unsigned width) const {
+    if (!Has(offset, width)) return 0;
+    uint64_t value = 0;
+    for (unsigned i = 0; i < width; ++i) value |= uint64_t(data_[offset + i]) << (8 * i);
+    return value;
+}
+
+uint64_t ByteReader::Be(uint64_t offset, unsigned width) const {
+    if (!Has(offset, width)) return 0;
+    uint64_t value = 0;
+    for (unsigned i = 0; i < width; ++i) value = (value << 8) | data_[offset + i];
+    return value;
+}
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileHandle() { if (fd_ >= 0) ::close(fd_); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void ThrowFileError(const std::string& path, int err) {
+    throw EFileError("ファイル " + path + " を開けません。" + std::strerror(err));
+}
+
+// Reads up to `length` bytes at `offset`, stopping early at the end of the file.
+std::vector<uint8_t> ReadRange(const std::string& path, int fd, uint64_t offset, uint64_t length) {
+    std::vector<uint8_t> out;
+    out.resize(static_cast<size_t>(length));
+    size_t done = 0;
+    while (done < out.size()) {
+        ssize_t got = ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            ThrowFileError(path, errno);
+        }
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    out.resize(done);
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    FileHandle file(path);
+    if (file.fd() < 0) ThrowFileError(path, errno);
+    struct stat st {};
+    if (::fstat(file.fd(), &st) != 0) ThrowFileError(path, errno);
+    if (S_ISDIR(st.st_mode)) ThrowFileError(path, EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        // Pipes and devices have no size: read until the end.
+        std::vector<uint8_t> out;
+        uint8_t chunk[65536];
+        for (;;) {
+            ssize_t got = ::read(file.fd(), chunk, sizeof chunk);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                ThrowFileError(path, errno);
+            }
+            if (got == 0) break;
+            out.insert(out.end(), chunk, chunk + got);
+        }
+        return out;
+    }
+    return ReadRange(path, file.fd(), 0, static_cast<uint64_t>(st.st_size));
+}
+
+std::vector<uint8_t> ReadFilePart(const std::string& path, uint64_t offset, uint64_t length) {
+    FileHandle file(path);
+    if (file.fd() < 0) ThrowFileError(path, errno);
+    struct stat st {};
+    if (::fstat(file.fd(), &st) != 0) ThrowFileError(path, errno);
+    uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (offset >= size) return {};
+    if (length > size - offset) length = size - offset;
+    return ReadRange(path, file.fd(), offset, length);
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Harrowin and HarrowinCast build, test and run with.
+# Safe to run again: it is quiet and does nothing when everything is present.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build make pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libsqlite3-dev libjpeg62-turbo-dev libcurl4-openssl-dev
+  libgtest-dev libgmock-dev
+  fonts-ipafont-gothic xvfb xauth
+  clang libclang-rt-14-dev
+  libcpp-httplib-dev
+  dosfstools udisks2 eject
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
