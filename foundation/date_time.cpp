@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
+
+#include "foundation/errors.h"
 
 namespace {
 
@@ -109,3 +112,248 @@ TDateTime Now() {
 }
 
 TDateTime Date() { return std::trunc(Now()); }
+
+// ---- Texts of dates and times, as the run-time formats and reads them under the Japanese
+// settings the programs are made for ("/" and ":" as separators, year-month-day order).
+
+namespace {
+
+constexpr const char* kShortDateFormat = "yyyy/MM/dd";
+constexpr const char* kLongDateFormat = "yyyy'年'M'月'd'日'";
+constexpr const char* kShortTimeFormat = "H:mm";
+constexpr const char* kLongTimeFormat = "H:mm:ss";
+
+const char* const kShortDayNames[] = {"日", "月", "火", "水", "木", "金", "土"};
+const char* const kLongDayNames[] = {"日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};
+
+std::string Digits(int value, int width) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+    return buffer;
+}
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// 0 = Sunday. 1899-12-30 (day 0) was a Saturday.
+int WeekDay(TDateTime value) {
+    const int64_t days = static_cast<int64_t>(std::trunc(value));
+    return static_cast<int>(((days + 6) % 7 + 7) % 7);
+}
+
+bool HasTime(TDateTime value) { return value - std::trunc(value) != 0.0; }
+
+void AppendFormatted(std::string& out, std::string_view pattern, TDateTime value, int depth) {
+    const TDateParts p = DecodeDateTime(value);
+    char last_token = ' ';
+    size_t i = 0;
+    while (i < pattern.size()) {
+        const char starter = pattern[i];
+        char token = Upper(starter);
+        if (token >= 'A' && token <= 'Z') {
+            if (token == 'M' && last_token == 'H') token = 'N';
+            last_token = token;
+        }
+        size_t count = 1;
+        auto take_run = [&] {
+            while (i + count < pattern.size() && Upper(pattern[i + count]) == Upper(starter)) ++count;
+        };
+        switch (token) {
+            case 'Y':
+                take_run();
+                out += count <= 2 ? Digits(p.year % 100, 2) : Digits(p.year, 4);
+                break;
+            case 'M':
+                take_run();
+                if (count <= 2)
+                    out += Digits(p.month, static_cast<int>(count));
+                else
+                    out += std::to_string(p.month) + "月";
+                break;
+            case 'D':
+                take_run();
+                if (count <= 2)
+                    out += Digits(p.day, static_cast<int>(count));
+                else if (count == 3)
+                    out += kShortDayNames[WeekDay(value)];
+                else if (count == 4)
+                    out += kLongDayNames[WeekDay(value)];
+                else if (depth < 2)
+                    AppendFormatted(out, count == 5 ? kShortDateFormat : kLongDateFormat, value, depth + 1);
+                break;
+            case 'H':
+                take_run();
+                out += Digits(p.hour, count >= 2 ? 2 : 1);
+                break;
+            case 'N':
+                take_run();
+                out += Digits(p.minute, count >= 2 ? 2 : 1);
+                break;
+            case 'S':
+                take_run();
+                out += Digits(p.second, count >= 2 ? 2 : 1);
+                break;
+            case 'Z':
+                take_run();
+                out += Digits(p.millisecond, count >= 2 ? 3 : 1);
+                break;
+            case 'T':
+                take_run();
+                if (depth < 2) AppendFormatted(out, count >= 2 ? kLongTimeFormat : kShortTimeFormat, value, depth + 1);
+                break;
+            case 'C':
+                if (depth < 2) {
+                    AppendFormatted(out, kShortDateFormat, value, depth + 1);
+                    if (HasTime(value)) {
+                        out += ' ';
+                        AppendFormatted(out, kLongTimeFormat, value, depth + 1);
+                    }
+                }
+                break;
+            case '"':
+            case '\'': {
+                size_t end = pattern.find(starter, i + 1);
+                if (end == std::string_view::npos) end = pattern.size();
+                out.append(pattern.substr(i + 1, end - i - 1));
+                count = end < pattern.size() ? end - i + 1 : end - i;
+                break;
+            }
+            default:
+                out += starter;
+                break;
+        }
+        i += count;
+    }
+}
+
+// Reads an unsigned number of at most four digits at pos; false when there is no digit.
+bool ScanNumber(const std::string& s, size_t& pos, int& value, int& digits) {
+    value = 0;
+    digits = 0;
+    while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9' && value < 1000) {
+        value = value * 10 + (s[pos] - '0');
+        ++digits;
+        ++pos;
+    }
+    return digits > 0;
+}
+
+void ScanBlanks(const std::string& s, size_t& pos) {
+    while (pos < s.size() && s[pos] == ' ') ++pos;
+}
+
+bool ScanChar(const std::string& s, size_t& pos, char c) {
+    ScanBlanks(s, pos);
+    if (pos < s.size() && s[pos] == c) {
+        ++pos;
+        return true;
+    }
+    return false;
+}
+
+int CurrentYear() { return DecodeDateTime(Now()).year; }
+
+bool TryStrToDate(const std::string& s, TDateTime& result) {
+    size_t pos = 0;
+    int n1, n2, n3, l1, l2, l3;
+    ScanBlanks(s, pos);
+    if (!ScanNumber(s, pos, n1, l1) || !ScanChar(s, pos, '/') || !ScanNumber(s, pos, n2, l2)) return false;
+    int year, month, day, year_digits;
+    if (ScanChar(s, pos, '/')) {
+        if (!ScanNumber(s, pos, n3, l3)) return false;
+        year = n1, month = n2, day = n3, year_digits = l1;
+    } else {
+        // Month and day alone: the current year.
+        year = CurrentYear(), month = n1, day = n2, year_digits = 4;
+    }
+    ScanBlanks(s, pos);
+    if (pos != s.size()) return false;
+    if (year_digits <= 2 && year <= 99) {
+        const int now = CurrentYear();
+        year += now / 100 * 100;
+        if (year < now - 50) year += 100;
+    }
+    if (!IsValidDate(year, month, day)) return false;
+    result = EncodeDate(year, month, day);
+    return true;
+}
+
+bool TryStrToTime(const std::string& s, TDateTime& result) {
+    size_t pos = 0;
+    int hour, minute, second = 0, digits;
+    ScanBlanks(s, pos);
+    if (!ScanNumber(s, pos, hour, digits) || !ScanChar(s, pos, ':') || !ScanNumber(s, pos, minute, digits))
+        return false;
+    if (ScanChar(s, pos, ':') && !ScanNumber(s, pos, second, digits)) return false;
+    ScanBlanks(s, pos);
+    if (pos != s.size() || !IsValidTime(hour, minute, second)) return false;
+    result = EncodeTime(hour, minute, second);
+    return true;
+}
+
+}  // namespace
+
+TDateTime Time() {
+    const TDateTime now = Now();
+    return now - std::trunc(now);
+}
+
+std::string FormatDuration(int32_t milliseconds) {
+    const int32_t s = milliseconds / 1000;
+    const int32_t m = s / 60;
+    const int32_t h = s / 3600;
+    if (m > 0 && h > 0)
+        return std::to_string(h) + " 時間 " + std::to_string(m % 60) + " 分 " + std::to_string(s % 60) + " 秒";
+    if (m > 0) return std::to_string(m) + " 分 " + std::to_string(s % 60) + " 秒";
+    return std::to_string(s) + " 秒";
+}
+
+TDateTime StrToDate(const std::string& text) {
+    TDateTime result = 0;
+    if (!TryStrToDate(text, result)) throw EConvertError("'" + text + "' is not a valid date");
+    return result;
+}
+
+TDateTime StrToTime(const std::string& text) {
+    TDateTime result = 0;
+    if (!TryStrToTime(text, result)) throw EConvertError("'" + text + "' is not a valid time");
+    return result;
+}
+
+TDateTime VCalToDate(const std::string& text) {
+    if (text.empty()) return Date();
+    const size_t t = text.find('T');
+    const std::string date = t == std::string::npos ? std::string() : text.substr(0, t);
+    auto piece = [&](size_t from, size_t length) { return from < date.size() ? date.substr(from, length) : std::string(); };
+    return StrToDate(piece(0, 4) + "/" + piece(4, 2) + "/" + piece(6, 2));
+}
+
+TDateTime VCalToTime(const std::string& text) {
+    if (text.empty()) return Time();
+    const size_t t = text.find('T');
+    const std::string time = t == std::string::npos ? std::string() : text.substr(t + 1, 4);
+    auto piece = [&](size_t from, size_t length) { return from < time.size() ? time.substr(from, length) : std::string(); };
+    return StrToTime(piece(0, 2) + ":" + piece(2, 2) + ":00");
+}
+
+TDateTime VCalToDateTime(const std::string& text) { return VCalToDate(text) + VCalToTime(text); }
+
+std::string FormatDateTime(std::string_view pattern, TDateTime value) {
+    std::string out;
+    AppendFormatted(out, pattern, value, 0);
+    return out;
+}
+
+std::string DateToStr(TDateTime value) { return FormatDateTime(kShortDateFormat, value); }
+
+std::string TimeToStr(TDateTime value) { return FormatDateTime(kLongTimeFormat, value); }
+
+std::string DateTimeToStr(TDateTime value) { return FormatDateTime("c", value); }
+
+std::string DateToFileNameStr(TDateTime value) { return FormatDateTime("yyyy-MM-dd", value); }
+
+std::string DateTimeToFileNameStr(TDateTime value) {
+    std::string text = DateTimeToStr(value);
+    for (char& c : text)
+        if (c == '/' || c == ':') c = '-';
+    return text;
+}

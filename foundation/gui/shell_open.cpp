@@ -1,0 +1,46 @@
+#include "foundation/gui/shell_open.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+namespace {
+std::function<void(const std::string&)>& Hook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+// "scheme:" with a scheme of two or more letters (a single letter would be a Windows drive).
+bool IsAddress(const std::string& target) {
+    const size_t colon = target.find(':');
+    if (colon == std::string::npos || colon < 2) return false;
+    for (size_t i = 0; i < colon; ++i) {
+        const char c = target[i];
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
+        if (!ok) return false;
+    }
+    return true;
+}
+}  // namespace
+
+void SetShellOpenHook(std::function<void(const std::string& url)> hook) { Hook() = std::move(hook); }
+
+std::string ShellOpenUrl(const std::string& target) {
+    if (target.empty()) return {};
+    if (target[0] != '/' && IsAddress(target)) return QUrl(QString::fromStdString(target)).toString(QUrl::FullyEncoded).toStdString();
+    const QString path = QDir(QDir::currentPath()).absoluteFilePath(QString::fromStdString(target));
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
+}
+
+void ShellOpen(const std::string& target) {
+    const std::string url = ShellOpenUrl(target);
+    if (url.empty()) return;
+    if (Hook()) {
+        Hook()(url);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
+}

@@ -1,0 +1,125 @@
+#include "foundation/names.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <vector>
+
+#include "foundation/encoding.h"
+
+namespace {
+
+// Byte length of the UTF-8 character starting at text[i]; an invalid or cut byte counts alone.
+size_t CharLength(std::string_view text, size_t i) {
+    const auto lead = static_cast<uint8_t>(text[i]);
+    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+    if (i + length > text.size()) return 1;
+    for (size_t k = 1; k < length; ++k)
+        if ((static_cast<uint8_t>(text[i + k]) & 0xC0) != 0x80) return 1;
+    return length;
+}
+
+std::vector<std::string_view> Characters(std::string_view text) {
+    std::vector<std::string_view> chars;
+    for (size_t i = 0; i < text.size();) {
+        size_t length = CharLength(text, i);
+        chars.push_back(text.substr(i, length));
+        i += length;
+    }
+    return chars;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string BytesToWideString(std::span<const uint8_t> bytes, int code) {
+    if (code == 0) {
+        size_t end = 0;
+        while (end + 1 < bytes.size() && !(bytes[end] == 0 && bytes[end + 1] == 0)) end += 2;
+        return encoding::Utf16LeToUtf8(bytes.first(end));
+    }
+    if (code == 1) {
+        size_t end = 0;
+        while (end < bytes.size() && bytes[end] != 0) ++end;
+        std::string_view text(reinterpret_cast<const char*>(bytes.data()), end);
+        if (encoding::IsValidUtf8(text)) return std::string(text);
+        return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
+    }
+    return {};
+}
+
+std::string UniqueFileName(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+    const std::string name = fileName.substr(folder.size());
+    const size_t dot = name.rfind('.');
+    const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    for (int n = 2; n <= 99; ++n) {
+        std::string candidate = folder + base + "(" + std::to_string(n) + ")" + extension;
+        if (!Exists(candidate)) return candidate;
+    }
+    return {};
+}
+
+std::string ReplaceChar(std::string_view text, std::string_view find, std::string_view replacement) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::string_view c : Characters(text)) {
+        if (c == find)
+            out += replacement;
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string SlashToBackslash(std::string_view text) { return ReplaceChar(text, "/", "/"); }
+
+std::string ColonToBackslash(std::string_view text) { return ReplaceChar(text, ":", "/"); }
+
+std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars) {
+    const std::vector<std::string_view> set = Characters(chars);
+    std::string out;
+    out.reserve(text.size());
+    for (std::string_view c : Characters(text)) {
+        bool hit = false;
+        for (std::string_view s : set) hit = hit || s == c;
+        if (hit)
+            out += ' ';
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string ReplaceInvalidFileChars(std::string_view text) { return ReplaceCharsWithSpace(text, "\\?/\";:,<>*|"); }
+
+std::string ReplaceInvalidFileCharsAndDot(std::string_view text) {
+    return ReplaceCharsWithSpace(text, "\\?/\";:,<>*|.");
+}
+
+std::string GetDelimitedField(int index, std::string_view text, std::string_view delimiter) {
+    std::string field;
+    int count = 0;
+    for (std::string_view c : Characters(text)) {
+        if (c == delimiter) {
+            ++count;
+            if (count > index) break;
+        } else if (count == index) {
+            field += c;
+        }
+    }
+    return field;
+}
+
+std::string SysErrorText(int code) {
+    char buffer[512] = {};
+    // The GNU strerror_r may hand back a static text instead of filling the buffer.
+    const char* text = strerror_r(code, buffer, sizeof buffer);
+    return text != nullptr ? std::string(text) : std::string(buffer);
+}

@@ -1,0 +1,38 @@
+// Name and text helpers: raw text buffers to text, free file names, characters that a file
+// name may not hold, delimited fields and the system's error texts. Text is UTF-8 and every
+// function works on characters (code points), never on single bytes of a character.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The text of a raw buffer. Code 0: UTF-16LE up to its 0x0000 terminator; code 1: UTF-8 up to
+// its 0 byte. Reading stops at the end of the buffer when there is no terminator. Any other
+// code gives "".
+std::string BytesToWideString(std::span<const uint8_t> bytes, int code);
+
+// The first free name "<folder><base>(n)<extension>" for n = 2 to 99 (the name itself is not
+// tested); "" when all 98 are taken.
+std::string UniqueFileName(const std::string& fileName);
+
+// Every character equal to `find` (one character) replaced by `replacement`.
+std::string ReplaceChar(std::string_view text, std::string_view find, std::string_view replacement);
+// "/" to the path separator: the separator here is "/" itself, so the text comes back as it is.
+std::string SlashToBackslash(std::string_view text);
+// ":" (the separator of the player's database locations) to the path separator "/".
+std::string ColonToBackslash(std::string_view text);
+// Every character of the text that occurs in `chars` replaced by a blank; the length in
+// characters stays.
+std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars);
+// The eleven characters \ ? / " ; : , < > * | replaced by blanks.
+std::string ReplaceInvalidFileChars(std::string_view text);
+// As ReplaceInvalidFileChars, with "." as a twelfth character.
+std::string ReplaceInvalidFileCharsAndDot(std::string_view text);
+
+// Field `index` (0-based) of the text split at `delimiter` (one character); "" past the last.
+std::string GetDelimitedField(int index, std::string_view text, std::string_view delimiter);
+
+// The system's text for an errno value.
+std::string SysErrorText(int code);

@@ -1,0 +1,70 @@
+#include "foundation/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "foundation/encoding.h"
+#include "foundation/errors.h"
+#include "tests/support/temp_dir.h"
+
+TEST(IniFile, WrittenAndReadBackKeepsEveryValue) {
+    TempDir dir;
+    const std::string path = dir / "a.ini";
+    {
+        TIniFile ini(path);
+        ini.WriteString("Sec", "Text", "日本語 テキスト;with=equals");
+        ini.WriteInteger("Sec", "Neg", -42);
+        ini.WriteBool("Other", "Flag", true);
+        ini.WriteBool("Other", "Off", false);
+        ini.WriteString("Other", "Multi", "line1\r\nline2");
+        ini.UpdateFile();
+    }
+    const std::string text = ReadFileText(path);
+    EXPECT_NE(text.find("[Sec]\r\nText=日本語 テキスト;with=equals\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Flag=1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Off=0\r\n"), std::string::npos);
+    TIniFile back(path);
+    EXPECT_EQ(back.ReadString("Sec", "Text", ""), "日本語 テキスト;with=equals");
+    EXPECT_EQ(back.ReadInteger("Sec", "Neg", 0), -42);
+    EXPECT_TRUE(back.ReadBool("Other", "Flag", false));
+    EXPECT_FALSE(back.ReadBool("Other", "Off", true));
+    // A line break inside a value can never start a new key.
+    EXPECT_EQ(back.ReadString("Other", "Multi", ""), "line1  line2");
+    EXPECT_FALSE(back.ValueExists("Other", "line2"));
+}
+
+TEST(IniFile, CaseInsensitiveFirstDuplicateWinsAndDefaults) {
+    TIniFile ini("/nonexistent/x.ini");
+    ini.LoadFromText("garbage line\n[positions]\nMAIN_X = 12\nMain_X=99\nBad=12abc\nBig=99999999999\n"
+                     "Bool=7\n[Empty\nk=v\n");
+    EXPECT_EQ(ini.ReadInteger("Positions", "main_x", 0), 12);
+    EXPECT_EQ(ini.ReadInteger("Positions", "Bad", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("Positions", "Big", 5), 5);
+    EXPECT_TRUE(ini.ReadBool("Positions", "Bool", false));
+    EXPECT_FALSE(ini.ReadBool("Positions", "Bad", false));
+    EXPECT_EQ(ini.ReadString("Missing", "k", "def"), "def");
+    EXPECT_EQ(ini.ReadString("Empty", "k", ""), "v");
+    ini.WriteInteger("POSITIONS", "main_x", 3);
+    EXPECT_EQ(ini.ReadInteger("Positions", "Main_X", 0), 3);
+    ini.Clear();
+    EXPECT_FALSE(ini.SectionExists("Positions"));
+}
+
+TEST(IniFile, Cp932FileIsReadAsJapanese) {
+    TempDir dir;
+    const std::string path = dir.Write("old.ini", "[A]\r\nName=" + encoding::Utf8ToCp932("保存先") + "\r\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("A", "Name", ""), "保存先");
+}
+
+TEST(IniFile, UnwritableFileThrowsNamingIt) {
+    TempDir dir;
+    TIniFile ini(dir / "missing-folder/x.ini");
+    ini.WriteString("A", "B", "C");
+    try {
+        ini.UpdateFile();
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_NE(e.Message().find("x.ini"), std::string::npos);
+    }
+}

@@ -1,0 +1,91 @@
+#include "foundation/names.h"
+
+#include <cerrno>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+std::span<const uint8_t> Bytes(const std::vector<uint8_t>& v) { return {v.data(), v.size()}; }
+}  // namespace
+
+TEST(BytesToWideString, Utf16StopsAtTerminatorOrEnd) {
+    // "iPod" + U+3042, then a terminator and garbage after it.
+    std::vector<uint8_t> text{'i', 0, 'P', 0, 'o', 0, 'd', 0, 0x42, 0x30, 0, 0, 'X', 0};
+    EXPECT_EQ(BytesToWideString(Bytes(text), 0), "iPod\xE3\x81\x82");
+    // No terminator: stops at the end; an odd last byte is no character.
+    std::vector<uint8_t> open{'a', 0, 'b', 0, 'c'};
+    EXPECT_EQ(BytesToWideString(Bytes(open), 0), "ab");
+    // A zero byte that is half of a character is no terminator.
+    std::vector<uint8_t> half{0x00, 0x4E, 'x', 0};
+    EXPECT_EQ(BytesToWideString(Bytes(half), 0), "\xE4\xB8\x80x");
+    EXPECT_EQ(BytesToWideString({}, 0), "");
+}
+
+TEST(BytesToWideString, Utf8AndOtherCodes) {
+    std::vector<uint8_t> text{0xE6, 0x9B, 0xB2, 'A', 0, 'B'};
+    EXPECT_EQ(BytesToWideString(Bytes(text), 1), "\xE6\x9B\xB2" "A");
+    std::vector<uint8_t> cut{'A', 0xE6, 0x9B};  // cut inside a character, no terminator
+    std::string decoded = BytesToWideString(Bytes(cut), 1);
+    EXPECT_EQ(decoded.substr(0, 1), "A");
+    EXPECT_EQ(decoded.find('\xE6'), std::string::npos);  // no broken sequence comes through
+    EXPECT_EQ(BytesToWideString(Bytes(text), 2), "");
+    EXPECT_EQ(BytesToWideString(Bytes(text), -1), "");
+}
+
+TEST(UniqueFileName, FirstFreeNumberedForm) {
+    TempDir dir;
+    std::string name = dir.Write("曲.mp3", "x");
+    EXPECT_EQ(UniqueFileName(name), dir / "曲(2).mp3");
+    dir.Write("曲(2).mp3", "x");
+    EXPECT_EQ(UniqueFileName(name), dir / "曲(3).mp3");
+    EXPECT_EQ(UniqueFileName(dir / "noext"), dir / "noext(2)");
+    EXPECT_EQ(UniqueFileName(dir / "a.b.c"), dir / "a.b(2).c");
+    // A dot in a folder name is no extension.
+    EXPECT_EQ(UniqueFileName(dir / "x.d/name"), dir / "x.d/name(2)");
+}
+
+TEST(UniqueFileName, AllNinetyEightTakenGivesEmpty) {
+    TempDir dir;
+    for (int n = 2; n <= 99; ++n) dir.Write("s(" + std::to_string(n) + ").m4a", "");
+    EXPECT_EQ(UniqueFileName(dir / "s.m4a"), "");
+    dir.Write("t(2).m4a/inside", "");  // a folder of that name is taken as well
+    EXPECT_EQ(UniqueFileName(dir / "t.m4a"), dir / "t(3).m4a");
+}
+
+TEST(ReplaceChars, WorkOnCharactersNotBytes) {
+    EXPECT_EQ(ReplaceChar("a/b/c", "/", "\xE3\x83\xBB"), "a\xE3\x83\xBB" "b\xE3\x83\xBB" "c");
+    EXPECT_EQ(ReplaceChar("abc", "", "x"), "abc");
+    // The byte 0x81 inside "う" (E3 81 86) must not match a "find" of a lone byte.
+    EXPECT_EQ(ReplaceChar("\xE3\x81\x86", "\x81", "?"), "\xE3\x81\x86");
+    EXPECT_EQ(ColonToBackslash(":iPod_Control:Music:F00:ABCD.mp3"), "/iPod_Control/Music/F00/ABCD.mp3");
+    EXPECT_EQ(SlashToBackslash("http://a/b.mp3"), "http://a/b.mp3");
+
+    const std::string title = "AC/DC: Live?";
+    std::string safe = ReplaceInvalidFileChars(title);
+    EXPECT_EQ(safe, "AC DC  Live ");
+    EXPECT_EQ(safe.size(), title.size());
+    EXPECT_EQ(ReplaceInvalidFileChars("\\?/\";:,<>*|."), "           .");
+    EXPECT_EQ(ReplaceInvalidFileCharsAndDot("Vol.1 <x>"), "Vol 1  x ");
+    // Multi-byte characters keep their place and count as one each.
+    EXPECT_EQ(ReplaceCharsWithSpace("曲名「A」", "「」"), "曲名 A ");
+}
+
+TEST(GetDelimitedField, FieldsAndEmptyOnes) {
+    EXPECT_EQ(GetDelimitedField(0, "iPod,5G,Black", ","), "iPod");
+    EXPECT_EQ(GetDelimitedField(2, "iPod,5G,Black", ","), "Black");
+    EXPECT_EQ(GetDelimitedField(2, "one;two", ";"), "");
+    EXPECT_EQ(GetDelimitedField(0, ";lead", ";"), "");
+    EXPECT_EQ(GetDelimitedField(1, ";lead", ";"), "lead");
+    EXPECT_EQ(GetDelimitedField(1, "a;;c", ";"), "");
+    EXPECT_EQ(GetDelimitedField(3, "name;http://x;Not Updated;1;", ";"), "1");
+    EXPECT_EQ(GetDelimitedField(1, "名前、住所", "、"), "住所");
+    EXPECT_EQ(GetDelimitedField(-1, "a,b", ","), "");
+}
+
+TEST(SysErrorText, GivesTheSystemText) {
+    EXPECT_EQ(SysErrorText(ENOENT), "No such file or directory");
+    EXPECT_FALSE(SysErrorText(123456).empty());
+}

@@ -1,0 +1,186 @@
+#include "foundation/paths.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// Makes a file undeletable with the immutable flag (root ignores permissions, and the tree
+// deletion opens up folder permissions of its own accord). Undone by the destructor.
+class LockedFile {
+public:
+    explicit LockedFile(const std::string& path) : path_(path) { locked_ = SetImmutable(true); }
+    ~LockedFile() {
+        if (locked_) SetImmutable(false);
+    }
+    bool Locked() const { return locked_; }
+
+private:
+    bool SetImmutable(bool on) {
+        int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        int flags = 0;
+        bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (ok) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        close(fd);
+        return ok;
+    }
+    std::string path_;
+    bool locked_ = false;
+};
+
+}  // namespace
+
+TEST(PathText, TrailingSeparators) {
+    EXPECT_EQ(TrimIncludeBackslash("  /media/ipod \t"), "/media/ipod/");
+    EXPECT_EQ(TrimIncludeBackslash("/media/ipod/"), "/media/ipod/");
+    EXPECT_EQ(TrimIncludeBackslash(" \r\n"), "");
+    EXPECT_EQ(TrimIncludeBackslash(""), "");
+    EXPECT_EQ(TrimIncludeBackslash("\xE3\x80\x80"), "\xE3\x80\x80/");  // U+3000 is not trimmed
+
+    EXPECT_EQ(IncludeBackslash("/a/"), "/a/");
+    EXPECT_EQ(IncludeBackslash(" /a "), " /a /");  // no trimming
+    EXPECT_EQ(IncludeBackslash(""), "");
+
+    EXPECT_EQ(ExcludeBackslash("/a//"), "/a/");  // only one removed
+    EXPECT_EQ(ExcludeBackslash(" /a/ "), "/a");
+    EXPECT_EQ(ExcludeBackslash("/a"), "/a");
+    EXPECT_EQ(ExcludeBackslash("   "), "");
+}
+
+TEST(MatchesExtension, MaskEntriesEndInSemicolons) {
+    const std::string news = "*.txt;*.c;*.pas;*.h;*.cpp;*.cs;*.vhd;";
+    EXPECT_TRUE(MatchesExtension("/x/README.TXT", news));
+    EXPECT_TRUE(MatchesExtension("main.cpp", news));
+    EXPECT_TRUE(MatchesExtension("a.b.vhd", news));  // last dot counts
+    EXPECT_FALSE(MatchesExtension("index.htm", news));
+    EXPECT_FALSE(MatchesExtension("Makefile", news));
+    EXPECT_FALSE(MatchesExtension("dir.d/Makefile", news));  // a dot of a folder is no extension
+    EXPECT_FALSE(MatchesExtension("notes.", news + "*.;"));
+    EXPECT_FALSE(MatchesExtension("Makefile", "*;*.;"));
+    // The last entry counts only when the list ends in ";".
+    EXPECT_TRUE(MatchesExtension("a.TXT", "*.Txt;"));
+    EXPECT_FALSE(MatchesExtension("a.txt", "*.txt"));
+    EXPECT_FALSE(MatchesExtension("a.txt", ""));
+    EXPECT_FALSE(MatchesExtension("a.txt", "*.tx;*.txtx;"));
+}
+
+TEST(DeleteFileForced, DeletesReadOnlyFilesAndReportsMissingOnes) {
+    TempDir dir;
+    std::string file = dir.Write("ro.txt", "x");
+    chmod(file.c_str(), 0444);
+    EXPECT_TRUE(DeleteFileForced(file));
+    EXPECT_FALSE(Exists(file));
+    EXPECT_FALSE(DeleteFileForced(file));
+    EXPECT_FALSE(DeleteFileForced(dir.Path()));  // a folder is no file
+    EXPECT_FALSE(DeleteFileForced(""));
+}
+
+TEST(DeleteFileForced, RemovesALinkButNotItsTarget) {
+    TempDir dir;
+    std::string target = dir.Write("target.txt", "keep");
+    chmod(target.c_str(), 0444);
+    ASSERT_EQ(symlink(target.c_str(), (dir / "link").c_str()), 0);
+    EXPECT_TRUE(DeleteFileForced(dir / "link"));
+    EXPECT_FALSE(Exists(dir / "link"));
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);  // the target's permissions are untouched
+}
+
+TEST(DeleteFolderTree, RemovesNestedTreeWithReadOnlyEntries) {
+    TempDir dir;
+    dir.Write("tree/a.txt", "a");
+    std::string ro = dir.Write("tree/sub/deeper/ro.txt", "r");
+    chmod(ro.c_str(), 0444);
+    chmod((dir / "tree/sub/deeper").c_str(), 0555);
+    dir.Write("tree/sub/b.bin", std::string(10000, 'b'));
+    EXPECT_TRUE(DeleteFolderTree(dir / "tree/"));  // a trailing "/" is fine
+    EXPECT_FALSE(Exists(dir / "tree"));
+    EXPECT_FALSE(DeleteFolderTree(dir / "tree"));  // gone already
+}
+
+TEST(DeleteFolderTree, NeverFollowsSymbolicLinks) {
+    TempDir dir;
+    std::string outside = dir.Write("outside/precious.txt", "keep");
+    dir.Write("tree/file.txt", "x");
+    ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "tree/folder-link").c_str()), 0);
+    ASSERT_EQ(symlink(outside.c_str(), (dir / "tree/file-link").c_str()), 0);
+    ASSERT_EQ(symlink("/nonexistent/target", (dir / "tree/dangling").c_str()), 0);
+    EXPECT_TRUE(DeleteFolderTree(dir / "tree"));
+    EXPECT_FALSE(Exists(dir / "tree"));
+    EXPECT_EQ(ReadFileText(outside), "keep");
+
+    // A folder given as a link: the link goes, the folder it points to stays.
+    ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "given-link").c_str()), 0);
+    EXPECT_TRUE(DeleteFolderTree(dir / "given-link"));
+    EXPECT_FALSE(Exists(dir / "given-link"));
+    EXPECT_EQ(ReadFileText(outside), "keep");
+}
+
+TEST(DeleteFolderTree, LockedFileStopsTheDeletionAndKeepsTheFolder) {
+    TempDir dir;
+    std::string locked = dir.Write("tree/sub/locked.txt", "l");
+    dir.Write("tree/other.txt", "o");
+    bool result = true;
+    {
+        LockedFile lock(locked);
+        if (!lock.Locked()) GTEST_SKIP() << "the immutable flag needs root and a file system that keeps it";
+        result = DeleteFolderTree(dir / "tree");
+        EXPECT_TRUE(Exists(locked));
+    }
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(Exists(dir / "tree/sub"));
+    EXPECT_TRUE(Exists(dir / "tree"));
+    EXPECT_FALSE(DeleteFolderTree(dir / "not-a-folder-at-all"));
+}
+
+TEST(DeleteFolderTree, PlainFileIsNoFolder) {
+    TempDir dir;
+    std::string file = dir.Write("file.txt", "x");
+    EXPECT_FALSE(DeleteFolderTree(file));
+    EXPECT_TRUE(Exists(file));
+    EXPECT_FALSE(DeleteFolderTree(""));
+}
+
+TEST(GetFileSize64, FullSizeAboveFourGigabytes) {
+    TempDir dir;
+    std::string file = dir / "sparse.bin";
+    int fd = open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const int64_t size = 5LL * 1024 * 1024 * 1024 + 3;
+    ASSERT_EQ(ftruncate(fd, size), 0);
+    close(fd);
+    EXPECT_EQ(GetFileSize64(file), size);
+    EXPECT_EQ(GetFileSize64(dir / "missing"), 0);
+    EXPECT_EQ(GetFileSize64(dir.Path()), 0);
+    EXPECT_EQ(GetFileSize64(dir.Write("empty", "")), 0);
+}
+
+TEST(ListFiles, OnlyFilesWithFullPathsAppended) {
+    TempDir dir;
+    dir.Write("b.mp3", "b");
+    dir.Write("a.xml", "a");
+    dir.Write("sub/inner.txt", "i");
+    ASSERT_EQ(symlink((dir / "sub").c_str(), (dir / "link-to-sub").c_str()), 0);
+    std::vector<std::string> files{"kept"};
+    ListFiles(dir.Path(), files);
+    EXPECT_EQ(files, (std::vector<std::string>{"kept", dir / "a.xml", dir / "b.mp3"}));
+    ListFiles(dir / "missing", files);
+    EXPECT_EQ(files.size(), 3u);
+}
