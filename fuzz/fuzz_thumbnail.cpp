@@ -1,0 +1,48 @@
+// Decodes arbitrary bytes as a thumbnail: the first 8 bytes choose the byte-size class, the
+// dimensions, the cut and the offset; the rest is the thumbnail file. The same bytes go
+// through the JPEG decoder and the quarter turn directly.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "player/artwork/jpeg_codec.h"
+#include "player/artwork/pic_filters.h"
+#include "player/artwork/thumbnail.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 8) return 0;
+    static const int32_t kSizes[] = {4100, 22880, 46464, 153600, 77440, 307200, 691200, -1};
+    const std::string file(reinterpret_cast<const char*>(data + 8), size - 8);
+
+    TArtImageObject thumb;
+    thumb.ByteSize = kSizes[data[0] & 7] == -1 ? static_cast<int32_t>(file.size()) : kSizes[data[0] & 7];
+    thumb.Width = (data[1] | data[2] << 8) % 700 - 4;      // a few negative ones too
+    thumb.Height = (data[3] | data[4] << 8) % 700 - 4;
+    thumb.StoredWidth = (data[5] & 1) ? 176 : thumb.Width - 1 + (data[5] >> 1 & 3);
+    thumb.StoredHeight = thumb.Height + (data[5] >> 3 & 3) - 1;
+    thumb.Crop = (data[5] & 0x20) != 0;
+    thumb.Offset = (data[6] & 0x80) ? -static_cast<int32_t>(data[6] & 0x7F) : data[6];
+    if (data[7] & 1) thumb.ByteSize = static_cast<int32_t>(data[7]) << 20;   // far beyond the file
+    thumb.OnOpenFile = [&](const std::string&) -> std::unique_ptr<std::istream> {
+        return std::make_unique<std::istringstream>(file);
+    };
+    try {
+        thumb.LoadBitmap();
+    } catch (const EJpegError&) {
+        if (thumb.Bitmap.Width() != (thumb.Width > 0 ? thumb.Width : 0)) __builtin_trap();
+    }
+    const Bitmap32& b = thumb.Bitmap;
+    if (b.Pixels().size() != static_cast<size_t>(b.Width()) * static_cast<size_t>(b.Height())) __builtin_trap();
+
+    Bitmap32 picture;
+    try {
+        DecodeJpeg({data, size}, picture);
+    } catch (const EJpegError&) {
+        if (!picture.Empty()) __builtin_trap();
+    }
+    TTolvPicFilters filters;
+    const int32_t w = picture.Width(), h = picture.Height();
+    if (filters.Rotate90(picture) && (picture.Width() != h || picture.Height() != w)) __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,383 @@
+#include "player/artwork/artwork_db.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+#include "foundation/byte_reader.h"
+#include "foundation/encoding.h"
+
+namespace fs = std::filesystem;
+
+// ---- lists ----
+
+TArtImageObject* TArtImageObjectList::Add() {
+    auto image = std::make_unique<TArtImageObject>();
+    image->OnOpenFile = OnOpenFile;
+    items_.push_back(std::move(image));
+    return items_.back().get();
+}
+
+TArtImageObject* TArtImageObjectList::GetItem(int32_t Index) const {
+    if (Index < 0 || Index >= GetCount()) return nullptr;
+    return items_[static_cast<size_t>(Index)].get();
+}
+
+TArtImageObject* TArtImageObjectList::FindByWidth(int32_t Width) const {
+    // The full-screen picture of a photo (720 x 480 at 16 bits) is never used as a thumbnail.
+    constexpr int32_t kFullScreenSize = 691200;
+    TArtImageObject* found = nullptr;
+    for (const auto& image : items_) {
+        if (image->ByteSize == kFullScreenSize) continue;
+        const int32_t w = image->Width;
+        if (Width == -1) {
+            if (w < 65535 && (!found || w < found->Width)) found = image.get();
+        } else if (Width == 0) {
+            if (w > 0 && (!found || w > found->Width)) found = image.get();
+        } else {
+            if (w > 1 && w <= Width && (!found || w > found->Width)) found = image.get();
+        }
+    }
+    return found;
+}
+
+TArtItem* TArtItemList::Add() {
+    auto item = std::make_unique<TArtItem>();
+    item->OnOpenFile = OnOpenFile;
+    item->Images.OnOpenFile = OnOpenFile;
+    items_.push_back(std::move(item));
+    return items_.back().get();
+}
+
+TArtItem* TArtItemList::GetItem(int32_t Index) const {
+    if (Index < 0 || Index >= GetCount()) return nullptr;
+    return items_[static_cast<size_t>(Index)].get();
+}
+
+TArtItem* TArtItemList::FindByID(uint32_t ImageId) const {
+    TArtItem* found = nullptr;
+    for (const auto& item : items_) {
+        if (item->ImageId == ImageId) found = item.get();
+    }
+    return found;
+}
+
+void TArtItemList::GetIDList(std::vector<std::string>& Strings) const {
+    Strings.clear();
+    Strings.reserve(items_.size());
+    for (const auto& item : items_) Strings.push_back(std::to_string(item->ImageId));
+}
+
+TIntList* TAlbumManager::AddAlbum() {
+    items_.push_back(std::make_unique<TIntList>());
+    return items_.back().get();
+}
+
+TIntList* TAlbumManager::GetItem(int32_t Index) const {
+    if (Index < 0 || Index >= GetCount()) return nullptr;
+    return items_[static_cast<size_t>(Index)].get();
+}
+
+void TAlbumManager::FillListView(
+    const std::function<void(const std::string& Caption, int32_t ImageIndex)>& AddItem) const {
+    if (!AddItem) return;
+    for (const auto& album : items_) {
+        AddItem(encoding::Cp932ToUtf8(encoding::Utf8ToCp932(album->FName)), album->FKind);
+    }
+}
+
+void TAlbumManager::GetAlbumImageIDs(const std::string& Name, std::vector<std::string>& Strings) const {
+    if (Name.empty()) return;
+    for (const auto& album : items_) {
+        if (album->FName == Name) album->AssignToStrings(Strings);
+    }
+}
+
+void TAlbumManager::ListAlbumImageIDs(const std::string& Name, std::vector<std::string>& Strings) const {
+    GetAlbumImageIDs(Name, Strings);
+}
+
+// ---- parsing ----
+
+namespace {
+
+// Reads the chunk tree of one database file. Positions are absolute byte offsets in the file;
+// every read goes through ByteReader, so a position past the end reads zeros. Every loop
+// either moves forward or ends, so damaged lengths and counts cannot make it run forever.
+class ArtworkParser {
+public:
+    ArtworkParser(std::span<const uint8_t> data, TArtItemList& items, TAlbumManager& albums)
+        : r_(data), items_(items), albums_(albums) {}
+
+    void Parse() {
+        pos_ = r_.U32LE(4);  // past the file header
+        while (pos_ <= r_.Size()) {
+            const uint64_t start = pos_;
+            if (!r_.Matches(start, "mhsd")) return;
+            const uint32_t header_length = r_.U32LE(start + 4);
+            const uint32_t total_length = r_.U32LE(start + 8);
+            const uint32_t kind = r_.U32LE(start + 12);
+            pos_ = start + header_length;
+            if (kind == 1) ReadImageList();
+            else if (kind == 2) ReadAlbumList();
+            else if (kind == 3) return;
+            // A set of length 0 would be read again and again.
+            if (total_length == 0) return;
+            pos_ = start + total_length;
+        }
+    }
+
+private:
+    enum class Container { Empty, Thumbnail, FullResolution };
+
+    bool At(std::string_view tag) const { return r_.Matches(pos_, tag); }
+
+    void ReadImageList() {
+        const uint64_t start = pos_;
+        const uint32_t count = r_.U32LE(start + 8);
+        pos_ = start + r_.U32LE(start + 4);
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint64_t before = pos_;
+            ReadImageEntry();
+            // An entry that did not move on would be read again identically.
+            if (pos_ == before) return;
+        }
+    }
+
+    void ReadImageEntry() {
+        const uint64_t start = pos_;
+        const bool is_entry = r_.Matches(start, "mhii");
+        const uint64_t end = start + r_.U32LE(start + 8);
+        pos_ = start + r_.U32LE(start + 4);
+        if (!is_entry) return;
+        TArtItem* item = items_.Add();
+        item->ImageId = r_.U32LE(start + 16);
+        item->SongId = r_.U64LE(start + 20);
+
+        Container state = Container::Empty;
+        TArtImageObject* current = nullptr;
+        while (pos_ < end) {
+            const uint64_t chunk = pos_;
+            if (At("mhni")) {
+                pos_ = chunk + r_.U32LE(chunk + 4);
+                if (state == Container::FullResolution) {
+                    item->FullSize = r_.I32LE(chunk + 24);
+                } else if (state == Container::Thumbnail) {
+                    current = AddThumbnail(*item, chunk);
+                }
+            } else if (At("mhod")) {
+                const uint32_t kind = r_.U32LE(chunk + 12);
+                pos_ = chunk + r_.U32LE(chunk + 4);
+                if ((kind & 0xFF) == 3) {
+                    pos_ = chunk;
+                    std::string name = ColonsToSlashes(ReadString());
+                    if (state == Container::FullResolution) {
+                        item->PhotoName = std::move(name);
+                    } else if (state == Container::Thumbnail && current) {
+                        current->FileName = std::move(name);
+                    }
+                    // In the empty state, or before any picture header, the name belongs to nothing.
+                } else if (kind == 2) {
+                    state = Container::Thumbnail;
+                } else if (kind == 5) {
+                    state = Container::FullResolution;
+                } else {
+                    pos_ = chunk + r_.U32LE(chunk + 8);
+                }
+            } else {
+                // "mhii" begins the next entry; any other tag cannot be read in an entry, which
+                // then ends at its total length.
+                break;
+            }
+            if (pos_ == chunk) break;
+        }
+        pos_ = end;
+    }
+
+    TArtImageObject* AddThumbnail(TArtItem& item, uint64_t chunk) {
+        TArtImageObject* image = item.Images.Add();
+        image->Offset = r_.I32LE(chunk + 20);
+        image->ByteSize = r_.I32LE(chunk + 24);
+        const int16_t vertical_padding = r_.I16LE(chunk + 28);
+        const int16_t horizontal_padding = r_.I16LE(chunk + 30);
+        image->StoredHeight = r_.U16LE(chunk + 32) + vertical_padding;
+        image->StoredWidth = r_.U16LE(chunk + 34) + horizontal_padding;
+        int32_t width = image->StoredWidth;
+        if (width % 2 != 0) {
+            // An odd stored width is evened out for decoding; the picture is cut back afterwards.
+            image->Crop = true;
+            const int64_t narrower = (int64_t{width} - 1) * image->StoredHeight * 2;
+            width = image->ByteSize == narrower ? width - 1 : width + 1;
+        }
+        image->Width = width;
+        image->Height = image->StoredHeight;
+        return image;
+    }
+
+    // A string chunk at pos_; moves to its end.
+    std::string ReadString() {
+        const uint64_t chunk = pos_;
+        const uint32_t total_length = r_.U32LE(chunk + 8);
+        const uint32_t length = r_.U32LE(chunk + 24);
+        const uint32_t encoding_kind = r_.U32LE(chunk + 28);
+        const std::span<const uint8_t> bytes = r_.Bytes(chunk + 36, length);
+        pos_ = chunk + total_length;
+        if (encoding_kind == 1) {
+            size_t n = 0;
+            while (n < bytes.size() && bytes[n] != 0) ++n;
+            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), n);
+            return encoding::IsValidUtf8(text) ? std::string(text)
+                                               : encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
+        }
+        if (encoding_kind == 0 || encoding_kind == 2) {
+            size_t n = 0;
+            while (n + 1 < bytes.size() && (bytes[n] != 0 || bytes[n + 1] != 0)) n += 2;
+            // Only what code page 932 can hold survives, as everywhere the player's text is shown.
+            return encoding::Cp932ToUtf8(encoding::Utf8ToCp932(encoding::Utf16LeToUtf8(bytes.first(n))));
+        }
+        return {};
+    }
+
+    static std::string ColonsToSlashes(std::string text) {
+        for (char& c : text) {
+            if (c == ':') c = '/';
+        }
+        return text;
+    }
+
+    void ReadAlbumList() {
+        const uint64_t start = pos_;
+        const uint32_t count = r_.U32LE(start + 8);
+        pos_ = start + r_.U32LE(start + 4);
+        for (uint32_t i = 0; i < count; ++i) {
+            // A count beyond the data would only add empty albums.
+            if (pos_ >= r_.Size()) return;
+            const uint64_t before = pos_;
+            ReadAlbum();
+            if (pos_ == before) return;
+        }
+    }
+
+    void ReadAlbum() {
+        const uint64_t start = pos_;
+        const uint64_t item_count = r_.U32LE(start + 16);
+        const uint64_t end = start + r_.U32LE(start + 8);
+        pos_ = start + r_.U32LE(start + 4);
+        TIntList* album = albums_.AddAlbum();
+        album->FKind = r_.U8(start + 30);
+        // One pass for the title and one per picture.
+        for (uint64_t pass = 0; pass <= item_count; ++pass) {
+            const uint64_t chunk = pos_;
+            if (At("mhod")) {
+                album->FName = ReadString();
+            } else if (At("mhia")) {
+                pos_ = chunk + r_.U32LE(chunk + 4);
+                album->Add(static_cast<int32_t>(r_.U32LE(chunk + 16)));
+            }
+            // A pass that did not move would be repeated identically by every later pass.
+            if (pos_ == chunk) break;
+        }
+        pos_ = end;
+    }
+
+    ByteReader r_;
+    TArtItemList& items_;
+    TAlbumManager& albums_;
+    uint64_t pos_ = 0;
+};
+
+// A name inside the database folder: relative parts only, never ".." (a damaged or hostile
+// database must not make the program read files elsewhere).
+bool SplitRelativeName(const std::string& name, std::vector<std::string>& parts) {
+    size_t begin = 0;
+    while (begin <= name.size()) {
+        size_t end = name.find('/', begin);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(begin, end - begin);
+        if (part == "..") return false;
+        if (!part.empty() && part != ".") parts.push_back(part);
+        begin = end + 1;
+    }
+    return !parts.empty();
+}
+
+// The entry of `folder` named `part`, exactly or else ignoring ASCII letter case.
+std::string FindEntry(const std::string& folder, const std::string& part) {
+    std::error_code ec;
+    const std::string exact = folder + "/" + part;
+    if (fs::exists(exact, ec)) return exact;
+    const std::string wanted = encoding::AsciiLower(part);
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (encoding::AsciiLower(entry) == wanted) return folder + "/" + entry;
+    }
+    return {};
+}
+
+}  // namespace
+
+// ---- loader ----
+
+TArtworkDBLoader::TArtworkDBLoader() {
+    Items.OnOpenFile = [this](const std::string& FileName) { return OpenThumbnailFile(FileName); };
+}
+
+void TArtworkDBLoader::Clear() {
+    Items.Clear();
+    Albums.Clear();
+}
+
+void TArtworkDBLoader::LoadFromFile(const std::string& FileName) {
+    Clear();
+    const std::vector<uint8_t> data = ReadWholeFile(FileName);
+    const size_t slash = FileName.rfind('/');
+    Folder = slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
+    ParseStream(data);
+}
+
+void TArtworkDBLoader::ParseStream(std::span<const uint8_t> Data) {
+    Clear();
+    if (Data.size() < 101) {
+        ShowMessage(kMsgTooSmall);
+        return;
+    }
+    const ByteReader reader(Data);
+    if (!reader.Matches(0, "mhfd")) {
+        ShowMessage(kMsgNotArtworkDB);
+        return;
+    }
+    ArtworkParser(Data, Items, Albums).Parse();
+}
+
+TArtItem* TArtworkDBLoader::FindBySongID(uint64_t SongId) const {
+    for (int32_t i = 0; i < Items.GetCount(); ++i) {
+        TArtItem* item = Items.GetItem(i);
+        if (item->SongId == SongId) return item;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<std::istream> TArtworkDBLoader::OpenThumbnailFile(const std::string& FileName) const {
+    std::vector<std::string> parts;
+    if (!SplitRelativeName(FileName, parts)) return nullptr;
+    std::error_code ec;
+    std::string path = Folder + FileName;
+    if (!fs::is_regular_file(path, ec)) {
+        // The player's file system ignores letter case; a copy of it on another disk may not.
+        path = Folder.empty() ? std::string(".") : Folder;
+        if (path.size() > 1 && path.back() == '/') path.pop_back();
+        for (const std::string& part : parts) {
+            path = FindEntry(path, part);
+            if (path.empty()) return nullptr;
+        }
+        if (!fs::is_regular_file(path, ec)) return nullptr;
+    }
+    auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*stream) return nullptr;
+    return stream;
+}
+
+void TArtworkDBLoader::ShowMessage(const std::string& text) const {
+    if (OnShowMessage) OnShowMessage(text);
+}
