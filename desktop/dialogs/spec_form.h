@@ -1,0 +1,36 @@
+// The device information window: what the checker found out about the recognised player,
+// its SysInfo file as text, and the read-only disk check of its file system.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TMPlayerChecker;
+namespace Ui { class TSpecForm; }
+
+class TSpecForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSpecForm(QWidget* parent = nullptr);
+    ~TSpecForm() override;
+
+    // Fills the window from the checker before it is shown.
+    void FillInformation(const TMPlayerChecker& checker);
+    // The disk check (asks first).
+    void Button1Click();
+    void N1Click();
+    void A1Click();
+
+    int ImageIndex() const { return FImageIndex; }
+    Ui::TSpecForm& Ui() { return *ui; }
+
+    // Test seam: runs the check of a drive root and gives its output (default RunDiskCheck).
+    std::function<std::string(const std::string& root)> DiskCheck;
+
+private:
+    std::unique_ptr<Ui::TSpecForm> ui;
+    std::string FDriveRoot;
+    int FImageIndex = 1;
+};

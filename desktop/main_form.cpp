@@ -1,0 +1,419 @@
+#include "desktop/main_form.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <filesystem>
+
+#include "desktop/dialogs/terms_form.h"
+#include "desktop/language_table.h"
+#include "desktop/progress_form.h"
+#include "desktop/pages/address_page.h"
+#include "desktop/pages/debug_page.h"
+#include "desktop/pages/memo_page.h"
+#include "desktop/pages/news_page.h"
+#include "desktop/pages/photo_page.h"
+#include "desktop/pages/schedule_page.h"
+#include "desktop/pages/song_page.h"
+#include "desktop/pages/todo_page.h"
+#include "desktop/pages/video_page.h"
+#include "desktop/player_access.h"
+#include "desktop/settings.h"
+#include "desktop/site_list_view.h"
+#include "desktop/status_text.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "platform/gui/mount_watcher.h"
+#include "platform/program_folder.h"
+#include "ui_main_form.h"
+
+namespace {
+
+const char* const kButtonNames[10] = {"TabButton_iPod", "TabButton_Song", "TabButton_Memo", "TabButton_Address",
+                                      "TabButton_Cal", "TabButton_Photo", "TabButton_News", "TabButton_ToDo",
+                                      "TabButton_Video", "TabButton_Debug"};
+
+// Key F1..F9 -> page Tag.
+int PageOfKey(int key) {
+    switch (key) {
+        case Qt::Key_F1: return kPageIPod;
+        case Qt::Key_F2: return kPageSong;
+        case Qt::Key_F3: return kPageMemo;
+        case Qt::Key_F4: return kPageNews;
+        case Qt::Key_F5: return kPageAddress;
+        case Qt::Key_F6: return kPageCal;
+        case Qt::Key_F7: return kPageToDo;
+        case Qt::Key_F8: return kPagePhoto;
+        case Qt::Key_F9: return kPageVideo;
+        default: return -1;
+    }
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const QStringList& args, const std::string& settingsFile, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()) {
+    ui->setupUi(this);
+    FormCreate(args, settingsFile);
+}
+
+TMainForm::~TMainForm() {
+    FormDestroy();
+}
+
+void TMainForm::SetupPages() {
+    QFont font("IPAPGothic");
+    font.setPixelSize(12);
+    setFont(font);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    FStatus0 = new QLabel(this);
+    FStatus0->setObjectName("StatusPanel0");
+    FStatus0->setFixedWidth(100);
+    FStatus0->setAlignment(Qt::AlignCenter);
+    FStatus1 = new QLabel(this);
+    FStatus1->setObjectName("StatusPanel1");
+    ui->StatusBar->addWidget(FStatus0);
+    ui->StatusBar->addWidget(FStatus1, 1);
+
+    auto place = [](QWidget* sheet, QWidget* page) { sheet->layout()->addWidget(page); };
+    place(ui->SongSheet, FSongPage = new TSongPage(*this, ui->SongSheet));
+    place(ui->MemoSheet, FMemoPage = new TMemoPage(*this, ui->MemoSheet));
+    place(ui->AddressSheet, FAddressPage = new TAddressPage(*this, ui->AddressSheet));
+    place(ui->ScheduleSheet, FSchedulePage = new TSchedulePage(*this, ui->ScheduleSheet));
+    place(ui->PhotoSheet, FPhotoPage = new TPhotoPage(*this, ui->PhotoSheet));
+    place(ui->NewsSheet, FNewsPage = new TNewsPage(*this, ui->NewsSheet));
+    place(ui->ToDoSheet, FTodoPage = new TTodoPage(*this, ui->ToDoSheet));
+    place(ui->VideoSheet, FVideoPage = new TVideoPage(*this, ui->VideoSheet));
+    place(ui->DebugSheet, FDebugPage = new TDebugPage(*this, ui->DebugSheet));
+
+    for (int tag = 0; tag < 10; ++tag) {
+        QToolButton* button = TabButton(tag);
+        connect(button, &QToolButton::clicked, this, [this, button] { TabButtonClick(button); });
+    }
+    connect(ui->SButton_Recognize, &QPushButton::clicked, this, [this] { Button_RecognizeClick(); });
+    connect(ui->SButton_SpecData, &QPushButton::clicked, this, [this] { SButton_SpecDataClick(0); });
+    connect(ui->SButton_Config, &QPushButton::clicked, this, [this] { SButton_SpecDataClick(1); });
+    connect(ui->SpeedButton4, &QPushButton::clicked, this, [this] { SpeedButton4Click(); });
+    connect(ui->SButton_Remove, &QPushButton::clicked, this, [this] { SButton_RemoveClick(); });
+    setFixedSize(594, 385);
+}
+
+void TMainForm::FormCreate(const QStringList& args, const std::string& settingsFile) {
+    SetupPages();
+    // 1. The taskbar entry belongs to this window already under Qt.
+    // 2. The player object, reporting progress to the status bar.
+    FPlayer = std::make_unique<TTolvIPOD>();
+    SetPlayerProgress(*FPlayer, [this](int32_t p, int32_t m, const std::string& msg) { ShowProgressInStatus(p, m, msg); });
+    FPlayer->OnConfirm = [this](const std::string& question) { return ConfirmWarning(this, question); };
+    // 3. The settings, read at once.
+    TScreenMetrics metrics;
+    if (QScreen* screen = QApplication::primaryScreen()) {
+        metrics.ScreenW = screen->geometry().width();
+        metrics.ScreenH = screen->geometry().height();
+    }
+    const QSize outer = frameGeometry().size().expandedTo(size());
+    metrics.MainW = outer.width();
+    metrics.MainH = outer.height();
+    const std::string file = settingsFile.empty() ? ProgramFolder() + "/" + kSettingsName : settingsFile;
+    FSettings = std::make_unique<TTolvIPodINI>(file, metrics);
+    // 4.
+    RestoreWindowState();
+    // 5.
+    FLang = std::make_unique<TLagugae>();
+    // 6.
+    StartRecognition();
+    // 7.
+    setWindowTitle(QString::fromStdString(FLang->Get("TITLE") + " " + kVersion));
+    // 8. The sort states start at their initial values (member initialisers).
+    // 9.
+    FDebugMode = !args.isEmpty() && args.front().toLower() == "-debug";
+    // 10.
+    setAcceptDrops(true);
+    FWatcher = std::make_unique<TMountWatcher>();
+    connect(FWatcher.get(), &TMountWatcher::DeviceChanged, this, [this](int code) { WMDeviceChange(code); });
+    // 11.
+    FRecognizeOnEnter = true;
+    // 12.
+    if (!FSettings->Copyright.Copyright) ShowTerms();
+}
+
+void TMainForm::ShowTerms() {
+    {
+        TCRForm form(*FSettings, this);
+        form.exec();
+    }
+    if (!FSettings->Copyright.Copyright) FAccepted = false;
+}
+
+void TMainForm::FormDestroy() {
+    if (FDestroyed) return;
+    FDestroyed = true;
+    if (!FAccepted) {
+        // Refused at the first start: the program ends at once and writes nothing.
+        FSettings->Discard();
+    } else {
+        SaveWindowState();
+    }
+    // The pages go before the objects they use (the player above all).
+    for (QWidget* page : std::initializer_list<QWidget*>{FSongPage, FMemoPage, FAddressPage, FSchedulePage, FPhotoPage,
+                                                          FNewsPage, FTodoPage, FVideoPage, FDebugPage}) {
+        delete page;
+    }
+    FSongPage = nullptr;
+    FMemoPage = nullptr;
+    FAddressPage = nullptr;
+    FSchedulePage = nullptr;
+    FPhotoPage = nullptr;
+    FNewsPage = nullptr;
+    FTodoPage = nullptr;
+    FVideoPage = nullptr;
+    FDebugPage = nullptr;
+    if (!FAccepted) return;
+    FLang.reset();
+    FPlayer.reset();
+    try {
+        FSettings->Close();
+    } catch (const ETolvError& e) {
+        ShowMessage(nullptr, "設定ファイルを保存できませんでした\n" + e.Message());
+    }
+    FSettings.reset();
+}
+
+int32_t& TMainForm::SortState(int tag) {
+    if (tag >= 1 && tag <= 5) return FSortStates[tag - 1];
+    FNoSortState = 0;
+    return FNoSortState;
+}
+
+QString TMainForm::StatusText(int panel) const { return panel == 0 ? FStatus0->text() : FStatus1->text(); }
+
+void TMainForm::SetStatusText(int panel, const QString& text) { (panel == 0 ? FStatus0 : FStatus1)->setText(text); }
+
+int TMainForm::ActivePage() const { return ui->PageControl->currentIndex(); }
+
+QToolButton* TMainForm::TabButton(int tag) const {
+    if (tag < 0 || tag > 9) return nullptr;
+    return findChild<QToolButton*>(kButtonNames[tag]);
+}
+
+void TMainForm::SetActivePage(int tag) {
+    if (tag < 0 || tag > 9) return;
+    ui->PageControl->setCurrentIndex(tag);
+}
+
+void TMainForm::RestoreWindowState() { move(FSettings->Positions.Main_X, FSettings->Positions.Main_Y); }
+
+void TMainForm::SaveWindowState() {
+    FSettings->Positions.Main_X = x();
+    FSettings->Positions.Main_Y = y();
+    StoreSiteList(*FSettings, FNewsPage->URLListView);
+}
+
+void TMainForm::ShowProgressInStatus(int32_t Position, int32_t Max, const std::string& Msg) {
+    FStatus1->setText(QString::fromStdString(ProgressStatusText(Position, Max, Msg)));
+    FStatus1->repaint();
+    QCoreApplication::processEvents();
+}
+
+void TMainForm::TabButtonClick(QAbstractButton* Sender) {
+    if (Sender) {
+        const int tag = Sender->property("tag").toInt();
+        SetActivePage(tag);
+        Sender->setChecked(true);
+    }
+    switch (ActivePage()) {
+        case kPageSong:
+            FSongPage->FocusList()->setFocus();
+            if (FSongPage->ListEmpty()) {
+                LoadTabList(6);
+                FSongPage->UpdateSongSelectionTotals();
+            }
+            break;
+        case kPageMemo:
+            FMemoPage->FocusList()->setFocus();
+            if (FMemoPage->ListEmpty()) LoadTabList(0);
+            break;
+        case kPageAddress:
+            FAddressPage->FocusList()->setFocus();
+            if (FAddressPage->ListEmpty()) LoadTabList(1);
+            break;
+        case kPageCal:
+            FSchedulePage->ShowListPage();
+            FSchedulePage->FocusList()->setFocus();
+            FSchedulePage->ResetMonth();
+            if (FSchedulePage->ListEmpty()) LoadTabList(2);
+            break;
+        case kPagePhoto:
+            FPhotoPage->FocusList()->setFocus();
+            if (FPhotoPage->ListEmpty()) LoadTabList(3);
+            break;
+        case kPageNews:
+            FNewsPage->FocusList()->setFocus();
+            if (FNewsPage->ListEmpty()) LoadTabList(4);
+            break;
+        case kPageToDo:
+            FTodoPage->FocusList()->setFocus();
+            if (FTodoPage->ListEmpty()) LoadTabList(5);
+            break;
+        case kPageVideo:
+            FVideoPage->FocusList()->setFocus();
+            if (FVideoPage->ListEmpty()) {
+                LoadTabList(7);
+                FVideoPage->UpdateVideoSelectionTotals();
+            }
+            break;
+        case kPageIPod:
+            iPodSheetEnter();
+            break;
+        default:
+            break;
+    }
+}
+
+void TMainForm::LoadTabList(int32_t Kind) {
+    try {
+        switch (Kind) {
+            case 0: FMemoPage->LoadNotesList(); break;
+            case 1: FAddressPage->LoadContactList(); break;
+            case 2: FSchedulePage->LoadCalendarList(); break;
+            case 3: FPhotoPage->LoadAlbumList(); break;
+            case 4: FNewsPage->LoadSiteList(); break;
+            case 5: FTodoPage->LoadTaskList(); break;
+            case 6: FSongPage->LoadSongList(); break;
+            case 7: LoadVideoList(); break;
+            default: break;
+        }
+    } catch (const ETolvError& e) {
+        ShowMessage(this, e.Message());
+    }
+}
+
+void TMainForm::LoadVideoList() {
+    const int32_t songs = SongCountOf(*FPlayer);
+    RunWithProgress("ビデオの取得", 0, songs,
+                        [this](QProgressBar* bar, QLabel* label, bool& cancel) {
+                            return FVideoPage->FillVideoList(bar, label, cancel);
+                        },
+                        this);
+    FVideoPage->SButton_VideoInfo->setEnabled(FVideoPage->VideoListBox->count() >= 1);
+    FStatus1->setText(QString("%1 本のビデオを取得しました").arg(FVideoPage->VideoListBox->count()));
+}
+
+void TMainForm::ShowConnected() {
+    ui->SButton_Recognize->setEnabled(false);
+    ui->SButton_SpecData->setEnabled(true);
+    ui->SButton_Remove->setEnabled(true);
+    const TMPlayerChecker& c = CheckerOf(*FPlayer);
+    TabButton(kPageSong)->setVisible(c.HasSongs);
+    TabButton(kPageMemo)->setVisible(c.HasNotes);
+    TabButton(kPageNews)->setVisible(c.HasNotes);
+    TabButton(kPageAddress)->setVisible(c.HasContacts);
+    TabButton(kPageCal)->setVisible(c.HasCalendar);
+    TabButton(kPageToDo)->setVisible(c.HasToDo);
+    TabButton(kPagePhoto)->setVisible(c.HasPhotos);
+    TabButton(kPageVideo)->setVisible(c.HasVideos);
+    TabButton(kPageDebug)->setVisible(FDebugMode);
+    if (c.ModelClass == 1 && VideoCountOf(*FPlayer) > 0) TabButton(kPageVideo)->setVisible(true);
+    TabButton(kPageIPod)->setVisible(true);
+    TabButton(kPageIPod)->setChecked(true);
+    FStatus0->setText(QString::fromStdString(FLang->Get("MSG_CNCT_SUC")));
+}
+
+bool TMainForm::FormKeyDown(int key) {
+    const int tag = PageOfKey(key);
+    if (tag < 0) return false;
+    QToolButton* button = TabButton(tag);
+    if (!button || button->isHidden()) return false;
+    SetActivePage(tag);
+    TabButtonClick(button);
+    return true;
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    // The controls see a key first and pass on what they do not use (F1..F9 among it), so the
+    // focused control has had the key whenever the window acts on it.
+    if (!FormKeyDown(event->key())) QMainWindow::keyPressEvent(event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (FRecognizeOnEnter && ActivePage() == kPageIPod) {
+        // Entering the iPod page as the window appears starts recognition once it is painted.
+        QTimer::singleShot(0, this, [this] { iPodSheetEnter(); });
+    }
+}
+
+void TMainForm::WMDeviceChange(int eventCode) {
+    switch (eventCode) {
+        case TMountWatcher::kConfigChanged:
+        case TMountWatcher::kQueryRemove:
+        case TMountWatcher::kRemovePending:
+        case TMountWatcher::kRemoveComplete:
+            break;
+        default:
+            return;
+    }
+    // With no player the root is empty and the folder is looked for relative to the current
+    // folder, which normally finds nothing: the waiting state is set again.
+    const std::string root = CheckerOf(*FPlayer).DriveRoot;
+    std::error_code ec;
+    if (std::filesystem::is_directory(FindPlayerPath(root.empty() ? "." : root, "iPod_Control"), ec)) return;
+    SetActivePage(kPageIPod);
+    StartRecognition();
+    FStatus1->setText(QString::fromStdString(FLang->Get("MSG_REMOVED")));
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    WMDropFiles(paths);
+}
+
+void TMainForm::WMDropFiles(const QStringList& paths) {
+    const int page = ActivePage();
+    if (page != kPageMemo && page != kPageNews && page != kPageCal && page != kPageAddress) {
+        ShowMessage(this, "現在の画面ではドラッグされたファイルを登録できません");
+        return;
+    }
+    for (const QString& path : paths) {
+        try {
+            if (DropDispatch) {
+                DropDispatch(page, path.toStdString());
+            } else {
+                DispatchDrop(page, path.toStdString());
+            }
+        } catch (const ETolvError& e) {
+            ShowMessage(this, e.Message());
+        }
+    }
+}
+
+void TMainForm::DispatchDrop(int page, const std::string& path) {
+    switch (page) {
+        case kPageMemo: FMemoPage->ImportFile(path); break;
+        case kPageAddress: FAddressPage->ImportFile(path); break;
+        case kPageCal: FSchedulePage->ImportFile(path); break;
+        case kPageNews: FNewsPage->AddSite(3, path); break;
+        default: ShowMessage(this, "ドラッグされたファイルを登録できません"); break;
+    }
+}

@@ -1,0 +1,488 @@
+#include "desktop/pages/song_page.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <algorithm>
+#include <unordered_map>
+
+#include "desktop/artist_tree.h"
+#include "desktop/dialogs/song_copy_form.h"
+#include "desktop/dialogs/song_find_form.h"
+#include "desktop/dialogs/song_info_form.h"
+#include "desktop/language_table.h"
+#include "desktop/main_form.h"
+#include "desktop/player_access.h"
+#include "desktop/progress_form.h"
+#include "desktop/report_list_sort.h"
+#include "desktop/settings.h"
+#include "desktop/song_copy.h"
+#include "desktop/song_list_model.h"
+#include "foundation/encoding.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/gui/shell_open.h"
+#include "foundation/number_format.h"
+#include "foundation/paths.h"
+#include "ui_song_page.h"
+
+namespace {
+
+constexpr const char* kUnknownArtist = "不明なアーティスト";
+constexpr int kTagSongList = 2;
+
+// The artist of a tree name: "不明なアーティスト" stands for the empty artist.
+std::string ArtistOfName(const std::string& name) { return name == kUnknownArtist ? std::string() : name; }
+
+std::string Lower(const std::string& text) { return encoding::AsciiLower(text); }
+
+std::string NodeText(const QTreeWidgetItem* item) { return item->text(0).toStdString(); }
+
+void SetLabel(QLabel* label, const std::string& text) {
+    label->setText(QString::fromStdString(text));
+    label->repaint();
+}
+
+}  // namespace
+
+TSongPage::TSongPage(TMainForm& main, QWidget* parent)
+    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TSongPage>()) {
+    ui->setupUi(this);
+    SongTreeView = ui->SongTreeView;
+    SongListView = ui->SongListView;
+    SButton_OutSongs = ui->SButton_OutSongs;
+    SButton_SongInfo = ui->SButton_SongInfo;
+    SButton_FindSongs = ui->SButton_FindSongs;
+
+    FModel = new TSongListModel(this);
+    SongListView->setModel(FModel);
+    SongListView->header()->setSectionsClickable(true);
+    SongListView->header()->setSortIndicatorShown(false);
+    SongListView->setColumnWidth(0, 140);
+    SongListView->setColumnWidth(1, 105);
+    SongListView->setColumnWidth(2, 100);
+    SongListView->setProperty("tag", kTagSongList);
+    ApplyStripedRows(*SongListView);
+    ui->SongSplitter->setStretchFactor(0, 1);
+    ui->SongSplitter->setStretchFactor(1, 3);
+
+    connect(SongListView->header(), &QHeaderView::sectionClicked, this, [this](int c) { VideoListViewColumnClick(c); });
+    connect(FModel, &TSongListModel::CheckToggled, this, [this] { UpdateSongSelectionTotals(); });
+    connect(SongListView, &QTreeView::doubleClicked, this, [this] { Menu_PropertyClick(); });
+    connect(SongTreeView, &QTreeWidget::itemDoubleClicked, this, [this] { SongTreeViewDblClick(); });
+    connect(SButton_OutSongs, &QPushButton::clicked, this, [this] { SButton_OutSongsClick(); });
+    connect(SButton_SongInfo, &QPushButton::clicked, this, [this] { Menu_PropertyClick(); });
+    connect(SButton_FindSongs, &QPushButton::clicked, this, [this] { SButton_FindSongsClick(); });
+    SongListView->viewport()->installEventFilter(this);
+    SetupMenus();
+}
+
+TSongPage::~TSongPage() = default;
+
+void TSongPage::SetupMenus() {
+    auto action = [this](QMenu* menu, const char* name, const char* text, int tag, const QKeySequence& key = {}) {
+        auto* a = new QAction(QString::fromUtf8(text), this);
+        a->setObjectName(name);
+        a->setProperty("tag", tag);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        }
+        menu->addAction(a);
+        return a;
+    };
+    PopupMenu_SongList = new QMenu(this);
+    PopupMenu_SongList->setObjectName("PopupMenu_SongList");
+    PopMenu_SelectAll = action(PopupMenu_SongList, "PopMenu_SelectAll", "全てを選択(&L)", 1, QKeySequence("Ctrl+A"));
+    N1 = action(PopupMenu_SongList, "N1", "全ての選択を解除(&R)", 0);
+    PopupMenu_SongList->addSeparator();
+    Menu_OutSongs = action(PopupMenu_SongList, "Menu_OutSongs", "曲を取り出す(&X)", 0, QKeySequence(Qt::Key_F9));
+    Menu_OutSongs->setEnabled(false);
+    Menu_Property = action(PopupMenu_SongList, "Menu_Property", "曲の詳細情報(&P)", 0, QKeySequence("Ctrl+P"));
+    Menu_FindSongs = action(PopupMenu_SongList, "Menu_FindSongs", "曲の検索(&F)", 0, QKeySequence("Ctrl+F"));
+    SongListView->addActions({PopMenu_SelectAll, Menu_OutSongs, Menu_Property, Menu_FindSongs});
+    connect(PopMenu_SelectAll, &QAction::triggered, this, [this] { PopMenu_SelectAllClick(1); });
+    connect(N1, &QAction::triggered, this, [this] { PopMenu_SelectAllClick(0); });
+    connect(Menu_OutSongs, &QAction::triggered, this, [this] { SButton_OutSongsClick(); });
+    connect(Menu_Property, &QAction::triggered, this, [this] { Menu_PropertyClick(); });
+    connect(Menu_FindSongs, &QAction::triggered, this, [this] { SButton_FindSongsClick(); });
+    connect(SongListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu_SongList->popup(SongListView->viewport()->mapToGlobal(p)); });
+
+    PopupMenu_AristTree = new QMenu(this);
+    PopupMenu_AristTree->setObjectName("PopupMenu_AristTree");
+    N12 = action(PopupMenu_AristTree, "N12", "選択中のアーティストの曲をチェック(&C)", 0);
+    PopupMenu_AristTree->addSeparator();
+    N16 = action(PopupMenu_AristTree, "N16", "ツリーを展開する(&E)", 0);
+    N17 = action(PopupMenu_AristTree, "N17", "ツリーを閉じる(&L)", 1);
+    connect(N12, &QAction::triggered, this, [this] { N12Click(); });
+    connect(N16, &QAction::triggered, this, [this] { N16Click(0); });
+    connect(N17, &QAction::triggered, this, [this] { N16Click(1); });
+    connect(SongTreeView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu_AristTree->popup(SongTreeView->viewport()->mapToGlobal(p)); });
+}
+
+bool TSongPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == SongListView->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        SongListViewMouseDown(mouse->button(), static_cast<int>(mouse->position().x()));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TSongPage::ListEmpty() const { return FModel->Count() == 0; }
+
+void TSongPage::ClearList() {
+    SongTreeView->clear();
+    FModel->Clear();
+}
+
+QWidget* TSongPage::FocusList() const { return SongListView; }
+
+// ---- filling ----
+
+void TSongPage::LoadSongList() {
+    const int32_t n = SongCountOf(FMain.Player());
+    const int32_t result = RunWithProgress(
+        "音楽ファイルの一覧取得", 0, n,
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillSongViews(bar, label, cancel); }, &FMain);
+    FMain.SetStatusText(1, QString::fromStdString(Format(FMain.Lang().Get("MSG_LOAD_SONG"), {result + 1})));
+}
+
+int32_t TSongPage::FillSongViews(QProgressBar* bar, QLabel* label, bool& cancel) {
+    const TITBSongList& songs = MusicOf(FMain.Player()).Songs;
+    const int32_t n = songs.GetCount();
+    std::vector<TArtistEntry> entries;
+    SongTreeView->clear();
+    SongTreeView->setUpdatesEnabled(false);
+    FModel->BeginFill(static_cast<size_t>(n));
+    // List phase: every song that is not a video. The label shows whole per cents, so it is
+    // only drawn again when the figure changes.
+    std::string shown;
+    for (int32_t i = 0; i < n; ++i) {
+        const TITBSongItem* song = songs.GetItem(i);
+        if (!song || song->IsVideo) continue;
+        FModel->AddSong(*song, i);
+        if (song->Artist.empty()) continue;
+        entries.push_back(TArtistEntry{song->Artist, song->Album});
+        std::string text = Format("準備中... %d %%", {static_cast<int64_t>(i) * 100 / n});
+        if (text != shown) {
+            shown = std::move(text);
+            SetLabel(label, shown);
+            QCoreApplication::processEvents();
+        }
+    }
+    FModel->EndFill();
+
+    // Tree phase: one step per artist; a cancel keeps the artists handled so far.
+    TArtistTree tree;
+    const std::vector<std::vector<int32_t>> groups = GroupArtistEntries(entries);
+    int32_t handled = 0;
+    bool finished = true;
+    for (const std::vector<int32_t>& group : groups) {
+        const TArtistEntry& first = entries[static_cast<size_t>(group.front())];
+        bar->setValue(handled);
+        SetLabel(label, "Loading... " + first.Artist);
+        const int32_t node = tree.FindOrAddArtistNode(first.Artist);
+        for (int32_t e : group) tree.AddAlbumNode(node, entries[static_cast<size_t>(e)].Album);
+        handled += static_cast<int32_t>(group.size());
+        QCoreApplication::processEvents();
+        if (cancel) {
+            finished = &group == &groups.back();
+            break;
+        }
+    }
+    // At the end the position stands so that the loaded count (position + 1) is the number of
+    // songs with an artist.
+    if (finished && handled > 0) bar->setValue(handled - 1);
+    FillTree(tree);
+    SongTreeView->setUpdatesEnabled(true);
+    SortByState(*SongListView, FMain.SortState(kTagSongList));
+    return bar->value();
+}
+
+void TSongPage::FillTree(const TArtistTree& tree) {
+    // Both levels sorted by text, as the list sorts (letter case significant).
+    auto sorted = [](std::vector<std::pair<QCollatorSortKey, int>>& keys) {
+        std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    };
+    const auto& nodes = tree.Nodes();
+    std::vector<std::pair<QCollatorSortKey, int>> order;
+    order.reserve(nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i) order.emplace_back(ListSortKey(QString::fromStdString(nodes[i].Text)), static_cast<int>(i));
+    sorted(order);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(order.size()));
+    for (const auto& [key, i] : order) {
+        const TArtistNode& node = nodes[static_cast<size_t>(i)];
+        auto* artist = new QTreeWidgetItem(QStringList{QString::fromStdString(node.Text)});
+        std::vector<std::pair<QCollatorSortKey, int>> albums;
+        for (size_t a = 0; a < node.Albums.size(); ++a) {
+            albums.emplace_back(ListSortKey(QString::fromStdString(node.Albums[a])), static_cast<int>(a));
+        }
+        sorted(albums);
+        for (const auto& [akey, a] : albums) {
+            artist->addChild(new QTreeWidgetItem(QStringList{QString::fromStdString(node.Albums[static_cast<size_t>(a)])}));
+        }
+        items.append(artist);
+    }
+    SongTreeView->addTopLevelItems(items);
+}
+
+// ---- checks and totals ----
+
+void TSongPage::SetAllSongChecks(bool flag) { FModel->SetAllChecked(flag); }
+
+void TSongPage::UpdateSongSelectionTotals() {
+    const int count = FModel->CheckedCount();
+    const int64_t bytes = FModel->CheckedBytes();
+    FMain.SetStatusText(1, QString::fromStdString(Format("%d 曲を選択しています ( 合計 %.1n MB )",
+                                                         {count, static_cast<double>(bytes) / 1048576.0})));
+    SButton_OutSongs->setEnabled(count >= 1);
+    Menu_OutSongs->setEnabled(count >= 1);
+}
+
+void TSongPage::PopMenu_SelectAllClick(int tag) {
+    if (tag == 1) SetAllSongChecks(true);
+    if (tag == 0) SetAllSongChecks(false);
+    UpdateSongSelectionTotals();
+}
+
+void TSongPage::SongListViewMouseDown(Qt::MouseButton button, int x) {
+    if (button == Qt::LeftButton && x < 30) UpdateSongSelectionTotals();
+}
+
+void TSongPage::SongTreeViewDblClick() {
+    QTreeWidgetItem* node = SongTreeView->currentItem();
+    if (!node) return;
+    if (!node->parent()) {
+        SelectFirstSongOfArtist(Lower(NodeText(node)));
+    } else {
+        SelectFirstSongOfArtist(Lower(NodeText(node->parent())));
+    }
+}
+
+void TSongPage::N12Click() {
+    QTreeWidgetItem* node = SongTreeView->currentItem();
+    if (node) {
+        if (!node->parent()) {
+            CheckSongsOfArtist(Lower(NodeText(node)));
+        } else {
+            CheckSongsOfArtistAlbum(Lower(NodeText(node->parent())), Lower(NodeText(node)));
+        }
+    }
+    UpdateSongSelectionTotals();
+}
+
+void TSongPage::N16Click(int tag) {
+    if (tag == 0) SongTreeView->expandAll();
+    if (tag == 1) SongTreeView->collapseAll();
+}
+
+int TSongPage::SelectedRow() const {
+    const QModelIndexList rows = SongListView->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void TSongPage::SelectRow(int row) {
+    const QModelIndex index = FModel->index(row, 0);
+    SongListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    SongListView->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+void TSongPage::SelectFirstSongOfArtist(const std::string& name) {
+    const std::string artist = ArtistOfName(name);
+    for (int r = 0; r < FModel->Count(); ++r) {
+        if (Lower(FModel->Row(r).Artist) == artist) {
+            SelectRow(r);
+            return;
+        }
+    }
+}
+
+void TSongPage::CheckSongsOfArtist(const std::string& name) {
+    const std::string artist = ArtistOfName(name);
+    for (int r = 0; r < FModel->Count(); ++r) {
+        if (Lower(FModel->Row(r).Artist) == artist) FModel->SetChecked(r, true);
+    }
+}
+
+void TSongPage::CheckSongsOfArtistAlbum(const std::string& artistName, const std::string& album) {
+    const std::string artist = ArtistOfName(artistName);
+    for (int r = 0; r < FModel->Count(); ++r) {
+        const TSongRow& row = FModel->Row(r);
+        if (Lower(row.Artist) == artist && Lower(row.Album) == album) FModel->SetChecked(r, true);
+    }
+}
+
+void TSongPage::VideoListViewColumnClick(int column) {
+    ReportColumnClick(*SongListView, FMain.SortState(SongListView->property("tag").toInt()), column);
+}
+
+// ---- copy ----
+
+void TSongPage::SButton_OutSongsClick() {
+    try {
+        if (!AskSongCopySettings(&FMain, FMain.Settings())) return;
+        const std::string folder = FMain.Settings().SongCopy.Folder;
+        RunWithProgress(
+            "楽曲の転送状況", 0, FModel->CheckedCount(),
+            [this, folder](QProgressBar* bar, QLabel* label, bool& cancel) {
+                return CopySongsToFolder(folder, bar, label, cancel);
+            },
+            &FMain);
+    } catch (const ETolvError& e) {
+        ShowMessage(&FMain, e.Message());
+    }
+}
+
+int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
+    TTolvIPOD& player = FMain.Player();
+    const TITBSongList& songs = MusicOf(player).Songs;
+    const auto& s = FMain.Settings().SongCopy;
+    TCopyNaming naming;
+    naming.ArtistFolder = s.MakeFolder_Artist;
+    naming.AlbumFolder = s.MakeFolder_Album;
+    naming.NameType = s.MakingNameType;
+    naming.AddTrackNo = s.AddTrackNo;
+    TITXMakeLibrary* importList = s.MakeLibraryData ? player.Library.get() : nullptr;
+    TSongCopyRun run(folder, CheckerOf(player).DriveRoot, naming, importList);
+    const int32_t total = FModel->CheckedCount();
+    bar->setMaximum(std::max(total, 1));
+    int32_t done = 0;
+    bool stopped = false;
+    auto showLabel = [label](const std::string& text) { SetLabel(label, text); };
+    for (int r = 0; r < FModel->Count(); ++r) {
+        bar->setValue(done);
+        const TSongRow& row = FModel->Row(r);
+        if (!row.Checked || row.SongIndex < 0) continue;
+        TITBSongItem* song = songs.GetItem(row.SongIndex);
+        if (!song) continue;
+        if (run.CopySong(*song, done, total, showLabel) == TSongCopyRun::TResult::NoFreeName) continue;
+        ++done;
+        QCoreApplication::processEvents();
+        if (cancel) {
+            stopped = done < total;
+            break;
+        }
+    }
+    bar->setValue(done);
+    if (importList) {
+        try {
+            importList->SaveToFile(IncludeBackslash(folder) + "iPodLibrary.TXT");
+        } catch (const ETolvError& e) {
+            ShowMessage(&FMain, e.Message());
+        }
+    }
+    FMain.SetStatusText(1, QString::fromStdString(CopyEndText(false, folder, run.Copied, run.Failed, stopped)));
+    if (run.Failed >= 1) FMain.ShowTransferLog(folder);
+    ShellOpen(folder);
+    return done;
+}
+
+// ---- details ----
+
+bool TSongPage::ShowSongInfo() {
+    const int row = SelectedRow();
+    if (row < 0) return false;
+    TTolvIPOD& player = FMain.Player();
+    TITBSongItem* song = MusicOf(player).Songs.GetItem(FModel->Row(row).SongIndex);
+    if (!song) return false;
+    TSongInfoForm form(&FMain, player.Artwork.get());
+    form.VideoMode = false;
+    form.ShowPages();
+    form.GetMainCheck = [this, row] { return FModel->Checked(row); };
+    form.SetMainCheck = [this, row](bool checked) { FModel->SetChecked(row, checked); };
+    form.LoadSong(*song, PlayerSourcePath(IncludeBackslash(CheckerOf(player).DriveRoot), song->Location));
+    form.exec();
+    return form.CheckChanged;
+}
+
+void TSongPage::Menu_PropertyClick() {
+    try {
+        if (ShowSongInfo()) UpdateSongSelectionTotals();
+    } catch (const ETolvError& e) {
+        ShowMessage(&FMain, e.Message());
+    }
+}
+
+// ---- find ----
+
+void TSongPage::SButton_FindSongsClick() {
+    try {
+        auto& f = FMain.Settings().SongFind;
+        TSongFindForm form(&FMain);
+        form.SetValues(f.Text, f.Type, f.PageIndex);
+        std::vector<std::string> artists;
+        for (int i = 0; i < SongTreeView->topLevelItemCount(); ++i) artists.push_back(NodeText(SongTreeView->topLevelItem(i)));
+        form.FillArtists(artists);
+        std::vector<std::string> playLists;
+        const TITBPlayLists& lists = MusicOf(FMain.Player()).PlayLists;
+        for (int32_t i = 0; i < lists.GetCount(); ++i) playLists.push_back(lists.GetItem(i)->Title);
+        form.FillPlayLists(playLists);
+        if (form.exec() == QDialog::Accepted) {
+            f.Text = form.Text();
+            f.Type = form.Type();
+            f.PageIndex = form.PageIndex();
+            int32_t count = 0;
+            if (f.PageIndex == 0) count = CheckSongsByText(f.Text, f.Type);
+            if (f.PageIndex == 2) count = CheckSongsByArtists(form);
+            const std::string text = count <= 0 ? std::string("該当する曲はありませんでした")
+                                                : Format("%d 曲をチェック項目に追加しました", {count});
+            FMain.SetStatusText(1, QString::fromStdString(text));
+            MessageBox(&FMain, TMessageRequest{text, "", TMsgIcon::Information, TMsgButtons::Ok});
+        }
+    } catch (const ETolvError& e) {
+        ShowMessage(&FMain, e.Message());
+    }
+    UpdateSongSelectionTotals();
+}
+
+int32_t TSongPage::CheckSongsByText(const std::string& text, int32_t type) {
+    const std::vector<std::string> words = SplitFindWords(text);
+    const int n = FModel->Count();
+    int32_t count = 0;
+    int64_t shownPercent = -1;
+    for (int i = 0; i < n; ++i) {
+        const TSongRow& row = FModel->Row(i);
+        if (RowMatchesWords(row.Title, row.Artist, row.Album, type, words)) {
+            FModel->SetChecked(i, true);
+            ++count;
+        }
+        // The status line shows whole per cents: report when the figure changes.
+        const int64_t percent = static_cast<int64_t>(i + 1) * 100 / n;
+        if (percent != shownPercent || i + 1 == n) {
+            shownPercent = percent;
+            FMain.ShowProgressInStatus(i + 1, n, "曲のチェック処理中");
+        }
+    }
+    return count;
+}
+
+int32_t TSongPage::CheckSongsByArtists(const TSongFindForm& form) {
+    std::unordered_map<std::string, std::vector<int>> rowsOfArtist;
+    for (int r = 0; r < FModel->Count(); ++r) rowsOfArtist[Lower(FModel->Row(r).Artist)].push_back(r);
+    const int n = form.ArtistCount();
+    int32_t count = 0;
+    for (int i = 0; i < n; ++i) {
+        FMain.ShowProgressInStatus(i + 1, n, "曲のチェック処理中");
+        if (form.ArtistChecked(i)) {
+            auto it = rowsOfArtist.find(Lower(form.ArtistText(i)));
+            if (it != rowsOfArtist.end()) {
+                for (int r : it->second) {
+                    FModel->SetChecked(r, true);
+                    ++count;
+                }
+            }
+        }
+        QCoreApplication::processEvents();
+    }
+    return count;
+}

@@ -1,0 +1,60 @@
+// The video page: the videos of the music database as a check list whose rows are drawn
+// with the artwork thumbnail and five text lines, the totals of the checked videos, their
+// copy to the PC and the details window. Created and owned by the main window.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class TMainForm;
+namespace Ui { class TVideoPage; }
+
+class TVideoPage : public QWidget {
+    Q_OBJECT
+public:
+    TVideoPage(TMainForm& main, QWidget* parent = nullptr);
+    ~TVideoPage() override;
+
+    // The work of the video-list loading run in the progress window; returns the position.
+    int32_t FillVideoList(QProgressBar* bar, QLabel* label, bool& cancel);
+    void UpdateVideoSelectionTotals();
+    bool ListEmpty() const;
+    void ClearList();
+    QWidget* FocusList() const;
+
+    void SetAllVideoChecks(bool flag);
+    void Menu_Video_AllCheckClick(int tag);
+    void VideoListBoxClickCheck();
+
+    void SButton_ExtractVideosClick();
+    int32_t CopyVideosToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel);
+
+    // The details window of the selected entry; true when its check box changed the entry.
+    bool ShowVideoInfo();
+    void SButton_VideoInfoClick();
+
+    // The song index an entry stands for (-1 when its text is no number).
+    int32_t EntrySongIndex(int entry) const;
+
+    QListWidget* VideoListBox = nullptr;
+    QPushButton* SButton_VideoInfo = nullptr;
+    QPushButton* SButton_ExtractVideos = nullptr;
+    QMenu* PopupMenu_Video = nullptr;
+    QAction* Menu_Video_AllCheck = nullptr;
+    QAction* Menu_Video_UnCheck = nullptr;
+    QAction* Menu_Video_Extract = nullptr;
+    QAction* Menu_Video_Info = nullptr;
+
+private:
+    TMainForm& FMain;
+    std::unique_ptr<Ui::TVideoPage> ui;
+    bool FBulkCheck = false;
+};

@@ -1,0 +1,351 @@
+#include "desktop/song_copy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "foundation/encoding.h"
+#include "foundation/names.h"
+#include "foundation/number_format.h"
+#include "foundation/paths.h"
+#include "player/player_checker.h"
+#include "player/song_list_export.h"
+#include "player/song_records.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUnknownArtist = "不明なアーティスト";
+// Large enough that a copy runs at the speed of the disks, small enough to stay cheap.
+constexpr size_t kCopyBlock = 4u << 20;
+
+// The extension of a file name with its full stop ("" when the name has no full stop).
+std::string ExtOf(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string CutBytes(const std::string& text, size_t maxBytes) {
+    return std::string(encoding::Utf8TruncateBytes(text, maxBytes));
+}
+
+// A folder name: made safe, trimmed, cut to the limit (trimmed again after the cut).
+std::string SafeFolderName(const std::string& text) {
+    std::string name = encoding::Trim(ReplaceInvalidFileCharsAndDot(text));
+    name = encoding::Trim(CutBytes(name, kMaxNameBytes));
+    return name;
+}
+
+void CloseQuietly(int fd) {
+    if (fd >= 0) ::close(fd);
+}
+
+// Copies everything of `in` to `out`; 0 or errno.
+int CopyData(int in, int out) {
+    // The kernel's copy first (no user-space buffer, reflinks where the file system has them);
+    // the plain read/write loop when the two files cannot be copied that way.
+    bool useKernel = true;
+    for (;;) {
+        if (useKernel) {
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyBlock, 0);
+            if (n > 0) continue;
+            if (n == 0) return 0;
+            if (errno == EINTR) continue;
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EPERM) {
+                // Nothing was copied by this call; the offsets stand where the last call left them.
+                useKernel = false;
+                continue;
+            }
+            return errno;
+        }
+        static thread_local std::vector<char> buffer(kCopyBlock);
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got == 0) return 0;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        ssize_t off = 0;
+        while (off < got) {
+            const ssize_t put = ::write(out, buffer.data() + off, static_cast<size_t>(got - off));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            off += put;
+        }
+    }
+}
+
+}  // namespace
+
+bool IsDotsAndBlanksOnly(std::string_view text) {
+    for (char c : text) {
+        if (c != '.' && static_cast<unsigned char>(c) > 32) return false;
+    }
+    return true;
+}
+
+std::string FitFileName(const std::string& name, size_t maxBytes) {
+    if (name.size() <= maxBytes) return name;
+    const std::string ext = ExtOf(name);
+    if (!ext.empty() && ext.size() < maxBytes) {
+        const std::string base = name.substr(0, name.size() - ext.size());
+        return CutBytes(base, maxBytes - ext.size()) + ext;
+    }
+    return CutBytes(name, maxBytes);
+}
+
+std::string ArtistFolderName(const std::string& artist, bool video) {
+    if (video) {
+        // Videos keep full stops and blanks in the artist folder, but a name of nothing else
+        // would name this folder or its parent: no artist folder then.
+        std::string name = ReplaceInvalidFileChars(artist);
+        if (IsDotsAndBlanksOnly(name)) return {};
+        name = CutBytes(name, kMaxNameBytes);
+        return IsDotsAndBlanksOnly(name) ? std::string() : name;
+    }
+    const std::string name = SafeFolderName(artist);
+    return name.empty() ? std::string(kUnknownArtist) : name;
+}
+
+std::string AlbumFolderName(const std::string& album) { return SafeFolderName(album); }
+
+std::string CopyFileName(const TITBSongItem& song, const std::string& playerName, const TCopyNaming& naming) {
+    const std::string ext = ExtOf(playerName);
+    const std::string artist = ReplaceInvalidFileChars(song.Artist);
+    const std::string title = ReplaceInvalidFileChars(song.Title);
+    const bool hasArtist = !encoding::TrimView(artist).empty();
+    const bool hasTitle = !encoding::TrimView(title).empty();
+    std::string name = playerName;
+    if (naming.NameType == 0) {
+        if (hasArtist && hasTitle) {
+            name = artist + "-" + title + ext;
+        } else if (hasTitle) {
+            name = title + ext;
+        }
+    } else if (naming.NameType == 1) {
+        if (hasTitle) name = title + ext;
+    }
+    if (!naming.Video && naming.AddTrackNo && song.TrackNumber >= 1 && song.TrackNumber <= 99) {
+        name = Format("%0.2d %s", {song.TrackNumber, name});
+    }
+    // A name of full stops alone ("." or ".." from a title without extension) is no file.
+    if (IsDotsAndBlanksOnly(name)) name = IsDotsAndBlanksOnly(playerName) ? std::string("_") : playerName;
+    return FitFileName(name);
+}
+
+std::string CopyTargetName(const TITBSongItem& song, const std::string& playerName, const TCopyNaming& naming) {
+    std::string sub;
+    if (naming.ArtistFolder) sub = ArtistFolderName(song.Artist, naming.Video);
+    if (naming.AlbumFolder) {
+        const std::string album = AlbumFolderName(song.Album);
+        if (!album.empty()) sub = sub.empty() ? album : sub + "/" + album;
+    }
+    return IncludeBackslash(sub) + CopyFileName(song, playerName, naming);
+}
+
+std::string PlayerSourcePath(const std::string& root, const std::string& location) {
+    const std::string relative = SlashToBackslash(ColonToBackslash(location));
+    // Walk the parts: a ".." that would leave the root makes the location unusable.
+    int depth = 0;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find('/', start);
+        if (end == std::string::npos) end = relative.size();
+        const std::string_view part(relative.data() + start, end - start);
+        if (part == "..") {
+            if (--depth < 0) return {};
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    if (depth <= 0) return {};
+    return FindPlayerPath(root, relative);
+}
+
+bool PathInside(const std::string& folder, const std::string& path) {
+    const fs::path f = fs::path(folder).lexically_normal();
+    const fs::path p = fs::path(path).lexically_normal();
+    auto fi = f.begin();
+    auto pi = p.begin();
+    for (; fi != f.end(); ++fi) {
+        if (fi->empty()) continue;   // the trailing "" of a folder written with "/"
+        if (pi == p.end() || *fi != *pi) return false;
+        ++pi;
+    }
+    for (; pi != p.end(); ++pi) {
+        if (!pi->empty() && *pi != "." && *pi != "..") return true;
+    }
+    return false;
+}
+
+std::string NumberedName(const std::string& target, int n) {
+    const std::string folder = FolderOf(target);
+    const std::string name = FileNameOf(target);
+    const std::string ext = ExtOf(name);
+    std::string base = name.substr(0, name.size() - ext.size());
+    const std::string suffix = "(" + std::to_string(n) + ")";
+    if (base.size() + suffix.size() + ext.size() > kMaxNameBytes && suffix.size() + ext.size() < kMaxNameBytes) {
+        base = CutBytes(base, kMaxNameBytes - suffix.size() - ext.size());
+    }
+    return folder + base + suffix + ext;
+}
+
+int32_t CopyFileExclusive(const std::string& source, const std::string& target, std::string& finalTarget) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return errno;
+    struct stat st {};
+    if (::fstat(in, &st) != 0) {
+        const int err = errno;
+        CloseQuietly(in);
+        return err;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        CloseQuietly(in);
+        return EISDIR;
+    }
+    // O_EXCL: the name is taken only when nothing of that name exists, so an existing file
+    // (or one that appears meanwhile) is never written to.
+    std::string name = target;
+    int out = -1;
+    for (int n = 1; n <= 99; ++n) {
+        if (n > 1) name = NumberedName(target, n);
+        out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (out >= 0) break;
+        if (errno != EEXIST) {
+            const int err = errno;
+            CloseQuietly(in);
+            return err;
+        }
+    }
+    if (out < 0) {
+        CloseQuietly(in);
+        return kErrNoFreeName;
+    }
+    int err = CopyData(in, out);
+    if (err == 0) {
+        struct stat made {};
+        if (::fstat(out, &made) == 0) ::fchmod(out, (made.st_mode & 07777) | S_IRUSR | S_IWUSR);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+    }
+    if (::close(out) != 0 && err == 0) err = errno;
+    CloseQuietly(in);
+    if (err != 0) {
+        ::unlink(name.c_str());
+        return err;
+    }
+    finalTarget = name;
+    return 0;
+}
+
+TSongCopyRun::TSongCopyRun(const std::string& folder, const std::string& playerRoot, const TCopyNaming& naming,
+                           TITXMakeLibrary* importList)
+    : FFolder(IncludeBackslash(folder)), FRoot(IncludeBackslash(playerRoot)), FNaming(naming), FImport(importList) {}
+
+TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, int32_t total,
+                                             const std::function<void(const std::string&)>& label) {
+    auto fail = [&](int32_t code, const std::string& name, const char* what) {
+        label(Format("[ %s ]%s", {name, what}));
+        ++Failed;
+        song.TransferFailed = true;
+        song.TransferError = code;
+    };
+    const std::string source = PlayerSourcePath(FRoot, song.Location);
+    const std::string playerName = FileNameOf(SlashToBackslash(ColonToBackslash(song.Location)));
+    const std::string name = CopyTargetName(song, playerName, FNaming);
+    const std::string target = FFolder + name;
+    label(CopyProgressText(done + 1, total, FileNameOf(target)));
+    if (source.empty() || !PathInside(FRoot, source) || !PathInside(FFolder, target)) {
+        fail(kErrOutsideRoot, FileNameOf(target), "のコピーに失敗しました");
+        return TResult::Failed;
+    }
+    // A link inside a copied player must not lead the copy outside it either.
+    char resolvedRoot[PATH_MAX];
+    char resolvedSource[PATH_MAX];
+    if (::realpath(FRoot.c_str(), resolvedRoot) && ::realpath(source.c_str(), resolvedSource) &&
+        !PathInside(resolvedRoot, resolvedSource)) {
+        fail(kErrOutsideRoot, FileNameOf(target), "のコピーに失敗しました");
+        return TResult::Failed;
+    }
+    std::error_code ec;
+    fs::create_directories(FolderOf(target), ec);
+    std::string finalTarget;
+    const int32_t err = CopyFileExclusive(source, target, finalTarget);
+    if (err == kErrNoFreeName) {
+        fail(kErrNoFreeName, FileNameOf(target), "のリネームに失敗しました");
+        return TResult::NoFreeName;
+    }
+    if (err != 0) {
+        fail(err, FileNameOf(target), "のコピーに失敗しました");
+        return TResult::Failed;
+    }
+    ++Copied;
+    LastTarget = finalTarget;
+    // The line names the file as it was written (after any "(n)" renaming), and only a copy
+    // that exists gets one.
+    if (FImport) FImport->AddSong(song, finalTarget);
+    return TResult::Copied;
+}
+
+std::string CopyProgressText(int32_t done, int32_t total, const std::string& fileName) {
+    return Format("(%d/%d) [ %s ]をコピー中", {done, total, fileName});
+}
+
+std::string CopyEndText(bool video, const std::string& folder, int32_t copied, int32_t failed, bool cancelled) {
+    if (failed < 1 && !cancelled) {
+        return Format(video ? "フォルダ \"%s\" にビデオファイルを全て転送しました"
+                            : "フォルダ \"%s\" に音楽ファイルを全曲転送しました",
+                      {folder});
+    }
+    return Format(video ? "フォルダ \"%s\" にビデオファイルを %d 本転送しました(スキップは %d 本)"
+                        : "フォルダ \"%s\" に音楽ファイルを %d 曲転送しました(スキップは %d 曲)",
+                  {folder, copied, failed});
+}
+
+TFolderCheck CheckCopyFolder(const std::string& text, const std::function<int64_t(const std::string& folder)>& freeBytes) {
+    TFolderCheck check;
+    // The "drive" of a path is the volume it lies on: an absolute path always has one, found
+    // through its nearest existing folder; an empty or relative text has none.
+    const std::string path = encoding::Trim(text);
+    if (path.empty() || path.front() != '/') {
+        check.Text = "ドライブが存在しません";
+        return check;
+    }
+    std::error_code ec;
+    fs::path existing = fs::path(path).lexically_normal();
+    while (!fs::is_directory(existing, ec) && existing.has_relative_path()) existing = existing.parent_path();
+    if (!fs::is_directory(existing, ec)) {
+        check.Text = "ドライブが存在しません";
+        return check;
+    }
+    const int64_t free = freeBytes(existing.string());
+    if (free <= 0) {
+        check.Text = "このドライブにはコピーできません";
+        return check;
+    }
+    check.OkEnabled = true;
+    const int64_t mb = free >> 20;
+    check.Text = Format(fs::is_directory(path, ec) ? "このフォルダは存在します (%d MB空き)" : "このフォルダは存在しません (%d MB空き)",
+                        {mb});
+    return check;
+}

@@ -1,0 +1,105 @@
+// Copying songs and videos from the player's drive into a folder on the PC: the target names
+// made from a song's tags under the naming settings, the artist and album sub-folders, the
+// free "(n)" name, the copy itself (never over an existing file, in large blocks, a partly
+// written target removed) and the texts of the progress and end messages. No windows here.
+// Sizes are in bytes; error codes are errno values or the negative codes of the failure log.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class TITBSongItem;
+class TITXMakeLibrary;
+
+// The longest name one folder entry may have on the file systems in use (bytes).
+constexpr size_t kMaxNameBytes = 255;
+
+// Error codes of a failed copy besides errno values.
+constexpr int32_t kErrNoFreeName = -2;     // all of "(2)" to "(99)" are taken
+constexpr int32_t kErrOutsideRoot = -1;    // the location leaves the player (or the target folder)
+
+// The naming settings of one copy run (songs: section SongCopy, videos: VideoCopy).
+struct TCopyNaming {
+    bool Video = false;         // video rules: no track prefix, no "不明なアーティスト" folder
+    bool ArtistFolder = true;
+    bool AlbumFolder = false;
+    int32_t NameType = 0;       // 0 artist-title, 1 title, 2 the player's own name
+    bool AddTrackNo = false;    // songs only
+};
+
+// True for a text made only of full stops and blanks (also the empty text): such a folder
+// name would mean this folder or the one above it.
+bool IsDotsAndBlanksOnly(std::string_view text);
+// The name cut to `maxBytes` without splitting a character, the extension (from the last full
+// stop) kept whole when it fits.
+std::string FitFileName(const std::string& name, size_t maxBytes = kMaxNameBytes);
+// The sub-folder of the artist ("" for none).
+std::string ArtistFolderName(const std::string& artist, bool video);
+// The sub-folder of the album ("" for none).
+std::string AlbumFolderName(const std::string& album);
+// The file name part of the target: naming type, track prefix; `playerName` is the file name
+// of the source on the player (with its extension).
+std::string CopyFileName(const TITBSongItem& song, const std::string& playerName, const TCopyNaming& naming);
+// Sub-folders and file name relative to the target folder ("artist/album/name.mp3").
+std::string CopyTargetName(const TITBSongItem& song, const std::string& playerName, const TCopyNaming& naming);
+
+// The file of a database location (":" or "/" separated) below the player's root (which ends
+// in "/"), found without regard to letter case when the exact spelling is missing. "" when the
+// location climbs out of the root.
+std::string PlayerSourcePath(const std::string& root, const std::string& location);
+// True when `path` lies inside `folder` once "." and ".." are resolved (both absolute or both
+// relative); a path equal to the folder is not inside it.
+bool PathInside(const std::string& folder, const std::string& path);
+
+// The n-th free-name candidate "<folder><base>(n)<ext>" of a target, its file name cut so the
+// "(n)" still fits into a name.
+std::string NumberedName(const std::string& target, int n);
+
+// Copies source to a new file at target, or at the first of its "(2)".."(99)" names that is
+// free; an existing file is never opened for writing. On success returns 0 and sets
+// finalTarget; the copy is readable and writable by the user and keeps the source's time of
+// last change. On failure returns the errno (kErrNoFreeName when all names are taken) and
+// removes whatever it wrote.
+int32_t CopyFileExclusive(const std::string& source, const std::string& target, std::string& finalTarget);
+
+// The counts and texts of one copy run, and the copy of one song.
+class TSongCopyRun {
+public:
+    // folder: the target folder (a "/" is added when missing); playerRoot ends in "/";
+    // importList: where the lines of copied songs go, nullptr for none.
+    TSongCopyRun(const std::string& folder, const std::string& playerRoot, const TCopyNaming& naming,
+                 TITXMakeLibrary* importList);
+
+    enum class TResult { Copied, Failed, NoFreeName };
+    // Copies one song; marks it failed (TransferFailed, TransferError) when it cannot be
+    // copied. Label receives the progress text before the copy (`done`, `total` as shown) and
+    // the failure text after a failure.
+    TResult CopySong(TITBSongItem& song, int32_t done, int32_t total, const std::function<void(const std::string&)>& label);
+
+    int32_t Copied = 0;
+    int32_t Failed = 0;
+    // The last target written (full path), for tests and the log.
+    std::string LastTarget;
+
+private:
+    std::string FFolder;
+    std::string FRoot;
+    TCopyNaming FNaming;
+    TITXMakeLibrary* FImport;
+};
+
+// "(%d/%d) [ %s ]をコピー中".
+std::string CopyProgressText(int32_t done, int32_t total, const std::string& fileName);
+// The status text at the end of a run. After a cancel the copied count is given, never the
+// text that claims every checked item was copied.
+std::string CopyEndText(bool video, const std::string& folder, int32_t copied, int32_t failed, bool cancelled);
+
+// The folder check of the copy settings dialog: the label text and whether OK may be pressed.
+// freeBytes answers the free bytes of the volume holding an existing folder.
+struct TFolderCheck {
+    std::string Text;
+    bool OkEnabled = false;
+};
+TFolderCheck CheckCopyFolder(const std::string& text, const std::function<int64_t(const std::string& folder)>& freeBytes);

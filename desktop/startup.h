@@ -1,0 +1,13 @@
+// Harrowin's start and end around the message loop: the single-instance rule, the main window
+// (and the terms of use at the first start), the loop, the release of the lock.
+#pragma once
+
+#include <QStringList>
+#include <functional>
+
+class TMainForm;
+
+// Runs the program with its arguments (without the program name) and returns the exit code.
+// A second copy shows "既にHarrowinが起動しています" before any window exists and ends with 0.
+// runLoop runs the message loop with the shown window (default: QApplication::exec).
+int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& runLoop = {});

@@ -1,0 +1,68 @@
+// Splits a text into the player's note files: one file when it fits, else numbered pages
+// ("<title> 001.txt", ...) with optional page-number, encoding and title lines at their head
+// and a link to the next page at their end.
+//
+// The lines in FLines are UTF-8; the files are written in Shift_JIS (code page 932), and every
+// size (FPageSize, the room, line lengths) is counted in Shift_JIS bytes, a two-byte character
+// being one whose first byte is a Shift_JIS lead byte. A two-byte character is never split.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/progress_event.h"
+#include "foundation/string_list.h"
+
+class TTolvMemoDivider {
+public:
+    TTolvMemoDivider() = default;
+
+    // FLines receives the text of the source lines (a line holding breaks becomes several).
+    void AssignText(const std::vector<std::string>& Source);
+    void AssignText(const TStringList& Source) { AssignText(Source.Lines()); }
+    // Writes the note file(s) into Folder (its sub-folder named after the title when FCopyDir
+    // is on). Folder-creation and file-writing failures raise EFileError; pages written before
+    // a failure stay.
+    void Divide(const std::string& Folder);
+
+    // Ruby annotations and editorial notes (《...》, ［...］) removed from Shift_JIS text.
+    static std::string RemoveRuby(std::string_view SjisText, const TTolvProgressEvent& Progress);
+    // The bytes of body text one page may take: FPageSize less the reserves of the options.
+    int64_t Room() const;
+    // The file name of page n (without folder), and of the one-file case; the title with "/"
+    // (and NUL) replaced by blanks, so a title can never name a file outside the folder.
+    std::string PageFileName(int n) const;
+    std::string SingleFileName() const;
+
+    std::vector<std::string> FLines;  // the text to split (UTF-8)
+    std::string FTitle;               // base of the file names, title line and message text
+    int32_t FCutType = 0;  // 0 at line ends, 1 after Japanese punctuation, 2 after English, 3 anywhere
+    bool FDelRuby = false;
+    int32_t FPageSize = 0;  // bytes
+    bool FNextLink = false;
+    bool FCopyDir = false;
+    bool FPageNo = false;
+    bool FEncodeTag = false;
+    bool FTitleTag = false;
+    TTolvProgressEvent FOnProgress;                   // may be empty
+    std::function<void(const std::string&)> FOnMessage;  // the messages shown to the user
+
+private:
+    struct Context;
+    std::vector<std::string> HeadLines(int n) const;
+    std::string LinkLine(int n) const;
+    std::string SafeTitle() const;
+    void CutByLines(const Context& ctx, const std::vector<std::string>& lines);
+    void CutByCharacters(const Context& ctx, const std::string& text);
+    void WritePage(const Context& ctx, int n, const std::vector<std::string>& lines) const;
+    void ShowMessage(const std::string& text) const;
+};
+
+// The messages of the splitter.
+inline constexpr const char* kMemoLineTooLong =
+    "行に文字を詰め込みすぎです。行によるカット処理が行えません。";
+inline constexpr const char* kMemoRoomTooSmall =
+    "ページサイズが小さすぎます。メモの分割処理が行えません。";

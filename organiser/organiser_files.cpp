@@ -1,0 +1,238 @@
+#include "organiser/organiser_files.h"
+
+#include <utility>
+
+#include "foundation/byte_reader.h"
+#include "foundation/encoding.h"
+#include "organiser/text_lines.h"
+
+namespace {
+
+// The key of a line (trimmed text before the first ":"), or false for a line without ":".
+bool SplitKeyLine(const std::string& line, std::string_view* key, std::string_view* value) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) return false;
+    const std::string_view view(line);
+    *key = encoding::TrimView(view.substr(0, colon));
+    *value = view.substr(colon + 1);
+    return true;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// A value handed in by the caller, as the file's UTF-8 bytes: anything that is not UTF-8 is
+// replaced, so a line written here always reads back.
+std::string AsUtf8(const std::string& text) {
+    if (encoding::IsValidUtf8(text)) return text;
+    return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Shared line machinery
+
+TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
+                                   std::vector<std::string> NewFileLines, bool ContactText)
+    : FFileName(FileName) {
+    if (!organiser_text::PathExists(FileName)) {
+        FLines = std::move(NewFileLines);
+        return;
+    }
+    const std::vector<uint8_t> bytes = ReadWholeFile(FileName);
+    std::string text(bytes.begin(), bytes.end());
+    // A contact file made on a Japanese Windows system is in code page 932.
+    if (ContactText && !encoding::IsValidUtf8(text)) text = encoding::Cp932ToUtf8(text);
+    FLines = organiser_text::SplitLines(text);
+    FLoaded = true;
+}
+
+void TTolvKeyLineFile::SetValidity(bool Valid, const char* Marker) {
+    FInvalid = FLoaded && !Valid;
+    FMarker = Marker;
+}
+
+void TTolvKeyLineFile::Save() {
+    organiser_text::WriteFileBytes(FFileName, organiser_text::JoinLines(FLines));
+}
+
+int TTolvKeyLineFile::FindKey(const std::string& Key, std::string* Raw) const {
+    const std::string_view wanted = Key;
+    for (size_t i = 0; i < FLines.size(); ++i) {
+        std::string_view key, value;
+        if (!SplitKeyLine(FLines[i], &key, &value)) continue;
+        if (SameText(key, wanted)) {
+            if (Raw) Raw->assign(value);
+            return static_cast<int>(i);
+        }
+    }
+    if (Raw) Raw->clear();
+    return -1;
+}
+
+std::string TTolvKeyLineFile::RawValue(const std::string& Key) const {
+    std::string value;
+    FindKey(Key, &value);
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Contact
+
+TTolvVCF::TTolvVCF(const std::string& FileName)
+    : TTolvKeyLineFile(FileName, {"BEGIN:vcard", "VERSION:3.0", "END:vcard"}, true) {
+    SetValidity(IsValid(), kInvalidVCardMarker);
+}
+
+std::string TTolvVCF::GetValue(const std::string& Key) const { return RawValue(Key); }
+
+int TTolvVCF::IndexOfKey(const std::string& Key) const { return FindKey(Key, nullptr); }
+
+bool TTolvVCF::IsValid() const {
+    return encoding::AsciiLower(GetValue("begin")) == "vcard" && !GetValue("version").empty() &&
+           encoding::AsciiLower(GetValue("end")) == "vcard";
+}
+
+int TTolvVCF::SetValue(const std::string& Key, const std::string& Value) {
+    if (encoding::TrimView(Value).empty()) return -1;
+    const std::string line = Key + ":" + Value;
+    const int index = IndexOfKey(Key);
+    if (index >= 0) {
+        FLines[static_cast<size_t>(index)] = line;
+        return index;
+    }
+    const int at = IndexOfKey("version") + 1;
+    FLines.insert(FLines.begin() + at, line);
+    return at;
+}
+
+void TTolvVCF::ReadContact(TIpodVCF& C) const {
+    C.FN = GetValue("FN");
+    C.N = GetValue("N");
+    C.Title = GetValue("TITLE");
+    C.Org = GetValue("ORG");
+    C.Note = GetValue("NOTE");
+    C.Url = GetValue("url;type=work");
+    C.AdrHome = GetValue("adr;type=home");
+    C.AdrWork = GetValue("adr;type=work;type=pref");
+    C.TelHome = GetValue("tel;type=home");
+    C.TelWork = GetValue("tel;type=work");
+    C.TelCell = GetValue("tel;type=cell");
+    C.Email = GetValue("EMAIL;PREF;INTERNET");
+}
+
+void TTolvVCF::WriteContact(const TIpodVCF& C) {
+    SetValue("FN", C.FN);
+    SetValue("N", C.N);
+    SetValue("TITLE", C.Title);
+    SetValue("ORG", C.Org);
+    SetValue("NOTE", C.Note);
+    SetValue("url;type=work", C.Url);
+    SetValue("adr;type=home", C.AdrHome);
+    SetValue("adr;type=work;type=pref", C.AdrWork);
+    SetValue("tel;type=home", C.TelHome);
+    SetValue("tel;type=work", C.TelWork);
+    SetValue("tel;type=cell", C.TelCell);
+    SetValue("EMAIL;PREF;INTERNET", C.Email);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Event and to-do frame
+
+TTolvVCalBase::TTolvVCalBase(const std::string& FileName, const char* BlockName)
+    : TTolvKeyLineFile(FileName,
+                       {"BEGIN:vcalender", "VERSION:2.0", std::string("BEGIN:") + BlockName,
+                        std::string("END:") + BlockName, "END:vcalender"},
+                       false),
+      FBlockName(BlockName) {
+    SetValidity(IsValid(), kInvalidVCalMarker);
+}
+
+std::string TTolvVCalBase::GetValue(const std::string& Key) const {
+    std::string raw = RawValue(Key);
+    if (!encoding::IsValidUtf8(raw)) return std::string();
+    return raw;
+}
+
+bool TTolvVCalBase::IsValid() const {
+    return encoding::AsciiLower(GetValue("begin")) == "vcalender" && !GetValue("version").empty();
+}
+
+int TTolvVCalBase::IndexOfKeyValue(const std::string& Key, const std::string& Value) const {
+    const std::string_view wanted_key = Key;
+    const std::string_view wanted_value = encoding::TrimView(Value);
+    for (size_t i = 0; i < FLines.size(); ++i) {
+        std::string_view key, value;
+        if (!SplitKeyLine(FLines[i], &key, &value)) continue;
+        if (!SameText(key, wanted_key)) continue;
+        if (Value.empty() || SameText(encoding::TrimView(value), wanted_value)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int TTolvVCalBase::SetValue(const std::string& Key, const std::string& Value) {
+    const int index = IndexOfKeyValue(Key, "");
+    if (encoding::TrimView(Value).empty()) {
+        if (index >= 0) FLines.erase(FLines.begin() + index);
+        return -1;
+    }
+    std::string line = AsUtf8(Key + ":" + Value);
+    if (index >= 0) {
+        FLines[static_cast<size_t>(index)] = std::move(line);
+        return index;
+    }
+    const int at = IndexOfKeyValue("begin", FBlockName) + 1;
+    FLines.insert(FLines.begin() + at, std::move(line));
+    return at;
+}
+
+TTolvVCal::TTolvVCal(const std::string& FileName) : TTolvVCalBase(FileName, "vevent") {}
+
+void TTolvVCal::ReadEvent(TIpodVCal& E) const {
+    E.Flag = 0;
+    E.Summary = GetValue("SUMMARY");
+    E.DtStart = GetValue("DTSTART");
+    E.DtEnd = GetValue("DTEND");
+    E.DAlarm = GetValue("DALARM");
+    E.Categories = GetValue("CATEGORIES");
+    E.Priority = GetValue("PRIORITY");
+    E.Class = GetValue("CLASS");
+    E.Description = GetValue("DESCRIPTION");
+}
+
+void TTolvVCal::WriteEvent(const TIpodVCal& E) {
+    SetValue("SUMMARY", E.Summary);
+    SetValue("DTSTART", E.DtStart);
+    SetValue("DTEND", E.DtEnd);
+    SetValue("DALARM", E.DAlarm);
+    SetValue("CATEGORIES", E.Categories);
+    SetValue("PRIORITY", E.Priority);
+    SetValue("CLASS", E.Class);
+    SetValue("DESCRIPTION", E.Description);
+}
+
+TTolvVTodo::TTolvVTodo(const std::string& FileName) : TTolvVCalBase(FileName, "vtodo") {}
+
+void TTolvVTodo::ReadTask(TVTodoObj& T) const {
+    T.Summary = GetValue("SUMMARY");
+    T.Due = GetValue("DTEND");
+    T.Description = GetValue("DESCRIPTION");
+}
+
+void TTolvVTodo::WriteTask(const TVTodoObj& T) {
+    SetValue("SUMMARY", T.Summary);
+    SetValue("DTSTART", T.Due);
+    SetValue("DTEND", T.Due);
+    SetValue("DESCRIPTION", T.Description);
+}

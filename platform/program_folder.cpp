@@ -1,0 +1,59 @@
+#include "platform/program_folder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+std::string ProgramFolder(TProgramKind kind) {
+    const bool cast = kind == TProgramKind::HarrowinCast;
+    std::string folder;
+    if (const char* home = std::getenv(cast ? "HARROWINCAST_HOME" : "HARROWIN_HOME"); home && *home) {
+        folder = home;
+    } else {
+        std::string data;
+        if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+            data = xdg;
+        } else if (const char* user = std::getenv("HOME"); user && *user) {
+            data = std::string(user) + "/.local/share";
+        } else {
+            data = "/tmp";
+        }
+        folder = WithoutTrailingSlash(data) + (cast ? "/HarrowinCast" : "/Harrowin");
+    }
+    folder = WithoutTrailingSlash(folder);
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return folder;
+}
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return exe.parent_path().string();
+}
+
+std::string FindShippedFile(const std::string& relative, TProgramKind kind) {
+    const std::string inProgram = ProgramFolder(kind) + "/" + relative;
+    std::error_code ec;
+    if (fs::exists(inProgram, ec)) return inProgram;
+    const std::string exeDir = ExecutableFolder();
+    if (!exeDir.empty()) {
+        const std::string beside = exeDir + "/" + relative;
+        if (fs::exists(beside, ec)) return beside;
+        const std::string installed = exeDir + "/../share/harrowin/" + relative;
+        if (fs::exists(installed, ec)) return fs::path(installed).lexically_normal().string();
+    }
+    return inProgram;
+}

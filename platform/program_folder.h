@@ -1,0 +1,21 @@
+// Where "beside the executable" is on Linux: the program folder holds the settings, lists and
+// caches ($HARROWIN_HOME, else $XDG_DATA_HOME/Harrowin or ~/.local/share/Harrowin), created on
+// first use. Shipped read-only files are looked up in the program folder, then beside the
+// executable, then in ../share/harrowin relative to it.
+#pragma once
+
+#include <string>
+
+// "Harrowin" or "HarrowinCast": picks the environment variable and the folder name.
+enum class TProgramKind { Harrowin, HarrowinCast };
+
+// The program folder, without a trailing "/"; created when missing (a failure to create it is
+// left to the first write, which reports it).
+std::string ProgramFolder(TProgramKind kind = TProgramKind::Harrowin);
+
+// The folder of the running executable, without a trailing "/" (empty when unknown).
+std::string ExecutableFolder();
+
+// The first existing path of a shipped file or folder (relative name such as "Tessmar.MCD" or
+// "manual/index.html"); when none exists, the path in the program folder.
+std::string FindShippedFile(const std::string& relative, TProgramKind kind = TProgramKind::Harrowin);

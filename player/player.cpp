@@ -1,0 +1,177 @@
+#include "player/player.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "foundation/byte_reader.h"
+#include "foundation/drives.h"
+#include "foundation/encoding.h"
+#include "foundation/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::exists(path, ec);
+}
+
+bool IsFolder(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(path, ec);
+}
+
+// The entries of a folder in the order the file system gives; empty when it cannot be listed.
+std::vector<fs::directory_entry> Entries(const std::string& folder) {
+    std::vector<fs::directory_entry> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) entries.push_back(*it);
+    return entries;
+}
+
+// A real sub-folder: linked folders are never entered, so a link cannot make a walk loop or
+// reach outside the player.
+bool IsRealFolder(const fs::directory_entry& entry) {
+    std::error_code ec;
+    return entry.is_directory(ec) && !entry.is_symlink(ec);
+}
+
+std::string TextLines(const std::string& fileName) {
+    const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+    const std::string text = encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end()));
+    // The lines joined again with CR LF, as a string list's text.
+    std::string joined;
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            joined += line + "\r\n";
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) joined += line + "\r\n";
+    return joined;
+}
+
+}  // namespace
+
+TTolvIPOD::TTolvIPOD() : TTolvIPOD(FindModelTableFile()) {}
+
+TTolvIPOD::TTolvIPOD(const std::string& ModelTableFile)
+    : Music(std::make_unique<TITunesDBLoader>()),
+      Artwork(std::make_unique<TArtworkDBLoader>()),
+      Photos(std::make_unique<TArtworkDBLoader>()),
+      Checker(std::make_unique<TMPlayerChecker>(ModelTableFile)),
+      Library(std::make_unique<TITXMakeLibrary>()) {
+    // The checker and the loader call whatever callback this object holds when they report.
+    auto forward = [this](int32_t position, int32_t max, const std::string& text) {
+        if (OnProgress) OnProgress(position, max, text);
+    };
+    Music->OnProgress = forward;
+    Checker->OnProgress = forward;
+}
+
+TTolvIPOD::~TTolvIPOD() {
+    Music.reset();
+    Artwork.reset();
+    Photos.reset();
+    Checker.reset();
+    Library.reset();
+}
+
+void TTolvIPOD::Progress(int32_t position, int32_t max, const std::string& text) const {
+    if (OnProgress) OnProgress(position, max, text);
+}
+
+bool TTolvIPOD::Load() {
+    const std::string root = FixedDrive.empty() ? FindPlayer() : CheckDrive();
+    if (root.empty()) return false;
+
+    if (IsFolder(Checker->LibraryPath)) {
+        Music->LoadFromSQLite(ExcludeBackslash(Checker->LibraryPath));
+    } else if (Exists(Checker->DatabasePath)) {
+        Music->LoadFromFile(Checker->DatabasePath);
+    } else {
+        Music->ScanRoot = IncludeBackslash(root);
+        Music->LoadFromFolder(Checker->MusicPath);
+    }
+    if (Exists(Checker->ArtworkDatabasePath)) Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
+    if (Exists(Checker->LockedPath) || Exists(Checker->UnlockedPath)) ReadLockState();
+    return true;
+}
+
+std::string TTolvIPOD::FindPlayer() {
+    // The mounted volumes take the place of the drive letters: position n of their count.
+    const std::vector<TMountedVolume> volumes = GetMountedVolumes();
+    const int32_t count = static_cast<int32_t>(volumes.size());
+    for (int32_t n = 1; n <= count; ++n) {
+        Progress(n, count, "iPodを検索中");
+        const std::string drive = IncludeBackslash(volumes[static_cast<size_t>(n - 1)].Root);
+        if (Checker->IsPlayerDrive(drive)) {
+            Progress(n, count, "iPodを[ " + drive + " ]ドライブで発見しました");
+            const std::string root = drive == "/" ? drive : ExcludeBackslash(drive);
+            return root;
+        }
+    }
+    return {};
+}
+
+std::string TTolvIPOD::CheckDrive() {
+    Progress(1, 1, "iPodを検索中");
+    const std::string drive = IncludeBackslash(FixedDrive);
+    // The user's word replaces the drive-kind test: any folder may hold the player.
+    Checker->DriveRoot = drive;
+    if (!Checker->Check(drive)) return {};
+    Progress(1, 1, "iPodを[ " + drive + " ]ドライブで発見しました");
+    return drive == "/" ? drive : ExcludeBackslash(drive);
+}
+
+void TTolvIPOD::ReadLockState() {
+    std::string text;
+    if (Exists(Checker->LockedPath)) {
+        text = TextLines(Checker->LockedPath);
+        Locked = 1;
+    }
+    if (Exists(Checker->UnlockedPath)) {
+        text = TextLines(Checker->UnlockedPath);
+        Locked = 0;
+    }
+    LockText = encoding::Trim(text);
+}
+
+bool TTolvIPOD::ListFolder(const std::string& FolderIn, std::vector<std::string>& List) {
+    const std::string Folder = IncludeBackslash(FolderIn);
+    Progress(0, 0, "データ一覧を取得中 - [ " + Folder + " ]");
+    for (const fs::directory_entry& entry : Entries(Folder)) {
+        const std::string name = entry.path().filename().string();
+        std::error_code ec;
+        if (IsRealFolder(entry)) {
+            ListFolder(Folder + name, List);
+        } else if (!entry.is_directory(ec)) {
+            List.push_back(Folder + name);
+        }
+    }
+    return true;
+}
+
+int32_t TTolvIPOD::CountFolderEntries(const std::string& Folder) {
+    return static_cast<int32_t>(Entries(Folder).size());
+}
+
+bool TTolvIPOD::DeleteEmptyFolders(const std::string& FolderIn) {
+    const std::string Folder = IncludeBackslash(FolderIn);
+    for (const fs::directory_entry& entry : Entries(Folder)) {
+        if (!IsRealFolder(entry)) continue;
+        const std::string path = Folder + entry.path().filename().string();
+        if (CountFolderEntries(path) != 0) continue;
+        const bool yes = OnConfirm && OnConfirm("フォルダ [ " + path + " ] が空ですので削除してもよろしいですか？");
+        if (!yes) continue;
+        std::error_code ec;
+        if (!fs::remove(path, ec) || ec) throw EIPODError("フォルダ[ " + path + " ]の削除に失敗しました");
+    }
+    return true;
+}

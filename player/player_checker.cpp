@@ -1,0 +1,331 @@
+#include "player/player_checker.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "foundation/byte_reader.h"
+#include "foundation/drives.h"
+#include "foundation/encoding.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kDefaultModelLine = "4G,不明なiPod,不明な種類,不明な世代,不明な容量,";
+constexpr size_t kDeviceInfoSlot = 512;
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+bool IsFolder(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+std::string WithSlash(std::string path) {
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::string Field(const std::string& line, int number) {
+    size_t start = 0;
+    for (int i = 1; i < number; ++i) {
+        const size_t comma = line.find(',', start);
+        if (comma == std::string::npos) return {};
+        start = comma + 1;
+    }
+    const size_t end = line.find(',', start);
+    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string();
+}
+
+}  // namespace
+
+std::string FindPlayerPath(const std::string& root, const std::string& relative) {
+    std::string path = root;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find('/', start);
+        if (end == std::string::npos) end = relative.size();
+        const std::string part = relative.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) {
+            if (end == relative.size()) break;
+            continue;
+        }
+        const std::string folder = WithSlash(path);
+        std::string chosen = part;
+        if (!Exists(folder + part)) {
+            const std::string wanted = encoding::AsciiLower(part);
+            std::error_code ec;
+            for (fs::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) {
+                const std::string name = it->path().filename().string();
+                if (encoding::AsciiLower(name) == wanted) {
+                    chosen = name;
+                    break;
+                }
+            }
+        }
+        path = folder + chosen;
+    }
+    if (!relative.empty() && relative.back() == '/') path = WithSlash(path);
+    return path;
+}
+
+std::string FindModelTableFile() {
+    std::vector<std::string> candidates;
+    if (const char* home = std::getenv("HARROWIN_HOME"); home != nullptr && *home != '\0') {
+        candidates.push_back(WithSlash(home) + "Tessmar.MCD");
+    } else if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
+        candidates.push_back(WithSlash(data) + "Harrowin/Tessmar.MCD");
+    } else if (const char* user = std::getenv("HOME"); user != nullptr && *user != '\0') {
+        candidates.push_back(WithSlash(user) + ".local/share/Harrowin/Tessmar.MCD");
+    }
+    const std::string exe = ExecutableFolder();
+    if (!exe.empty()) {
+        candidates.push_back(exe + "/Tessmar.MCD");
+        candidates.push_back(exe + "/../share/harrowin/Tessmar.MCD");
+    }
+    for (const std::string& candidate : candidates) {
+        if (Exists(candidate)) return candidate;
+    }
+    return candidates.empty() ? std::string("Tessmar.MCD") : candidates.front();
+}
+
+bool IsMediaFileName(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string ext = encoding::AsciiLower(name.substr(dot));
+    static const char* const kExtensions[] = {".mp3", ".wma", ".m4a", ".aac", ".wav", ".ogg", ".aif", ".m4b", ".m4p"};
+    for (const char* known : kExtensions) {
+        if (ext == known) return true;
+    }
+    return false;
+}
+
+TMPlayerChecker::TMPlayerChecker() : TMPlayerChecker(FindModelTableFile()) {}
+
+TMPlayerChecker::TMPlayerChecker(const std::string& ModelTableFile) : ModelTable(ModelTableFile) { Reset(); }
+
+void TMPlayerChecker::Progress(const std::string& text) const {
+    if (OnProgress) OnProgress(0, 0, text);
+}
+
+void TMPlayerChecker::Reset() {
+    DriveRoot.clear();
+    PlayerName.clear();
+    DiskTotal = DiskFree = DiskUsed = 0;
+    SongCount = 0;
+    SongBytes = 0;
+    for (std::string* path : {&MusicPath, &NotesPath, &ContactsPath, &CalendarsPath, &LibraryPath, &DatabasePath,
+                              &PhotoDatabasePath, &ArtworkDatabasePath, &LockedPath, &UnlockedPath}) {
+        path->clear();
+    }
+    HasSongs = HasNotes = HasContacts = HasCalendar = HasPhotos = HasToDo = HasVideos = false;
+    ModelClass = 0;
+    ModelName.clear();
+    Owner.clear();
+    Serial.clear();
+    Capacity = "不明な容量";
+}
+
+bool TMPlayerChecker::IsPlayerDrive(const std::string& Root) {
+    const std::string kind = GetDriveTypeName(Root);
+    if (kind != "Removable" && kind != "Network") return false;
+    DriveRoot = Root;
+    return Check(Root);
+}
+
+bool TMPlayerChecker::Check(const std::string& RootIn) {
+    const std::string Root = WithSlash(RootIn);
+    if (!Exists(FindPlayerPath(Root, "iPod_Control/iTunes/iTunesDB"))) return false;
+    Progress("iPodの情報を取得中");
+    ReadDiskData(Root);
+    CountSongs(FindPlayerPath(Root, "iPod_Control/Music/"), SongBytes, SongCount);
+    HasSongs = HasNotes = HasContacts = HasCalendar = HasToDo = true;
+    ModelClass = 1;
+    ModelName = "不明なiPod";
+    ModelNumber = "不明";
+    ModelKind = "不明なiPod";
+    Generation = "不明";
+    Family = "unknown";
+    Region = "不明";
+    Software = "不明";
+
+    MusicPath = FindPlayerPath(Root, "iPod_Control/Music/");
+    NotesPath = FindPlayerPath(Root, "Notes/");
+    ContactsPath = FindPlayerPath(Root, "Contacts/");
+    CalendarsPath = FindPlayerPath(Root, "Calendars/");
+    LibraryPath = FindPlayerPath(Root, "iPod_Control/iTunes/iTunes Library.itlp");
+    DatabasePath = FindPlayerPath(Root, "iPod_Control/iTunes/iTunesDB");
+    PhotoDatabasePath = FindPlayerPath(Root, "Photos/Photo DataBase");
+    ArtworkDatabasePath = FindPlayerPath(Root, "iPod_Control/Artwork/ArtworkDB");
+    SysInfoPath = FindPlayerPath(Root, "iPod_Control/Device/SysInfo");
+    LockedPath = FindPlayerPath(Root, "iPod_Control/Device/_locked");
+    UnlockedPath = FindPlayerPath(Root, "iPod_Control/Device/_unlocked");
+
+    if (Exists(SysInfoPath)) {
+        ReadSysInfo(SysInfoToIni(LoadSysInfo(SysInfoPath)));
+        const std::string deviceInfo = FindPlayerPath(Root, "iPod_Control/iTunes/DeviceInfo");
+        if (Exists(deviceInfo)) ReadDeviceInfo(deviceInfo);
+    }
+    return true;
+}
+
+bool TMPlayerChecker::ReadDiskData(const std::string& Root) {
+    if (!IsFolder(Root)) {
+        DiskTotal = DiskFree = DiskUsed = 0;
+        PlayerName.clear();
+        return false;
+    }
+    GetDiskSpace(Root, DiskFree, DiskUsed, DiskTotal);
+    PlayerName = GetVolumeLabel(Root);
+    return true;
+}
+
+bool TMPlayerChecker::CountSongs(const std::string& FolderIn, int64_t& Bytes, int32_t& Count) {
+    const std::string Folder = WithSlash(FolderIn);
+    Progress("曲サイズを取得中 - [ " + Folder + " ]");
+    const std::string failure = "フォルダ[ " + Folder + " ]でファイルの取得に失敗しました";
+    try {
+        std::error_code ec;
+        if (!fs::exists(Folder, ec)) return true;  // no music folder: nothing to count
+        fs::directory_iterator it(Folder, ec);
+        if (ec) throw EPlayerCheckError(failure);
+        for (fs::directory_iterator last; it != last; it.increment(ec)) {
+            if (ec) throw EPlayerCheckError(failure);
+            const fs::directory_entry& entry = *it;
+            const std::string name = entry.path().filename().string();
+            std::error_code typeError;
+            // Linked folders are not followed, so a link back up cannot loop.
+            if (entry.is_directory(typeError) && !entry.is_symlink(typeError)) {
+                CountSongs(Folder + name, Bytes, Count);
+            } else if (IsMediaFileName(name)) {
+                std::error_code sizeError;
+                const uintmax_t size = entry.file_size(sizeError);
+                ++Count;
+                if (!sizeError) Bytes += static_cast<int64_t>(size);
+            }
+        }
+        if (ec) throw EPlayerCheckError(failure);
+    } catch (const EPlayerCheckError&) {
+        throw EPlayerCheckError(failure);
+    } catch (const std::exception&) {
+        throw EPlayerCheckError(failure);
+    }
+    return true;
+}
+
+std::string TMPlayerChecker::ReadModel(const std::string& Number) {
+    // The table key is characters 2 to 5 of the model number ("xA623" -> "A623").
+    const std::string_view rest = std::string_view(Number).substr(encoding::Utf8Left(Number, 1).size());
+    const std::string key(encoding::Utf8Left(rest, 4));
+    const std::string line = key.empty() ? std::string(kDefaultModelLine)
+                                         : ModelTable.ReadString("iPod", key, kDefaultModelLine);
+    Capacity = Field(line, 5);
+    Generation = Field(line, 4);
+    ModelKind = Field(line, 3);
+    const std::string name = Field(line, 2);
+    Family = Field(line, 1);
+    if (Family == "photo") {
+        ModelClass = 3;
+        HasPhotos = true;
+    } else if (Family == "nano" || Family == "nano2") {
+        ModelClass = 4;
+        HasPhotos = true;
+    } else if (Family == "5G") {
+        ModelClass = 5;
+        HasPhotos = true;
+        HasVideos = true;
+    } else if (Family == "shuffle" || Family == "shuffle2") {
+        ModelClass = 2;
+    } else {
+        ModelClass = 1;
+        if (!PhotoDatabasePath.empty() && Exists(PhotoDatabasePath)) HasPhotos = true;
+    }
+    return name;
+}
+
+std::vector<std::string> TMPlayerChecker::LoadSysInfo(const std::string& FileName) const {
+    const std::vector<uint8_t> bytes = ReadWholeFile(FileName);
+    return SplitLines(encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end())));
+}
+
+std::vector<std::string> TMPlayerChecker::SysInfoToIni(const std::vector<std::string>& Lines) {
+    std::vector<std::string> ini;
+    ini.reserve(Lines.size() + 1);
+    ini.push_back("[iPod]");
+    for (const std::string& line : Lines) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) {
+            ini.push_back(line);
+        } else {
+            ini.push_back(line.substr(0, colon) + "=" + encoding::Trim(line.substr(colon + 1)));
+        }
+    }
+    return ini;
+}
+
+void TMPlayerChecker::ReadSysInfo(const std::vector<std::string>& IniLines) {
+    TIniFile ini("");
+    std::string text;
+    for (const std::string& line : IniLines) text += line + "\r\n";
+    ini.LoadFromText(text);
+    const std::string number = ini.ReadString("iPod", "ModelNumStr", "");
+    ModelName = ReadModel(encoding::Trim(number));
+    Owner.clear();
+    Serial = ini.ReadString("iPod", "pszSerialNumber", "");
+    ModelNumber = number;
+    Region = ini.ReadString("iPod", "RegionCode", "");
+    Software = ini.ReadString("iPod", "buildID", "");
+}
+
+std::string TMPlayerChecker::DeviceInfoRecord(const std::vector<uint8_t>& Data, int Slot) {
+    const ByteReader slot = ByteReader(Data).Sub(static_cast<uint64_t>(Slot) * kDeviceInfoSlot, kDeviceInfoSlot);
+    // The count is untrusted: characters beyond the slot are not part of the record.
+    uint64_t count = slot.U16LE(0);
+    const uint64_t room = (kDeviceInfoSlot - 2) / 2;
+    if (count > room) count = room;
+    std::u16string units;
+    for (uint64_t i = 0; i < count; ++i) {
+        const char16_t unit = static_cast<char16_t>(slot.U16LE(2 + 2 * i));
+        if (unit == 0) break;
+        units.push_back(unit);
+    }
+    return encoding::Utf16ToUtf8(units);
+}
+
+void TMPlayerChecker::ReadDeviceInfo(const std::string& FileName) {
+    const std::vector<uint8_t> data = ReadFilePart(FileName, 0, 4 * kDeviceInfoSlot);
+    PlayerName = DeviceInfoRecord(data, 0);
+    Owner = DeviceInfoRecord(data, 1);
+    Host = DeviceInfoRecord(data, 2);
+    (void)DeviceInfoRecord(data, 3);
+}

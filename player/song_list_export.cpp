@@ -1,0 +1,57 @@
+#include "player/song_list_export.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "foundation/date_time.h"
+#include "foundation/encoding.h"
+
+namespace {
+
+const char* const kHeaders[27] = {
+    "名前", "アーティスト", "作曲者", "アルバム", "グループ", "ジャンル", "サイズ", "時間", "ディスク番号",
+    "ディスク数", "トラック番号", "トラック数", "年", "変更日", "追加日", "ビットレート", "サンプルレート",
+    "音量調整", "種類", "イコライザ", "コメント", "再生回数", "最後に再生した日", "スキップ回数",
+    "最後にスキップした日", "マイレート", "場所"};
+
+}  // namespace
+
+std::string NumberText(int32_t Value) { return Value == 0 ? std::string() : std::to_string(Value); }
+
+TITXMakeLibrary::TITXMakeLibrary() { Reset(); }
+
+void TITXMakeLibrary::Reset() {
+    lines_.clear();
+    std::string header;
+    for (int i = 0; i < 27; ++i) {
+        if (i > 0) header += '\t';
+        header += kHeaders[i];
+    }
+    lines_.push_back(header);
+}
+
+void TITXMakeLibrary::AddSong(const TITBSongItem& s, const std::string& Location) {
+    const std::string columns[27] = {
+        s.Title, s.Artist, s.Composer, s.Album, s.Grouping, s.Genre,
+        NumberText(s.Size), NumberText(s.Length / 1000), NumberText(s.DiscNumber), NumberText(s.DiscCount),
+        NumberText(s.TrackNumber), NumberText(s.TrackCount), NumberText(s.Year),
+        DateTimeToStr(s.DateModified), DateTimeToStr(s.DateAdded),
+        NumberText(s.Bitrate), NumberText(s.SampleRate), NumberText(s.Volume), s.Kind, s.Equalizer, s.Comment,
+        NumberText(s.PlayCount), "", "", "", NumberText(s.Rating), Location};
+    std::string line;
+    for (int i = 0; i < 27; ++i) {
+        if (i > 0) line += '\t';
+        line += columns[i];
+    }
+    lines_.push_back(std::move(line));
+}
+
+void TITXMakeLibrary::SaveToFile(const std::string& FileName) const {
+    std::string text;
+    for (const std::string& line : lines_) text += line + "\r\n";
+    const std::string bytes = encoding::Utf8ToUtf16Le(text);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(FileName.c_str(), "wb"), &std::fclose);
+    if (!file) throw EFileError("ファイル " + FileName + " を作成できません");
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    if (std::fclose(file.release()) != 0 || !written) throw EFileError("ファイル " + FileName + " に書き込めません");
+}

@@ -1,0 +1,130 @@
+#include "player/tags/lyrics_reader.h"
+
+#include "foundation/encoding.h"
+#include "player/tags/mp3_tag_reader.h"
+
+namespace {
+
+// The bytes up to the first NUL of 8-bit or UTF-8 text.
+std::string_view UpToNul(std::span<const uint8_t> bytes) {
+    size_t end = 0;
+    while (end < bytes.size() && bytes[end] != 0) ++end;
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()), end);
+}
+
+// The offset just past the first NUL (a byte, or an aligned code unit for UTF-16) at or after
+// `from`; the content's size when there is none.
+size_t PastNul(std::span<const uint8_t> bytes, size_t from, bool wide) {
+    if (!wide) {
+        for (size_t i = from; i < bytes.size(); ++i)
+            if (bytes[i] == 0) return i + 1;
+        return bytes.size();
+    }
+    for (size_t i = from; i + 1 < bytes.size(); i += 2)
+        if (bytes[i] == 0 && bytes[i + 1] == 0) return i + 2;
+    return bytes.size();
+}
+
+bool HasLittleEndianMark(std::span<const uint8_t> content) {
+    for (size_t i = 3; i + 1 < content.size(); ++i)
+        if (content[i] == 0xFF && content[i + 1] == 0xFE) return true;
+    return false;
+}
+
+// UTF-16 with byte-order marks: every FF FE (little-endian) or FE FF (big-endian) pair starts a
+// string that runs to its NUL code unit; the strings (the description, then the text) are joined.
+std::string MarkedUtf16Strings(std::span<const uint8_t> content) {
+    std::string result;
+    size_t i = 3;
+    while (i + 1 < content.size()) {
+        bool little = content[i] == 0xFF && content[i + 1] == 0xFE;
+        bool big = content[i] == 0xFE && content[i + 1] == 0xFF;
+        if (!little && !big) {
+            ++i;
+            continue;
+        }
+        auto rest = content.subspan(i + 2);
+        result += tagtext::Utf16UpToNul(rest, big);
+        i = i + 2 + PastNul(rest, 0, true);
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string DecodeLyrics(std::span<const uint8_t> content, uint8_t encodingByte) {
+    if (content.size() < 3) return {};
+    switch (encodingByte) {
+        case 0:
+        case 3: {
+            // Some writers mark UTF-16 text with FF FE whatever the encoding byte says; such a
+            // frame is read by its marks (no 8-bit or UTF-8 text holds the pair FF FE).
+            if (HasLittleEndianMark(content)) return MarkedUtf16Strings(content);
+            auto text = content.subspan(PastNul(content, 3, false));
+            std::string_view raw = UpToNul(text);
+            if (encodingByte == 3 && !encoding::IsValidUtf8(raw))
+                return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(raw));
+            return encoding::Text8ToUtf8(raw);
+        }
+        case 2: {
+            auto text = content.subspan(PastNul(content, 3, true));
+            return tagtext::Utf16UpToNul(text, true);
+        }
+        default:
+            return MarkedUtf16Strings(content);
+    }
+}
+
+void TMPEGExtLoader::Clear() { Lyrics.clear(); }
+
+void TMPEGExtLoader::LoadFromFile(const std::string& fileName) {
+    TagStream stream = TagStream::OpenFile(fileName);
+    LoadFromStream(stream);
+}
+
+void TMPEGExtLoader::LoadFromBytes(std::span<const uint8_t> bytes) {
+    TagStream stream(bytes);
+    LoadFromStream(stream);
+}
+
+void TMPEGExtLoader::LoadFromStream(TagStream& stream) {
+    Clear();
+    int kind = DetectKind(stream);
+    if (kind == 1 || kind == 2) WalkFrames(stream, kind == 1);
+}
+
+int TMPEGExtLoader::DetectKind(TagStream& stream) {
+    ByteReader head = stream.Window(0, 11);
+    if (head.Matches(0, "ID3")) return head.U8(3) < 3 ? 1 : 2;
+    int noted = head.Matches(0, "OGG") ? 30 : -1;
+    if (stream.Size() >= 128 && stream.Window(stream.Size() - 128, 3).Matches(0, "TAG")) return 0;
+    if (stream.Window(8, 3).Matches(0, "M4A")) return 10;
+    return noted;
+}
+
+void TMPEGExtLoader::WalkFrames(TagStream& stream, bool version22) {
+    ByteReader header = stream.Window(0, 10);
+    const int major = header.U8(3);
+    const int64_t limit = int64_t(tagtext::Syncsafe(header.U32BE(6))) - 1;
+    const uint64_t headerSize = version22 ? 6 : 10;
+    const char* lyricsId = version22 ? "ULT" : "USLT";
+    uint64_t pos = 10;
+    while (version22 ? int64_t(pos) <= limit : int64_t(pos) < limit) {
+        ByteReader frame = stream.Window(pos, headerSize + 1);
+        std::string rawId = frame.Text(0, version22 ? 3 : 4);
+        if (rawId.empty() || rawId[0] == '\0') break;
+        std::string id = encoding::Trim(rawId);
+        if (id.empty()) break;
+        uint64_t size;
+        if (version22) size = frame.U24BE(3);
+        else size = major == 4 ? tagtext::Syncsafe(frame.U32BE(4)) : frame.U32BE(4);
+        if (size < 2) break;  // no content beyond the encoding byte
+        uint64_t contentSize = size - 1;
+        uint8_t encodingByte = frame.U8(headerSize);
+        if (contentSize <= kMaxFrameContent && id == lyricsId) {
+            ByteReader content = stream.Window(pos + headerSize + 1, contentSize);
+            Lyrics = DecodeLyrics(content.Bytes(0, content.Size()), encodingByte);
+        }
+        pos += headerSize + size;
+    }
+}

@@ -1,0 +1,82 @@
+// The media tag reader: the descriptive texts (ID3v1, ID3v2.2/2.3/2.4, MP4 metadata atoms) and the
+// audio facts (from the first MPEG audio frame header) of one music file, as a TMP3Tag record.
+// Texts are UTF-8. Bit rates are in kbit/s, sample rates in Hz, lengths in whole seconds, sizes
+// in bytes.
+#pragma once
+
+#include "player/tags/tag_stream.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+struct TMP3Tag {
+    std::string Title;
+    std::string Artist;
+    std::string Album;
+    std::string Year;
+    std::string Comment;
+    std::string Genre;
+    std::string KindText;
+    int32_t TagSize = 0;     // ID3v2 tag size without its 10-byte header (ID3v2 files only)
+    int32_t Bitrate = 0;     // kbit/s
+    int32_t SampleRate = 0;  // Hz
+    int32_t Length = 0;      // whole seconds
+    int64_t FileSize = 0;    // bytes (MPEG and RIFF kinds)
+
+    bool operator==(const TMP3Tag&) const = default;
+};
+
+// The kinds of file the reader tells apart.
+enum class TMediaFileKind : int {
+    Plain = 0,         // no tag recognised (plain MPEG audio, or shorter than 129 bytes)
+    ID3v1 = 1,         // "TAG" in the last 128 bytes
+    ID3v2 = 2,         // "ID3" at offset 0
+    MP4 = 3,           // "M4A" at offset 8
+    RIFF = 4,          // "RIF" at offset 0 without ID3v1
+    RIFFWithID3v1 = 41 // "RIF" at offset 0 with ID3v1
+};
+
+inline constexpr const char* kKindTextMPEG = "MPEG オーディオファイル";
+inline constexpr const char* kKindTextAAC = "AAC オーディオファイル";
+inline constexpr const char* kKindTextRIFF = "RIFF";
+
+// The ID3v1 genre name of a genre number: the table entry below 126, otherwise "Unknown".
+std::string ID3v1GenreName(int number);
+
+class TTolvMP3TagReader {
+public:
+    // Opens the file, reads it (ReadStream) and closes it. Throws EFileError when the file
+    // cannot be opened.
+    void ReadFile(const std::string& fileName, TMP3Tag& tag);
+    // Detects the kind and runs its steps; texts the kind does not read are left as given.
+    void ReadStream(TagStream& stream, TMP3Tag& tag);
+    // Reads bytes held in memory (the fuzz target and tests use it).
+    void ReadBytes(std::span<const uint8_t> bytes, TMP3Tag& tag);
+
+    static TMediaFileKind DetectFileKind(TagStream& stream);
+
+private:
+    static void ClearTag(TMP3Tag& tag);
+    static void ReadID3v1Tag(TagStream& stream, TMP3Tag& tag);
+    // Reads the header and the frames; returns the offset where the tag ends (10 + tag size).
+    static uint64_t ReadID3v2Tag(TagStream& stream, TMP3Tag& tag);
+    static void ReadID3v2Frames(TagStream& stream, int majorVersion, TMP3Tag& tag);
+    static void ReadMP4Atoms(TagStream& stream, TMP3Tag& tag);
+    static void ReadMPEGHeader(TagStream& stream, uint64_t headerOffset, uint64_t audioStart, TMP3Tag& tag);
+    // The offset of the first non-zero byte at or after `from`; `from` when the file ends first.
+    static uint64_t SkipZeroBytes(TagStream& stream, uint64_t from);
+};
+
+// Pieces of the reader that the other tag readers share.
+namespace tagtext {
+
+// 8-bit field text: leading NULs skipped, cut at the next NUL, trimmed; UTF-8 when it is valid
+// UTF-8, otherwise code page 932.
+std::string Field8(std::span<const uint8_t> bytes);
+// UTF-16 text up to its first NUL code unit (or the end), every character kept.
+std::string Utf16UpToNul(std::span<const uint8_t> bytes, bool bigEndian);
+// The syncsafe 28-bit number of four bytes (the low 7 bits of each, big-endian).
+uint32_t Syncsafe(uint32_t value);
+
+}  // namespace tagtext

@@ -1,0 +1,298 @@
+// The song page: filling the list and the artist tree, sorting with marks, checks and
+// totals, the tree's commands, and the shared sorting of QTreeWidget report lists.
+#include <QtTest>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "desktop/artist_tree.h"
+#include "desktop/main_form.h"
+#include "desktop/pages/song_page.h"
+#include "desktop/player_access.h"
+#include "desktop/report_list_sort.h"
+#include "desktop/song_list_model.h"
+#include "player/player.h"
+#include "tests/desktop/song_test_player.h"
+
+namespace {
+
+QStringList TreeTexts(const QTreeWidget& tree) {
+    QStringList out;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* artist = tree.topLevelItem(i);
+        QString line = artist->text(0);
+        for (int j = 0; j < artist->childCount(); ++j) line += "|" + artist->child(j)->text(0);
+        out << line;
+    }
+    return out;
+}
+
+QStringList Column(const TSongListModel& model, int column) {
+    QStringList out;
+    for (int r = 0; r < model.Count(); ++r) out << model.data(model.index(r, column), Qt::DisplayRole).toString();
+    return out;
+}
+
+QString Header(const TSongListModel& model, int column) { return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); }
+
+std::unique_ptr<TMainForm> Loaded(const TempDir& dir, const ItdbDatabase& db) {
+    WriteTestPlayer(dir, "ipod", db);
+    auto form = OpenTestPlayer(dir, "ipod");
+    form->SongPage()->LoadSongList();
+    return form;
+}
+
+}  // namespace
+
+class SongListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void groupingHandlesEachArtistOnce();
+    void oneSongAndNoSong();
+    void listAndTreeFilling();
+    void sortMarksAndOrder();
+    void treeWidgetListsSortTheSameWay();
+    void checksAndTotals();
+    void treeCommands();
+    void samplePlayerIsListed();
+};
+
+void SongListTest::groupingHandlesEachArtistOnce() {
+    const std::vector<TArtistEntry> entries = {{"B", "x"}, {"a", "1"}, {"b", "X"}, {"A", "2"}, {"B", "y"}, {"b", "x2"}};
+    const auto groups = GroupArtistEntries(entries);
+    QCOMPARE(groups.size(), size_t(2));
+    // The first pair, then the rest from the last backwards.
+    QCOMPARE(groups[0], (std::vector<int32_t>{0, 5, 4, 2}));
+    QCOMPARE(groups[1], (std::vector<int32_t>{1, 3}));
+    TArtistTree tree;
+    for (const auto& group : groups) {
+        const int32_t node = tree.FindOrAddArtistNode(entries[static_cast<size_t>(group[0])].Artist);
+        for (int32_t e : group) tree.AddAlbumNode(node, entries[static_cast<size_t>(e)].Album);
+    }
+    QCOMPARE(tree.Nodes().size(), size_t(2));
+    QCOMPARE(tree.Nodes()[0].Text, std::string("B"));
+    QCOMPARE(tree.Nodes()[0].Albums, (std::vector<std::string>{"x", "x2", "y"}));
+    QCOMPARE(tree.Nodes()[1].Albums, (std::vector<std::string>{"1", "2"}));
+    // Empty and blank albums make no node; the untrimmed text is kept.
+    tree.AddAlbumNode(1, "");
+    tree.AddAlbumNode(1, "  ");
+    tree.AddAlbumNode(1, " z ");
+    tree.AddAlbumNode(1, " Z ");
+    tree.AddAlbumNode(7, "nothing");
+    QCOMPARE(tree.Nodes()[1].Albums, (std::vector<std::string>{"1", "2", " z "}));
+}
+
+void SongListTest::oneSongAndNoSong() {
+    TRecordedBoxes boxes;
+    {
+        TempDir dir;
+        ItdbDatabase db;
+        db.Songs = {TestSong(1, "唯一", "歌手", "盤")};
+        auto form = Loaded(dir, db);
+        QCOMPARE(form->SongPage()->SongModel().Count(), 1);
+        QCOMPARE(form->SongPage()->SongModel().Row(0).SongIndex, 0);
+        QCOMPARE(form->StatusText(1), QString("1 曲を読み込みました"));
+        QCOMPARE(TreeTexts(*form->SongPage()->SongTreeView), QStringList{"歌手|盤"});
+    }
+    {
+        TempDir dir;
+        auto form = Loaded(dir, ItdbDatabase{});
+        QVERIFY(form->SongPage()->ListEmpty());
+        QCOMPARE(form->StatusText(1), QString("0 曲を読み込みました"));
+    }
+}
+
+void SongListTest::listAndTreeFilling() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "s1", "Beatles", "Abbey"),   TestSong(2, "s2", "beatles", "abbey"),
+                TestSong(3, "s3", "BEATLES", "Help"),    TestSong(4, "s4", "", "Lonely"),
+                TestSong(5, "s5", "Queen", "  "),        TestSong(6, "s6", "Help", "Queen"),
+                TestVideo(7, "v", "Video Artist"),       TestSong(8, "s8", "Zed", "")};
+    auto form = Loaded(dir, db);
+    TSongPage& page = *form->SongPage();
+    // Videos are not listed; songs without an artist are.
+    QCOMPARE(page.SongModel().Count(), 7);
+    QStringList indexes;
+    for (int r = 0; r < page.SongModel().Count(); ++r) indexes << QString::number(page.SongModel().Row(r).SongIndex);
+    QVERIFY(!indexes.contains("6"));
+    QVERIFY(indexes.contains("7"));
+    // Case-differing artists merge under the spelling met first, their albums likewise; an
+    // empty album makes no node; an artist named like another's album has its own node.
+    QCOMPARE(TreeTexts(*page.SongTreeView), (QStringList{"Beatles|Abbey|Help", "Help|Queen", "Queen", "Zed"}));
+    // Six songs have an artist.
+    QCOMPARE(form->StatusText(1), QString("6 曲を読み込みました"));
+    // A refill replaces everything.
+    page.SetAllSongChecks(true);
+    page.LoadSongList();
+    QCOMPARE(page.SongModel().Count(), 7);
+    QCOMPARE(page.SongModel().CheckedCount(), 0);
+    page.ClearList();
+    QVERIFY(page.ListEmpty());
+    QCOMPARE(page.SongTreeView->topLevelItemCount(), 0);
+}
+
+void SongListTest::sortMarksAndOrder() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "10", "b", "x"), TestSong(2, "9", "B", "y"), TestSong(3, "b", "a", "z"),
+                TestSong(4, "B", "a", "w"), TestSong(5, "あ", "c", "v")};
+    auto form = Loaded(dir, db);
+    TSongPage& page = *form->SongPage();
+    const TSongListModel& model = page.SongModel();
+    // Filled in the artist order (state 2) without a mark; equal artists keep their order.
+    QCOMPARE(Column(model, 1), (QStringList{"a", "a", "b", "B", "c"}));
+    QCOMPARE(Column(model, 0).mid(0, 2), (QStringList{"b", "B"}));
+    QCOMPARE(Header(model, 1), QString("アーティスト"));
+    QCOMPARE(form->SortState(2), 2);
+    // The artist column again: descending with "▼".
+    page.VideoListViewColumnClick(1);
+    QCOMPARE(form->SortState(2), -2);
+    QCOMPARE(Header(model, 1), QString("アーティスト▼"));
+    QCOMPARE(Column(model, 1), (QStringList{"c", "B", "b", "a", "a"}));
+    // Another column: the mark moves, ascending; digits compare as characters.
+    page.VideoListViewColumnClick(0);
+    QCOMPARE(form->SortState(2), 1);
+    QCOMPARE(Header(model, 1), QString("アーティスト"));
+    QCOMPARE(Header(model, 0), QString("曲名▲"));
+    const QStringList titles = Column(model, 0);
+    QVERIFY(titles.indexOf("10") < titles.indexOf("9"));
+    QVERIFY(titles.indexOf("b") < titles.indexOf("B"));   // lower case first, as the locale orders
+    page.VideoListViewColumnClick(0);
+    QCOMPARE(Header(model, 0), QString("曲名▼"));
+    QCOMPARE(Column(model, 0).first(), titles.last());
+    // The header click reaches the same handler.
+    page.SongListView->header()->sectionClicked(2);
+    QCOMPARE(form->SortState(2), 3);
+    QCOMPARE(Header(model, 2), QString("アルバム▲"));
+    QCOMPARE(Column(model, 2), (QStringList{"v", "w", "x", "y", "z"}));
+    // Rows keep their data through sorting.
+    for (int r = 0; r < model.Count(); ++r) {
+        const TSongRow& row = model.Row(r);
+        QCOMPARE(row.Title, db.Songs[static_cast<size_t>(row.SongIndex)].Title);
+    }
+    QVERIFY(CompareListText("10", "9") < 0);
+    QCOMPARE(CompareListText("a", "a"), 0);
+}
+
+void SongListTest::treeWidgetListsSortTheSameWay() {
+    QTreeWidget list;
+    list.setHeaderLabels({"件名", "日付"});
+    const char* rows[][2] = {{"b", "2"}, {"10", "1"}, {"9", "3"}, {"B", "4"}};
+    for (const auto& r : rows) new TReportListItem(&list, QStringList{r[0], r[1]});
+    int32_t state = 2;
+    ReportColumnClick(list, state, 0);
+    QCOMPARE(state, 1);
+    QCOMPARE(list.headerItem()->text(0), QString("件名▲"));
+    QCOMPARE(list.topLevelItem(0)->text(0), QString("10"));
+    QCOMPARE(list.topLevelItem(1)->text(0), QString("9"));
+    ReportColumnClick(list, state, 1);
+    QCOMPARE(list.headerItem()->text(0), QString("件名"));
+    QCOMPARE(list.headerItem()->text(1), QString("日付▲"));
+    QCOMPARE(list.topLevelItem(0)->text(1), QString("1"));
+    ReportColumnClick(list, state, 1);
+    QCOMPARE(list.headerItem()->text(1), QString("日付▼"));
+    QCOMPARE(list.topLevelItem(0)->text(1), QString("4"));
+    // An unmarked column loses nothing when its mark is removed.
+    RemoveSortMark(*list.model(), 0);
+    QCOMPARE(list.headerItem()->text(0), QString("件名"));
+    ApplyStripedRows(list);
+    QCOMPARE(list.palette().color(QPalette::AlternateBase), QColor(237, 243, 254));
+    QVERIFY(list.alternatingRowColors());
+}
+
+void SongListTest::checksAndTotals() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    // 3 songs of 2,000,000,000 bytes: beyond 4 GB together.
+    db.Songs = {TestSong(1, "a", "A", "", 2000000000), TestSong(2, "b", "A", "", 2000000000),
+                TestSong(3, "c", "B", "", 2000000000)};
+    auto form = Loaded(dir, db);
+    TSongPage& page = *form->SongPage();
+    page.UpdateSongSelectionTotals();
+    QVERIFY(!page.SButton_OutSongs->isEnabled());
+    QVERIFY(!page.Menu_OutSongs->isEnabled());
+    page.PopMenu_SelectAllClick(1);
+    QCOMPARE(form->StatusText(1), QString("3 曲を選択しています ( 合計 5,722.0 MB )"));
+    QVERIFY(page.SButton_OutSongs->isEnabled());
+    QVERIFY(page.Menu_OutSongs->isEnabled());
+    page.PopMenu_SelectAllClick(5);   // any other Tag changes nothing
+    QCOMPARE(page.SongModel().CheckedCount(), 3);
+    page.PopMenu_SelectAllClick(0);
+    QCOMPARE(form->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
+    QVERIFY(!page.SButton_OutSongs->isEnabled());
+    // A check by the user (the model's check role) updates the totals at once.
+    TSongListModel& model = page.SongModel();
+    QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(form->StatusText(1), QString("1 曲を選択しています ( 合計 1,907.3 MB )"));
+    QVERIFY(page.SButton_OutSongs->isEnabled());
+    QVERIFY(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+    QVERIFY(!page.SButton_OutSongs->isEnabled());
+    QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable);
+    QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsUserCheckable));
+    // The page switch loads an empty list and shows the totals.
+    page.ClearList();
+    form->TabButtonClick(form->TabButton(kPageSong));
+    QCOMPARE(page.SongModel().Count(), 3);
+    QCOMPARE(form->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
+}
+
+void SongListTest::treeCommands() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "t1", "Zed", "one"), TestSong(2, "t2", "alpha", "One"), TestSong(3, "t3", "ALPHA", "two"),
+                TestSong(4, "t4", "beta", "one")};
+    auto form = Loaded(dir, db);
+    TSongPage& page = *form->SongPage();
+    QTreeWidget& tree = *page.SongTreeView;
+    QCOMPARE(TreeTexts(tree), (QStringList{"alpha|One|two", "beta|one", "Zed|one"}));
+    // Double click on an album: the first song of its artist is selected.
+    tree.setCurrentItem(tree.topLevelItem(2)->child(0));
+    page.SongTreeViewDblClick();
+    QCOMPARE(page.SongModel().Row(page.SelectedRow()).Artist, std::string("Zed"));
+    // Check the songs of an album: artist and album both matched without regard to case.
+    tree.setCurrentItem(tree.topLevelItem(0)->child(0));
+    page.N12Click();
+    QCOMPARE(page.SongModel().CheckedCount(), 1);
+    QCOMPARE(form->StatusText(1), QString("1 曲を選択しています ( 合計 0.0 MB )"));
+    // The whole artist.
+    tree.setCurrentItem(tree.topLevelItem(0));
+    page.N12Click();
+    QCOMPARE(page.SongModel().CheckedCount(), 2);
+    // No mark is ever cleared by these commands.
+    page.CheckSongsOfArtist("nobody");
+    QCOMPARE(page.SongModel().CheckedCount(), 2);
+    // "不明なアーティスト" stands for the empty artist.
+    page.CheckSongsOfArtistAlbum("不明なアーティスト", "one");
+    QCOMPARE(page.SongModel().CheckedCount(), 2);
+    page.N16Click(0);
+    QVERIFY(tree.topLevelItem(0)->isExpanded());
+    page.N16Click(1);
+    QVERIFY(!tree.topLevelItem(0)->isExpanded());
+}
+
+void SongListTest::samplePlayerIsListed() {
+    const std::string sample = std::string(HARROWIN_BINARY_DIR) + "/sample-player";
+    if (!std::filesystem::exists(sample + "/iPod_Control/iTunes/iTunesDB")) QSKIP("the sample player is not written");
+    TempDir dir;
+    TRecordedBoxes boxes;
+    const std::string settings = dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + sample + "\r\n");
+    TMainForm form({}, settings);
+    form.Button_RecognizeClick();
+    form.SongPage()->LoadSongList();
+    const TITBSongList& songs = MusicOf(form.Player()).Songs;
+    QCOMPARE(form.SongPage()->SongModel().Count(), songs.GetCount() - songs.GetVideoCount());
+    QVERIFY(form.SongPage()->SongTreeView->topLevelItemCount() > 10);
+    QVERIFY(form.StatusText(1).endsWith("曲を読み込みました"));
+}
+
+QTEST_MAIN(SongListTest)
+#include "song_list_test.moc"

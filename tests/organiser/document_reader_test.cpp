@@ -1,0 +1,203 @@
+#include "organiser/document_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/encoding.h"
+#include "foundation/errors.h"
+#include "tests/support/feed_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using feed_writer::Bytes;
+using Lines = std::vector<std::string>;
+
+class DocumentReaderTest : public ::testing::Test {
+protected:
+    // Loads the bytes as a downloaded document and converts it.
+    Lines Convert(const std::string& bytes, bool add_date = false, bool add_url = false) {
+        THTMLReader reader;
+        reader.FAddDate = add_date;
+        reader.FAddURL = add_url;
+        reader.LoadFromFile(dir_.Write("doc.RDF", bytes));
+        kind_ = reader.FDocKind;
+        reader.Convert();
+        return reader.FLines.Lines();
+    }
+    // The lines of an HTML page with this body, in UTF-8 without a declaration.
+    Lines Page(const std::string& body) { return Convert(feed_writer::Html("", body)); }
+
+    TempDir dir_;
+    int kind_ = -1;
+};
+
+feed_writer::Channel TwoItems() {
+    feed_writer::Channel c;
+    c.title = "ニュース";
+    c.author = "編集部";
+    c.link = "http://news.example.jp/";
+    c.description = "今日の話題";
+    c.date = "Thu, 01 Mar 2007 09:00:00 +0900";
+    c.items.push_back({"一つ目", "http://news.example.jp/1", "本文一", "Thu, 01 Mar 2007 08:00:00 +0900", {}});
+    c.items.push_back({"二つ目", "http://news.example.jp/2", "本文二", "", {}});
+    return c;
+}
+
+const std::string kStars = "***********************";
+
+TEST_F(DocumentReaderTest, FeedWithBothSwitchesOff) {
+    const Lines lines = Convert(feed_writer::Rss2(TwoItems(), "UTF-8"));
+    EXPECT_EQ(kind_, kDocFeed);
+    EXPECT_EQ(lines, (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】", "本文二"}));
+}
+
+TEST_F(DocumentReaderTest, FeedWithDatesAndLinks) {
+    const Lines lines = Convert(feed_writer::Rdf(TwoItems(), "UTF-8"), true, true);
+    EXPECT_EQ(lines, (Lines{"ニュース", "編集部", "今日の話題", "Date:Thu, 01 Mar 2007 09:00:00 +0900",
+                            "Link:http://news.example.jp/", kStars, "【 一つ目】",
+                            "Date:Thu, 01 Mar 2007 08:00:00 +0900", "Link:http://news.example.jp/1", "本文一",
+                            "【 二つ目】", "Link:http://news.example.jp/2", "本文二"}));
+}
+
+TEST_F(DocumentReaderTest, EmptyChannelFieldsStillTakeTheirLines) {
+    const Lines lines = Convert("<rss><channel><item><title>t</title><description>a\r\nb</description></item></channel></rss>");
+    EXPECT_EQ(lines, (Lines{"", "", "", kStars, "【 t】", "a\r\nb"}))
+        << "a description keeps its own line breaks until the splitter takes the lines";
+}
+
+TEST_F(DocumentReaderTest, FeedsInEveryEncoding) {
+    const struct {
+        const char* declared;
+        Bytes bytes;
+    } cases[] = {
+        {"UTF-8", Bytes::Utf8},      {"", Bytes::Utf8},           {"Shift_JIS", Bytes::ShiftJis},
+        {"", Bytes::ShiftJis},       {"EUC-JP", Bytes::EucJp},    {"", Bytes::EucJp},
+        {"ISO-2022-JP", Bytes::Iso2022Jp}, {"", Bytes::Iso2022Jp}, {"", Bytes::Utf16LeBom},
+        {"UTF-16", Bytes::Utf16BeBom},
+    };
+    for (const auto& c : cases) {
+        for (bool rdf : {false, true}) {
+            SCOPED_TRACE(std::string(c.declared) + " " + std::to_string(static_cast<int>(c.bytes)) + (rdf ? " rdf" : " rss"));
+            const std::string doc = rdf ? feed_writer::Rdf(TwoItems(), c.declared) : feed_writer::Rss2(TwoItems(), c.declared);
+            const Lines lines = Convert(feed_writer::Encode(doc, c.bytes));
+            EXPECT_EQ(kind_, kDocFeed);
+            EXPECT_EQ(lines, (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】", "本文二"}));
+        }
+    }
+}
+
+TEST_F(DocumentReaderTest, PagesInEveryEncoding) {
+    const std::string body = "<h1>日本語の見出し</h1><p>段落です</p>";
+    const struct {
+        const char* meta;
+        Bytes bytes;
+    } cases[] = {
+        {"<meta charset=\"utf-8\">", Bytes::Utf8},
+        {"", Bytes::Utf8},
+        {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=shift-jis\">", Bytes::ShiftJis},
+        {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">", Bytes::EucJp},
+        {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-2022-jp\">", Bytes::Iso2022Jp},
+        {"", Bytes::Iso2022Jp},
+        {"<meta charset=\"utf-16\">", Bytes::Utf16LeBom},
+        {"", Bytes::Utf16BeBom},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.meta) + " " + std::to_string(static_cast<int>(c.bytes)));
+        const Lines lines = Convert(feed_writer::Encode(feed_writer::Html(c.meta, body), c.bytes));
+        EXPECT_EQ(kind_, kDocPage);
+        // The page's own title sits in the head: a start tag inside the page takes its text.
+        EXPECT_EQ(lines, (Lines{"page", "「日本語の見出し」", "段落です", ""}));
+    }
+}
+
+TEST_F(DocumentReaderTest, FirstMetaAfterHtmlDecidesEvenWithoutCharset) {
+    // Shift_JIS bytes; a later meta names utf-8, but the first one (no charset) decided: code 0,
+    // so the string list's detection reads the bytes as Shift_JIS.
+    const std::string page = feed_writer::Html(
+        "<meta name=\"author\" content=\"someone\">\r\n<meta charset=\"utf-8\">", "<p>日本の話</p>");
+    EXPECT_EQ(Convert(feed_writer::Encode(page, Bytes::ShiftJis)), (Lines{"page", "日本の話", ""}));
+}
+
+TEST_F(DocumentReaderTest, ShiftJisWithUnderscoreIsLeftToDetection) {
+    THTMLReader reader;
+    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"), 0);
+    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"Shift-JIS\">"), 4);
+    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"utf8\">"), 0);
+    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"JIS\">"), 3);
+    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\" encoding=\"UTF_8\"?>"), 1);
+    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\" encoding=\"shift_jis\"?>"), 4);
+    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\"?>"), 0);
+    // An EUC-JP page that calls itself Shift_JIS still reads right through detection.
+    const std::string page = feed_writer::Html(
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">", "<p>漢字の本文</p>");
+    EXPECT_EQ(Convert(feed_writer::Encode(page, Bytes::EucJp)), (Lines{"page", "漢字の本文", ""}));
+}
+
+TEST_F(DocumentReaderTest, DetectEncodingStopsWhenBothAreKnown) {
+    THTMLReader reader;
+    reader.SetText("<?xml version=\"1.0\" encoding=\"euc-jp\"?><rss><channel><meta charset=\"utf-8\"></channel></rss>");
+    EXPECT_EQ(reader.DetectEncoding(), 2);
+    EXPECT_EQ(reader.FDocKind, kDocFeed);
+    // Without a kind tag the whole document is read and the last encoding tag counts.
+    THTMLReader none;
+    none.SetText("<?xml encoding=\"euc-jp\"?><feed><meta charset=\"utf-8\"></feed>");
+    EXPECT_EQ(none.DetectEncoding(), 1);
+    EXPECT_EQ(none.FDocKind, kDocUnknown);
+}
+
+TEST_F(DocumentReaderTest, HeadingParagraphAndInlineTags) {
+    EXPECT_EQ(Page("<h1>Top</h1><p>One <b>two</b> three</p>"), (Lines{"page", "「Top」", "One", ""}));
+}
+
+TEST_F(DocumentReaderTest, ListsHeadingsAndBreaks) {
+    EXPECT_EQ(Page("<ul><li>a</li><li>b</li></ul>"), (Lines{"page", "・a", "・b"}));
+    EXPECT_EQ(Page("<h2>two</h2><h3>three</h3><h4>four</h4><li>free</li>"),
+              (Lines{"page", "■two", "【three】", ">four", "・free"}));
+    // A heading's mark is replaced by the plain mark when an inline tag comes first.
+    EXPECT_EQ(Page("<h2><a href=\"x\"> linked </a></h2>"), (Lines{"page", "linked"}));
+    // br adds an empty line anywhere, also outside the page.
+    EXPECT_EQ(Convert("<br><html><body>text<br>after</body></html>"), (Lines{"", "text", "", "after"}));
+}
+
+TEST_F(DocumentReaderTest, TextKeepsItsBreaksAsLines) {
+    EXPECT_EQ(Page("<div>  first\r\nsecond  </div>"), (Lines{"page", "first", "second"}));
+    EXPECT_EQ(Page("<h1>a\nb</h1>"), (Lines{"page", "「a", "b」"}));
+}
+
+TEST_F(DocumentReaderTest, AtomFeedHasNoText) {
+    const Lines lines = Convert("<?xml version=\"1.0\" encoding=\"utf-8\"?><feed><entry><title>x</title></entry></feed>");
+    EXPECT_EQ(kind_, kDocUnknown);
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(DocumentReaderTest, MalformedDocuments) {
+    EXPECT_TRUE(Convert("").empty());
+    EXPECT_EQ(Convert("<html><p>open paragraph <li>item"), (Lines{"open paragraph"}));
+    EXPECT_EQ(Convert("<html><h1>title</h1> text < never closed"), (Lines{"「title」"}));
+    EXPECT_EQ(Convert("<html><p class=x id=y>unquoted</p></html>"), (Lines{"unquoted", ""}));
+    EXPECT_EQ(Convert("<rss><item><title>t</title><enclosure url=x type=audio/mpeg length=1"),
+              (Lines{"", "", "", kStars}));
+    EXPECT_EQ(Convert(std::string("\x00\x01\xff\xfe<html>\x00</html>", 15)).size(), 0u);
+    // Text without a tag (the token walk alone takes 100 MB in the feed reader's test).
+    std::string big(24 * 1024 * 1024, 'a');
+    EXPECT_TRUE(Convert(big).empty());
+    EXPECT_EQ(kind_, kDocUnknown);
+}
+
+TEST_F(DocumentReaderTest, MissingFileRaises) {
+    THTMLReader reader;
+    EXPECT_THROW(reader.LoadFromFile(dir_ / "missing.RDF"), EFileError);
+}
+
+TEST_F(DocumentReaderTest, LabeledLines) {
+    THTMLReader reader;
+    reader.AddLabeledLine("Date:", "  ", true);
+    reader.AddLabeledLine("Date:", "x", false);
+    reader.AddLabeledLine("Link:", " http://x ", true);
+    EXPECT_EQ(reader.FLines.Lines(), (Lines{"Link: http://x "}));
+}
+
+}  // namespace

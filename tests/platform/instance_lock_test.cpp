@@ -1,0 +1,70 @@
+#include "platform/instance_lock.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+// Holds the lock the way a running copy would: another open file description.
+struct OtherInstance {
+    int fd = -1;
+    explicit OtherInstance(const std::string& path) {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0600);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    }
+    ~OtherInstance() { ::close(fd); }
+};
+
+}  // namespace
+
+TEST(InstanceLock, FirstStartPassesAndASecondIsRefusedUntilTheFirstEnds) {
+    TempDir dir;
+    SetInstanceLockPath(dir / "HARROWINMUTEXDATA");
+    {
+        OtherInstance running(InstanceLockPath());
+        EXPECT_FALSE(IsFirstInstance());
+        EXPECT_FALSE(IsFirstInstance());  // asking again changes nothing for the running copy
+    }
+    EXPECT_TRUE(IsFirstInstance());
+    CreateInstanceMutex();
+    // This copy now holds it: another descriptor cannot take it.
+    int probe = ::open(InstanceLockPath().c_str(), O_RDWR);
+    EXPECT_NE(::flock(probe, LOCK_EX | LOCK_NB), 0);
+    ::close(probe);
+    ReleaseInstanceMutex();
+    probe = ::open(InstanceLockPath().c_str(), O_RDWR);
+    EXPECT_EQ(::flock(probe, LOCK_EX | LOCK_NB), 0);
+    ::close(probe);
+    SetInstanceLockPath("");
+}
+
+TEST(InstanceLock, TheTestTakesTheLockSoTwoStartsCannotBothPass) {
+    TempDir dir;
+    SetInstanceLockPath(dir / "lock");
+    ASSERT_TRUE(IsFirstInstance());
+    // A second process starting now is refused, even before CreateInstanceMutex.
+    pid_t child = ::fork();
+    if (child == 0) {
+        SetInstanceLockPath(dir / "lock");
+        ::_exit(IsFirstInstance() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ReleaseInstanceMutex();
+    SetInstanceLockPath("");
+}
+
+TEST(InstanceLock, AnUnusableLockFolderRunsWithoutTheGuard) {
+    SetInstanceLockPath("/nonexistent-folder-harrowin/lock");
+    EXPECT_TRUE(IsFirstInstance());
+    CreateInstanceMutex();
+    ReleaseInstanceMutex();
+    SetInstanceLockPath("");
+}
