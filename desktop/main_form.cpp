@@ -142,6 +142,7 @@ void TMainForm::FormCreate(const QStringList& args, const std::string& settingsF
     FDebugMode = !args.isEmpty() && args.front().toLower() == "-debug";
     // 10.
     setAcceptDrops(true);
+    qApp->installEventFilter(this);
     FWatcher = std::make_unique<TMountWatcher>();
     connect(FWatcher.get(), &TMountWatcher::DeviceChanged, this, [this](int code) { WMDeviceChange(code); });
     // 11.
@@ -161,6 +162,7 @@ void TMainForm::ShowTerms() {
 void TMainForm::FormDestroy() {
     if (FDestroyed) return;
     FDestroyed = true;
+    qApp->removeEventFilter(this);
     if (!FAccepted) {
         // Refused at the first start: the program ends at once and writes nothing.
         FSettings->Discard();
@@ -342,10 +344,21 @@ bool TMainForm::FormKeyDown(int key) {
     return true;
 }
 
-void TMainForm::keyPressEvent(QKeyEvent* event) {
-    // The controls see a key first and pass on what they do not use (F1..F9 among it), so the
-    // focused control has had the key whenever the window acts on it.
-    if (!FormKeyDown(event->key())) QMainWindow::keyPressEvent(event);
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // Key preview: the window sees a key before the control that has the focus, and the
+    // control gets it as well, whether or not it uses it.
+    if (event->type() == QEvent::KeyRelease) {
+        FPreviewedKey = nullptr;
+    } else if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->window() == this) {
+        // A key a control leaves unused travels up through its parents: act on it only once.
+        if (event != FPreviewedKey) {
+            FPreviewedKey = event;
+            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        }
+        if (watched == this) FPreviewedKey = nullptr;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

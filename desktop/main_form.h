@@ -113,7 +113,7 @@ public:
     std::function<void(const std::string& mountPoint)> StartRemoval;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -137,6 +137,8 @@ private:
     bool FDebugMode = false;
     bool FAccepted = true;
     bool FDestroyed = false;
+    // The key press the window has already acted on while it travels up to the window.
+    const QEvent* FPreviewedKey = nullptr;
     // The list sort states of the song and video lists (their initial values).
     int32_t FSortStates[5] = {3, 2, 2, 2, 2};
     int32_t FNoSortState = 0;

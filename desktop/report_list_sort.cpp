@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QCollator>
 #include <QLocale>
+#include <QPainter>
 #include <QPalette>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -29,6 +30,12 @@ const QString kDescending = QStringLiteral("▼");
 int CompareListText(const QString& a, const QString& b) {
     const int r = ListCollator().compare(a, b);
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+int VideoListViewCompare(const QString& a, const QString& b, int32_t state) {
+    if (state == 0) return 0;
+    const int r = CompareListText(a, b);
+    return state < 0 ? -r : r;
 }
 
 QCollatorSortKey ListSortKey(const QString& text) { return ListCollator().sortKey(text); }
@@ -95,4 +102,13 @@ void ApplyStripedRows(QAbstractItemView& view) {
 bool TReportListItem::operator<(const QTreeWidgetItem& other) const {
     const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
     return CompareListText(text(column), other.text(column)) < 0;
+}
+
+void TGridLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    painter->save();
+    painter->setPen(QColor(224, 224, 224));
+    painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+    painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+    painter->restore();
 }

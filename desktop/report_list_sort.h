@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QCollatorSortKey>
+#include <QStyledItemDelegate>
 #include <QString>
 #include <QTreeWidgetItem>
 #include <cstdint>
@@ -37,9 +38,25 @@ void ReportColumnClick(QAbstractItemView& view, int32_t& state, int column);
 // Odd rows RGB(237, 243, 254), even rows white; text colour and font unchanged.
 void ApplyStripedRows(QAbstractItemView& view);
 
+// The names the lists' shared handlers have always had.
+inline void VideoListViewAdvancedCustomDrawItem(QAbstractItemView& view) { ApplyStripedRows(view); }
+inline void VideoListViewColumnClick(QAbstractItemView& view, int32_t& state, int column) {
+    ReportColumnClick(view, state, column);
+}
+// The order of two rows' texts under a sort state: 0 for state 0, else CompareListText of the
+// column's texts, negated for a negative state.
+int VideoListViewCompare(const QString& a, const QString& b, int32_t state);
+
 // A row of a QTreeWidget report list: sorts its column by CompareListText.
 class TReportListItem : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override;
+};
+
+// Cells of a report list with grid lines: a light line right of each cell and under each row.
+class TGridLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

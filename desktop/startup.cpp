@@ -13,7 +13,8 @@ int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& r
         return 0;
     }
     CreateInstanceMutex();
-    QApplication::setApplicationDisplayName("Harrowin");
+    // The task's title. Not the display name: Qt would append that to every window's caption.
+    QApplication::setApplicationName("Harrowin");
     int code = 0;
     {
         TMainForm form(args);

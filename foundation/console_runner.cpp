@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -76,18 +77,30 @@ void SetNonBlocking(int fd) {
     if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
 }
 
-// Reads what is waiting on fd into the stream; false at the end of the pipe (or an error).
+// What a pipe holds at most; the kernel's largest pipe when it does not say.
+size_t PipeCapacity(int fd) {
+    const int size = fcntl(fd, F_GETPIPE_SZ);
+    return size > 0 ? static_cast<size_t>(size) : size_t(1) << 20;
+}
+
+// Reads what is waiting on fd into the stream, at most one pipe's capacity per call, so that a
+// writer that never pauses (a helper the child left running) cannot hold the caller here;
+// false at the end of the pipe (or an error).
 bool Drain(int fd, std::ostream& stream, char* buffer) {
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, kBufferSize);
+    const size_t limit = PipeCapacity(fd);
+    size_t taken = 0;
+    while (taken < limit) {
+        ssize_t n = ::read(fd, buffer, std::min(kBufferSize, limit - taken));
         if (n > 0) {
             stream.write(buffer, n);
+            taken += static_cast<size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
         return false;
     }
+    return true;
 }
 
 }  // namespace
@@ -189,9 +202,15 @@ uint32_t RunConsole(const std::string& commandLine, std::istream& input, std::os
         }
         if (count == 0) break;
         // While the child runs, wake now and then to notice its end even when a process it
-        // started keeps the pipes open; after its end, only what is already there is read.
+        // started keeps the pipes open. Once it has ended, everything it wrote is in the
+        // pipes (a pipe's capacity at most): one last pass reads it, then the run is over,
+        // whatever a left-over helper keeps writing.
+        const bool last_pass = exited;
         const int ready = poll(fds, count, exited ? 0 : 50);
-        if (ready < 0 && errno != EINTR) break;
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
         if (ready > 0) {
             if (out_index >= 0 && fds[out_index].revents != 0 && !Drain(out_read.Get(), output, buffer.data()))
                 out_read.Close();
@@ -211,9 +230,8 @@ uint32_t RunConsole(const std::string& commandLine, std::istream& input, std::os
                     }
                 }
             }
-        } else if (exited) {
-            break;  // nothing more is waiting after the child's end
         }
+        if (last_pass) break;
         if (!exited) {
             pid_t r = waitpid(pid, &status, WNOHANG);
             if (r == pid) {

@@ -170,13 +170,38 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Key, boo
 
 void TIniFile::Clear() { FSections.clear(); }
 
+namespace {
+
+// Writes text to name; false (errno set) when it cannot be written whole.
+bool WriteWhole(const std::string& name, const std::string& text) {
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) return false;
+    const size_t written = std::fwrite(text.data(), 1, text.size(), f);
+    const int saved = errno;
+    const bool closed = std::fclose(f) == 0;
+    if (written != text.size()) errno = saved;
+    return written == text.size() && closed;
+}
+
+}  // namespace
+
 void TIniFile::UpdateFile() const {
-    std::string text = ToText();
-    std::FILE* f = std::fopen(FFileName.c_str(), "wb");
-    if (!f) throw EFileError("ファイル " + FFileName + " を書き込めません: " + std::strerror(errno));
-    size_t written = std::fwrite(text.data(), 1, text.size(), f);
-    int closed = std::fclose(f);
-    if (written != text.size() || closed != 0) {
-        throw EFileError("ファイル " + FFileName + " を書き込めません: " + std::strerror(errno));
+    const std::string text = ToText();
+    // A full disk must not cost the settings that are already there: the new text goes to a
+    // file beside the old one and replaces it only once it is written whole.
+    const std::string temp = FFileName + ".new";
+    if (WriteWhole(temp, text)) {
+        if (std::rename(temp.c_str(), FFileName.c_str()) == 0) return;
     }
+    const int failed = errno;
+    std::remove(temp.c_str());
+    // A folder that takes no new file may still hold a writable file of ours.
+    if (failed == EACCES || failed == EROFS || failed == EPERM) {
+        std::FILE* probe = std::fopen(FFileName.c_str(), "r+b");
+        if (probe) {
+            std::fclose(probe);
+            if (WriteWhole(FFileName, text)) return;
+        }
+    }
+    throw EFileError("ファイル " + FFileName + " を書き込めません: " + std::strerror(failed));
 }

@@ -33,7 +33,8 @@ public:
 
     // Drops every section and key.
     void Clear();
-    // Writes the whole file; throws EFileError naming the file when it cannot be written.
+    // Writes the whole file (through "<name>.new", so a failed write leaves the old file as it
+    // was); throws EFileError naming the file when it cannot be written.
     void UpdateFile() const;
 
 private:

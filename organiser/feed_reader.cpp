@@ -174,7 +174,7 @@ int TXMLReader::FindXmlDeclaration() {
     for (;;) {
         NextToken();
         if (FKind == TTokenKind::End) return 0;
-        if (FKind != TTokenKind::StartTag) continue;
+        if (FKind == TTokenKind::Text) continue;  // a text token never has a tag name
         if (encoding::AsciiLower(encoding::TrimView(GetTagName(FToken))) == "?xml") {
             return EncodingOfXmlDeclaration(FToken);
         }

@@ -10,10 +10,13 @@ struct TDiskCheckPlan {
     std::string Note;         // the text shown instead when nothing runs
 };
 
+// The checker to start: "fsck.vfat" when it is on PATH, else its full path in an sbin folder.
+std::string DiskCheckerProgram();
+
 // What checking the volume that holds driveRoot takes.
 TDiskCheckPlan PlanDiskCheck(const std::string& driveRoot);
 
-// Runs the plan through RunConsole and returns the checker's standard output (UTF-8; the
-// error stream is not shown); the plan's note when nothing runs. ELaunchFailed when the
+// Runs the plan through RunConsole and returns the checker's standard output followed by its
+// error stream (UTF-8); the plan's note when nothing runs. ELaunchFailed when the
 // checker cannot be started.
 std::string RunDiskCheck(const std::string& driveRoot);

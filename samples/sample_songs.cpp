@@ -1,10 +1,14 @@
 // The songs, videos and playlists of the sample player, in Japanese and other scripts, with
 // the device files of a fifth-generation player (so the video page is offered).
 #include <cstdint>
+#include <fstream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "samples/sample_areas.h"
+#include "tests/support/mp3_writer.h"
 #include "tests/support/player_tree_writer.h"
 
 namespace {
@@ -167,5 +171,25 @@ void WriteSampleSongs(const std::string& root) {
     spec.Database.PlayLists = {master, fav, car, smart, empty};
     spec.Database.AlbumSection = true;
 
+    // The MPEG files carry ID3 tags with the texts of their database entries, so a scan of the
+    // music folder and the song details window find what the database says.
+    const std::vector<uint8_t> silence = SilentMpegAudio(spec.SongSeconds);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> taggedFiles;
+    for (ItdbSong& song : spec.Database.Songs) {
+        if (song.Location.size() < 4 || song.Location.compare(song.Location.size() - 4, 4, ".mp3") != 0) continue;
+        std::vector<uint8_t> bytes = WithSongTag({.title = song.Title, .artist = song.Artist, .album = song.Album,
+                                                  .year = std::to_string(song.Year), .comment = song.Comment,
+                                                  .genre = song.Genre},
+                                                 silence);
+        song.Size = static_cast<int32_t>(bytes.size());
+        taggedFiles.emplace_back(PathFromLocation(root, song.Location), std::move(bytes));
+    }
+
     WritePlayerTree(root, spec);
+
+    for (const auto& [path, bytes] : taggedFiles) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out) throw std::runtime_error("cannot write " + path);
+    }
 }

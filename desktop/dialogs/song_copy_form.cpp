@@ -29,7 +29,7 @@ std::function<int64_t(const std::string& folder)>& TSongCopyCfgForm::FreeBytesSo
 TSongCopyCfgForm::TSongCopyCfgForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TSongCopyCfgForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-    connect(ui->Edit_Folder, &QLineEdit::textChanged, this, [this] { FolderCheck(); });
+    connect(ui->Edit_Folder, &QLineEdit::textChanged, this, [this] { Edit_FolderChange(); });
     connect(ui->SButton_OpenFolder, &QPushButton::clicked, this, [this] { SButton_OpenFolderClick(); });
     connect(ui->Button_Ok, &QPushButton::clicked, this, [this] { Button_OkClick(ui->Button_Ok); });
     connect(ui->Button_Cancel, &QPushButton::clicked, this, [this] { Button_OkClick(ui->Button_Cancel); });

@@ -26,6 +26,7 @@ public:
     void StoreVideoSettings(TTolvIPodINI& settings) const;
 
     void FolderCheck();                       // FormCreate and Edit_FolderChange
+    void Edit_FolderChange() { FolderCheck(); }
     void SButton_OpenFolderClick();
     void Button_OkClick(QAbstractButton* sender);
 

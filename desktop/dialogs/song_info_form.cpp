@@ -130,7 +130,7 @@ TSongInfoForm::TSongInfoForm(QWidget* parent, const TArtworkDBLoader* artwork)
 
     connect(ui->CheckBox_AddSong, &QCheckBox::toggled, this, [this] { CheckBox_AddSongClick(); });
     connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(ui->Button_Close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->Button_Close, &QPushButton::clicked, this, [this] { Button_CloseClick(); });
     connect(ui->SongPages, &QTabWidget::currentChanged, this, [this](int i) { SongPagesChange(i); });
     connect(ui->SButton_CopyLyric, &QPushButton::clicked, this, [this] { Menu_LyricCopyClick(3); });
     connect(ui->SButton_SaveLyric, &QPushButton::clicked, this, [this] { Menu_LyricCopyClick(4); });
@@ -318,12 +318,16 @@ void TSongInfoForm::SaveArtwork() {
         if (filterIndex == 1) {
             if (!FArtImage.save(Q(name), "BMP")) throw EFileError("[ " + name + " ]を保存できませんでした");
         } else {
-            SaveJpegFile(FArtBitmap, name, kJpegSaveQuality);
+            SaveArtworkAsJpeg(name);
         }
     } catch (const ETolvError& e) {
         ShowMessage(this, e.Message());
     }
 }
+
+void TSongInfoForm::SaveArtworkAsJpeg(const std::string& fileName) { SaveJpegFile(FArtBitmap, fileName, kJpegSaveQuality); }
+
+void TSongInfoForm::Button_CloseClick() { accept(); }
 
 void TSongInfoForm::CopyArtworkToClipboard() {
     if (!FArtImage.isNull()) QGuiApplication::clipboard()->setImage(FArtImage);

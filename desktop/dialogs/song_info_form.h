@@ -41,6 +41,9 @@ public:
     void LoadArtwork();
     void SaveLyrics();
     void SaveArtwork();
+    // The large artwork as a JPEG file at quality 90 (ETolvError when it cannot be written).
+    void SaveArtworkAsJpeg(const std::string& fileName);
+    void Button_CloseClick();
     void CopyArtworkToClipboard();
     void Menu_LyricCopyClick(int tag);
     void AWMenu_ClipClick(int tag);

@@ -1,5 +1,8 @@
 #include "desktop/dialogs/terms_form.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "desktop/settings.h"
 #include "ui_terms_form.h"
 
@@ -10,6 +13,10 @@ TCRForm::TCRForm(TTolvIPodINI& settings, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowContextHelpButtonHint |
                    Qt::WindowStaysOnTopHint);
     setFixedSize(451, 211);
+    // Centred on the screen rather than over the (not yet shown) main window.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - QPoint(451 / 2, 211 / 2));
+    }
     ui->LicenseMemo->setPlainText(LicenseText());
     connect(ui->Button1, &QPushButton::clicked, this, &TCRForm::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TCRForm::Button2Click);

@@ -70,6 +70,7 @@ TSongPage::TSongPage(TMainForm& main, QWidget* parent)
     SongListView->setColumnWidth(2, 100);
     SongListView->setProperty("tag", kTagSongList);
     ApplyStripedRows(*SongListView);
+    SongListView->setItemDelegate(new TGridLineDelegate(SongListView));
     ui->SongSplitter->setStretchFactor(0, 1);
     ui->SongSplitter->setStretchFactor(1, 3);
 

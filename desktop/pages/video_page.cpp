@@ -49,6 +49,11 @@ public:
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        VideoListBoxDrawItem(painter, option, index);
+    }
+
+private:
+    void VideoListBoxDrawItem(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
         const QWidget* widget = opt.widget;
@@ -116,7 +121,6 @@ public:
         painter->restore();
     }
 
-private:
     TMainForm& FMain;
 };
 

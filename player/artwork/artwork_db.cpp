@@ -82,7 +82,7 @@ void TAlbumManager::FillListView(
     const std::function<void(const std::string& Caption, int32_t ImageIndex)>& AddItem) const {
     if (!AddItem) return;
     for (const auto& album : items_) {
-        AddItem(encoding::Cp932ToUtf8(encoding::Utf8ToCp932(album->FName)), album->FKind);
+        AddItem(album->FName, album->FKind);
     }
 }
 
@@ -232,8 +232,9 @@ private:
         if (encoding_kind == 0 || encoding_kind == 2) {
             size_t n = 0;
             while (n + 1 < bytes.size() && (bytes[n] != 0 || bytes[n + 1] != 0)) n += 2;
-            // Only what code page 932 can hold survives, as everywhere the player's text is shown.
-            return encoding::Cp932ToUtf8(encoding::Utf8ToCp932(encoding::Utf16LeToUtf8(bytes.first(n))));
+            // Every character is kept: a photo's file name may hold characters that no Japanese
+            // code page has, and the file must still be found under it.
+            return encoding::Utf16LeToUtf8(bytes.first(n));
         }
         return {};
     }

@@ -88,9 +88,8 @@ public:
     int32_t GetCount() const { return static_cast<int32_t>(items_.size()); }
     // nullptr for an index outside the list.
     TIntList* GetItem(int32_t Index) const;
-    // Calls AddItem once per album, in album order: the caption is the album title as the
-    // code page 932 shows it (other characters become "?"), the image index its kind.
-    // The list view is not cleared first.
+    // Calls AddItem once per album, in album order: the caption is the album title (every
+    // character kept), the image index its kind. The list view is not cleared first.
     void FillListView(const std::function<void(const std::string& Caption, int32_t ImageIndex)>& AddItem) const;
     // Every album titled exactly Name writes its image ids into Strings, replacing them (so of
     // two albums of one name the later one's ids remain). An empty Name does nothing.

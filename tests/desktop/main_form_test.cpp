@@ -41,6 +41,19 @@ std::string LockedTo(const TempDir& dir, const std::string& sub) {
     return AcceptedSettings(dir, "[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + (dir / sub) + "\r\n");
 }
 
+// A control that takes every key for itself.
+class KeyEater : public QWidget {
+public:
+    explicit KeyEater(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+    int Keys = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        ++Keys;
+        event->accept();
+    }
+};
+
 QLabel* Panel(TMainForm& f, const char* name) { return f.findChild<QLabel*>(name); }
 
 bool OnlyIPodButton(TMainForm& f) {
@@ -303,6 +316,15 @@ void MainFormTest::pageButtonsAndKeys() {
     // The toolbar: clicking a button shows its page.
     QTest::mouseClick(form.TabButton(kPageCal), Qt::LeftButton);
     QCOMPARE(form.ActivePage(), int(kPageCal));
+    // The window sees a key before the control with the focus, even one that uses every key,
+    // and the control still gets it.
+    KeyEater eater(form.findChild<QWidget*>("ScheduleSheet"));
+    QTest::keyClick(&eater, Qt::Key_F2);
+    QCOMPARE(form.ActivePage(), int(kPageSong));
+    QCOMPARE(eater.Keys, 1);
+    QTest::keyClick(&eater, Qt::Key_A);
+    QCOMPARE(form.ActivePage(), int(kPageSong));
+    QCOMPARE(eater.Keys, 2);
 }
 
 void MainFormTest::newsListIsStoredAtExit() {

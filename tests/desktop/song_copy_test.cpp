@@ -366,18 +366,35 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     // Only the copied song is in the import list.
     QCOMPARE(ImportLocations(dir / "out/iPodLibrary.TXT"), std::vector<std::string>{dir / "out/良い.mp3"});
 
-    // A target folder that cannot be written: every song fails with the system's reason.
-    if (::geteuid() != 0) {
+    // A target folder that cannot be written: every song fails with the system's reason, and
+    // the log shows that reason. (A superuser writes into read-only folders, so there the
+    // target "folder" is a file, which no copy can go into either.)
+    const bool root = ::geteuid() == 0;
+    std::string target = dir / "ro/";
+    if (root) {
+        dir.Write("ro", std::string("a file"));
+    } else {
         fs::create_directories(dir / "ro");
         fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-        copy.Folder = dir / "ro/";
-        copy.MakeLibraryData = false;
-        WhenModalWith("LogListView", [](QWidget* w) { w->close(); });
-        RunSongCopy(*form);
-        QCOMPARE(songs.GetItem(0)->TransferError, int32_t(EACCES));
-        QVERIFY(form->StatusText(1).contains("0 曲転送しました(スキップは 3 曲)"));
-        fs::permissions(dir / "ro", fs::perms::owner_all);
     }
+    const int32_t expected = root ? ENOTDIR : EACCES;
+    copy.Folder = target;
+    copy.MakeLibraryData = false;
+    logRows.clear();
+    WhenModalWith("LogListView", [&](QWidget* w) {
+        auto* list = w->findChild<QTreeWidget*>("LogListView");
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            logRows << list->topLevelItem(i)->text(1) + "|" + list->topLevelItem(i)->text(3);
+        }
+        w->close();
+    });
+    RunSongCopy(*form);
+    QCOMPARE(songs.GetItem(0)->TransferError, expected);
+    QVERIFY(form->StatusText(1).contains("0 曲転送しました(スキップは 3 曲)"));
+    QCOMPARE(logRows.size(), 3);
+    QVERIFY(logRows.contains("良い|" + QString::fromStdString(SysErrorText(expected)) + " - " +
+                             QString::fromStdString(db.Songs[0].Location)));
+    if (!root) fs::permissions(dir / "ro", fs::perms::owner_all);
 }
 
 void SongCopyTest::cancelReportsTheCopiedCount() {

@@ -178,6 +178,9 @@ void SongListTest::sortMarksAndOrder() {
         QCOMPARE(row.Title, db.Songs[static_cast<size_t>(row.SongIndex)].Title);
     }
     QVERIFY(CompareListText("10", "9") < 0);
+    QCOMPARE(VideoListViewCompare("10", "9", 1), -1);
+    QCOMPARE(VideoListViewCompare("10", "9", -1), 1);
+    QCOMPARE(VideoListViewCompare("10", "9", 0), 0);
     QCOMPARE(CompareListText("a", "a"), 0);
 }
 

@@ -96,6 +96,15 @@ TEST(RunConsole, ABackgroundHelperHoldingThePipesDoesNotBlockTheEnd) {
     EXPECT_EQ(r.code, 0u);
 }
 
+TEST(RunConsole, AHelperThatNeverStopsWritingDoesNotHoldTheEnd) {
+    // The child leaves a writer behind on both pipes and ends: the run ends with the child,
+    // and what the child itself wrote last is still collected.
+    RunResult r = RunShell("(yes &); (yes >&2 &); sleep 0.2; echo parent-done; exit 4");
+    EXPECT_EQ(r.code, 4u);
+    EXPECT_NE(r.out.find("parent-done\n"), std::string::npos);
+    EXPECT_FALSE(r.err.empty());
+}
+
 TEST(RunConsole, ChildEndedBySignal) {
     RunResult r = RunShell("kill -9 $$");
     EXPECT_EQ(r.code, 128u + 9u);

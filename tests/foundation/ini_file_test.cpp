@@ -1,6 +1,8 @@
 #include "foundation/ini_file.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sys/stat.h>
 
 #include "foundation/encoding.h"
@@ -67,4 +69,19 @@ TEST(IniFile, UnwritableFileThrowsNamingIt) {
     } catch (const EFileError& e) {
         EXPECT_NE(e.Message().find("x.ini"), std::string::npos);
     }
+}
+
+TEST(IniFile, FailedWriteKeepsTheOldFile) {
+    TempDir dir;
+    const std::string path = dir.Write("keep.ini", "[A]\r\nB=old\r\n");
+    // The replacement cannot be made (its name is taken by a folder): the old text must stay.
+    std::filesystem::create_directories(dir / "keep.ini.new/x");
+    TIniFile ini(path);
+    ini.WriteString("A", "B", "new");
+    EXPECT_THROW(ini.UpdateFile(), EFileError);
+    EXPECT_EQ(ReadFileText(path), "[A]\r\nB=old\r\n");
+    std::filesystem::remove_all(dir / "keep.ini.new");
+    ini.UpdateFile();
+    EXPECT_EQ(TIniFile(path).ReadString("A", "B", ""), "new");
+    EXPECT_FALSE(std::filesystem::exists(dir / "keep.ini.new"));
 }

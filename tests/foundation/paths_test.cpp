@@ -78,6 +78,10 @@ TEST(MatchesExtension, MaskEntriesEndInSemicolons) {
     EXPECT_FALSE(MatchesExtension("a.txt", "*.txt"));
     EXPECT_FALSE(MatchesExtension("a.txt", ""));
     EXPECT_FALSE(MatchesExtension("a.txt", "*.tx;*.txtx;"));
+    // The key is trimmed, the entries are not: a blank after a ";" is part of the next entry.
+    EXPECT_TRUE(MatchesExtension("a.TXT \t", "*.txt;"));
+    EXPECT_FALSE(MatchesExtension("a.c", "*.txt; *.c;"));
+    EXPECT_TRUE(MatchesExtension("a.c", "*.txt;;*.c;"));  // an empty entry is harmless
 }
 
 TEST(DeleteFileForced, DeletesReadOnlyFilesAndReportsMissingOnes) {

@@ -135,6 +135,8 @@ TEST(TolvStringList, Utf8IsRecognisedBeforeTheJapaneseGuess) {
     // UTF-8 given explicitly.
     EXPECT_EQ(Load("é\r\nx", kTextUtf8, &used), (Lines{"é", "x"}));
     EXPECT_EQ(used, kTextUtf8);
+    // ... and a stray byte in it becomes U+FFFD instead of passing on broken text.
+    EXPECT_EQ(Load("a\x82\r\n\xE6\x97", kTextUtf8, &used), (Lines{"a\xEF\xBF\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD"}));
 }
 
 TEST(TolvStringList, GivenCodesConvertToUtf8) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <unistd.h>
+
 #include "foundation/drives.h"
 #include "platform/disk_check.h"
 #include "platform/removal.h"
@@ -32,7 +35,7 @@ struct FakeMounts {
 TEST(DiskCheck, FatIsCheckedReadOnlyOthersAreNot) {
     FakeMounts mounts;
     TDiskCheckPlan fat = PlanDiskCheck("/media/user/IPOD/");
-    EXPECT_EQ(fat.CommandLine, "fsck.vfat -n \"/dev/sdb1\"");
+    EXPECT_EQ(fat.CommandLine, DiskCheckerProgram() + " -n \"/dev/sdb1\"");
     EXPECT_TRUE(fat.Note.empty());
     TDiskCheckPlan hfs = PlanDiskCheck("/media/user/MAC POD/");
     EXPECT_TRUE(hfs.CommandLine.empty());
@@ -41,6 +44,36 @@ TEST(DiskCheck, FatIsCheckedReadOnlyOthersAreNot) {
     EXPECT_TRUE(PlanDiskCheck("/home/user/player/").CommandLine.empty());
     // Nothing runs for a plan without a command: the note is the output.
     EXPECT_EQ(RunDiskCheck("/media/user/MAC POD/"), hfs.Note);
+}
+
+TEST(DiskCheck, CheckerOutsideThePathIsFoundInSbin) {
+    const char* old = std::getenv("PATH");
+    const std::string saved = old ? old : "";
+    ::setenv("PATH", "/nonexistent", 1);
+    const std::string program = DiskCheckerProgram();
+    ::setenv("PATH", saved.c_str(), 1);
+    if (::access("/usr/sbin/fsck.vfat", X_OK) == 0) {
+        EXPECT_EQ(program, "/usr/sbin/fsck.vfat");
+    } else if (::access("/sbin/fsck.vfat", X_OK) == 0) {
+        EXPECT_EQ(program, "/sbin/fsck.vfat");
+    } else {
+        EXPECT_EQ(program, "fsck.vfat");
+    }
+}
+
+TEST(DiskCheck, ACheckThatCannotOpenTheDeviceSaysSo) {
+    if (DiskCheckerProgram() == "fsck.vfat" && !ProgramOnPath("fsck.vfat")) GTEST_SKIP() << "no fsck.vfat";
+    SetMountedVolumesSource([] {
+        TMountedVolume v;
+        v.Root = "/media/user/GONE";
+        v.Device = "/dev/harrowin-no-such-device";
+        v.FsType = "vfat";
+        return std::vector<TMountedVolume>{v};
+    });
+    const std::string text = RunDiskCheck("/media/user/GONE/");
+    SetMountedVolumesSource({});
+    // Not a bare version line that reads like a clean check: the reason is shown too.
+    EXPECT_NE(text.find("open"), std::string::npos) << text;
 }
 
 TEST(Removal, UdisksUnmountsThenPowersOffElseEject) {

@@ -315,6 +315,20 @@ TEST(ModelTable, EveryShippedRowHasFiveFieldsAndAKnownFamily) {
     EXPECT_EQ(checker.ModelClass, 5);
     EXPECT_EQ(checker.ReadModel("MA099"), "iPod nano 2GB (ブラック)");
     EXPECT_EQ(checker.ModelClass, 4);
+    EXPECT_EQ(checker.ReadModel("MB225"), "iPod shuffle 1GB (シルバー)");
+    EXPECT_EQ(checker.ModelClass, 2);
+    EXPECT_EQ(checker.Generation, "第2世代");
+    EXPECT_EQ(checker.ReadModel("M9830"), "iPod photo 60GB");
+    EXPECT_EQ(checker.ModelClass, 3);
+    EXPECT_EQ(checker.ModelKind, "iPod photo");
+    EXPECT_EQ(checker.Capacity, "60GB");
+    // A number the table does not know takes the default line.
+    EXPECT_EQ(checker.ReadModel("xZ999"), "不明なiPod");
+    EXPECT_EQ(checker.Family, "4G");
+    EXPECT_EQ(checker.ModelKind, "不明な種類");
+    EXPECT_EQ(checker.Generation, "不明な世代");
+    EXPECT_EQ(checker.Capacity, "不明な容量");
+    EXPECT_EQ(checker.ModelClass, 1);
 }
 
 TEST(PlayerChecker, ModelTableIsFoundInTheProgramFolderFirst) {

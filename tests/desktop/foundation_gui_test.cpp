@@ -1,0 +1,186 @@
+// The Qt-side helpers of the foundation: the fitted drawing (bands and placement in pixels), the
+// folder picker's title, start folder and cancel rule, and the address the shell open hands on.
+#include <QtTest>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "foundation/gui/draw_fitted.h"
+#include "foundation/gui/select_folder.h"
+#include "foundation/gui/shell_open.h"
+
+namespace {
+
+const QColor kBand(0, 0, 255);
+const QColor kPicture(255, 0, 0);
+const QColor kOutside(0, 255, 0);
+
+QImage Solid(int width, int height, const QColor& colour) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool Near(QRgb pixel, const QColor& colour) {
+    return std::abs(qRed(pixel) - colour.red()) <= 8 && std::abs(qGreen(pixel) - colour.green()) <= 8 &&
+           std::abs(qBlue(pixel) - colour.blue()) <= 8;
+}
+
+// Answers the next modal folder picker with `answer` once it is up.
+void WhenPickerOpens(QObject* owner, std::function<void(QFileDialog*)> answer) {
+    auto* timer = new QTimer(owner);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        answer(dialog);
+    });
+    timer->start();
+}
+
+}  // namespace
+
+class FoundationGuiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void landscapePictureStandsInAHorizontalBand();
+    void portraitPictureStandsInAVerticalBand();
+    void boxReplacesWhatWasThereAndNothingOutside();
+    void emptyPictureLeavesTheBackground();
+    void folderPickerTitleStartFolderAndCancel();
+    void folderPickerOkStoresTheChoice();
+    void shellOpenAddresses();
+};
+
+void FoundationGuiTest::init() {
+    SetSelectFolderHook(nullptr);
+    SetShellOpenHook(nullptr);
+}
+
+void FoundationGuiTest::cleanup() {
+    SetSelectFolderHook(nullptr);
+    SetShellOpenHook(nullptr);
+}
+
+void FoundationGuiTest::landscapePictureStandsInAHorizontalBand() {
+    // 200 x 100 into 100 x 100: drawn 100 x 50 at y = 25.
+    QImage target = Solid(100, 100, kOutside);
+    DrawBitmapFittedOnBitmap(target, 0, 0, 100, 100, kBand, Solid(200, 100, kPicture));
+    for (int x : {0, 50, 99}) {
+        QVERIFY2(Near(target.pixel(x, 0), kBand), "top band");
+        QVERIFY2(Near(target.pixel(x, 24), kBand), "last row of the top band");
+        QVERIFY2(Near(target.pixel(x, 25), kPicture), "first row of the picture");
+        QVERIFY2(Near(target.pixel(x, 74), kPicture), "last row of the picture");
+        QVERIFY2(Near(target.pixel(x, 75), kBand), "first row of the bottom band");
+        QVERIFY2(Near(target.pixel(x, 99), kBand), "bottom band");
+    }
+}
+
+void FoundationGuiTest::portraitPictureStandsInAVerticalBand() {
+    // 100 x 200 into 100 x 100: drawn 50 x 100 at x = 25.
+    QImage target = Solid(100, 100, kOutside);
+    DrawBitmapFittedOnBitmap(target, 0, 0, 100, 100, kBand, Solid(100, 200, kPicture));
+    for (int y : {0, 50, 99}) {
+        QVERIFY(Near(target.pixel(24, y), kBand));
+        QVERIFY(Near(target.pixel(25, y), kPicture));
+        QVERIFY(Near(target.pixel(74, y), kPicture));
+        QVERIFY(Near(target.pixel(75, y), kBand));
+    }
+}
+
+void FoundationGuiTest::boxReplacesWhatWasThereAndNothingOutside() {
+    // The box lies at (10, 20) on a larger picture; a half-transparent background still
+    // replaces the old pixels inside the box instead of blending with them.
+    QImage target = Solid(140, 160, kOutside);
+    const QColor clear(0, 0, 255, 128);
+    QPainter painter(&target);
+    DrawBitmapFitted(painter, 10, 20, 100, 100, clear, Solid(200, 100, kPicture));
+    painter.end();
+    QVERIFY(Near(target.pixel(9, 50), kOutside));
+    QVERIFY(Near(target.pixel(110, 50), kOutside));
+    QVERIFY(Near(target.pixel(50, 19), kOutside));
+    QVERIFY(Near(target.pixel(50, 120), kOutside));
+    QCOMPARE(qGreen(target.pixel(50, 20)), 0);        // the band, not green below it
+    QVERIFY(Near(target.pixel(50, 20 + 25), kPicture));
+    QVERIFY(Near(target.pixel(50, 20 + 74), kPicture));
+    QCOMPARE(qGreen(target.pixel(50, 20 + 75)), 0);
+}
+
+void FoundationGuiTest::emptyPictureLeavesTheBackground() {
+    QImage target = Solid(50, 40, kOutside);
+    DrawBitmapFittedOnBitmap(target, 0, 0, 50, 40, kBand, QImage());
+    QVERIFY(Near(target.pixel(0, 0), kBand));
+    QVERIFY(Near(target.pixel(49, 39), kBand));
+    // A box without area draws nothing at all.
+    QImage untouched = Solid(10, 10, kOutside);
+    DrawBitmapFittedOnBitmap(untouched, 0, 0, 0, 10, kBand, Solid(4, 4, kPicture));
+    QVERIFY(Near(untouched.pixel(0, 0), kOutside));
+    // A null target is left alone without a crash.
+    QImage none;
+    DrawBitmapFittedOnBitmap(none, 0, 0, 10, 10, kBand, Solid(4, 4, kPicture));
+    QVERIFY(none.isNull());
+}
+
+void FoundationGuiTest::folderPickerTitleStartFolderAndCancel() {
+    QTemporaryDir start;
+    QVERIFY(start.isValid());
+    QString title, opened;
+    WhenPickerOpens(this, [&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        opened = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    std::string folder = start.path().toStdString();
+    const std::string before = folder;
+    QVERIFY(!SelectFolder(folder));
+    QCOMPARE(title, QString::fromUtf8("フォルダを選択してください。"));
+    QCOMPARE(QDir(opened).canonicalPath(), QDir(start.path()).canonicalPath());
+    QCOMPARE(folder, before);  // cancel keeps the old folder
+}
+
+void FoundationGuiTest::folderPickerOkStoresTheChoice() {
+    QTemporaryDir start;
+    QVERIFY(start.isValid());
+    QVERIFY(QDir(start.path()).mkdir(QString::fromUtf8("音楽")));
+    const QString wanted = start.path() + QString::fromUtf8("/音楽");
+    WhenPickerOpens(this, [&](QFileDialog* dialog) {
+        dialog->setDirectory(wanted);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    std::string folder = start.path().toStdString();
+    QVERIFY(SelectFolder(folder));
+    QCOMPARE(QDir(QString::fromStdString(folder)).canonicalPath(), QDir(wanted).canonicalPath());
+}
+
+void FoundationGuiTest::shellOpenAddresses() {
+    std::vector<std::string> opened;
+    SetShellOpenHook([&](const std::string& url) { opened.push_back(url); });
+    ShellOpen("/tmp/my notes/曲.txt");
+    ShellOpen("http://example.com/a b?x=1");
+    ShellOpen("");  // nothing to open: the desktop is not asked
+    QCOMPARE(opened.size(), size_t(2));
+    QCOMPARE(QString::fromStdString(opened[0]), QString("file:///tmp/my%20notes/%E6%9B%B2.txt"));
+    QCOMPARE(QString::fromStdString(opened[1]), QString("http://example.com/a%20b?x=1"));
+    // A relative name is a file of the current folder, not an address.
+    const QString relative = QString::fromStdString(ShellOpenUrl("readme.txt"));
+    QCOMPARE(QUrl(relative).toLocalFile(), QDir::current().absoluteFilePath("readme.txt"));
+}
+
+QTEST_MAIN(FoundationGuiTest)
+#include "foundation_gui_test.moc"
