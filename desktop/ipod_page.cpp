@@ -48,6 +48,10 @@ void TMainForm::ApplyDriveLock() {
 
 void TMainForm::Button_RecognizeClick() {
     if (!ui->SButton_Recognize->isEnabled()) return;
+    // The loaders only add: a recognition that follows another (a click, then the page's
+    // deferred first entry) must not list every song twice.
+    FRecognizeOnEnter = false;
+    ResetPlayer(*FPlayer);
     ApplyDriveLock();
     bool found = false;
     try {

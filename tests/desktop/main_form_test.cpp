@@ -78,6 +78,7 @@ private slots:
     void startWithNoPlayerAttached();
     void recognitionOfTheSamplePlayer();
     void enteringTheIPodPageRecognisesOnce();
+    void clickThenFirstEntryListsEachSongOnce();
     void vanishedDatabaseReturnsToWaiting();
     void pageButtonsAndKeys();
     void progressInStatus();
@@ -270,6 +271,20 @@ void MainFormTest::enteringTheIPodPageRecognisesOnce() {
     form.SetStatusText(1, "marker");
     form.TabButtonClick(form.TabButton(kPageIPod));
     QCOMPARE(form.StatusText(1), QString("marker"));
+}
+
+void MainFormTest::clickThenFirstEntryListsEachSongOnce() {
+    TempDir dir;
+    MakeSamplePlayer(dir, "player");
+    TMainForm form({}, LockedTo(dir, "player"));
+    form.Button_RecognizeClick();
+    const int32_t songs = SongCountOf(form.Player());
+    QVERIFY(songs > 0);
+    // The page's deferred first entry comes after the click: it must not load the database again.
+    form.show();
+    QTest::qWait(50);
+    QCOMPARE(SongCountOf(form.Player()), songs);
+    QCOMPARE(form.StatusText(0), QString("[接続中]"));
 }
 
 void MainFormTest::vanishedDatabaseReturnsToWaiting() {

@@ -149,31 +149,31 @@ Bytes MpegFrameHeader(int mpegVersion, int layer, int bitrateKbps, int sampleRat
     return MpegFrameHeaderBits(versionBits, layerBits, static_cast<unsigned>(bit - table->begin()), rateIndex);
 }
 
-static Bytes Mp3Head(const Mp3FileSpec& spec) {
-    Bytes out = spec.id3v2;
-    out.resize(out.size() + spec.zeroBytesBeforeAudio, 0);
-    Append(out, MpegFrameHeader(spec.mpegVersion, spec.layer, spec.bitrateKbps, spec.sampleRate));
+static Bytes Mp3Head(const Mp3FileLayout& layout) {
+    Bytes out = layout.id3v2;
+    out.resize(out.size() + layout.zeroBytesBeforeAudio, 0);
+    Append(out, MpegFrameHeader(layout.mpegVersion, layout.layer, layout.bitrateKbps, layout.sampleRate));
     return out;
 }
 
-Bytes BuildMp3(const Mp3FileSpec& spec) {
-    Bytes out = Mp3Head(spec);
-    out.resize(out.size() + std::max<uint64_t>(spec.audioBytes, 4) - 4, 0);
-    if (spec.id3v1) Append(out, BuildId3v1(*spec.id3v1));
+Bytes BuildMp3(const Mp3FileLayout& layout) {
+    Bytes out = Mp3Head(layout);
+    out.resize(out.size() + std::max<uint64_t>(layout.audioBytes, 4) - 4, 0);
+    if (layout.id3v1) Append(out, BuildId3v1(*layout.id3v1));
     return out;
 }
 
-void WriteMp3File(const std::string& path, const Mp3FileSpec& spec) {
-    Bytes head = Mp3Head(spec);
+void WriteMp3File(const std::string& path, const Mp3FileLayout& layout) {
+    Bytes head = Mp3Head(layout);
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
         if (!out) throw std::runtime_error("cannot write " + path);
     }
-    uint64_t audioEnd = head.size() + std::max<uint64_t>(spec.audioBytes, 4) - 4;
+    uint64_t audioEnd = head.size() + std::max<uint64_t>(layout.audioBytes, 4) - 4;
     std::filesystem::resize_file(path, audioEnd);
-    if (spec.id3v1) {
-        Bytes v1 = BuildId3v1(*spec.id3v1);
+    if (layout.id3v1) {
+        Bytes v1 = BuildId3v1(*layout.id3v1);
         std::ofstream out(path, std::ios::binary | std::ios::app);
         out.write(reinterpret_cast<const char*>(v1.data()), static_cast<std::streamsize>(v1.size()));
         if (!out) throw std::runtime_error("cannot write " + path);
@@ -207,10 +207,10 @@ Bytes WithSongTag(const SongTags& tags, const Bytes& audio) {
 
 void WriteTaggedMp3(const std::string& path, const SongTags& tags, int bitrateKbps, int lengthSeconds,
                     int sampleRate) {
-    Mp3FileSpec spec;
-    spec.id3v2 = BuildSongTag(tags);
-    spec.bitrateKbps = bitrateKbps;
-    spec.sampleRate = sampleRate;
-    spec.audioBytes = uint64_t(lengthSeconds) * uint64_t(bitrateKbps) * 125;
-    WriteMp3File(path, spec);
+    Mp3FileLayout layout;
+    layout.id3v2 = BuildSongTag(tags);
+    layout.bitrateKbps = bitrateKbps;
+    layout.sampleRate = sampleRate;
+    layout.audioBytes = uint64_t(lengthSeconds) * uint64_t(bitrateKbps) * 125;
+    WriteMp3File(path, layout);
 }

@@ -69,7 +69,7 @@ Bytes MpegFrameHeader(int mpegVersion, int layer, int bitrateKbps, int sampleRat
 // The same from raw field values (version bits 3/2/0/1, layer bits 3/2/1/0, indices).
 Bytes MpegFrameHeaderBits(unsigned versionBits, unsigned layerBits, unsigned bitrateIndex, unsigned sampleRateIndex);
 
-struct Mp3FileSpec {
+struct Mp3FileLayout {
     Bytes id3v2;                     // the whole ID3v2 tag, or empty for none
     size_t zeroBytesBeforeAudio = 0; // zeros between the tag and the first frame header
     int mpegVersion = 1;
@@ -81,10 +81,10 @@ struct Mp3FileSpec {
 };
 
 // The bytes of an MP3 file.
-Bytes BuildMp3(const Mp3FileSpec& spec);
+Bytes BuildMp3(const Mp3FileLayout& layout);
 // Writes an MP3 file. The audio bytes after the first frame header are a hole (a sparse file),
 // so large files cost no disk space.
-void WriteMp3File(const std::string& path, const Mp3FileSpec& spec);
+void WriteMp3File(const std::string& path, const Mp3FileLayout& layout);
 
 // The tags of a song as the sample player and the scan tests want them.
 struct SongTags {

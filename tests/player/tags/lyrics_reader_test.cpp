@@ -19,9 +19,9 @@ std::string LyricsOf(const Bytes& bytes) {
 }
 
 Bytes Mp3With(const Bytes& id3v2) {
-    Mp3FileSpec spec;
-    spec.id3v2 = id3v2;
-    return BuildMp3(spec);
+    Mp3FileLayout layout;
+    layout.id3v2 = id3v2;
+    return BuildMp3(layout);
 }
 
 // The bytes this process has read from files so far (/proc/self/io), or -1 when not known.
@@ -73,7 +73,7 @@ TEST(LyricsReader, LaterFrameReplacesEarlierAndOversizedIsPassedOver) {
 
 TEST(LyricsReader, OtherKindsGiveNoLyrics) {
     EXPECT_EQ(LyricsOf(BuildM4a({.title = "x"})), "");
-    Mp3FileSpec v1;
+    Mp3FileLayout v1;
     v1.id3v1 = Id3v1Fields{.title = "t"};
     EXPECT_EQ(LyricsOf(BuildMp3(v1)), "");
     Bytes ogg = {'O', 'G', 'G'};
@@ -144,10 +144,10 @@ TEST(LyricsReader, BadSizesAndTruncationEndTheWalk) {
 TEST(LyricsReader, ReadsFromFileOnlyTheTagRegion) {
     TempDir dir;
     std::string path = dir / "video.mp3";
-    Mp3FileSpec spec;
-    spec.id3v2 = Id3v2TagBuilder(3).Lyrics("file lyrics").Padding(50000).Build();
-    spec.audioBytes = uint64_t(256) << 20;  // a hole of 256 MB that must not be read
-    WriteMp3File(path, spec);
+    Mp3FileLayout layout;
+    layout.id3v2 = Id3v2TagBuilder(3).Lyrics("file lyrics").Padding(50000).Build();
+    layout.audioBytes = uint64_t(256) << 20;  // a hole of 256 MB that must not be read
+    WriteMp3File(path, layout);
     TMPEGExtLoader loader;
     int64_t before = BytesReadSoFar();
     loader.LoadFromFile(path);

@@ -25,10 +25,10 @@ TMP3Tag ReadPath(const std::string& path) {
 }
 
 Bytes Mp3With(const Bytes& id3v2, uint64_t audioBytes = 4096) {
-    Mp3FileSpec spec;
-    spec.id3v2 = id3v2;
-    spec.audioBytes = audioBytes;
-    return BuildMp3(spec);
+    Mp3FileLayout layout;
+    layout.id3v2 = id3v2;
+    layout.audioBytes = audioBytes;
+    return BuildMp3(layout);
 }
 
 // The bytes this process has read from files so far (/proc/self/io), or -1 when not known.
@@ -128,9 +128,9 @@ TEST(MP3TagReaderKinds, WavWithoutId3v1KeepsGivenTextsAndReadsHeaderAtOffset20) 
 TEST(MP3TagReaderId3v1, ReadsFieldsTrimmedAndCutAtNul) {
     Id3v1Fields f{.title = "  Song Title  ", .artist = "Artist", .album = "Album", .year = "1999",
                   .comment = "note", .track = 7, .genre = 17};
-    Mp3FileSpec spec;
-    spec.id3v1 = f;
-    TMP3Tag tag = ReadBytes(BuildMp3(spec));
+    Mp3FileLayout layout;
+    layout.id3v1 = f;
+    TMP3Tag tag = ReadBytes(BuildMp3(layout));
     EXPECT_EQ(tag.Title, "Song Title");
     EXPECT_EQ(tag.Artist, "Artist");
     EXPECT_EQ(tag.Album, "Album");
@@ -176,8 +176,8 @@ TEST(MP3TagReaderId3v1, GenreTableEdges) {
 // ---- ID3v2 ----
 
 TEST(MP3TagReaderId3v2, Version23TextFramesAndOnlyId3v2WhenBothTags) {
-    Mp3FileSpec spec;
-    spec.id3v2 = Id3v2TagBuilder(3)
+    Mp3FileLayout layout;
+    layout.id3v2 = Id3v2TagBuilder(3)
                      .Text("TIT2", "Title")
                      .Text("TPE1", "Artist", Id3Encoding::Utf16)
                      .Text("TALB", "Album")
@@ -186,15 +186,15 @@ TEST(MP3TagReaderId3v2, Version23TextFramesAndOnlyId3v2WhenBothTags) {
                      .Text("TXXX", "ignored")
                      .Padding(100)
                      .Build();
-    spec.id3v1 = Id3v1Fields{.title = "v1 title", .comment = "v1 comment", .genre = 3};
-    TMP3Tag tag = ReadBytes(BuildMp3(spec));
+    layout.id3v1 = Id3v1Fields{.title = "v1 title", .comment = "v1 comment", .genre = 3};
+    TMP3Tag tag = ReadBytes(BuildMp3(layout));
     EXPECT_EQ(tag.Title, "Title");
     EXPECT_EQ(tag.Artist, "Artist");
     EXPECT_EQ(tag.Album, "Album");
     EXPECT_EQ(tag.Year, "2004");
     EXPECT_EQ(tag.Genre, "(17)");  // a genre number in parentheses is taken as it stands
     EXPECT_EQ(tag.Comment, "");
-    EXPECT_EQ(tag.TagSize, static_cast<int32_t>(spec.id3v2.size() - 10));
+    EXPECT_EQ(tag.TagSize, static_cast<int32_t>(layout.id3v2.size() - 10));
 }
 
 TEST(MP3TagReaderId3v2, Version22FramesAndLaterFrameWins) {
@@ -321,19 +321,19 @@ TEST(MP3TagReaderId3v2, TagSizePastTheEndAndTruncatedFrames) {
 
 TEST(MP3TagReaderId3v2, AudioStartsAtFirstNonZeroByteAfterPaddingAndZeros) {
     // A 20,000-byte tag with zero padding, then 500 zero bytes, then the frame header.
-    Mp3FileSpec spec;
-    spec.id3v2 = Id3v2TagBuilder(3).Text("TIT2", "padded").Padding(20000 - 10 - 17).Build();
-    ASSERT_EQ(spec.id3v2.size(), 20000u);
-    spec.zeroBytesBeforeAudio = 500;
-    spec.bitrateKbps = 64;
-    spec.audioBytes = 64000 / 8 * 5;  // 5 s
-    TMP3Tag t = ReadBytes(BuildMp3(spec));
+    Mp3FileLayout layout;
+    layout.id3v2 = Id3v2TagBuilder(3).Text("TIT2", "padded").Padding(20000 - 10 - 17).Build();
+    ASSERT_EQ(layout.id3v2.size(), 20000u);
+    layout.zeroBytesBeforeAudio = 500;
+    layout.bitrateKbps = 64;
+    layout.audioBytes = 64000 / 8 * 5;  // 5 s
+    TMP3Tag t = ReadBytes(BuildMp3(layout));
     EXPECT_EQ(t.Bitrate, 64);
     EXPECT_EQ(t.SampleRate, 44100);
     EXPECT_EQ(t.Length, 5);
     EXPECT_EQ(t.FileSize, int64_t(20000 + 500 + 40000));
     // Only zeros after the tag: the header is read at the tag's end (zeros: nothing).
-    Bytes onlyZeros = spec.id3v2;
+    Bytes onlyZeros = layout.id3v2;
     onlyZeros.resize(onlyZeros.size() + 1000, 0);
     TMP3Tag z = ReadBytes(onlyZeros);
     EXPECT_EQ(z.Bitrate, 0);
@@ -371,18 +371,18 @@ TEST(MP3TagReaderMpegHeader, BitRatesAndSampleRatesOfTheTables) {
 }
 
 TEST(MP3TagReaderMpegHeader, LengthOfA4MBFileAt128IsWholeSecondsTruncated) {
-    Mp3FileSpec spec;
-    spec.audioBytes = 4000000;
-    TMP3Tag t = ReadBytes(BuildMp3(spec));
+    Mp3FileLayout layout;
+    layout.audioBytes = 4000000;
+    TMP3Tag t = ReadBytes(BuildMp3(layout));
     EXPECT_EQ(t.Length, 250);
-    spec.audioBytes = 4000000 + 15999;  // 250.99 s
-    EXPECT_EQ(ReadBytes(BuildMp3(spec)).Length, 250);
+    layout.audioBytes = 4000000 + 15999;  // 250.99 s
+    EXPECT_EQ(ReadBytes(BuildMp3(layout)).Length, 250);
     // MPEG-2 Layer III at 8 kbit/s.
-    spec.mpegVersion = 2;
-    spec.bitrateKbps = 8;
-    spec.sampleRate = 16000;
-    spec.audioBytes = 1000 * 60;
-    EXPECT_EQ(ReadBytes(BuildMp3(spec)).Length, 60);
+    layout.mpegVersion = 2;
+    layout.bitrateKbps = 8;
+    layout.sampleRate = 16000;
+    layout.audioBytes = 1000 * 60;
+    EXPECT_EQ(ReadBytes(BuildMp3(layout)).Length, 60);
 }
 
 TEST(MP3TagReaderMpegHeader, HeaderBytesPastTheEndCountAsZero) {
@@ -466,12 +466,12 @@ TEST(MP3TagReaderMp4, BadAtomSizesEndTheWalk) {
 TEST(MP3TagReaderFiles, ReadsLargeSparseFileWithoutLoadingIt) {
     TempDir dir;
     std::string path = dir / "big.mp3";
-    Mp3FileSpec spec;
-    spec.id3v2 = Id3v2TagBuilder(3).Text("TIT2", "big").Padding(40000).Build();  // past one block
-    spec.bitrateKbps = 320;
-    spec.audioBytes = uint64_t(320) * 125 * 3600;  // one hour
-    spec.id3v1 = Id3v1Fields{.title = "ignored"};
-    WriteMp3File(path, spec);
+    Mp3FileLayout layout;
+    layout.id3v2 = Id3v2TagBuilder(3).Text("TIT2", "big").Padding(40000).Build();  // past one block
+    layout.bitrateKbps = 320;
+    layout.audioBytes = uint64_t(320) * 125 * 3600;  // one hour
+    layout.id3v1 = Id3v1Fields{.title = "ignored"};
+    WriteMp3File(path, layout);
     int64_t before = BytesReadSoFar();
     TMP3Tag t = ReadPath(path);
     if (before >= 0) {
@@ -480,15 +480,15 @@ TEST(MP3TagReaderFiles, ReadsLargeSparseFileWithoutLoadingIt) {
     EXPECT_EQ(t.Title, "big");
     EXPECT_EQ(t.Bitrate, 320);
     EXPECT_EQ(t.Length, 3600);
-    EXPECT_EQ(t.FileSize, int64_t(spec.id3v2.size() + spec.audioBytes + 128));
+    EXPECT_EQ(t.FileSize, int64_t(layout.id3v2.size() + layout.audioBytes + 128));
 }
 
 TEST(MP3TagReaderFiles, SameResultFromFileAndMemory) {
     TempDir dir;
-    Mp3FileSpec spec;
-    spec.id3v2 = Id3v2TagBuilder(4).Text("TIT2", std::string(70000, 'x')).Text("TPE1", "a").Padding(10).Build();
-    spec.zeroBytesBeforeAudio = 70000;
-    Bytes bytes = BuildMp3(spec);
+    Mp3FileLayout layout;
+    layout.id3v2 = Id3v2TagBuilder(4).Text("TIT2", std::string(70000, 'x')).Text("TPE1", "a").Padding(10).Build();
+    layout.zeroBytesBeforeAudio = 70000;
+    Bytes bytes = BuildMp3(layout);
     std::string path = dir.Write("f.mp3", bytes);
     TMP3Tag fromFile = ReadPath(path);
     TMP3Tag fromMemory = ReadBytes(bytes);
