@@ -1,5 +1,7 @@
 #include "desktop/settings.h"
 
+#include <type_traits>
+
 #include "foundation/names.h"
 
 namespace {
@@ -62,57 +64,69 @@ void TTolvIPodINI::SetDefaultSites() {
     for (const char* site : kDefaultSites) FSites.emplace_back(site);
 }
 
+namespace {
+
+// Every key of the file in file order, with the field it fills. Loading and saving walk the
+// same list, so the two can never disagree on a name, a section or the order.
+template <typename Settings, typename Key>
+void ForEachKey(Settings& s, Key&& key) {
+    key("Positions", "Main_X", s.Positions.Main_X);
+    key("Positions", "Main_Y", s.Positions.Main_Y);
+    key("Positions", "TView_X", s.Positions.TView_X);
+    key("Positions", "TView_Y", s.Positions.TView_Y);
+    key("Positions", "TView_W", s.Positions.TView_W);
+    key("Positions", "TView_H", s.Positions.TView_H);
+    key("Positions", "PView_X", s.Positions.PView_X);
+    key("Positions", "PView_Y", s.Positions.PView_Y);
+    key("Positions", "PView_W", s.Positions.PView_W);
+    key("Positions", "PView_H", s.Positions.PView_H);
+    key("SongCopy", "MakeFolder_Artist", s.SongCopy.MakeFolder_Artist);
+    key("SongCopy", "MakeFolder_Album", s.SongCopy.MakeFolder_Album);
+    key("SongCopy", "MakingNameType", s.SongCopy.MakingNameType);
+    key("SongCopy", "Folder", s.SongCopy.Folder);
+    key("SongCopy", "AddTrackNo", s.SongCopy.AddTrackNo);
+    key("SongCopy", "MakeLibraryData", s.SongCopy.MakeLibraryData);
+    key("VideoCopy", "VideoFolder", s.VideoCopy.VideoFolder);
+    key("VideoCopy", "MakeArtistFolder", s.VideoCopy.MakeArtistFolder);
+    key("VideoCopy", "MakeAlbumFolder", s.VideoCopy.MakeAlbumFolder);
+    key("VideoCopy", "MakeType", s.VideoCopy.MakeType);
+    key("VideoCopy", "MakeImportFile", s.VideoCopy.MakeImportFile);
+    key("TextDivide", "MakePageNo", s.TextDivide.MakePageNo);
+    key("TextDivide", "MakeLink", s.TextDivide.MakeLink);
+    key("TextDivide", "MakeDelRuby", s.TextDivide.MakeDelRuby);
+    key("TextDivide", "MakeDivMode", s.TextDivide.MakeDivMode);
+    key("TextDivide", "MakeWordSize", s.TextDivide.MakeWordSize);
+    key("TextDivide", "MakeFolder", s.TextDivide.MakeFolder);
+    key("TextDivide", "AddEncoded", s.TextDivide.AddEncoded);
+    key("TextDivide", "AddTitle", s.TextDivide.AddTitle);
+    key("TextDivide", "EveryDisplay", s.TextDivide.EveryDisplay);
+    key("SongFind", "Type", s.SongFind.Type);
+    key("SongFind", "Text", s.SongFind.Text);
+    key("SongFind", "PageIndex", s.SongFind.PageIndex);
+    key("Copyright", "Copyright", s.Copyright.Copyright);
+    key("Internet", "AutoDownLoad", s.Internet.AutoDownLoad);
+    key("Internet", "SaveFolder", s.Internet.SaveFolder);
+    key("Internet", "AddRSSDate", s.Internet.AddRSSDate);
+    key("Internet", "AddRSSURL", s.Internet.AddRSSURL);
+    key("Recognize", "MakeFolder", s.Recognize.MakeFolder);
+    key("Recognize", "DriveLockPath", s.Recognize.DriveLockPath);
+    key("PhotoCopy", "Folder", s.PhotoCopy.Folder);
+    key("PhotoCopy", "Type", s.PhotoCopy.Type);
+    key("Photos", "Type", s.Photos.Type);
+    key("Photos", "PosX", s.Photos.PosX);
+    key("Photos", "PosY", s.Photos.PosY);
+}
+
+}  // namespace
+
 void TTolvIPodINI::LoadSettings() {
     const TIniFile& f = *FIni;
-    auto I = [&f](const char* s, const char* k, int32_t& v) { v = f.ReadInteger(s, k, v); };
-    auto B = [&f](const char* s, const char* k, bool& v) { v = f.ReadBool(s, k, v); };
-    auto S = [&f](const char* s, const char* k, std::string& v) { v = f.ReadString(s, k, v); };
-
-    I("Positions", "Main_X", Positions.Main_X);
-    I("Positions", "Main_Y", Positions.Main_Y);
-    I("Positions", "TView_X", Positions.TView_X);
-    I("Positions", "TView_Y", Positions.TView_Y);
-    I("Positions", "TView_W", Positions.TView_W);
-    I("Positions", "TView_H", Positions.TView_H);
-    I("Positions", "PView_X", Positions.PView_X);
-    I("Positions", "PView_Y", Positions.PView_Y);
-    I("Positions", "PView_W", Positions.PView_W);
-    I("Positions", "PView_H", Positions.PView_H);
-    B("SongCopy", "MakeFolder_Artist", SongCopy.MakeFolder_Artist);
-    B("SongCopy", "MakeFolder_Album", SongCopy.MakeFolder_Album);
-    I("SongCopy", "MakingNameType", SongCopy.MakingNameType);
-    S("SongCopy", "Folder", SongCopy.Folder);
-    B("SongCopy", "AddTrackNo", SongCopy.AddTrackNo);
-    B("SongCopy", "MakeLibraryData", SongCopy.MakeLibraryData);
-    S("VideoCopy", "VideoFolder", VideoCopy.VideoFolder);
-    B("VideoCopy", "MakeArtistFolder", VideoCopy.MakeArtistFolder);
-    B("VideoCopy", "MakeAlbumFolder", VideoCopy.MakeAlbumFolder);
-    I("VideoCopy", "MakeType", VideoCopy.MakeType);
-    B("VideoCopy", "MakeImportFile", VideoCopy.MakeImportFile);
-    B("TextDivide", "MakePageNo", TextDivide.MakePageNo);
-    B("TextDivide", "MakeLink", TextDivide.MakeLink);
-    B("TextDivide", "MakeDelRuby", TextDivide.MakeDelRuby);
-    I("TextDivide", "MakeDivMode", TextDivide.MakeDivMode);
-    I("TextDivide", "MakeWordSize", TextDivide.MakeWordSize);
-    B("TextDivide", "MakeFolder", TextDivide.MakeFolder);
-    B("TextDivide", "AddEncoded", TextDivide.AddEncoded);
-    B("TextDivide", "AddTitle", TextDivide.AddTitle);
-    B("TextDivide", "EveryDisplay", TextDivide.EveryDisplay);
-    I("SongFind", "Type", SongFind.Type);
-    S("SongFind", "Text", SongFind.Text);
-    I("SongFind", "PageIndex", SongFind.PageIndex);
-    B("Copyright", "Copyright", Copyright.Copyright);
-    B("Internet", "AutoDownLoad", Internet.AutoDownLoad);
-    S("Internet", "SaveFolder", Internet.SaveFolder);
-    B("Internet", "AddRSSDate", Internet.AddRSSDate);
-    B("Internet", "AddRSSURL", Internet.AddRSSURL);
-    B("Recognize", "MakeFolder", Recognize.MakeFolder);
-    S("Recognize", "DriveLockPath", Recognize.DriveLockPath);
-    S("PhotoCopy", "Folder", PhotoCopy.Folder);
-    I("PhotoCopy", "Type", PhotoCopy.Type);
-    I("Photos", "Type", Photos.Type);
-    I("Photos", "PosX", Photos.PosX);
-    I("Photos", "PosY", Photos.PosY);
+    ForEachKey(*this, [&f](const char* section, const char* name, auto& value) {
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, bool>) value = f.ReadBool(section, name, value);
+        else if constexpr (std::is_same_v<T, std::string>) value = f.ReadString(section, name, value);
+        else value = f.ReadInteger(section, name, value);
+    });
     LoadSiteList();
 }
 
@@ -140,55 +154,12 @@ void TTolvIPodINI::LoadSiteList() {
 void TTolvIPodINI::SaveSettings() {
     TIniFile& f = *FIni;
     f.Clear();
-    auto I = [&f](const char* s, const char* k, int32_t v) { f.WriteInteger(s, k, v); };
-    auto B = [&f](const char* s, const char* k, bool v) { f.WriteBool(s, k, v); };
-    auto S = [&f](const char* s, const char* k, const std::string& v) { f.WriteString(s, k, v); };
-
-    I("Positions", "Main_X", Positions.Main_X);
-    I("Positions", "Main_Y", Positions.Main_Y);
-    I("Positions", "TView_X", Positions.TView_X);
-    I("Positions", "TView_Y", Positions.TView_Y);
-    I("Positions", "TView_W", Positions.TView_W);
-    I("Positions", "TView_H", Positions.TView_H);
-    I("Positions", "PView_X", Positions.PView_X);
-    I("Positions", "PView_Y", Positions.PView_Y);
-    I("Positions", "PView_W", Positions.PView_W);
-    I("Positions", "PView_H", Positions.PView_H);
-    B("SongCopy", "MakeFolder_Artist", SongCopy.MakeFolder_Artist);
-    B("SongCopy", "MakeFolder_Album", SongCopy.MakeFolder_Album);
-    I("SongCopy", "MakingNameType", SongCopy.MakingNameType);
-    S("SongCopy", "Folder", SongCopy.Folder);
-    B("SongCopy", "AddTrackNo", SongCopy.AddTrackNo);
-    B("SongCopy", "MakeLibraryData", SongCopy.MakeLibraryData);
-    S("VideoCopy", "VideoFolder", VideoCopy.VideoFolder);
-    B("VideoCopy", "MakeArtistFolder", VideoCopy.MakeArtistFolder);
-    B("VideoCopy", "MakeAlbumFolder", VideoCopy.MakeAlbumFolder);
-    I("VideoCopy", "MakeType", VideoCopy.MakeType);
-    B("VideoCopy", "MakeImportFile", VideoCopy.MakeImportFile);
-    B("TextDivide", "MakePageNo", TextDivide.MakePageNo);
-    B("TextDivide", "MakeLink", TextDivide.MakeLink);
-    B("TextDivide", "MakeDelRuby", TextDivide.MakeDelRuby);
-    I("TextDivide", "MakeDivMode", TextDivide.MakeDivMode);
-    I("TextDivide", "MakeWordSize", TextDivide.MakeWordSize);
-    B("TextDivide", "MakeFolder", TextDivide.MakeFolder);
-    B("TextDivide", "AddEncoded", TextDivide.AddEncoded);
-    B("TextDivide", "AddTitle", TextDivide.AddTitle);
-    B("TextDivide", "EveryDisplay", TextDivide.EveryDisplay);
-    I("SongFind", "Type", SongFind.Type);
-    S("SongFind", "Text", SongFind.Text);
-    I("SongFind", "PageIndex", SongFind.PageIndex);
-    B("Copyright", "Copyright", Copyright.Copyright);
-    B("Internet", "AutoDownLoad", Internet.AutoDownLoad);
-    S("Internet", "SaveFolder", Internet.SaveFolder);
-    B("Internet", "AddRSSDate", Internet.AddRSSDate);
-    B("Internet", "AddRSSURL", Internet.AddRSSURL);
-    B("Recognize", "MakeFolder", Recognize.MakeFolder);
-    S("Recognize", "DriveLockPath", Recognize.DriveLockPath);
-    S("PhotoCopy", "Folder", PhotoCopy.Folder);
-    I("PhotoCopy", "Type", PhotoCopy.Type);
-    I("Photos", "Type", Photos.Type);
-    I("Photos", "PosX", Photos.PosX);
-    I("Photos", "PosY", Photos.PosY);
+    ForEachKey(*this, [&f](const char* section, const char* name, const auto& value) {
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, bool>) f.WriteBool(section, name, value);
+        else if constexpr (std::is_same_v<T, std::string>) f.WriteString(section, name, value);
+        else f.WriteInteger(section, name, value);
+    });
     SaveSiteList();
 }
 

@@ -83,14 +83,14 @@ constexpr uint32_t kJune2007 = 3263500800u;
 }  // namespace
 
 void WriteSampleSongs(const std::string& root) {
-    PlayerTreeSpec spec;
-    spec.SysInfo = {{"pszSerialNumber", "8K7241HARRW"},
+    PlayerTreeLayout layout;
+    layout.SysInfo = {{"pszSerialNumber", "8K7241HARRW"},
                     {"ModelNumStr", "xA147"},
                     {"RegionCode", "J/A"},
                     {"buildID", "0x17808000 (1.3)"},
                     {"boardHwName", "iPod M25"},
                     {"FirewireGuid", "0x000A2700138A2B6C"}};
-    spec.DeviceInfo = {"HARROWIN SAMPLE", "山田 太郎", "DESKTOP-SAMPLE", ""};
+    layout.DeviceInfo = {"HARROWIN SAMPLE", "山田 太郎", "DESKTOP-SAMPLE", ""};
 
     int32_t id = 100;
     int64_t databaseId = 0x5A3C000000001000LL;
@@ -122,7 +122,7 @@ void WriteSampleSongs(const std::string& root) {
         song.Comment = id % 5 == 0 ? "サンプルのコメント" : "";
         song.Composer = id % 3 == 0 ? "作曲 花子" : "";
         song.MediaType = 1;
-        spec.Database.Songs.push_back(song);
+        layout.Database.Songs.push_back(song);
         all.push_back(id);
         if (id % 3 == 0) favourites.push_back(id);
         if (std::string(s.genre) == "Rock" || std::string(s.genre) == "Jazz") drive.push_back(id);
@@ -142,7 +142,7 @@ void WriteSampleSongs(const std::string& root) {
         video.FileType = 0x4D345620;  // "M4V "
         video.DateAdded = kJune2007 + static_cast<uint32_t>(id) * 3600;
         video.DateModified = video.DateAdded;
-        spec.Database.Songs.push_back(video);
+        layout.Database.Songs.push_back(video);
         all.push_back(id);
         ++id;
     }
@@ -168,14 +168,14 @@ void WriteSampleSongs(const std::string& root) {
     ItdbPlayList empty;
     empty.Title = "空のプレイリスト";
     empty.Id = 0x1004;
-    spec.Database.PlayLists = {master, fav, car, smart, empty};
-    spec.Database.AlbumSection = true;
+    layout.Database.PlayLists = {master, fav, car, smart, empty};
+    layout.Database.AlbumSection = true;
 
     // The MPEG files carry ID3 tags with the texts of their database entries, so a scan of the
     // music folder and the song details window find what the database says.
-    const std::vector<uint8_t> silence = SilentMpegAudio(spec.SongSeconds);
+    const std::vector<uint8_t> silence = SilentMpegAudio(layout.SongSeconds);
     std::vector<std::pair<std::string, std::vector<uint8_t>>> taggedFiles;
-    for (ItdbSong& song : spec.Database.Songs) {
+    for (ItdbSong& song : layout.Database.Songs) {
         if (song.Location.size() < 4 || song.Location.compare(song.Location.size() - 4, 4, ".mp3") != 0) continue;
         std::vector<uint8_t> bytes = WithSongTag({.title = song.Title, .artist = song.Artist, .album = song.Album,
                                                   .year = std::to_string(song.Year), .comment = song.Comment,
@@ -185,7 +185,7 @@ void WriteSampleSongs(const std::string& root) {
         taggedFiles.emplace_back(PathFromLocation(root, song.Location), std::move(bytes));
     }
 
-    WritePlayerTree(root, spec);
+    WritePlayerTree(root, layout);
 
     for (const auto& [path, bytes] : taggedFiles) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
         fs::create_directories(root);
         WriteSampleSongs(root);
         WriteSamplePictures(root);
+        WriteSampleOrganiser(root);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "writing the sample player failed: %s\n", e.what());
         return 1;

@@ -13,7 +13,8 @@ std::string Field8(std::span<const uint8_t> bytes) {
     while (begin < bytes.size() && bytes[begin] == 0) ++begin;
     size_t end = begin;
     while (end < bytes.size() && bytes[end] != 0) ++end;
-    std::string_view raw(reinterpret_cast<const char*>(bytes.data()) + begin, end - begin);
+    auto field = bytes.subspan(begin, end - begin);
+    std::string_view raw(reinterpret_cast<const char*>(field.data()), field.size());
     return encoding::Text8ToUtf8(encoding::TrimView(raw));
 }
 
@@ -35,6 +36,8 @@ namespace {
 
 // Text frames longer than this are not read: their field stays as it was.
 constexpr uint64_t kMaxTextBytes = 65535;
+// MP4 text atoms are read up to this many bytes (longer texts are cut).
+constexpr uint64_t kMaxAtomTextBytes = 1 << 20;
 
 // UTF-8 text as it came, with every malformed byte replaced by U+FFFD.
 std::string CleanUtf8(std::string_view text) {
@@ -48,7 +51,8 @@ std::string FieldUtf8(std::span<const uint8_t> bytes) {
     while (begin < bytes.size() && bytes[begin] == 0) ++begin;
     size_t end = begin;
     while (end < bytes.size() && bytes[end] != 0) ++end;
-    std::string_view raw(reinterpret_cast<const char*>(bytes.data()) + begin, end - begin);
+    auto field = bytes.subspan(begin, end - begin);
+    std::string_view raw(reinterpret_cast<const char*>(field.data()), field.size());
     return CleanUtf8(encoding::TrimView(raw));
 }
 
@@ -299,9 +303,11 @@ void TTolvMP3TagReader::ReadMP4Atoms(TagStream& stream, TMP3Tag& tag) {
         if (field) {
             if (atomSize < 24) {
                 field->clear();
-            } else if (atomSize - 24 < kMaxTextBytes) {
-                // The text sits in the inner data atom, after its header, type and locale.
-                ByteReader text = stream.Window(pos + 24, atomSize - 24);
+            } else {
+                // The text sits in the inner data atom, after its header, type and locale. An atom
+                // that claims more than the file holds gives the text that is there; an absurd
+                // length is cut so that a text never costs more than a small buffer.
+                ByteReader text = stream.Window(pos + 24, std::min<uint64_t>(atomSize - 24, kMaxAtomTextBytes));
                 auto bytes = text.Bytes(0, text.Size());
                 size_t end = 0;
                 while (end < bytes.size() && bytes[end] != 0) ++end;

@@ -43,15 +43,15 @@ struct Fixture {
 
     std::string MakePlayer(const std::string& name, int songs) {
         const std::string root = dir / name;
-        PlayerTreeSpec spec;
+        PlayerTreeLayout layout;
         for (int i = 0; i < songs; ++i) {
             ItdbSong s;
             s.Title = "Song " + std::to_string(i);
             s.Location = ":iPod_Control:Music:F00:S" + std::to_string(i) + ".mp3";
             s.Length = 1000;
-            spec.Database.Songs.push_back(s);
+            layout.Database.Songs.push_back(s);
         }
-        WritePlayerTree(root, spec);
+        WritePlayerTree(root, layout);
         return root;
     }
 };
@@ -250,13 +250,13 @@ TEST(PlayerObject, FailedRemovalRaisesNamingTheFolder) {
 
 TEST(PlayerTree, SongFilesAreMpegAudioOfTheirLength) {
     TempDir dir;
-    PlayerTreeSpec spec;
+    PlayerTreeLayout layout;
     ItdbSong song;
     song.Title = "silence";
     song.Location = ":iPod_Control:Music:F00:A.mp3";
-    spec.Database.Songs = {song};
-    spec.SongSeconds = 2.0;
-    WritePlayerTree(dir.Path(), spec);
+    layout.Database.Songs = {song};
+    layout.SongSeconds = 2.0;
+    WritePlayerTree(dir.Path(), layout);
     TMP3Tag tag;
     TTolvMP3TagReader().ReadFile(dir / "iPod_Control/Music/F00/A.mp3", tag);
     EXPECT_EQ(tag.KindText, kKindTextMPEG);

@@ -70,20 +70,20 @@ std::string PathFromLocation(const std::string& root, const std::string& locatio
     return root + "/" + relative;
 }
 
-void WritePlayerTree(const std::string& root, PlayerTreeSpec spec) {
+void WritePlayerTree(const std::string& root, PlayerTreeLayout layout) {
     for (const char* folder : {"iPod_Control/iTunes", "iPod_Control/Music", "iPod_Control/Device", "Notes",
                                "Contacts", "Calendars"}) {
         fs::create_directories(root + "/" + folder);
     }
-    if (spec.WriteSongFiles) {
-        const std::vector<uint8_t> audio = SilentMpegAudio(spec.SongSeconds);
-        for (ItdbSong& song : spec.Database.Songs) {
+    if (layout.WriteSongFiles) {
+        const std::vector<uint8_t> audio = SilentMpegAudio(layout.SongSeconds);
+        for (ItdbSong& song : layout.Database.Songs) {
             if (song.Location.empty()) continue;
             WriteBytes(PathFromLocation(root, song.Location), audio);
             if (song.Size == 0) song.Size = static_cast<int32_t>(audio.size());
         }
     }
-    if (spec.WriteDatabase) WriteITunesDBToPlayer(root, spec.Database);
-    if (!spec.SysInfo.empty()) WriteSysInfo(root, spec.SysInfo);
-    WriteDeviceInfo(root, spec.DeviceInfo);
+    if (layout.WriteDatabase) WriteITunesDBToPlayer(root, layout.Database);
+    if (!layout.SysInfo.empty()) WriteSysInfo(root, layout.SysInfo);
+    WriteDeviceInfo(root, layout.DeviceInfo);
 }

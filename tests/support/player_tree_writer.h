@@ -24,7 +24,7 @@ std::vector<uint8_t> SilentMpegAudio(double seconds);
 // The file of a database location (":iPod_Control:Music:F00:A.mp3") below the root.
 std::string PathFromLocation(const std::string& root, const std::string& location);
 
-struct PlayerTreeSpec {
+struct PlayerTreeLayout {
     ItdbDatabase Database;
     bool WriteDatabase = true;
     std::vector<std::pair<std::string, std::string>> SysInfo = {
@@ -35,5 +35,5 @@ struct PlayerTreeSpec {
 };
 
 // Creates the folders (iPod_Control/iTunes, Music, Device; Notes, Contacts, Calendars) and the
-// files of the spec. Song sizes that are 0 are set to the size of the file written for them.
-void WritePlayerTree(const std::string& root, PlayerTreeSpec spec);
+// files of the layout. Song sizes that are 0 are set to the size of the file written for them.
+void WritePlayerTree(const std::string& root, PlayerTreeLayout layout);

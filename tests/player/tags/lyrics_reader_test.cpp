@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -139,6 +140,29 @@ TEST(LyricsReader, BadSizesAndTruncationEndTheWalk) {
     Bytes claims = Id3v2TagBuilder(3).Lyrics("x").Build();
     claims[6] = 0x7F;
     EXPECT_EQ(LyricsOf(claims), "x");
+}
+
+TEST(LyricsReader, FrameWalkLimitIsTheTagSizeLessOne) {
+    // Version 2.3 reads while the position is below the tag size - 1, version 2.2 while it is at
+    // most that: the position counts from the file's start.
+    auto statedSize = [](Bytes file, uint32_t size) {
+        file[6] = static_cast<uint8_t>((size >> 21) & 0x7F);
+        file[7] = static_cast<uint8_t>((size >> 14) & 0x7F);
+        file[8] = static_cast<uint8_t>((size >> 7) & 0x7F);
+        file[9] = static_cast<uint8_t>(size & 0x7F);
+        return file;
+    };
+    auto offsetOf = [](const Bytes& bytes, const std::string& id) {
+        return static_cast<uint32_t>(std::search(bytes.begin(), bytes.end(), id.begin(), id.end()) - bytes.begin());
+    };
+    Bytes v23 = Mp3With(Id3v2TagBuilder(3).Text("TIT2", "T").Lyrics("three").Build());
+    uint32_t at = offsetOf(v23, "USLT");
+    EXPECT_EQ(LyricsOf(statedSize(v23, at + 2)), "three");
+    EXPECT_EQ(LyricsOf(statedSize(v23, at + 1)), "");
+    Bytes v22 = Mp3With(Id3v2TagBuilder(2).Text("TT2", "T").Lyrics("two").Build());
+    at = offsetOf(v22, "ULT");
+    EXPECT_EQ(LyricsOf(statedSize(v22, at + 1)), "two");
+    EXPECT_EQ(LyricsOf(statedSize(v22, at)), "");
 }
 
 TEST(LyricsReader, ReadsFromFileOnlyTheTagRegion) {

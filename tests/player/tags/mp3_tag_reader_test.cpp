@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -46,6 +47,19 @@ Bytes Concat(Bytes a, const Bytes& b) {
     return a;
 }
 
+// The file with its ID3v2 header's size field (bytes 6..9, syncsafe) set to `size`.
+Bytes WithStatedTagSize(Bytes file, uint32_t size) {
+    file[6] = static_cast<uint8_t>((size >> 21) & 0x7F);
+    file[7] = static_cast<uint8_t>((size >> 14) & 0x7F);
+    file[8] = static_cast<uint8_t>((size >> 7) & 0x7F);
+    file[9] = static_cast<uint8_t>(size & 0x7F);
+    return file;
+}
+
+size_t OffsetOf(const Bytes& bytes, const std::string& text) {
+    return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) - bytes.begin());
+}
+
 }  // namespace
 
 // ---- kind detection and the steps of each kind ----
@@ -68,6 +82,12 @@ TEST(MP3TagReaderKinds, DetectsEachKindByItsMarks) {
     EXPECT_EQ(kind(m4a), TMediaFileKind::MP4);
     EXPECT_EQ(kind(riff), TMediaFileKind::RIFF);
     EXPECT_EQ(kind(riffV1), TMediaFileKind::RIFFWithID3v1);
+    // The order of the tests: RIFF before ID3v1, ID3v1 before the MP4 brand.
+    Bytes m4aWithV1 = Concat(m4a, BuildId3v1({.title = "v1"}));
+    EXPECT_EQ(kind(m4aWithV1), TMediaFileKind::ID3v1);
+    Bytes riffM4a = riff;
+    std::copy_n("M4A", 3, riffM4a.begin() + 8);
+    EXPECT_EQ(kind(riffM4a), TMediaFileKind::RIFF);
     // The marks are compared byte for byte: lower case is no mark.
     Bytes lower = v2;
     lower[0] = 'i';
@@ -164,6 +184,13 @@ TEST(MP3TagReaderId3v1, GenreTableEdges) {
     EXPECT_EQ(ID3v1GenreName(50), "Drakwave");
     EXPECT_EQ(ID3v1GenreName(115), "Follore");
     EXPECT_EQ(ID3v1GenreName(125), "Dance Hall");
+    // The names keep the spellings the player's users know, odd ones included.
+    const std::pair<int, const char*> odd[] = {
+        {7, "ヒップホップ"}, {22, "DeathMetal"}, {24, "サウンドトラック"}, {25, "ユーロテクノ"},
+        {31, "トランス"}, {40, "AlternRock"}, {62, "Pop/Folk"}, {67, "Psychadelic"},
+        {85, "Bebob"}, {93, "Psychedelic Rock"}, {94, "SympathicRock"}, {107, "Booty Brass"},
+        {118, "Rhytmic Soul"}, {120, "Suet"}, {123, "A Capela"}};
+    for (const auto& [number, name] : odd) EXPECT_EQ(ID3v1GenreName(number), name) << number;
     EXPECT_EQ(ID3v1GenreName(126), "Unknown");
     EXPECT_EQ(ID3v1GenreName(255), "Unknown");
     EXPECT_EQ(ID3v1GenreName(-1), "Unknown");
@@ -340,6 +367,20 @@ TEST(MP3TagReaderId3v2, AudioStartsAtFirstNonZeroByteAfterPaddingAndZeros) {
     EXPECT_EQ(z.Length, 0);
 }
 
+TEST(MP3TagReaderId3v2, FrameWalkGoesOnWhileThePositionIsNotBeyondTheTagSize) {
+    // The position counts from the file's start, the tag size leaves out the 10-byte header: a
+    // frame that starts exactly at the tag size is still read, one byte later it is not.
+    Bytes file = Mp3With(Id3v2TagBuilder(3).Text("TIT2", "T").Text("TPE1", "A").Build());
+    uint32_t second = static_cast<uint32_t>(OffsetOf(file, "TPE1"));
+    TMP3Tag at = ReadBytes(WithStatedTagSize(file, second));
+    EXPECT_EQ(at.Title, "T");
+    EXPECT_EQ(at.Artist, "A");
+    TMP3Tag before = ReadBytes(WithStatedTagSize(file, second - 1));
+    EXPECT_EQ(before.Title, "T");
+    EXPECT_EQ(before.Artist, "");
+    EXPECT_EQ(before.TagSize, static_cast<int32_t>(second - 1));
+}
+
 // ---- MPEG frame header ----
 
 TEST(MP3TagReaderMpegHeader, BitRatesAndSampleRatesOfTheTables) {
@@ -353,6 +394,10 @@ TEST(MP3TagReaderMpegHeader, BitRatesAndSampleRatesOfTheTables) {
         {2, 1, 0, 0, 0, 22050},    // MPEG-2 Layer III, index 0 (free format)
         {2, 1, 8, 1, 64, 24000},   {2, 3, 9, 2, 144, 16000},  // MPEG-2 Layer I index 9
         {0, 1, 1, 0, 8, 11025},    {0, 2, 14, 2, 160, 8000},  // MPEG-2.5
+        // One entry inside each of the five tables.
+        {3, 3, 5, 0, 160, 44100},  {3, 2, 3, 0, 56, 44100},   {3, 1, 2, 0, 40, 44100},
+        {2, 3, 11, 0, 176, 22050}, {2, 2, 14, 0, 160, 22050}, {2, 1, 3, 0, 24, 22050},
+        {0, 3, 15, 1, 1000, 12000},
         {3, 1, 15, 0, 1000, 44100},                           // forbidden index 15
         {1, 1, 9, 0, 0, 0},        // reserved version
         {3, 0, 9, 0, 0, 44100},    // reserved layer
@@ -449,11 +494,16 @@ TEST(MP3TagReaderMp4, BadAtomSizesEndTheWalk) {
         EXPECT_EQ(t.Title, "before");
         EXPECT_EQ(t.Artist, "") << size;
     }
-    // An atom that claims to reach past its parent and the file: the walk just ends.
-    Bytes huge = Mp4TextAtom("\xA9nam", "x");
-    huge[0] = 0xFF;
-    Bytes m4a = BuildM4aAround(BuildIlst({}, huge));
-    EXPECT_EQ(ReadBytes(m4a).Title, "");
+    // A text atom that claims to reach past its parent and the file: its text is what the file
+    // holds (cut at the NUL that starts the next atom's size), and the walk ends there.
+    for (uint8_t top : {uint8_t(0x01), uint8_t(0xFF)}) {
+        Bytes huge = Mp4TextAtom("\xA9nam", "x");
+        huge[0] = top;
+        Bytes m4a = BuildM4aAround(BuildIlst({}, Concat(huge, Mp4TextAtom("\xA9" "ART", "after"))));
+        TMP3Tag t = ReadBytes(m4a);
+        EXPECT_EQ(t.Title, "x") << int(top);
+        EXPECT_EQ(t.Artist, "") << int(top);
+    }
     // A container claiming a size past the file: its children are still walked in order.
     Bytes nested = BuildM4a({.title = "nested"});
     ASSERT_EQ(nested[32], 'm');  // moov after the 28-byte ftyp
@@ -501,6 +551,26 @@ TEST(MP3TagReaderFiles, SameResultFromFileAndMemory) {
         TTolvMP3TagReader().ReadStream(small, t);
         EXPECT_EQ(t, fromMemory) << block;
     }
+}
+
+TEST(MP3TagReaderFiles, LengthOfFilesOver4GBAfterTheTag) {
+    // 5,000,000,000 audio bytes at 8 kbit/s: the arithmetic must not wrap at 32 bits, and the
+    // tag in front of the audio does not count.
+    TempDir dir;
+    std::string path = dir / "long.mp3";
+    Mp3FileLayout layout;
+    layout.id3v2 = Id3v2TagBuilder(3).Text("TIT2", "long").Padding(1000).Build();
+    layout.mpegVersion = 2;
+    layout.bitrateKbps = 8;
+    layout.sampleRate = 16000;
+    layout.audioBytes = 5000000000ull;
+    WriteMp3File(path, layout);
+    TMP3Tag t = ReadPath(path);
+    EXPECT_EQ(t.Title, "long");
+    EXPECT_EQ(t.Bitrate, 8);
+    EXPECT_EQ(t.SampleRate, 16000);
+    EXPECT_EQ(t.FileSize, static_cast<int64_t>(layout.id3v2.size() + layout.audioBytes));
+    EXPECT_EQ(t.Length, 5000000);
 }
 
 TEST(MP3TagReaderFiles, MissingFileRaisesFileError) {
