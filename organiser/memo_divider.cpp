@@ -148,9 +148,10 @@ void TTolvMemoDivider::WritePage(const Context& ctx, int n, const std::vector<st
 void TTolvMemoDivider::Divide(const std::string& Folder) {
     Context ctx;
     ctx.room = Room();
-    // With no room every line and every character would be refused or get a page of its own.
+    // With no room every line would be refused and every character would get a page of its
+    // own: refuse the whole text with the message a line too long for the room gets.
     if (ctx.room <= 0) {
-        ShowMessage(kMemoRoomTooSmall);
+        ShowMessage(kMemoLineTooLong);
         return;
     }
     ctx.progress = "メモ[ " + FTitle + " ]の分割処理中";

@@ -61,8 +61,7 @@ private:
     void ShowMessage(const std::string& text) const;
 };
 
-// The messages of the splitter.
+// The splitter's message for a line (or a room) too small to cut by: it is also the answer
+// to a page size that leaves no room at all, whatever the cut type.
 inline constexpr const char* kMemoLineTooLong =
     "行に文字を詰め込みすぎです。行によるカット処理が行えません。";
-inline constexpr const char* kMemoRoomTooSmall =
-    "ページサイズが小さすぎます。メモの分割処理が行えません。";

@@ -118,12 +118,11 @@ TEST(FeedReader, Enclosures) {
     EXPECT_EQ(reader.GetItem(3)->Length, 0);
     EXPECT_EQ(reader.GetItem(4)->FileName, "second.mov") << "a later enclosure replaces the earlier";
     EXPECT_EQ(reader.TotalLength(), 12345 + 99 + 2);
-}
 
-TEST(FeedReader, TypeIsComparedExactly) {
-    const auto reader = ParseText("<item><enclosure url=\"http://x/a.mp3\" type=\"Audio/MPEG\" length=\"3\"/></item>");
-    ASSERT_EQ(reader.Count(), 1);
-    EXPECT_EQ(reader.GetItem(0)->EnclosureURL, "");
+    // The type is compared exactly.
+    const auto upper = ParseText("<item><enclosure url=\"http://x/a.mp3\" type=\"Audio/MPEG\" length=\"3\"/></item>");
+    ASSERT_EQ(upper.Count(), 1);
+    EXPECT_EQ(upper.GetItem(0)->EnclosureURL, "");
 }
 
 TEST(FeedReader, CdataAndEmptyFieldsWaitForTheNextText) {

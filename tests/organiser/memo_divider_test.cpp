@@ -46,8 +46,9 @@ std::string WithoutBreaks(std::string text) {
 
 // Splits `text` with the given cut type and checks what every character cut must keep: each
 // page holds text, no page exceeds the room by more than one byte, no two-byte character is
-// split, and the pages together hold the whole text in order.
-void CheckCharacterCut(int cut_type, const std::string& utf8_text, int room) {
+// split, and the pages together hold the whole text in order. The number of pages goes to
+// `page_count` when given.
+void CheckCharacterCut(int cut_type, const std::string& utf8_text, int room, size_t* page_count = nullptr) {
     TempDir dir;
     TTolvMemoDivider d;
     d.FTitle = "T";
@@ -59,6 +60,7 @@ void CheckCharacterCut(int cut_type, const std::string& utf8_text, int room) {
     d.Divide(dir.Path());
     const auto pages = ReadPages(dir.Path(), "T");
     ASSERT_FALSE(pages.empty());
+    if (page_count) *page_count = pages.size();
     const std::string link_head = "<A HREF=";
     std::string joined;
     for (size_t i = 0; i < pages.size(); ++i) {
@@ -94,23 +96,31 @@ TEST(MemoDivider, RoomWithEveryOptionOn) {
 }
 
 TEST(MemoDivider, TextThatExactlyFillsTheRoomIsOneFile) {
-    TempDir dir;
+    // Page size 4050, title ABC and every option on: room 3950. A text of 3921 bytes (a line of
+    // 3919 and its CR LF) plus the 29 of the encoding line fills it exactly: one file.
     TTolvMemoDivider d;
     d.FTitle = "ABC";
-    d.FPageSize = 100;
-    d.FEncodeTag = d.FTitleTag = d.FPageNo = true;
-    // room = 100 - 13 - 29 - 23 = 35; text + 29 <= 35 means 6 bytes: "abcd" + CR LF.
-    ASSERT_EQ(d.Room(), 35);
-    d.AssignText({"abcd"});
-    d.Divide(dir.Path());
-    EXPECT_EQ(ReadFileText(dir / "ABC.txt"), kEncodingLine + "\r\n<Title>ABC</Title>\r\nabcd\r\n\r\n");
-    EXPECT_EQ(FileCount(dir.Path()), 1u);
-
-    TempDir dir2;
-    d.AssignText({"abcde"});
-    d.Divide(dir2.Path());
-    EXPECT_FALSE(organiser_text::PathExists(dir2 / "ABC.txt"));
-    EXPECT_TRUE(organiser_text::PathExists(dir2 / "ABC 001.txt"));
+    d.FPageSize = 4050;
+    d.FNextLink = d.FEncodeTag = d.FTitleTag = d.FPageNo = true;
+    ASSERT_EQ(d.Room(), 3950);
+    const std::string line(3919, 'a');
+    {
+        TempDir dir;
+        d.AssignText({line});
+        d.Divide(dir.Path());
+        EXPECT_EQ(ReadFileText(dir / "ABC.txt"),
+                  kEncodingLine + "\r\n<Title>ABC</Title>\r\n" + line + "\r\n\r\n");
+        EXPECT_EQ(FileCount(dir.Path()), 1u);
+    }
+    {
+        TempDir dir;
+        d.AssignText({line + "b"});
+        d.Divide(dir.Path());
+        EXPECT_FALSE(organiser_text::PathExists(dir / "ABC.txt"));
+        const auto pages = ReadPages(dir.Path(), "ABC");
+        ASSERT_EQ(pages.size(), 1u) << "one page, but named as a page";
+        EXPECT_EQ(pages[0], (Lines{Sjis("【Page 1】"), kEncodingLine, "<Title>ABC 001</Title>", line + "b"}));
+    }
 }
 
 TEST(MemoDivider, PagesCarryNamesHeadsAndLinks) {
@@ -234,7 +244,12 @@ TEST(MemoDivider, CharacterCutsNeverSplitOrLoseText) {
         SCOPED_TRACE(type);
         CheckCharacterCut(type, long_line, 4050 / 50);
         CheckCharacterCut(type, "a" + long_line + "\r\nshort\r\n" + long_line, 61);
-        CheckCharacterCut(type, std::string(1000, 'x'), 100);
+        // Without a break character the cut falls where the room runs out, full pages and not a
+        // page per character: types 1 and 2 leave the character that ran out for the next page
+        // (99 bytes a page), type 3 takes it (100).
+        size_t pages = 0;
+        CheckCharacterCut(type, std::string(1000, 'x'), 100, &pages);
+        EXPECT_EQ(pages, type == 3 ? 10u : 11u);
     }
     std::mt19937 random(42);
     const std::vector<std::string> pieces = {"a", "b", " ", ".", ",", "。", "、", "漢", "字", "\r\n", "！", "ｶ"};
@@ -315,13 +330,30 @@ TEST(MemoDivider, UnknownCutTypeAndTooSmallRoomWriteNothing) {
 
     std::vector<std::string> messages;
     d.FOnMessage = [&](const std::string& m) { messages.push_back(m); };
-    d.FCutType = 3;
-    d.FPageSize = 40;
-    d.FTitleTag = true;  // 40 - 21 - 20 = -1
-    d.FNextLink = true;
+    d.FTitleTag = true;  // reserves 1 + 20
+    d.FNextLink = true;  // reserves 1 + 32
+    // No room at all: refused with the message of a line too long, whatever the cut type,
+    // before a sub-folder is made.
+    d.FCopyDir = true;
+    for (int32_t page_size : {54, 40}) {
+        for (int32_t cut : {0, 3}) {
+            d.FPageSize = page_size;
+            d.FCutType = cut;
+            ASSERT_LE(d.Room(), 0);
+            messages.clear();
+            d.Divide(dir.Path());
+            EXPECT_EQ(FileCount(dir.Path()), 0u);
+            EXPECT_EQ(messages, (Lines{"行に文字を詰め込みすぎです。行によるカット処理が行えません。"}));
+        }
+    }
+    // One byte of room cuts (a page per character in type 3) instead.
+    d.FPageSize = 55;
+    d.FCopyDir = false;
+    d.AssignText({"xy"});
+    messages.clear();
     d.Divide(dir.Path());
-    EXPECT_EQ(FileCount(dir.Path()), 0u);
-    EXPECT_EQ(messages, (Lines{"ページサイズが小さすぎます。メモの分割処理が行えません。"}));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(FileCount(dir.Path()), 2u);
 }
 
 TEST(MemoDivider, TitleCannotLeaveTheFolder) {
@@ -366,7 +398,7 @@ TEST(MemoDivider, CopyDirCreatesOneLevelAndFailsBelowAMissingFolder) {
     EXPECT_THROW(d.Divide(dir / "missing/deeper"), EFileError);
 }
 
-TEST(MemoDivider, ProgressReportsEveryLineWhenSet) {
+TEST(MemoDivider, ProgressReportsEveryLineAndCharacterWhenSet) {
     TempDir dir;
     TTolvMemoDivider d;
     d.FTitle = "P";
@@ -381,6 +413,23 @@ TEST(MemoDivider, ProgressReportsEveryLineWhenSet) {
     d.Divide(dir.Path());
     // Line 2 is tried again on the second page.
     EXPECT_EQ(positions, (std::vector<int32_t>{1, 2, 2, 3, 3}));
+
+    // Cutting by characters reports each character: one past its 1-based byte position, out
+    // of the text's length (a two-byte character is one call).
+    TempDir dir2;
+    TTolvMemoDivider c;
+    c.FTitle = "P";
+    c.FPageSize = 3;
+    c.FCutType = 3;
+    std::vector<int32_t> at;
+    c.FOnProgress = [&](int32_t pos, int32_t max, const std::string& msg) {
+        at.push_back(pos);
+        EXPECT_EQ(max, 6);
+        EXPECT_EQ(msg, "メモ[ P ]の分割処理中");
+    };
+    c.AssignText({"aあb"});
+    c.Divide(dir2.Path());
+    EXPECT_EQ(at, (std::vector<int32_t>{2, 3, 5, 6, 7}));
 }
 
 TEST(MemoDivider, AssignTextSplitsEmbeddedBreaks) {
