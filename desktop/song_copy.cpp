@@ -46,9 +46,19 @@ std::string CutBytes(const std::string& text, size_t maxBytes) {
     return std::string(encoding::Utf8TruncateBytes(text, maxBytes));
 }
 
+// Control characters become blanks as the forbidden characters do: a zero byte would end the
+// name where the file system reads it, and a tab or line break in a name would split the
+// import list's columns and lines. (No byte of a multi-byte UTF-8 character is below 32.)
+std::string WithoutControls(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 32) c = ' ';
+    }
+    return text;
+}
+
 // A folder name: made safe, trimmed, cut to the limit (trimmed again after the cut).
 std::string SafeFolderName(const std::string& text) {
-    std::string name = encoding::Trim(ReplaceInvalidFileCharsAndDot(text));
+    std::string name = encoding::Trim(WithoutControls(ReplaceInvalidFileCharsAndDot(text)));
     name = encoding::Trim(CutBytes(name, kMaxNameBytes));
     return name;
 }
@@ -117,7 +127,7 @@ std::string ArtistFolderName(const std::string& artist, bool video) {
     if (video) {
         // Videos keep full stops and blanks in the artist folder, but a name of nothing else
         // would name this folder or its parent: no artist folder then.
-        std::string name = ReplaceInvalidFileChars(artist);
+        std::string name = WithoutControls(ReplaceInvalidFileChars(artist));
         if (IsDotsAndBlanksOnly(name)) return {};
         name = CutBytes(name, kMaxNameBytes);
         return IsDotsAndBlanksOnly(name) ? std::string() : name;
@@ -129,12 +139,12 @@ std::string ArtistFolderName(const std::string& artist, bool video) {
 std::string AlbumFolderName(const std::string& album) { return SafeFolderName(album); }
 
 std::string CopyFileName(const TITBSongItem& song, const std::string& playerName, const TCopyNaming& naming) {
-    const std::string ext = ExtOf(playerName);
-    const std::string artist = ReplaceInvalidFileChars(song.Artist);
-    const std::string title = ReplaceInvalidFileChars(song.Title);
+    const std::string ext = ExtOf(WithoutControls(playerName));
+    const std::string artist = WithoutControls(ReplaceInvalidFileChars(song.Artist));
+    const std::string title = WithoutControls(ReplaceInvalidFileChars(song.Title));
     const bool hasArtist = !encoding::TrimView(artist).empty();
     const bool hasTitle = !encoding::TrimView(title).empty();
-    std::string name = playerName;
+    std::string name = WithoutControls(playerName);
     if (naming.NameType == 0) {
         if (hasArtist && hasTitle) {
             name = artist + "-" + title + ext;
@@ -148,7 +158,7 @@ std::string CopyFileName(const TITBSongItem& song, const std::string& playerName
         name = Format("%0.2d %s", {song.TrackNumber, name});
     }
     // A name of full stops alone ("." or ".." from a title without extension) is no file.
-    if (IsDotsAndBlanksOnly(name)) name = IsDotsAndBlanksOnly(playerName) ? std::string("_") : playerName;
+    if (IsDotsAndBlanksOnly(name)) name = IsDotsAndBlanksOnly(playerName) ? std::string("_") : WithoutControls(playerName);
     return FitFileName(name);
 }
 
@@ -163,6 +173,8 @@ std::string CopyTargetName(const TITBSongItem& song, const std::string& playerNa
 }
 
 std::string PlayerSourcePath(const std::string& root, const std::string& location) {
+    // The file system would read such a path only up to the zero: not the file checked here.
+    if (location.find('\0') != std::string::npos) return {};
     const std::string relative = SlashToBackslash(ColonToBackslash(location));
     // Walk the parts: a ".." that would leave the root makes the location unusable.
     int depth = 0;

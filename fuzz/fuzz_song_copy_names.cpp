@@ -1,6 +1,7 @@
 // The copy's names from a song's tags and location: whatever the database holds, every
-// target part is a usable file name of at most 255 bytes that neither names "." nor "..",
-// the target stays in its folder, and a source found stays below the player's root.
+// target part is a usable file name of at most 255 bytes, without control characters, that
+// neither names "." nor ".."; the target stays in its folder, and a source found stays below
+// the player's root.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -17,10 +18,6 @@ std::string Take(std::string_view& data) {
     const size_t len = std::min(n, data.size());
     std::string out(data.substr(0, len));
     data.remove_prefix(len);
-    // Song texts come from UTF-16 and never hold a zero.
-    for (char& c : out) {
-        if (c == '\0') c = 'z';
-    }
     return out;
 }
 
@@ -52,6 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         if (end == std::string::npos) end = name.size();
         const std::string_view part(name.data() + start, end - start);
         if (part.empty() || part.size() > kMaxNameBytes || part == "." || part == "..") std::abort();
+        // No control character (a zero would cut the name, a tab or line break the import list).
+        for (char c : part) {
+            if (static_cast<unsigned char>(c) < 32) std::abort();
+        }
         start = end + 1;
     }
     if (!PathInside("/out/", "/out/" + name)) std::abort();

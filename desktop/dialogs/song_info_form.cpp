@@ -141,9 +141,11 @@ TSongInfoForm::TSongInfoForm(QWidget* parent, const TArtworkDBLoader* artwork)
     auto* copy = lyricMenu->addAction("コピー(&C)");
     copy->setObjectName("Menu_LyricCopy");
     copy->setShortcut(QKeySequence("Ctrl+C"));
+    copy->setProperty("tag", 1);
     auto* select = lyricMenu->addAction("全て選択(&A)");
     select->setObjectName("Menu_LyricSelect");
     select->setShortcut(QKeySequence("Ctrl+A"));
+    select->setProperty("tag", 2);
     connect(copy, &QAction::triggered, this, [this] { Menu_LyricCopyClick(1); });
     connect(select, &QAction::triggered, this, [this] { Menu_LyricCopyClick(2); });
     connect(ui->LyricMemo, &QWidget::customContextMenuRequested, this,
@@ -152,8 +154,10 @@ TSongInfoForm::TSongInfoForm(QWidget* parent, const TArtworkDBLoader* artwork)
     auto* artMenu = new QMenu(this);
     auto* save = artMenu->addAction("保存(&S)");
     save->setObjectName("AWMenu_Save");
+    save->setProperty("tag", 1);
     auto* clip = artMenu->addAction("クリップボードにコピー(&C)");
     clip->setObjectName("AWMenu_Clip");
+    clip->setProperty("tag", 2);
     connect(save, &QAction::triggered, this, [this] { AWMenu_ClipClick(1); });
     connect(clip, &QAction::triggered, this, [this] { AWMenu_ClipClick(2); });
     connect(ui->ArtworkScrollBox, &QWidget::customContextMenuRequested, this,
@@ -333,4 +337,7 @@ void TSongInfoForm::CopyArtworkToClipboard() {
     if (!FArtImage.isNull()) QGuiApplication::clipboard()->setImage(FArtImage);
 }
 
-void TSongInfoForm::Button1Click() { ShellOpen(FPath); }
+void TSongInfoForm::Button1Click() {
+    // A location that leaves the player has no path: there is nothing to open.
+    if (!FPath.empty()) ShellOpen(FPath);
+}

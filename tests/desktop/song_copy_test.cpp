@@ -104,6 +104,7 @@ private slots:
     void cancelReportsTheCopiedCount();
     void videosCopyWithTheirOwnRules();
     void dialogStoresItsValues();
+    void samplePlayerIsCopied();
 };
 
 void SongCopyTest::namingTypes() {
@@ -175,6 +176,15 @@ void SongCopyTest::longAndForbiddenNamesStayValid() {
         QVERIFY(encoding::IsValidUtf8(target.substr(start, end - start)));
         start = end + 1;
     }
+    // A zero byte would cut the name where the file system reads it: it becomes a blank.
+    const std::string zeroed("A\0B", 3);
+    QCOMPARE(CopyFileName(Song(zeroed, ""), player, Naming(1)), std::string("A B.mp3"));
+    QCOMPARE(CopyTargetName(Song("T", zeroed, zeroed), player, Naming(1, true, true)), std::string("A B/A B/T.mp3"));
+    QCOMPARE(CopyTargetName(Song("T", zeroed), player, Naming(1, true, false, false, true)), std::string("A B/T.mp3"));
+    QCOMPARE(CopyFileName(Song("", ""), std::string("S\0.mp3", 6), Naming(1)), std::string("S .mp3"));
+    // Tabs and line breaks as well: they would split the import list's columns and lines.
+    QCOMPARE(CopyFileName(Song("Tab\tand\r\nbreak", "A\tB"), player, Naming(0)), std::string("A B-Tab and  break.mp3"));
+    QCOMPARE(CopyTargetName(Song("T", "A\tB", "\n"), player, Naming(1, true, true)), std::string("A B/T.mp3"));
     // The numbered names of a full-length name still fit.
     const std::string numbered = NumberedName("/x/" + name, 42);
     QVERIFY(numbered.size() - 3 <= 255);
@@ -194,6 +204,9 @@ void SongCopyTest::sourcesStayInsideThePlayer() {
     QVERIFY(PlayerSourcePath(root, ":iPod_Control:..:..:x").empty());
     QVERIFY(PlayerSourcePath(root, "").empty());
     QVERIFY(PlayerSourcePath(root, ":").empty());
+    // A location holding a zero byte names another file than the one checked.
+    QVERIFY(PlayerSourcePath(root, std::string(":..\0:iPod_Control", 17)).empty());
+    QVERIFY(PlayerSourcePath(root, std::string(":iPod_Control:Music:F00:A.MP3\0x", 31)).empty());
     QVERIFY(!PlayerSourcePath(root, ":iPod_Control:..:iPod_Control:Music:F00:A.MP3").empty());
     QVERIFY(PathInside("/a/b/", "/a/b/c"));
     QVERIFY(!PathInside("/a/b/", "/a/b"));
@@ -492,6 +505,30 @@ void SongCopyTest::dialogStoresItsValues() {
         QCOMPARE(form.findChild<QLabel*>("Label_DirCheck")->text(), QString("このドライブにはコピーできません"));
     }
     TSongCopyCfgForm::FreeBytesSource() = saved;
+}
+
+void SongCopyTest::samplePlayerIsCopied() {
+    const std::string sample = std::string(HARROWIN_BINARY_DIR) + "/sample-player";
+    if (!fs::exists(sample + "/iPod_Control/iTunes/iTunesDB")) QSKIP("the sample player is not written");
+    TempDir dir;
+    TRecordedBoxes boxes;
+    TRecordedShell shell;
+    const std::string settings = dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" +
+                                                              sample + "\r\n");
+    TMainForm form({}, settings);
+    form.Button_RecognizeClick();
+    TSongPage& page = *form.SongPage();
+    page.LoadSongList();
+    CheckAll(page);
+    // The default settings: artist folders, artist-title names, the import list.
+    form.Settings().SongCopy.Folder = dir / "out/";
+    const int32_t checked = page.SongModel().CheckedCount();
+    QVERIFY(checked > 0);
+    QCOMPARE(RunSongCopy(form), checked);
+    QCOMPARE(form.StatusText(1).toStdString(), "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを全曲転送しました");
+    const std::vector<std::string> lines = ImportLocations(dir / "out/iPodLibrary.TXT");
+    QCOMPARE(static_cast<int32_t>(lines.size()), checked);
+    for (const std::string& line : lines) QVERIFY2(fs::exists(line) && PathInside(dir / "out/", line), line.c_str());
 }
 
 QTEST_MAIN(SongCopyTest)

@@ -1,7 +1,9 @@
 // The song page: filling the list and the artist tree, sorting with marks, checks and
 // totals, the tree's commands, and the shared sorting of QTreeWidget report lists.
 #include <QtTest>
+#include <QAction>
 #include <QHeaderView>
+#include <QMenu>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -58,6 +60,7 @@ private slots:
     void treeWidgetListsSortTheSameWay();
     void checksAndTotals();
     void treeCommands();
+    void popUpEntriesAndShortcuts();
     void samplePlayerIsListed();
 };
 
@@ -280,6 +283,55 @@ void SongListTest::treeCommands() {
     QVERIFY(tree.topLevelItem(0)->isExpanded());
     page.N16Click(1);
     QVERIFY(!tree.topLevelItem(0)->isExpanded());
+}
+
+void SongListTest::popUpEntriesAndShortcuts() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "a", "A"), TestSong(2, "b", "B")};
+    auto form = Loaded(dir, db);
+    TSongPage& page = *form->SongPage();
+    struct Entry {
+        QAction* action;
+        const char* name;
+        const char* text;
+        int tag;
+        QKeySequence key;
+    };
+    const Entry entries[] = {{page.PopMenu_SelectAll, "PopMenu_SelectAll", "全てを選択(&L)", 1, QKeySequence("Ctrl+A")},
+                             {page.N1, "N1", "全ての選択を解除(&R)", 0, {}},
+                             {page.Menu_OutSongs, "Menu_OutSongs", "曲を取り出す(&X)", 0, QKeySequence(Qt::Key_F9)},
+                             {page.Menu_Property, "Menu_Property", "曲の詳細情報(&P)", 0, QKeySequence("Ctrl+P")},
+                             {page.Menu_FindSongs, "Menu_FindSongs", "曲の検索(&F)", 0, QKeySequence("Ctrl+F")},
+                             {page.N12, "N12", "選択中のアーティストの曲をチェック(&C)", 0, {}},
+                             {page.N16, "N16", "ツリーを展開する(&E)", 0, {}},
+                             {page.N17, "N17", "ツリーを閉じる(&L)", 1, {}}};
+    for (const Entry& e : entries) {
+        QCOMPARE(e.action->objectName(), QString(e.name));
+        QCOMPARE(e.action->text(), QString(e.text));
+        QCOMPARE(e.action->property("tag").toInt(), e.tag);
+        QCOMPARE(e.action->shortcut(), e.key);
+    }
+    QVERIFY(page.PopupMenu_SongList->actions().contains(page.Menu_FindSongs));
+    QVERIFY(page.PopupMenu_AristTree->actions().contains(page.N17));
+    // The keys act on the focused list: Ctrl+A checks every row and shows the totals.
+    form->show();
+    form->TabButtonClick(form->TabButton(kPageSong));
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    page.SongListView->setFocus();
+    QTest::keyClick(page.SongListView, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(page.SongModel().CheckedCount(), 2);
+    QCOMPARE(form->StatusText(1), QString("2 曲を選択しています ( 合計 0.0 MB )"));
+    // Ctrl+F opens the find window.
+    bool findOpened = false;
+    WhenModal([&](QWidget* w) {
+        findOpened = w->windowTitle() == "曲の検索";
+        w->findChild<QPushButton*>("Button_Cancel")->click();
+    });
+    QTest::keyClick(page.SongListView, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(findOpened);
 }
 
 void SongListTest::samplePlayerIsListed() {

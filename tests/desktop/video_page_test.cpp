@@ -57,6 +57,22 @@ void VideoPageTest::fillChecksAndTotals() {
     QCOMPARE(form->StatusText(1), QString("1 本をチェックしています ( 全体で 1,907.3 MB )"));
     page.Menu_Video_AllCheckClick(7);
     QCOMPARE(page.VideoListBox->item(1)->checkState(), Qt::Unchecked);
+    // The pop-up entries: check all (Tag 1, Ctrl+A), uncheck all (Tag 0), extract (F9),
+    // details (Ctrl+P); Ctrl+A on the focused list checks every entry.
+    QCOMPARE(page.Menu_Video_AllCheck->property("tag").toInt(), 1);
+    QCOMPARE(page.Menu_Video_AllCheck->shortcut(), QKeySequence("Ctrl+A"));
+    QCOMPARE(page.Menu_Video_UnCheck->property("tag").toInt(), 0);
+    QCOMPARE(page.Menu_Video_Extract->shortcut(), QKeySequence(Qt::Key_F9));
+    QCOMPARE(page.Menu_Video_Info->text(), QString("ビデオの詳細情報"));
+    QCOMPARE(page.Menu_Video_Info->shortcut(), QKeySequence("Ctrl+P"));
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    page.VideoListBox->setFocus();
+    QTest::keyClick(page.VideoListBox, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(form->StatusText(1), QString("3 本をチェックしています ( 全体で 3,814.7 MB )"));
+    page.Menu_Video_UnCheck->trigger();
+    QCOMPARE(page.VideoListBox->item(0)->checkState(), Qt::Unchecked);
     // Losing the player empties the list; the next showing reloads it.
     page.ClearList();
     QVERIFY(page.ListEmpty());
