@@ -1,6 +1,5 @@
 #include "desktop/player_access.h"
 
-#ifdef HARROWIN_HAVE_PLAYER
 TMPlayerChecker& CheckerOf(TTolvIPOD& player) { return *player.Checker; }
 TITunesDBLoader& MusicOf(TTolvIPOD& player) { return *player.Music; }
 void SetPlayerProgress(TTolvIPOD& player, TTolvProgressEvent handler) { player.OnProgress = std::move(handler); }
@@ -10,15 +9,6 @@ void ResetPlayer(TTolvIPOD& player) {
     player.Photos->Clear();
     player.Checker->Reset();
 }
-#else
-TMPlayerChecker& CheckerOf(TTolvIPOD& player) { return player.Checker; }
-TITunesDBLoader& MusicOf(TTolvIPOD& player) { return player.Music; }
-void SetPlayerProgress(TTolvIPOD& player, TTolvProgressEvent handler) { player.OnProgress = std::move(handler); }
-void ResetPlayer(TTolvIPOD& player) {
-    player.Music.Clear();
-    player.Checker.Reset();
-}
-#endif
 
 void SetFixedDrive(TTolvIPOD& player, const std::string& drive) { player.FixedDrive = drive; }
 bool LoadPlayer(TTolvIPOD& player) { return player.Load(); }

@@ -8,20 +8,7 @@
 #include "player/player_checker.h"
 #include "player/song_records.h"
 
-#if __has_include("player/player.h")
 #include "player/player.h"
-#define HARROWIN_HAVE_PLAYER 1
-#else
-// Until the player object lands: a player that is never found.
-class TTolvIPOD {
-public:
-    std::string FixedDrive;
-    TTolvProgressEvent OnProgress;
-    TITunesDBLoader Music;
-    TMPlayerChecker Checker;
-    bool Load() { return false; }
-};
-#endif
 
 TMPlayerChecker& CheckerOf(TTolvIPOD& player);
 TITunesDBLoader& MusicOf(TTolvIPOD& player);

@@ -74,13 +74,13 @@ int main(int argc, char* argv[]) {
     form.TabButtonClick(form.TabButton(kPageIPod));
 
     {
-        TSpecForm spec(&form);
-        spec.FillInformation(CheckerOf(form.Player()));
-        Save(&spec, "spec");
-        spec.findChild<QTabWidget*>("PageControl")->setCurrentIndex(1);
-        Save(&spec, "spec_sysinfo");
-        spec.findChild<QTabWidget*>("PageControl")->setCurrentIndex(2);
-        Save(&spec, "spec_scandisk");
+        TSpecForm device(&form);
+        device.FillInformation(CheckerOf(form.Player()));
+        Save(&device, "device");
+        device.findChild<QTabWidget*>("PageControl")->setCurrentIndex(1);
+        Save(&device, "device_sysinfo");
+        device.findChild<QTabWidget*>("PageControl")->setCurrentIndex(2);
+        Save(&device, "device_scandisk");
     }
     {
         TConfigForm config(&form);
