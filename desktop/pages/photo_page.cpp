@@ -1,25 +1,378 @@
 #include "desktop/pages/photo_page.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QProgressBar>
 #include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
-#include <QVBoxLayout>
+#include <filesystem>
+#include <vector>
 
+#include "desktop/dialogs/photo_copy_form.h"
+#include "desktop/dialogs/photo_form.h"
 #include "desktop/main_form.h"
+#include "desktop/photo_extract.h"
+#include "desktop/player_access.h"
+#include "desktop/progress_form.h"
+#include "desktop/settings.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/gui/shell_open.h"
+#include "foundation/number_format.h"
+#include "player/artwork/artwork_db.h"
+#include "ui_photo_copy_form.h"
+#include "ui_photo_page.h"
 
-TPhotoPage::TPhotoPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMain(main) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    PhotoListBox = new QListWidget(this);
-    PhotoListBox->setObjectName("PhotoListBox");
-    layout->addWidget(PhotoListBox);
-    PhotoAlbumListView = new QTreeWidget(this);
-    PhotoAlbumListView->setObjectName("PhotoAlbumListView");
-    layout->addWidget(PhotoAlbumListView);
+namespace {
+
+constexpr int kKindRole = Qt::UserRole + 1;
+
+// PhotoListBoxDrawItem: one thumbnail cell, its picture centred at the icon size.
+class TPhotoCellDelegate : public QStyledItemDelegate {
+public:
+    TPhotoCellDelegate(TPhotoPage& page, QObject* parent) : QStyledItemDelegate(parent), FPage(page) {}
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return FPage.PhotoListBox->gridSize();
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        painter->save();
+        const QRect cell = option.rect;
+        painter->fillRect(cell, Qt::white);
+        const int dx = (cell.width() - FPage.ThumbSize.width()) / 2;
+        const int dy = (cell.height() - FPage.ThumbSize.height()) / 2;
+        const TArtItem* entry = FPage.EntryOfItem(index.row());
+        TArtImageObject* icon = entry ? entry->GetImageByWidth(-1) : nullptr;
+        if (icon) {
+            try {
+                icon->LoadBitmap();
+            } catch (const ETolvError&) {
+                // a damaged thumbnail stays blank
+            }
+            const Bitmap32& bitmap = icon->Bitmap;
+            if (!bitmap.Empty()) {
+                const QImage picture(bitmap.Bits(), bitmap.Width(), bitmap.Height(),
+                                     static_cast<qsizetype>(bitmap.BytesPerLine()), QImage::Format_RGB32);
+                painter->drawImage(QPoint(cell.left() + dx, cell.top() + dy), picture,
+                                   QRect(0, 0, FPage.ThumbSize.width(), FPage.ThumbSize.height()));
+            }
+            if (option.state & QStyle::State_Selected) {
+                QPen pen(QColor(0, 0, 128));
+                pen.setWidth(2);
+                painter->setPen(pen);
+                painter->setBrush(Qt::NoBrush);
+                painter->drawRect(cell.adjusted(1, 1, -1, -1));
+            }
+            if (option.state & QStyle::State_HasFocus) {
+                QStyleOptionFocusRect focus;
+                focus.rect = cell;
+                focus.state = option.state;
+                focus.backgroundColor = Qt::white;
+                const QWidget* widget = option.widget;
+                QStyle* style = widget ? widget->style() : QApplication::style();
+                style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+            }
+        }
+        painter->restore();
+    }
+
+private:
+    TPhotoPage& FPage;
+};
+
+// Enter in the thumbnail list opens the photo, as a double click does.
+class TEnterFilter : public QObject {
+public:
+    TEnterFilter(TPhotoPage& page, QObject* parent) : QObject(parent), FPage(page) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                FPage.SButton_OpenPhotoClick();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TPhotoPage& FPage;
+};
+
+}  // namespace
+
+TPhotoPage::TPhotoPage(TMainForm& main, QWidget* parent)
+    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TPhotoPage>()) {
+    ui->setupUi(this);
+    PhotoListBox = ui->PhotoListBox;
+    PhotoAlbumListView = ui->PhotoAlbumListView;
+    SButton_OpenPhoto = ui->SButton_OpenPhoto;
+    SButton_ExtractPhotos = ui->SButton_ExtractPhotos;
+    PhotoListBox->setWrapping(true);
+    PhotoListBox->setItemDelegate(new TPhotoCellDelegate(*this, PhotoListBox));
+    PhotoListBox->installEventFilter(new TEnterFilter(*this, PhotoListBox));
+    SetCellSize(90);
+
+    PopupMenu_Photo = new QMenu(this);
+    PopupMenu_Photo->setObjectName("PopupMenu_Photo");
+    auto action = [this](const char* name, const char* text, int tag, const QKeySequence& key = {}) {
+        auto* a = new QAction(QString::fromUtf8(text), this);
+        a->setObjectName(name);
+        a->setProperty("tag", tag);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(a);
+        }
+        PopupMenu_Photo->addAction(a);
+        return a;
+    };
+    A1 = action("A1", "全てを選択(&A)", 0, QKeySequence("Ctrl+A"));
+    N27 = action("N27", "全ての選択を解除(&R)", 1);
+    PopupMenu_Photo->addSeparator();
+    Menu_ExtractPhotos = action("Menu_ExtractPhotos", "フォトを取り出す(&X)", 0, QKeySequence(Qt::Key_F9));
+    Menu_ExtractPhotos->setEnabled(false);
+
+    connect(A1, &QAction::triggered, this, [this] { N27Click(0); });
+    connect(N27, &QAction::triggered, this, [this] { N27Click(1); });
+    connect(Menu_ExtractPhotos, &QAction::triggered, this, [this] { SButton_ExtractPhotosClick(); });
+    connect(SButton_ExtractPhotos, &QPushButton::clicked, this, [this] { SButton_ExtractPhotosClick(); });
+    connect(SButton_OpenPhoto, &QPushButton::clicked, this, [this] { SButton_OpenPhotoClick(); });
+    connect(PhotoListBox, &QListWidget::itemDoubleClicked, this, [this] { SButton_OpenPhotoClick(); });
+    connect(PhotoAlbumListView, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = PhotoAlbumListView->selectedItems();
+        if (!selected.isEmpty()) PhotoAlbumListViewSelectItem(selected.first());
+    });
+    connect(PhotoAlbumListView, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item, int) { PhotoAlbumListViewChange(item); });
+    connect(PhotoAlbumListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu_Photo->popup(PhotoAlbumListView->viewport()->mapToGlobal(p)); });
 }
 
-void TPhotoPage::LoadAlbumList() {}
+TPhotoPage::~TPhotoPage() = default;
+
 bool TPhotoPage::ListEmpty() const { return PhotoListBox->count() == 0; }
-void TPhotoPage::ClearList() { PhotoListBox->clear(); PhotoAlbumListView->clear(); }
+void TPhotoPage::ClearList() {
+    PhotoListBox->clear();
+    PhotoAlbumListView->clear();
+}
 QWidget* TPhotoPage::FocusList() const { return PhotoListBox; }
+
+TArtworkDBLoader* TPhotoPage::Photos() const { return FMain.Player().Photos.get(); }
+
+TArtItem* TPhotoPage::EntryOfItem(int item) const {
+    const QListWidgetItem* row = PhotoListBox->item(item);
+    const TArtworkDBLoader* photos = Photos();
+    uint32_t id = 0;
+    if (!row || !photos || !PhotoIdOfText(row->text().toStdString(), id)) return nullptr;
+    return photos->Items.FindByID(id);
+}
+
+int32_t TPhotoPage::AlbumKind(const QTreeWidgetItem* item) { return item ? item->data(0, kKindRole).toInt() : -1; }
+
+int32_t TPhotoPage::CheckedAlbumCount() const {
+    int32_t count = 0;
+    for (int i = 0; i < PhotoAlbumListView->topLevelItemCount(); ++i) {
+        if (PhotoAlbumListView->topLevelItem(i)->checkState(0) == Qt::Checked) ++count;
+    }
+    return count;
+}
+
+void TPhotoPage::SetCellSize(int32_t itemHeight) {
+    const int width = std::max(PhotoListBox->viewport()->width() / std::max(Columns, 1), 1);
+    PhotoListBox->setGridSize(QSize(width, itemHeight));
+}
+
+void TPhotoPage::LoadPhotoList() {
+    SButton_OpenPhoto->setEnabled(false);
+    SButton_ExtractPhotos->setEnabled(false);
+    TTolvIPOD& player = FMain.Player();
+    const std::string path = CheckerOf(player).PhotoDatabasePath;
+    std::error_code ec;
+    TArtworkDBLoader* photos = Photos();
+    if (!photos || path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+        FMain.SetStatusText(1, "iPod内にフォトデータが見つかりません");
+        return;
+    }
+    try {
+        photos->OnShowMessage = [this](const std::string& text) { ShowMessage(&FMain, text); };
+        photos->LoadFromFile(path);
+    } catch (const ETolvError& e) {
+        ShowMessage(&FMain, e.Message());
+        return;
+    }
+    // A load replaces the albums: without this a second load would list every album twice.
+    PhotoAlbumListView->clear();
+    photos->Albums.FillListView([this](const std::string& caption, int32_t imageIndex) {
+        auto* item = new QTreeWidgetItem(PhotoAlbumListView);
+        item->setText(0, QString::fromStdString(caption));
+        item->setData(0, kKindRole, imageIndex);
+        item->setIcon(0, style()->standardIcon(imageIndex == 1 ? QStyle::SP_DriveHDIcon : QStyle::SP_DirIcon));
+        item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
+        item->setCheckState(0, Qt::Unchecked);
+    });
+    const int32_t n = RunWithProgress(
+        "サムネイルの取得", 0, photos->Items.GetCount(),
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillPhotoThumbnails(bar, label, cancel); }, &FMain);
+    const TArtItem* first = photos->GetItem(0);
+    if (n > 0 && first && !first->PhotoName.empty()) SButton_OpenPhoto->setEnabled(true);
+    FMain.SetStatusText(1, QString::fromStdString(Format("%d 枚のサムネイル画像を取得しました", {n + 1})));
+}
+
+int32_t TPhotoPage::FillPhotoThumbnails(QProgressBar* bar, QLabel* label, bool&) {
+    label->setText("情報の整理中...");
+    PhotoListBox->clear();
+    int32_t w = 88, h = 133;
+    std::string lastName;
+    const TArtworkDBLoader* photos = Photos();
+    const int32_t count = photos ? photos->Items.GetCount() : 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const TArtItem* entry = photos->Items.GetItem(i);
+        if (const TArtImageObject* icon = entry->GetImageByWidth(-1)) {
+            PhotoListBox->addItem(QString::number(entry->ImageId));
+            w = icon->Width;
+            h = icon->Height;
+            lastName = entry->PhotoName;
+        }
+        bar->setValue(i);
+    }
+    // An icon without width cannot give a column count: the previous one stays.
+    if (w > 0) Columns = std::max(PhotoListBox->viewport()->width() / w, 1);
+    SetCellSize(h + 2);
+    ThumbSize = QSize(w, h);
+    PhotoListBox->setCurrentRow(0);
+    SButton_OpenPhoto->setEnabled(!lastName.empty());
+    SButton_ExtractPhotos->setEnabled(false);
+    Menu_ExtractPhotos->setEnabled(false);
+    return bar->value();
+}
+
+void TPhotoPage::PhotoAlbumListViewSelectItem(QTreeWidgetItem* item) {
+    const TArtworkDBLoader* photos = Photos();
+    if (!item || !photos) return;
+    std::vector<std::string> ids;
+    if (PhotoAlbumListView->indexOfTopLevelItem(item) == 0) {
+        photos->Items.GetIDList(ids);
+    } else {
+        photos->Albums.ListAlbumImageIDs(item->text(0).toStdString(), ids);
+    }
+    PhotoListBox->clear();
+    for (const std::string& id : ids) PhotoListBox->addItem(QString::fromStdString(id));
+    PhotoListBox->viewport()->update();
+    PhotoListBox->setCurrentRow(0);
+}
+
+void TPhotoPage::PhotoAlbumListViewChange(QTreeWidgetItem* item) {
+    if (item && AlbumKind(item) == 1 && PhotoAlbumListView->topLevelItemCount() > 1 &&
+        item->checkState(0) != Qt::Unchecked) {
+        item->setCheckState(0, Qt::Unchecked);
+    }
+    const bool any = CheckedAlbumCount() > 0;
+    SButton_ExtractPhotos->setEnabled(any);
+    Menu_ExtractPhotos->setEnabled(any);
+}
+
+void TPhotoPage::N27Click(int tag) {
+    for (int i = 0; i < PhotoAlbumListView->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = PhotoAlbumListView->topLevelItem(i);
+        if (AlbumKind(item) == 1) continue;
+        if (tag == 0) item->setCheckState(0, Qt::Checked);
+        if (tag == 1) item->setCheckState(0, Qt::Unchecked);
+    }
+}
+
+void TPhotoPage::SButton_OpenPhotoClick() {
+    const int row = PhotoListBox->currentRow();
+    if (row < 0) return;
+    const TArtItem* entry = EntryOfItem(row);
+    if (!entry || entry->PhotoName.empty()) return;
+    ShowPhoto(PhotoFileOf(Photos()->Folder, entry->PhotoName));
+}
+
+void TPhotoPage::ShowPhoto(const std::string& fileName) {
+    TPhotoForm form(FMain.Settings(), &FMain);
+    form.FOnNext = [this](std::string& name, int32_t& index, int32_t) { NextPhoto(name, index); };
+    form.FOnPrior = [this](std::string& name, int32_t& index, int32_t) { PriorPhoto(name, index); };
+    if (form.LoadPhoto(fileName, PhotoListBox->currentRow(), PhotoListBox->count())) form.exec();
+}
+
+void TPhotoPage::StepPhoto(int delta, std::string& fileName, int32_t& index) {
+    fileName.clear();
+    index = -1;
+    const int row = PhotoListBox->currentRow() + delta;
+    if (row < 0 || row >= PhotoListBox->count()) return;
+    const TArtItem* entry = EntryOfItem(row);
+    if (!entry) return;
+    fileName = PhotoFileOf(Photos()->Folder, entry->PhotoName);
+    index = row;
+    PhotoListBox->setCurrentRow(row);
+}
+
+void TPhotoPage::NextPhoto(std::string& fileName, int32_t& index) { StepPhoto(1, fileName, index); }
+void TPhotoPage::PriorPhoto(std::string& fileName, int32_t& index) { StepPhoto(-1, fileName, index); }
+
+void TPhotoPage::SButton_ExtractPhotosClick() {
+    const TArtworkDBLoader* photos = Photos();
+    // A database without entries has nothing to extract: the dialog is not shown.
+    const TArtItem* first = photos ? photos->GetItem(0) : nullptr;
+    if (!first) return;
+    auto& s = FMain.Settings().PhotoCopy;
+    bool ok = false;
+    {
+        TPhotoCopyForm form(&FMain);
+        form.Ui().Edit_Folder->setText(QString::fromStdString(s.Folder));
+        const bool full = !first->PhotoName.empty();
+        s.Type = full ? 1 : 0;
+        form.SetTypeIndex(s.Type);
+        form.Ui().RGroup_Type->setEnabled(full);
+        ok = form.exec() == QDialog::Accepted;
+        if (ok) {
+            s.Folder = form.Ui().Edit_Folder->text().toStdString();
+            s.Type = form.TypeIndex();
+        }
+    }
+    if (!ok) return;
+    // The work counts checked albums; an empty thumbnail list must not stop it before it starts.
+    RunWithProgress(
+        "フォトの取り出し", 0, std::max(CheckedAlbumCount(), 1),
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return ExtractPhotos(bar, label, cancel); }, &FMain);
+}
+
+int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel) {
+    const TArtworkDBLoader* photos = Photos();
+    const auto& s = FMain.Settings().PhotoCopy;
+    const int32_t total = CheckedAlbumCount();
+    bar->setMaximum(total);
+    int32_t done = 0;
+    if (photos) {
+        TPhotoExtractRun run(*photos, s.Folder, s.Type);
+        auto showLabel = [label](const std::string& text) {
+            label->setText(QString::fromStdString(text));
+            label->repaint();
+        };
+        auto step = [&cancel] {
+            if (cancel) return false;
+            QCoreApplication::processEvents();
+            return !cancel;
+        };
+        for (int i = 0; i < PhotoAlbumListView->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = PhotoAlbumListView->topLevelItem(i);
+            if (item->checkState(0) != Qt::Checked) continue;
+            ++done;
+            bar->setValue(done);
+            if (!run.ExtractAlbum(item->text(0).toStdString(), done, total, showLabel, step)) break;
+        }
+    }
+    FMain.SetStatusText(1, QString::fromStdString(Format("フォルダ \"%s\" に写真ファイルを転送しました", {s.Folder})));
+    ShellOpen(s.Folder);
+    return done;
+}

@@ -1,29 +1,81 @@
-// The photos page: albums and their pictures. Created and owned by the main window.
+// The photos page: the albums of the player's photo database (check marks choose the albums to
+// extract) and the thumbnails of the selected album, the viewer for a photo and the extraction
+// of the checked albums to a folder. Created and owned by the main window.
 #pragma once
 
+#include <QSize>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QListWidget;
+class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
+class TArtItem;
+class TArtworkDBLoader;
 class TMainForm;
+namespace Ui { class TPhotoPage; }
 
 class TPhotoPage : public QWidget {
     Q_OBJECT
 public:
     TPhotoPage(TMainForm& main, QWidget* parent = nullptr);
+    ~TPhotoPage() override;
 
-    void LoadAlbumList();
+    // The loader the main window calls (LoadPhotoList).
+    void LoadAlbumList() { LoadPhotoList(); }
+    void LoadPhotoList();
     bool ListEmpty() const;
     void ClearList();
     QWidget* FocusList() const;
 
+    // The work of the thumbnail listing run in the progress window; returns the position.
+    int32_t FillPhotoThumbnails(QProgressBar* bar, QLabel* label, bool& cancel);
+
+    void PhotoAlbumListViewSelectItem(QTreeWidgetItem* item);
+    void PhotoAlbumListViewChange(QTreeWidgetItem* item);
+    void N27Click(int tag);   // Tag 0 checks every album but the library, Tag 1 unchecks them
+
+    void SButton_OpenPhotoClick();
+    // The viewer over the file; modal, freed afterwards.
+    void ShowPhoto(const std::string& fileName);
+    void NextPhoto(std::string& fileName, int32_t& index);
+    void PriorPhoto(std::string& fileName, int32_t& index);
+
+    void SButton_ExtractPhotosClick();
+    int32_t ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel);
+
+    // The photo entry of a list item (nullptr when its text names none).
+    TArtItem* EntryOfItem(int item) const;
+    // The album kind (image index) of a row of the album list.
+    static int32_t AlbumKind(const QTreeWidgetItem* item);
+    int32_t CheckedAlbumCount() const;
+
     QListWidget* PhotoListBox = nullptr;
     QTreeWidget* PhotoAlbumListView = nullptr;
+    QPushButton* SButton_OpenPhoto = nullptr;
+    QPushButton* SButton_ExtractPhotos = nullptr;
+    QMenu* PopupMenu_Photo = nullptr;
+    QAction* A1 = nullptr;
+    QAction* N27 = nullptr;
+    QAction* Menu_ExtractPhotos = nullptr;
+
+    // Width and height of the photo icons, for centring them in their cells (pixels).
+    QSize ThumbSize{88, 133};
+    // Columns of the thumbnail list as last set by a load.
+    int32_t Columns = 3;
 
 private:
+    TArtworkDBLoader* Photos() const;
+    void StepPhoto(int delta, std::string& fileName, int32_t& index);
+    void SetCellSize(int32_t itemHeight);
+
     TMainForm& FMain;
+    std::unique_ptr<Ui::TPhotoPage> ui;
 };
