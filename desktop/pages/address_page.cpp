@@ -1,22 +1,205 @@
 #include "desktop/pages/address_page.h"
 
-#include <QLabel>
-#include <QProgressBar>
+#include <QAction>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
+#include <filesystem>
 
+#include "desktop/dialogs/address_form.h"
+#include "desktop/language_table.h"
 #include "desktop/main_form.h"
+#include "desktop/past_entries.h"
+#include "desktop/player_access.h"
+#include "desktop/report_list_sort.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
+#include "ui_address_page.h"
 
-TAddressPage::TAddressPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMain(main) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    AddressListView = new QTreeWidget(this);
-    AddressListView->setObjectName("AddressListView");
-    layout->addWidget(AddressListView);
+namespace {
+
+constexpr int kListTag = 5;
+
+// The open-file filter of the contact import. The patterns also match lower-case names, as
+// Windows did without asking.
+const QString kContactFilter = "vCardファイル(*.VCF) (*.VCF *.vcf);;全てのファイル(*.*) (*)";
+
+QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
+                    const QList<QKeySequence>& keys = {}) {
+    auto* a = new QAction(QString::fromUtf8(text), owner);
+    a->setObjectName(name);
+    a->setProperty("tag", tag);
+    if (!keys.isEmpty()) {
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    menu->addAction(a);
+    return a;
 }
 
-void TAddressPage::LoadContactList() {}
-void TAddressPage::ImportFile(const std::string&) {}
+}  // namespace
+
+TAddressPage::TAddressPage(TMainForm& main, QWidget* parent)
+    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TAddressPage>()) {
+    ui->setupUi(this);
+    AddressListView = ui->AddressListView;
+    SButton_AddrNew = ui->SButton_AddrNew;
+    SButton_AddrCopy = ui->SButton_AddrCopy;
+    AddressListView->setProperty("tag", kListTag);
+    AddressListView->setColumnWidth(0, 130);
+    AddressListView->setColumnWidth(1, 130);
+    AddressListView->setColumnWidth(2, 245);
+    AddressListView->header()->setSectionsClickable(true);
+    AddressListView->header()->setSortIndicatorShown(false);
+    ApplyStripedRows(*AddressListView);
+    AddressListView->setItemDelegate(new TGridLineDelegate(AddressListView));
+    connect(AddressListView->header(), &QHeaderView::sectionClicked, this,
+            [this](int c) { VideoListViewColumnClick(*AddressListView, FMain.SortState(kListTag), c); });
+
+    PopupMenu_Address = new QMenu(this);
+    PopupMenu_Address->setObjectName("PopupMenu_Address");
+    Edit1 = MenuAction(this, PopupMenu_Address, "Edit1", "編集(&E)...", 1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    N3 = MenuAction(this, PopupMenu_Address, "N3", "新規名刺を作成(&N)", 1, {QKeySequence("Ctrl+N")});
+    PopupMenu_Address->addSeparator();
+    Delete2 = MenuAction(this, PopupMenu_Address, "Delete2", "削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
+    PopupMenu_Address->addSeparator();
+    N6 = MenuAction(this, PopupMenu_Address, "N6", "名刺(vCard)を取り込む(&I)...", 1);
+    AddressListView->addActions({Edit1, N3, Delete2});
+    for (QAction* a : {Edit1, N3, Delete2}) {
+        connect(a, &QAction::triggered, this, [this, a] { Button_AddAddressClick(a->property("tag").toInt()); });
+    }
+    connect(N6, &QAction::triggered, this, [this] { Button_AddrCopyClick(); });
+    connect(SButton_AddrNew, &QPushButton::clicked, this, [this] { Button_AddAddressClick(0); });
+    connect(SButton_AddrCopy, &QPushButton::clicked, this, [this] { Button_AddrCopyClick(); });
+    // A double click reaches the command handler with the list's own tag, which names no
+    // command.
+    connect(AddressListView, &QTreeWidget::itemDoubleClicked, this, [this] { Button_AddAddressClick(kListTag); });
+    connect(AddressListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu_Address->popup(AddressListView->viewport()->mapToGlobal(p)); });
+}
+
+TAddressPage::~TAddressPage() = default;
+
 bool TAddressPage::ListEmpty() const { return AddressListView->topLevelItemCount() == 0; }
 void TAddressPage::ClearList() { AddressListView->clear(); }
 QWidget* TAddressPage::FocusList() const { return AddressListView; }
+
+QTreeWidgetItem* TAddressPage::FirstSelected() const {
+    for (int i = 0; i < AddressListView->topLevelItemCount(); ++i) {
+        if (AddressListView->topLevelItem(i)->isSelected()) return AddressListView->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+std::string TAddressPage::ContactsFolder() const { return CheckerOf(FMain.Player()).ContactsPath; }
+
+void TAddressPage::LoadContactList() {
+    const std::string folder = ContactsFolder();
+    std::vector<std::string> files;
+    if (!folder.empty()) FMain.Player().ListFolder(folder, files);
+    AddressListView->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (const std::string& file : files) {
+        TTolvVCF vcf(file);
+        rows.append(new TReportListItem(QStringList{QString::fromStdString(RelativeToFolder(folder, file)),
+                                                    QString::fromStdString(vcf.GetValue("FN")),
+                                                    QString::fromStdString(vcf.GetValue("NOTE"))}));
+    }
+    AddressListView->addTopLevelItems(rows);
+    SortByState(*AddressListView, FMain.SortState(kListTag));
+    FMain.SetStatusText(1, QString::fromStdString(FMain.Lang().Get("MSG_LOAD_ADDR")));
+}
+
+TIpodVCF TAddressPage::ReadContactFile(const std::string& FileName) {
+    TIpodVCF contact;
+    TTolvVCF(FileName).ReadContact(contact);
+    return contact;
+}
+
+void TAddressPage::WriteContactFile(const TIpodVCF& Contact, const std::string& FileName) {
+    TTolvVCF vcf(FileName);
+    vcf.WriteContact(Contact);
+    vcf.Save();
+}
+
+void TAddressPage::EditContact(const std::string& FileNameIn) {
+    std::string FileName = FileNameIn;
+    TAddressForm form(&FMain);
+    std::error_code ec;
+    if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetContact(ReadContactFile(FileName));
+    if (RunEditor) {
+        RunEditor(form);
+    } else {
+        form.exec();
+    }
+    if (!form.FOk) return;
+    const TIpodVCF contact = form.GetContact();
+    if (FileName.empty()) FileName = NewContactFileName(IncludeBackslash(ContactsFolder()), contact.FN);
+    WriteContactFile(contact, FileName);
+    FMain.LoadTabList(1);
+}
+
+bool TAddressPage::DeleteContacts() {
+    std::vector<std::string> names;
+    for (int i = 0; i < AddressListView->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = AddressListView->topLevelItem(i);
+        if (row->isSelected()) names.push_back(row->text(0).toStdString());
+    }
+    if (names.empty()) return false;
+    if (!ConfirmWarning(&FMain, "[ " + names.front() + " ]を削除してもよろしいですか？")) return false;
+    DeleteListedFiles(ContactsFolder(), names,
+                      [this](const std::string&) { ShowMessage(&FMain, "ファイルの削除に失敗しました"); });
+    return true;
+}
+
+void TAddressPage::Button_AddAddressClick(int Tag) {
+    try {
+        const bool selected = FirstSelected() != nullptr;
+        switch (Tag) {
+            case 0:
+                EditContact({});
+                break;
+            case 1:
+                if (selected) {
+                    QTreeWidgetItem* row = FirstSelected();
+                    EditContact(FileInFolder(ContactsFolder(), row->text(0).toStdString()));
+                } else {
+                    EditContact({});
+                }
+                break;
+            case 2:
+                if (selected) {
+                    if (DeleteContacts()) FMain.LoadTabList(1);
+                } else {
+                    ShowMessage(&FMain, "ファイルが選択されていませんので削除できません");
+                }
+                break;
+            default:
+                break;
+        }
+    } catch (const ETolvError& e) {
+        ShowMessage(&FMain, e.Message());
+    }
+}
+
+void TAddressPage::ImportFile(const std::string& path) { ImportContactFile(path); }
+
+void TAddressPage::ImportContactFile(const std::string& FileName) {
+    if (!CopyIntoFolder(FileName, ContactsFolder())) ShowMessage(&FMain, "[ " + FileName + " ]のコピーに失敗しました");
+    FMain.LoadTabList(1);
+}
+
+void TAddressPage::Button_AddrCopyClick() {
+    std::string name;
+    if (OpenFileDialog) {
+        name = OpenFileDialog(kContactFilter);
+    } else {
+        name = QFileDialog::getOpenFileName(&FMain, QString(), QString(), kContactFilter, nullptr,
+                                            QFileDialog::HideNameFilterDetails)
+                   .toStdString();
+    }
+    if (!name.empty()) ImportFile(name);
+}

@@ -1,34 +1,97 @@
-// The calendar page: the event list and the month view. Created and owned by the main window.
+// The calendar page: the event files of the player's calendars folder in a sortable report
+// list and in a month view, with new, edit, delete, import and the removal of past events.
+// Created and owned by the main window.
 #pragma once
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "foundation/date_time.h"
+#include "organiser/organiser_files.h"
+
+class QAction;
+class QCalendarWidget;
+class QDateEdit;
 class QLabel;
-class QProgressBar;
+class QMenu;
+class QPushButton;
 class QTabWidget;
+class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class TMainForm;
+class TScheduleForm;
+namespace Ui { class TSchedulePage; }
 
 class TSchedulePage : public QWidget {
     Q_OBJECT
 public:
     TSchedulePage(TMainForm& main, QWidget* parent = nullptr);
+    ~TSchedulePage() override;
 
+    // Refills the list from the calendars folder (kind 2 of LoadTabList); to-do files are left
+    // out. EConvertError from a start that is no date-time ends the loading at that file.
     void LoadCalendarList();
-    // Shows the list sub-page and resets the month view to today.
-    void ShowListPage();
-    void ResetMonth();
-    // A dropped file imported as an event.
+    TIpodVCal ReadEventFile(const std::string& FileName);
+    void WriteEventFile(const TIpodVCal& Event, const std::string& FileName);
+    // Runs the editor; FileName empty for a new event, DefaultDate 0 for none.
+    void EditEvent(const std::string& FileName, TDateTime DefaultDate);
+    bool DeleteEvents();
+    // The calendar commands by tag: 0 new, 1 edit, 2 delete, 4 new on the month grid's date.
+    void Button_NewCalendarClick(int Tag);
+    // The month-view commands by tag: 0 today, 1..3 the pickers' dates, 4 the grid's date.
+    void SButton_Cal_SetGraphClick(int Tag);
+    void SetCalendarDate(TDateTime Value);
+    // Tag 0 next month, tag 1 previous month.
+    void CalGraph_NextPrevClick(int Tag);
+
     void ImportFile(const std::string& path);
+    void ImportCalendarFile(const std::string& FileName);
+    void SButton_CalImportClick();
+
+    // Shows the list sub-page.
+    void ShowListPage();
+    // The month view to today.
+    void ResetMonth();
     bool ListEmpty() const;
     void ClearList();
     QWidget* FocusList() const;
+    std::string CalendarsFolder() const;
+    // The month grid's date as a date-time (midnight).
+    TDateTime GraphDate() const;
 
     QTabWidget* CalendarPages = nullptr;
     QTreeWidget* CalendarListView = nullptr;
+    QPushButton* SButton_CalNew = nullptr;
+    QPushButton* SButton_CalDel = nullptr;
+    QPushButton* SButton_CalImport = nullptr;
+    QCalendarWidget* CalendarGraph = nullptr;
+    QDateEdit* Picker_Year = nullptr;
+    QDateEdit* Picker_Month = nullptr;
+    QDateEdit* Picker_Day = nullptr;
+    QLabel* YearMonthLabel = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QPushButton* SButton_Cal_SetToday = nullptr;
+    QPushButton* SpeedButton1 = nullptr;
+    QMenu* PopupMenu_Calendar = nullptr;
+    QAction* MenuItem1 = nullptr;
+    QAction* MenuItem2 = nullptr;
+    QAction* MenuItem4 = nullptr;
+    QAction* MenuItem6 = nullptr;
+
+    // Test seams: the open-file dialog (filter; "" when cancelled) and the editor's modal run.
+    std::function<std::string(const QString& Filter)> OpenFileDialog;
+    std::function<void(TScheduleForm& Form)> RunEditor;
 
 private:
+    QTreeWidgetItem* FirstSelected() const;
+    // Moves the grid to the date (day, then month, then year), each step raising its change.
+    void MoveGraph(int Year, int Month, int Day);
+
     TMainForm& FMain;
+    std::unique_ptr<Ui::TSchedulePage> ui;
 };

@@ -1,20 +1,192 @@
 #include "desktop/pages/todo_page.h"
 
-#include <QLabel>
-#include <QProgressBar>
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
+#include <filesystem>
 
+#include "desktop/dialogs/del_cal_form.h"
+#include "desktop/dialogs/schedule_form.h"
+#include "desktop/dialogs/todo_form.h"
 #include "desktop/main_form.h"
+#include "desktop/past_entries.h"
+#include "desktop/player_access.h"
+#include "desktop/report_list_sort.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
+#include "ui_todo_page.h"
 
-TTodoPage::TTodoPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMain(main) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    TodoListView = new QTreeWidget(this);
-    TodoListView->setObjectName("TodoListView");
-    layout->addWidget(TodoListView);
+namespace {
+
+constexpr int kListTag = 4;
+
+QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
+                    const QList<QKeySequence>& keys = {}) {
+    auto* a = new QAction(QString::fromUtf8(text), owner);
+    a->setObjectName(name);
+    a->setProperty("tag", tag);
+    if (!keys.isEmpty()) {
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    menu->addAction(a);
+    return a;
 }
 
-void TTodoPage::LoadTaskList() {}
+}  // namespace
+
+TTodoPage::TTodoPage(TMainForm& main, QWidget* parent)
+    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TTodoPage>()) {
+    ui->setupUi(this);
+    TodoListView = ui->TodoListView;
+    SButton_NewVTodo = ui->SButton_NewVTodo;
+    SButton_EditVTodo = ui->SButton_EditVTodo;
+    SButton_DeleteVTodo = ui->SButton_DeleteVTodo;
+
+    const int widths[5] = {150, 0, 120, 140, 100};
+    for (int c = 0; c < 5; ++c) TodoListView->setColumnWidth(c, widths[c]);
+    TodoListView->header()->setMinimumSectionSize(0);
+    TodoListView->header()->setSectionsClickable(true);
+    TodoListView->header()->setSortIndicatorShown(false);
+    ApplyStripedRows(*TodoListView);
+    TodoListView->setItemDelegate(new TGridLineDelegate(TodoListView));
+    connect(TodoListView->header(), &QHeaderView::sectionClicked, this,
+            [this](int c) { VideoListViewColumnClick(*TodoListView, FMain.SortState(kListTag), c); });
+
+    PopupMenu_Todo = new QMenu(this);
+    PopupMenu_Todo->setObjectName("PopupMenu_Todo");
+    N22 = MenuAction(this, PopupMenu_Todo, "N22", "タスクの編集(&E)...", 1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    N21 = MenuAction(this, PopupMenu_Todo, "N21", "タスクの新規追加(&A)", 0);
+    PopupMenu_Todo->addSeparator();
+    N24 = MenuAction(this, PopupMenu_Todo, "N24", "タスクの削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
+    // The entry's caption names the removal of expired tasks, so it runs that removal (the
+    // to-do page's tag 1 of the removal command).
+    N25 = MenuAction(this, PopupMenu_Todo, "N25", "期限切れタスクの削除(&L)", 1);
+    TodoListView->addActions({N22, N24});
+    for (QAction* a : {N22, N21, N24}) {
+        connect(a, &QAction::triggered, this, [this, a] { SButton_NewVTodoClick(a->property("tag").toInt()); });
+    }
+    connect(N25, &QAction::triggered, this, [this] { SButton_CalDelClick(FMain, 1); });
+    connect(TodoListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu_Todo->popup(TodoListView->viewport()->mapToGlobal(p)); });
+    connect(TodoListView, &QTreeWidget::itemDoubleClicked, this, [this] { SButton_NewVTodoClick(kListTag); });
+    connect(SButton_NewVTodo, &QPushButton::clicked, this, [this] { SButton_NewVTodoClick(4); });
+    connect(SButton_EditVTodo, &QPushButton::clicked, this, [this] { SButton_NewVTodoClick(1); });
+    connect(SButton_DeleteVTodo, &QPushButton::clicked, this, [this] { SButton_CalDelClick(FMain, 1); });
+}
+
+TTodoPage::~TTodoPage() = default;
+
 bool TTodoPage::ListEmpty() const { return TodoListView->topLevelItemCount() == 0; }
 QWidget* TTodoPage::FocusList() const { return TodoListView; }
+std::string TTodoPage::CalendarsFolder() const { return CheckerOf(FMain.Player()).CalendarsPath; }
+
+QTreeWidgetItem* TTodoPage::FirstSelected() const {
+    for (int i = 0; i < TodoListView->topLevelItemCount(); ++i) {
+        if (TodoListView->topLevelItem(i)->isSelected()) return TodoListView->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+void TTodoPage::LoadTaskList() {
+    const std::string folder = CalendarsFolder();
+    std::vector<std::string> files;
+    if (!folder.empty()) FMain.Player().ListFolder(folder, files);
+    TodoListView->clear();
+    TodoListView->setColumnWidth(1, 0);
+    for (const std::string& file : files) {
+        TTolvVTodo todo(file);
+        if (todo.IndexOfKeyValue("begin", "vevent") >= 1) continue;
+        const std::string start = todo.GetValue("DTSTART");
+        auto* row = new TReportListItem(QStringList{QString::fromStdString(todo.GetValue("SUMMARY")),
+                                                    QString::fromStdString(start), QString(),
+                                                    QString::fromStdString(todo.GetValue("DESCRIPTION")),
+                                                    QString::fromStdString(RelativeToFolder(folder, file))});
+        TodoListView->addTopLevelItem(row);
+        row->setText(2, QString::fromStdString(FormatDateTime("yyyy/mm/dd hh:nn", VCalToDateTime(start))));
+    }
+    SortByState(*TodoListView, FMain.SortState(kListTag));
+    FMain.SetStatusText(1, "Todoファイルを読み込みました");
+}
+
+TVTodoObj TTodoPage::ReadTaskFile(const std::string& FileName) {
+    TVTodoObj task;
+    TTolvVTodo(FileName).ReadTask(task);
+    return task;
+}
+
+void TTodoPage::WriteTaskFile(const TVTodoObj& Task, const std::string& FileName) {
+    TTolvVTodo todo(FileName);
+    todo.WriteTask(Task);
+    todo.Save();
+}
+
+void TTodoPage::EditTask(const std::string& FileNameIn, TDateTime DefaultDate) {
+    std::string FileName = FileNameIn;
+    TToDoForm form(&FMain);
+    std::error_code ec;
+    if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetTask(ReadTaskFile(FileName));
+    if (DefaultDate != 0) {
+        SetPicker(form.DatePick_Start, DefaultDate);
+        SetPicker(form.TimePick_Start, DefaultDate);
+    }
+    const int result = RunEditor ? RunEditor(form) : form.exec();
+    if (result != QDialog::Accepted) return;
+    const TVTodoObj task = form.GetTask();
+    if (FileName.empty()) {
+        const std::string folder = IncludeBackslash(CalendarsFolder());
+        // Without a player there is no folder to write into.
+        if (folder.empty()) return;
+        FileName = MakeTaskFileName(folder, task.Due) + ".ics";
+    }
+    WriteTaskFile(task, FileName);
+    FMain.LoadTabList(5);
+}
+
+bool TTodoPage::DeleteTasks() {
+    std::vector<std::string> names;
+    for (int i = 0; i < TodoListView->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = TodoListView->topLevelItem(i);
+        if (row->isSelected()) names.push_back(row->text(4).toStdString());
+    }
+    if (names.empty()) return false;
+    if (!ConfirmWarning(&FMain, "[ " + names.front() + " ]を削除してもよろしいですか？")) return false;
+    DeleteListedFiles(CalendarsFolder(), names,
+                      [this](const std::string&) { ShowMessage(&FMain, "ファイルの削除に失敗しました"); });
+    return true;
+}
+
+void TTodoPage::SButton_NewVTodoClick(int Tag) {
+    try {
+        QTreeWidgetItem* selected = FirstSelected();
+        switch (Tag) {
+            case 0:
+                EditTask({}, 0);
+                break;
+            case 1:
+                if (selected) {
+                    EditTask(FileInFolder(CalendarsFolder(), selected->text(4).toStdString()), 0);
+                } else {
+                    EditTask({}, Now());
+                }
+                break;
+            case 2:
+                if (selected) {
+                    if (DeleteTasks()) FMain.LoadTabList(5);
+                } else {
+                    ShowMessage(&FMain, "ファイルが選択されていませんので削除できません");
+                }
+                break;
+            case 4:
+                EditTask({}, Now());
+                break;
+            default:
+                break;
+        }
+    } catch (const ETolvError& e) {
+        ShowMessage(&FMain, e.Message());
+    }
+}

@@ -1,0 +1,100 @@
+#include "desktop/dialogs/del_cal_form.h"
+
+#include <QDateEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTreeWidget>
+#include <cmath>
+
+#include "desktop/dialogs/schedule_form.h"
+#include "desktop/main_form.h"
+#include "desktop/pages/schedule_page.h"
+#include "desktop/pages/todo_page.h"
+#include "desktop/past_entries.h"
+#include "desktop/player_access.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/number_format.h"
+#include "ui_del_cal_form.h"
+
+TDelCalForm::TDelCalForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TDelCalForm>()) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    DatePick = ui->DatePick;
+    TimePick = ui->TimePick;
+    SButton_SetNow = ui->SButton_SetNow;
+    Button_OK = ui->Button_OK;
+    Button1 = ui->Button1;
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    DatePick->setLocale(japanese);
+    TimePick->setLocale(japanese);
+    connect(SButton_SetNow, &QPushButton::clicked, this, [this] { SButton_SetNowClick(); });
+    connect(Button_OK, &QPushButton::clicked, this, [this] { Button_OKClick(Button_OK); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button_OKClick(Button1); });
+    adjustSize();
+    setFixedSize(size());
+}
+
+TDelCalForm::~TDelCalForm() = default;
+
+void TDelCalForm::Button_OKClick(QObject* Sender) {
+    FOk = Sender && Sender->property("tag").toInt() == 1;
+    if (FOk) accept(); else reject();
+}
+
+void TDelCalForm::SButton_SetNowClick() {
+    const TDateTime now = Now();
+    SetPicker(DatePick, now);
+    SetPicker(TimePick, now);
+}
+
+TDateTime TDelCalForm::BaseDateTime() const { return DateValue(DatePick->date()) + TimeValue(TimePick->time()); }
+
+bool AskBaseDate(TMainForm& Main, TDateTime& Base) {
+    TDelCalForm form(&Main);
+    form.SButton_SetNowClick();
+    form.exec();
+    Base = form.BaseDateTime();
+    return form.FOk;
+}
+
+void SButton_CalDelClick(TMainForm& Main, int Tag) {
+    try {
+        TDateTime base = 0;
+        if (!AskBaseDate(Main, base)) return;
+        QTreeWidget* list = nullptr;
+        const char* question = nullptr;
+        int kind = 0;
+        if (Tag == 0) {
+            list = Main.SchedulePage()->CalendarListView;
+            question = "%d 個のスケジュールが既に経過済みです。削除してもよろしいですか？";
+            kind = 2;
+        } else if (Tag == 1) {
+            list = Main.TodoPage()->TodoListView;
+            question = "%d 個のタスクが既に経過済みです。削除してもよろしいですか？";
+            kind = 5;
+        } else {
+            return;
+        }
+        // The rows in the order the list shows them: the raw start (column 1) and the file name
+        // (column 4).
+        std::vector<TPastEntryRow> rows;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = list->topLevelItem(i);
+            rows.push_back({row->text(1).toStdString(), row->text(4).toStdString()});
+        }
+        std::vector<std::string> names;
+        if (!CollectPastEntries(names, rows, base)) return;
+        TMessageRequest request;
+        request.Text = Format(question, {static_cast<int64_t>(names.size())});
+        request.Icon = TMsgIcon::Warning;
+        request.Buttons = TMsgButtons::OkCancel;
+        if (MessageBox(&Main, request) != TMsgResult::Ok) return;
+        DeleteListedFiles(CheckerOf(Main.Player()).CalendarsPath, names,
+                          [&Main](const std::string&) { ShowMessage(&Main, "ファイルの削除に失敗しました"); });
+        Main.LoadTabList(kind);
+    } catch (const ETolvError& e) {
+        ShowMessage(&Main, e.Message());
+    }
+}

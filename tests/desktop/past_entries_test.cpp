@@ -1,0 +1,239 @@
+// Removing past events and expired tasks, and the file work the organiser pages share: which
+// rows lie before the base, deleting listed files, names of new files, the import copy.
+#include <QtTest>
+#include <QDateEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTreeWidget>
+#include <filesystem>
+#include <set>
+
+#include "desktop/dialogs/del_cal_form.h"
+#include "desktop/dialogs/schedule_form.h"
+#include "desktop/main_form.h"
+#include "desktop/pages/schedule_page.h"
+#include "desktop/pages/todo_page.h"
+#include "desktop/past_entries.h"
+#include "foundation/errors.h"
+#include "tests/desktop/song_test_player.h"
+
+namespace {
+
+std::unique_ptr<TMainForm> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+    WriteTestPlayer(dir, "ipod", ItdbDatabase{});
+    std::filesystem::create_directories(dir / "ipod/Calendars");
+    for (const auto& [name, text] : files) dir.Write("ipod/Calendars/" + name, text);
+    return OpenTestPlayer(dir, "ipod");
+}
+
+std::string Block(const std::string& block, const std::string& start) {
+    return "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:" + block + "\r\nDTSTART:" + start + "\r\nEND:" + block +
+           "\r\nEND:vcalender\r\n";
+}
+
+// The removal dialog, once open, set to the base and closed with OK (or Cancel).
+void AnswerBase(const QDateTime& base, bool ok = true) {
+    WhenModalWith("SButton_SetNow", [base, ok](QWidget* w) {
+        auto* f = static_cast<TDelCalForm*>(w);
+        f->DatePick->setDate(base.date());
+        f->TimePick->setTime(base.time());
+        (ok ? f->Button_OK : f->Button1)->click();
+    });
+}
+
+}  // namespace
+
+class PastEntriesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void collectIsStrictAndStopsAtAnEmptyStart();
+    void newFileNames();
+    void namesStayInsideTheFolder();
+    void deleteAndCopy();
+    void removalDialog();
+    void removingPastEvents();
+    void removingExpiredTasks();
+};
+
+void PastEntriesTest::collectIsStrictAndStopsAtAnEmptyStart() {
+    const TDateTime base = EncodeDateTime(2007, 3, 15, 14, 30, 0);
+    std::vector<std::string> names;
+    QVERIFY(CollectPastEntries(names, {{"20070315T142900", "a"}, {"20070315T143000", "equal"}, {"20070315T143100", "b"},
+                                       {"20070101T000000", "c"}},
+                               base));
+    QCOMPARE(names, (std::vector<std::string>{"a", "c"}));
+    // An empty start ends the walk, whatever follows.
+    names.clear();
+    QVERIFY(!CollectPastEntries(names, {{"", "x"}, {"20000101T000000", "old"}}, base));
+    QVERIFY(names.empty());
+    QVERIFY(!CollectPastEntries(names, {}, base));
+    // A start that is no date-time raises.
+    QVERIFY_THROWS_EXCEPTION(EConvertError, CollectPastEntries(names, {{"20070315", "bad"}}, base));
+}
+
+void PastEntriesTest::newFileNames() {
+    std::set<std::string> taken;
+    auto exists = [&taken](const std::string& p) { return taken.count(p) > 0; };
+    QCOMPARE(MakeEventFileName("/p/", "20070315T143000", exists), std::string("/p/20070315T143000_0.ics"));
+    for (int i = 0; i < 10; ++i) taken.insert("/p/20070315T143000_" + std::to_string(i) + ".ics");
+    QCOMPARE(MakeEventFileName("/p/", "20070315T143000", exists), std::string("/p/20070315T143000_A.ics"));
+    QCOMPARE(MakeTaskFileName("/p/", "20070320T180000", exists), std::string("/p/t20070320T180000_0"));
+    taken.insert("/p/t20070320T180000_0.ics");
+    QCOMPARE(MakeTaskFileName("/p/", "20070320T180000", exists), std::string("/p/t20070320T180000_1"));
+    // All 65 537 names taken: the error name, kept inside the folder.
+    unsigned asked = 0;
+    auto all = [&asked](const std::string&) {
+        ++asked;
+        return true;
+    };
+    QCOMPARE(MakeEventFileName("/p/", "B", all), std::string("/p/B_Error"));
+    QCOMPARE(asked, 65537u);
+    QCOMPARE(MakeTaskFileName("/p/", "B", all), std::string("/p/B_Error"));
+    // The real file system.
+    TempDir dir;
+    dir.Write("20070315T143000_0.ics", "x");
+    QCOMPARE(MakeEventFileName(dir.Path() + "/", "20070315T143000"), dir / "20070315T143000_1.ics");
+}
+
+void PastEntriesTest::namesStayInsideTheFolder() {
+    QCOMPARE(FileInFolder("/p/", "sub/a.ics"), std::string("/p/sub/a.ics"));
+    QCOMPARE(FileInFolder("/p", "a.ics"), std::string("/p/a.ics"));
+    QCOMPARE(FileInFolder("/p/", "../a.ics"), std::string());
+    QCOMPARE(FileInFolder("/p/", "sub/../../a.ics"), std::string());
+    QCOMPARE(FileInFolder("/p/", "/etc/passwd"), std::string());
+    QCOMPARE(FileInFolder("/p/", ""), std::string());
+    QCOMPARE(FileInFolder("", "a.ics"), std::string());
+    QCOMPARE(RelativeToFolder("/p/", "/p/sub/a.ics"), std::string("sub/a.ics"));
+    QCOMPARE(RelativeToFolder("/p", "/q/a.ics"), std::string("/q/a.ics"));
+    QCOMPARE(NewContactFileName("/p/", ""), std::string("/p/.vcf"));
+    QCOMPARE(NewContactFileName("/p/", "山田 太郎"), std::string("/p/山田 太郎.vcf"));
+    QCOMPARE(NewContactFileName("/p/", ".."), std::string("/p/...vcf"));
+    QVERIFY_THROWS_EXCEPTION(EFileError, NewContactFileName("", "x"));
+    for (const char* bad : {"../x", "a/b", "a\\b", "a:b", "a?b", "a*b", "a|b", "a<b", "\"q\"", "a\nb"}) {
+        QVERIFY_THROWS_EXCEPTION(EFileError, NewContactFileName("/p/", bad));
+    }
+}
+
+void PastEntriesTest::deleteAndCopy() {
+    TempDir dir;
+    const std::string folder = dir.Path() + "/";
+    dir.Write("a.ics", "a");
+    dir.Write("sub/b.ics", "b");
+    const std::string ro = dir.Write("ro.ics", "r");
+    std::filesystem::permissions(ro, std::filesystem::perms::owner_read);
+    const std::string outside = dir.Write("../outside-" + std::to_string(::getpid()) + ".ics", "o");
+    std::vector<std::string> failed;
+    DeleteListedFiles(folder, {"a.ics", "missing.ics", "sub/b.ics", "ro.ics", "../" + std::filesystem::path(outside).filename().string()},
+                      [&failed](const std::string& p) { failed.push_back(p); });
+    QCOMPARE(failed.size(), size_t(2));
+    QCOMPARE(failed[0], folder + "missing.ics");
+    QVERIFY(!std::filesystem::exists(dir / "a.ics"));
+    QVERIFY(!std::filesystem::exists(dir / "sub/b.ics"));
+    QVERIFY(!std::filesystem::exists(ro));
+    // A name that climbs out of the folder is never deleted.
+    QVERIFY(std::filesystem::exists(outside));
+    std::filesystem::remove(outside);
+
+    const std::string source = dir.Write("pc/c.vcf", "new");
+    dir.Write("dst/c.vcf", "old");
+    QVERIFY(!CopyIntoFolder(source, dir / "dst"));
+    QCOMPARE(ReadFileText(dir / "dst/c.vcf"), std::string("old"));
+    std::filesystem::create_directories(dir / "dst2");
+    QVERIFY(CopyIntoFolder(source, dir / "dst2"));
+    QCOMPARE(ReadFileText(dir / "dst2/c.vcf"), std::string("new"));
+    QVERIFY(!CopyIntoFolder(dir / "pc", dir / "dst"));
+    QVERIFY(!CopyIntoFolder(dir / "pc/none.vcf", dir / "dst"));
+    QVERIFY(!CopyIntoFolder(source, dir / "no-such-folder"));
+    QVERIFY(!CopyIntoFolder(source, ""));
+}
+
+void PastEntriesTest::removalDialog() {
+    TDelCalForm f;
+    QCOMPARE(f.windowTitle(), QString("経過済みスケジュールの削除"));
+    QCOMPARE(f.FOk, false);
+    f.DatePick->setDate(QDate(2007, 3, 15));
+    f.TimePick->setTime(QTime(14, 30));
+    QCOMPARE(f.BaseDateTime(), EncodeDateTime(2007, 3, 15, 14, 30, 0));
+    f.SButton_SetNow->click();
+    QCOMPARE(f.DatePick->date(), QDate::currentDate());
+    f.Button_OK->click();
+    QVERIFY(f.FOk);
+    f.Button1->click();
+    QVERIFY(!f.FOk);
+}
+
+void PastEntriesTest::removingPastEvents() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    boxes.Answer = TMsgResult::Ok;
+    const QDateTime now = QDateTime::currentDateTime();
+    auto vcal = [](const QDateTime& t) { return VCalText(t.date(), t.time()); };
+    auto form = CalendarPlayer(dir, {{"old1.ics", Block("vevent", "20070101T000000")},
+                                     {"old2.ics", Block("vevent", "20070102T000000")},
+                                     {"sub/old3.ics", Block("vevent", vcal(now.addSecs(-120)))},
+                                     {"soon.ics", Block("vevent", vcal(now.addSecs(120)))},
+                                     {"task.ics", Block("vtodo", "20000101T000000")}});
+    TSchedulePage& page = *form->SchedulePage();
+    form->LoadTabList(2);
+    QCOMPARE(page.CalendarListView->topLevelItemCount(), 4);
+    // Cancelled dialog: nothing happens.
+    AnswerBase(now, false);
+    page.SButton_CalDel->click();
+    QVERIFY(boxes.Boxes.empty());
+    // Cancelled question: nothing is deleted.
+    boxes.Answer = TMsgResult::Cancel;
+    AnswerBase(now);
+    page.SButton_CalDel->click();
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QCOMPARE(boxes.Boxes[0].Text, std::string("3 個のスケジュールが既に経過済みです。削除してもよろしいですか？"));
+    QCOMPARE(boxes.Boxes[0].Buttons, TMsgButtons::OkCancel);
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/old1.ics"));
+    // OK: exactly those three go and the list reloads; the to-do file stays.
+    boxes.Answer = TMsgResult::Ok;
+    AnswerBase(now);
+    page.SButton_CalDel->click();
+    QCOMPARE(page.CalendarListView->topLevelItemCount(), 1);
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/soon.ics"));
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/task.ics"));
+    QVERIFY(!std::filesystem::exists(dir / "ipod/Calendars/sub/old3.ics"));
+    // Nothing before the base: no question at all.
+    boxes.Boxes.clear();
+    AnswerBase(QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
+    page.SButton_CalDel->click();
+    QVERIFY(boxes.Boxes.empty());
+    // A start the list shows that is no date-time: the error, nothing deleted.
+    page.CalendarListView->topLevelItem(0)->setText(1, "20070101");
+    AnswerBase(now.addDays(1));
+    page.SButton_CalDel->click();
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/soon.ics"));
+}
+
+void PastEntriesTest::removingExpiredTasks() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    boxes.Answer = TMsgResult::Ok;
+    auto form = CalendarPlayer(dir, {{"t1.ics", Block("vtodo", "20070101T000000")},
+                                     {"t2.ics", Block("vtodo", "20070201T000000")},
+                                     {"t3.ics", Block("vtodo", "20990101T000000")}});
+    TTodoPage& page = *form->TodoPage();
+    form->LoadTabList(5);
+    AnswerBase(QDateTime(QDate(2007, 2, 1), QTime(0, 0)));
+    page.SButton_DeleteVTodo->click();
+    QCOMPARE(boxes.Boxes.back().Text, std::string("1 個のタスクが既に経過済みです。削除してもよろしいですか？"));
+    QVERIFY(!std::filesystem::exists(dir / "ipod/Calendars/t1.ics"));
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/t2.ics"));
+    QCOMPARE(page.TodoListView->topLevelItemCount(), 2);
+    // A row without a start stands first in the initial order and ends the scan.
+    dir.Write("ipod/Calendars/nostart.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:vtodo\r\nEND:vtodo\r\nEND:vcalender\r\n");
+    form->LoadTabList(5);
+    page.TodoListView->topLevelItem(0)->setText(1, "");
+    boxes.Boxes.clear();
+    AnswerBase(QDateTime(QDate(2100, 1, 1), QTime(0, 0)));
+    page.N25->trigger();
+    QVERIFY(boxes.Boxes.empty());
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/t2.ics"));
+}
+
+QTEST_MAIN(PastEntriesTest)
+#include "past_entries_test.moc"
