@@ -4,17 +4,20 @@
 
 #include "desktop/settings.h"
 
+QTreeWidgetItem* AddSiteRow(QTreeWidget* view, const TSiteRow& row) {
+    auto* item = new QTreeWidgetItem(view);
+    item->setText(0, QString::fromStdString(row.Name));
+    item->setText(1, QString::fromStdString(row.Address));
+    item->setText(2, QString::fromStdString(row.LastUpdate));
+    item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
+    item->setCheckState(0, row.Checked ? Qt::Checked : Qt::Unchecked);
+    return item;
+}
+
 void FillSiteList(const TTolvIPodINI& settings, QTreeWidget* view) {
     if (settings.Sites().empty()) return;
     view->clear();
-    for (const TSiteRow& row : settings.SiteRows()) {
-        auto* item = new QTreeWidgetItem(view);
-        item->setText(0, QString::fromStdString(row.Name));
-        item->setText(1, QString::fromStdString(row.Address));
-        item->setText(2, QString::fromStdString(row.LastUpdate));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, row.Checked ? Qt::Checked : Qt::Unchecked);
-    }
+    for (const TSiteRow& row : settings.SiteRows()) AddSiteRow(view, row);
 }
 
 void StoreSiteList(TTolvIPodINI& settings, const QTreeWidget* view) {
@@ -25,4 +28,12 @@ void StoreSiteList(TTolvIPodINI& settings, const QTreeWidget* view) {
                         item->checkState(0) == Qt::Checked});
     }
     settings.StoreSiteRows(rows);
+}
+
+std::vector<TSiteRow> DefaultSiteRows(TTolvIPodINI& settings) {
+    std::vector<std::string> kept = settings.Sites();
+    settings.SetDefaultSites();
+    std::vector<TSiteRow> rows = settings.SiteRows();
+    settings.SetSites(std::move(kept));
+    return rows;
 }

@@ -1,22 +1,194 @@
 #include "desktop/pages/memo_page.h"
 
-#include <QLabel>
-#include <QProgressBar>
+#include <QAction>
+#include <QEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
+#include <filesystem>
 
+#include "desktop/dialogs/memo_form.h"
+#include "desktop/imports.h"
+#include "desktop/language_table.h"
 #include "desktop/main_form.h"
+#include "desktop/player_access.h"
+#include "desktop/report_list_sort.h"
+#include "foundation/byte_reader.h"
+#include "foundation/encoding.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/number_format.h"
+#include "foundation/paths.h"
+#include "ui_memo_page.h"
 
-TMemoPage::TMemoPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMain(main) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    MemoListView = new QTreeWidget(this);
-    MemoListView->setObjectName("MemoListView");
-    layout->addWidget(MemoListView);
+std::string NoteHead(const std::string& fileBytes) {
+    const size_t end = fileBytes.find_first_of("\r\n");
+    const std::string line = encoding::Text8ToUtf8(fileBytes.substr(0, end));
+    const std::string sjis = encoding::Utf8ToCp932(line);
+    size_t take = 0;
+    while (take < sjis.size()) {
+        const size_t step = encoding::IsSjisLeadByte(static_cast<uint8_t>(sjis[take])) ? 2 : 1;
+        if (take + step > 16) break;
+        take += step;
+    }
+    return encoding::Trim(encoding::Cp932ToUtf8(sjis.substr(0, std::min(take, sjis.size()))));
 }
 
-void TMemoPage::LoadNotesList() {}
-void TMemoPage::ImportFile(const std::string&) {}
+TNoteRow MakeNoteRow(const std::string& notesFolder, const std::string& path) {
+    TNoteRow row;
+    const size_t slash = path.rfind('/');
+    row.Name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    row.Folder = folder.starts_with(notesFolder) ? folder.substr(notesFolder.size()) : folder;
+    row.Size = Format("%.0n", {static_cast<double>(GetFileSize64(path))});
+    const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    row.Head = NoteHead(std::string(bytes.begin(), bytes.end()));
+    return row;
+}
+
+TMemoPage::TMemoPage(TMainForm& main, QWidget* parent)
+    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TMemoPage>()) {
+    ui->setupUi(this);
+    MemoListView = ui->MemoListView;
+    SButton_MemoNew = ui->SButton_MemoNew;
+    SButton_MemoImport = ui->SButton_MemoImport;
+    MemoListView->header()->setSectionsClickable(false);
+    MemoListView->setColumnWidth(0, 150);
+    MemoListView->setColumnWidth(1, 70);
+    MemoListView->setColumnWidth(2, 100);
+    ApplyStripedRows(*MemoListView);
+    MemoListView->setItemDelegate(new TGridLineDelegate(MemoListView));
+    connect(SButton_MemoNew, &QPushButton::clicked, this, [this] { Button_MemoEditClick(1); });
+    connect(SButton_MemoImport, &QPushButton::clicked, this, [this] { Button_MemoInputClick(FMain, 0); });
+    MemoListView->viewport()->installEventFilter(this);
+    SetupMenu();
+}
+
+TMemoPage::~TMemoPage() = default;
+
+void TMemoPage::SetupMenu() {
+    auto action = [this](const char* name, const char* text, int tag, const QKeySequence& key) {
+        auto* a = new QAction(QString::fromUtf8(text), this);
+        a->setObjectName(name);
+        a->setProperty("tag", tag);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        PopupMenu_MemoList->addAction(a);
+        return a;
+    };
+    PopupMenu_MemoList = new QMenu(this);
+    PopupMenu_MemoList->setObjectName("PopupMenu_MemoList");
+    PM_MemoEdit = action("PM_MemoEdit", "編集(&E)...", 0, QKeySequence(Qt::Key_Return));
+    PM_MemoNew = action("PM_MemoNew", "新規メモを作成(&N)", 1, QKeySequence("Ctrl+N"));
+    PM_MemoDelete = action("PM_MemoDelete", "削除(&D)", 2, QKeySequence(Qt::Key_Delete));
+    PopupMenu_MemoList->addSeparator();
+    PM_MemoImport = action("PM_MemoImport", "テキストファイルを取り込む(&I)...", 0, QKeySequence(Qt::Key_F9));
+    MemoListView->addActions({PM_MemoEdit, PM_MemoNew, PM_MemoDelete, PM_MemoImport});
+    for (QAction* a : {PM_MemoEdit, PM_MemoNew, PM_MemoDelete}) {
+        connect(a, &QAction::triggered, this, [this, a] { Button_MemoEditClick(a->property("tag").toInt()); });
+    }
+    connect(PM_MemoImport, &QAction::triggered, this, [this] { Button_MemoInputClick(FMain, 0); });
+    connect(MemoListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu_MemoList->popup(MemoListView->viewport()->mapToGlobal(p)); });
+}
+
+std::string TMemoPage::NotesFolder() const {
+    const std::string notes = CheckerOf(FMain.Player()).NotesPath;
+    return notes.empty() ? std::string() : IncludeBackslash(notes);
+}
+
+std::string TMemoPage::RowPath(int row) const {
+    const QTreeWidgetItem* item = MemoListView->topLevelItem(row);
+    if (!item) return {};
+    return NotesFolder() + item->text(2).toStdString() + item->text(0).toStdString();
+}
+
+void TMemoPage::LoadNotesList() {
+    const std::string notes = NotesFolder();
+    std::vector<std::string> files;
+    if (!notes.empty()) FMain.Player().ListFolder(ExcludeBackslash(notes), files);
+    MemoListView->clear();
+    for (const std::string& path : files) {
+        const TNoteRow row = MakeNoteRow(notes, path);
+        auto* item = new QTreeWidgetItem(MemoListView);
+        item->setText(0, QString::fromStdString(row.Name));
+        item->setText(1, QString::fromStdString(row.Size));
+        item->setText(2, QString::fromStdString(row.Folder));
+        item->setText(3, QString::fromStdString(row.Head));
+    }
+    FMain.SetStatusText(1, QString::fromStdString(FMain.Lang().Get("MSG_LOAD_NOTE")));
+}
+
+void TMemoPage::ImportFile(const std::string& path) { ::ImportFile(FMain, path, 0); }
+
+void TMemoPage::Button_MemoEditClick(int tag) {
+    const QList<QTreeWidgetItem*> selected = MemoListView->selectedItems();
+    switch (tag) {
+        case 0:
+            EditNote(selected.isEmpty() ? std::string()
+                                        : RowPath(MemoListView->indexOfTopLevelItem(selected.front())));
+            break;
+        case 1:
+            EditNote(std::string());
+            break;
+        case 2:
+            if (selected.isEmpty()) {
+                ShowMessage(&FMain, "ファイルが選択されていませんので削除できません");
+            } else if (DeleteNotes()) {
+                FMain.LoadTabList(0);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TMemoPage::EditNote(const std::string& FileName) {
+    bool saved = false;
+    {
+        TMemoForm form(FMain.Settings(), &FMain);
+        try {
+            form.LoadNote(FileName, NotesFolder());
+        } catch (const ETolvError& e) {
+            ShowMessage(&FMain, e.Message());
+            return;
+        }
+        form.exec();
+        saved = form.FSaved;
+    }
+    if (saved) FMain.LoadTabList(0);
+}
+
+bool TMemoPage::DeleteNotes() {
+    // Rows in list order, whatever order they were selected in.
+    std::vector<int> rows;
+    for (int i = 0; i < MemoListView->topLevelItemCount(); ++i) {
+        if (MemoListView->topLevelItem(i)->isSelected()) rows.push_back(i);
+    }
+    if (rows.empty()) return false;
+    std::string s = MemoListView->topLevelItem(rows.front())->text(0).toStdString();
+    if (rows.size() > 1) s = "\"" + s + "\"を含む複数の選択されたファイル";
+    if (!ConfirmWarning(&FMain, "[ " + s + " ]を削除してもよろしいですか？")) return false;
+    for (int row : rows) {
+        if (!DeleteFileForced(RowPath(row))) ShowMessage(&FMain, "ファイルの削除に失敗しました");
+    }
+    try {
+        FMain.Player().DeleteEmptyFolders(ExcludeBackslash(NotesFolder()));
+    } catch (const ETolvError& e) {
+        ShowMessage(&FMain, e.Message());
+    }
+    return true;
+}
+
+bool TMemoPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MemoListView->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        Button_MemoEditClick(0);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 bool TMemoPage::ListEmpty() const { return MemoListView->topLevelItemCount() == 0; }
 void TMemoPage::ClearList() { MemoListView->clear(); }
 QWidget* TMemoPage::FocusList() const { return MemoListView; }

@@ -1,24 +1,188 @@
 #include "desktop/pages/news_page.h"
 
+#include <QAction>
+#include <QEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
+#include "desktop/dialogs/edit_url_form.h"
 #include "desktop/main_form.h"
+#include "desktop/news_download.h"
+#include "desktop/player_access.h"
+#include "desktop/progress_form.h"
+#include "desktop/report_list_sort.h"
+#include "desktop/settings.h"
 #include "desktop/site_list_view.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
+#include "ui_news_page.h"
 
-TNewsPage::TNewsPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMain(main) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    URLListView = new QTreeWidget(this);
-    URLListView->setObjectName("URLListView");
-    URLListView->setHeaderLabels({"サイト名", "URL", "最終更新"});
-    URLListView->setRootIsDecorated(false);
-    layout->addWidget(URLListView);
+namespace {
+
+constexpr const char* kNotUpdated = "Not Updated";
+
+}  // namespace
+
+TNewsPage::TNewsPage(TMainForm& main, QWidget* parent)
+    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TNewsPage>()) {
+    ui->setupUi(this);
+    URLListView = ui->URLListView;
+    SButton_Download = ui->SButton_Download;
+    SButton_EditURL = ui->SButton_EditURL;
+    SButton_AddNewSite = ui->SButton_AddNewSite;
+    URLListView->header()->setSectionsClickable(false);
+    URLListView->setColumnWidth(0, 150);
+    URLListView->setColumnWidth(1, 280);
+    ApplyStripedRows(*URLListView);
+    URLListView->setItemDelegate(new TGridLineDelegate(URLListView));
+    NowText = [] { return QDateTime::currentDateTime().toString("yyyy/MM/dd hh:mm"); };
+
+    connect(SButton_Download, &QPushButton::clicked, this, [this] { SButton_DownloadClick(); });
+    connect(SButton_EditURL, &QPushButton::clicked, this, [this] { SButton_AddNewSiteClick(0); });
+    connect(SButton_AddNewSite, &QPushButton::clicked, this, [this] { SButton_AddNewSiteClick(1); });
+    URLListView->viewport()->installEventFilter(this);
+    SetupMenu();
+}
+
+TNewsPage::~TNewsPage() = default;
+
+void TNewsPage::SetupMenu() {
+    auto action = [this](const char* name, const char* text, int tag, const QKeySequence& key = {}) {
+        auto* a = new QAction(QString::fromUtf8(text), this);
+        a->setObjectName(name);
+        a->setProperty("tag", tag);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        }
+        PopupMenu_URLList->addAction(a);
+        return a;
+    };
+    PopupMenu_URLList = new QMenu(this);
+    PopupMenu_URLList->setObjectName("PopupMenu_URLList");
+    PM_Download = action("PM_Download", "ダウンロード更新(&D)...", 0, QKeySequence(Qt::Key_F9));
+    PopupMenu_URLList->addSeparator();
+    PM_SiteEdit = action("PM_SiteEdit", "サイトの編集(&E)", 0, QKeySequence(Qt::Key_Return));
+    PM_SiteAdd = action("PM_SiteAdd", "サイトの新規追加(&N)", 1);
+    PM_SiteDelete = action("PM_SiteDelete", "サイトを削除(&D)", 0, QKeySequence(Qt::Key_Delete));
+    PopupMenu_URLList->addSeparator();
+    PM_SiteAllDelete = action("PM_SiteAllDelete", "デフォルトでサイトを全てクリア(&A)", 0);
+    URLListView->addActions({PM_Download, PM_SiteEdit, PM_SiteDelete});
+    connect(PM_Download, &QAction::triggered, this, [this] { SButton_DownloadClick(); });
+    connect(PM_SiteEdit, &QAction::triggered, this, [this] { SButton_AddNewSiteClick(0); });
+    connect(PM_SiteAdd, &QAction::triggered, this, [this] { SButton_AddNewSiteClick(1); });
+    connect(PM_SiteDelete, &QAction::triggered, this, [this] { PM_SiteDeleteClick(); });
+    connect(PM_SiteAllDelete, &QAction::triggered, this, [this] { PM_SiteAllDeleteClick(); });
+    connect(URLListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu_URLList->popup(URLListView->viewport()->mapToGlobal(p)); });
 }
 
 void TNewsPage::LoadSiteList() { FillSiteList(FMain.Settings(), URLListView); }
-void TNewsPage::AddSite(int, const std::string&) {}
-void TNewsPage::SButton_DownloadClick() {}
+
+void TNewsPage::AddSite(int mode, const std::string& path) { EditOrAddSite(mode, path); }
+
+void TNewsPage::SButton_AddNewSiteClick(int tag) { EditOrAddSite(tag, std::string()); }
+
+void TNewsPage::EditOrAddSite(int32_t Mode, const std::string& Path) {
+    QTreeWidgetItem* selected = URLListView->currentItem();
+    if (selected && !selected->isSelected()) selected = nullptr;
+    std::string url;
+    std::string name;
+    if (Mode == 3) {
+        url = Path;
+        name = "不明なニュース";
+    } else if (!selected || Mode == 1) {
+        url = "http://";
+    } else {
+        name = selected->text(0).toStdString();
+        url = selected->text(1).toStdString();
+        if (EditSite(&FMain, url, name)) {
+            selected->setText(0, QString::fromStdString(name));
+            selected->setText(1, QString::fromStdString(url));
+        }
+        return;
+    }
+    if (EditSite(&FMain, url, name)) AddSiteRow(URLListView, {name, url, kNotUpdated, false});
+}
+
+void TNewsPage::PM_SiteDeleteClick() {
+    QTreeWidgetItem* selected = URLListView->currentItem();
+    if (!selected || !selected->isSelected()) {
+        ShowMessage(&FMain, "アイテムが選択されていません");
+        return;
+    }
+    if (!ConfirmWarning(&FMain, "[ " + selected->text(0).toStdString() + " ]を削除してもよろしいですか？")) return;
+    delete selected;
+}
+
+void TNewsPage::PM_SiteAllDeleteClick() {
+    if (!ConfirmWarning(&FMain, "サイト情報をクリアして初期状態にします。よろしいですか？")) return;
+    URLListView->clear();
+    for (TSiteRow row : DefaultSiteRows(FMain.Settings())) {
+        row.LastUpdate = kNotUpdated;
+        row.Checked = false;
+        AddSiteRow(URLListView, row);
+    }
+}
+
+void TNewsPage::SButton_DownloadClick() {
+    if (!IsOnline()) ShowMessage(&FMain, "このコンピュータはオンラインではありません!");
+    FError.clear();
+    RunWithProgress("ダウンロード状況", 0, URLListView->topLevelItemCount(),
+                    [this](QProgressBar* bar, QLabel* label, bool& cancel) { return DownloadNews(bar, label, cancel); },
+                    &FMain);
+    if (!FError.empty()) ShowMessage(&FMain, FError);
+    FMain.LoadTabList(0);
+}
+
+int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) {
+    const TTolvIPodINI& s = FMain.Settings();
+    const std::string notes = CheckerOf(FMain.Player()).NotesPath;
+    // Without a player there is no notes folder to write into (and nothing to clean).
+    if (notes.empty()) return bar->value();
+    try {
+        const std::string cache = NewsCacheFolder();
+        PrepareNewsDownload(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder, cache);
+        const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
+        const TNewsOptions options = NewsOptionsOf(s);
+        const auto pump = [] {
+            QCoreApplication::processEvents();
+            return true;
+        };
+        for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = URLListView->topLevelItem(i);
+            bar->setValue(i);
+            label->setText(QString("Downloading... %1").arg(item->text(0)));
+            label->repaint();
+            if (item->checkState(0) != Qt::Checked) continue;
+            if (DownloadNewsSite(item->text(0).toStdString(), item->text(1).toStdString(), cache, target, options,
+                                 pump)) {
+                item->setText(2, NowText());
+            }
+            if (cancel) break;
+            QCoreApplication::processEvents();
+        }
+    } catch (const ETolvError& e) {
+        FError = e.Message();
+    }
+    return bar->value();
+}
+
+bool TNewsPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == URLListView->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        SButton_AddNewSiteClick(0);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 bool TNewsPage::ListEmpty() const { return URLListView->topLevelItemCount() == 0; }
 void TNewsPage::ClearList() { URLListView->clear(); }
 QWidget* TNewsPage::FocusList() const { return URLListView; }

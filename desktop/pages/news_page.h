@@ -1,30 +1,67 @@
-// The news page: the news sites with their last update and check box. Created and owned by
-// the main window.
+// The news page: the news sites with their last update and check box, the site dialog, and the
+// download of every checked site into note pages on the player. Created and owned by the main
+// window; the list view is the working copy of the stored sites.
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
 class QTreeWidget;
 class TMainForm;
+namespace Ui { class TNewsPage; }
 
 class TNewsPage : public QWidget {
     Q_OBJECT
 public:
     TNewsPage(TMainForm& main, QWidget* parent = nullptr);
+    ~TNewsPage() override;
 
     // Kind 4 of LoadTabList: the stored sites into the list view.
     void LoadSiteList();
-    // The add-site operation; mode 3 takes a dropped file's path.
+    // The add-site operation of a drop (mode 3, the dropped file's path) or of the commands.
     void AddSite(int mode, const std::string& path);
+    void EditOrAddSite(int32_t Mode, const std::string& Path);
+    void SButton_AddNewSiteClick(int tag);
+    void PM_SiteDeleteClick();
+    void PM_SiteAllDeleteClick();
     // The download of every checked site (online test, progress window).
     void SButton_DownloadClick();
+    // The progress window's work; returns the bar's position.
+    int32_t DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel);
     bool ListEmpty() const;
     void ClearList();
     QWidget* FocusList() const;
 
+    // Test seam: the time written into the last-update column (default: now).
+    std::function<QString()> NowText;
+
     QTreeWidget* URLListView = nullptr;
+    QPushButton* SButton_Download = nullptr;
+    QPushButton* SButton_EditURL = nullptr;
+    QPushButton* SButton_AddNewSite = nullptr;
+    QMenu* PopupMenu_URLList = nullptr;
+    QAction* PM_Download = nullptr;
+    QAction* PM_SiteEdit = nullptr;
+    QAction* PM_SiteAdd = nullptr;
+    QAction* PM_SiteDelete = nullptr;
+    QAction* PM_SiteAllDelete = nullptr;
+
+protected:
+    // A double click anywhere on the list, on a row or not.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void SetupMenu();
+
     TMainForm& FMain;
+    std::unique_ptr<Ui::TNewsPage> ui;
+    std::string FError;
 };

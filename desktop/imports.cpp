@@ -1,0 +1,167 @@
+#include "desktop/imports.h"
+
+#include <QFileDialog>
+#include <QStringList>
+#include <filesystem>
+
+#include "desktop/dialogs/memo_divide_form.h"
+#include "desktop/main_form.h"
+#include "desktop/player_access.h"
+#include "desktop/settings.h"
+#include "foundation/encoding.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
+#include "foundation/string_list.h"
+#include "organiser/memo_divider.h"
+#include "organiser/text_lines.h"
+
+namespace {
+
+std::function<std::string(const std::string&)> gOpenFileHook;
+
+constexpr const char* kEncodingLine = "<?xml encoding=\"Shift-JIS\"?>";
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithoutExtension(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+std::string FolderOf(TMainForm& main, int kind) {
+    const TMPlayerChecker& c = CheckerOf(main.Player());
+    const std::string& folder = kind == 0 ? c.NotesPath : kind == 1 ? c.ContactsPath : c.CalendarsPath;
+    return folder.empty() ? std::string() : IncludeBackslash(folder);
+}
+
+void ImportByCopy(TMainForm& main, const std::string& FileName, int kind) {
+    const std::string folder = FolderOf(main, kind);
+    if (folder.empty() || !CopyOrganiserFile(FileName, folder)) {
+        ShowMessage(&main, "[ " + FileName + " ]のコピーに失敗しました");
+    }
+    main.LoadTabList(kind);
+}
+
+}  // namespace
+
+std::string ImportFilter(int tag) {
+    switch (tag) {
+        case 0:
+            return "全てのテキストファイル|*.TXT;*.C;*.PAS;*.CPP;|テキストファイル|*.TXT;|ソースコードファイル|*.C;*.PAS;*.CPP;*.H;*.CS;*.BAS;*.VHD|全てのファイル(*.*)|*.*";
+        case 1: return "vCardファイル(*.VCF)|*.VCF|全てのファイル(*.*)|*.*";
+        case 2: return "vCalendarファイル(*.ICS)|*.ICS|全てのファイル(*.*)|*.*";
+        default: return {};
+    }
+}
+
+std::string ImportFilterForQt(int tag) {
+    const QStringList parts = QString::fromStdString(ImportFilter(tag)).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList masks;
+        for (const QString& mask : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            // Names on Linux keep their case: each mask in both spellings.
+            masks << mask.toLower();
+            if (mask.toUpper() != mask.toLower()) masks << mask.toUpper();
+        }
+        filters << parts[i] + " (" + masks.join(' ') + ")";
+    }
+    return filters.join(";;").toStdString();
+}
+
+int64_t SjisTextLength(const std::vector<std::string>& lines) {
+    int64_t length = 0;
+    for (const std::string& line : lines) length += static_cast<int64_t>(encoding::Utf8ToCp932(line).size()) + 2;
+    return length;
+}
+
+bool TextNeedsSplit(int64_t length, bool addEncoded) { return length >= 4096 || (length >= 4000 && addEncoded); }
+
+void WriteSingleNote(const std::string& folder, const std::string& sourceFile, const std::vector<std::string>& lines,
+                     bool addEncoded) {
+    std::vector<std::string> note;
+    if (addEncoded) note.emplace_back(kEncodingLine);
+    note.insert(note.end(), lines.begin(), lines.end());
+    organiser_text::WriteFileBytes(IncludeBackslash(folder) + BaseName(sourceFile),
+                                   encoding::Utf8ToCp932(organiser_text::JoinLines(note)));
+}
+
+bool CopyOrganiserFile(const std::string& fileName, const std::string& folder) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fileName, ec)) return false;
+    std::filesystem::copy_file(fileName, IncludeBackslash(folder) + BaseName(fileName),
+                               std::filesystem::copy_options::none, ec);
+    return !ec;
+}
+
+void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) { gOpenFileHook = std::move(hook); }
+
+void Button_MemoInputClick(TMainForm& main, int tag) {
+    const std::string filter = ImportFilterForQt(tag);
+    std::string name;
+    if (gOpenFileHook) {
+        name = gOpenFileHook(filter);
+    } else {
+        name = QFileDialog::getOpenFileName(&main, QString(), QString(), QString::fromStdString(filter)).toStdString();
+    }
+    if (name.empty()) return;
+    try {
+        ImportFile(main, name, tag);
+    } catch (const ETolvError& e) {
+        ShowMessage(&main, e.Message());
+    }
+}
+
+void ImportFile(TMainForm& main, const std::string& FileName, int32_t Kind) {
+    switch (Kind) {
+        case 0: ImportTextFile(main, FileName); break;
+        case 1: ImportContactFile(main, FileName); break;
+        case 2: ImportCalendarFile(main, FileName); break;
+        default: break;
+    }
+}
+
+void ImportTextFile(TMainForm& main, const std::string& FileName) {
+    const std::string notes = FolderOf(main, 0);
+    if (notes.empty()) return;
+    TTolvStringList list;
+    list.LoadFromFile(FileName, kTextDetect);
+    const std::vector<std::string>& lines = list.Lines();
+    const bool addEncoded = main.Settings().TextDivide.AddEncoded;
+    bool ok = true;
+    if (TextNeedsSplit(SjisTextLength(lines), addEncoded)) {
+        ok = ImportTextAsNotes(main, notes, lines, FileName);
+    } else {
+        WriteSingleNote(notes, FileName, lines, addEncoded);
+    }
+    if (ok) main.LoadTabList(0);
+}
+
+void ImportContactFile(TMainForm& main, const std::string& FileName) { ImportByCopy(main, FileName, 1); }
+
+void ImportCalendarFile(TMainForm& main, const std::string& FileName) { ImportByCopy(main, FileName, 2); }
+
+bool ImportTextAsNotes(TMainForm& main, const std::string& Folder, const std::vector<std::string>& Lines,
+                       const std::string& FileName) {
+    TMemoDivideForm form(&main);
+    TTolvMemoDivider divider;
+    divider.FOnProgress = [&main](int32_t p, int32_t m, const std::string& msg) { main.ShowProgressInStatus(p, m, msg); };
+    divider.FOnMessage = [&main](const std::string& text) { ShowMessage(&main, text); };
+    TTolvIPodINI& settings = main.Settings();
+    form.LoadFrom(settings, WithoutExtension(BaseName(FileName)));
+    bool ok = true;
+    if (settings.TextDivide.EveryDisplay) {
+        form.exec();
+        ok = form.FOk;
+    }
+    if (!ok) return false;
+    form.StoreTo(settings);
+    form.ApplyTo(divider);
+    divider.AssignText(Lines);
+    divider.Divide(Folder);
+    return true;
+}

@@ -1,0 +1,41 @@
+// Bringing files from the PC into the player's organiser folders: a text file as one note or
+// as linked note pages (with the note-splitting dialog), a contact or calendar file copied as
+// it is. Kinds: 0 text into notes, 1 contact file, 2 calendar file; other kinds do nothing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TMainForm;
+
+// The open-file dialog's filter of an import command's Tag ("name|masks|..." as stored);
+// empty for other Tags.
+std::string ImportFilter(int tag);
+// The same filter in the form Qt's file dialogs take ("name (masks);;...").
+std::string ImportFilterForQt(int tag);
+
+// Byte length (code page 932, every line followed by CR LF) of the lines.
+int64_t SjisTextLength(const std::vector<std::string>& lines);
+// Whether a text of that length is split into pages rather than kept as one note.
+bool TextNeedsSplit(int64_t length, bool addEncoded);
+// Writes the lines as one note folder + the source file's own name (code page 932, CR LF),
+// after the encoding line when asked. EFileError when it cannot be written.
+void WriteSingleNote(const std::string& folder, const std::string& sourceFile, const std::vector<std::string>& lines,
+                     bool addEncoded);
+// Copies the file into the folder under its own name, never over an existing file.
+bool CopyOrganiserFile(const std::string& fileName, const std::string& folder);
+
+// The main window's import command of a Tag: the open-file dialog, then ImportFile.
+void Button_MemoInputClick(TMainForm& main, int tag);
+void ImportFile(TMainForm& main, const std::string& FileName, int32_t Kind);
+void ImportTextFile(TMainForm& main, const std::string& FileName);
+void ImportContactFile(TMainForm& main, const std::string& FileName);
+void ImportCalendarFile(TMainForm& main, const std::string& FileName);
+// The split with the dialog (shown when "EveryDisplay" is on); false when it was cancelled.
+bool ImportTextAsNotes(TMainForm& main, const std::string& Folder, const std::vector<std::string>& Lines,
+                       const std::string& FileName);
+
+// Test seam: the open-file dialog (gets the Qt filter, returns the chosen file or empty).
+void SetImportOpenFileHook(std::function<std::string(const std::string& filter)> hook);

@@ -1,0 +1,69 @@
+// The work of the news download that needs no window: fetching a site's document into the
+// cache folder ("RDFData" in the program folder), turning it into text and writing it as
+// linked note pages into the player's notes folder. Texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TTolvIPodINI;
+
+// The settings the download reads (sections "TextDivide" and "Internet").
+struct TNewsOptions {
+    bool MakeLink = true;
+    bool MakePageNo = true;
+    bool AddEncoded = true;
+    bool AddTitle = true;
+    int32_t MakeWordSize = 4050;  // bytes per page
+    bool AddRSSDate = false;
+    bool AddRSSURL = false;
+};
+TNewsOptions NewsOptionsOf(const TTolvIPodINI& settings);
+
+// The extensions of addresses taken as plain text.
+inline constexpr const char* kPlainTextMasks = "*.txt;*.c;*.pas;*.h;*.cpp;*.cs;*.vhd;";
+
+// A name made fit to be one file or folder name inside its folder: "/" and NUL become
+// blanks, and a name of only dots (".", "..") is no name at all (empty).
+std::string SafeNameComponent(const std::string& name);
+
+// The news sub-folder in use: the "SaveFolder" setting made a safe single folder name when
+// "MakeFolder" is on; empty when the notes go into the notes folder itself.
+std::string NewsSubFolder(bool makeFolder, const std::string& saveFolder);
+// The target folder of the pages (ends in "/"): notes folder + sub-folder + "/", or the notes
+// folder itself when no sub-folder is in use.
+std::string NewsTargetFolder(const std::string& notesFolder, bool makeFolder, const std::string& saveFolder);
+// The cache folder ("RDFData/" in the program folder, ends in "/").
+std::string NewsCacheFolder();
+// The cache file of a site: cache folder + safe site name + ".RDF".
+std::string NewsCacheFile(const std::string& cacheFolder, const std::string& siteName);
+
+// Fetches an address into Dest: network addresses (see IsFetchableAddress) with the agent
+// "MyApp", calling Pump while waiting (false from it stops the transfer); anything else is a
+// local file path, copied. False when nothing could be fetched (Dest then stays as it was).
+// EFileError when a local file was read but Dest cannot be written.
+bool FetchDocument(const std::string& Address, const std::string& Dest, const std::function<bool()>& Pump = {});
+
+// The text of a fetched document: plain text (an address with one of kPlainTextMasks'
+// extensions) line by line as it is, otherwise converted by the document reader.
+std::vector<std::string> NewsDocumentLines(const std::string& address, const std::string& cacheFile,
+                                           const TNewsOptions& options, bool& plainText);
+
+// Writes the lines as the site's linked note pages into folder; nothing when there are no
+// lines. Folder must exist. EFileError when a page cannot be written.
+void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
+                const TNewsOptions& options);
+
+// One checked site from fetch to pages: false when the fetch failed (nothing written).
+// The target folder is created when missing (for plain text only its last level).
+bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
+                      const std::string& targetFolder, const TNewsOptions& options,
+                      const std::function<bool()>& pump = {});
+
+// Prepares a download: removes the previous news sub-folder (only a sub-folder of the notes
+// folder, never the notes folder itself) and creates the cache folder. EFileError when the
+// cache folder cannot be created.
+void PrepareNewsDownload(const std::string& notesFolder, bool makeFolder, const std::string& saveFolder,
+                         const std::string& cacheFolder);

@@ -1,0 +1,193 @@
+// Importing files into the player: a text file as one note or as pages through the splitting
+// dialog, its settings, encodings, and contact and calendar files copied without overwriting.
+#include <QtTest>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "desktop/imports.h"
+#include "desktop/main_form.h"
+#include "desktop/pages/memo_page.h"
+#include "desktop/settings.h"
+#include "foundation/encoding.h"
+#include "tests/desktop/song_test_player.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<TMainForm> OpenPlayer(const TempDir& dir, const std::string& settings = {}) {
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    dir.Write("ipod/Notes/.keep", std::string());
+    dir.Write("ipod/Contacts/.keep", std::string());
+    dir.Write("ipod/Calendars/.keep", std::string());
+    return OpenTestPlayer(dir, "ipod", settings);
+}
+
+// A text of exactly `bytes` bytes in lines of 48 characters plus CR LF.
+std::string TextOfSize(size_t bytes) {
+    std::string text;
+    while (text.size() + 50 <= bytes) text += std::string(48, 'a') + "\r\n";
+    const size_t rest = bytes - text.size();
+    if (rest >= 2) text += std::string(rest - 2, 'b') + "\r\n";
+    return text;
+}
+
+bool RowOfName(TMainForm& form, const QString& name) {
+    QTreeWidget* list = form.MemoPage()->MemoListView;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->text(0) == name) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+class ImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { SetImportOpenFileHook({}); }
+    void shortTextIsOneNote();
+    void longTextIsSplitWithTheDialog();
+    void cancelledDialogWritesNothing();
+    void contactAndCalendarCopies();
+    void rules();
+};
+
+void ImportTest::shortTextIsOneNote() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenPlayer(dir);
+    const std::string src = dir.Write("pc/short.txt", TextOfSize(3000));
+    // Dropped on the notes page.
+    form->TabButtonClick(form->TabButton(kPageMemo));
+    form->WMDropFiles({QString::fromStdString(src)});
+    const std::string note = ReadFileText(dir / "ipod/Notes/short.txt");
+    QVERIFY(note.starts_with("<?xml encoding=\"Shift-JIS\"?>\r\naaaa"));
+    QCOMPARE(note.size(), size_t(3000 + 30));
+    QVERIFY(RowOfName(*form, "short.txt"));
+    // A 4,050-byte text without the encoding line stays one note too (no dialog).
+    form->Settings().TextDivide.AddEncoded = false;
+    const std::string mid = dir.Write("pc/mid.txt", TextOfSize(4050));
+    ImportFile(*form, mid, 0);
+    QCOMPARE(ReadFileText(dir / "ipod/Notes/mid.txt"), TextOfSize(4050));
+    // A UTF-16 file with its byte-order mark is stored as Shift_JIS.
+    const std::string u16 = encoding::Utf8ToUtf16Le("日本語のメモ\r\n");
+    dir.Write("pc/wide.txt", std::string("\xFF\xFE", 2) + u16);
+    std::string filter;
+    SetImportOpenFileHook([&](const std::string& f) {
+        filter = f;
+        return dir / "pc/wide.txt";
+    });
+    form->MemoPage()->SButton_MemoImport->click();
+    QVERIFY(filter.starts_with("全てのテキストファイル (*.txt *.TXT *.c *.C"));
+    QCOMPARE(ReadFileText(dir / "ipod/Notes/wide.txt"), encoding::Utf8ToCp932("日本語のメモ\r\n"));
+}
+
+void ImportTest::longTextIsSplitWithTheDialog() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenPlayer(dir, "[TextDivide]\r\nMakeFolder=0\r\nMakeDivMode=0\r\nMakeWordSize=2000\r\n");
+    const std::string src = dir.Write("pc/story.txt", TextOfSize(4050));
+    QString title;
+    int size = 0;
+    bool encode = false;
+    WhenModalWith("Edit_Title", [&](QWidget* w) {
+        title = w->findChild<QLineEdit*>("Edit_Title")->text();
+        size = w->findChild<QSpinBox*>("SpinEdit_BaseSize")->value();
+        encode = w->findChild<QCheckBox*>("CheckBox_Encode")->isChecked();
+        QCOMPARE(w->windowTitle(), QString("メモの分割設定"));
+        w->findChild<QCheckBox*>("CheckBox_EveryOn")->setChecked(false);
+        w->findChild<QCheckBox*>("CheckBox_PageNo")->setChecked(false);
+        w->findChild<QPushButton*>("Button_Ok")->click();
+    });
+    ImportFile(*form, src, 0);
+    QCOMPARE(title, QString("story"));
+    QCOMPARE(size, 2000);
+    QVERIFY(encode);
+    QVERIFY(fs::exists(dir / "ipod/Notes/story 001.txt"));
+    QVERIFY(fs::exists(dir / "ipod/Notes/story 002.txt"));
+    QVERIFY(!fs::exists(dir / "ipod/Notes/story.txt"));
+    // The dialog's values were stored back.
+    QVERIFY(!form->Settings().TextDivide.EveryDisplay);
+    QVERIFY(!form->Settings().TextDivide.MakePageNo);
+    // With the dialog turned off the stored settings split without asking.
+    fs::remove_all(dir / "ipod/Notes");
+    fs::create_directory(dir / "ipod/Notes");
+    ImportFile(*form, src, 0);
+    QVERIFY(fs::exists(dir / "ipod/Notes/story 001.txt"));
+    QVERIFY(ReadFileText(dir / "ipod/Notes/story 001.txt").find("【Page") == std::string::npos);
+}
+
+void ImportTest::cancelledDialogWritesNothing() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenPlayer(dir);
+    const std::string src = dir.Write("pc/big.txt", TextOfSize(5000));
+    WhenModalWith("Edit_Title", [&](QWidget* w) {
+        w->findChild<QComboBox*>("ComboBox_BaseType")->setCurrentIndex(3);
+        w->findChild<QCheckBox*>("CheckBox_DelRuby")->setChecked(true);
+        w->findChild<QPushButton*>("Button_Cancel")->click();
+    });
+    ImportFile(*form, src, 0);
+    int files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir / "ipod/Notes")) files += e.is_regular_file() ? 1 : 0;
+    QCOMPARE(files, 1);  // the .keep file only
+    QCOMPARE(form->Settings().TextDivide.MakeDivMode, 0);
+    QVERIFY(!form->Settings().TextDivide.MakeDelRuby);
+}
+
+void ImportTest::contactAndCalendarCopies() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenPlayer(dir);
+    dir.Write("ipod/Contacts/same.vcf", std::string("on the player"));
+    const std::string same = dir.Write("pc/same.vcf", std::string("from the pc"));
+    const std::string fresh = dir.Write("pc/fresh.vcf", std::string("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+    ImportFile(*form, same, 1);
+    QVERIFY(boxes.Saw("[ " + same + " ]のコピーに失敗しました"));
+    QCOMPARE(ReadFileText(dir / "ipod/Contacts/same.vcf"), std::string("on the player"));
+    ImportFile(*form, fresh, 1);
+    QCOMPARE(ReadFileText(dir / "ipod/Contacts/fresh.vcf"), std::string("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+    // Calendars the same way, by the open-file dialog of Tag 2.
+    const std::string ics = dir.Write("pc/plan.ics", std::string("anything"));
+    std::string filter;
+    SetImportOpenFileHook([&](const std::string& f) {
+        filter = f;
+        return ics;
+    });
+    Button_MemoInputClick(*form, 2);
+    QVERIFY(filter.starts_with("vCalendarファイル(*.ICS) (*.ics *.ICS)"));
+    QCOMPARE(ReadFileText(dir / "ipod/Calendars/plan.ics"), std::string("anything"));
+    // A missing file and an unknown kind.
+    ImportFile(*form, dir / "pc/none.ics", 2);
+    QVERIFY(boxes.Saw("[ " + (dir / "pc/none.ics") + " ]のコピーに失敗しました"));
+    const size_t before = boxes.Boxes.size();
+    ImportFile(*form, ics, 7);
+    QCOMPARE(boxes.Boxes.size(), before);
+    // A cancelled open-file dialog imports nothing.
+    SetImportOpenFileHook([](const std::string&) { return std::string(); });
+    Button_MemoInputClick(*form, 1);
+    QCOMPARE(boxes.Boxes.size(), before);
+}
+
+void ImportTest::rules() {
+    QVERIFY(!TextNeedsSplit(3999, true));
+    QVERIFY(TextNeedsSplit(4000, true));
+    QVERIFY(!TextNeedsSplit(4095, false));
+    QVERIFY(TextNeedsSplit(4096, false));
+    // Lengths count code page 932 bytes and a CR LF per line.
+    QCOMPARE(SjisTextLength({"あいう", ""}), int64_t(10));
+    QCOMPARE(ImportFilter(1), std::string("vCardファイル(*.VCF)|*.VCF|全てのファイル(*.*)|*.*"));
+    QCOMPARE(ImportFilter(5), std::string());
+}
+
+QTEST_MAIN(ImportTest)
+#include "import_test.moc"

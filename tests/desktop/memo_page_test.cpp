@@ -1,0 +1,241 @@
+// The notes page and the note editor: the list's columns, opening and saving notes, the close
+// question, and deleting one or several notes.
+#include <QtTest>
+#include <QLabel>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "desktop/dialogs/memo_form.h"
+#include "desktop/main_form.h"
+#include "desktop/pages/memo_page.h"
+#include "desktop/settings.h"
+#include "foundation/encoding.h"
+#include "tests/desktop/song_test_player.h"
+
+namespace fs = std::filesystem;
+
+class MemoPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() {
+        TMemoForm::SaveDialogHook = {};
+        TMemoForm::CloseQuestionHook = {};
+    }
+    void listColumns();
+    void deleteNotes();
+    void editorSaveAndClose();
+    void editorFromThePage();
+};
+
+namespace {
+
+std::unique_ptr<TMainForm> OpenWithNotes(const TempDir& dir) {
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    return OpenTestPlayer(dir, "ipod");
+}
+
+int RowOf(const TMemoPage& page, const QString& name) {
+    for (int i = 0; i < page.MemoListView->topLevelItemCount(); ++i) {
+        if (page.MemoListView->topLevelItem(i)->text(0) == name) return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void MemoPageTest::listColumns() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenWithNotes(dir);
+    dir.Write("ipod/Notes/long.txt", "  \t0123456789abcdefghij\r\nsecond line\r\n" + std::string(1200, 'x'));
+    dir.Write("ipod/Notes/empty.txt", std::string());
+    // A Shift_JIS note made on Windows: 16 bytes never split a character.
+    dir.Write("ipod/Notes/sjis.txt", encoding::Utf8ToCp932("あいうえおかきくけこ\r\n"));
+    dir.Write("ipod/Notes/RSS News/News 001.txt", std::string("<Title>News</Title>\r\n"));
+    form->LoadTabList(0);
+    TMemoPage& page = *form->MemoPage();
+    QCOMPARE(page.MemoListView->topLevelItemCount(), 4);
+    QCOMPARE(form->StatusText(1), QString("メモを読み込みました"));
+    const QTreeWidgetItem* lng = page.MemoListView->topLevelItem(RowOf(page, "long.txt"));
+    QCOMPARE(lng->text(1), QString("1,238"));
+    QCOMPARE(lng->text(2), QString(""));
+    QCOMPARE(lng->text(3), QString("0123456789abc"));
+    QCOMPARE(page.MemoListView->topLevelItem(RowOf(page, "empty.txt"))->text(3), QString(""));
+    QCOMPARE(page.MemoListView->topLevelItem(RowOf(page, "empty.txt"))->text(1), QString("0"));
+    QCOMPARE(page.MemoListView->topLevelItem(RowOf(page, "sjis.txt"))->text(3), QString("あいうえおかきく"));
+    const int news = RowOf(page, "News 001.txt");
+    QCOMPARE(page.MemoListView->topLevelItem(news)->text(2), QString("RSS News/"));
+    QCOMPARE(page.RowPath(news), dir / "ipod/Notes/RSS News/News 001.txt");
+    // Column captions and the menu entries.
+    QCOMPARE(page.MemoListView->headerItem()->text(1), QString("文字数"));
+    QCOMPARE(page.PM_MemoNew->shortcut(), QKeySequence("Ctrl+N"));
+    QCOMPARE(page.PM_MemoDelete->property("tag").toInt(), 2);
+    QCOMPARE(page.PM_MemoImport->shortcut(), QKeySequence(Qt::Key_F9));
+    QCOMPARE(NoteHead("abc\rdef"), std::string("abc"));
+    QCOMPARE(NoteHead(std::string("\x01 x \x02", 5)), std::string("x"));
+}
+
+void MemoPageTest::deleteNotes() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenWithNotes(dir);
+    for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"}) dir.Write(std::string("ipod/Notes/") + n, std::string("x"));
+    dir.Write("ipod/Notes/Sub/e.txt", std::string("x"));
+    form->LoadTabList(0);
+    TMemoPage& page = *form->MemoPage();
+    QCOMPARE(page.MemoListView->topLevelItemCount(), 5);
+    // Nothing selected.
+    page.Button_MemoEditClick(2);
+    QVERIFY(boxes.Saw("ファイルが選択されていませんので削除できません"));
+    // One of five: named alone; No keeps it.
+    page.MemoListView->topLevelItem(RowOf(page, "b.txt"))->setSelected(true);
+    boxes.Answer = TMsgResult::No;
+    page.Button_MemoEditClick(2);
+    QVERIFY(boxes.Saw("[ b.txt ]を削除してもよろしいですか？"));
+    QVERIFY(fs::exists(dir / "ipod/Notes/b.txt"));
+    // Three: the wording for several files, naming the first in list order (the sub-folder's
+    // note is listed first).
+    page.MemoListView->topLevelItem(RowOf(page, "e.txt"))->setSelected(true);
+    page.MemoListView->topLevelItem(RowOf(page, "a.txt"))->setSelected(true);
+    boxes.Answer = TMsgResult::Yes;
+    page.Button_MemoEditClick(2);
+    QVERIFY(boxes.Saw("[ \"e.txt\"を含む複数の選択されたファイル ]を削除してもよろしいですか？"));
+    QVERIFY(!fs::exists(dir / "ipod/Notes/a.txt"));
+    QVERIFY(!fs::exists(dir / "ipod/Notes/b.txt"));
+    QVERIFY(!fs::exists(dir / "ipod/Notes/Sub/e.txt"));
+    // The emptied sub-folder was offered for removal (and removed on Yes); the list reloaded.
+    QVERIFY(!fs::exists(dir / "ipod/Notes/Sub"));
+    QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
+}
+
+void MemoPageTest::editorSaveAndClose() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    const std::string settingsFile = dir / "Tessmar.INI";
+    TTolvIPodINI settings(settingsFile);
+    settings.Positions.TView_X = 30;
+    settings.Positions.TView_W = 333;
+    dir.Write("Notes/.keep", std::string());
+    {
+        // A new note: "Save" runs the save dialog, starting in the notes folder.
+        TMemoForm form(settings);
+        form.LoadNote("", dir / "Notes");
+        form.show();
+        QCOMPARE(form.width(), 333);
+        QCOMPARE(form.windowTitle(), QString("メモの編集 - [  ]"));
+        QVERIFY(!form.FModified);
+        form.MemoEdit->setPlainText("あいう");
+        QCOMPARE(form.StatusPanel0->text(), QString("8 words "));
+        QVERIFY(form.FModified);
+        std::string startFolder;
+        TMemoForm::SaveDialogHook = [&](const std::string&, const std::string& folder) {
+            startFolder = folder;
+            return dir / "Notes/new.txt";
+        };
+        form.menu_SaveOW->trigger();
+        QCOMPARE(startFolder, dir / "Notes");
+        QCOMPARE(ReadFileText(dir / "Notes/new.txt"), encoding::Utf8ToCp932("あいう\r\n"));
+        QVERIFY(form.FSaved && !form.FModified);
+        QCOMPARE(form.windowTitle(), QString::fromStdString("メモの編集 - [ " + (dir / "Notes/new.txt") + " ]"));
+        // Save again: no dialog, straight to the file.
+        TMemoForm::SaveDialogHook = [](const std::string&, const std::string&) -> std::string {
+            throw std::logic_error("no dialog expected");
+        };
+        form.MemoEdit->setPlainText("かきく\nline");
+        form.Menu_FileClick(1);
+        QCOMPARE(ReadFileText(dir / "Notes/new.txt"), encoding::Utf8ToCp932("かきく\r\nline\r\n"));
+        // "Save as" onto an existing file asks; No leaves both the file and the caption.
+        dir.Write("Notes/other.txt", std::string("other"));
+        TMemoForm::SaveDialogHook = [&](const std::string&, const std::string&) { return dir / "Notes/other.txt"; };
+        boxes.Answer = TMsgResult::No;
+        form.Save1->trigger();
+        QVERIFY(boxes.Saw("同名のファイルが存在します。上書きしてもよろしいですか？"));
+        QCOMPARE(ReadFileText(dir / "Notes/other.txt"), std::string("other"));
+        boxes.Answer = TMsgResult::Yes;
+        // Closing unchanged asks nothing and stores the geometry.
+        int asked = 0;
+        TMemoForm::CloseQuestionHook = [&](const std::string&) {
+            ++asked;
+            return TSaveAnswer::No;
+        };
+        QVERIFY(form.close());
+        QCOMPARE(asked, 0);
+        QCOMPARE(settings.Positions.TView_W, 333);
+    }
+    {
+        // Typing, then closing: Cancel keeps the window; Yes with a cancelled dialog closes unsaved.
+        TMemoForm form(settings);
+        form.LoadNote(dir / "Notes/new.txt", dir / "Notes");
+        QCOMPARE(form.MemoEdit->toPlainText(), QString("かきく\nline\n"));
+        QVERIFY(!form.FModified);
+        form.show();
+        form.MemoEdit->setPlainText("changed");
+        std::string question;
+        TMemoForm::CloseQuestionHook = [&](const std::string& q) {
+            question = q;
+            return TSaveAnswer::Cancel;
+        };
+        QVERIFY(!form.close());
+        QCOMPARE(question, std::string("編集結果が保存されていません。保存して閉じますか？"));
+        QVERIFY(form.isVisible());
+        // New note: the question first; then the text is gone.
+        form.New1->trigger();
+        QVERIFY(boxes.Saw("今までの編集結果が消去されますがよろしいですか？"));
+        QVERIFY(form.MemoEdit->toPlainText().isEmpty());
+        QVERIFY(form.FFileName.empty() && !form.FModified);
+        form.MemoEdit->setPlainText("unsaved");
+        TMemoForm::CloseQuestionHook = [](const std::string&) { return TSaveAnswer::Yes; };
+        TMemoForm::SaveDialogHook = [](const std::string&, const std::string&) { return std::string(); };
+        QVERIFY(form.close());
+        QCOMPARE(ReadFileText(dir / "Notes/new.txt"), encoding::Utf8ToCp932("かきく\r\nline\r\n"));
+    }
+    {
+        // The edit takes at most 4096 characters; undo and redo.
+        TMemoForm form(settings);
+        form.LoadNote("", dir / "Notes");
+        form.MemoEdit->setPlainText(QString(5000, 'a'));
+        QCOMPARE(form.MemoEdit->toPlainText().size(), 4096);
+        form.FModified = false;
+    }
+}
+
+void MemoPageTest::editorFromThePage() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenWithNotes(dir);
+    dir.Write("ipod/Notes/RSS News/News 001.txt", std::string("ニュース\r\n"));
+    form->LoadTabList(0);
+    TMemoPage& page = *form->MemoPage();
+    // Double click below the rows with nothing selected: an empty editor for a new note.
+    QString title;
+    WhenModalWith("MemoEdit", [&](QWidget* w) {
+        auto* memo = static_cast<TMemoForm*>(w);
+        title = memo->windowTitle();
+        memo->close();
+    });
+    page.MemoListView->resize(400, 300);
+    QTest::mouseDClick(page.MemoListView->viewport(), Qt::LeftButton, {}, QPoint(200, 280));
+    QCOMPARE(title, QString("メモの編集 - [  ]"));
+    // A note of a sub-folder opens from there; saving reloads the list.
+    page.MemoListView->topLevelItem(0)->setSelected(true);
+    QString text;
+    TMemoForm::SaveDialogHook = [](const std::string&, const std::string&) -> std::string { return {}; };
+    WhenModalWith("MemoEdit", [&](QWidget* w) {
+        auto* memo = static_cast<TMemoForm*>(w);
+        text = memo->MemoEdit->toPlainText();
+        memo->MemoEdit->setPlainText("更新");
+        memo->menu_SaveOW->trigger();
+        memo->close();
+    });
+    page.Button_MemoEditClick(0);
+    QCOMPARE(text, QString("ニュース\n"));
+    QCOMPARE(ReadFileText(dir / "ipod/Notes/RSS News/News 001.txt"), encoding::Utf8ToCp932("更新\r\n"));
+    QCOMPARE(page.MemoListView->topLevelItem(0)->text(3), QString("更新"));
+}
+
+QTEST_MAIN(MemoPageTest)
+#include "memo_page_test.moc"

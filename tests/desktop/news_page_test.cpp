@@ -1,0 +1,278 @@
+// The news page: the site list commands with the site dialog, and the download of the checked
+// sites from a loopback server into note pages (the news sub-folder, plain text, failures,
+// names that must stay inside their folders).
+#include <QtTest>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "desktop/dialogs/edit_url_form.h"
+#include "desktop/main_form.h"
+#include "desktop/news_download.h"
+#include "desktop/pages/memo_page.h"
+#include "desktop/pages/news_page.h"
+#include "desktop/settings.h"
+#include "desktop/site_list_view.h"
+#include "foundation/encoding.h"
+#include "tests/desktop/song_test_player.h"
+#include "tests/support/loopback_http_server.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kFeed =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n<title>朝のニュース</title>\n"
+    "<item>\n<title>見出しその一</title>\n<link>http://example.jp/1</link>\n<description>本文その一</description>\n</item>\n"
+    "</channel>\n</rss>\n";
+
+std::vector<std::string> FilesUnder(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(folder, ec)) {
+        if (e.is_regular_file()) names.push_back(fs::relative(e.path(), folder).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void AddRow(TNewsPage& page, const std::string& name, const std::string& url, bool checked) {
+    AddSiteRow(page.URLListView, {name, url, "Not Updated", checked});
+}
+
+// Fills the open site dialog and presses a button.
+void AnswerSiteDialog(QWidget* w, const QString& name, const QString& url, bool ok) {
+    if (!name.isNull()) w->findChild<QLineEdit*>("Edit_name")->setText(name);
+    if (!url.isNull()) w->findChild<QLineEdit*>("Edit_URL")->setText(url);
+    w->findChild<QPushButton*>(ok ? "Button_Ok" : "Button_Cancel")->click();
+}
+
+}  // namespace
+
+class NewsPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        for (const char* v : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"}) {
+            qunsetenv(v);
+        }
+    }
+    void siteCommands();
+    void downloadIntoNewsFolder();
+    void downloadIntoNotesFolderAndSafeNames();
+    void folderRules();
+};
+
+void NewsPageTest::siteCommands() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    auto form = OpenTestPlayer(dir, "ipod");
+    TNewsPage& page = *form->NewsPage();
+    form->TabButtonClick(form->TabButton(kPageNews));
+    page.ClearList();
+
+    // A dropped file: name "不明なニュース", the path as address; Cancel adds nothing.
+    QString seenName, seenUrl;
+    WhenModalWith("Edit_URL", [&](QWidget* w) {
+        seenName = w->findChild<QLineEdit*>("Edit_name")->text();
+        seenUrl = w->findChild<QLineEdit*>("Edit_URL")->text();
+        AnswerSiteDialog(w, QString(), QString(), false);
+    });
+    form->WMDropFiles({QString::fromStdString(dir / "news.txt")});
+    QCOMPARE(seenName, QString("不明なニュース"));
+    QCOMPARE(seenUrl, QString::fromStdString(dir / "news.txt"));
+    QVERIFY(page.ListEmpty());
+    // OK adds it at the end, unchecked, not yet updated.
+    WhenModalWith("Edit_URL", [&](QWidget* w) { AnswerSiteDialog(w, QString(), QString(), true); });
+    page.AddSite(3, dir / "news.txt");
+    QCOMPARE(page.URLListView->topLevelItemCount(), 1);
+    QTreeWidgetItem* row = page.URLListView->topLevelItem(0);
+    QCOMPARE(row->text(0), QString("不明なニュース"));
+    QCOMPARE(row->text(2), QString("Not Updated"));
+    QCOMPARE(row->checkState(0), Qt::Unchecked);
+
+    // The edit command (here a double click below the rows) with no row selected adds a site: empty name, OK disabled, "http://".
+    page.URLListView->clearSelection();
+    page.URLListView->setCurrentItem(nullptr);
+    bool okEnabled = true;
+    WhenModalWith("Edit_URL", [&](QWidget* w) {
+        okEnabled = w->findChild<QPushButton*>("Button_Ok")->isEnabled();
+        seenUrl = w->findChild<QLineEdit*>("Edit_URL")->text();
+        w->findChild<QLineEdit*>("Edit_name")->setText("技術");
+        QVERIFY(w->findChild<QPushButton*>("Button_Ok")->isEnabled());
+        AnswerSiteDialog(w, QString(), "http://tech.example/rss.rdf", true);
+    });
+    page.URLListView->resize(400, 300);
+    QTest::mouseDClick(page.URLListView->viewport(), Qt::LeftButton, {}, QPoint(200, 280));
+    QVERIFY(!okEnabled);
+    QCOMPARE(seenUrl, QString("http://"));
+    QCOMPARE(page.URLListView->topLevelItemCount(), 2);
+    QCOMPARE(page.URLListView->topLevelItem(1)->text(1), QString("http://tech.example/rss.rdf"));
+
+    // Editing the selected row changes name and address; the last update stays.
+    row->setText(2, "2024/01/31 09:05");
+    page.URLListView->setCurrentItem(row);
+    WhenModalWith("Edit_URL", [&](QWidget* w) {
+        seenName = w->findChild<QLineEdit*>("Edit_name")->text();
+        AnswerSiteDialog(w, "改名", "http://renamed.example/", true);
+    });
+    page.SButton_AddNewSiteClick(0);
+    QCOMPARE(seenName, QString("不明なニュース"));
+    QCOMPARE(row->text(0), QString("改名"));
+    QCOMPARE(row->text(1), QString("http://renamed.example/"));
+    QCOMPARE(row->text(2), QString("2024/01/31 09:05"));
+    // "新規追加" adds even with a row selected.
+    WhenModalWith("Edit_URL", [&](QWidget* w) { AnswerSiteDialog(w, "三つ目", QString(), true); });
+    page.SButton_AddNewSite->click();
+    QCOMPARE(page.URLListView->topLevelItemCount(), 3);
+
+    // Deleting: nothing selected, then the selected row after Yes (No keeps it).
+    page.URLListView->clearSelection();
+    page.URLListView->setCurrentItem(nullptr);
+    page.PM_SiteDeleteClick();
+    QVERIFY(boxes.Saw("アイテムが選択されていません"));
+    page.URLListView->setCurrentItem(row);
+    boxes.Answer = TMsgResult::No;
+    page.PM_SiteDeleteClick();
+    QVERIFY(boxes.Saw("[ 改名 ]を削除してもよろしいですか？"));
+    QCOMPARE(page.URLListView->topLevelItemCount(), 3);
+    boxes.Answer = TMsgResult::Yes;
+    page.PM_SiteDeleteClick();
+    QCOMPARE(page.URLListView->topLevelItemCount(), 2);
+
+    // Reset: the five default sites, unchecked, not updated; the stored sites are untouched.
+    const std::vector<std::string> stored = form->Settings().Sites();
+    page.PM_SiteAllDeleteClick();
+    QVERIFY(boxes.Saw("サイト情報をクリアして初期状態にします。よろしいですか？"));
+    QCOMPARE(page.URLListView->topLevelItemCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(page.URLListView->topLevelItem(i)->checkState(0), Qt::Unchecked);
+        QCOMPARE(page.URLListView->topLevelItem(i)->text(2), QString("Not Updated"));
+    }
+    QCOMPARE(form->Settings().Sites(), stored);
+    // The menu entries and their keys.
+    QCOMPARE(page.PM_Download->shortcut(), QKeySequence(Qt::Key_F9));
+    QCOMPARE(page.PM_SiteDelete->text(), QString("サイトを削除(&D)"));
+    QCOMPARE(page.PM_SiteAdd->property("tag").toInt(), 1);
+}
+
+void NewsPageTest::downloadIntoNewsFolder() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    server.Set("/feed.rdf", {200, kFeed, ""});
+    server.Set("/story.txt", {200, "一行目\r\n二行目\r\n", ""});
+    server.Set("/story.html", {200, "<html><body><p>ページの本文</p></body></html>", ""});
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    dir.Write("ipod/Notes/RSS News/old 001.txt", std::string("old"));
+    dir.Write("ipod/Notes/mine.txt", std::string("keep"));
+    auto form = OpenTestPlayer(dir, "ipod");
+    TNewsPage& page = *form->NewsPage();
+    page.NowText = [] { return QString("2024/01/31 09:05"); };
+    page.ClearList();
+    AddRow(page, "Feed", server.Url("/feed.rdf"), true);
+    AddRow(page, "Plain", server.Url("/story.txt"), true);
+    AddRow(page, "Off", server.Url("/story.html"), false);
+    AddRow(page, "Gone", server.Url("/missing.rdf"), true);
+    page.SButton_DownloadClick();
+
+    const std::string news = dir / "ipod/Notes/RSS News";
+    const std::vector<std::string> pages = FilesUnder(news);
+    // The old news pages are gone; the notes folder's own notes stay.
+    QVERIFY(std::find(pages.begin(), pages.end(), "old 001.txt") == pages.end());
+    QVERIFY(fs::exists(dir / "ipod/Notes/mine.txt"));
+    QCOMPARE(pages, (std::vector<std::string>{"Feed.txt", "Plain.txt"}));
+    // Plain text is taken as it is (converted to the player's code page only).
+    const std::string plain = ReadFileText(news + "/Plain.txt");
+    QVERIFY(plain.find(encoding::Utf8ToCp932("一行目")) != std::string::npos);
+    QVERIFY(plain.find("<?xml encoding=\"Shift-JIS\"?>") != std::string::npos);
+    // The feed went through the document reader.
+    const std::string feed = ReadFileText(news + "/Feed.txt");
+    QVERIFY(feed.find(encoding::Utf8ToCp932("見出しその一")) != std::string::npos);
+    QVERIFY(feed.find("<rss") == std::string::npos);
+    // Times: fetched sites only.
+    QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("2024/01/31 09:05"));
+    QCOMPARE(page.URLListView->topLevelItem(1)->text(2), QString("2024/01/31 09:05"));
+    QCOMPARE(page.URLListView->topLevelItem(2)->text(2), QString("Not Updated"));
+    QCOMPARE(page.URLListView->topLevelItem(3)->text(2), QString("Not Updated"));
+    // The cache keeps each fetched document as "<site>.RDF".
+    QCOMPARE(ReadFileText(dir / "home/RDFData/Feed.RDF"), std::string(kFeed));
+    QVERIFY(!fs::exists(dir / "home/RDFData/Off.RDF"));
+    QVERIFY(!fs::exists(dir / "home/RDFData/Gone.RDF"));
+    // The notes list was reloaded.
+    QVERIFY(!form->MemoPage()->ListEmpty());
+    // The agent of news documents.
+    QCOMPARE(server.LastAgent(), std::string("MyApp"));
+}
+
+void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    server.Set("/a.txt", {200, "new text\r\n", ""});
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    dir.Write("ipod/Notes/Local.txt", std::string("old text\r\n"));
+    const std::string local = dir.Write("pc/local news.txt", std::string("from disk\r\n"));
+    // "MakeFolder" off: pages go into the notes folder, replacing pages of the same name.
+    auto form = OpenTestPlayer(dir, "ipod", "[TextDivide]\r\nMakeFolder=0\r\nAddEncoded=0\r\n");
+    TNewsPage& page = *form->NewsPage();
+    page.ClearList();
+    AddRow(page, "Local", local, true);
+    AddRow(page, "../../escape", server.Url("/a.txt"), true);
+    AddRow(page, "No file", dir / "pc/none.txt", true);
+    page.SButton_DownloadClick();
+    const std::string replaced = ReadFileText(dir / "ipod/Notes/Local.txt");
+    QVERIFY(replaced.find("from disk\r\n") != std::string::npos);
+    QVERIFY(replaced.find("old text") == std::string::npos);
+    // A name with folder parts stays a name inside the notes and cache folders.
+    QVERIFY(ReadFileText(dir / "ipod/Notes/.. .. escape.txt").find("new text\r\n") != std::string::npos);
+    QVERIFY(fs::exists(dir / "home/RDFData/.. .. escape.RDF"));
+    QVERIFY(!fs::exists(dir / "escape.RDF") && !fs::exists(dir / "escape.txt"));
+    QCOMPARE(page.URLListView->topLevelItem(2)->text(2), QString("Not Updated"));
+    // An empty list does nothing.
+    page.ClearList();
+    page.SButton_DownloadClick();
+}
+
+void NewsPageTest::folderRules() {
+    // The news sub-folder is always one level below the notes folder, or none at all.
+    QCOMPARE(NewsSubFolder(true, "RSS News"), std::string("RSS News"));
+    QCOMPARE(NewsSubFolder(false, "RSS News"), std::string());
+    QCOMPARE(NewsSubFolder(true, ""), std::string());
+    QCOMPARE(NewsSubFolder(true, ".."), std::string());
+    QCOMPARE(NewsSubFolder(true, "."), std::string());
+    QCOMPARE(NewsSubFolder(true, "  "), std::string());
+    QCOMPARE(NewsSubFolder(true, "../../home"), std::string(".. .. home"));
+    QCOMPARE(NewsTargetFolder("/p/Notes/", true, "RSS News"), std::string("/p/Notes/RSS News/"));
+    QCOMPARE(NewsTargetFolder("/p/Notes", true, ".."), std::string("/p/Notes/"));
+    QCOMPARE(NewsCacheFile("/c/RDFData/", "a/b"), std::string("/c/RDFData/a b.RDF"));
+    QCOMPARE(NewsCacheFile("/c/RDFData/", ".."), std::string("/c/RDFData/.RDF"));
+    // A sub-folder named ".." never removes the notes folder or anything above it.
+    TempDir dir;
+    dir.Write("Notes/keep.txt", std::string("k"));
+    PrepareNewsDownload(dir / "Notes", true, "..", dir / "cache");
+    QVERIFY(fs::exists(dir / "Notes/keep.txt"));
+    QVERIFY(fs::is_directory(dir / "cache"));
+    // Plain-text addresses by their own extension.
+    bool plain = false;
+    const std::string cached = dir.Write("cache/x.RDF", std::string("a\r\nb\r\n"));
+    QCOMPARE(NewsDocumentLines("http://h/x.TXT", cached, TNewsOptions{}, plain), (std::vector<std::string>{"a", "b"}));
+    QVERIFY(plain);
+    NewsDocumentLines("http://h/x.html", cached, TNewsOptions{}, plain);
+    QVERIFY(!plain);
+}
+
+QTEST_MAIN(NewsPageTest)
+#include "news_page_test.moc"

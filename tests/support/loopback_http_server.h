@@ -1,0 +1,44 @@
+// A tiny HTTP/1.0 server on 127.0.0.1 for the download tests: a free port is picked at start,
+// each request is answered from a table of paths (status, body, optional Location) and the
+// connection closed. Records the last User-Agent it was sent.
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class LoopbackHttpServer {
+public:
+    struct Answer {
+        int Status = 200;
+        std::string Body;
+        std::string Location;  // sent as Location (redirects)
+    };
+
+    LoopbackHttpServer();
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    void Set(const std::string& path, Answer answer);
+    // "http://127.0.0.1:<port>" + path.
+    std::string Url(const std::string& path) const;
+    int Port() const { return port_; }
+    std::string LastAgent() const;
+    int Requests() const { return requests_; }
+
+private:
+    void Serve();
+    void Handle(int client);
+
+    int listen_fd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> requests_{0};
+    mutable std::mutex mutex_;
+    std::map<std::string, Answer> answers_;
+    std::string agent_;
+    std::thread thread_;
+};
