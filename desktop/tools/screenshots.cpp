@@ -1,22 +1,46 @@
 // Writes a PNG of every window of Harrowin for the manual: the main window's pages on the
-// sample player, the terms of use, the device information window, the settings dialog, the
+// sample player, the dialogs the pages open (song copy, details and find, photo viewer and
+// extraction, note editor and splitting, site, contact, event and to-do editors, removal of
+// past entries), the terms of use, the device information window, the settings dialog, the
 // progress window and the failure log. Usage: harrowin_screenshots <output folder> <player>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "desktop/dialogs/address_form.h"
 #include "desktop/dialogs/config_form.h"
+#include "desktop/dialogs/del_cal_form.h"
+#include "desktop/dialogs/edit_url_form.h"
 #include "desktop/dialogs/log_form.h"
+#include "desktop/dialogs/memo_divide_form.h"
+#include "desktop/dialogs/photo_copy_form.h"
+#include "desktop/dialogs/schedule_form.h"
+#include "desktop/dialogs/song_copy_form.h"
 #include "desktop/dialogs/spec_form.h"
 #include "desktop/dialogs/terms_form.h"
+#include "desktop/dialogs/todo_form.h"
 #include "desktop/main_form.h"
+#include "desktop/pages/address_page.h"
+#include "desktop/pages/memo_page.h"
+#include "desktop/pages/news_page.h"
+#include "desktop/pages/photo_page.h"
+#include "desktop/pages/schedule_page.h"
+#include "desktop/pages/song_page.h"
+#include "desktop/pages/todo_page.h"
+#include "desktop/pages/video_page.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/settings.h"
@@ -24,6 +48,8 @@
 namespace {
 
 QString g_out;
+// An existing folder shown as the copy target of the copy dialogs.
+QString g_target;
 
 void Save(QWidget* w, const QString& name) {
     w->show();
@@ -31,6 +57,67 @@ void Save(QWidget* w, const QString& name) {
     const QString path = g_out + "/" + name + ".png";
     if (!w->grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
+
+// Runs a command that opens a modal dialog; once the dialog is up, shoot takes its pictures and
+// the dialog is cancelled, so the command returns as if the user had pressed Cancel.
+void SaveModal(const std::function<void()>& open, const std::function<void(QDialog&)>& shoot) {
+    QTimer timer;
+    timer.setInterval(50);
+    bool done = false;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || done) return;
+        done = true;
+        timer.stop();
+        shoot(*dialog);
+        dialog->reject();
+    });
+    timer.start();
+    open();
+    timer.stop();
+    if (!done) std::fprintf(stderr, "no dialog was opened\n");
+}
+
+void SaveModal(const std::function<void()>& open, const QString& name) {
+    SaveModal(open, [&](QDialog& d) { Save(&d, name); });
+}
+
+// Saves each visible tab of the dialog's tab widget under name1, name2, ...
+void SaveTabs(QDialog& d, const char* tabs, const QString& name) {
+    auto* pages = d.findChild<QTabWidget*>(tabs);
+    if (!pages) return Save(&d, name);
+    int shown = 0;
+    for (int i = 0; i < pages->count(); ++i) {
+        if (!pages->isTabVisible(i)) continue;
+        pages->setCurrentIndex(i);
+        Save(&d, QString("%1%2").arg(name).arg(++shown));
+    }
+    pages->setCurrentIndex(0);
+}
+
+// Selects the first row of a page's tree list (so that edit commands have a row to work on).
+void SelectFirstRow(QWidget* page, const char* list) {
+    auto* view = page->findChild<QTreeWidget*>(list);
+    if (!view || view->topLevelItemCount() == 0) return;
+    view->setCurrentItem(view->topLevelItem(0));
+    view->topLevelItem(0)->setSelected(true);
+}
+
+// Puts an existing folder into the dialog's folder box, so that its volume check shows figures.
+void SetFolder(QDialog& d) {
+    if (auto* edit = d.findChild<QLineEdit*>()) edit->setText(g_target);
+}
+
+// The row of the song list whose first column reads title (0 when none does).
+int RowOfTitle(QWidget* page, const QString& title) {
+    auto* view = page->findChild<QTreeView*>("SongListView");
+    if (!view || !view->model()) return 0;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        if (view->model()->index(r, 0).data().toString() == title) return r;
+    return 0;
+}
+
+void ShowPage(TMainForm& form, int tag) { form.TabButtonClick(form.TabButton(tag)); }
 
 }  // namespace
 
@@ -45,7 +132,8 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(g_out);
     const std::string player = std::filesystem::absolute(argv[2]).string();
     const std::string home = std::filesystem::temp_directory_path().string() + "/harrowin-shots";
-    std::filesystem::create_directories(home);
+    std::filesystem::create_directories(home + "/Music");
+    g_target = QString::fromStdString(home + "/Music");
     const std::string ini = home + "/Tessmar.INI";
     std::ofstream(ini) << "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" << player << "\r\n";
 
@@ -61,17 +149,122 @@ int main(int argc, char* argv[]) {
     Save(&form, "waiting");
     form.Button_RecognizeClick();
     Save(&form, "ipod");
-    const struct { int tag; const char* name; } pages[] = {
-        {kPageSong, "song"}, {kPageMemo, "memo"}, {kPageNews, "news"}, {kPageAddress, "address"},
-        {kPageCal, "calendar"}, {kPageToDo, "todo"}, {kPagePhoto, "photo"}, {kPageVideo, "video"},
-        {kPageDebug, "debug"}};
-    for (const auto& page : pages) {
-        QToolButton* button = form.TabButton(page.tag);
-        if (button->isHidden()) continue;
-        form.TabButtonClick(button);
-        Save(&form, page.name);
+
+    // Songs: the first artist's songs checked (the totals show them) and the first row selected.
+    ShowPage(form, kPageSong);
+    if (TSongPage* songs = form.SongPage()) {
+        auto* tree = songs->findChild<QTreeWidget*>("SongTreeView");
+        if (tree && tree->topLevelItemCount() > 0) {
+            const auto found = tree->findItems("こもれび楽団", Qt::MatchExactly);
+            songs->CheckSongsOfArtist((found.isEmpty() ? tree->topLevelItem(0) : found.first())->text(0).toStdString());
+        }
+        songs->UpdateSongSelectionTotals();
+        songs->SelectRow(RowOfTitle(songs, "ひだまり"));
+        Save(&form, "song");
+        SaveModal([songs] { songs->Menu_PropertyClick(); }, [](QDialog& d) { SaveTabs(d, "SongPages", "song_info"); });
+        SaveModal([songs] { songs->SButton_FindSongsClick(); }, [](QDialog& d) { SaveTabs(d, "Findpages", "song_find"); });
+        SaveModal([&form] { AskSongCopySettings(&form, form.Settings()); }, [](QDialog& d) {
+            SetFolder(d);
+            Save(&d, "song_copy");
+        });
+        songs->SetAllSongChecks(false);
     }
-    form.TabButtonClick(form.TabButton(kPageIPod));
+
+    ShowPage(form, kPageVideo);
+    if (TVideoPage* videos = form.VideoPage()) {
+        videos->SetAllVideoChecks(true);
+        videos->UpdateVideoSelectionTotals();
+        if (auto* list = videos->findChild<QListWidget*>("VideoListBox"); list && list->count() > 0) list->setCurrentRow(0);
+        Save(&form, "video");
+        SaveModal([videos] { videos->SButton_VideoInfoClick(); }, "video_info");
+        SaveModal([&form] { AskVideoCopySettings(&form, form.Settings()); }, [](QDialog& d) {
+            SetFolder(d);
+            Save(&d, "video_copy");
+        });
+        videos->SetAllVideoChecks(false);
+    }
+
+    ShowPage(form, kPageMemo);
+    if (TMemoPage* memo = form.MemoPage()) {
+        SelectFirstRow(memo, "MemoListView");
+        Save(&form, "memo");
+        if (!memo->ListEmpty()) {
+            const std::string note = memo->RowPath(0);
+            SaveModal([memo, note] { memo->EditNote(note); }, "memo_edit");
+        }
+        TMemoDivideForm divide(&form);
+        divide.LoadFrom(form.Settings(), "長い文章");
+        Save(&divide, "memo_divide");
+    }
+
+    ShowPage(form, kPageNews);
+    if (TNewsPage* news = form.NewsPage()) {
+        SelectFirstRow(news, "URLListView");
+        Save(&form, "news");
+        SaveModal([news] { news->SButton_AddNewSiteClick(0); }, "news_site");
+    }
+
+    ShowPage(form, kPageAddress);
+    if (TAddressPage* address = form.AddressPage()) {
+        SelectFirstRow(address, "AddressListView");
+        Save(&form, "address");
+        address->RunEditor = [](TAddressForm& f) { Save(&f, "address_edit"); };
+        address->Button_AddAddressClick(1);
+        address->RunEditor = nullptr;
+    }
+
+    ShowPage(form, kPageCal);
+    if (TSchedulePage* cal = form.SchedulePage()) {
+        SelectFirstRow(cal, "CalendarListView");
+        Save(&form, "calendar");
+        if (auto* pages = cal->findChild<QTabWidget*>("CalendarPages"); pages && pages->count() > 1) {
+            pages->setCurrentIndex(1);
+            Save(&form, "calendar_month");
+            pages->setCurrentIndex(0);
+        }
+        cal->RunEditor = [](TScheduleForm& f) { Save(&f, "calendar_edit"); };
+        cal->Button_NewCalendarClick(1);
+        cal->RunEditor = nullptr;
+        SaveModal([&form] {
+            TDateTime base = 0;
+            AskBaseDate(form, base);
+        }, "del_past");
+    }
+
+    ShowPage(form, kPageToDo);
+    if (TTodoPage* todo = form.TodoPage()) {
+        SelectFirstRow(todo, "TodoListView");
+        Save(&form, "todo");
+        todo->RunEditor = [](TToDoForm& f) {
+            Save(&f, "todo_edit");
+            return int(QDialog::Rejected);
+        };
+        todo->SButton_NewVTodoClick(1);
+        todo->RunEditor = nullptr;
+    }
+
+    ShowPage(form, kPagePhoto);
+    if (TPhotoPage* photo = form.PhotoPage()) {
+        // An album after the library, with its thumbnails, and its first photo selected.
+        if (auto* albums = photo->findChild<QTreeWidget*>("PhotoAlbumListView"); albums && albums->topLevelItemCount() > 0) {
+            QTreeWidgetItem* item = albums->topLevelItem(albums->topLevelItemCount() > 1 ? 1 : 0);
+            albums->setCurrentItem(item);
+            photo->PhotoAlbumListViewSelectItem(item);
+            item->setCheckState(0, Qt::Checked);
+            photo->PhotoAlbumListViewChange(item);
+        }
+        if (auto* list = photo->findChild<QListWidget*>("PhotoListBox"); list && list->count() > 0) list->setCurrentRow(0);
+        Save(&form, "photo");
+        SaveModal([photo] { photo->SButton_OpenPhotoClick(); }, "photo_view");
+        TPhotoCopyForm copy(&form);
+        SetFolder(copy);
+        copy.SetTypeIndex(1);
+        Save(&copy, "photo_copy");
+    }
+
+    ShowPage(form, kPageDebug);
+    if (!form.TabButton(kPageDebug)->isHidden()) Save(&form, "debug");
+    ShowPage(form, kPageIPod);
 
     {
         TSpecForm device(&form);
@@ -109,7 +302,7 @@ int main(int argc, char* argv[]) {
             song->TransferError = i == 0 ? -2 : -3;
             songs.AddItem(std::move(song));
         }
-        log.Fill(songs, QDir::homePath().toStdString() + "/Music");
+        log.Fill(songs, g_target.toStdString());
         Save(&log, "log");
     }
     form.Settings().Discard();
