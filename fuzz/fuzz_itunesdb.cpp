@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     loader.ReadChunks(ByteReader(data, size));
     for (int32_t i = 0; i < loader.Songs.GetCount(); ++i) {
         const TITBSongItem* song = loader.Songs.GetItem(i);
-        if (song->Title.size() > size) __builtin_trap();
+        // UTF-16 becomes at most 1.5 times as many UTF-8 bytes.
+        if (song->Title.size() > size * 3 / 2 + 3) __builtin_trap();
     }
     for (int32_t i = 0; i < loader.PlayLists.GetCount(); ++i) {
         const TITBPlayListData* list = loader.PlayLists.GetItem(i);
