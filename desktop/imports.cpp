@@ -2,10 +2,10 @@
 
 #include <QFileDialog>
 #include <QStringList>
-#include <filesystem>
 
 #include "desktop/dialogs/memo_divide_form.h"
 #include "desktop/main_form.h"
+#include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/settings.h"
 #include "foundation/encoding.h"
@@ -39,8 +39,7 @@ std::string FolderOf(TMainForm& main, int kind) {
 }
 
 void ImportByCopy(TMainForm& main, const std::string& FileName, int kind) {
-    const std::string folder = FolderOf(main, kind);
-    if (folder.empty() || !CopyOrganiserFile(FileName, folder)) {
+    if (!CopyIntoFolder(FileName, FolderOf(main, kind))) {
         ShowMessage(&main, "[ " + FileName + " ]のコピーに失敗しました");
     }
     main.LoadTabList(kind);
@@ -64,6 +63,11 @@ std::string ImportFilterForQt(int tag) {
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QStringList masks;
         for (const QString& mask : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            // "*.*" meant every file; on Linux it would miss names without an extension.
+            if (mask == "*.*") {
+                masks << "*";
+                continue;
+            }
             // Names on Linux keep their case: each mask in both spellings.
             masks << mask.toLower();
             if (mask.toUpper() != mask.toLower()) masks << mask.toUpper();
@@ -90,24 +94,19 @@ void WriteSingleNote(const std::string& folder, const std::string& sourceFile, c
                                    encoding::Utf8ToCp932(organiser_text::JoinLines(note)));
 }
 
-bool CopyOrganiserFile(const std::string& fileName, const std::string& folder) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(fileName, ec)) return false;
-    std::filesystem::copy_file(fileName, IncludeBackslash(folder) + BaseName(fileName),
-                               std::filesystem::copy_options::none, ec);
-    return !ec;
-}
-
 void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) { gOpenFileHook = std::move(hook); }
 
-void Button_MemoInputClick(TMainForm& main, int tag) {
+std::string AskImportFileName(TMainForm& main, int tag) {
     const std::string filter = ImportFilterForQt(tag);
-    std::string name;
-    if (gOpenFileHook) {
-        name = gOpenFileHook(filter);
-    } else {
-        name = QFileDialog::getOpenFileName(&main, QString(), QString(), QString::fromStdString(filter)).toStdString();
-    }
+    if (gOpenFileHook) return gOpenFileHook(filter);
+    // The filters' names already carry their masks as the user knows them.
+    return QFileDialog::getOpenFileName(&main, QString(), QString(), QString::fromStdString(filter), nullptr,
+                                        QFileDialog::HideNameFilterDetails)
+        .toStdString();
+}
+
+void Button_MemoInputClick(TMainForm& main, int tag) {
+    const std::string name = AskImportFileName(main, tag);
     if (name.empty()) return;
     try {
         ImportFile(main, name, tag);

@@ -1,6 +1,7 @@
 // Bringing files from the PC into the player's organiser folders: a text file as one note or
 // as linked note pages (with the note-splitting dialog), a contact or calendar file copied as
-// it is. Kinds: 0 text into notes, 1 contact file, 2 calendar file; other kinds do nothing.
+// it is (never over a file of the same name). Kinds: 0 text into notes, 1 contact file,
+// 2 calendar file; other kinds do nothing.
 #pragma once
 
 #include <cstdint>
@@ -24,9 +25,8 @@ bool TextNeedsSplit(int64_t length, bool addEncoded);
 // after the encoding line when asked. EFileError when it cannot be written.
 void WriteSingleNote(const std::string& folder, const std::string& sourceFile, const std::vector<std::string>& lines,
                      bool addEncoded);
-// Copies the file into the folder under its own name, never over an existing file.
-bool CopyOrganiserFile(const std::string& fileName, const std::string& folder);
-
+// The open-file dialog with the filter of a Tag (or the test seam below); "" when cancelled.
+std::string AskImportFileName(TMainForm& main, int tag);
 // The main window's import command of a Tag: the open-file dialog, then ImportFile.
 void Button_MemoInputClick(TMainForm& main, int tag);
 void ImportFile(TMainForm& main, const std::string& FileName, int32_t Kind);

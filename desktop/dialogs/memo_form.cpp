@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
@@ -20,7 +19,6 @@
 #include "ui_memo_form.h"
 
 std::function<std::string(const std::string&, const std::string&)> TMemoForm::SaveDialogHook;
-std::function<TSaveAnswer(const std::string&)> TMemoForm::CloseQuestionHook;
 
 namespace {
 
@@ -245,24 +243,10 @@ void TMemoForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-TSaveAnswer TMemoForm::AskSaveOnClose() {
-    if (CloseQuestionHook) return CloseQuestionHook(kCloseQuestion);
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString::fromUtf8(kCloseQuestion),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    switch (box.exec()) {
-        case QMessageBox::Yes: return TSaveAnswer::Yes;
-        case QMessageBox::No: return TSaveAnswer::No;
-        default: return TSaveAnswer::Cancel;
-    }
-}
-
 void TMemoForm::closeEvent(QCloseEvent* event) {
     if (FModified) {
-        switch (AskSaveOnClose()) {
-            case TSaveAnswer::Cancel:
-                event->ignore();
-                return;
-            case TSaveAnswer::Yes:
+        switch (AskWarningYesNoCancel(this, kCloseQuestion)) {
+            case TMsgResult::Yes:
                 Menu_FileClick(1);
                 // A save that failed keeps the window (and the text) open.
                 if (FModified && !FSaveName.empty()) {
@@ -270,8 +254,11 @@ void TMemoForm::closeEvent(QCloseEvent* event) {
                     return;
                 }
                 break;
-            case TSaveAnswer::No:
+            case TMsgResult::No:
                 break;
+            default:
+                event->ignore();
+                return;
         }
     }
     auto& p = FSettings.Positions;

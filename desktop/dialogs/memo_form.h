@@ -16,9 +16,6 @@ class QTextEdit;
 class TTolvIPodINI;
 namespace Ui { class TMemoForm; }
 
-// What the close question was answered with.
-enum class TSaveAnswer { Yes, No, Cancel };
-
 class TMemoForm : public QDialog {
     Q_OBJECT
 public:
@@ -45,10 +42,9 @@ public:
     std::string FSaveFolder;  // the save dialog's start folder
     static constexpr int kMaxChars = 4096;
 
-    // Test seams: the save dialog (returns the chosen name, empty when cancelled) and the
-    // close question. Unset: the real dialogs.
+    // Test seam: the save dialog (returns the chosen name, empty when cancelled). Unset: the
+    // real dialog. The close question is a message box (its hook answers it in tests).
     static std::function<std::string(const std::string& name, const std::string& folder)> SaveDialogHook;
-    static std::function<TSaveAnswer(const std::string& question)> CloseQuestionHook;
 
     std::unique_ptr<Ui::TMemoForm> ui;
     QTextEdit* MemoEdit = nullptr;
@@ -73,7 +69,6 @@ protected:
 
 private:
     std::string RunSaveDialog();
-    TSaveAnswer AskSaveOnClose();
 
     TTolvIPodINI& FSettings;
     bool FLoading = false;

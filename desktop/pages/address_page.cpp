@@ -1,16 +1,16 @@
 #include "desktop/pages/address_page.h"
 
 #include <QAction>
-#include <QFileDialog>
-#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <filesystem>
 
 #include "desktop/dialogs/address_form.h"
+#include "desktop/imports.h"
 #include "desktop/language_table.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -22,23 +22,6 @@
 namespace {
 
 constexpr int kListTag = 5;
-
-// The open-file filter of the contact import. The patterns also match lower-case names, as
-// Windows did without asking.
-const QString kContactFilter = "vCardファイル(*.VCF) (*.VCF *.vcf);;全てのファイル(*.*) (*)";
-
-QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
-                    const QList<QKeySequence>& keys = {}) {
-    auto* a = new QAction(QString::fromUtf8(text), owner);
-    a->setObjectName(name);
-    a->setProperty("tag", tag);
-    if (!keys.isEmpty()) {
-        a->setShortcuts(keys);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    }
-    menu->addAction(a);
-    return a;
-}
 
 }  // namespace
 
@@ -52,16 +35,12 @@ TAddressPage::TAddressPage(TMainForm& main, QWidget* parent)
     AddressListView->setColumnWidth(0, 130);
     AddressListView->setColumnWidth(1, 130);
     AddressListView->setColumnWidth(2, 245);
-    AddressListView->header()->setSectionsClickable(true);
-    AddressListView->header()->setSortIndicatorShown(false);
-    ApplyStripedRows(*AddressListView);
-    AddressListView->setItemDelegate(new TGridLineDelegate(AddressListView));
-    connect(AddressListView->header(), &QHeaderView::sectionClicked, this,
-            [this](int c) { VideoListViewColumnClick(*AddressListView, FMain.SortState(kListTag), c); });
+    SetupSortableReportList(*AddressListView, FMain.SortState(kListTag));
 
     PopupMenu_Address = new QMenu(this);
     PopupMenu_Address->setObjectName("PopupMenu_Address");
-    Edit1 = MenuAction(this, PopupMenu_Address, "Edit1", "編集(&E)...", 1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    Edit1 = MenuAction(this, PopupMenu_Address, "Edit1", "編集(&E)...",
+                       1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     N3 = MenuAction(this, PopupMenu_Address, "N3", "新規名刺を作成(&N)", 1, {QKeySequence("Ctrl+N")});
     PopupMenu_Address->addSeparator();
     Delete2 = MenuAction(this, PopupMenu_Address, "Delete2", "削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
@@ -86,13 +65,6 @@ TAddressPage::~TAddressPage() = default;
 bool TAddressPage::ListEmpty() const { return AddressListView->topLevelItemCount() == 0; }
 void TAddressPage::ClearList() { AddressListView->clear(); }
 QWidget* TAddressPage::FocusList() const { return AddressListView; }
-
-QTreeWidgetItem* TAddressPage::FirstSelected() const {
-    for (int i = 0; i < AddressListView->topLevelItemCount(); ++i) {
-        if (AddressListView->topLevelItem(i)->isSelected()) return AddressListView->topLevelItem(i);
-    }
-    return nullptr;
-}
 
 std::string TAddressPage::ContactsFolder() const { return CheckerOf(FMain.Player()).ContactsPath; }
 
@@ -142,29 +114,18 @@ void TAddressPage::EditContact(const std::string& FileNameIn) {
     FMain.LoadTabList(1);
 }
 
-bool TAddressPage::DeleteContacts() {
-    std::vector<std::string> names;
-    for (int i = 0; i < AddressListView->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = AddressListView->topLevelItem(i);
-        if (row->isSelected()) names.push_back(row->text(0).toStdString());
-    }
-    if (names.empty()) return false;
-    if (!ConfirmWarning(&FMain, "[ " + names.front() + " ]を削除してもよろしいですか？")) return false;
-    DeleteListedFiles(ContactsFolder(), names,
-                      [this](const std::string&) { ShowMessage(&FMain, "ファイルの削除に失敗しました"); });
-    return true;
-}
+bool TAddressPage::DeleteContacts() { return DeleteSelectedFiles(&FMain, *AddressListView, 0, ContactsFolder()); }
 
 void TAddressPage::Button_AddAddressClick(int Tag) {
     try {
-        const bool selected = FirstSelected() != nullptr;
+        const bool selected = FirstSelected(*AddressListView) != nullptr;
         switch (Tag) {
             case 0:
                 EditContact({});
                 break;
             case 1:
                 if (selected) {
-                    QTreeWidgetItem* row = FirstSelected();
+                    QTreeWidgetItem* row = FirstSelected(*AddressListView);
                     EditContact(FileInFolder(ContactsFolder(), row->text(0).toStdString()));
                 } else {
                     EditContact({});
@@ -187,19 +148,10 @@ void TAddressPage::Button_AddAddressClick(int Tag) {
 
 void TAddressPage::ImportFile(const std::string& path) { ImportContactFile(path); }
 
-void TAddressPage::ImportContactFile(const std::string& FileName) {
-    if (!CopyIntoFolder(FileName, ContactsFolder())) ShowMessage(&FMain, "[ " + FileName + " ]のコピーに失敗しました");
-    FMain.LoadTabList(1);
-}
+void TAddressPage::ImportContactFile(const std::string& FileName) { ::ImportContactFile(FMain, FileName); }
 
 void TAddressPage::Button_AddrCopyClick() {
-    std::string name;
-    if (OpenFileDialog) {
-        name = OpenFileDialog(kContactFilter);
-    } else {
-        name = QFileDialog::getOpenFileName(&FMain, QString(), QString(), kContactFilter, nullptr,
-                                            QFileDialog::HideNameFilterDetails)
-                   .toStdString();
-    }
+    const std::string name = OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(1)))
+                                            : AskImportFileName(FMain, 1);
     if (!name.empty()) ImportFile(name);
 }

@@ -60,9 +60,6 @@ public:
     std::function<void(class TAddressForm& Form)> RunEditor;
 
 private:
-    // The first selected row in list order (null when none is).
-    class QTreeWidgetItem* FirstSelected() const;
-
     TMainForm& FMain;
     std::unique_ptr<Ui::TAddressPage> ui;
 };

@@ -12,6 +12,7 @@
 #include "desktop/imports.h"
 #include "desktop/language_table.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
 #include "foundation/byte_reader.h"
@@ -57,8 +58,7 @@ TMemoPage::TMemoPage(TMainForm& main, QWidget* parent)
     MemoListView->setColumnWidth(0, 150);
     MemoListView->setColumnWidth(1, 70);
     MemoListView->setColumnWidth(2, 100);
-    ApplyStripedRows(*MemoListView);
-    MemoListView->setItemDelegate(new TGridLineDelegate(MemoListView));
+    ApplyReportListLook(*MemoListView);
     connect(SButton_MemoNew, &QPushButton::clicked, this, [this] { Button_MemoEditClick(1); });
     connect(SButton_MemoImport, &QPushButton::clicked, this, [this] { Button_MemoInputClick(FMain, 0); });
     MemoListView->viewport()->installEventFilter(this);
@@ -68,22 +68,14 @@ TMemoPage::TMemoPage(TMainForm& main, QWidget* parent)
 TMemoPage::~TMemoPage() = default;
 
 void TMemoPage::SetupMenu() {
-    auto action = [this](const char* name, const char* text, int tag, const QKeySequence& key) {
-        auto* a = new QAction(QString::fromUtf8(text), this);
-        a->setObjectName(name);
-        a->setProperty("tag", tag);
-        a->setShortcut(key);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        PopupMenu_MemoList->addAction(a);
-        return a;
-    };
     PopupMenu_MemoList = new QMenu(this);
     PopupMenu_MemoList->setObjectName("PopupMenu_MemoList");
-    PM_MemoEdit = action("PM_MemoEdit", "編集(&E)...", 0, QKeySequence(Qt::Key_Return));
-    PM_MemoNew = action("PM_MemoNew", "新規メモを作成(&N)", 1, QKeySequence("Ctrl+N"));
-    PM_MemoDelete = action("PM_MemoDelete", "削除(&D)", 2, QKeySequence(Qt::Key_Delete));
+    PM_MemoEdit = MenuAction(this, PopupMenu_MemoList, "PM_MemoEdit", "編集(&E)...", 0, {QKeySequence(Qt::Key_Return)});
+    PM_MemoNew = MenuAction(this, PopupMenu_MemoList, "PM_MemoNew", "新規メモを作成(&N)", 1, {QKeySequence("Ctrl+N")});
+    PM_MemoDelete = MenuAction(this, PopupMenu_MemoList, "PM_MemoDelete", "削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
     PopupMenu_MemoList->addSeparator();
-    PM_MemoImport = action("PM_MemoImport", "テキストファイルを取り込む(&I)...", 0, QKeySequence(Qt::Key_F9));
+    PM_MemoImport = MenuAction(this, PopupMenu_MemoList, "PM_MemoImport", "テキストファイルを取り込む(&I)...",
+                               0, {QKeySequence(Qt::Key_F9)});
     MemoListView->addActions({PM_MemoEdit, PM_MemoNew, PM_MemoDelete, PM_MemoImport});
     for (QAction* a : {PM_MemoEdit, PM_MemoNew, PM_MemoDelete}) {
         connect(a, &QAction::triggered, this, [this, a] { Button_MemoEditClick(a->property("tag").toInt()); });

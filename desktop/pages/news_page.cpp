@@ -13,6 +13,7 @@
 
 #include "desktop/dialogs/edit_url_form.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/news_download.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
@@ -40,8 +41,7 @@ TNewsPage::TNewsPage(TMainForm& main, QWidget* parent)
     URLListView->header()->setSectionsClickable(false);
     URLListView->setColumnWidth(0, 150);
     URLListView->setColumnWidth(1, 280);
-    ApplyStripedRows(*URLListView);
-    URLListView->setItemDelegate(new TGridLineDelegate(URLListView));
+    ApplyReportListLook(*URLListView);
     NowText = [] { return QDateTime::currentDateTime().toString("yyyy/MM/dd hh:mm"); };
 
     connect(SButton_Download, &QPushButton::clicked, this, [this] { SButton_DownloadClick(); });
@@ -54,26 +54,16 @@ TNewsPage::TNewsPage(TMainForm& main, QWidget* parent)
 TNewsPage::~TNewsPage() = default;
 
 void TNewsPage::SetupMenu() {
-    auto action = [this](const char* name, const char* text, int tag, const QKeySequence& key = {}) {
-        auto* a = new QAction(QString::fromUtf8(text), this);
-        a->setObjectName(name);
-        a->setProperty("tag", tag);
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        }
-        PopupMenu_URLList->addAction(a);
-        return a;
-    };
     PopupMenu_URLList = new QMenu(this);
     PopupMenu_URLList->setObjectName("PopupMenu_URLList");
-    PM_Download = action("PM_Download", "ダウンロード更新(&D)...", 0, QKeySequence(Qt::Key_F9));
+    PM_Download = MenuAction(this, PopupMenu_URLList, "PM_Download", "ダウンロード更新(&D)...", 0, {QKeySequence(Qt::Key_F9)});
     PopupMenu_URLList->addSeparator();
-    PM_SiteEdit = action("PM_SiteEdit", "サイトの編集(&E)", 0, QKeySequence(Qt::Key_Return));
-    PM_SiteAdd = action("PM_SiteAdd", "サイトの新規追加(&N)", 1);
-    PM_SiteDelete = action("PM_SiteDelete", "サイトを削除(&D)", 0, QKeySequence(Qt::Key_Delete));
+    PM_SiteEdit = MenuAction(this, PopupMenu_URLList, "PM_SiteEdit", "サイトの編集(&E)", 0, {QKeySequence(Qt::Key_Return)});
+    PM_SiteAdd = MenuAction(this, PopupMenu_URLList, "PM_SiteAdd", "サイトの新規追加(&N)", 1);
+    PM_SiteDelete = MenuAction(this, PopupMenu_URLList, "PM_SiteDelete", "サイトを削除(&D)",
+                               0, {QKeySequence(Qt::Key_Delete)});
     PopupMenu_URLList->addSeparator();
-    PM_SiteAllDelete = action("PM_SiteAllDelete", "デフォルトでサイトを全てクリア(&A)", 0);
+    PM_SiteAllDelete = MenuAction(this, PopupMenu_URLList, "PM_SiteAllDelete", "デフォルトでサイトを全てクリア(&A)", 0);
     URLListView->addActions({PM_Download, PM_SiteEdit, PM_SiteDelete});
     connect(PM_Download, &QAction::triggered, this, [this] { SButton_DownloadClick(); });
     connect(PM_SiteEdit, &QAction::triggered, this, [this] { SButton_AddNewSiteClick(0); });

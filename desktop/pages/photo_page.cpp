@@ -19,6 +19,7 @@
 #include "desktop/dialogs/photo_copy_form.h"
 #include "desktop/dialogs/photo_form.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/photo_extract.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
@@ -124,23 +125,13 @@ TPhotoPage::TPhotoPage(TMainForm& main, QWidget* parent)
 
     PopupMenu_Photo = new QMenu(this);
     PopupMenu_Photo->setObjectName("PopupMenu_Photo");
-    auto action = [this](const char* name, const char* text, int tag, const QKeySequence& key = {}) {
-        auto* a = new QAction(QString::fromUtf8(text), this);
-        a->setObjectName(name);
-        a->setProperty("tag", tag);
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            addAction(a);
-        }
-        PopupMenu_Photo->addAction(a);
-        return a;
-    };
-    A1 = action("A1", "全てを選択(&A)", 0, QKeySequence("Ctrl+A"));
-    N27 = action("N27", "全ての選択を解除(&R)", 1);
+    A1 = MenuAction(this, PopupMenu_Photo, "A1", "全てを選択(&A)", 0, {QKeySequence("Ctrl+A")});
+    N27 = MenuAction(this, PopupMenu_Photo, "N27", "全ての選択を解除(&R)", 1);
     PopupMenu_Photo->addSeparator();
-    Menu_ExtractPhotos = action("Menu_ExtractPhotos", "フォトを取り出す(&X)", 0, QKeySequence(Qt::Key_F9));
+    Menu_ExtractPhotos = MenuAction(this, PopupMenu_Photo, "Menu_ExtractPhotos", "フォトを取り出す(&X)",
+                                    0, {QKeySequence(Qt::Key_F9)});
     Menu_ExtractPhotos->setEnabled(false);
+    addActions({A1, Menu_ExtractPhotos});
 
     connect(A1, &QAction::triggered, this, [this] { N27Click(0); });
     connect(N27, &QAction::triggered, this, [this] { N27Click(1); });

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -19,8 +18,10 @@
 
 #include "desktop/dialogs/del_cal_form.h"
 #include "desktop/dialogs/schedule_form.h"
+#include "desktop/imports.h"
 #include "desktop/language_table.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -32,20 +33,6 @@
 namespace {
 
 constexpr int kListTag = 1;
-const QString kCalendarFilter = "vCalendarファイル(*.ICS) (*.ICS *.ics);;全てのファイル(*.*) (*)";
-
-QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
-                    const QList<QKeySequence>& keys = {}) {
-    auto* a = new QAction(QString::fromUtf8(text), owner);
-    a->setObjectName(name);
-    a->setProperty("tag", tag);
-    if (!keys.isEmpty()) {
-        a->setShortcuts(keys);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    }
-    menu->addAction(a);
-    return a;
-}
 
 }  // namespace
 
@@ -70,12 +57,7 @@ TSchedulePage::TSchedulePage(TMainForm& main, QWidget* parent)
     const int widths[5] = {100, 0, 120, 140, 140};
     for (int c = 0; c < 5; ++c) CalendarListView->setColumnWidth(c, widths[c]);
     CalendarListView->header()->setMinimumSectionSize(0);
-    CalendarListView->header()->setSectionsClickable(true);
-    CalendarListView->header()->setSortIndicatorShown(false);
-    ApplyStripedRows(*CalendarListView);
-    CalendarListView->setItemDelegate(new TGridLineDelegate(CalendarListView));
-    connect(CalendarListView->header(), &QHeaderView::sectionClicked, this,
-            [this](int c) { VideoListViewColumnClick(*CalendarListView, FMain.SortState(kListTag), c); });
+    SetupSortableReportList(*CalendarListView, FMain.SortState(kListTag));
 
     QFont gridFont = CalendarGraph->font();
     gridFont.setPixelSize(16);
@@ -84,7 +66,8 @@ TSchedulePage::TSchedulePage(TMainForm& main, QWidget* parent)
 
     PopupMenu_Calendar = new QMenu(this);
     PopupMenu_Calendar->setObjectName("PopupMenu_Calendar");
-    MenuItem1 = MenuAction(this, PopupMenu_Calendar, "MenuItem1", "編集(&E)...", 1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    MenuItem1 = MenuAction(this, PopupMenu_Calendar, "MenuItem1", "編集(&E)...",
+                           1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     MenuItem2 = MenuAction(this, PopupMenu_Calendar, "MenuItem2", "削除(&D)", 2);
     PopupMenu_Calendar->addSeparator();
     MenuItem4 = MenuAction(this, PopupMenu_Calendar, "MenuItem4", "新規スケジュールを作成(&N)", 0, {QKeySequence("Ctrl+N")});
@@ -123,13 +106,6 @@ QWidget* TSchedulePage::FocusList() const { return CalendarListView; }
 std::string TSchedulePage::CalendarsFolder() const { return CheckerOf(FMain.Player()).CalendarsPath; }
 TDateTime TSchedulePage::GraphDate() const { return DateValue(CalendarGraph->selectedDate()); }
 
-QTreeWidgetItem* TSchedulePage::FirstSelected() const {
-    for (int i = 0; i < CalendarListView->topLevelItemCount(); ++i) {
-        if (CalendarListView->topLevelItem(i)->isSelected()) return CalendarListView->topLevelItem(i);
-    }
-    return nullptr;
-}
-
 void TSchedulePage::LoadCalendarList() {
     const std::string folder = CalendarsFolder();
     std::vector<std::string> files;
@@ -139,15 +115,7 @@ void TSchedulePage::LoadCalendarList() {
     for (const std::string& file : files) {
         TTolvVCal vcal(file);
         if (vcal.IndexOfKeyValue("begin", "vtodo") >= 1) continue;
-        const std::string start = vcal.GetValue("DTSTART");
-        auto* row = new TReportListItem(QStringList{QString::fromStdString(vcal.GetValue("SUMMARY")),
-                                                    QString::fromStdString(start), QString(),
-                                                    QString::fromStdString(vcal.GetValue("DESCRIPTION")),
-                                                    QString::fromStdString(RelativeToFolder(folder, file))});
-        // The row stands before its start is converted: a start that is no date-time leaves it
-        // in the list with the rows before it.
-        CalendarListView->addTopLevelItem(row);
-        row->setText(2, QString::fromStdString(FormatDateTime("yyyy/mm/dd hh:nn", VCalToDateTime(start))));
+        AddCalendarRow(*CalendarListView, vcal, folder, file);
     }
     SortByState(*CalendarListView, FMain.SortState(kListTag));
     FMain.SetStatusText(1, QString::fromStdString(FMain.Lang().Get("MSG_LOAD_CALD")));
@@ -188,22 +156,11 @@ void TSchedulePage::EditEvent(const std::string& FileNameIn, TDateTime DefaultDa
     FMain.LoadTabList(2);
 }
 
-bool TSchedulePage::DeleteEvents() {
-    std::vector<std::string> names;
-    for (int i = 0; i < CalendarListView->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = CalendarListView->topLevelItem(i);
-        if (row->isSelected()) names.push_back(row->text(4).toStdString());
-    }
-    if (names.empty()) return false;
-    if (!ConfirmWarning(&FMain, "[ " + names.front() + " ]を削除してもよろしいですか？")) return false;
-    DeleteListedFiles(CalendarsFolder(), names,
-                      [this](const std::string&) { ShowMessage(&FMain, "ファイルの削除に失敗しました"); });
-    return true;
-}
+bool TSchedulePage::DeleteEvents() { return DeleteSelectedFiles(&FMain, *CalendarListView, 4, CalendarsFolder()); }
 
 void TSchedulePage::Button_NewCalendarClick(int Tag) {
     try {
-        QTreeWidgetItem* selected = FirstSelected();
+        QTreeWidgetItem* selected = FirstSelected(*CalendarListView);
         switch (Tag) {
             case 0:
                 EditEvent({}, 0);
@@ -278,19 +235,10 @@ void TSchedulePage::CalGraph_NextPrevClick(int Tag) {
 
 void TSchedulePage::ImportFile(const std::string& path) { ImportCalendarFile(path); }
 
-void TSchedulePage::ImportCalendarFile(const std::string& FileName) {
-    if (!CopyIntoFolder(FileName, CalendarsFolder())) ShowMessage(&FMain, "[ " + FileName + " ]のコピーに失敗しました");
-    FMain.LoadTabList(2);
-}
+void TSchedulePage::ImportCalendarFile(const std::string& FileName) { ::ImportCalendarFile(FMain, FileName); }
 
 void TSchedulePage::SButton_CalImportClick() {
-    std::string name;
-    if (OpenFileDialog) {
-        name = OpenFileDialog(kCalendarFilter);
-    } else {
-        name = QFileDialog::getOpenFileName(&FMain, QString(), QString(), kCalendarFilter, nullptr,
-                                            QFileDialog::HideNameFilterDetails)
-                   .toStdString();
-    }
+    const std::string name = OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(2)))
+                                            : AskImportFileName(FMain, 2);
     if (!name.empty()) ImportFile(name);
 }

@@ -88,7 +88,6 @@ public:
     std::function<void(TScheduleForm& Form)> RunEditor;
 
 private:
-    QTreeWidgetItem* FirstSelected() const;
     // Moves the grid to the date (day, then month, then year), each step raising its change.
     void MoveGraph(int Year, int Month, int Day);
 

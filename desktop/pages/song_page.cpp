@@ -19,6 +19,7 @@
 #include "desktop/dialogs/song_info_form.h"
 #include "desktop/language_table.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/report_list_sort.h"
@@ -69,8 +70,7 @@ TSongPage::TSongPage(TMainForm& main, QWidget* parent)
     SongListView->setColumnWidth(1, 105);
     SongListView->setColumnWidth(2, 100);
     SongListView->setProperty("tag", kTagSongList);
-    ApplyStripedRows(*SongListView);
-    SongListView->setItemDelegate(new TGridLineDelegate(SongListView));
+    ApplyReportListLook(*SongListView);
     ui->SongSplitter->setStretchFactor(0, 1);
     ui->SongSplitter->setStretchFactor(1, 3);
 
@@ -88,26 +88,16 @@ TSongPage::TSongPage(TMainForm& main, QWidget* parent)
 TSongPage::~TSongPage() = default;
 
 void TSongPage::SetupMenus() {
-    auto action = [this](QMenu* menu, const char* name, const char* text, int tag, const QKeySequence& key = {}) {
-        auto* a = new QAction(QString::fromUtf8(text), this);
-        a->setObjectName(name);
-        a->setProperty("tag", tag);
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        }
-        menu->addAction(a);
-        return a;
-    };
     PopupMenu_SongList = new QMenu(this);
     PopupMenu_SongList->setObjectName("PopupMenu_SongList");
-    PopMenu_SelectAll = action(PopupMenu_SongList, "PopMenu_SelectAll", "全てを選択(&L)", 1, QKeySequence("Ctrl+A"));
-    N1 = action(PopupMenu_SongList, "N1", "全ての選択を解除(&R)", 0);
+    PopMenu_SelectAll = MenuAction(this, PopupMenu_SongList, "PopMenu_SelectAll", "全てを選択(&L)",
+                                   1, {QKeySequence("Ctrl+A")});
+    N1 = MenuAction(this, PopupMenu_SongList, "N1", "全ての選択を解除(&R)", 0);
     PopupMenu_SongList->addSeparator();
-    Menu_OutSongs = action(PopupMenu_SongList, "Menu_OutSongs", "曲を取り出す(&X)", 0, QKeySequence(Qt::Key_F9));
+    Menu_OutSongs = MenuAction(this, PopupMenu_SongList, "Menu_OutSongs", "曲を取り出す(&X)", 0, {QKeySequence(Qt::Key_F9)});
     Menu_OutSongs->setEnabled(false);
-    Menu_Property = action(PopupMenu_SongList, "Menu_Property", "曲の詳細情報(&P)", 0, QKeySequence("Ctrl+P"));
-    Menu_FindSongs = action(PopupMenu_SongList, "Menu_FindSongs", "曲の検索(&F)", 0, QKeySequence("Ctrl+F"));
+    Menu_Property = MenuAction(this, PopupMenu_SongList, "Menu_Property", "曲の詳細情報(&P)", 0, {QKeySequence("Ctrl+P")});
+    Menu_FindSongs = MenuAction(this, PopupMenu_SongList, "Menu_FindSongs", "曲の検索(&F)", 0, {QKeySequence("Ctrl+F")});
     SongListView->addActions({PopMenu_SelectAll, Menu_OutSongs, Menu_Property, Menu_FindSongs});
     connect(PopMenu_SelectAll, &QAction::triggered, this, [this] { PopMenu_SelectAllClick(1); });
     connect(N1, &QAction::triggered, this, [this] { PopMenu_SelectAllClick(0); });
@@ -119,10 +109,10 @@ void TSongPage::SetupMenus() {
 
     PopupMenu_AristTree = new QMenu(this);
     PopupMenu_AristTree->setObjectName("PopupMenu_AristTree");
-    N12 = action(PopupMenu_AristTree, "N12", "選択中のアーティストの曲をチェック(&C)", 0);
+    N12 = MenuAction(this, PopupMenu_AristTree, "N12", "選択中のアーティストの曲をチェック(&C)", 0);
     PopupMenu_AristTree->addSeparator();
-    N16 = action(PopupMenu_AristTree, "N16", "ツリーを展開する(&E)", 0);
-    N17 = action(PopupMenu_AristTree, "N17", "ツリーを閉じる(&L)", 1);
+    N16 = MenuAction(this, PopupMenu_AristTree, "N16", "ツリーを展開する(&E)", 0);
+    N17 = MenuAction(this, PopupMenu_AristTree, "N17", "ツリーを閉じる(&L)", 1);
     connect(N12, &QAction::triggered, this, [this] { N12Click(); });
     connect(N16, &QAction::triggered, this, [this] { N16Click(0); });
     connect(N17, &QAction::triggered, this, [this] { N16Click(1); });
@@ -346,7 +336,6 @@ void TSongPage::SButton_OutSongsClick() {
 
 int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
     TTolvIPOD& player = FMain.Player();
-    const TITBSongList& songs = MusicOf(player).Songs;
     const auto& s = FMain.Settings().SongCopy;
     TCopyNaming naming;
     naming.ArtistFolder = s.MakeFolder_Artist;
@@ -354,38 +343,13 @@ int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* ba
     naming.NameType = s.MakingNameType;
     naming.AddTrackNo = s.AddTrackNo;
     TITXMakeLibrary* importList = s.MakeLibraryData ? player.Library.get() : nullptr;
-    TSongCopyRun run(folder, CheckerOf(player).DriveRoot, naming, importList);
+    std::vector<int32_t> checked;
+    for (int r = 0; r < FModel->Count(); ++r) {
+        if (FModel->Row(r).Checked) checked.push_back(FModel->Row(r).SongIndex);
+    }
     const int32_t total = FModel->CheckedCount();
     bar->setMaximum(std::max(total, 1));
-    int32_t done = 0;
-    bool stopped = false;
-    auto showLabel = [label](const std::string& text) { SetLabel(label, text); };
-    for (int r = 0; r < FModel->Count(); ++r) {
-        bar->setValue(done);
-        const TSongRow& row = FModel->Row(r);
-        if (!row.Checked || row.SongIndex < 0) continue;
-        TITBSongItem* song = songs.GetItem(row.SongIndex);
-        if (!song) continue;
-        if (run.CopySong(*song, done, total, showLabel) == TSongCopyRun::TResult::NoFreeName) continue;
-        ++done;
-        QCoreApplication::processEvents();
-        if (cancel) {
-            stopped = done < total;
-            break;
-        }
-    }
-    bar->setValue(done);
-    if (importList) {
-        try {
-            importList->SaveToFile(IncludeBackslash(folder) + "iPodLibrary.TXT");
-        } catch (const ETolvError& e) {
-            ShowMessage(&FMain, e.Message());
-        }
-    }
-    FMain.SetStatusText(1, QString::fromStdString(CopyEndText(false, folder, run.Copied, run.Failed, stopped)));
-    if (run.Failed >= 1) FMain.ShowTransferLog(folder);
-    ShellOpen(folder);
-    return done;
+    return ::CopySongsToFolder(FMain, folder, naming, importList, checked, total, bar, label, cancel);
 }
 
 // ---- details ----

@@ -11,6 +11,7 @@
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/dialogs/todo_form.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -22,19 +23,6 @@
 namespace {
 
 constexpr int kListTag = 4;
-
-QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
-                    const QList<QKeySequence>& keys = {}) {
-    auto* a = new QAction(QString::fromUtf8(text), owner);
-    a->setObjectName(name);
-    a->setProperty("tag", tag);
-    if (!keys.isEmpty()) {
-        a->setShortcuts(keys);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    }
-    menu->addAction(a);
-    return a;
-}
 
 }  // namespace
 
@@ -49,16 +37,12 @@ TTodoPage::TTodoPage(TMainForm& main, QWidget* parent)
     const int widths[5] = {150, 0, 120, 140, 100};
     for (int c = 0; c < 5; ++c) TodoListView->setColumnWidth(c, widths[c]);
     TodoListView->header()->setMinimumSectionSize(0);
-    TodoListView->header()->setSectionsClickable(true);
-    TodoListView->header()->setSortIndicatorShown(false);
-    ApplyStripedRows(*TodoListView);
-    TodoListView->setItemDelegate(new TGridLineDelegate(TodoListView));
-    connect(TodoListView->header(), &QHeaderView::sectionClicked, this,
-            [this](int c) { VideoListViewColumnClick(*TodoListView, FMain.SortState(kListTag), c); });
+    SetupSortableReportList(*TodoListView, FMain.SortState(kListTag));
 
     PopupMenu_Todo = new QMenu(this);
     PopupMenu_Todo->setObjectName("PopupMenu_Todo");
-    N22 = MenuAction(this, PopupMenu_Todo, "N22", "タスクの編集(&E)...", 1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    N22 = MenuAction(this, PopupMenu_Todo, "N22", "タスクの編集(&E)...",
+                     1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     N21 = MenuAction(this, PopupMenu_Todo, "N21", "タスクの新規追加(&A)", 0);
     PopupMenu_Todo->addSeparator();
     N24 = MenuAction(this, PopupMenu_Todo, "N24", "タスクの削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
@@ -84,13 +68,6 @@ bool TTodoPage::ListEmpty() const { return TodoListView->topLevelItemCount() == 
 QWidget* TTodoPage::FocusList() const { return TodoListView; }
 std::string TTodoPage::CalendarsFolder() const { return CheckerOf(FMain.Player()).CalendarsPath; }
 
-QTreeWidgetItem* TTodoPage::FirstSelected() const {
-    for (int i = 0; i < TodoListView->topLevelItemCount(); ++i) {
-        if (TodoListView->topLevelItem(i)->isSelected()) return TodoListView->topLevelItem(i);
-    }
-    return nullptr;
-}
-
 void TTodoPage::LoadTaskList() {
     const std::string folder = CalendarsFolder();
     std::vector<std::string> files;
@@ -100,13 +77,7 @@ void TTodoPage::LoadTaskList() {
     for (const std::string& file : files) {
         TTolvVTodo todo(file);
         if (todo.IndexOfKeyValue("begin", "vevent") >= 1) continue;
-        const std::string start = todo.GetValue("DTSTART");
-        auto* row = new TReportListItem(QStringList{QString::fromStdString(todo.GetValue("SUMMARY")),
-                                                    QString::fromStdString(start), QString(),
-                                                    QString::fromStdString(todo.GetValue("DESCRIPTION")),
-                                                    QString::fromStdString(RelativeToFolder(folder, file))});
-        TodoListView->addTopLevelItem(row);
-        row->setText(2, QString::fromStdString(FormatDateTime("yyyy/mm/dd hh:nn", VCalToDateTime(start))));
+        AddCalendarRow(*TodoListView, todo, folder, file);
     }
     SortByState(*TodoListView, FMain.SortState(kListTag));
     FMain.SetStatusText(1, "Todoファイルを読み込みました");
@@ -146,22 +117,11 @@ void TTodoPage::EditTask(const std::string& FileNameIn, TDateTime DefaultDate) {
     FMain.LoadTabList(5);
 }
 
-bool TTodoPage::DeleteTasks() {
-    std::vector<std::string> names;
-    for (int i = 0; i < TodoListView->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = TodoListView->topLevelItem(i);
-        if (row->isSelected()) names.push_back(row->text(4).toStdString());
-    }
-    if (names.empty()) return false;
-    if (!ConfirmWarning(&FMain, "[ " + names.front() + " ]を削除してもよろしいですか？")) return false;
-    DeleteListedFiles(CalendarsFolder(), names,
-                      [this](const std::string&) { ShowMessage(&FMain, "ファイルの削除に失敗しました"); });
-    return true;
-}
+bool TTodoPage::DeleteTasks() { return DeleteSelectedFiles(&FMain, *TodoListView, 4, CalendarsFolder()); }
 
 void TTodoPage::SButton_NewVTodoClick(int Tag) {
     try {
-        QTreeWidgetItem* selected = FirstSelected();
+        QTreeWidgetItem* selected = FirstSelected(*TodoListView);
         switch (Tag) {
             case 0:
                 EditTask({}, 0);

@@ -57,8 +57,6 @@ public:
     std::function<int(TToDoForm& Form)> RunEditor;
 
 private:
-    QTreeWidgetItem* FirstSelected() const;
-
     TMainForm& FMain;
     std::unique_ptr<Ui::TTodoPage> ui;
 };

@@ -14,6 +14,7 @@
 #include "desktop/dialogs/song_copy_form.h"
 #include "desktop/dialogs/song_info_form.h"
 #include "desktop/main_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/settings.h"
@@ -134,26 +135,17 @@ TVideoPage::TVideoPage(TMainForm& main, QWidget* parent)
     SButton_ExtractVideos = ui->SButton_ExtractVideos;
     VideoListBox->setItemDelegate(new TVideoRowDelegate(main, VideoListBox));
 
-    auto action = [this](const char* name, const char* text, int tag, const QKeySequence& key = {}) {
-        auto* a = new QAction(QString::fromUtf8(text), this);
-        a->setObjectName(name);
-        a->setProperty("tag", tag);
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            VideoListBox->addAction(a);
-        }
-        PopupMenu_Video->addAction(a);
-        return a;
-    };
     PopupMenu_Video = new QMenu(this);
     PopupMenu_Video->setObjectName("PopupMenu_Video");
-    Menu_Video_AllCheck = action("Menu_Video_AllCheck", "全てをチェック(&L)", 1, QKeySequence("Ctrl+A"));
-    Menu_Video_UnCheck = action("Menu_Video_UnCheck", "全てのチェックを解除(&R)", 0);
+    Menu_Video_AllCheck = MenuAction(this, PopupMenu_Video, "Menu_Video_AllCheck", "全てをチェック(&L)",
+                                     1, {QKeySequence("Ctrl+A")});
+    Menu_Video_UnCheck = MenuAction(this, PopupMenu_Video, "Menu_Video_UnCheck", "全てのチェックを解除(&R)", 0);
     PopupMenu_Video->addSeparator();
-    Menu_Video_Extract = action("Menu_Video_Extract", "ビデオを取り出す(&X)", 0, QKeySequence(Qt::Key_F9));
+    Menu_Video_Extract = MenuAction(this, PopupMenu_Video, "Menu_Video_Extract", "ビデオを取り出す(&X)",
+                                    0, {QKeySequence(Qt::Key_F9)});
     Menu_Video_Extract->setEnabled(false);
-    Menu_Video_Info = action("Menu_Video_Info", "ビデオの詳細情報", 0, QKeySequence("Ctrl+P"));
+    Menu_Video_Info = MenuAction(this, PopupMenu_Video, "Menu_Video_Info", "ビデオの詳細情報", 0, {QKeySequence("Ctrl+P")});
+    VideoListBox->addActions({Menu_Video_AllCheck, Menu_Video_Extract, Menu_Video_Info});
 
     connect(Menu_Video_AllCheck, &QAction::triggered, this, [this] { Menu_Video_AllCheckClick(1); });
     connect(Menu_Video_UnCheck, &QAction::triggered, this, [this] { Menu_Video_AllCheckClick(0); });
@@ -250,7 +242,6 @@ void TVideoPage::SButton_ExtractVideosClick() {
 
 int32_t TVideoPage::CopyVideosToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
     TTolvIPOD& player = FMain.Player();
-    const TITBSongList& songs = MusicOf(player).Songs;
     const auto& s = FMain.Settings().VideoCopy;
     TCopyNaming naming;
     naming.Video = true;
@@ -258,43 +249,12 @@ int32_t TVideoPage::CopyVideosToFolder(const std::string& folder, QProgressBar* 
     naming.AlbumFolder = s.MakeAlbumFolder;
     naming.NameType = s.MakeType;
     TITXMakeLibrary* importList = s.MakeImportFile ? player.Library.get() : nullptr;
-    TSongCopyRun run(folder, CheckerOf(player).DriveRoot, naming, importList);
-    int32_t total = 0;
+    std::vector<int32_t> checked;
     for (int i = 0; i < VideoListBox->count(); ++i) {
-        if (VideoListBox->item(i)->checkState() == Qt::Checked) ++total;
+        if (VideoListBox->item(i)->checkState() == Qt::Checked) checked.push_back(EntrySongIndex(i));
     }
-    int32_t done = 0;
-    bool stopped = false;
-    auto showLabel = [label](const std::string& text) {
-        label->setText(QString::fromStdString(text));
-        label->repaint();
-    };
-    for (int i = 0; i < VideoListBox->count(); ++i) {
-        bar->setValue(done);
-        if (VideoListBox->item(i)->checkState() != Qt::Checked) continue;
-        const int32_t index = EntrySongIndex(i);
-        TITBSongItem* song = index >= 0 ? songs.GetItem(index) : nullptr;
-        if (!song) continue;
-        if (run.CopySong(*song, done, total, showLabel) == TSongCopyRun::TResult::NoFreeName) continue;
-        ++done;
-        QCoreApplication::processEvents();
-        if (cancel) {
-            stopped = done < total;
-            break;
-        }
-    }
-    bar->setValue(done);
-    if (importList) {
-        try {
-            importList->SaveToFile(IncludeBackslash(folder) + "iPodLibrary.TXT");
-        } catch (const ETolvError& e) {
-            ShowMessage(&FMain, e.Message());
-        }
-    }
-    FMain.SetStatusText(1, QString::fromStdString(CopyEndText(true, folder, run.Copied, run.Failed, stopped)));
-    if (run.Failed >= 1) FMain.ShowTransferLog(folder);
-    ShellOpen(folder);
-    return done;
+    return CopySongsToFolder(FMain, folder, naming, importList, checked, static_cast<int32_t>(checked.size()), bar,
+                             label, cancel);
 }
 
 bool TVideoPage::ShowVideoInfo() {

@@ -43,6 +43,10 @@ TMsgResult MessageBox(QWidget* parent, const TMessageRequest& request) {
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
+        case TMsgButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
     }
     const int answer = box.exec();
     switch (answer) {
@@ -59,6 +63,10 @@ void ShowMessage(QWidget* parent, const std::string& text) {
 
 bool ConfirmWarning(QWidget* parent, const std::string& text, const std::string& caption) {
     return MessageBox(parent, {text, caption, TMsgIcon::Warning, TMsgButtons::YesNo}) == TMsgResult::Yes;
+}
+
+TMsgResult AskWarningYesNoCancel(QWidget* parent, const std::string& text, const std::string& caption) {
+    return MessageBox(parent, {text, caption, TMsgIcon::Warning, TMsgButtons::YesNoCancel});
 }
 
 void ShowError(QWidget* parent, const std::string& caption, const std::string& text) {

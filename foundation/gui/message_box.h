@@ -9,7 +9,7 @@
 class QWidget;
 
 enum class TMsgIcon { None, Information, Warning, Error, Question };
-enum class TMsgButtons { Ok, YesNo, OkCancel };
+enum class TMsgButtons { Ok, YesNo, OkCancel, YesNoCancel };
 enum class TMsgResult { Ok, Cancel, Yes, No };
 
 struct TMessageRequest {
@@ -20,13 +20,16 @@ struct TMessageRequest {
 };
 
 // Shows the box modally over parent (or with no owner when parent is null) and returns the
-// button pressed; closing the box counts as Cancel/No.
+// button pressed; closing the box counts as No for Yes/No and as Cancel otherwise.
 TMsgResult MessageBox(QWidget* parent, const TMessageRequest& request);
 
 // A plain box with the application's title, no icon and OK (the refusals and failures).
 void ShowMessage(QWidget* parent, const std::string& text);
 // A warning with Yes and No (the confirmations); true when Yes was pressed.
 bool ConfirmWarning(QWidget* parent, const std::string& text, const std::string& caption = {});
+// A warning with Yes, No and Cancel (the questions before closing unsaved work): Yes, No or
+// Cancel (also when the box is closed).
+TMsgResult AskWarningYesNoCancel(QWidget* parent, const std::string& text, const std::string& caption = {});
 // An error box with a caption and OK.
 void ShowError(QWidget* parent, const std::string& caption, const std::string& text);
 

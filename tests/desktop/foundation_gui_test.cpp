@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "foundation/gui/draw_fitted.h"
+#include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/gui/shell_open.h"
 
@@ -66,6 +68,7 @@ private slots:
     void folderPickerTitleStartFolderAndCancel();
     void folderPickerOkStoresTheChoice();
     void shellOpenAddresses();
+    void yesNoCancelBoxAnswersCancelWhenClosed();
 };
 
 void FoundationGuiTest::init() {
@@ -180,6 +183,34 @@ void FoundationGuiTest::shellOpenAddresses() {
     // A relative name is a file of the current folder, not an address.
     const QString relative = QString::fromStdString(ShellOpenUrl("readme.txt"));
     QCOMPARE(QUrl(relative).toLocalFile(), QDir::current().absoluteFilePath("readme.txt"));
+}
+
+void FoundationGuiTest::yesNoCancelBoxAnswersCancelWhenClosed() {
+    // The real box: three buttons, and Escape (closing it) is Cancel, not No.
+    QMessageBox::StandardButtons buttons;
+    auto* timer = new QTimer(this);
+    timer->setInterval(20);
+    connect(timer, &QTimer::timeout, timer, [timer, &buttons] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        buttons = box->standardButtons();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    timer->start();
+    QCOMPARE(AskWarningYesNoCancel(nullptr, "保存しますか？"), TMsgResult::Cancel);
+    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    // With the hook set the request carries the three buttons and the warning icon.
+    TMessageRequest seen;
+    SetMessageBoxHook([&seen](const TMessageRequest& r) {
+        seen = r;
+        return TMsgResult::No;
+    });
+    QCOMPARE(AskWarningYesNoCancel(nullptr, "保存しますか？"), TMsgResult::No);
+    SetMessageBoxHook({});
+    QCOMPARE(seen.Buttons, TMsgButtons::YesNoCancel);
+    QCOMPARE(seen.Icon, TMsgIcon::Warning);
 }
 
 QTEST_MAIN(FoundationGuiTest)

@@ -187,6 +187,8 @@ void ImportTest::rules() {
     QCOMPARE(SjisTextLength({"あいう", ""}), int64_t(10));
     QCOMPARE(ImportFilter(1), std::string("vCardファイル(*.VCF)|*.VCF|全てのファイル(*.*)|*.*"));
     QCOMPARE(ImportFilter(5), std::string());
+    // "All files" must take names without an extension too.
+    QVERIFY(ImportFilterForQt(1).ends_with(";;全てのファイル(*.*) (*)"));
 }
 
 QTEST_MAIN(ImportTest)

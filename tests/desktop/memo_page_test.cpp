@@ -21,7 +21,6 @@ class MemoPageTest : public QObject {
 private slots:
     void cleanup() {
         TMemoForm::SaveDialogHook = {};
-        TMemoForm::CloseQuestionHook = {};
     }
     void listColumns();
     void deleteNotes();
@@ -157,13 +156,11 @@ void MemoPageTest::editorSaveAndClose() {
         QCOMPARE(ReadFileText(dir / "Notes/other.txt"), std::string("other"));
         boxes.Answer = TMsgResult::Yes;
         // Closing unchanged asks nothing and stores the geometry.
-        int asked = 0;
-        TMemoForm::CloseQuestionHook = [&](const std::string&) {
-            ++asked;
-            return TSaveAnswer::No;
-        };
+        boxes.Boxes.clear();
+        boxes.Answer = TMsgResult::No;
         QVERIFY(form.close());
-        QCOMPARE(asked, 0);
+        QVERIFY(boxes.Boxes.empty());
+        boxes.Answer = TMsgResult::Yes;
         QCOMPARE(settings.Positions.TView_W, 333);
     }
     {
@@ -174,21 +171,20 @@ void MemoPageTest::editorSaveAndClose() {
         QVERIFY(!form.FModified);
         form.show();
         form.MemoEdit->setPlainText("changed");
-        std::string question;
-        TMemoForm::CloseQuestionHook = [&](const std::string& q) {
-            question = q;
-            return TSaveAnswer::Cancel;
-        };
+        boxes.Boxes.clear();
+        boxes.Answer = TMsgResult::Cancel;
         QVERIFY(!form.close());
-        QCOMPARE(question, std::string("編集結果が保存されていません。保存して閉じますか？"));
+        QCOMPARE(boxes.Boxes.size(), size_t(1));
+        QCOMPARE(boxes.Boxes[0].Text, std::string("編集結果が保存されていません。保存して閉じますか？"));
+        QCOMPARE(boxes.Boxes[0].Buttons, TMsgButtons::YesNoCancel);
         QVERIFY(form.isVisible());
+        boxes.Answer = TMsgResult::Yes;
         // New note: the question first; then the text is gone.
         form.New1->trigger();
         QVERIFY(boxes.Saw("今までの編集結果が消去されますがよろしいですか？"));
         QVERIFY(form.MemoEdit->toPlainText().isEmpty());
         QVERIFY(form.FFileName.empty() && !form.FModified);
         form.MemoEdit->setPlainText("unsaved");
-        TMemoForm::CloseQuestionHook = [](const std::string&) { return TSaveAnswer::Yes; };
         TMemoForm::SaveDialogHook = [](const std::string&, const std::string&) { return std::string(); };
         QVERIFY(form.close());
         QCOMPARE(ReadFileText(dir / "Notes/new.txt"), encoding::Utf8ToCp932("かきく\r\nline\r\n"));

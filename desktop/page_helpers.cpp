@@ -1,0 +1,116 @@
+#include "desktop/page_helpers.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTreeWidget>
+
+#include "desktop/main_form.h"
+#include "desktop/past_entries.h"
+#include "desktop/player_access.h"
+#include "desktop/report_list_sort.h"
+#include "desktop/song_copy.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/gui/shell_open.h"
+#include "foundation/date_time.h"
+#include "foundation/paths.h"
+#include "organiser/organiser_files.h"
+
+QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
+                    const QList<QKeySequence>& keys) {
+    auto* a = new QAction(QString::fromUtf8(text), owner);
+    a->setObjectName(name);
+    a->setProperty("tag", tag);
+    if (!keys.isEmpty()) {
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    menu->addAction(a);
+    return a;
+}
+
+QTreeWidgetItem* FirstSelected(const QTreeWidget& list) {
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        if (list.topLevelItem(i)->isSelected()) return list.topLevelItem(i);
+    }
+    return nullptr;
+}
+
+void ApplyReportListLook(QAbstractItemView& view) {
+    ApplyStripedRows(view);
+    view.setItemDelegate(new TGridLineDelegate(&view));
+}
+
+void SetupSortableReportList(QTreeWidget& list, int32_t& sortState) {
+    list.header()->setSectionsClickable(true);
+    list.header()->setSortIndicatorShown(false);
+    ApplyReportListLook(list);
+    QObject::connect(list.header(), &QHeaderView::sectionClicked, &list,
+                     [&list, &sortState](int c) { VideoListViewColumnClick(list, sortState, c); });
+}
+
+void AddCalendarRow(QTreeWidget& list, const TTolvVCalBase& entry, const std::string& folder, const std::string& file) {
+    const std::string start = entry.GetValue("DTSTART");
+    auto* row = new TReportListItem(QStringList{QString::fromStdString(entry.GetValue("SUMMARY")),
+                                                QString::fromStdString(start), QString(),
+                                                QString::fromStdString(entry.GetValue("DESCRIPTION")),
+                                                QString::fromStdString(RelativeToFolder(folder, file))});
+    list.addTopLevelItem(row);
+    row->setText(2, QString::fromStdString(FormatDateTime("yyyy/mm/dd hh:nn", VCalToDateTime(start))));
+}
+
+bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, const std::string& folder) {
+    std::vector<std::string> names;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list.topLevelItem(i);
+        if (row->isSelected()) names.push_back(row->text(column).toStdString());
+    }
+    if (names.empty()) return false;
+    if (!ConfirmWarning(parent, "[ " + names.front() + " ]を削除してもよろしいですか？")) return false;
+    DeleteListedFiles(folder, names,
+                      [parent](const std::string&) { ShowMessage(parent, "ファイルの削除に失敗しました"); });
+    return true;
+}
+
+int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCopyNaming& naming,
+                          TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
+                          QProgressBar* bar, QLabel* label, bool& cancel) {
+    TTolvIPOD& player = main.Player();
+    const TITBSongList& songs = MusicOf(player).Songs;
+    TSongCopyRun run(folder, CheckerOf(player).DriveRoot, naming, importList);
+    int32_t done = 0;
+    bool stopped = false;
+    auto showLabel = [label](const std::string& text) {
+        label->setText(QString::fromStdString(text));
+        label->repaint();
+    };
+    for (const int32_t index : songIndexes) {
+        bar->setValue(done);
+        TITBSongItem* song = index >= 0 ? songs.GetItem(index) : nullptr;
+        if (!song) continue;
+        if (run.CopySong(*song, done, total, showLabel) == TSongCopyRun::TResult::NoFreeName) continue;
+        ++done;
+        QCoreApplication::processEvents();
+        if (cancel) {
+            stopped = done < total;
+            break;
+        }
+    }
+    bar->setValue(done);
+    if (importList) {
+        try {
+            importList->SaveToFile(IncludeBackslash(folder) + "iPodLibrary.TXT");
+        } catch (const ETolvError& e) {
+            ShowMessage(&main, e.Message());
+        }
+    }
+    const std::string endText = CopyEndText(naming.Video, folder, run.Copied, run.Failed, stopped);
+    main.SetStatusText(1, QString::fromStdString(endText));
+    if (run.Failed >= 1) main.ShowTransferLog(folder);
+    ShellOpen(folder);
+    return done;
+}

@@ -1,0 +1,59 @@
+// Widget work the main window's pages share: their pop-up menu entries, the first selected row
+// of a report list, the list look of a sortable report list, deleting the files of a list's
+// selected rows after one question, and the copy of checked songs or videos to the PC.
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QAbstractItemView;
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+class TMainForm;
+class TITXMakeLibrary;
+class TTolvVCalBase;
+struct TCopyNaming;
+
+// A menu entry owned by owner and appended to menu: its object name, caption (UTF-8) and Tag
+// (the "tag" property). Keys, when given, work while the focus is inside the widget the entry
+// is also added to.
+QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
+                    const QList<QKeySequence>& keys = {});
+
+// The first selected row in list order (null when none is).
+QTreeWidgetItem* FirstSelected(const QTreeWidget& list);
+
+// The look of every report list: striped rows and grid lines.
+void ApplyReportListLook(QAbstractItemView& view);
+
+// A report list that sorts by a clicked column: clickable headers without Qt's own sort
+// arrow, and the report list look. `sortState` is the list's sort state (changed by clicks).
+void SetupSortableReportList(QTreeWidget& list, int32_t& sortState);
+
+// Appends the row of an event or to-do file to the calendar or to-do list: summary, raw start,
+// start as "yyyy/mm/dd hh:nn", description and the file relative to folder. The row stands
+// before its start is converted, so a start that is no date-time (EConvertError) leaves it in
+// the list with the rows before it.
+void AddCalendarRow(QTreeWidget& list, const TTolvVCalBase& entry, const std::string& folder, const std::string& file);
+
+// Deletes the files named by the selected rows' column (relative to folder) after one warning
+// naming the first; a file that cannot be deleted is reported. False when no row is selected or
+// the question was answered No.
+bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, const std::string& folder);
+
+// The copy run of the song and video pages inside the progress window: copies the songs of
+// the indexes in order (an index of no song is passed over; a song without a free name is not
+// counted) with `total` as the count shown, until done or cancelled; then writes the import
+// list (when given) into the folder, puts the end text in the status line, shows the transfer
+// log after failures and opens the folder. Returns the number of songs copied.
+int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCopyNaming& naming,
+                          TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
+                          QProgressBar* bar, QLabel* label, bool& cancel);
