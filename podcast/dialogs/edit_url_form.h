@@ -1,0 +1,29 @@
+// The feed dialog: one feed's name and address. OK is offered only while the name is not
+// empty; "サイト情報" shows the feed information of the main window's selected feed.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+namespace Ui { class TEditURLForm; }
+
+class TEditURLForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TEditURLForm(QWidget* parent = nullptr);
+    ~TEditURLForm() override;
+
+    void Button_CancelClick(int tag);
+    void Edit_nameChange();
+    void SpeedButton1Click();
+    void InfoButtonClick();
+
+    bool FOk = false;
+    std::function<void()> OnSiteInfo;  // the main window's PM_SiteInfoClick
+    std::unique_ptr<Ui::TEditURLForm> ui;
+
+protected:
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};

@@ -1,0 +1,88 @@
+#include "podcast/episode_list.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <unordered_set>
+
+#include "foundation/encoding.h"
+#include "foundation/ini_file.h"
+
+namespace {
+std::string Section(int n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Item-%d", n);
+    return name;
+}
+}  // namespace
+
+void TPodCastList::ClearSeen() {
+    for (auto& item : FItems) item->Seen = false;
+}
+
+void TPodCastList::ExtractUnseen(std::vector<std::string>& files) {
+    files.clear();
+    for (size_t i = FItems.size(); i-- > 0;) {
+        if (!FItems[i]->Seen) {
+            files.push_back(FItems[i]->FILE);
+            FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+}
+
+void TPodCastList::MarkByFiles(const std::vector<std::string>& files) {
+    std::unordered_set<std::string> keys;
+    for (const auto& f : files) keys.insert(encoding::AsciiLower(f));
+    for (size_t i = FItems.size(); i-- > 0;) FItems[i]->Seen = keys.count(encoding::AsciiLower(FItems[i]->FILE)) == 0;
+}
+
+TPodCastItem* TPodCastList::FindOrAdd(const std::string& path) {
+    for (const auto& item : FItems)
+        if (item->FILE == path) return item.get();
+    FItems.push_back(std::make_unique<TPodCastItem>());
+    return FItems.back().get();
+}
+
+TPodCastItem* TPodCastList::GetItem(int index) const {
+    if (index < 0 || index >= Count()) return nullptr;
+    return FItems[static_cast<size_t>(index)].get();
+}
+
+void TPodCastList::LoadFromFile(const std::string& FileName) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(FileName, ec)) return;
+    TIniFile ini(FileName);
+    FItems.clear();
+    const int count = ini.ReadInteger("RSSURLData", "Count", 0);
+    for (int n = 0; n < count; ++n) {
+        const std::string s = Section(n);
+        auto item = std::make_unique<TPodCastItem>();
+        item->TITLE = ini.ReadString(s, "TITLE", "");
+        item->BLOGNAME = ini.ReadString(s, "BLOGNAME", "");
+        item->CAPTION = ini.ReadString(s, "CAPTION", "");
+        item->DATE = ini.ReadString(s, "DATE", "");
+        item->FILE = ini.ReadString(s, "FILE", "");
+        item->DESCRIPTION = ini.ReadString(s, "DESCRIPTION", "");
+        item->AUTHOR = ini.ReadString(s, "AUTHOR", "");
+        item->FORDELETENAME = ini.ReadString(s, "FORDELETENAME", "");
+        FItems.push_back(std::move(item));
+    }
+}
+
+void TPodCastList::SaveToFile(const std::string& FileName) const {
+    TIniFile ini(FileName);
+    ini.Clear();
+    ini.WriteInteger("RSSURLData", "Count", Count());
+    for (int n = 0; n < Count(); ++n) {
+        const TPodCastItem& item = *FItems[static_cast<size_t>(n)];
+        const std::string s = Section(n);
+        ini.WriteString(s, "TITLE", item.TITLE);
+        ini.WriteString(s, "BLOGNAME", item.BLOGNAME);
+        ini.WriteString(s, "CAPTION", item.CAPTION);
+        ini.WriteString(s, "DATE", item.DATE);
+        ini.WriteString(s, "FILE", item.FILE);
+        ini.WriteString(s, "DESCRIPTION", item.DESCRIPTION);
+        ini.WriteString(s, "AUTHOR", item.AUTHOR);
+        ini.WriteString(s, "FORDELETENAME", item.FORDELETENAME);
+    }
+    ini.UpdateFile();
+}

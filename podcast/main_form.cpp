@@ -1,0 +1,406 @@
+#include "podcast/main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+
+#include "desktop/progress_form.h"
+#include "foundation/date_time.h"
+#include "foundation/errors.h"
+#include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
+#include "platform/program_folder.h"
+#include "podcast/dialogs/config_form.h"
+#include "podcast/dialogs/edit_url_form.h"
+#include "podcast/dialogs/viewer_form.h"
+#include "podcast/handover.h"
+#include "podcast/update_road.h"
+#include "ui_edit_url_form.h"
+#include "ui_main_form.h"
+#include "ui_viewer_form.h"
+
+namespace {
+
+const char* const kDefaultFeedName = "NHKラジオニュース";
+const char* const kDefaultFeedURL = "https://www.nhk.or.jp/s-media/news/podcast/list/v1/all.xml";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Draws each line of the feed list as the main window's card.
+class TFeedCardDelegate : public QStyledItemDelegate {
+public:
+    explicit TFeedCardDelegate(const TMainForm* form) : QStyledItemDelegate(const_cast<TMainForm*>(form)), FForm(form) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        painter->save();
+        FForm->URLListBoxDrawItem(*painter, index.row(), option.rect, option.state & QStyle::State_Selected,
+                                  option.state & QStyle::State_HasFocus);
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return QSize(100, 100); }
+
+private:
+    const TMainForm* FForm;
+};
+
+QColor FromBGR(uint32_t v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+}  // namespace
+
+std::string FormatSizeKB(int32_t bytes) {
+    const long long kb = std::llround(static_cast<double>(bytes) / 1024.0);
+    std::string digits = std::to_string(kb < 0 ? -kb : kb);
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return (kb < 0 ? "-" : "") + grouped + " KB";
+}
+
+void GetWindowBounds(const QWidget* window, QPoint& Position, QSize& Size) {
+    const QRect r = (window->isMaximized() || window->isMinimized()) ? window->normalGeometry() : window->geometry();
+    Position = r.topLeft();
+    Size = r.size();
+}
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()) {
+    ui->setupUi(this);
+    FStatusPanel = new QLabel(this);
+    FStatusPanel->setMinimumWidth(250);
+    ui->StatusBar->addWidget(FStatusPanel);
+    ui->URLListBox->setItemDelegate(new TFeedCardDelegate(this));
+
+    FPopupMenu = new QMenu(this);
+    for (QAction* a : {ui->PM_EditURL, ui->PM_AddSite, ui->PM_DeleteURL, ui->PM_Download, ui->PM_SiteInfo, ui->PM_Config}) {
+        FPopupMenu->addAction(a);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+    connect(ui->CloseButton, &QToolButton::clicked, this, [this] { CloseButtonClick(); });
+    connect(ui->AddButton, &QToolButton::clicked, this, [this] { AddButtonClick(1); });
+    connect(ui->DownloadButton, &QToolButton::clicked, this, [this] { DownloadButtonClick(); });
+    connect(ui->ConfigButton, &QToolButton::clicked, this, [this] { ConfigButtonClick(); });
+    connect(ui->PM_EditURL, &QAction::triggered, this, [this] { AddButtonClick(0); });
+    connect(ui->PM_AddSite, &QAction::triggered, this, [this] { AddButtonClick(1); });
+    connect(ui->PM_DeleteURL, &QAction::triggered, this, [this] { PM_DeleteURLClick(); });
+    connect(ui->PM_Download, &QAction::triggered, this, [this] { DownloadButtonClick(); });
+    connect(ui->PM_SiteInfo, &QAction::triggered, this, [this] { PM_SiteInfoClick(); });
+    connect(ui->PM_Config, &QAction::triggered, this, [this] { ConfigButtonClick(); });
+    connect(ui->URLListBox, &QListWidget::itemDoubleClicked, this, [this] { AddButtonClick(0); });
+    connect(ui->URLListBox, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { FPopupMenu->popup(ui->URLListBox->viewport()->mapToGlobal(p)); });
+
+    // FormCreate
+    FFolder = IncludeBackslash(ProgramFolder(TProgramKind::HarrowinCast));
+    QSize screen(1024, 768);
+    if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->availableGeometry().size();
+    FIni = std::make_unique<TTolvIPodINI>(FFolder + "Lumenquist.INI", screen.width(), screen.height());
+    setGeometry(FIni->X, FIni->Y, FIni->W, FIni->H);
+    FillNameList();
+    if (FIni->State == 1) {
+        setWindowState(Qt::WindowMaximized);
+    } else if (FIni->State == 2) {
+        setWindowState(Qt::WindowMinimized);
+    }
+    setWindowTitle("HarrowinCast 1.02");
+    FPodCastList = std::make_unique<TPodCastList>();
+    try {
+        FPodCastList->LoadFromFile(FFolder + "Lumenquist.LST");
+    } catch (const ETolvError& e) {
+        ShowMessage(this, e.Message());
+    }
+    if (ui->URLListBox->count() == 0) {
+        TPodSiteItem* site = FIni->Sites.Add();
+        site->NAME = kDefaultFeedName;
+        site->URL = kDefaultFeedURL;
+        site->DATE = "Not Updated";
+        site->AUTHOR = "制作者不明";
+        ui->URLListBox->addItem(Q(site->NAME));
+    }
+}
+
+TMainForm::~TMainForm() {
+    if (!FDestroyed) {
+        try {
+            FormDestroy();
+        } catch (...) {
+        }
+    }
+}
+
+QListWidget* TMainForm::URLListBox() const { return ui->URLListBox; }
+QString TMainForm::StatusText() const { return FStatusPanel->text(); }
+void TMainForm::SetStatus(const std::string& text) { FStatusPanel->setText(Q(text)); }
+
+void TMainForm::FillNameList() {
+    ui->URLListBox->clear();
+    for (const auto& name : FIni->NameList()) ui->URLListBox->addItem(Q(name));
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (FShown) return;
+    FShown = true;
+    if (FIni->AutoUpdate) QTimer::singleShot(0, this, [this] { DownloadButtonClick(); });
+}
+
+void TMainForm::FormDestroy() {
+    FDestroyed = true;
+    QPoint pos;
+    QSize size;
+    GetWindowBounds(this, pos, size);
+    FIni->X = pos.x();
+    FIni->Y = pos.y();
+    FIni->W = size.width();
+    FIni->H = size.height();
+    FIni->State = isMaximized() ? 1 : isMinimized() ? 2 : 0;
+    FPodCastList->SaveToFile(FFolder + "Lumenquist.LST");
+    FIni->Save();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    try {
+        FormDestroy();
+    } catch (const ETolvError& e) {
+        ShowMessage(this, e.Message());
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ui->URLListBox->viewport()->update();
+}
+
+void TMainForm::CloseButtonClick() { close(); }
+
+QString TMainForm::SelectedName() const {
+    QListWidgetItem* item = ui->URLListBox->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+bool TMainForm::EditFeed(std::string& Address, std::string& Name, bool InfoEnabled) {
+    TEditURLForm form(this);
+    form.setWindowTitle("サイトの編集");
+    form.ui->Edit_name->setText(Q(Name));
+    form.ui->Edit_URL->setText(Q(Address));
+    form.ui->InfoButton->setEnabled(InfoEnabled);
+    form.OnSiteInfo = [this] { PM_SiteInfoClick(); };
+    form.exec();
+    if (form.FOk) {
+        Name = form.ui->Edit_name->text().toStdString();
+        Address = form.ui->Edit_URL->text().toStdString();
+    }
+    return form.FOk;
+}
+
+void TMainForm::AddButtonClick(int tag) {
+    QListWidgetItem* line = ui->URLListBox->currentItem();
+    const bool selected = line && line->isSelected();
+    const std::string now = FormatDateTime("yyyy/MM/dd hh:mm", Now());
+    if (!selected || tag == 1) {
+        std::string name, address = "http://";
+        if (!EditFeed(address, name, false)) return;
+        TPodSiteItem* existing = nullptr;
+        for (int i = 0; i < FIni->Sites.Count() && !existing; ++i)
+            if (FIni->Sites.GetItem(i)->NAME == name) existing = FIni->Sites.GetItem(i);
+        if (existing) {
+            // The list's lines and the feed records must stay one to one: a name already
+            // subscribed is updated in place rather than listed twice.
+            TPodSiteItem* site = existing;
+            site->URL = address;
+            site->DATE = now;
+            site->PLAYLIST = "PCast " + name;
+        } else {
+            TPodSiteItem* site = FIni->Sites.Add();
+            site->NAME = name;
+            site->PLAYLIST = "PCast " + name;
+            site->URL = address;
+            site->DATE = now;
+            ui->URLListBox->addItem(Q(name));
+        }
+    } else {
+        TPodSiteItem* site = FIni->Sites.Find(line->text().toStdString());
+        if (!site) return;
+        std::string name = site->NAME, address = site->URL;
+        if (!EditFeed(address, name, true)) return;
+        site->NAME = name;
+        site->PLAYLIST = "PCast " + name;
+        site->URL = address;
+        site->DATE = now;
+        line->setText(Q(name));
+    }
+    ui->URLListBox->viewport()->update();
+}
+
+void TMainForm::ConfigButtonClick() {
+    TConfigForm form(this);
+    form.LoadFrom(*FIni);
+    if (form.exec() == QDialog::Accepted) form.SaveTo(*FIni);
+}
+
+TPodcastWork TMainForm::MakeWork(QProgressBar* bar, QLabel* label) {
+    TPodcastWork work;
+    work.SetMax = [bar](int32_t m) { bar->setMaximum(m); };
+    work.SetPosition = [bar](int32_t p) { bar->setValue(p); };
+    work.SetLabel = [label](const std::string& t) {
+        label->setText(Q(t));
+        label->repaint();
+    };
+    work.SetStatus = [this](const std::string& t) { SetStatus(t); };
+    work.Pump = [] { QCoreApplication::processEvents(); };
+    work.ShowMessage = [this](const std::string& t) { ::ShowMessage(this, t); };
+    work.ShowError = [this](const std::string& t) {
+        MessageBox(this, TMessageRequest{t, {}, TMsgIcon::Error, TMsgButtons::Ok});
+    };
+    work.ConfirmWarning = [this](const std::string& t) { return ::ConfirmWarning(this, t); };
+    work.RedrawList = [this] { ui->URLListBox->viewport()->update(); };
+    return work;
+}
+
+void TMainForm::PM_DeleteURLClick() {
+    QListWidgetItem* line = ui->URLListBox->currentItem();
+    if (!line || !line->isSelected()) return;
+    const std::string name = line->text().toStdString();
+    if (MessageBox(this, TMessageRequest{FormatText("\"%s\"を削除してもよろしいですか？", name.c_str()), {},
+                                         TMsgIcon::Warning, TMsgButtons::YesNo}) == TMsgResult::No)
+        return;
+    try {
+        const std::string folder = FeedEpisodeFolder(FFolder, name);
+        std::vector<std::string> files;
+        ListFiles(folder, files);
+        FPodCastList->MarkByFiles(files);
+        delete ui->URLListBox->takeItem(ui->URLListBox->row(line));
+        if (FIni->SaveType == 0) {
+            RunWithProgress("ファイルの削除", 0, FPodCastList->Count(),
+                            [this](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                                try {
+                                    TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label)).RegisterInITunes(cancel);
+                                } catch (const ETolvError& e) {
+                                    ::ShowMessage(this, e.Message());
+                                }
+                                return bar->value();
+                            }, this);
+        }
+        FIni->Sites.Delete(name);
+        DeleteFolderTree(folder);
+        SetStatus("削除処理は完了しました");
+    } catch (const ETolvError& e) {
+        ::ShowMessage(this, e.Message());
+    }
+}
+
+void TMainForm::PM_SiteInfoClick() {
+    QListWidgetItem* line = ui->URLListBox->currentItem();
+    if (!line || !line->isSelected()) return;
+    const TPodSiteItem* site = FIni->Sites.Find(line->text().toStdString());
+    if (!site) return;
+    TViewerForm form(this);
+    form.ui->ListView->clear();
+    const std::pair<const char*, std::string> rows[] = {
+        {"タイトル", site->NAME},
+        {"製作者", site->AUTHOR},
+        {"リンク", site->LINK},
+        {"更新日付", site->DATE},
+        {"説明", site->DESCRIPTION},
+        {"アイテム数", std::to_string(site->COLUMNS)},
+        {"データサイズ", FormatSizeKB(site->SIZE)},
+    };
+    for (const auto& [caption, value] : rows)
+        form.ui->ListView->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromUtf8(caption), Q(value)}));
+    form.exec();
+}
+
+void TMainForm::DownloadButtonClick() {
+    SetStatus("RSSデータのダウンロードを行っています");
+    std::vector<std::string> names;
+    for (int i = 0; i < ui->URLListBox->count(); ++i) names.push_back(ui->URLListBox->item(i)->text().toStdString());
+    RunWithProgress("ファイルのダウンロード", 0, static_cast<int32_t>(names.size()),
+                    [this, names](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                        TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
+                        try {
+                            updater.UpdateFeeds(names, cancel);
+                        } catch (const ETolvError& e) {
+                            ::ShowMessage(this, e.Message());
+                        }
+                        NewCount = updater.NewCount;
+                        return bar->value();
+                    }, this);
+    if (NewCount == 0 && FIni->NewAndUpdate) SetStatus("新着データはありませんでした");
+    SetStatus("iTunesにファイルを登録中です。しばらくお待ちください。");
+    if (FIni->SaveType == 0 || FIni->SaveType == 1) {
+        const bool toLibrary = FIni->SaveType == 0;
+        RunWithProgress("ファイルの登録", 0, FPodCastList->Count(),
+                        [this, toLibrary](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                            try {
+                                TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
+                                if (toLibrary) {
+                                    hand.RegisterInITunes(cancel);
+                                } else {
+                                    hand.CopyToSaveFolder();
+                                }
+                            } catch (const ETolvError& e) {
+                                ::ShowMessage(this, e.Message());
+                            }
+                            return bar->value();
+                        }, this);
+    }
+    SetStatus("更新は完了しました");
+}
+
+void TMainForm::URLListBoxDrawItem(QPainter& painter, int index, const QRect& rect, bool selected, bool focused) const {
+    const int x = rect.left() + 10;
+    const int y = rect.top();
+    const int w = rect.right() - x;
+    const QColor back = FromBGR(selected ? 0xFFCCCC : 0xFFFFFF);
+    painter.setPen(back);
+    painter.setBrush(back);
+    painter.drawRect(rect);
+    const TPodSiteItem* site = FIni->Sites.GetItem(index);
+    if (!site) return;
+
+    QFont font = painter.font();
+    font.setPointSize(15);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    QFontMetrics fm(font);
+    const int h = fm.height();
+    painter.drawText(QPoint(x, y + fm.ascent()), Q(site->NAME));
+
+    const QColor bar = FromBGR(selected ? 0xCC8855 : 0xFFCCCC);
+    painter.setPen(bar);
+    painter.setBrush(bar);
+    const int barLeft = x + fm.horizontalAdvance(Q(site->NAME));
+    if (w > barLeft) painter.drawRect(QRect(QPoint(barLeft, y + 10), QPoint(w, y + 15)));
+
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(Qt::black);
+    font.setPointSize(10);
+    font.setBold(false);
+    painter.setFont(font);
+    QFontMetrics fm2(font);
+    const int h2 = fm2.height();
+    painter.drawText(QPoint(x + 10, y + h + fm2.ascent()), Q(site->DATE + " / " + site->AUTHOR));
+    painter.drawText(QPoint(x + 10, y + h + h2 + fm2.ascent()), Q(site->URL));
+    font.setPointSize(12);
+    painter.setFont(font);
+    painter.drawText(QPoint(x + 10, y + h + 2 * h2 + 5 + QFontMetrics(font).ascent()), Q(site->DESCRIPTION));
+    if (focused) {
+        QPen pen(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    }
+}

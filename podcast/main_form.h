@@ -1,0 +1,74 @@
+// HarrowinCast's main window: the subscribed feeds drawn as cards, the tool buttons, the
+// pop-up menu and the status bar; it owns the settings and the episode list for the run.
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "podcast/episode_list.h"
+#include "podcast/settings.h"
+#include "podcast/work_hooks.h"
+
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPainter;
+class QProgressBar;
+class QRect;
+namespace Ui { class TMainForm; }
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    void CloseButtonClick();
+    // tag 1: a new feed; otherwise the selected feed is edited (a new one when none is selected).
+    void AddButtonClick(int tag);
+    bool EditFeed(std::string& Address, std::string& Name, bool InfoEnabled);
+    void ConfigButtonClick();
+    void PM_DeleteURLClick();
+    void PM_SiteInfoClick();
+    void DownloadButtonClick();
+    void URLListBoxDrawItem(QPainter& painter, int index, const QRect& rect, bool selected, bool focused) const;
+    void FillNameList();
+
+    TTolvIPodINI& Settings() { return *FIni; }
+    TPodCastList& Episodes() { return *FPodCastList; }
+    QListWidget* URLListBox() const;
+    QString StatusText() const;
+    const std::string& Folder() const { return FFolder; }
+    int32_t NewCount = 0;
+
+    // Saves window bounds, the episode list and the settings (what closing the window does).
+    void FormDestroy();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void SetStatus(const std::string& text);
+    QString SelectedName() const;
+    TPodcastWork MakeWork(QProgressBar* bar, QLabel* label);
+
+    std::unique_ptr<Ui::TMainForm> ui;
+    std::unique_ptr<TTolvIPodINI> FIni;
+    std::unique_ptr<TPodCastList> FPodCastList;
+    std::string FFolder;  // the program folder, with a trailing "/"
+    QLabel* FStatusPanel = nullptr;
+    QMenu* FPopupMenu = nullptr;
+    bool FShown = false;
+    bool FDestroyed = false;
+};
+
+// Position and size of the window to be stored: the normal bounds of a maximised or minimised
+// window, else its current ones.
+void GetWindowBounds(const QWidget* window, QPoint& Position, QSize& Size);
+
+// The "データサイズ" text of the feed information: the kilobytes with thousands separators.
+std::string FormatSizeKB(int32_t bytes);

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/media_library.h"
+#include "podcast/episode_list.h"
+#include "podcast/handover.h"
+#include "podcast/settings.h"
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Hand {
+    TempDir dir;
+    std::unique_ptr<TTolvIPodINI> ini;
+    TPodCastList episodes;
+    std::vector<std::string> messages, questions;
+    bool answer = false;
+    TPodcastWork work;
+    Hand() {
+        ini = std::make_unique<TTolvIPodINI>(dir / "Lumenquist.INI");
+        work.ShowMessage = [this](const std::string& t) { messages.push_back(t); };
+        work.ConfirmWarning = [this](const std::string& t) {
+            questions.push_back(t);
+            return answer;
+        };
+    }
+    std::string Lib() const { return dir / "lib/MediaLibrary.sqlite"; }
+    TPodCastItem* Episode(const std::string& feed, const std::string& name, const std::string& blog = "Blog") {
+        const std::string path = dir.Write("PodCastings/" + feed + "/" + name, "audio");
+        TPodCastItem* ep = episodes.FindOrAdd(path);
+        ep->FILE = path;
+        ep->TITLE = feed;
+        ep->CAPTION = "Cap " + name;
+        ep->DATE = "Day";
+        ep->AUTHOR = "Auth";
+        ep->BLOGNAME = blog;
+        ep->Seen = true;
+        return ep;
+    }
+    void Register(bool cancel = false) {
+        TPodcastHandover h(*ini, episodes, work, [this] { return std::make_unique<TMediaLibrary>(Lib()); });
+        h.RegisterInITunes(cancel);
+    }
+};
+
+TEST(PodcastHandover, RegistersTagsAndRemovesDroppedEpisodes) {
+    Hand h;
+    h.ini->MakeAnyLists = true;
+    TPodSiteItem* site = h.ini->Sites.Add();
+    site->NAME = "News";
+    site->PLAYLIST = "PCast News";
+    h.Episode("News", "1.mp3");
+    TPodCastItem* dropped = h.Episode("News", "2.mp3");
+    const std::string droppedFile = dropped->FILE;
+    h.Register();
+    {
+        TMediaLibrary lib(h.Lib());
+        auto tracks = lib.LibraryPlaylist().Tracks();
+        ASSERT_EQ(tracks.Count(), 2);
+        EXPECT_EQ(tracks.Item(1).Name(), "Cap 1.mp3(Day)");
+        EXPECT_EQ(tracks.Item(1).Artist(), "Auth");
+        EXPECT_EQ(tracks.Item(1).Genre(), "PodCasting");
+        EXPECT_EQ(tracks.Item(1).Album(), "News");
+        auto lists = lib.LibrarySource().PlayLists();
+        ASSERT_EQ(lists.Count(), 2);
+        EXPECT_EQ(lists.Item(1).Name(), "Harrowin Cast");
+        EXPECT_EQ(lists.Item(1).Tracks().size(), 2u);
+        EXPECT_EQ(lists.Item(2).Tracks().size(), 2u);
+        lib.CreatePlaylist(" harrowin CAST ");  // a second one that differs in case and blanks
+    }
+    EXPECT_EQ(h.episodes.GetItem(1)->FORDELETENAME, "Cap 2.mp3(Day)");
+    EXPECT_TRUE(fs::exists(h.dir / "lib/Harrowin Cast.m3u8"));
+
+    h.episodes.ClearSeen();
+    h.episodes.GetItem(0)->Seen = true;
+    h.Register();
+    EXPECT_EQ(h.episodes.Count(), 1);
+    EXPECT_FALSE(fs::exists(droppedFile));
+    TMediaLibrary lib(h.Lib());
+    ASSERT_EQ(lib.LibraryPlaylist().Tracks().Count(), 1);
+    auto lists = lib.LibrarySource().PlayLists();
+    ASSERT_EQ(lists.Count(), 3);  // only the first matching list was replaced
+    EXPECT_EQ(lists.Item(1).Name(), " harrowin CAST ");
+    EXPECT_EQ(lists.Item(2).Name(), "Harrowin Cast");
+    EXPECT_EQ(lists.Item(2).Tracks().size(), 1u);
+}
+
+TEST(PodcastHandover, FindsAMovedTrackByItsNameAndCancelStillWritesPlaylists) {
+    Hand h;
+    TPodCastItem* a = h.Episode("News", "a.mp3");
+    h.Episode("News", "b.mp3");
+    {
+        TMediaLibrary lib(h.Lib());
+        lib.LibraryPlaylist().AddFile(h.dir.Write("moved/A.MP3", "x"));
+        lib.LibraryPlaylist().Tracks().Item(1).SetName("Old(Name)");
+    }
+    a->FORDELETENAME = "old(name)";
+    fs::remove(a->FILE);  // the library refuses the missing file; the moved track is found
+    h.Register(/*cancel=*/true);
+    TMediaLibrary lib(h.Lib());
+    auto tracks = lib.LibraryPlaylist().Tracks();
+    ASSERT_EQ(tracks.Count(), 2);  // b is registered before the tagging was cancelled
+    EXPECT_EQ(tracks.Item(1).Name(), "Cap a.mp3(Day)");
+    EXPECT_EQ(tracks.Item(2).Name(), "b");
+    EXPECT_EQ(lib.LibrarySource().PlayLists().Item(1).Tracks().size(), 1u);  // b never tagged
+    EXPECT_TRUE(fs::exists(h.dir / "lib/Harrowin Cast.m3u8"));
+}
+
+TEST(PodcastHandover, LibraryThatCannotOpenReachesTheCaller) {
+    Hand h;
+    h.Episode("News", "a.mp3");
+    h.dir.Write("blocked", "a file where the library folder should be");
+    TPodcastHandover hand(*h.ini, h.episodes, h.work,
+                          [&h] { return std::make_unique<TMediaLibrary>(h.dir / "blocked/lib.sqlite"); });
+    bool cancel = false;
+    EXPECT_THROW(hand.RegisterInITunes(cancel), EMediaLibraryError);
+}
+
+TEST(PodcastHandover, CopyAsksForAMissingFolderAndKeepsChannelFoldersInside) {
+    Hand h;
+    h.ini->SaveFolder = h.dir / "save/here";
+    h.Episode("News", "a.mp3", "../../Channel/x");
+    TPodcastHandover hand(*h.ini, h.episodes, h.work);
+    hand.CopyToSaveFolder();
+    EXPECT_EQ(h.questions, std::vector<std::string>{"データ転送先フォルダ[ " + (h.dir / "save/here") + " ]を作成してもよろしいですか？"});
+    EXPECT_EQ(h.messages, std::vector<std::string>{"転送先フォルダが不明のため、データの転送を中止しました"});
+    EXPECT_FALSE(fs::exists(h.dir / "save"));
+
+    h.answer = true;
+    hand.CopyToSaveFolder();
+    EXPECT_EQ(ReadFileText(h.dir / "save/here/.._.._Channel_x/a.mp3"), "audio");
+    EXPECT_FALSE(fs::exists(h.dir / "Channel"));
+}
+
+}  // namespace

@@ -1,0 +1,252 @@
+// The podcast program's main window under the offscreen platform: start-up defaults, feed
+// commands, the whole update against a loopback server, and the card drawing.
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "foundation/gui/message_box.h"
+#include "foundation/ini_file.h"
+#include "platform/media_library.h"
+#include "foundation/gui/select_folder.h"
+#include "podcast/dialogs/config_form.h"
+#include "podcast/dialogs/edit_url_form.h"
+#include "podcast/main_form.h"
+#include "tests/support/loopback_http_server.h"
+#include "tests/support/temp_dir.h"
+#include "ui_config_form.h"
+#include "ui_edit_url_form.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Boxes {
+    std::vector<TMessageRequest> Seen;
+    TMsgResult Answer = TMsgResult::Yes;
+    Boxes() {
+        SetMessageBoxHook([this](const TMessageRequest& r) {
+            Seen.push_back(r);
+            return r.Buttons == TMsgButtons::Ok ? TMsgResult::Ok : Answer;
+        });
+    }
+    ~Boxes() { SetMessageBoxHook({}); }
+};
+
+void WhenModal(std::function<void(QWidget*)> act, int triesLeft = 300) {
+    QTimer::singleShot(10, [act, triesLeft] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            act(w);
+        } else if (triesLeft > 0) {
+            WhenModal(act, triesLeft - 1);
+        }
+    });
+}
+
+// Answers the next feed dialog with the texts.
+void AnswerFeedDialog(const QString& name, const QString& url) {
+    WhenModal([name, url](QWidget* w) {
+        auto* form = qobject_cast<TEditURLForm*>(w);
+        QVERIFY(form);
+        form->ui->Edit_name->setText(name);
+        form->ui->Edit_URL->setText(url);
+        form->ui->Button_Ok->click();
+    });
+}
+
+// A program folder of the test's own.
+struct Home {
+    TempDir dir;
+    Home() { qputenv("HARROWINCAST_HOME", QByteArray::fromStdString(dir.Path())); }
+};
+
+}  // namespace
+
+class PodcastMainFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartAddsTheDefaultFeedAndWritesTheFilesAtExit() {
+        Home home;
+        {
+            TMainForm form;
+            QCOMPARE(form.URLListBox()->count(), 1);
+            QCOMPARE(form.windowTitle(), QString("HarrowinCast 1.02"));
+            QCOMPARE(form.geometry().size(), QSize(600, 400));
+            QCOMPARE(form.Settings().Sites.GetItem(0)->DATE, std::string("Not Updated"));
+            QCOMPARE(form.Settings().Sites.GetItem(0)->AUTHOR, std::string("制作者不明"));
+            form.close();
+        }
+        TIniFile ini(home.dir / "Lumenquist.INI");
+        QCOMPARE(ini.ReadInteger("System", "Count", -1), 1);
+        QCOMPARE(ini.ReadInteger("Positions", "Main_W", 0), 600);
+        QVERIFY(fs::exists(home.dir / "Lumenquist.LST"));
+    }
+
+    void maximisedWindowKeepsItsNormalBounds() {
+        Home home;
+        {
+            TMainForm form;
+            form.setGeometry(10, 20, 500, 300);
+            form.showMaximized();
+            QTest::qWait(20);
+            form.close();
+        }
+        TIniFile ini(home.dir / "Lumenquist.INI");
+        QCOMPARE(ini.ReadInteger("Positions", "State", -1), 1);
+        QCOMPARE(ini.ReadInteger("Positions", "Main_W", 0), 500);
+        TMainForm again;
+        QVERIFY(again.windowState() & Qt::WindowMaximized);
+    }
+
+    void addEditAndDeleteFeeds() {
+        Home home;
+        Boxes boxes;
+        TMainForm form;
+        form.Settings().SaveType = 1;
+        AnswerFeedDialog("Radio", "http://127.0.0.1:1/feed");
+        form.AddButtonClick(1);
+        QCOMPARE(form.URLListBox()->count(), 2);
+        QCOMPARE(form.Settings().Sites.GetItem(1)->PLAYLIST, std::string("PCast Radio"));
+        // The same name again updates the feed instead of listing it twice.
+        AnswerFeedDialog("Radio", "http://127.0.0.1:2/feed");
+        form.AddButtonClick(1);
+        QCOMPARE(form.URLListBox()->count(), 2);
+        QCOMPARE(form.Settings().Sites.Count(), 2);
+        QCOMPARE(form.Settings().Sites.GetItem(1)->URL, std::string("http://127.0.0.1:2/feed"));
+
+        form.URLListBox()->setCurrentRow(1);
+        AnswerFeedDialog("Radio 2", "http://127.0.0.1:3/feed");
+        form.AddButtonClick(0);
+        QCOMPARE(form.URLListBox()->item(1)->text(), QString("Radio 2"));
+        QCOMPARE(form.Settings().Sites.GetItem(1)->NAME, std::string("Radio 2"));
+
+        // A feed named ".." must not take the whole episode folder with it.
+        home.dir.Write("PodCastings/other/keep.mp3", "x");
+        const std::string mine = home.dir.Write("PodCastings/Radio 2/a.mp3", "x");
+        TPodCastItem* ep = form.Episodes().FindOrAdd(mine);
+        ep->FILE = mine;
+        AnswerFeedDialog("..", "http://127.0.0.1:4/feed");
+        form.AddButtonClick(1);
+        form.URLListBox()->setCurrentRow(2);
+        form.PM_DeleteURLClick();
+        QCOMPARE(form.URLListBox()->count(), 2);
+        QVERIFY(fs::exists(home.dir / "PodCastings/other/keep.mp3"));
+
+        form.URLListBox()->setCurrentRow(1);
+        form.PM_DeleteURLClick();
+        QCOMPARE(boxes.Seen.back().Text, std::string("\"Radio 2\"を削除してもよろしいですか？"));
+        QCOMPARE(form.URLListBox()->count(), 1);
+        QCOMPARE(form.Settings().Sites.Count(), 1);
+        QVERIFY(!fs::exists(home.dir / "PodCastings/Radio 2"));
+        QCOMPARE(form.Episodes().Count(), 1);  // kept, unseen, for a later hand-over
+        QVERIFY(!form.Episodes().GetItem(0)->Seen);
+        QCOMPARE(form.StatusText(), QString("削除処理は完了しました"));
+    }
+
+    void updateFetchesEpisodesAndRegistersThemInTheLibrary() {
+        Home home;
+        Boxes boxes;
+        LoopbackHttpServer server;
+        server.Set("/e1.mp3", {200, "one", ""});
+        server.Set("/e2.mp3", {200, "two", ""});
+        server.Set("/feed", {200,
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss><channel><title>番組</title>"
+                             "<item><title>第1回</title><pubDate>D1</pubDate><enclosure url=\"" +
+                                 server.Url("/e1.mp3") +
+                                 "\" length=\"3\" type=\"audio/mpeg\"/></item>"
+                                 "<item><title>第2回</title><pubDate>D2</pubDate><enclosure url=\"" +
+                                 server.Url("/e2.mp3") + "\" length=\"3\" type=\"audio/mpeg\"/></item></channel></rss>",
+                             ""});
+        TMainForm form;
+        TPodSiteItem* site = form.Settings().Sites.GetItem(0);
+        site->URL = server.Url("/feed");
+        form.Settings().QuitiTuunes = false;
+        form.show();
+        form.DownloadButtonClick();
+        QCOMPARE(form.NewCount, 2);
+        QCOMPARE(form.StatusText(), QString("更新は完了しました"));
+        QCOMPARE(ReadFileText(FeedEpisodeFolderPath(home, site->NAME) + "/e2.mp3"), std::string("two"));
+        TMediaLibrary lib(home.dir / "MediaLibrary.sqlite");
+        auto tracks = lib.LibraryPlaylist().Tracks();
+        QCOMPARE(tracks.Count(), 2);
+        QCOMPARE(tracks.Item(1).Name(), std::string("第1回(D1)"));
+        QCOMPARE(tracks.Item(1).Album(), site->NAME);
+        QVERIFY(fs::exists(home.dir / "Harrowin Cast.m3u8"));
+    }
+
+    void selectedCardIsBlueWithTheDarkerBar() {
+        Home home;
+        TMainForm form;
+        QImage image(300, 100, QImage::Format_RGB32);
+        {
+            QPainter p(&image);
+            form.URLListBoxDrawItem(p, 0, QRect(0, 0, 300, 100), true, false);
+        }
+        QCOMPARE(image.pixelColor(2, 90), QColor(0xCC, 0xCC, 0xFF));
+        QCOMPARE(image.pixelColor(280, 12), QColor(0x55, 0x88, 0xCC));
+        {
+            QPainter p(&image);
+            form.URLListBoxDrawItem(p, 0, QRect(0, 0, 300, 100), false, false);
+        }
+        QCOMPARE(image.pixelColor(2, 90), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(280, 12), QColor(0xCC, 0xCC, 0xFF));
+    }
+
+    void feedDialogOffersOkOnlyWithANameAndTakesEnter() {
+        TEditURLForm form;
+        form.ui->Edit_name->setFocus();
+        QTest::keyClicks(form.ui->Edit_name, "a");
+        QVERIFY(form.ui->Button_Ok->isEnabled());
+        QTest::keyClick(form.ui->Edit_name, Qt::Key_Backspace);
+        QVERIFY(!form.ui->Button_Ok->isEnabled());
+        QTest::keyClick(form.ui->Edit_name, Qt::Key_Return);  // swallowed, OK not possible
+        QVERIFY(!form.FOk);
+        QTest::keyClicks(form.ui->Edit_name, "b");
+        QTest::keyClick(form.ui->Edit_URL, Qt::Key_Return);
+        QVERIFY(form.FOk);
+    }
+
+    void settingsDialogMovesEveryValueBothWays() {
+        Home home;
+        TTolvIPodINI ini(home.dir / "Lumenquist.INI");
+        ini.SaveType = 5;  // any value but 0 means the folder
+        ini.DeleteColumns = -3;
+        ini.PlayListName = "List";
+        TConfigForm form;
+        form.LoadFrom(ini);
+        QVERIFY(form.ui->RButton_Manual->isChecked());
+        QCOMPARE(form.ui->SpinEdit_ColumnCount->value(), -3);
+        QCOMPARE(form.ui->Edit_PlayListname->text(), QString("List"));
+        SetSelectFolderHook([](std::string& folder) {
+            folder = " /tmp/chosen ";
+            return true;
+        });
+        form.SButton_OpenFolderClick();
+        SetSelectFolderHook({});
+        QCOMPARE(form.ui->Edit_ManualSave->text(), QString("/tmp/chosen/"));
+        form.ui->RButton_iTunes->setChecked(true);
+        form.ui->CheckBox_BoootAndUpdate->setChecked(true);
+        form.SaveTo(ini);
+        QCOMPARE(ini.SaveType, 0);
+        QVERIFY(ini.AutoUpdate);
+        QCOMPARE(ini.SaveFolder, std::string("/tmp/chosen/"));
+    }
+
+    void sizeTextOfTheFeedInformation() {
+        QCOMPARE(FormatSizeKB(0), std::string("0 KB"));
+        QCOMPARE(FormatSizeKB(1024 * 1234), std::string("1,234 KB"));
+    }
+
+private:
+    static std::string FeedEpisodeFolderPath(const Home& home, const std::string& name) {
+        return home.dir / ("PodCastings/" + name);
+    }
+};
+
+QTEST_MAIN(PodcastMainFormTest)
+#include "main_form_test.moc"
