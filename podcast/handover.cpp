@@ -72,7 +72,14 @@ void TPodcastHandover::RegisterInITunes(bool& Cancel) {
 }
 
 void TPodcastHandover::Finish() {
-    FApp->UpdateiPod();
+    // Quitting must not depend on the play-list files being written: the library is closed
+    // when asked even if UpdateiPod fails, and that failure still reaches the caller.
+    try {
+        FApp->UpdateiPod();
+    } catch (...) {
+        if (FSettings.QuitiTuunes) FApp->Quit();
+        throw;
+    }
     if (FSettings.QuitiTuunes) FApp->Quit();
 }
 
@@ -161,7 +168,9 @@ void TPodcastHandover::CopyToSaveFolder() {
         FWork.Position(b);
         FWork.Label(FormatText("ポッドキャストをコピー中 ( %d / %d )", b + 1, count));
         // The channel title comes from the feed: it names one folder inside the save folder.
-        const std::string target = IncludeBackslash(FSettings.SaveFolder) + SafeEntryName(episode.BLOGNAME) + "/";
+        // A feed without a channel title copies into the save folder itself.
+        const std::string target = IncludeBackslash(FSettings.SaveFolder) +
+                                   (episode.BLOGNAME.empty() ? std::string() : SafeEntryName(episode.BLOGNAME) + "/");
         fs::create_directories(target, ec);
         fs::copy_file(episode.FILE, target + SafeEntryName(FilePart(episode.FILE)), fs::copy_options::overwrite_existing, ec);
         FWork.RunPending();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/date_time.h"
+#include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/paths.h"
 #include "organiser/feed_reader.h"
@@ -15,7 +16,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Only network addresses are opened: a feed must not be able to have a local file (a
+// "file://" enclosure, for instance) copied into the episode folder and handed on.
+bool IsNetworkAddress(const std::string& address) {
+    const std::string lower = encoding::AsciiLower(address.substr(0, 8));
+    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 || lower.rfind("ftp://", 0) == 0;
+}
+
 bool Fetch(const std::string& address, const std::string& fileName, const char* agent, const TPodcastWork& work) {
+    if (!IsNetworkAddress(address)) return false;
     THttpFetchOptions options;
     options.UserAgent = agent;
     options.Pump = [&work] {

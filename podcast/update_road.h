@@ -39,6 +39,7 @@ private:
 // The folder of a feed's episodes: PodCastings/<feed name made safe>, without a trailing "/".
 std::string FeedEpisodeFolder(const std::string& ProgramFolder, const std::string& FeedName);
 
+// Both fetch only http, https and ftp addresses (anything else is False, no file).
 // Feed documents: agent "Harrowin", always from the server. True when a 2xx answer arrived
 // and the file was replaced; on failure an earlier file stays.
 bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work = {});

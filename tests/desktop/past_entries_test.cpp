@@ -2,6 +2,7 @@
 // rows lie before the base, deleting listed files, names of new files, the import copy.
 #include <QtTest>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -53,6 +54,7 @@ private slots:
     void removalDialog();
     void removingPastEvents();
     void removingExpiredTasks();
+    void emptyStartEndsTheScanInDisplayOrder();
 };
 
 void PastEntriesTest::collectIsStrictAndStopsAtAnEmptyStart() {
@@ -233,6 +235,36 @@ void PastEntriesTest::removingExpiredTasks() {
     page.N25->trigger();
     QVERIFY(boxes.Boxes.empty());
     QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/t2.ics"));
+}
+
+void PastEntriesTest::emptyStartEndsTheScanInDisplayOrder() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    boxes.Answer = TMsgResult::Cancel;
+    // A file holding neither block lists with an empty start and the current time shown.
+    auto form = CalendarPlayer(dir, {{"old.ics", Block("vevent", "20070101T000000")},
+                                     {"other.txt", "no calendar here\r\n"},
+                                     {"late.ics", Block("vevent", "20990101T000000")}});
+    TSchedulePage& page = *form->SchedulePage();
+    form->LoadTabList(2);
+    QTreeWidget* list = page.CalendarListView;
+    QCOMPARE(list->topLevelItemCount(), 3);
+    // Initial order, the shown start ascending: the empty start stands between the two and
+    // the later event is never reached.
+    QCOMPARE(list->topLevelItem(1)->text(4), QString("other.txt"));
+    AnswerBase(QDateTime(QDate(2100, 1, 1), QTime(0, 0)));
+    page.SButton_CalDel->click();
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QCOMPARE(boxes.Boxes[0].Text, std::string("1 個のスケジュールが既に経過済みです。削除してもよろしいですか？"));
+    // Sorted the other way the later event comes first and is the one deleted.
+    list->header()->sectionClicked(2);
+    QCOMPARE(list->topLevelItem(0)->text(4), QString("late.ics"));
+    boxes.Answer = TMsgResult::Ok;
+    AnswerBase(QDateTime(QDate(2100, 1, 1), QTime(0, 0)));
+    page.SButton_CalDel->click();
+    QVERIFY(!std::filesystem::exists(dir / "ipod/Calendars/late.ics"));
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/old.ics"));
+    QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/other.txt"));
 }
 
 QTEST_MAIN(PastEntriesTest)

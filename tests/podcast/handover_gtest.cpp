@@ -135,4 +135,28 @@ TEST(PodcastHandover, CopyAsksForAMissingFolderAndKeepsChannelFoldersInside) {
     EXPECT_FALSE(fs::exists(h.dir / "Channel"));
 }
 
+TEST(PodcastHandover, PlaylistFileThatCannotBeWrittenReachesTheCallerAfterTagging) {
+    Hand h;
+    h.Episode("News", "a.mp3");
+    h.dir.Write("lib/Harrowin Cast.m3u8/blocker", "a folder where the play-list file should go");
+    EXPECT_THROW(h.Register(), EMediaLibraryError);
+    TMediaLibrary lib(h.Lib());
+    ASSERT_EQ(lib.LibraryPlaylist().Tracks().Count(), 1);
+    EXPECT_EQ(lib.LibraryPlaylist().Tracks().Item(1).Name(), "Cap a.mp3(Day)");
+    EXPECT_EQ(lib.LibrarySource().PlayLists().Item(1).Tracks().size(), 1u);
+}
+
+TEST(PodcastHandover, CopyOfAnEpisodeWithoutChannelTitleLandsInTheSaveFolder) {
+    Hand h;
+    h.ini->SaveFolder = h.dir / "save";
+    fs::create_directories(h.dir / "save");
+    h.Episode("News", "a.mp3", "");
+    h.Episode("News", "b.mp3", "..");
+    TPodcastHandover hand(*h.ini, h.episodes, h.work);
+    hand.CopyToSaveFolder();
+    EXPECT_TRUE(h.questions.empty());
+    EXPECT_EQ(ReadFileText(h.dir / "save/a.mp3"), "audio");
+    EXPECT_EQ(ReadFileText(h.dir / "save/_../b.mp3"), "audio");
+}
+
 }  // namespace

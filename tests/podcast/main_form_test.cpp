@@ -237,6 +237,39 @@ private slots:
         QCOMPARE(ini.SaveFolder, std::string("/tmp/chosen/"));
     }
 
+    void deletingAFeedWithTheLibraryRemovesItsEpisodesAndRetagsTheOthers() {
+        Home home;
+        Boxes boxes;
+        TMainForm form;
+        form.Settings().QuitiTuunes = false;
+        AnswerFeedDialog("Radio", "http://127.0.0.1:1/feed");
+        form.AddButtonClick(1);
+        const std::string gone = home.dir.Write("PodCastings/Radio/a.mp3", "x");
+        const std::string kept = home.dir.Write("PodCastings/Other/b.mp3", "y");
+        for (const auto& [file, feed] : {std::pair{gone, "Radio"}, std::pair{kept, "Other"}}) {
+            TPodCastItem* ep = form.Episodes().FindOrAdd(file);
+            ep->FILE = file;
+            ep->TITLE = feed;
+            ep->CAPTION = "c";
+            ep->DATE = "d";
+        }
+        form.URLListBox()->setCurrentRow(1);
+        form.PM_DeleteURLClick();
+        QCOMPARE(form.URLListBox()->count(), 1);
+        QCOMPARE(form.Episodes().Count(), 1);
+        QCOMPARE(form.Episodes().GetItem(0)->FILE, kept);
+        QVERIFY(!fs::exists(gone));
+        QVERIFY(fs::exists(kept));
+        QVERIFY(!fs::exists(home.dir / "PodCastings/Radio"));
+        TMediaLibrary lib(home.dir / "MediaLibrary.sqlite");
+        auto tracks = lib.LibraryPlaylist().Tracks();
+        QCOMPARE(tracks.Count(), 1);
+        QCOMPARE(tracks.Item(1).Location(), kept);
+        QCOMPARE(tracks.Item(1).Album(), std::string("Other"));
+        QCOMPARE(tracks.Item(1).Name(), std::string("c(d)"));
+        QCOMPARE(form.StatusText(), QString("削除処理は完了しました"));
+    }
+
     void sizeTextOfTheFeedInformation() {
         QCOMPARE(FormatSizeKB(0), std::string("0 KB"));
         QCOMPARE(FormatSizeKB(1024 * 1234), std::string("1,234 KB"));

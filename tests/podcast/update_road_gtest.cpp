@@ -166,4 +166,59 @@ TEST(PodcastUpdate, CancelStopsEachRemainingFeedAfterOneEpisode) {
     EXPECT_EQ(road.ini->Sites.GetItem(2)->COLUMNS, 3);  // the third document is still read
 }
 
+TEST(PodcastUpdate, ItemsWithoutEnclosureCountAmongTheTakenOnes) {
+    LoopbackHttpServer server;
+    server.Set("/1.mp3", {200, "one", ""});
+    server.Set("/3.mp3", {200, "three", ""});
+    server.Set("/feed", {200,
+                         "<rss><channel><title>T</title>"
+                         "<item><title>a</title></item>"
+                         "<item><title>b</title><enclosure url=\"" + server.Url("/1.mp3") + "\" length=\"x\" type=\"audio/mpeg\"/></item>"
+                         "<item><title>c</title><enclosure url=\"" + server.Url("/3.mp3") + "\" type=\"audio/mpeg\"/></item>"
+                         "</channel></rss>",
+                         ""});
+    Road road;
+    TPodSiteItem* site = road.AddFeed("News", server.Url("/feed"));
+
+    // Cancelled from the start: the first item has no enclosure, so the first one with an
+    // enclosure is still taken, and nothing after it.
+    EXPECT_EQ(road.Run(/*cancel=*/true), 1);
+    ASSERT_EQ(road.episodes.Count(), 1);
+    EXPECT_EQ(road.episodes.GetItem(0)->CAPTION, "b");
+    EXPECT_EQ(road.episodes.GetItem(0)->Size, 0);  // a length that is not a number
+    EXPECT_EQ(site->AUTHOR, "制作者不明");
+    EXPECT_EQ(site->SIZE, 0);
+
+    road.labels.clear();
+    EXPECT_EQ(road.Run(), 1);  // only the third is new
+    EXPECT_EQ(road.labels, (std::vector<std::string>{"[News]  Download...  ( 1/3 ) ", "[News]  Download...  ( 2/3 ) ",
+                                                     "[News]  Download...  ( 3/3 ) "}));
+    EXPECT_EQ(road.episodes.Count(), 2);
+
+    // A limit of 0 or less takes no item: the known episodes stay unseen for the hand-over.
+    road.ini->DeleteColumns = -1;
+    EXPECT_EQ(road.Run(), 0);
+    EXPECT_EQ(site->COLUMNS, 3);
+    for (int i = 0; i < road.episodes.Count(); ++i) EXPECT_FALSE(road.episodes.GetItem(i)->Seen);
+}
+
+TEST(PodcastUpdate, LocalAddressesInAFeedAreNotCopied) {
+    LoopbackHttpServer server;
+    Road road;
+    const std::string secret = road.dir.Write("private/secret.txt", "secret");
+    server.Set("/feed", {200,
+                         "<rss><channel><title>T</title><item><title>a</title><enclosure url=\"file://" + secret +
+                             "\" type=\"audio/mpeg\"/></item></channel></rss>",
+                         ""});
+    road.AddFeed("News", server.Url("/feed"));
+    EXPECT_EQ(road.Run(), 1);  // attempted
+    EXPECT_FALSE(fs::exists(road.dir / "PodCastings/News/secret.txt"));
+
+    // A feed address that is a local file is not read either: the feed has no items.
+    road.AddFeed("Local", "FILE://" + road.dir.Write("local.rss", "<rss><channel><item><title>x</title></item></channel></rss>"));
+    road.messages.clear();
+    road.Run();
+    EXPECT_EQ(road.messages, std::vector<std::string>{"\"Local\"からPodCast情報を取得できませんでした"});
+}
+
 }  // namespace
