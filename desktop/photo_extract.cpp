@@ -22,7 +22,8 @@ bool PhotoIdOfText(const std::string& text, uint32_t& id) {
 
 std::string PhotoFileOf(const std::string& dbFolder, const std::string& photoName) {
     std::string path = ExcludeBackslash(dbFolder);
-    if (photoName.empty() || photoName.front() != '/') path += '/';
+    // An entry without a full-size file names the folder itself (which the viewer refuses).
+    if (!photoName.empty() && photoName.front() != '/') path += '/';
     return path + photoName;
 }
 

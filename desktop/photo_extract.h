@@ -15,7 +15,8 @@ class TArtworkDBLoader;
 bool PhotoIdOfText(const std::string& text, uint32_t& id);
 
 // The full-size file of a photo: the database folder + its PhotoName (which begins with the
-// separator as the player stores it; one is put between them when it does not).
+// separator as the player stores it; one is put between them when it does not). An empty
+// PhotoName gives the folder without its final separator.
 std::string PhotoFileOf(const std::string& dbFolder, const std::string& photoName);
 
 // True when a PhotoName has a ".." part, so that it would name a file outside the database folder.

@@ -181,7 +181,7 @@ void TPhotoForm::SaveCopy(const std::string& folder) {
         if (MessageBox(this, question) != TMsgResult::Ok) return;
     }
     fs::copy_file(FFileName, target, fs::copy_options::overwrite_existing, ec);
-    ShowMessage(this, Format("ファイル[ %s ]を \"%s\" に転送しました", {name, folder}));
+    ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送しました", {name, folder}));
 }
 
 void TPhotoForm::showEvent(QShowEvent* event) {

@@ -116,10 +116,15 @@ void TMemoPage::ImportFile(const std::string& path) { ::ImportFile(FMain, path, 
 
 void TMemoPage::Button_MemoEditClick(int tag) {
     const QList<QTreeWidgetItem*> selected = MemoListView->selectedItems();
+    // The row edited is the first selected one in list order, whatever order they were picked in.
+    int first = -1;
+    for (QTreeWidgetItem* item : selected) {
+        const int row = MemoListView->indexOfTopLevelItem(item);
+        if (first < 0 || row < first) first = row;
+    }
     switch (tag) {
         case 0:
-            EditNote(selected.isEmpty() ? std::string()
-                                        : RowPath(MemoListView->indexOfTopLevelItem(selected.front())));
+            EditNote(first < 0 ? std::string() : RowPath(first));
             break;
         case 1:
             EditNote(std::string());

@@ -350,10 +350,12 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
             label->setText(QString::fromStdString(text));
             label->repaint();
         };
+        // The cancel flag is read before the pump: a cancel pressed while the pump runs
+        // still lets the next photo be written, then ends the extraction.
         auto step = [&cancel] {
             if (cancel) return false;
             QCoreApplication::processEvents();
-            return !cancel;
+            return true;
         };
         for (int i = 0; i < PhotoAlbumListView->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* item = PhotoAlbumListView->topLevelItem(i);

@@ -231,6 +231,24 @@ void MemoPageTest::editorFromThePage() {
     QCOMPARE(text, QString("ニュース\n"));
     QCOMPARE(ReadFileText(dir / "ipod/Notes/RSS News/News 001.txt"), encoding::Utf8ToCp932("更新\r\n"));
     QCOMPARE(page.MemoListView->topLevelItem(0)->text(3), QString("更新"));
+    // With several rows selected, the edit command opens the first of them in list order,
+    // whatever order they were picked in.
+    dir.Write("ipod/Notes/a.txt", std::string("A\r\n"));
+    dir.Write("ipod/Notes/b.txt", std::string("B\r\n"));
+    form->LoadTabList(0);
+    const int low = std::min(RowOf(page, "a.txt"), RowOf(page, "b.txt"));
+    const int high = std::max(RowOf(page, "a.txt"), RowOf(page, "b.txt"));
+    QVERIFY(low >= 0);
+    page.MemoListView->clearSelection();
+    page.MemoListView->topLevelItem(high)->setSelected(true);
+    page.MemoListView->topLevelItem(low)->setSelected(true);
+    WhenModalWith("MemoEdit", [&](QWidget* w) {
+        auto* memo = static_cast<TMemoForm*>(w);
+        title = memo->windowTitle();
+        memo->close();
+    });
+    page.Button_MemoEditClick(0);
+    QVERIFY(title.endsWith("/" + page.MemoListView->topLevelItem(low)->text(0) + " ]"));
 }
 
 QTEST_MAIN(MemoPageTest)

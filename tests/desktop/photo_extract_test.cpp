@@ -64,6 +64,7 @@ void PhotoExtractTest::namesAndPaths() {
     QVERIFY(!PhotoNameClimbs("/a/.b/c"));
     QCOMPARE(PhotoFileOf("/m/Photos/", "/Full Resolution/x.jpg"), std::string("/m/Photos/Full Resolution/x.jpg"));
     QCOMPARE(PhotoFileOf("/m/Photos/", "x.jpg"), std::string("/m/Photos/x.jpg"));
+    QCOMPARE(PhotoFileOf("/m/Photos/", ""), std::string("/m/Photos"));
     QCOMPARE(PhotoTargetPath("/out", "A", "IMG00000.jpg"), std::string("/out/A/IMG00000.jpg"));
     QCOMPARE(PhotoTargetPath("/out/", "", "IMG00000.jpg"), std::string("/out/IMG00000.jpg"));
     uint32_t id = 0;

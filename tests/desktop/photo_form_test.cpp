@@ -210,7 +210,7 @@ void PhotoFormTest::savingACopy() {
     QCOMPARE(offered, dir / "start");
     QCOMPARE(settings.PhotoCopy.Folder, (dir / "out") + "/");
     QCOMPARE(ReadFileText(dir / "out/IMG_9.jpg"), ReadFileText(photo));
-    QVERIFY(boxes.Saw("ファイル[ IMG_9.jpg ]を \"" + (dir / "out") + "/\" に転送しました"));
+    QVERIFY(boxes.Saw("ファイル[ IMG_9.jpg ]を\" " + (dir / "out") + "/ \"に転送しました"));
     // The file is there now: the question comes first; Cancel leaves the folder as it is.
     dir.Write("out/IMG_9.jpg", std::string("mine"));
     boxes.Boxes.clear();

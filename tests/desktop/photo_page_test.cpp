@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -228,7 +229,7 @@ void PhotoPageTest::steppingForTheViewer() {
     page.PhotoListBox->setCurrentRow(9);
     page.NextPhoto(name, index);
     QCOMPARE(index, 10);
-    QCOMPARE(name, folder + "/");
+    QCOMPARE(name, folder);
     // An item whose entry is gone: nothing, the selection stays.
     page.PhotoListBox->item(11)->setText("9999");
     page.NextPhoto(name, index);
@@ -320,6 +321,22 @@ void PhotoPageTest::extractionThroughTheDialog() {
     QVERIFY(fs::exists(out + "/旅行/IMG00001.jpg"));
     QVERIFY(!fs::exists(out + "/旅行/IMG00002.jpg"));
     QVERIFY(fs::exists(out + "/家 族/IMG00000.jpg"));
+    // A cancel pressed during the first checked album ends the whole extraction after the
+    // photo in hand: the next album is not touched, and the folder is still opened.
+    const std::string again = dir / "again";
+    fs::create_directories(again);
+    form->Settings().PhotoCopy.Folder = again;
+    form->Settings().PhotoCopy.Type = 0;
+    QProgressBar bar;
+    QLabel label;
+    bool cancel = true;
+    QCOMPARE(page.ExtractPhotos(&bar, &label, cancel), 1);
+    QVERIFY(fs::exists(again + "/旅行/IMG00000.jpg"));
+    QVERIFY(!fs::exists(again + "/旅行/IMG00001.jpg"));
+    QVERIFY(!fs::exists(again + "/家 族"));
+    QCOMPARE(label.text(), QString("写真アルバム(1/2)のコピー中 0%"));
+    QCOMPARE(form->StatusText(1), QString::fromStdString("フォルダ \"" + again + "\" に写真ファイルを転送しました"));
+    QCOMPARE(shell.Urls.size(), size_t(3));
     // A database without entries: no dialog at all.
     form->Player().Photos->Items.Clear();
     page.SButton_ExtractPhotosClick();
