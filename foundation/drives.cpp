@@ -120,27 +120,6 @@ bool OnHotplugBus(const std::string& below_root) {
     return false;
 }
 
-TBlockDisk BlockDiskOf(const TMountedVolume& volume) {
-    const std::string root_given = SysfsRoot();
-    TBlockDisk disk;
-    const std::string folder = SysfsBlockFolder(volume, root_given);
-    if (folder.empty()) return disk;
-    disk.Device = "/dev/" + LastName(folder);
-    // A partition's flag stands on its whole disk, one folder up.
-    disk.Folder = folder;
-    struct stat st {};
-    if (stat((folder + "/partition").c_str(), &st) == 0) {
-        size_t slash = disk.Folder.find_last_of('/');
-        if (slash != std::string::npos && slash > 0) disk.Folder.resize(slash);
-    }
-    std::string root = RealPath(root_given);
-    if (root.empty()) root = root_given;
-    const std::string below = IsUnder(disk.Folder, root) ? disk.Folder.substr(root.size()) : disk.Folder;
-    const std::string flag = ReadSmallFile(disk.Folder + "/removable");
-    disk.Hotplug = (!flag.empty() && flag[0] == '1') || OnHotplugBus(below);
-    return disk;
-}
-
 // Lexically tidied absolute path: no "." or empty parts, ".." taken back, no trailing "/".
 std::string NormalizeAbsolute(const std::string& path) {
     std::vector<std::string> parts;
@@ -251,7 +230,7 @@ std::string DriveKindOfVolume(const TMountedVolume& volume) {
     if (volume.FsType == "iso9660" || volume.FsType == "udf") return "CD/DVD";
     if (volume.FsType == "tmpfs" || volume.FsType == "ramfs") return "RAMDisk";
     if (IsUnder(volume.Root, "/media") || IsUnder(volume.Root, "/run/media")) return "Removable";
-    const TBlockDisk disk = BlockDiskOf(volume);
+    const TBlockDisk disk = BlockDiskOfVolume(volume);
     if (disk.Hotplug) return "Removable";
     if (!disk.Folder.empty() || volume.Device.rfind("/dev/", 0) == 0) return "HardDisk";
     // Kernel and overlay file systems are no drive of any known kind.
@@ -281,7 +260,26 @@ void SetSysfsRoot(const std::string& root) {
     g_sysfs_root = root.empty() ? "/sys" : root;
 }
 
-TBlockDisk BlockDiskOfVolume(const TMountedVolume& volume) { return BlockDiskOf(volume); }
+TBlockDisk BlockDiskOfVolume(const TMountedVolume& volume) {
+    const std::string root_given = SysfsRoot();
+    TBlockDisk disk;
+    const std::string folder = SysfsBlockFolder(volume, root_given);
+    if (folder.empty()) return disk;
+    disk.Device = "/dev/" + LastName(folder);
+    // A partition's flag stands on its whole disk, one folder up.
+    disk.Folder = folder;
+    struct stat st {};
+    if (stat((folder + "/partition").c_str(), &st) == 0) {
+        size_t slash = disk.Folder.find_last_of('/');
+        if (slash != std::string::npos && slash > 0) disk.Folder.resize(slash);
+    }
+    std::string root = RealPath(root_given);
+    if (root.empty()) root = root_given;
+    const std::string below = IsUnder(disk.Folder, root) ? disk.Folder.substr(root.size()) : disk.Folder;
+    const std::string flag = ReadSmallFile(disk.Folder + "/removable");
+    disk.Hotplug = (!flag.empty() && flag[0] == '1') || OnHotplugBus(below);
+    return disk;
+}
 
 bool IsBlockDeviceVolume(const TMountedVolume& volume) {
     // Memory and kernel file systems name no device node; these few do yet are no volume the
