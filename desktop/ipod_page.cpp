@@ -160,12 +160,26 @@ void TMainForm::SpeedButton4Click() {
 }
 
 void TMainForm::SButton_RemoveClick() {
+    // One removal at a time: a second one would only race the first for the same device.
+    if (FRemoval) return;
     const std::string root = CheckerOf(*FPlayer).DriveRoot;
-    if (StartRemoval) {
-        StartRemoval(root);
-    } else {
-        StartSafeRemoval(root);
+    TRemovalPlan plan = PlanSafeRemoval(root, ProgramOnPath("udisksctl"));
+    if (plan.Commands.empty()) {
+        ShowMessage(this, NotRemovableText(root));
+        return;
     }
+    ui->SButton_Remove->setEnabled(false);
+    FRemoval = std::make_unique<TRemovalJob>(std::move(plan), [this](const TRemovalOutcome& outcome) {
+        QMetaObject::invokeMethod(this, [this, outcome] { RemovalFinished(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void TMainForm::RemovalFinished(const TRemovalOutcome& outcome) {
+    FRemoval.reset();
+    // A removal that worked changes nothing here: the mount watcher sees the volume go and
+    // returns the window to waiting. After a failure the player stays connected.
+    if (!ui->SButton_Recognize->isEnabled()) ui->SButton_Remove->setEnabled(true);
+    if (!outcome.Succeeded) ShowMessage(this, RemovalFailureText(outcome));
 }
 
 void TMainForm::ShowTransferLog(const std::string& folder) {

@@ -36,6 +36,7 @@
 #include "foundation/gui/message_box.h"
 #include "platform/gui/mount_watcher.h"
 #include "platform/program_folder.h"
+#include "platform/removal.h"
 #include "ui_main_form.h"
 
 namespace {

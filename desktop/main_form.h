@@ -16,6 +16,8 @@ class QLabel;
 class QToolButton;
 class TLagugae;
 class TMountWatcher;
+class TRemovalJob;
+struct TRemovalOutcome;
 class TTolvIPOD;
 class TTolvIPodINI;
 class TSongPage;
@@ -108,9 +110,8 @@ public:
 
     // Test seam: where a dropped file goes (page Tag, path); by default the page's import.
     std::function<void(int page, const std::string& path)> DropDispatch;
-    // Test seam: the shell that opens help and the removal command (default: xdg-open / udisks).
+    // Test seam: the shell that opens help (default: xdg-open).
     std::function<void(const std::string& path)> OpenDocument;
-    std::function<void(const std::string& mountPoint)> StartRemoval;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -125,6 +126,8 @@ private:
     void DispatchDrop(int page, const std::string& path);
     void SetActivePage(int tag);
     void ShowTerms();
+    // The end of a removal, back on the window's thread.
+    void RemovalFinished(const TRemovalOutcome& outcome);
 
     std::unique_ptr<Ui::TMainForm> ui;
     std::unique_ptr<TLagugae> FLang;
@@ -152,4 +155,6 @@ private:
     TTodoPage* FTodoPage = nullptr;
     TVideoPage* FVideoPage = nullptr;
     TDebugPage* FDebugPage = nullptr;
+    // The removal under way (none when empty); last, so that it ends before anything it reports to.
+    std::unique_ptr<TRemovalJob> FRemoval;
 };

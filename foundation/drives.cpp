@@ -17,6 +17,12 @@ namespace {
 
 std::mutex g_source_mutex;
 std::function<std::vector<TMountedVolume>()> g_source;
+std::string g_sysfs_root = "/sys";
+
+std::string SysfsRoot() {
+    std::lock_guard<std::mutex> lock(g_source_mutex);
+    return g_sysfs_root;
+}
 
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 
@@ -80,16 +86,16 @@ std::string LastName(const std::string& path) {
 }
 
 // The sysfs folder of the volume's block device ("" when it is not a block device).
-std::string SysfsBlockFolder(const TMountedVolume& volume) {
+std::string SysfsBlockFolder(const TMountedVolume& volume, const std::string& sysfs) {
     if (!volume.DeviceNumber.empty() && IsDeviceNumber(volume.DeviceNumber)) {
-        std::string folder = RealPath("/sys/dev/block/" + volume.DeviceNumber);
+        std::string folder = RealPath(sysfs + "/dev/block/" + volume.DeviceNumber);
         if (!folder.empty()) return folder;
     }
     if (volume.Device.rfind("/dev/", 0) == 0) {
         std::string device = RealPath(volume.Device);
         if (device.empty()) device = volume.Device;
         std::string name = LastName(device);
-        if (!name.empty()) return RealPath("/sys/class/block/" + name);
+        if (!name.empty() && name != "." && name != "..") return RealPath(sysfs + "/class/block/" + name);
     }
     return {};
 }
@@ -99,18 +105,19 @@ bool IsUnder(const std::string& path, const std::string& folder) {
            path[folder.size()] == '/';
 }
 
-bool IsRemovableBlock(const std::string& sysfs_folder) {
-    if (sysfs_folder.empty()) return false;
-    if (sysfs_folder.find("/usb") != std::string::npos) return true;
-    // A partition's flag stands on its whole disk, one folder up.
-    std::string disk = sysfs_folder;
-    struct stat st {};
-    if (stat((sysfs_folder + "/partition").c_str(), &st) == 0) {
-        size_t slash = disk.find_last_of('/');
-        if (slash != std::string::npos) disk.resize(slash);
+// Whether a device path below the sysfs root passes a USB or FireWire bus: such a disk can be
+// unplugged whatever its removable flag says (USB hard disks report 0).
+bool OnHotplugBus(const std::string& below_root) {
+    size_t i = 0;
+    while (i < below_root.size()) {
+        size_t next = below_root.find('/', i);
+        if (next == std::string::npos) next = below_root.size();
+        const std::string part = below_root.substr(i, next - i);
+        if (part.rfind("usb", 0) == 0) return true;
+        if (part.size() > 2 && part.rfind("fw", 0) == 0 && std::isdigit(static_cast<unsigned char>(part[2]))) return true;
+        i = next + 1;
     }
-    std::string flag = ReadSmallFile(disk + "/removable");
-    return !flag.empty() && flag[0] == '1';
+    return false;
 }
 
 // Lexically tidied absolute path: no "." or empty parts, ".." taken back, no trailing "/".
@@ -223,9 +230,9 @@ std::string DriveKindOfVolume(const TMountedVolume& volume) {
     if (volume.FsType == "iso9660" || volume.FsType == "udf") return "CD/DVD";
     if (volume.FsType == "tmpfs" || volume.FsType == "ramfs") return "RAMDisk";
     if (IsUnder(volume.Root, "/media") || IsUnder(volume.Root, "/run/media")) return "Removable";
-    std::string sysfs = SysfsBlockFolder(volume);
-    if (IsRemovableBlock(sysfs)) return "Removable";
-    if (!sysfs.empty() || volume.Device.rfind("/dev/", 0) == 0) return "HardDisk";
+    const TBlockDisk disk = BlockDiskOfVolume(volume);
+    if (disk.Hotplug) return "Removable";
+    if (!disk.Folder.empty() || volume.Device.rfind("/dev/", 0) == 0) return "HardDisk";
     // Kernel and overlay file systems are no drive of any known kind.
     return "Unknown";
 }
@@ -246,6 +253,52 @@ std::vector<TMountedVolume> GetMountedVolumes() {
 void SetMountedVolumesSource(std::function<std::vector<TMountedVolume>()> source) {
     std::lock_guard<std::mutex> lock(g_source_mutex);
     g_source = std::move(source);
+}
+
+void SetSysfsRoot(const std::string& root) {
+    std::lock_guard<std::mutex> lock(g_source_mutex);
+    g_sysfs_root = root.empty() ? "/sys" : root;
+}
+
+TBlockDisk BlockDiskOfVolume(const TMountedVolume& volume) {
+    const std::string root_given = SysfsRoot();
+    TBlockDisk disk;
+    const std::string folder = SysfsBlockFolder(volume, root_given);
+    if (folder.empty()) return disk;
+    disk.Device = "/dev/" + LastName(folder);
+    // A partition's flag stands on its whole disk, one folder up.
+    disk.Folder = folder;
+    struct stat st {};
+    if (stat((folder + "/partition").c_str(), &st) == 0) {
+        size_t slash = disk.Folder.find_last_of('/');
+        if (slash != std::string::npos && slash > 0) disk.Folder.resize(slash);
+    }
+    std::string root = RealPath(root_given);
+    if (root.empty()) root = root_given;
+    const std::string below = IsUnder(disk.Folder, root) ? disk.Folder.substr(root.size()) : disk.Folder;
+    const std::string flag = ReadSmallFile(disk.Folder + "/removable");
+    disk.Hotplug = (!flag.empty() && flag[0] == '1') || OnHotplugBus(below);
+    return disk;
+}
+
+bool IsBlockDeviceVolume(const TMountedVolume& volume) {
+    // Memory and kernel file systems name no device node; these few do yet are no volume the
+    // user keeps files on (squashfs: the read-only images of packaged programs).
+    static const char* const kNotVolumes[] = {"tmpfs", "ramfs", "devtmpfs", "squashfs", "overlay", "proc", "sysfs", "devpts"};
+    for (const char* type : kNotVolumes)
+        if (volume.FsType == type) return false;
+    return volume.Device.size() > 5 && volume.Device.rfind("/dev/", 0) == 0;
+}
+
+std::vector<std::string> DriveRootList(const std::vector<TMountedVolume>& volumes) {
+    std::vector<std::string> roots;
+    for (const TMountedVolume& volume : volumes) {
+        if (volume.Root.empty() || !IsBlockDeviceVolume(volume)) continue;
+        bool listed = false;
+        for (const std::string& root : roots) listed = listed || root == volume.Root;
+        if (!listed) roots.push_back(volume.Root);
+    }
+    return roots;
 }
 
 TMountedVolume VolumeOfPath(const std::string& path) {

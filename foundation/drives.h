@@ -41,6 +41,24 @@ std::vector<TMountedVolume> GetMountedVolumes();
 // function instead of the mount table. An empty function restores the real table.
 void SetMountedVolumesSource(std::function<std::vector<TMountedVolume>()> source);
 
+// Test seam: the folder that stands for /sys when the block devices under the volumes are
+// looked up (their removable flags and buses). An empty text restores "/sys".
+void SetSysfsRoot(const std::string& root);
+
+// The disk under a volume, as sysfs describes it.
+struct TBlockDisk {
+    std::string Folder;    // sysfs folder of the whole disk ("" when the volume is on no block device)
+    std::string Device;    // the volume's own device node: "/dev/" + its kernel name, e.g. "/dev/sdb1"
+    bool Hotplug = false;  // the disk's removable flag is 1, or it hangs on a USB or FireWire bus
+};
+TBlockDisk BlockDiskOfVolume(const TMountedVolume& volume);
+
+// True for a file system on a block device (a disk, a partition, a memory card, a player);
+// false for kernel, memory, network and overlay file systems, which hold no user's drive.
+bool IsBlockDeviceVolume(const TMountedVolume& volume);
+// The roots of the block-device volumes of the table, in its order, each root once.
+std::vector<std::string> DriveRootList(const std::vector<TMountedVolume>& volumes);
+
 // The mounted volume that holds the path (the one with the longest matching root; of equal
 // roots the later in the table), or an empty record (Root empty) when none does or the path is
 // relative. An existing path is resolved through its symbolic links first.

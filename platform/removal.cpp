@@ -1,35 +1,114 @@
 #include "platform/removal.h"
 
+#include <climits>
 #include <cstdlib>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sstream>
 #include <unistd.h>
 
+#include "foundation/console_runner.h"
 #include "foundation/drives.h"
-
-extern char** environ;
+#include "foundation/encoding.h"
+#include "foundation/errors.h"
 
 namespace {
 
-// Quotes a word for sh: inside single quotes nothing is special but the quote itself.
-std::string ShellWord(const std::string& word) {
-    std::string out = "'";
-    for (char c : word) {
-        if (c == '\'') out += "'\\''";
-        else out += c;
+// What of a command's message the window shows at most.
+constexpr size_t kMaxReasonBytes = 2000;
+
+// The path with "." and ".." parts and trailing "/" taken away, through its links when it exists.
+std::string ComparablePath(const std::string& path) {
+    char buffer[PATH_MAX];
+    std::string real = realpath(path.c_str(), buffer) ? std::string(buffer) : path;
+    while (real.size() > 1 && real.back() == '/') real.pop_back();
+    return real;
+}
+
+// A word travels inside double quotes on the command line, which then cannot hold a quote.
+bool Quotable(const std::string& word) {
+    for (char c : word)
+        if (c == '"' || c == '\n' || c == '\r' || c == '\0') return false;
+    return true;
+}
+
+std::string CommandLineOf(const std::vector<std::string>& words) {
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty()) line += ' ';
+        line += '"' + word + '"';
     }
-    return out + "'";
+    return line;
 }
 
 }  // namespace
 
-std::vector<std::vector<std::string>> RemovalCommands(const std::string& driveRoot, bool haveUdisksctl) {
+TRemovalPlan PlanSafeRemoval(const std::string& driveRoot, bool haveUdisksctl) {
+    TRemovalPlan plan;
+    if (driveRoot.empty() || driveRoot[0] != '/') return plan;
     const TMountedVolume volume = VolumeOfPath(driveRoot);
-    if (volume.Root.empty()) return {};
-    if (haveUdisksctl && volume.Device.rfind("/dev/", 0) == 0) {
-        return {{"udisksctl", "unmount", "-b", volume.Device}, {"udisksctl", "power-off", "-b", volume.Device}};
+    // The player must be the whole volume: a folder inside one shares its disk with other files.
+    if (volume.Root.empty() || volume.Root == "/" || ComparablePath(driveRoot) != volume.Root) return plan;
+    if (!IsBlockDeviceVolume(volume)) return plan;
+    const TBlockDisk disk = BlockDiskOfVolume(volume);
+    if (disk.Folder.empty() || !disk.Hotplug) return plan;
+    // Powering off takes every partition of the disk with it: none other may be in use, and so
+    // the disk of a system started from a stick is never touched.
+    for (const TMountedVolume& other : GetMountedVolumes()) {
+        if (other.Root == volume.Root || !IsBlockDeviceVolume(other)) continue;
+        if (BlockDiskOfVolume(other).Folder == disk.Folder) return plan;
     }
-    return {{"eject", volume.Root}};
+    if (!Quotable(disk.Device) || !Quotable(volume.Root)) return plan;
+    plan.Device = disk.Device;
+    plan.MountPoint = volume.Root;
+    if (haveUdisksctl) {
+        plan.Commands = {{"udisksctl", "unmount", "-b", disk.Device}, {"udisksctl", "power-off", "-b", disk.Device}};
+    } else {
+        plan.Commands = {{"eject", volume.Root}};
+    }
+    return plan;
+}
+
+TRemovalOutcome RunRemovalPlan(const TRemovalPlan& plan) {
+    TRemovalOutcome outcome;
+    for (size_t i = 0; i < plan.Commands.size(); ++i) {
+        std::istringstream input;
+        std::ostringstream output, errors;
+        try {
+            outcome.ExitCode = RunConsole(CommandLineOf(plan.Commands[i]), input, output, errors);
+        } catch (const ETolvError&) {
+            outcome.ExitCode = 0xFFFFFFFF;
+            outcome.Reason = "「" + plan.Commands[i][0] + "」を起動できませんでした";
+            return outcome;
+        }
+        if (outcome.ExitCode != 0) {
+            // udisks says why on its error stream; some tools use the output instead.
+            std::string said = encoding::Trim(errors.str());
+            if (said.empty()) said = encoding::Trim(output.str());
+            outcome.Reason = encoding::Text8ToUtf8(said);
+            if (outcome.Reason.size() > kMaxReasonBytes)
+                outcome.Reason = std::string(encoding::Utf8TruncateBytes(outcome.Reason, kMaxReasonBytes)) + "…";
+            return outcome;
+        }
+        // The first step lets the file system go (udisks' unmount, or eject's whole run).
+        outcome.Unmounted = true;
+    }
+    outcome.Succeeded = !plan.Commands.empty();
+    return outcome;
+}
+
+std::string NotRemovableText(const std::string& driveRoot) {
+    return "[ " + driveRoot +
+           " ] は取り外し可能なデバイスのドライブではないため、ここから安全に取り外すことはできません。";
+}
+
+std::string RemovalFailureText(const TRemovalOutcome& outcome) {
+    std::string text = outcome.Unmounted ? "iPodのドライブは取り外されましたが、電源を切ることができませんでした。"
+                                         : "iPodを取り外すことができませんでした。";
+    if (!outcome.Reason.empty()) {
+        text += "\n\n理由: " + outcome.Reason;
+    } else {
+        text += "\n\n終了コード: " + std::to_string(outcome.ExitCode);
+    }
+    return text;
 }
 
 bool ProgramOnPath(const std::string& name) {
@@ -47,27 +126,18 @@ bool ProgramOnPath(const std::string& name) {
     return false;
 }
 
-void StartSafeRemoval(const std::string& driveRoot) {
-    const auto commands = RemovalCommands(driveRoot, ProgramOnPath("udisksctl"));
-    if (commands.empty()) return;
-    // One background shell runs the commands in order; the shell we wait for exits at once.
-    std::string script = "(";
-    for (size_t i = 0; i < commands.size(); ++i) {
-        if (i > 0) script += " && ";
-        for (size_t w = 0; w < commands[i].size(); ++w) {
-            if (w > 0) script += ' ';
-            script += ShellWord(commands[i][w]);
-        }
-    }
-    script += ") >/dev/null 2>&1 &";
-    char sh[] = "/bin/sh";
-    char dashC[] = "-c";
-    std::vector<char> body(script.begin(), script.end());
-    body.push_back('\0');
-    char* argv[] = {sh, dashC, body.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ) == 0) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-    }
+TRemovalJob::TRemovalJob(TRemovalPlan plan, std::function<void(const TRemovalOutcome&)> done)
+    : FThread([plan = std::move(plan), done = std::move(done)] {
+          TRemovalOutcome outcome;
+          try {
+              outcome = RunRemovalPlan(plan);
+          } catch (const std::exception& e) {
+              outcome.ExitCode = 0xFFFFFFFF;
+              outcome.Reason = e.what();
+          }
+          done(outcome);
+      }) {}
+
+TRemovalJob::~TRemovalJob() {
+    if (FThread.joinable()) FThread.join();
 }

@@ -12,6 +12,9 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent), ui(std::make_unique
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     ui->SpinEdit_BaseSize->setRange(INT_MIN, INT_MAX);  // no limit: any whole number is stored
+    // The drive is stored exactly as typed: inline completion would turn a typed prefix into
+    // the first listed root that starts with it.
+    ui->ComboBox_Drive->setCompleter(nullptr);
     connect(ui->Button2, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
     FillDriveList();
@@ -21,20 +24,20 @@ TConfigForm::~TConfigForm() = default;
 
 void TConfigForm::FillDriveList() {
     ui->ComboBox_Drive->clear();
-    std::vector<TMountedVolume> volumes;
+    std::vector<std::string> roots;
     try {
-        volumes = GetMountedVolumes();
+        roots = DriveRootList(GetMountedVolumes());
     } catch (const std::exception&) {
         return;
     }
-    for (const TMountedVolume& volume : volumes) {
+    for (const std::string& root : roots) {
         try {
             std::error_code ec;
-            const bool exists = std::filesystem::is_directory(volume.Root, ec);
+            const bool exists = std::filesystem::is_directory(root, ec);
             if (ec && ec != std::errc::no_such_file_or_directory) throw std::filesystem::filesystem_error("", ec);
-            if (exists) ui->ComboBox_Drive->addItem(QString::fromStdString(volume.Root));
+            if (exists) ui->ComboBox_Drive->addItem(QString::fromStdString(root));
         } catch (const std::exception&) {
-            ShowMessage(this, "ドライブ[ " + volume.Root + " ]の存在チェックに失敗しました（Exception）");
+            ShowMessage(this, "ドライブ[ " + root + " ]の存在チェックに失敗しました（Exception）");
         }
     }
     ui->ComboBox_Drive->setCurrentIndex(-1);
@@ -43,7 +46,14 @@ void TConfigForm::FillDriveList() {
 void TConfigForm::LoadFrom(const TTolvIPodINI& s) {
     ui->ConfigPages->setCurrentIndex(0);
     ui->ChkBox_DriveLock->setChecked(s.Recognize.MakeFolder);
-    ui->ComboBox_Drive->setEditText(QString::fromStdString(s.Recognize.DriveLockPath));
+    // The fixed folder is offered with the drives when it exists, unless it is one of them.
+    const QString fixed = QString::fromStdString(s.Recognize.DriveLockPath);
+    std::error_code ec;
+    if (!fixed.isEmpty() && std::filesystem::is_directory(s.Recognize.DriveLockPath, ec) &&
+        ui->ComboBox_Drive->findText(fixed, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        ui->ComboBox_Drive->addItem(fixed);
+    ui->ComboBox_Drive->setCurrentIndex(-1);
+    ui->ComboBox_Drive->setEditText(fixed);
     ui->Edit_NewsFolder->setText(QString::fromStdString(s.Internet.SaveFolder));
     ui->CheckBox_RSS_AddDate->setChecked(s.Internet.AddRSSDate);
     ui->CheckBox_RSS_AddURL->setChecked(s.Internet.AddRSSURL);

@@ -16,7 +16,8 @@ public:
     explicit TConfigForm(QWidget* parent = nullptr);
     ~TConfigForm() override;
 
-    // The drop-down list of the drive lock: the roots of the mounted volumes that exist.
+    // The drop-down list of the drive lock: the existing roots of the volumes on block devices
+    // (LoadFrom adds the fixed folder of the settings).
     void FillDriveList();
     // Controls from the settings, and back (after OK).
     void LoadFrom(const TTolvIPodINI& settings);

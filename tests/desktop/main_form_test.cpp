@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
@@ -88,7 +89,8 @@ private slots:
     void pageFiguresOfAPlayer();
     void settingsDialogRoundTrip();
     void helpFindsTheManualOrSaysSo();
-    void removalButtonStartsUdisks();
+    void removalActsOnlyOnARemovableRootAndReportsFailure();
+    void driveListAndTypedDrive();
     void deviceInformationWindow();
     void failureLogListsAndSaves();
     void secondInstanceIsRefused();
@@ -523,16 +525,115 @@ void MainFormTest::helpFindsTheManualOrSaysSo() {
     std::filesystem::remove_all(ProgramFolder() + "/manual");
 }
 
-void MainFormTest::removalButtonStartsUdisks() {
+// A made-up world for the removal: the player's folder as the root of a disk on USB, the system
+// disk, and a udisksctl first on PATH that logs its words and fails as udisks does for a busy
+// volume once the gate file appears.
+struct FakeUsbPlayer {
+    explicit FakeUsbPlayer(const TempDir& dir) : Log(dir / "udisks.log"), Gate(dir / "gate") {
+        const std::string sys = dir / "sys";
+        const std::string usb = sys + "/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/block/sdz";
+        const std::string ata = sys + "/devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda";
+        dir.Write("sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/block/sdz/removable", std::string("1\n"));
+        dir.Write("sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/block/sdz/sdz1/partition", std::string("1\n"));
+        dir.Write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda/removable", std::string("0\n"));
+        dir.Write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda/sda1/partition", std::string("1\n"));
+        std::filesystem::create_directories(sys + "/class/block");
+        std::filesystem::create_directory_symlink(usb + "/sdz1", sys + "/class/block/sdz1");
+        std::filesystem::create_directory_symlink(ata + "/sda1", sys + "/class/block/sda1");
+        const std::string udisks = dir.Write("bin/udisksctl", "#!/bin/sh\necho \"$@\" >> '" + Log +
+                                                                   "'\ni=0\nwhile [ ! -e '" + Gate +
+                                                                   "' ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done\n"
+                                                                   "echo 'Error unmounting /dev/sdz1: target is busy' >&2\nexit 1\n");
+        std::filesystem::permissions(udisks, std::filesystem::perms::owner_all);
+        const char* path = std::getenv("PATH");
+        SavedPath = path ? path : "";
+        ::setenv("PATH", (dir / "bin:" + SavedPath).c_str(), 1);
+        SetSysfsRoot(sys);
+        SetMountedVolumesSource([this] {
+            TMountedVolume system, player;
+            system.Root = "/";
+            system.Device = "/dev/sda1";
+            system.FsType = "ext4";
+            player.Root = PlayerRoot;
+            player.Device = "/dev/sdz1";
+            player.FsType = "vfat";
+            return std::vector<TMountedVolume>{system, player};
+        });
+    }
+    ~FakeUsbPlayer() {
+        SetMountedVolumesSource({});
+        SetSysfsRoot("");
+        ::setenv("PATH", SavedPath.c_str(), 1);
+    }
+    std::string Log, Gate, SavedPath;
+    std::string PlayerRoot;  // the mount point of the USB disk
+};
+
+void MainFormTest::removalActsOnlyOnARemovableRootAndReportsFailure() {
     TempDir dir;
     MakeSamplePlayer(dir, "player");
     TMainForm form({}, LockedTo(dir, "player"));
-    std::vector<std::string> removed;
-    form.StartRemoval = [&removed](const std::string& root) { removed.push_back(root); };
     form.Button_RecognizeClick();
-    QTest::mouseClick(form.findChild<QPushButton*>("SButton_Remove"), Qt::LeftButton);
-    QCOMPARE(removed.size(), size_t(1));
-    QCOMPARE(removed[0], dir / "player/");
+    auto* remove = form.findChild<QPushButton*>("SButton_Remove");
+    TRecordedBoxes boxes;
+    FakeUsbPlayer world(dir);
+    // The player is a folder inside the disk's volume: nothing may run.
+    world.PlayerRoot = std::filesystem::canonical(dir.Path()).string();
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QVERIFY(boxes.Boxes[0].Text.find("安全に取り外すことはできません") != std::string::npos);
+    QVERIFY(!std::filesystem::exists(world.Log));
+    QVERIFY(remove->isEnabled());
+    // The player is the disk's whole volume.
+    world.PlayerRoot = std::filesystem::canonical(dir / "player").string();
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QVERIFY(!remove->isEnabled());
+    form.SButton_RemoveClick();  // pressed again while udisks works: no second removal
+    dir.Write("gate", std::string());
+    QTRY_COMPARE(boxes.Boxes.size(), size_t(2));
+    // udisks' reason reaches the user; the failed unmount is the last command; still connected.
+    QVERIFY(boxes.Boxes[1].Text.find("取り外すことができませんでした") != std::string::npos);
+    QVERIFY(boxes.Boxes[1].Text.find("target is busy") != std::string::npos);
+    QCOMPARE(ReadFileText(world.Log), std::string("unmount -b /dev/sdz1\n"));
+    QCOMPARE(form.StatusText(0), QString("[接続中]"));
+    QVERIFY(remove->isEnabled());
+}
+
+void MainFormTest::driveListAndTypedDrive() {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "media/IPOD");
+    std::filesystem::create_directories(dir / "proc");
+    std::filesystem::create_directories(dir / "shm");
+    std::filesystem::create_directories(dir / "copy");
+    SetMountedVolumesSource([&dir] {
+        auto volume = [](const std::string& root, const char* device, const char* fs) {
+            TMountedVolume v;
+            v.Root = root;
+            v.Device = device;
+            v.FsType = fs;
+            return v;
+        };
+        return std::vector<TMountedVolume>{volume(dir / "proc", "proc", "proc"), volume(dir / "media/IPOD", "/dev/sdz1", "vfat"),
+                                           volume(dir / "shm", "tmpfs", "tmpfs"), volume(dir / "media/IPOD", "/dev/sdz1", "vfat")};
+    });
+    {
+        TMainForm form({}, LockedTo(dir, "copy"));
+        QStringList listed;
+        WhenModal([&dir, &listed](QWidget* w) {
+            auto* combo = w->findChild<QComboBox*>("ComboBox_Drive");
+            for (int i = 0; i < combo->count(); ++i) listed << combo->itemText(i);
+            // A typed prefix of a listed root stays as typed.
+            combo->lineEdit()->clear();
+            QApplication::setActiveWindow(w);
+            combo->lineEdit()->setFocus();
+            QTest::keyClicks(combo->lineEdit(), QString::fromStdString(dir / "media/IP"));
+            QTest::mouseClick(w->findChild<QPushButton*>("Button2"), Qt::LeftButton);
+        });
+        form.EditSettings();
+        QCOMPARE(listed, (QStringList{QString::fromStdString(dir / "media/IPOD"), QString::fromStdString(dir / "copy")}));
+        QCOMPARE(form.Settings().Recognize.DriveLockPath, dir / "media/IP");
+    }
+    SetMountedVolumesSource({});
 }
 
 void MainFormTest::deviceInformationWindow() {

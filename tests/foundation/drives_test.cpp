@@ -170,3 +170,31 @@ TEST(DriveInfo, DiskSpaceOfAMissingPathIsZero) {
     EXPECT_GT(total, 0);
     EXPECT_EQ(used, total - free);
 }
+
+TEST(DriveList, RootsOfBlockDeviceVolumesOnlyEachOnce) {
+    // A desktop's table: kernel and memory file systems, a sandbox, a container overlay,
+    // btrfs (whose numbers are anonymous), a FUSE disk, players under /media and /run/media.
+    const char* text =
+        "21 26 0:20 / /proc rw - proc proc rw\n"
+        "22 26 0:21 / /sys rw - sysfs sysfs rw\n"
+        "23 26 0:6 / /dev rw - devtmpfs udev rw\n"
+        "24 23 0:22 / /dev/shm rw - tmpfs tmpfs rw\n"
+        "25 23 0:23 / /dev/pts rw - devpts devpts rw\n"
+        "26 1 0:40 /@ / rw - btrfs /dev/nvme0n1p2 rw\n"
+        "27 26 0:24 / /mnt/sandboxing/tools ro - tmpfs model_tools_unavailable ro\n"
+        "28 25 0:25 / /dev/pts rw - devpts devpts rw\n"
+        "29 26 259:1 / /boot/efi rw - vfat /dev/nvme0n1p1 rw\n"
+        "30 22 0:27 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+        "31 26 0:40 /@home /home rw - btrfs /dev/nvme0n1p2 rw\n"
+        "32 26 0:50 / /var/lib/docker/overlay2/x/merged rw - overlay overlay rw,lowerdir=/a\n"
+        "33 26 7:3 / /snap/core/1 ro - squashfs /dev/loop3 ro\n"
+        "34 26 8:17 / /media/user/IPOD rw - vfat /dev/sdb1 rw\n"
+        "35 26 0:60 / /media/user/WIN rw - fuseblk /dev/sdc1 rw\n"
+        "36 26 8:33 / /run/media/user/MAC\\040POD rw - hfsplus /dev/sdd2 rw\n"
+        "37 26 0:61 / /mnt/share rw - nfs4 server:/export rw\n"
+        "38 26 0:62 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+        "39 34 8:17 / /media/user/IPOD rw - vfat /dev/sdb1 rw\n";
+    EXPECT_EQ(DriveRootList(ParseMountInfo(text)),
+              (std::vector<std::string>{"/", "/boot/efi", "/home", "/media/user/IPOD", "/media/user/WIN",
+                                        "/run/media/user/MAC POD"}));
+}

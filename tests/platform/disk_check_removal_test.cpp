@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <unistd.h>
 
 #include "foundation/drives.h"
 #include "platform/disk_check.h"
 #include "platform/removal.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -76,17 +78,73 @@ TEST(DiskCheck, ACheckThatCannotOpenTheDeviceSaysSo) {
     EXPECT_NE(text.find("open"), std::string::npos) << text;
 }
 
-TEST(Removal, UdisksUnmountsThenPowersOffElseEject) {
-    FakeMounts mounts;
-    auto cmds = RemovalCommands("/media/user/IPOD/", true);
-    ASSERT_EQ(cmds.size(), 2u);
-    EXPECT_EQ(cmds[0], (std::vector<std::string>{"udisksctl", "unmount", "-b", "/dev/sdb1"}));
-    EXPECT_EQ(cmds[1], (std::vector<std::string>{"udisksctl", "power-off", "-b", "/dev/sdb1"}));
-    auto ejected = RemovalCommands("/media/user/MAC POD", false);
-    ASSERT_EQ(ejected.size(), 1u);
-    EXPECT_EQ(ejected[0], (std::vector<std::string>{"eject", "/media/user/MAC POD"}));
-    // A network share has no block device for udisks.
-    EXPECT_EQ(RemovalCommands("/mnt/share", true)[0][0], "eject");
+namespace {
+
+// A made-up sysfs and mount table: a player on USB (removable), a USB hard disk (flag 0), the
+// system disk, an internal data disk, a card with two mounted partitions and a network share.
+class FakeDisks {
+public:
+    FakeDisks() {
+        Disk("pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", "sda", false, {"sda1"});
+        Disk("pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/target6:0:0/6:0:0:0", "sdb", true, {"sdb1"});
+        Disk("pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0", "sdc", false, {"sdc1"});
+        Disk("pci0000:00/0000:00:14.0/usb2/2-3/2-3:1.0/host7/target7:0:0/7:0:0:0", "sdd", false, {"sdd1"});
+        Disk("pci0000:00/0000:00:1c.0/0000:02:00.0/rts5227", "sde", true, {"sde1", "sde2"});
+        SetSysfsRoot(dir_ / "sys");
+        SetMountedVolumesSource([] {
+            auto volume = [](const char* root, const char* device, const char* fs) {
+                TMountedVolume v;
+                v.Root = root;
+                v.Device = device;
+                v.FsType = fs;
+                return v;
+            };
+            return std::vector<TMountedVolume>{volume("/", "/dev/sda1", "ext4"),
+                                               volume("/proc", "proc", "proc"),
+                                               volume("/media/user/IPOD", "/dev/sdb1", "vfat"),
+                                               volume("/data", "/dev/sdc1", "ext4"),
+                                               volume("/media/user/BACKUP", "/dev/sdd1", "ext4"),
+                                               volume("/media/user/CARD1", "/dev/sde1", "vfat"),
+                                               volume("/media/user/CARD2", "/dev/sde2", "vfat"),
+                                               volume("/mnt/share", "server:/x", "nfs")};
+        });
+    }
+    ~FakeDisks() {
+        SetMountedVolumesSource({});
+        SetSysfsRoot("");
+    }
+
+private:
+    void Disk(const std::string& bus, const std::string& name, bool removable, const std::vector<std::string>& parts) {
+        const std::string folder = "sys/devices/" + bus + "/block/" + name;
+        dir_.Write(folder + "/removable", std::string(removable ? "1\n" : "0\n"));
+        std::filesystem::create_directories(dir_ / "sys/class/block");
+        for (const std::string& part : parts) {
+            dir_.Write(folder + "/" + part + "/partition", std::string("1\n"));
+            std::filesystem::create_directory_symlink(dir_ / (folder + "/" + part), dir_ / ("sys/class/block/" + part));
+        }
+    }
+    TempDir dir_;
+};
+
+using Commands = std::vector<std::vector<std::string>>;
+
+}  // namespace
+
+TEST(Removal, OnlyTheRootOfAnUnpluggableDiskIsUnmountedAndPoweredOff) {
+    FakeDisks disks;
+    EXPECT_EQ(PlanSafeRemoval("/media/user/IPOD/", true).Commands,
+              (Commands{{"udisksctl", "unmount", "-b", "/dev/sdb1"}, {"udisksctl", "power-off", "-b", "/dev/sdb1"}}));
+    EXPECT_EQ(PlanSafeRemoval("/media/user/IPOD", false).Commands, (Commands{{"eject", "/media/user/IPOD"}}));
+    // A USB hard disk says it is not removable, yet it can be unplugged.
+    EXPECT_EQ(PlanSafeRemoval("/media/user/BACKUP/", true).Commands.size(), 2u);
+    // Nothing runs anywhere else: a folder inside the player's volume or the system disk, the
+    // system root, an internal disk, a disk that holds another mounted volume, a share.
+    for (const char* root : {"/media/user/IPOD/copy/", "/home/user/player/", "/", "/data/", "/media/user/CARD1/",
+                             "/media/user/CARD2", "/mnt/share/", "/proc/", "relative/", ""}) {
+        EXPECT_TRUE(PlanSafeRemoval(root, true).Commands.empty()) << root;
+        EXPECT_TRUE(PlanSafeRemoval(root, false).Commands.empty()) << root;
+    }
     EXPECT_TRUE(ProgramOnPath("sh"));
     EXPECT_FALSE(ProgramOnPath("no-such-program-harrowin"));
 }
