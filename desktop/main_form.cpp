@@ -119,6 +119,7 @@ void TMainForm::FormCreate(const QStringList& args, const std::string& settingsF
     FPlayer = std::make_unique<TTolvIPOD>();
     SetPlayerProgress(*FPlayer, [this](int32_t p, int32_t m, const std::string& msg) { ShowProgressInStatus(p, m, msg); });
     FPlayer->OnConfirm = [this](const std::string& question) { return ConfirmWarning(this, question); };
+    FPlayer->OnShowMessage = [this](const std::string& text) { ShowMessage(this, text); };
     // 3. The settings, read at once.
     TScreenMetrics metrics;
     if (QScreen* screen = QApplication::primaryScreen()) {

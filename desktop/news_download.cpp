@@ -109,7 +109,7 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
 }
 
 void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
-                const TNewsOptions& options) {
+                const TNewsOptions& options, const TNewsMessageEvent& onMessage) {
     if (lines.empty()) return;
     TTolvMemoDivider divider;
     divider.FNextLink = options.MakeLink;
@@ -121,19 +121,20 @@ void DivideNews(const std::string& title, const std::string& folder, const std::
     divider.FCutType = 0;
     divider.FCopyDir = false;
     divider.FTitle = title;
+    divider.FOnMessage = onMessage;
     divider.AssignText(lines);
     divider.Divide(folder);
 }
 
 bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
                       const std::string& targetFolder, const TNewsOptions& options,
-                      const std::function<bool()>& pump) {
+                      const std::function<bool()>& pump, const TNewsMessageEvent& onMessage) {
     const std::string cacheFile = NewsCacheFile(cacheFolder, name);
     if (!FetchDocument(address, cacheFile, pump)) return false;
     bool plainText = false;
     const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText);
     CreateFolder(targetFolder, !plainText);
-    DivideNews(name, targetFolder, lines, options);
+    DivideNews(name, targetFolder, lines, options, onMessage);
     return true;
 }
 

@@ -51,16 +51,20 @@ bool FetchDocument(const std::string& Address, const std::string& Dest, const st
 std::vector<std::string> NewsDocumentLines(const std::string& address, const std::string& cacheFile,
                                            const TNewsOptions& options, bool& plainText);
 
+// Shows the user a message of the notes splitter (a line too long to cut by lines, after which
+// the rest of the site's text is not written).
+using TNewsMessageEvent = std::function<void(const std::string& Text)>;
+
 // Writes the lines as the site's linked note pages into folder; nothing when there are no
 // lines. Folder must exist. EFileError when a page cannot be written.
 void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
-                const TNewsOptions& options);
+                const TNewsOptions& options, const TNewsMessageEvent& onMessage = {});
 
 // One checked site from fetch to pages: false when the fetch failed (nothing written).
 // The target folder is created when missing (for plain text only its last level).
 bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
                       const std::string& targetFolder, const TNewsOptions& options,
-                      const std::function<bool()>& pump = {});
+                      const std::function<bool()>& pump = {}, const TNewsMessageEvent& onMessage = {});
 
 // Prepares a download: removes the previous news sub-folder (only a sub-folder of the notes
 // folder, never the notes folder itself) and creates the cache folder. EFileError when the

@@ -52,17 +52,46 @@ std::string PhotoTargetPath(const std::string& folder, const std::string& albumF
     return IncludeBackslash(folder) + albumFolder + "/" + fileName;
 }
 
+namespace {
+
+// True when the full-size file of a PhotoName, or a folder on the way to it from the database
+// folder, is a symbolic link (which may lead anywhere on the PC).
+bool PhotoFileIsLinked(const std::string& dbFolder, const std::string& photoName) {
+    fs::path path = ExcludeBackslash(dbFolder);
+    size_t start = 0;
+    while (start < photoName.size()) {
+        size_t end = photoName.find('/', start);
+        if (end == std::string::npos) end = photoName.size();
+        if (end > start) {
+            path /= photoName.substr(start, end - start);
+            std::error_code ec;
+            if (fs::is_symlink(fs::symlink_status(path, ec))) return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool SavePhotoAsJpeg(TArtItem& entry, const std::string& file) {
     TArtImageObject* icon = entry.GetImageByWidth(0);
     if (!icon) return false;
+    // A picture decoded only to be written is let go again: kept, the pictures of a whole
+    // player would not fit in memory. One the page decoded before stays for its drawing.
+    const bool decodedHere = icon->Bitmap.Empty();
+    bool saved = false;
     try {
         icon->LoadBitmap();
-        if (icon->Bitmap.Empty()) return false;
-        SaveJpegFile(icon->Bitmap, file, kJpegSaveQuality);
-        return true;
+        if (!icon->Bitmap.Empty()) {
+            SaveJpegFile(icon->Bitmap, file, kJpegSaveQuality);
+            saved = true;
+        }
     } catch (const ETolvError&) {
-        return false;
+        saved = false;
     }
+    if (decodedHere) icon->Bitmap.Clear();
+    return saved;
 }
 
 TPhotoExtractRun::TPhotoExtractRun(const TArtworkDBLoader& photos, std::string folder, int32_t type)
@@ -82,8 +111,11 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
         const std::string fileName =
             FType == 0 ? Format("IMG%.05d.jpg", {j}) : PhotoFileNamePart(entry->PhotoName);
         // A photo without a file of its own has nothing to copy (its target would be the folder);
-        // a record naming a file outside the player's photo folder is not followed.
-        if (fileName.empty() || (FType != 0 && PhotoNameClimbs(entry->PhotoName))) continue;
+        // a record naming a file outside the player's photo folder, or reaching one through a
+        // link, is not followed.
+        if (fileName.empty()) continue;
+        if (FType != 0 && (PhotoNameClimbs(entry->PhotoName) || PhotoFileIsLinked(FPhotos.Folder, entry->PhotoName)))
+            continue;
         std::string target = PhotoTargetPath(FFolder, folderName, fileName);
         std::error_code ec;
         if (fs::exists(fs::symlink_status(target, ec))) {

@@ -35,7 +35,8 @@ std::string PhotoTargetPath(const std::string& folder, const std::string& albumF
 
 // Writes the widest small picture of the photo as a JPEG (quality 90). False when the photo has
 // no small picture, its picture cannot be decoded or the file cannot be written (nothing is
-// reported: the extraction does not report a failed save).
+// reported: the extraction does not report a failed save). A picture it had to decode is
+// released again, so extracting every photo holds one decoded picture at a time.
 bool SavePhotoAsJpeg(TArtItem& entry, const std::string& file);
 
 // One extraction into a folder: type 0 the small pictures as JPEG, 1 the full-size files.

@@ -6,12 +6,28 @@ namespace {
 
 constexpr char kEsc = 27;
 constexpr size_t kDetectWindow = 32768;
+constexpr uint8_t kEucSingleShift2 = 0x8E;  // a half-width katakana follows
+constexpr uint8_t kEucSingleShift3 = 0x8F;  // a JIS X 0212 pair follows
+// What a character without a Shift_JIS code becomes, as in every other conversion here.
+constexpr char kSubstitute = '?';
 
 uint8_t ByteAt(std::string_view text, size_t i) { return static_cast<uint8_t>(text[i]); }
 
 void AppendCode(std::string& out, uint16_t code) {
     out += static_cast<char>(code >> 8);
     out += static_cast<char>(code & 0xFF);
+}
+
+// True when the n bytes after position i all lie in low..high. A sequence takes only the bytes
+// that belong to it: one that cannot follow its lead (often the "<" of a tag after a broken
+// pair) is left for what comes next.
+bool FollowedBy(std::string_view text, size_t i, size_t n, uint8_t low, uint8_t high) {
+    if (i + n >= text.size()) return false;
+    for (size_t k = 1; k <= n; ++k) {
+        const uint8_t t = ByteAt(text, i + k);
+        if (t < low || t > high) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -75,7 +91,19 @@ std::string EucToSjis(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         const uint8_t b = ByteAt(text, i);
-        if (b >= 161 && b <= 254 && i + 1 < text.size()) {
+        if (b == kEucSingleShift2 && FollowedBy(text, i, 1, 0xA1, 0xDF)) {
+            // Half-width katakana: Shift_JIS holds the same byte on its own.
+            out += text[i + 1];
+            i += 2;
+            continue;
+        }
+        if (b == kEucSingleShift3 && FollowedBy(text, i, 2, 0xA1, 0xFE)) {
+            // JIS X 0212 has no place in Shift_JIS.
+            out += kSubstitute;
+            i += 3;
+            continue;
+        }
+        if (b >= 0xA1 && b <= 0xFE && FollowedBy(text, i, 1, 0xA1, 0xFE)) {
             AppendCode(out, EucCodeToSjisCode(static_cast<uint16_t>((b << 8) | ByteAt(text, i + 1))));
             i += 2;
             continue;

@@ -19,7 +19,9 @@ int DetectJapaneseCode(std::string_view text);
 // Converts the two-byte runs between ESC $ B and ESC ( B to Shift_JIS (the escapes are
 // dropped); everything else is copied.
 std::string JisToSjis(std::string_view text);
-// Converts each pair starting with a byte 0xA1..0xFE to Shift_JIS; everything else is copied.
+// Converts each pair of bytes 0xA1..0xFE to Shift_JIS, a half-width katakana (0x8E and a byte
+// 0xA1..0xDF) to its single byte and a JIS X 0212 character (0x8F and a pair) to "?"; every
+// other byte is copied. A sequence never takes a byte that cannot belong to it.
 std::string EucToSjis(std::string_view text);
 
 // The JIS X 0208 to Shift_JIS mapping; each byte of the result wraps within 8 bits.

@@ -73,6 +73,11 @@ TTolvIPOD::TTolvIPOD(const std::string& ModelTableFile)
     };
     Music->OnProgress = forward;
     Checker->OnProgress = forward;
+    auto tell = [this](const std::string& text) {
+        if (OnShowMessage) OnShowMessage(text);
+    };
+    Artwork->OnShowMessage = tell;
+    Photos->OnShowMessage = tell;
 }
 
 TTolvIPOD::~TTolvIPOD() {

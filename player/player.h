@@ -38,6 +38,9 @@ public:
     TTolvProgressEvent OnProgress;
     // Asks the user a Yes/No question; true for Yes. Unset means No.
     std::function<bool(const std::string& Question)> OnConfirm;
+    // Shows a plain message; the artwork and photo databases tell of a damaged file through
+    // it, whichever of them is read. Unset: nobody is told.
+    std::function<void(const std::string& Text)> OnShowMessage;
 
     std::unique_ptr<TITunesDBLoader> Music;
     std::unique_ptr<TArtworkDBLoader> Artwork;

@@ -191,13 +191,16 @@ QString TMainForm::SelectedName() const {
     return item && item->isSelected() ? item->text() : QString();
 }
 
-bool TMainForm::EditFeed(std::string& Address, std::string& Name, bool InfoEnabled) {
+bool TMainForm::EditFeed(std::string& Address, std::string& Name, bool InfoEnabled, const TPodSiteItem* Editing) {
     TEditURLForm form(this);
     form.setWindowTitle("サイトの編集");
     form.ui->Edit_name->setText(Q(Name));
     form.ui->Edit_URL->setText(Q(Address));
     form.ui->InfoButton->setEnabled(InfoEnabled);
     form.OnSiteInfo = [this] { PM_SiteInfoClick(); };
+    if (Editing) {
+        form.NameTaken = [this, Editing](const std::string& name) { return FIni->Sites.NameTakenByOther(name, Editing); };
+    }
     form.exec();
     if (form.FOk) {
         Name = form.ui->Edit_name->text().toStdString();
@@ -235,7 +238,7 @@ void TMainForm::AddButtonClick(int tag) {
         TPodSiteItem* site = FIni->Sites.Find(line->text().toStdString());
         if (!site) return;
         std::string name = site->NAME, address = site->URL;
-        if (!EditFeed(address, name, true)) return;
+        if (!EditFeed(address, name, true, site)) return;
         site->NAME = name;
         site->PLAYLIST = "PCast " + name;
         site->URL = address;

@@ -28,7 +28,8 @@ public:
     void CloseButtonClick();
     // tag 1: a new feed; otherwise the selected feed is edited (a new one when none is selected).
     void AddButtonClick(int tag);
-    bool EditFeed(std::string& Address, std::string& Name, bool InfoEnabled);
+    // Editing passes the feed edited: the dialog then refuses another feed's name.
+    bool EditFeed(std::string& Address, std::string& Name, bool InfoEnabled, const TPodSiteItem* Editing = nullptr);
     void ConfigButtonClick();
     void PM_DeleteURLClick();
     void PM_SiteInfoClick();

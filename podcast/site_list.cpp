@@ -51,6 +51,13 @@ TPodSiteItem* TPodSiteList::Find(const std::string& name) const {
     return found;
 }
 
+bool TPodSiteList::NameTakenByOther(const std::string& name, const TPodSiteItem* self) const {
+    const std::string key = encoding::AsciiLower(name);
+    for (const auto& item : FItems)
+        if (item.get() != self && encoding::AsciiLower(item->NAME) == key) return true;
+    return false;
+}
+
 void TPodSiteList::LoadFromIni(TIniFile& ini) {
     FItems.clear();
     const int count = ini.ReadInteger("System", "Count", 0);

@@ -36,6 +36,9 @@ public:
     TPodSiteItem* GetItem(int index) const;
     // The last feed whose name equals the name ignoring case; nullptr when none does.
     TPodSiteItem* Find(const std::string& name) const;
+    // True when a feed other than self has the name, compared as Find compares: a feed renamed
+    // to it would share that feed's line and record.
+    bool NameTakenByOther(const std::string& name, const TPodSiteItem* self) const;
 
     void LoadFromIni(TIniFile& ini);
     // Writes the feeds and then the whole file (EFileError when it cannot be written).

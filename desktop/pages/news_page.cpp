@@ -146,6 +146,7 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
             QCoreApplication::processEvents();
             return true;
         };
+        const auto message = [this](const std::string& text) { ShowMessage(&FMain, text); };
         for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = URLListView->topLevelItem(i);
             bar->setValue(i);
@@ -153,7 +154,7 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
             label->repaint();
             if (item->checkState(0) != Qt::Checked) continue;
             if (DownloadNewsSite(item->text(0).toStdString(), item->text(1).toStdString(), cache, target, options,
-                                 pump)) {
+                                 pump, message)) {
                 item->setText(2, NowText());
             }
             if (cancel) break;

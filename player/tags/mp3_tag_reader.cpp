@@ -110,6 +110,8 @@ std::string* FrameField(const std::string& id, int major, TMP3Tag& tag) {
     if (id == "TPE1") return &tag.Artist;
     if (id == "TALB") return &tag.Album;
     if (id == "TYER") return &tag.Year;
+    // Version 4 replaced the year by a recording time ("2008-05-01"); its year is taken below.
+    if (id == "TDRC" && major >= 4) return &tag.Year;
     if (id == "COMM") return &tag.Comment;
     if (id == "TCON") return &tag.Genre;
     return nullptr;
@@ -268,6 +270,7 @@ void TTolvMP3TagReader::ReadID3v2Frames(TagStream& stream, int majorVersion, TMP
             auto text = content.Bytes(1, frameSize - 1);
             if (field == &tag.Comment && encodingByte <= 3) text = CommentText(encodingByte, text);
             *field = DecodeFrameText(encodingByte, text);
+            if (id == "TDRC") *field = std::string(encoding::Utf8Left(*field, 4));
         }
         pos = contentStart + frameSize;
     }

@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
+#include "foundation/number_format.h"
 #include "ui_edit_url_form.h"
 
 TEditURLForm::TEditURLForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TEditURLForm>()) {
@@ -21,6 +23,14 @@ TEditURLForm::TEditURLForm(QWidget* parent) : QDialog(parent), ui(std::make_uniq
 TEditURLForm::~TEditURLForm() = default;
 
 void TEditURLForm::Button_CancelClick(int tag) {
+    if (tag == 1 && NameTaken) {
+        const std::string name = ui->Edit_name->text().toStdString();
+        if (NameTaken(name)) {
+            ShowMessage(this, Format(kFeedNameTaken, {name}));
+            ui->Edit_name->setFocus();
+            return;
+        }
+    }
     FOk = tag == 1;
     if (FOk) {
         accept();

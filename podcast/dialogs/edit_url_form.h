@@ -1,12 +1,17 @@
 // The feed dialog: one feed's name and address. OK is offered only while the name is not
-// empty; "サイト情報" shows the feed information of the main window's selected feed.
+// empty, and refuses (the dialog staying open) a name that NameTaken reports as another
+// feed's; "サイト情報" shows the feed information of the main window's selected feed.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace Ui { class TEditURLForm; }
+
+// The refusal of a name that another feed has already.
+inline constexpr const char* kFeedNameTaken = "[ %s ]は既に登録されているサイト名です";
 
 class TEditURLForm : public QDialog {
     Q_OBJECT
@@ -21,6 +26,7 @@ public:
 
     bool FOk = false;
     std::function<void()> OnSiteInfo;  // the main window's PM_SiteInfoClick
+    std::function<bool(const std::string& Name)> NameTaken;  // unset: every name is accepted
     std::unique_ptr<Ui::TEditURLForm> ui;
 
 protected:

@@ -81,6 +81,7 @@ private slots:
     void enteringTheIPodPageRecognisesOnce();
     void clickThenFirstEntryListsEachSongOnce();
     void vanishedDatabaseReturnsToWaiting();
+    void damagedArtworkDatabaseIsReported();
     void pageButtonsAndKeys();
     void progressInStatus();
     void newsListIsStoredAtExit();
@@ -302,6 +303,24 @@ void MainFormTest::vanishedDatabaseReturnsToWaiting() {
     QVERIFY(OnlyIPodButton(form));
     QVERIFY(form.findChild<QPushButton*>("SButton_Recognize")->isEnabled());
     QVERIFY(!boxes.Boxes.empty());
+}
+
+void MainFormTest::damagedArtworkDatabaseIsReported() {
+    TempDir dir;
+    MakeSamplePlayer(dir, "player");
+    const struct {
+        std::string bytes;
+        const char* message;
+    } cases[] = {{std::string(100, 'x'), TArtworkDBLoader::kMsgTooSmall},
+                 {std::string(200, 'x'), TArtworkDBLoader::kMsgNotArtworkDB}};
+    for (const auto& c : cases) {
+        dir.Write("player/iPod_Control/Artwork/ArtworkDB", c.bytes);
+        TRecordedBoxes boxes;
+        TMainForm form({}, LockedTo(dir, "player"));
+        form.Button_RecognizeClick();
+        QVERIFY(boxes.Saw(c.message));
+        QCOMPARE(form.StatusText(0), QString("[接続中]"));
+    }
 }
 
 void MainFormTest::pageButtonsAndKeys() {

@@ -16,6 +16,7 @@
 #include "desktop/settings.h"
 #include "desktop/site_list_view.h"
 #include "foundation/encoding.h"
+#include "organiser/memo_divider.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/support/loopback_http_server.h"
 
@@ -220,6 +221,7 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/a.txt", {200, "new text\r\n", ""});
+    server.Set("/long.txt", {200, "first\r\n" + std::string(5000, 'x') + "\r\nlast\r\n", ""});
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);
@@ -232,7 +234,10 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     AddRow(page, "Local", local, true);
     AddRow(page, "../../escape", server.Url("/a.txt"), true);
     AddRow(page, "No file", dir / "pc/none.txt", true);
+    AddRow(page, "Long", server.Url("/long.txt"), true);
     page.SButton_DownloadClick();
+    // A line the splitter cannot cut ends that site's text with the splitter's message.
+    QVERIFY(boxes.Saw(kMemoLineTooLong));
     const std::string replaced = ReadFileText(dir / "ipod/Notes/Local.txt");
     QVERIFY(replaced.find("from disk\r\n") != std::string::npos);
     QVERIFY(replaced.find("old text") == std::string::npos);

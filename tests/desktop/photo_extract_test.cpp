@@ -43,6 +43,7 @@ private slots:
     void namesAndPaths();
     void smallPicturesNumberedPerAlbum();
     void fullSizeFilesUnderTheirNames();
+    void linkedFullSizeFilesAreNotCopied();
     void noFreeNameSkipsThePhoto();
     void stepEndsTheWholeExtraction();
     void damagedPictureIsNotSaved();
@@ -81,6 +82,9 @@ void PhotoExtractTest::smallPicturesNumberedPerAlbum() {
     TArtworkDBLoader db;
     db.LoadFromFile(WritePhotoDb(dir, {{"Library", 1, {1, 2, 3, 4}}, {"夏.休み/2007", 2, {3, 4, 1}}, {"..", 2, {2}}}));
     const std::string out = dir / "out";
+    // A picture the page showed already stays decoded.
+    TArtImageObject* shown = db.Items.FindByID(2)->GetImageByWidth(0);
+    shown->LoadBitmap();
     std::vector<std::string> labels;
     int steps = 0;
     TPhotoExtractRun run(db, out, 0);
@@ -100,6 +104,10 @@ void PhotoExtractTest::smallPicturesNumberedPerAlbum() {
     QVERIFY(Exists(out + "/  /IMG00000.jpg"));
     QCOMPARE(run.Written, 6);
     QCOMPARE(steps, 8);  // every id with an entry, also those without a picture
+    // Pictures decoded only to be written are released: a player's photos do not fit in memory.
+    QVERIFY(db.Items.FindByID(1)->GetImageByWidth(0)->Bitmap.Empty());
+    QVERIFY(db.Items.FindByID(3)->GetImageByWidth(0)->Bitmap.Empty());
+    QCOMPARE(shown->Bitmap.Width(), 120);
     QCOMPARE(labels.front(), std::string("写真アルバム(1/3)のコピー中 0%"));
     QCOMPARE(labels[3], std::string("写真アルバム(1/3)のコピー中 75%"));
     QCOMPARE(labels[5], std::string("写真アルバム(2/3)のコピー中 33%"));
@@ -133,6 +141,27 @@ void PhotoExtractTest::fullSizeFilesUnderTheirNames() {
     QVERIFY(run.ExtractAlbum("Library", 1, 1, {}, {}));
     QVERIFY(Exists(out + "/Library/P1(2).jpg"));
     QCOMPARE(run.Written, 4);
+}
+
+void PhotoExtractTest::linkedFullSizeFilesAreNotCopied() {
+    TempDir dir;
+    TArtworkDBLoader db;
+    db.LoadFromFile(WritePhotoDb(dir, {{"A", 2, {1, 2, 3}}}));
+    const std::string secret = dir.Write("home/secret.jpg", std::string("private"));
+    const std::string p2 = dir / "Photos/Full Resolution/2007/P2.jpg";
+    fs::remove(p2);
+    fs::create_symlink(secret, p2);
+    TPhotoExtractRun run(db, dir / "out", 1);
+    QVERIFY(run.ExtractAlbum("A", 1, 1, {}, {}));
+    QVERIFY(!Exists(dir / "out/A/P2.jpg"));
+    QVERIFY(Exists(dir / "out/A/P1.jpg") && Exists(dir / "out/A/P3.jpg"));
+    QCOMPARE(run.Written, 2);
+    // A linked folder on the way is not followed either.
+    fs::rename(dir / "Photos/Full Resolution/2007", dir / "home/2007");
+    fs::create_directory_symlink(dir / "home/2007", dir / "Photos/Full Resolution/2007");
+    TPhotoExtractRun again(db, dir / "out2", 1);
+    QVERIFY(again.ExtractAlbum("A", 1, 1, {}, {}));
+    QCOMPARE(again.Written, 0);
 }
 
 void PhotoExtractTest::noFreeNameSkipsThePhoto() {

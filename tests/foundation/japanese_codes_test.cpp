@@ -64,9 +64,21 @@ TEST(JisToSjis, LoneLastByteIsCopied) {
 TEST(EucToSjis, ConvertsPairsAndCopiesTheRest) {
     EXPECT_EQ(EucToSjis("\xB0\xA1 \xA4\xA2"), "\x88\x9F \x82\xA0");
     EXPECT_EQ(EucToSjis("abc\r\n"), "abc\r\n");
-    // A single-shift byte is copied; the byte after it is treated like any other.
-    EXPECT_EQ(EucToSjis("\x8E\xB1\xB0\xA1"), "\x8E" "\x89\x4F" "\xA1");
+    // A single-shift byte and its katakana are one character: the pair after it stays a pair.
+    EXPECT_EQ(EucToSjis("\x8E\xB1\xB0\xA1"), "\xB1" "\x88\x9F");
     EXPECT_EQ(EucToSjis("\xFF\xA0"), "\xFF\xA0");
+}
+
+TEST(EucToSjis, SequencesNeverTakeTheByteAfterThem) {
+    // Half-width katakana ("ｼﾝ") are single Shift_JIS bytes; the tag after them stays whole.
+    EXPECT_EQ(EucToSjis("\x8E\xBC\x8E\xDD<p>\xB0\xA1"), "\xBC\xDD<p>\x88\x9F");
+    // A JIS X 0212 character becomes one substitute and takes its three bytes.
+    EXPECT_EQ(EucToSjis("\x8F\xB0\xA1<b>"), "?<b>");
+    // Broken sequences: a byte that cannot belong to one is left for what follows.
+    EXPECT_EQ(EucToSjis("\xB0<i>"), "\xB0<i>");
+    EXPECT_EQ(EucToSjis("\x8E<i>"), "\x8E<i>");
+    EXPECT_EQ(EucToSjis("\x8F\xB0<i>"), "\x8F\xB0<i>");
+    EXPECT_EQ(EucToSjis("\x8E\xE0\xA1"), "\x8E" + EucToSjis("\xE0\xA1"));
 }
 
 TEST(EucToSjis, LoneLastByteIsCopied) {

@@ -113,6 +113,19 @@ TEST_F(DocumentReaderTest, PagesInEveryEncoding) {
     }
 }
 
+TEST_F(DocumentReaderTest, EucJpHalfWidthKanaBeforeATagLoseNothing) {
+    feed_writer::Channel c;
+    c.title = "ｼﾝﾈﾝﾄﾞ";
+    c.description = "説明";
+    c.items.push_back({"ﾆｭｰｽﾞ", "", "ｶﾞｲﾄﾞ", "", {}});
+    c.items.push_back({"二つ目", "", "本文", "", {}});
+    EXPECT_EQ(Convert(feed_writer::Encode(feed_writer::Rss2(c, "EUC-JP"), Bytes::EucJp)),
+              (Lines{"ｼﾝﾈﾝﾄﾞ", "", "説明", kStars, "【 ﾆｭｰｽﾞ】", "ｶﾞｲﾄﾞ", "【 二つ目】", "本文"}));
+    const std::string page = feed_writer::Html(
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">", "<p>ｼﾝﾈﾝﾄﾞ</p><p>次の段落</p>");
+    EXPECT_EQ(Convert(feed_writer::Encode(page, Bytes::EucJp)), (Lines{"page", "ｼﾝﾈﾝﾄﾞ", "", "次の段落", ""}));
+}
+
 TEST_F(DocumentReaderTest, FirstMetaAfterHtmlDecidesEvenWithoutCharset) {
     // Shift_JIS bytes; a later meta names utf-8, but the first one (no charset) decided: code 0,
     // so the string list's detection reads the bytes as Shift_JIS.

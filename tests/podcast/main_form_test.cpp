@@ -148,6 +148,32 @@ private slots:
         QCOMPARE(form.StatusText(), QString("削除処理は完了しました"));
     }
 
+    void renamingToAnotherFeedsNameIsRefused() {
+        Home home;
+        Boxes boxes;
+        TMainForm form;
+        AnswerFeedDialog("Radio", "http://127.0.0.1:1/feed");
+        form.AddButtonClick(1);
+        const std::string first = form.Settings().Sites.GetItem(0)->NAME;
+        form.URLListBox()->setCurrentRow(0);
+        bool stayedOpen = false;
+        WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<TEditURLForm*>(w);
+            QVERIFY(dialog);
+            dialog->ui->Edit_name->setText("RADIO");  // names are compared without case
+            dialog->ui->Button_Ok->click();
+            stayedOpen = dialog->isVisible();
+            dialog->ui->Button_Cancel->click();
+        });
+        form.AddButtonClick(0);
+        QVERIFY(stayedOpen);
+        QCOMPARE(boxes.Seen.size(), size_t(1));
+        QCOMPARE(boxes.Seen.back().Text, std::string("[ RADIO ]は既に登録されているサイト名です"));
+        QCOMPARE(form.URLListBox()->item(0)->text().toStdString(), first);
+        QCOMPARE(form.Settings().Sites.GetItem(0)->NAME, first);
+        QCOMPARE(form.Settings().Sites.Count(), 2);
+    }
+
     void updateFetchesEpisodesAndRegistersThemInTheLibrary() {
         Home home;
         Boxes boxes;

@@ -59,6 +59,8 @@ std::string FromSjis(const std::string& sjis, bool euc) {
         } else {
             if (two_byte) out += "\x1B(B";
             two_byte = false;
+            // EUC-JP marks a half-width katakana with the single-shift byte 0x8E.
+            if (euc && c >= 0xA1 && c <= 0xDF) out += '\x8E';
             out += static_cast<char>(c);
         }
     }

@@ -40,7 +40,8 @@ std::string Rdf(const Channel& channel, const std::string& encoding);
 std::string Html(const std::string& meta, const std::string& body);
 
 enum class Bytes { Utf8, ShiftJis, EucJp, Iso2022Jp, Utf16LeBom, Utf16BeBom };
-// The UTF-8 text in the given byte encoding (characters outside JIS X 0208 are not expected).
+// The UTF-8 text in the given byte encoding (characters outside JIS X 0208 are not expected,
+// but half-width katakana, which EUC-JP writes after the byte 0x8E).
 std::string Encode(const std::string& utf8, Bytes bytes);
 
 }  // namespace feed_writer

@@ -269,6 +269,12 @@ TEST(MP3TagReaderId3v2, Utf16BigEndianAndUtf8EncodingsAreDecoded) {
     EXPECT_EQ(t.Album, "???");  // an encoding the format does not have
 }
 
+TEST(MP3TagReaderId3v2, Version24YearComesFromTheRecordingTime) {
+    EXPECT_EQ(ReadBytes(Mp3With(Id3v2TagBuilder(4).Text("TDRC", "2008-05-01").Build())).Year, "2008");
+    // Version 3 has no recording time: the frame is not its year.
+    EXPECT_EQ(ReadBytes(Mp3With(Id3v2TagBuilder(3).Text("TDRC", "2008-05-01").Build())).Year, "");
+}
+
 TEST(MP3TagReaderId3v2, Encoding0TextIsUtf8WhenValidElseCodePage932) {
     Bytes tag = Id3v2TagBuilder(3).Text("TIT2", encoding::Utf8ToCp932("東京")).Text("TPE1", "名前").Build();
     TMP3Tag t = ReadBytes(Mp3With(tag));
