@@ -1,8 +1,6 @@
 #include "desktop/dialogs/spec_form.h"
 
 #include <QAction>
-#include <QDateTime>
-#include <QLocale>
 #include <QMenu>
 #include <QPixmap>
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include "desktop/model_pictures.h"
 #include "desktop/status_text.h"
 #include "foundation/console_runner.h"
+#include "foundation/date_time.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/string_list.h"
 #include "platform/disk_check.h"
@@ -79,7 +78,7 @@ void TSpecForm::Button1Click() {
     }
     try {
         const std::string output = DiskCheck(FDriveRoot);
-        const QString stamp = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+        const QString stamp = QString::fromStdString(DateTimeToStr(Now()));
         QString text = "<< scandisk is ran at " + stamp + " >>\n" + QString::fromStdString(output);
         ui->ConsoleMemo->setPlainText(text);
     } catch (const ELaunchFailed&) {
