@@ -10,6 +10,7 @@
 #include "foundation/console_runner.h"
 #include "foundation/date_time.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_size.h"
 #include "foundation/string_list.h"
 #include "platform/disk_check.h"
 #include "player/player_checker.h"
@@ -18,6 +19,7 @@
 TSpecForm::TSpecForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TSpecForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    KeepFixedSize(*this);
     connect(ui->CloseButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button1, &QPushButton::clicked, this, &TSpecForm::Button1Click);
 
