@@ -75,7 +75,7 @@ TMainForm::~TMainForm() {
 
 void TMainForm::SetupPages() {
     setFont(ProgramFont());
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     FStatus0 = new QLabel(this);

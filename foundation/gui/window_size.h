@@ -5,5 +5,6 @@
 class QWidget;
 
 // Fixes the window's size to its designed size, grown where its controls need more room in
-// the program's font, so nothing is clipped and no border drag changes it.
+// the program's font, so nothing is clipped and no border drag changes it; the window offers
+// no maximise button.
 void KeepFixedSize(QWidget& window);
