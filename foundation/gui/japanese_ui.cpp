@@ -1,8 +1,12 @@
 #include "foundation/gui/japanese_ui.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QFileDialog>
 #include <QLibraryInfo>
+#include <QListView>
 #include <QLocale>
+#include <QSplitter>
 #include <QTranslator>
 
 namespace {
@@ -17,6 +21,29 @@ bool InstallCatalogue(const char* name) {
     delete translator;
     return false;
 }
+
+// Qt's picker gives its list of places a width made for English names: the Japanese ones
+// ("コンピュータ") would be cut. Each picker widens that list to its names as it opens.
+class TPickerPlaces : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        auto* picker = qobject_cast<QFileDialog*>(watched);
+        if (!picker) return false;
+        auto* splitter = picker->findChild<QSplitter*>(QStringLiteral("splitter"));
+        auto* places = picker->findChild<QListView*>(QStringLiteral("sidebar"));
+        if (!splitter || !places || splitter->count() < 2) return false;
+        QList<int> sizes = splitter->sizes();
+        const int needed = places->sizeHintForColumn(0) + 2 * places->frameWidth() + 8;
+        if (sizes[0] < needed && sizes[1] > needed) {
+            sizes[1] -= needed - sizes[0];
+            sizes[0] = needed;
+            splitter->setSizes(sizes);
+        }
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -42,4 +69,5 @@ void SetUpJapaneseInterface() {
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     LoadQtJapanese();
     QApplication::setFont(ProgramFont());
+    qApp->installEventFilter(new TPickerPlaces(qApp));
 }
