@@ -92,7 +92,10 @@ int main(int argc, char* argv[]) {
     std::filesystem::create_directories(home + "/Music");
     g_target = QString::fromStdString(home + "/Music");
     const std::string ini = home + "/Tessmar.INI";
-    std::ofstream(ini) << "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" << player << "\r\n";
+    // The drive lock first names an empty folder, so the window waits; then the sample player.
+    const std::string nowhere = home + "/no-player";
+    std::filesystem::create_directories(nowhere);
+    std::ofstream(ini) << "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" << nowhere << "\r\n";
 
     {
         TTolvIPodINI settings(home + "/terms.INI");
@@ -104,6 +107,7 @@ int main(int argc, char* argv[]) {
     TMainForm form({"-debug"}, ini);
     form.move(200, 150);
     Save(&form, "waiting");
+    form.Settings().Recognize.DriveLockPath = player;
     form.Button_RecognizeClick();
     Save(&form, "ipod");
 
