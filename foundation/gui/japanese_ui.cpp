@@ -8,18 +8,19 @@
 #include <QLocale>
 #include <QSplitter>
 #include <QTranslator>
+#include <memory>
 
 namespace {
 
 // Loads one catalogue of Qt's translations folder into a translator owned by the application.
 bool InstallCatalogue(const char* name) {
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QString::fromLatin1(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-        QCoreApplication::installTranslator(translator)) {
-        return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QString::fromLatin1(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get())) {
+        return false;
     }
-    delete translator;
-    return false;
+    translator.release()->setParent(QCoreApplication::instance());  // the application owns it now
+    return true;
 }
 
 // Qt's picker gives its list of places a width made for English names: the Japanese ones
