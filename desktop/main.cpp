@@ -2,10 +2,12 @@
 #include <QApplication>
 
 #include "desktop/startup.h"
+#include "foundation/gui/japanese_ui.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Harrowin");
+    SetUpJapaneseInterface();
     QStringList args = QApplication::arguments();
     args.removeFirst();
     return RunHarrowin(args);

@@ -33,6 +33,7 @@
 #include "desktop/site_list_view.h"
 #include "desktop/status_text.h"
 #include "foundation/errors.h"
+#include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
 #include "platform/gui/mount_watcher.h"
 #include "platform/program_folder.h"
@@ -74,10 +75,8 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::SetupPages() {
-    QFont font("IPAPGothic");
-    font.setPixelSize(12);
-    setFont(font);
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+    setFont(ProgramFont());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     FStatus0 = new QLabel(this);
@@ -110,6 +109,7 @@ void TMainForm::SetupPages() {
     connect(ui->SpeedButton4, &QPushButton::clicked, this, [this] { SpeedButton4Click(); });
     connect(ui->SButton_Remove, &QPushButton::clicked, this, [this] { SButton_RemoveClick(); });
     setFixedSize(594, 385);
+    ui->StatusBar->setSizeGripEnabled(false);
 }
 
 void TMainForm::FormCreate(const QStringList& args, const std::string& settingsFile) {

@@ -12,7 +12,8 @@ TProgressForm* g_current = nullptr;
 
 TProgressForm::TProgressForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TProgressForm>()) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(450, 61);
     setModal(true);
     connect(ui->Button1, &QPushButton::clicked, this, &TProgressForm::Button1Click);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -111,4 +112,10 @@ void TGridLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
     painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
     painter->restore();
+}
+
+QSize TGridLineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(std::max(size.height(), option.fontMetrics.height() + 6));
+    return size;
 }

@@ -59,4 +59,7 @@ class TGridLineDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Rows tall enough that the line under a row never covers the text's lowest strokes
+    // (an underscore in "20261119T100000_0.ics").
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

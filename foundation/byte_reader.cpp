@@ -1,6 +1,7 @@
 #include "foundation/byte_reader.h"
 
 #include "foundation/errors.h"
+#include "foundation/names.h"
 
 #include <cerrno>
 #include <cstring>
@@ -53,7 +54,7 @@ private:
 };
 
 [[noreturn]] void ThrowFileError(const std::string& path, int err) {
-    throw EFileError("ファイル " + path + " を開けません。" + std::strerror(err));
+    throw EFileError("ファイル " + path + " を開けません。" + SysErrorText(err));
 }
 
 // Reads up to `length` bytes at `offset`, stopping early at the end of the file.

@@ -9,6 +9,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/names.h"
 
 namespace {
 
@@ -203,5 +204,5 @@ void TIniFile::UpdateFile() const {
             if (WriteWhole(FFileName, text)) return;
         }
     }
-    throw EFileError("ファイル " + FFileName + " を書き込めません: " + std::strerror(failed));
+    throw EFileError("ファイル " + FFileName + " を書き込めません: " + SysErrorText(failed));
 }

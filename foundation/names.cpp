@@ -2,7 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <clocale>
+#include <locale.h>
+
 #include <cstring>
+#include <string.h>
 #include <vector>
 
 #include "foundation/encoding.h"
@@ -117,9 +122,80 @@ std::string GetDelimitedField(int index, std::string_view text, std::string_view
     return field;
 }
 
+namespace {
+
+struct TErrorText {
+    int Code;
+    const char* Text;
+};
+
+// The reasons a user meets while copying, downloading or saving, worded as the Japanese
+// system the programs were made for words them.
+constexpr TErrorText kErrorTexts[] = {
+    {0, "この操作を正しく終了しました。"},
+    {EPERM, "この操作を行う権限がありません。"},
+    {ENOENT, "指定されたファイルまたはフォルダが見つかりません。"},
+    {EIO, "入出力エラーが発生しました。"},
+    {ENXIO, "デバイスが見つかりません。"},
+    {E2BIG, "引数リストが長すぎます。"},
+    {EBADF, "ファイルの指定が正しくありません。"},
+    {EAGAIN, "リソースが一時的に使用できません。"},
+    {ENOMEM, "メモリが不足しています。"},
+    {EACCES, "アクセスが拒否されました。"},
+    {EBUSY, "デバイスまたはリソースが使用中です。"},
+    {EEXIST, "同じ名前のファイルが既に存在します。"},
+    {EXDEV, "別のドライブへ移動することはできません。"},
+    {ENODEV, "デバイスが見つかりません。"},
+    {ENOTDIR, "パスの途中にフォルダではないものがあります。"},
+    {EISDIR, "指定された名前はフォルダです。"},
+    {EINVAL, "パラメーターが正しくありません。"},
+    {ENFILE, "開いているファイルが多すぎます。"},
+    {EMFILE, "開いているファイルが多すぎます。"},
+    {ETXTBSY, "ファイルは使用中です。"},
+    {EFBIG, "ファイルが大きすぎます。"},
+    {ENOSPC, "ディスクに十分な空き領域がありません。"},
+    {ESPIPE, "シークできない種類のファイルです。"},
+    {EROFS, "読み取り専用のファイルシステムには書き込めません。"},
+    {EMLINK, "リンクが多すぎます。"},
+    {EPIPE, "パイプが閉じられています。"},
+    {ENAMETOOLONG, "ファイル名または拡張子が長すぎます。"},
+    {ENOTEMPTY, "フォルダが空ではありません。"},
+    {ELOOP, "シンボリックリンクはたどれません。"},
+    {EDQUOT, "ディスクの使用量が上限に達しました。"},
+    {ESTALE, "ネットワーク上のファイルが無効になりました。"},
+    {ENOTCONN, "ネットワークに接続されていません。"},
+    {ECONNRESET, "接続が相手側からリセットされました。"},
+    {ECONNREFUSED, "接続が拒否されました。"},
+    {ETIMEDOUT, "接続がタイムアウトしました。"},
+    {ENETDOWN, "ネットワークが停止しています。"},
+    {ENETUNREACH, "ネットワークに到達できません。"},
+    {EHOSTUNREACH, "ホストに到達できません。"},
+    {ECANCELED, "操作は取り消されました。"},
+};
+
+// The C library's message for the code in its Japanese catalogue; empty when the machine has
+// no Japanese locale or the catalogue leaves the message untranslated.
+std::string CLibraryJapaneseText(int code) {
+    static const locale_t japanese = [] {
+        for (const char* name : {"ja_JP.UTF-8", "ja_JP.utf8"}) {
+            if (locale_t l = newlocale(LC_MESSAGES_MASK | LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr))) return l;
+        }
+        return static_cast<locale_t>(nullptr);
+    }();
+    static const locale_t plain = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    if (!japanese || !plain) return {};
+    const std::string text = strerror_l(code, japanese);
+    if (text.empty() || text == strerror_l(code, plain)) return {};
+    return text;
+}
+
+}  // namespace
+
 std::string SysErrorText(int code) {
-    char buffer[512] = {};
-    // The GNU strerror_r may hand back a static text instead of filling the buffer.
-    const char* text = strerror_r(code, buffer, sizeof buffer);
-    return text != nullptr ? std::string(text) : std::string(buffer);
+    for (const TErrorText& e : kErrorTexts) {
+        if (e.Code == code) return e.Text;
+    }
+    std::string text = CLibraryJapaneseText(code);
+    if (!text.empty()) return text;
+    return "システムエラーが発生しました (エラー番号 " + std::to_string(code) + ")。";
 }

@@ -34,5 +34,8 @@ std::string ReplaceInvalidFileCharsAndDot(std::string_view text);
 // Field `index` (0-based) of the text split at `delimiter` (one character); "" past the last.
 std::string GetDelimitedField(int index, std::string_view text, std::string_view delimiter);
 
-// The system's text for an errno value.
+// The reason a Japanese system gives for an errno value: the program's own text for the
+// errors a copy, a download or a settings file can meet, else the C library's Japanese
+// message where the machine has one, else a Japanese text naming the number. Never empty,
+// whatever the user's locale.
 std::string SysErrorText(int code);

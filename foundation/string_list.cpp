@@ -2,6 +2,7 @@
 
 #include "foundation/byte_reader.h"
 #include "foundation/encoding.h"
+#include "foundation/names.h"
 #include "foundation/errors.h"
 #include "foundation/japanese_codes.h"
 
@@ -56,7 +57,7 @@ void TStringList::SaveToFile(const std::string& file_name) const {
     const std::string text = Text();
     if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
     if (out) out.close();
-    if (!out) throw EFileError("ファイル " + file_name + " を書き込めません: " + std::strerror(errno));
+    if (!out) throw EFileError("ファイル " + file_name + " を書き込めません: " + SysErrorText(errno));
 }
 
 void TTolvStringList::LoadFromFile(const std::string& file_name, TextEncoding code) {

@@ -8,6 +8,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 #include "organiser/text_lines.h"
 
@@ -162,7 +163,7 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
         if (sub == "." || sub == "..") sub.assign(sub.size(), '_');
         ctx.folder += sub + "/";
         if (!organiser_text::PathExists(ctx.folder) && ::mkdir(ctx.folder.c_str(), 0777) != 0) {
-            throw EFileError("フォルダ " + ctx.folder + " を作成できません。" + std::strerror(errno));
+            throw EFileError("フォルダ " + ctx.folder + " を作成できません。" + SysErrorText(errno));
         }
     }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "foundation/errors.h"
+#include "foundation/names.h"
 
 namespace organiser_text {
 
@@ -44,14 +45,14 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        throw EFileError("ファイル " + path + " を作成できません。" + std::strerror(errno));
+        throw EFileError("ファイル " + path + " を作成できません。" + SysErrorText(errno));
     }
     const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
     const bool failed = written != bytes.size();
     const int saved_errno = errno;
     if (std::fclose(file) != 0 || failed) {
         throw EFileError("ファイル " + path + " に書き込めません。" +
-                         std::strerror(failed ? saved_errno : errno));
+                         SysErrorText(failed ? saved_errno : errno));
     }
 }
 

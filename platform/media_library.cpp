@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -20,19 +21,41 @@ struct TMediaStore {
 namespace {
 
 sqlite3* Open(const std::shared_ptr<TMediaStore>& store) {
-    if (!store || !store->Db) throw EMediaLibraryError("The media library is closed");
+    if (!store || !store->Db) throw EMediaLibraryError("メディアライブラリは閉じられています");
     return store->Db;
 }
 
+// The user reads these reasons in a message box: SQLite's own texts are English, so the
+// reason is told from its result code (and the system's error behind a failed file access).
+std::string Reason(sqlite3* db) {
+    if (!db) return SysErrorText(ENOMEM);
+    const int code = sqlite3_errcode(db) & 0xFF;
+    switch (code) {
+        case SQLITE_FULL: return SysErrorText(ENOSPC);
+        case SQLITE_NOMEM: return SysErrorText(ENOMEM);
+        case SQLITE_READONLY: return "メディアライブラリのファイルに書き込めません (読み取り専用です)";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return "メディアライブラリは他のプログラムが使用中です";
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB: return "メディアライブラリのファイルが壊れています";
+        case SQLITE_CANTOPEN:
+        case SQLITE_IOERR:
+        case SQLITE_PERM:
+            if (const int err = sqlite3_system_errno(db)) return SysErrorText(err);
+            return code == SQLITE_CANTOPEN ? "メディアライブラリのファイルを開けません" : SysErrorText(EIO);
+        default: return "メディアライブラリの処理に失敗しました (コード " + std::to_string(sqlite3_errcode(db)) + ")";
+    }
+}
+
 [[noreturn]] void Fail(sqlite3* db, const std::string& what) {
-    throw EMediaLibraryError(what + ": " + sqlite3_errmsg(db));
+    throw EMediaLibraryError(what + ": " + Reason(db));
 }
 
 // One prepared statement, finalised when it goes out of scope.
 class Statement {
 public:
     Statement(sqlite3* db, const std::string& sql) : FDb(db) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &FStmt, nullptr) != SQLITE_OK) Fail(db, "Media library");
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &FStmt, nullptr) != SQLITE_OK) Fail(db, "メディアライブラリを操作できません");
     }
     ~Statement() { sqlite3_finalize(FStmt); }
     Statement(const Statement&) = delete;
@@ -51,7 +74,7 @@ public:
         const int rc = sqlite3_step(FStmt);
         if (rc == SQLITE_ROW) return true;
         if (rc == SQLITE_DONE) return false;
-        Fail(FDb, "Media library");
+        Fail(FDb, "メディアライブラリを操作できません");
     }
     void Run() {
         while (Step()) {
@@ -76,7 +99,7 @@ int64_t IdAt(const std::shared_ptr<TMediaStore>& store, const char* table, int32
         s.Bind(1, static_cast<int64_t>(i - 1));
         if (s.Step()) return s.Int(0);
     }
-    throw EMediaLibraryError("Media library: index " + std::to_string(i) + " out of range");
+    throw EMediaLibraryError("メディアライブラリ: 番号 " + std::to_string(i) + " は範囲外です");
 }
 
 int32_t CountOf(const std::shared_ptr<TMediaStore>& store, const char* table) {
@@ -92,7 +115,7 @@ int32_t CountOf(const std::shared_ptr<TMediaStore>& store, const char* table) {
 std::string TMediaTrack::Text(const char* column) const {
     Statement s(Open(FStore), std::string("SELECT ") + column + " FROM tracks WHERE id = ?");
     s.Bind(1, FId);
-    if (!s.Step()) throw EMediaLibraryError("Media library: the track was deleted");
+    if (!s.Step()) throw EMediaLibraryError("メディアライブラリ: トラックは削除されています");
     return s.Text(0);
 }
 
@@ -100,7 +123,7 @@ void TMediaTrack::SetText(const char* column, const std::string& value) {
     sqlite3* db = Open(FStore);
     Statement s(db, std::string("UPDATE tracks SET ") + column + " = ? WHERE id = ?");
     s.Bind(1, value).Bind(2, FId).Run();
-    if (sqlite3_changes(db) == 0) throw EMediaLibraryError("Media library: the track was deleted");
+    if (sqlite3_changes(db) == 0) throw EMediaLibraryError("メディアライブラリ: トラックは削除されています");
 }
 
 std::string TMediaTrack::Location() const { return Text("location"); }
@@ -124,7 +147,7 @@ void TMediaTrack::Delete() {
 std::string TMediaPlaylist::Name() const {
     Statement s(Open(FStore), "SELECT name FROM playlists WHERE id = ?");
     s.Bind(1, FId);
-    if (!s.Step()) throw EMediaLibraryError("Media library: the play list was deleted");
+    if (!s.Step()) throw EMediaLibraryError("メディアライブラリ: プレイリストは削除されています");
     return s.Text(0);
 }
 
@@ -133,7 +156,7 @@ void TMediaPlaylist::AddTrack(const TMediaTrack& track) {
     Name();  // raises for a deleted play list
     Statement check(db, "SELECT 1 FROM tracks WHERE id = ?");
     check.Bind(1, track.Id());
-    if (!check.Step()) throw EMediaLibraryError("Media library: the track was deleted");
+    if (!check.Step()) throw EMediaLibraryError("メディアライブラリ: トラックは削除されています");
     Statement(db,
               "INSERT INTO playlist_tracks(playlist_id, position, track_id) VALUES(?, "
               "(SELECT COALESCE(MAX(position), 0) + 1 FROM playlist_tracks WHERE playlist_id = ?), ?)")
@@ -170,7 +193,7 @@ void TMediaLibraryPlaylist::AddFile(const std::string& path) {
     sqlite3* db = Open(FStore);
     std::error_code ec;
     if (!fs::is_regular_file(fs::path(path), ec))
-        throw EMediaLibraryError("Media library: no such file: " + path);
+        throw EMediaLibraryError("メディアライブラリ: ファイル " + path + " が見つかりません");
     Statement known(db, "SELECT 1 FROM tracks WHERE location = ?");
     known.Bind(1, path);
     if (known.Step()) return;
@@ -191,8 +214,7 @@ TMediaLibrary::TMediaLibrary(const std::string& FileName) : FFileName(FileName),
     const fs::path parent = fs::path(FileName).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
     if (sqlite3_open_v2(FileName.c_str(), &FStore->Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        const std::string msg = FStore->Db ? sqlite3_errmsg(FStore->Db) : "out of memory";
-        throw EMediaLibraryError("Cannot open the media library " + FileName + ": " + msg);
+        throw EMediaLibraryError("メディアライブラリ " + FileName + " を開けません: " + Reason(FStore->Db));
     }
     sqlite3_busy_timeout(FStore->Db, 5000);
     const char* schema =
@@ -203,9 +225,8 @@ TMediaLibrary::TMediaLibrary(const std::string& FileName) : FFileName(FileName),
         "track_id INTEGER NOT NULL);";
     char* err = nullptr;
     if (sqlite3_exec(FStore->Db, schema, nullptr, nullptr, &err) != SQLITE_OK) {
-        const std::string msg = err ? err : "";
         sqlite3_free(err);
-        throw EMediaLibraryError("Cannot open the media library " + FileName + ": " + msg);
+        throw EMediaLibraryError("メディアライブラリ " + FileName + " を開けません: " + Reason(FStore->Db));
     }
 }
 
@@ -235,11 +256,11 @@ void TMediaLibrary::UpdateiPod() {
         {
             std::ofstream out(temp, std::ios::binary | std::ios::trunc);
             out << text;
-            if (!out.flush()) throw EMediaLibraryError("Cannot write " + temp.string());
+            if (!out.flush()) throw EMediaLibraryError("ファイル " + temp.string() + " を書き込めません");
         }
         std::error_code ec;
         fs::rename(temp, target, ec);
-        if (ec) throw EMediaLibraryError("Cannot write " + target.string());
+        if (ec) throw EMediaLibraryError("ファイル " + target.string() + " を書き込めません: " + SysErrorText(ec.value()));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 #include "player/tags/mp3_tag_reader.h"
 #include "player/tags/wma_tag_reader.h"
@@ -40,7 +41,7 @@ enum class EntryKind { Folder, File, Other };
 EntryKind KindOf(DIR* dir, const dirent& entry, uint64_t& size) {
     struct stat st {};
     if (::fstatat(::dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        throw EFileError(std::string(entry.d_name) + ": " + std::strerror(errno));
+        throw EFileError(std::string(entry.d_name) + ": " + SysErrorText(errno));
     if (S_ISLNK(st.st_mode)) {
         if (::fstatat(::dirfd(dir), entry.d_name, &st, 0) != 0) return EntryKind::Other;
         if (!S_ISREG(st.st_mode)) return EntryKind::Other;
@@ -111,7 +112,7 @@ bool TITunesDBLoader::ScanFolder(const std::string& Folder, int64_t& TotalBytes,
             errno = 0;
             const dirent* entry = ::readdir(dir.get());
             if (!entry) {
-                if (errno != 0) throw EFileError(std::strerror(errno));
+                if (errno != 0) throw EFileError(SysErrorText(errno));
                 break;
             }
             entryName = entry->d_name;

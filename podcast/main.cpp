@@ -2,11 +2,11 @@
 #include <QApplication>
 
 #include "podcast/main_form.h"
+#include "podcast/startup.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("HarrowinCast");
-    QApplication::setApplicationDisplayName("HarrowinCast");
+    PrepareHarrowinCast();
     TMainForm form;
     form.show();
     return QApplication::exec();

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
+#include <functional>
 
 #include "desktop/progress_form.h"
 #include "foundation/date_time.h"
@@ -55,6 +56,22 @@ private:
 };
 
 QColor FromBGR(uint32_t v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+// A double click anywhere on the feed list, on a card or below the last one, runs the command.
+class TDoubleClickFilter : public QObject {
+public:
+    TDoubleClickFilter(QObject* parent, std::function<void()> command) : QObject(parent), FCommand(std::move(command)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            FCommand();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> FCommand;
+};
 
 }  // namespace
 
@@ -98,7 +115,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     connect(ui->PM_Download, &QAction::triggered, this, [this] { DownloadButtonClick(); });
     connect(ui->PM_SiteInfo, &QAction::triggered, this, [this] { PM_SiteInfoClick(); });
     connect(ui->PM_Config, &QAction::triggered, this, [this] { ConfigButtonClick(); });
-    connect(ui->URLListBox, &QListWidget::itemDoubleClicked, this, [this] { AddButtonClick(0); });
+    ui->URLListBox->viewport()->installEventFilter(
+        new TDoubleClickFilter(ui->URLListBox, [this] { AddButtonClick(0); }));
+    ui->PM_EditURL->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     connect(ui->URLListBox, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { FPopupMenu->popup(ui->URLListBox->viewport()->mapToGlobal(p)); });
 

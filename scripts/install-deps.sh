@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build make pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libsqlite3-dev libjpeg62-turbo-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev
-  fonts-ipafont-gothic xvfb xauth
+  fonts-ipafont-gothic xvfb xauth openbox
   clang libclang-rt-14-dev
   libcpp-httplib-dev
   dosfstools udisks2 eject

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "foundation/gui/window_size.h"
 #include "ui_address_form.h"
 
 namespace {
@@ -28,7 +29,7 @@ const TContactRow kRows[12] = {
 TAddressForm::TAddressForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAddressForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(size());
+    KeepFixedSize(*this);
     DataListView = ui->DataListView;
     Button_Edit = ui->Button_Edit;
     Button_OK = ui->Button_OK;

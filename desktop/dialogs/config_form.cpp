@@ -6,11 +6,13 @@
 #include "desktop/settings.h"
 #include "foundation/drives.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_size.h"
 #include "ui_config_form.h"
 
 TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TConfigForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    KeepFixedSize(*this);
     ui->SpinEdit_BaseSize->setRange(INT_MIN, INT_MAX);  // no limit: any whole number is stored
     // The drive is stored exactly as typed: inline completion would turn a typed prefix into
     // the first listed root that starts with it.

@@ -15,6 +15,7 @@
 #include "desktop/player_access.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_size.h"
 #include "foundation/number_format.h"
 #include "ui_del_cal_form.h"
 
@@ -33,7 +34,7 @@ TDelCalForm::TDelCalForm(QWidget* parent) : QDialog(parent), ui(std::make_unique
     connect(Button_OK, &QPushButton::clicked, this, [this] { Button_OKClick(Button_OK); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button_OKClick(Button1); });
     adjustSize();
-    setFixedSize(size());
+    KeepFixedSize(*this);
 }
 
 TDelCalForm::~TDelCalForm() = default;

@@ -1,6 +1,7 @@
 #include "desktop/dialogs/log_form.h"
 
 #include <QFileDialog>
+#include <algorithm>
 #include <cstdio>
 
 #include "foundation/date_time.h"
@@ -77,6 +78,14 @@ void TLogForm::Fill(const TITBSongList& songs, const std::string& folder) {
         item->setText(3, QString::fromStdString(r.Error));
     }
     ui->Label_OutFolder->setText(QString::fromStdString(folder));
+    // The number needs little room; the title, artist and reason are what the user reads, so
+    // they get the width of their texts (the list scrolls sideways for a long reason).
+    QTreeWidget* list = ui->LogListView;
+    list->setColumnWidth(0, list->fontMetrics().horizontalAdvance("0000") + 12);
+    for (int column = 1; column <= 3; ++column) {
+        list->resizeColumnToContents(column);
+        list->setColumnWidth(column, std::clamp(list->columnWidth(column), 90, column == 3 ? 2000 : 220));
+    }
 }
 
 void TLogForm::Button1Click() { accept(); }

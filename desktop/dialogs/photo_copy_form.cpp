@@ -6,12 +6,14 @@
 #include "desktop/dialogs/song_copy_form.h"
 #include "desktop/song_copy.h"
 #include "foundation/gui/select_folder.h"
+#include "foundation/gui/window_size.h"
 #include "foundation/paths.h"
 #include "ui_photo_copy_form.h"
 
 TPhotoCopyForm::TPhotoCopyForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TPhotoCopyForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    KeepFixedSize(*this);
     connect(ui->Edit_Folder, &QLineEdit::textChanged, this, [this] { Edit_FolderChange(); });
     connect(ui->SButton_OpenFolder, &QPushButton::clicked, this, [this] { SButton_OpenFolderClick(); });
     connect(ui->OkButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <cstdio>
 
+#include "foundation/gui/window_size.h"
 #include "foundation/number_format.h"
 #include "ui_schedule_form.h"
 
@@ -74,7 +75,7 @@ TScheduleForm::TScheduleForm(QWidget* parent) : QDialog(parent), ui(std::make_un
     connect(Button_Ok, &QPushButton::clicked, this, [this] { Button_OkClick(1); });
     connect(Button_Cancel, &QPushButton::clicked, this, [this] { Button_OkClick(0); });
     adjustSize();
-    setFixedSize(size());
+    KeepFixedSize(*this);
     FormCreate();
 }
 

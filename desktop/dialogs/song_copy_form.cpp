@@ -8,6 +8,7 @@
 #include "foundation/drives.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
+#include "foundation/gui/window_size.h"
 #include "foundation/paths.h"
 #include "ui_song_copy_form.h"
 
@@ -29,6 +30,7 @@ std::function<int64_t(const std::string& folder)>& TSongCopyCfgForm::FreeBytesSo
 TSongCopyCfgForm::TSongCopyCfgForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TSongCopyCfgForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    KeepFixedSize(*this);
     connect(ui->Edit_Folder, &QLineEdit::textChanged, this, [this] { Edit_FolderChange(); });
     connect(ui->SButton_OpenFolder, &QPushButton::clicked, this, [this] { SButton_OpenFolderClick(); });
     connect(ui->Button_Ok, &QPushButton::clicked, this, [this] { Button_OkClick(ui->Button_Ok); });

@@ -4,6 +4,7 @@
 #include <QRadioButton>
 
 #include "foundation/encoding.h"
+#include "foundation/gui/window_size.h"
 #include "ui_song_find_form.h"
 
 std::vector<std::string> SplitFindWords(const std::string& text) {
@@ -43,6 +44,7 @@ bool RowMatchesWords(const std::string& title, const std::string& artist, const 
 TSongFindForm::TSongFindForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TSongFindForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    KeepFixedSize(*this);
     connect(ui->Button_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     // FormCreate: the play-list page is not offered (its index still counts).

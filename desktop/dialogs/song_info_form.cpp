@@ -166,6 +166,20 @@ TSongInfoForm::TSongInfoForm(QWidget* parent, const TArtworkDBLoader* artwork)
 
 TSongInfoForm::~TSongInfoForm() = default;
 
+void TSongInfoForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FitWrappedPath();
+}
+
+void TSongInfoForm::FitWrappedPath() {
+    // A window's layout does not grow it for a wrapped label: the label's own minimum does,
+    // so none of the path's lines is cut.
+    QLabel* path = ui->Label_SongFolder;
+    if (path->width() <= 0) return;
+    const int needed = path->heightForWidth(path->width());
+    if (needed > path->minimumHeight()) path->setMinimumHeight(needed);
+}
+
 void TSongInfoForm::ShowPages() {
     ui->SongPages->setTabVisible(2, true);
     if (!VideoMode) ui->SongPages->setTabVisible(1, true);

@@ -66,8 +66,13 @@ public:
     const QImage& ArtworkPicture() const { return FArtImage; }
     const QImage& SmallArtwork() const { return FSmallImage; }
 
+protected:
+    // The wrapped path takes the height of its lines once the window's width is known.
+    void showEvent(QShowEvent* event) override;
+
 private:
     const class TArtItem* FindArtwork() const;
+    void FitWrappedPath();
     bool ConfirmOverwrite(const std::string& fileName);
 
     std::unique_ptr<Ui::TSongInfoForm> ui;

@@ -1,8 +1,6 @@
 #include "desktop/dialogs/spec_form.h"
 
 #include <QAction>
-#include <QDateTime>
-#include <QLocale>
 #include <QMenu>
 #include <QPixmap>
 #include <filesystem>
@@ -10,7 +8,9 @@
 #include "desktop/model_pictures.h"
 #include "desktop/status_text.h"
 #include "foundation/console_runner.h"
+#include "foundation/date_time.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_size.h"
 #include "foundation/string_list.h"
 #include "platform/disk_check.h"
 #include "player/player_checker.h"
@@ -19,6 +19,7 @@
 TSpecForm::TSpecForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TSpecForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    KeepFixedSize(*this);
     connect(ui->CloseButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button1, &QPushButton::clicked, this, &TSpecForm::Button1Click);
 
@@ -79,7 +80,7 @@ void TSpecForm::Button1Click() {
     }
     try {
         const std::string output = DiskCheck(FDriveRoot);
-        const QString stamp = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+        const QString stamp = QString::fromStdString(DateTimeToStr(Now()));
         QString text = "<< scandisk is ran at " + stamp + " >>\n" + QString::fromStdString(output);
         ui->ConsoleMemo->setPlainText(text);
     } catch (const ELaunchFailed&) {

@@ -1,9 +1,14 @@
 #include "desktop/dialogs/terms_form.h"
 
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <algorithm>
 
 #include "desktop/settings.h"
+#include "foundation/gui/window_size.h"
 #include "ui_terms_form.h"
 
 TCRForm::TCRForm(TTolvIPodINI& settings, QWidget* parent)
@@ -12,17 +17,33 @@ TCRForm::TCRForm(TTolvIPodINI& settings, QWidget* parent)
     // No close box, always on top, centred on the screen.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowContextHelpButtonHint |
                    Qt::WindowStaysOnTopHint);
-    setFixedSize(451, 211);
+    resize(451, 211);
+    ui->LicenseMemo->setPlainText(LicenseText());
+    FitMemoToText();
+    KeepFixedSize(*this);
     // Centred on the screen rather than over the (not yet shown) main window.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - QPoint(451 / 2, 211 / 2));
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
-    ui->LicenseMemo->setPlainText(LicenseText());
     connect(ui->Button1, &QPushButton::clicked, this, &TCRForm::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TCRForm::Button2Click);
 }
 
 TCRForm::~TCRForm() = default;
+
+void TCRForm::FitMemoToText() {
+    // The terms are read once and agreed to: every line whole (a line broken inside a phrase
+    // reads wrongly in Japanese) and all of them in view without scrolling.
+    QPlainTextEdit* memo = ui->LicenseMemo;
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QFontMetrics metrics(memo->font());
+    const QStringList lines = memo->toPlainText().split('\n');
+    int widest = 0;
+    for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margins = 2 * (static_cast<int>(memo->document()->documentMargin()) + memo->frameWidth());
+    memo->setMinimumSize(widest + margins + memo->verticalScrollBar()->sizeHint().width() + metrics.averageCharWidth(),
+                         static_cast<int>(lines.size()) * metrics.lineSpacing() + margins + metrics.descent());
+}
 
 QString TCRForm::LicenseText() {
     return QString::fromUtf8(

@@ -21,6 +21,9 @@ public:
     static QString LicenseText();
 
 private:
+    // Gives the terms' box room for every line whole, without scrolling.
+    void FitMemoToText();
+
     std::unique_ptr<Ui::TCRForm> ui;
     TTolvIPodINI& FSettings;
 };

@@ -9,6 +9,7 @@
 
 #include "desktop/dialogs/schedule_form.h"
 #include "foundation/date_time.h"
+#include "foundation/gui/window_size.h"
 #include "ui_todo_form.h"
 
 TToDoForm::TToDoForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TToDoForm>()) {
@@ -30,7 +31,7 @@ TToDoForm::TToDoForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui:
     SetPicker(DatePick_Start, now);
     SetPicker(TimePick_Start, now);
     adjustSize();
-    setFixedSize(size());
+    KeepFixedSize(*this);
 }
 
 TToDoForm::~TToDoForm() = default;

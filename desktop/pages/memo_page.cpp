@@ -70,7 +70,8 @@ TMemoPage::~TMemoPage() = default;
 void TMemoPage::SetupMenu() {
     PopupMenu_MemoList = new QMenu(this);
     PopupMenu_MemoList->setObjectName("PopupMenu_MemoList");
-    PM_MemoEdit = MenuAction(this, PopupMenu_MemoList, "PM_MemoEdit", "編集(&E)...", 0, {QKeySequence(Qt::Key_Return)});
+    PM_MemoEdit = MenuAction(this, PopupMenu_MemoList, "PM_MemoEdit", "編集(&E)...", 0,
+                             {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     PM_MemoNew = MenuAction(this, PopupMenu_MemoList, "PM_MemoNew", "新規メモを作成(&N)", 1, {QKeySequence("Ctrl+N")});
     PM_MemoDelete = MenuAction(this, PopupMenu_MemoList, "PM_MemoDelete", "削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
     PopupMenu_MemoList->addSeparator();

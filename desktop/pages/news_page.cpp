@@ -58,7 +58,8 @@ void TNewsPage::SetupMenu() {
     PopupMenu_URLList->setObjectName("PopupMenu_URLList");
     PM_Download = MenuAction(this, PopupMenu_URLList, "PM_Download", "ダウンロード更新(&D)...", 0, {QKeySequence(Qt::Key_F9)});
     PopupMenu_URLList->addSeparator();
-    PM_SiteEdit = MenuAction(this, PopupMenu_URLList, "PM_SiteEdit", "サイトの編集(&E)", 0, {QKeySequence(Qt::Key_Return)});
+    PM_SiteEdit = MenuAction(this, PopupMenu_URLList, "PM_SiteEdit", "サイトの編集(&E)", 0,
+                             {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     PM_SiteAdd = MenuAction(this, PopupMenu_URLList, "PM_SiteAdd", "サイトの新規追加(&N)", 1);
     PM_SiteDelete = MenuAction(this, PopupMenu_URLList, "PM_SiteDelete", "サイトを削除(&D)",
                                0, {QKeySequence(Qt::Key_Delete)});

@@ -313,9 +313,13 @@ void TPhotoPage::PriorPhoto(std::string& fileName, int32_t& index) { StepPhoto(-
 
 void TPhotoPage::SButton_ExtractPhotosClick() {
     const TArtworkDBLoader* photos = Photos();
-    // A database without entries has nothing to extract: the dialog is not shown.
+    // A database without entries has nothing to extract: the reader's error instead of the
+    // dialog, so the enabled button never silently does nothing.
     const TArtItem* first = photos ? photos->GetItem(0) : nullptr;
-    if (!first) return;
+    if (!first) {
+        ShowMessage(&FMain, "フォトデータに写真が登録されていません");
+        return;
+    }
     auto& s = FMain.Settings().PhotoCopy;
     bool ok = false;
     {

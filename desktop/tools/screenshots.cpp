@@ -1,20 +1,20 @@
 // Writes a PNG of every window of Harrowin for the manual: the main window's pages on the
 // sample player, the dialogs the pages open (song copy, details and find, photo viewer and
 // extraction, note editor and splitting, site, contact, event and to-do editors, removal of
-// past entries), the terms of use, the device information window, the settings dialog, the
-// progress window and the failure log. Usage: harrowin_screenshots <output folder> <player>
+// past entries), the terms of use, the device information window with its Yes/No question,
+// the settings dialog, the progress window, the failure log with the system's reasons, and
+// Qt's own save-file and folder pickers. Usage: harrowin_screenshots <output folder> <player>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,56 +44,13 @@
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/settings.h"
+#include "desktop/tools/window_shots.h"
+#include "foundation/gui/japanese_ui.h"
 
 namespace {
 
-QString g_out;
 // An existing folder shown as the copy target of the copy dialogs.
 QString g_target;
-
-void Save(QWidget* w, const QString& name) {
-    w->show();
-    QApplication::processEvents();
-    const QString path = g_out + "/" + name + ".png";
-    if (!w->grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-}
-
-// Runs a command that opens a modal dialog; once the dialog is up, shoot takes its pictures and
-// the dialog is cancelled, so the command returns as if the user had pressed Cancel.
-void SaveModal(const std::function<void()>& open, const std::function<void(QDialog&)>& shoot) {
-    QTimer timer;
-    timer.setInterval(50);
-    bool done = false;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || done) return;
-        done = true;
-        timer.stop();
-        shoot(*dialog);
-        dialog->reject();
-    });
-    timer.start();
-    open();
-    timer.stop();
-    if (!done) std::fprintf(stderr, "no dialog was opened\n");
-}
-
-void SaveModal(const std::function<void()>& open, const QString& name) {
-    SaveModal(open, [&](QDialog& d) { Save(&d, name); });
-}
-
-// Saves each visible tab of the dialog's tab widget under name1, name2, ...
-void SaveTabs(QDialog& d, const char* tabs, const QString& name) {
-    auto* pages = d.findChild<QTabWidget*>(tabs);
-    if (!pages) return Save(&d, name);
-    int shown = 0;
-    for (int i = 0; i < pages->count(); ++i) {
-        if (!pages->isTabVisible(i)) continue;
-        pages->setCurrentIndex(i);
-        Save(&d, QString("%1%2").arg(name).arg(++shown));
-    }
-    pages->setCurrentIndex(0);
-}
 
 // Selects the first row of a page's tree list (so that edit commands have a row to work on).
 void SelectFirstRow(QWidget* page, const char* list) {
@@ -124,18 +81,21 @@ void ShowPage(TMainForm& form, int tag) { form.TabButtonClick(form.TabButton(tag
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Harrowin");
+    SetUpJapaneseInterface();
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s <output folder> <player folder>\n", argv[0]);
         return 2;
     }
-    g_out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(g_out);
+    SetShotFolder(QString::fromLocal8Bit(argv[1]));
     const std::string player = std::filesystem::absolute(argv[2]).string();
     const std::string home = std::filesystem::temp_directory_path().string() + "/harrowin-shots";
     std::filesystem::create_directories(home + "/Music");
     g_target = QString::fromStdString(home + "/Music");
     const std::string ini = home + "/Tessmar.INI";
-    std::ofstream(ini) << "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" << player << "\r\n";
+    // The drive lock first names an empty folder, so the window waits; then the sample player.
+    const std::string nowhere = home + "/no-player";
+    std::filesystem::create_directories(nowhere);
+    std::ofstream(ini) << "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" << nowhere << "\r\n";
 
     {
         TTolvIPodINI settings(home + "/terms.INI");
@@ -145,8 +105,9 @@ int main(int argc, char* argv[]) {
     }
 
     TMainForm form({"-debug"}, ini);
-    form.move(0, 0);
+    form.move(200, 150);
     Save(&form, "waiting");
+    form.Settings().Recognize.DriveLockPath = player;
     form.Button_RecognizeClick();
     Save(&form, "ipod");
 
@@ -260,6 +221,7 @@ int main(int argc, char* argv[]) {
         SetFolder(copy);
         copy.SetTypeIndex(1);
         Save(&copy, "photo_copy");
+        SaveModal([&copy] { copy.SButton_OpenFolderClick(); }, "folder_picker");
     }
 
     ShowPage(form, kPageDebug);
@@ -274,6 +236,8 @@ int main(int argc, char* argv[]) {
         Save(&device, "device_sysinfo");
         device.findChild<QTabWidget*>("PageControl")->setCurrentIndex(2);
         Save(&device, "device_scandisk");
+        // The disk check's question, answered No.
+        SaveModal([&device] { device.Button1Click(); }, "question");
     }
     {
         TConfigForm config(&form);
@@ -291,19 +255,27 @@ int main(int argc, char* argv[]) {
         Save(&progress, "progress");
     }
     {
+        // The reasons of the copy: the log's own texts and the system's (no space, a path
+        // through a file, no permission), as a failed copy stores them.
         TLogForm log(&form);
         TITBSongList songs;
-        for (int i = 0; i < 2; ++i) {
+        const struct {
+            const char* Title;
+            int32_t Error;
+        } failures[] = {{"サンプルの曲", -2}, {"もう一つの曲", ENOSPC}, {"三つ目の曲", ENOTDIR}, {"四つ目の曲", EACCES}};
+        int n = 0;
+        for (const auto& f : failures) {
             auto song = std::make_unique<TITBSongItem>();
-            song->Title = i == 0 ? "サンプルの曲" : "もう一つの曲";
+            song->Title = f.Title;
             song->Artist = "サンプル歌手";
-            song->Location = ":iPod_Control:Music:F00:SAMPLE" + std::to_string(i) + ".mp3";
+            song->Location = ":iPod_Control:Music:F00:SAMPLE" + std::to_string(n++) + ".mp3";
             song->TransferFailed = true;
-            song->TransferError = i == 0 ? -2 : -3;
+            song->TransferError = f.Error;
             songs.AddItem(std::move(song));
         }
         log.Fill(songs, g_target.toStdString());
         Save(&log, "log");
+        SaveModal([&log] { log.Button2Click(); }, "save_picker");
     }
     form.Settings().Discard();
     return 0;

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "foundation/byte_reader.h"
+#include "foundation/names.h"
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -282,5 +283,5 @@ void SaveJpegFile(const Bitmap32& bitmap, const std::string& path, int quality) 
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     if (out) out.close();
-    if (!out) throw EFileError("ファイル " + path + " を書き込めません: " + std::strerror(errno));
+    if (!out) throw EFileError("ファイル " + path + " を書き込めません: " + SysErrorText(errno));
 }

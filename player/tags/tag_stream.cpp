@@ -1,6 +1,7 @@
 #include "player/tags/tag_stream.h"
 
 #include "foundation/errors.h"
+#include "foundation/names.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,7 +18,7 @@ TagStream TagStream::OpenFile(const std::string& path) {
     } else {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0)
-            throw EFileError("ファイル " + path + " を開けません。" + std::strerror(errno));
+            throw EFileError("ファイル " + path + " を開けません。" + SysErrorText(errno));
         stream.size_ = static_cast<uint64_t>(st.st_size);
     }
     return stream;

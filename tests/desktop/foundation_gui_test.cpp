@@ -1,6 +1,7 @@
 // The Qt-side helpers of the foundation: the fitted drawing (bands and placement in pixels), the
 // folder picker's title, start folder and cancel rule, and the address the shell open hands on.
 #include <QtTest>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "foundation/gui/draw_fitted.h"
+#include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/gui/shell_open.h"
@@ -69,6 +71,7 @@ private slots:
     void folderPickerOkStoresTheChoice();
     void shellOpenAddresses();
     void yesNoCancelBoxAnswersCancelWhenClosed();
+    void boxButtonsSpeakJapanese();
 };
 
 void FoundationGuiTest::init() {
@@ -211,6 +214,31 @@ void FoundationGuiTest::yesNoCancelBoxAnswersCancelWhenClosed() {
     SetMessageBoxHook({});
     QCOMPARE(seen.Buttons, TMsgButtons::YesNoCancel);
     QCOMPARE(seen.Icon, TMsgIcon::Warning);
+}
+
+void FoundationGuiTest::boxButtonsSpeakJapanese() {
+    // The disk-check question tells the user to choose 「いいえ」: the button must read so
+    // whatever the locale, which takes Qt's own Japanese catalogue.
+    QVERIFY2(LoadQtJapanese(), "Qt's Japanese catalogue (qt6-translations-l10n) is missing");
+    QStringList texts;
+    auto* timer = new QTimer(this);
+    timer->setInterval(20);
+    connect(timer, &QTimer::timeout, timer, [timer, &texts] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+            texts << box->button(button)->text().remove('&');
+        }
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    timer->start();
+    AskWarningYesNoCancel(nullptr, "保存しますか？");
+    QCOMPARE(texts.size(), 3);
+    QVERIFY2(texts[0].startsWith(QString::fromUtf8("はい")), qPrintable(texts[0]));
+    QVERIFY2(texts[1].startsWith(QString::fromUtf8("いいえ")), qPrintable(texts[1]));
+    QVERIFY2(texts[2].startsWith(QString::fromUtf8("キャンセル")), qPrintable(texts[2]));
 }
 
 QTEST_MAIN(FoundationGuiTest)

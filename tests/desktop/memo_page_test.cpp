@@ -2,6 +2,8 @@
 // question, and deleting one or several notes.
 #include <QtTest>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -10,6 +12,7 @@
 #include "desktop/dialogs/memo_form.h"
 #include "desktop/main_form.h"
 #include "desktop/pages/memo_page.h"
+#include "desktop/pages/news_page.h"
 #include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "tests/desktop/song_test_player.h"
@@ -26,6 +29,7 @@ private slots:
     void deleteNotes();
     void editorSaveAndClose();
     void editorFromThePage();
+    void keypadEnterEditsTheSelectedNoteAndSite();
 };
 
 namespace {
@@ -249,6 +253,48 @@ void MemoPageTest::editorFromThePage() {
     });
     page.Button_MemoEditClick(0);
     QVERIFY(title.endsWith("/" + page.MemoListView->topLevelItem(low)->text(0) + " ]"));
+}
+
+void MemoPageTest::keypadEnterEditsTheSelectedNoteAndSite() {
+    // The keypad's Enter is the key many users press: it must act as Enter does on the notes
+    // list and on the news site list.
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    TRecordedBoxes boxes;
+    auto form = OpenWithNotes(dir);
+    dir.Write("ipod/Notes/only.txt", std::string("メモ\r\n"));
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+
+    form->TabButtonClick(form->TabButton(kPageMemo));
+    form->LoadTabList(0);
+    TMemoPage& memo = *form->MemoPage();
+    memo.MemoListView->setFocus();
+    memo.MemoListView->setCurrentItem(memo.MemoListView->topLevelItem(0));
+    QString title;
+    WhenModalWith("MemoEdit", [&](QWidget* w) {
+        title = w->windowTitle();
+        w->close();
+    });
+    QTest::keyClick(memo.MemoListView, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY2(title.endsWith("only.txt ]"), qPrintable(title));
+
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    form->TabButtonClick(form->TabButton(kPageNews));
+    TNewsPage& news = *form->NewsPage();
+    QVERIFY(news.URLListView->topLevelItemCount() > 0);
+    news.URLListView->setFocus();
+    news.URLListView->setCurrentItem(news.URLListView->topLevelItem(0));
+    news.URLListView->topLevelItem(0)->setSelected(true);
+    QString site;
+    WhenModalWith("Edit_URL", [&](QWidget* w) {
+        site = w->findChild<QLineEdit*>("Edit_name")->text();
+        w->findChild<QPushButton*>("Button_Cancel")->click();
+    });
+    QTest::keyClick(news.URLListView, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(site, news.URLListView->topLevelItem(0)->text(0));
 }
 
 QTEST_MAIN(MemoPageTest)

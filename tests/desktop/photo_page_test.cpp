@@ -337,10 +337,11 @@ void PhotoPageTest::extractionThroughTheDialog() {
     QCOMPARE(label.text(), QString("写真アルバム(1/2)のコピー中 0%"));
     QCOMPARE(form->StatusText(1), QString::fromStdString("フォルダ \"" + again + "\" に写真ファイルを転送しました"));
     QCOMPARE(shell.Urls.size(), size_t(3));
-    // A database without entries: no dialog at all.
+    // A database without entries: no dialog, the reader's error in its place.
     form->Player().Photos->Items.Clear();
     page.SButton_ExtractPhotosClick();
     QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(boxes.Saw("フォトデータに写真が登録されていません"));
 }
 
 void PhotoPageTest::noDatabase() {

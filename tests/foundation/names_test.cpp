@@ -85,7 +85,13 @@ TEST(GetDelimitedField, FieldsAndEmptyOnes) {
     EXPECT_EQ(GetDelimitedField(-1, "a,b", ","), "");
 }
 
-TEST(SysErrorText, GivesTheSystemText) {
-    EXPECT_EQ(SysErrorText(ENOENT), "No such file or directory");
-    EXPECT_FALSE(SysErrorText(123456).empty());
+TEST(SysErrorText, GivesJapaneseReasonsWhateverTheLocale) {
+    // The failure log shows these to the user: the C library's English must not leak through.
+    EXPECT_EQ(SysErrorText(ENOSPC), "ディスクに十分な空き領域がありません。");
+    EXPECT_EQ(SysErrorText(EROFS), "読み取り専用のファイルシステムには書き込めません。");
+    EXPECT_EQ(SysErrorText(ENOENT), "指定されたファイルまたはフォルダが見つかりません。");
+    // A code outside the table still gives a reason, never an empty one.
+    const std::string unknown = SysErrorText(123456);
+    EXPECT_FALSE(unknown.empty());
+    EXPECT_EQ(unknown.find("Unknown"), std::string::npos);
 }

@@ -17,6 +17,7 @@
 #include "podcast/dialogs/config_form.h"
 #include "podcast/dialogs/edit_url_form.h"
 #include "podcast/main_form.h"
+#include "podcast/startup.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "ui_config_form.h"
@@ -299,6 +300,41 @@ private slots:
     void sizeTextOfTheFeedInformation() {
         QCOMPARE(FormatSizeKB(0), std::string("0 KB"));
         QCOMPARE(FormatSizeKB(1024 * 1234), std::string("1,234 KB"));
+    }
+
+    // Last: the program's own set-up changes the whole test application.
+    void dialogsCarryTheirOwnCaptionsOnly() {
+        PrepareHarrowinCast();
+        // A display name set by the program would be appended to every caption by the window
+        // system ("サイトの編集 — HarrowinCast"): the display name must follow the plain name.
+        QCoreApplication::setApplicationName("probe");
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("probe"));
+        QCoreApplication::setApplicationName("HarrowinCast");
+
+        Home home;
+        Boxes boxes;
+        TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QStringList titles;
+        bool infoEnabled = true;
+        auto record = [&](QWidget* w) {
+            titles << w->windowTitle();
+            if (auto* feed = qobject_cast<TEditURLForm*>(w)) infoEnabled = feed->ui->InfoButton->isEnabled();
+            static_cast<QDialog*>(w)->reject();
+        };
+        // A double click below the only card, where no feed is hit, adds a feed.
+        form.URLListBox()->clearSelection();
+        WhenModal(record);
+        QTest::mouseDClick(form.URLListBox()->viewport(), Qt::LeftButton, {},
+                           QPoint(40, form.URLListBox()->viewport()->height() - 5));
+        QVERIFY(!infoEnabled);
+        WhenModal(record);
+        form.ConfigButtonClick();
+        form.URLListBox()->setCurrentRow(0);
+        WhenModal(record);
+        form.PM_SiteInfoClick();
+        QCOMPARE(titles, (QStringList{"サイトの編集", "HarrowinCastの設定とオプション", "RSS情報"}));
     }
 
 private:

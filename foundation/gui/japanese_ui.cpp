@@ -1,0 +1,74 @@
+#include "foundation/gui/japanese_ui.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QListView>
+#include <QLocale>
+#include <QSplitter>
+#include <QTranslator>
+#include <memory>
+
+namespace {
+
+// Loads one catalogue of Qt's translations folder into a translator owned by the application.
+bool InstallCatalogue(const char* name) {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QString::fromLatin1(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get())) {
+        return false;
+    }
+    translator.release()->setParent(QCoreApplication::instance());  // the application owns it now
+    return true;
+}
+
+// Qt's picker gives its list of places a width made for English names: the Japanese ones
+// ("コンピュータ") would be cut. Each picker widens that list to its names as it opens.
+class TPickerPlaces : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        auto* picker = qobject_cast<QFileDialog*>(watched);
+        if (!picker) return false;
+        auto* splitter = picker->findChild<QSplitter*>(QStringLiteral("splitter"));
+        auto* places = picker->findChild<QListView*>(QStringLiteral("sidebar"));
+        if (!splitter || !places || splitter->count() < 2) return false;
+        QList<int> sizes = splitter->sizes();
+        const int needed = places->sizeHintForColumn(0) + 2 * places->frameWidth() + 8;
+        if (sizes[0] < needed && sizes[1] > needed) {
+            sizes[1] -= needed - sizes[0];
+            sizes[0] = needed;
+            splitter->setSizes(sizes);
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+bool LoadQtJapanese() {
+    if (!QCoreApplication::instance()) return false;
+    static bool loaded = false;
+    if (loaded) return true;
+    // qtbase holds the texts of the widgets; qt_ja (when shipped) names it and the other
+    // modules' catalogues, which these programs do not use.
+    loaded = InstallCatalogue("qtbase_ja");
+    if (!loaded) loaded = InstallCatalogue("qt_ja");
+    return loaded;
+}
+
+QFont ProgramFont() {
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(12);
+    return font;
+}
+
+void SetUpJapaneseInterface() {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    LoadQtJapanese();
+    QApplication::setFont(ProgramFont());
+    qApp->installEventFilter(new TPickerPlaces(qApp));
+}
