@@ -126,6 +126,11 @@ TPathKind PathKindOf(const std::string& path) {
     return TPathKind::Other;
 }
 
+bool EntryExists(const std::string& path) {
+    const TPathKind kind = PathKindOf(path);
+    return kind == TPathKind::File || kind == TPathKind::Folder;
+}
+
 bool LinkFreeBelow(const std::string& root, const std::string& path) {
     if (root.empty()) return false;
     const std::string base = IncludeBackslash(root);

@@ -36,6 +36,9 @@ enum class TPathKind {
     Other,   // a named pipe, a device or a socket: never read as a file
 };
 TPathKind PathKindOf(const std::string& path);
+// True when a file or a folder is at the path; a link (which is followed nowhere), a named pipe
+// or a device counts as nothing there. How the player's untrusted entries are looked at.
+bool EntryExists(const std::string& path);
 
 // True when no part of `path` below `root` is a symbolic link (parts that do not exist yet
 // are no links) and the path names nothing above the root ("..", another root). The player's

@@ -45,8 +45,7 @@ std::string AsUtf8(const std::string& text) {
 TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
                                    std::vector<std::string> NewFileLines, bool ContactText)
     : FFileName(FileName) {
-    const TPathKind kind = PathKindOf(FileName);
-    if (kind != TPathKind::File && kind != TPathKind::Folder) {
+    if (!EntryExists(FileName)) {
         FLines = std::move(NewFileLines);
         return;
     }

@@ -12,13 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Something the player holds at the path: a link (followed nowhere), a named pipe or a device
-// counts as missing; a folder where a file belongs is there, and fails as the read of one.
-bool Exists(const std::string& path) {
-    const TPathKind kind = PathKindOf(path);
-    return kind == TPathKind::File || kind == TPathKind::Folder;
-}
-
 // A real folder at the path (a trailing "/" allowed); a link to one is none.
 bool IsRealFolderPath(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -100,14 +93,14 @@ bool TTolvIPOD::Load() {
     // The checker's paths are empty where a link stood in the player: such a source is missing.
     if (IsRealFolderPath(Checker->LibraryPath)) {
         Music->LoadFromSQLite(ExcludeBackslash(Checker->LibraryPath));
-    } else if (Exists(Checker->DatabasePath)) {
+    } else if (EntryExists(Checker->DatabasePath)) {
         Music->LoadFromFile(Checker->DatabasePath);
     } else if (!Checker->MusicPath.empty()) {
         Music->ScanRoot = IncludeBackslash(root);
         Music->LoadFromFolder(Checker->MusicPath);
     }
-    if (Exists(Checker->ArtworkDatabasePath)) Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
-    if (Exists(Checker->LockedPath) || Exists(Checker->UnlockedPath)) ReadLockState();
+    if (EntryExists(Checker->ArtworkDatabasePath)) Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
+    if (EntryExists(Checker->LockedPath) || EntryExists(Checker->UnlockedPath)) ReadLockState();
     return true;
 }
 
@@ -139,11 +132,11 @@ std::string TTolvIPOD::CheckDrive() {
 
 void TTolvIPOD::ReadLockState() {
     std::string text;
-    if (Exists(Checker->LockedPath)) {
+    if (EntryExists(Checker->LockedPath)) {
         text = TextLines(Checker->LockedPath);
         Locked = 1;
     }
-    if (Exists(Checker->UnlockedPath)) {
+    if (EntryExists(Checker->UnlockedPath)) {
         text = TextLines(Checker->UnlockedPath);
         Locked = 0;
     }

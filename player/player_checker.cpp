@@ -23,13 +23,6 @@ bool Exists(const std::string& path) {
     return fs::exists(path, ec);
 }
 
-// Something the player holds at the path: a link (followed nowhere), a named pipe or a device
-// counts as missing; a folder where a file belongs is there, and fails as the read of one.
-bool InPlayer(const std::string& path) {
-    const TPathKind kind = PathKindOf(path);
-    return kind == TPathKind::File || kind == TPathKind::Folder;
-}
-
 bool IsFolder(const std::string& path) {
     std::error_code ec;
     return fs::is_directory(path, ec);
@@ -179,7 +172,7 @@ bool TMPlayerChecker::IsPlayerDrive(const std::string& Root) {
 bool TMPlayerChecker::Check(const std::string& RootIn) {
     const std::string Root = WithSlash(RootIn);
     // A database reached through a link, or a pipe or device in its place, is no database.
-    if (!InPlayer(FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/iTunesDB"))) return false;
+    if (!EntryExists(FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/iTunesDB"))) return false;
     Progress("iPodの情報を取得中");
     ReadDiskData(Root);
     const std::string music = FindPlayerPathNoLinks(Root, "iPod_Control/Music/");
@@ -206,10 +199,10 @@ bool TMPlayerChecker::Check(const std::string& RootIn) {
     LockedPath = FindPlayerPathNoLinks(Root, "iPod_Control/Device/_locked");
     UnlockedPath = FindPlayerPathNoLinks(Root, "iPod_Control/Device/_unlocked");
 
-    if (InPlayer(SysInfoPath)) {
+    if (EntryExists(SysInfoPath)) {
         ReadSysInfo(SysInfoToIni(LoadSysInfo(SysInfoPath)));
         const std::string deviceInfo = FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/DeviceInfo");
-        if (InPlayer(deviceInfo)) ReadDeviceInfo(deviceInfo);
+        if (EntryExists(deviceInfo)) ReadDeviceInfo(deviceInfo);
     }
     return true;
 }
