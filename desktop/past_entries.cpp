@@ -5,8 +5,11 @@
 #include <system_error>
 
 #include "desktop/song_copy.h"
+#include "foundation/byte_reader.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/paths.h"
+#include "organiser/text_lines.h"
 
 namespace fs = std::filesystem;
 
@@ -47,6 +50,9 @@ std::string FileInFolder(const std::string& Folder, const std::string& Name) {
     const std::string path = folder + Name;
     // With no folder (no player) a name would be taken from the current folder: refused too.
     if (folder.empty() || !PathInside(folder, path)) return {};
+    // A sub-folder that is a link would lead outside the folder (the file itself may be one:
+    // deleting a link removes only the link, and reading or writing refuses it).
+    if (!LinkFreeBelow(folder, path.substr(0, path.rfind('/')))) return {};
     return path;
 }
 
@@ -108,7 +114,13 @@ bool CopyIntoFolder(const std::string& Source, const std::string& Folder) {
     const std::string target = IncludeBackslash(Folder) + name;
     std::error_code ec;
     if (!fs::is_regular_file(Source, ec)) return false;
-    // copy_file without options refuses an existing target.
-    const bool copied = fs::copy_file(Source, target, fs::copy_options::none, ec);
-    return copied && !ec;
+    try {
+        // Written whole under a temporary name and never over anything of that name: a link
+        // planted in the player is not written through, and a failed copy leaves nothing.
+        const std::vector<uint8_t> bytes = ReadWholeFile(Source, organiser_text::kOrganiserFileLimit);
+        WriteNewFile(target, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const EFileError&) {
+        return false;
+    }
+    return true;
 }

@@ -223,7 +223,8 @@ std::string NumberedName(const std::string& target, int n) {
 }
 
 int32_t CopyFileExclusive(const std::string& source, const std::string& target, std::string& finalTarget) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: opening a named pipe must not wait for a writer that never comes.
+    const int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) return errno;
     struct stat st {};
     if (::fstat(in, &st) != 0) {
@@ -234,6 +235,12 @@ int32_t CopyFileExclusive(const std::string& source, const std::string& target, 
     if (S_ISDIR(st.st_mode)) {
         CloseQuietly(in);
         return EISDIR;
+    }
+    // Only regular files are copied: a pipe or a device in the player counts as a missing file
+    // (a device would give endless bytes).
+    if (!S_ISREG(st.st_mode)) {
+        CloseQuietly(in);
+        return ENOENT;
     }
     // O_EXCL: the name is taken only when nothing of that name exists, so an existing file
     // (or one that appears meanwhile) is never written to.

@@ -57,7 +57,8 @@ bool PathInside(const std::string& folder, const std::string& path);
 // "(n)" still fits into a name.
 std::string NumberedName(const std::string& target, int n);
 
-// Copies source to a new file at target, or at the first of its "(2)".."(99)" names that is
+// Copies source (only a regular file: a pipe or device fails as a missing file, ENOENT) to a
+// new file at target, or at the first of its "(2)".."(99)" names that is
 // free; an existing file is never opened for writing. On success returns 0 and sets
 // finalTarget; the copy is readable and writable by the user and keeps the source's time of
 // last change. On failure returns the errno (kErrNoFreeName when all names are taken) and

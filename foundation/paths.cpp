@@ -117,6 +117,44 @@ bool DeleteFolderTree(const std::string& folder) {
     return rmdir(path.c_str()) == 0;
 }
 
+TPathKind PathKindOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || lstat(path.c_str(), &st) != 0) return TPathKind::None;
+    if (S_ISREG(st.st_mode)) return TPathKind::File;
+    if (S_ISDIR(st.st_mode)) return TPathKind::Folder;
+    if (S_ISLNK(st.st_mode)) return TPathKind::Link;
+    return TPathKind::Other;
+}
+
+bool EntryExists(const std::string& path) {
+    const TPathKind kind = PathKindOf(path);
+    return kind == TPathKind::File || kind == TPathKind::Folder;
+}
+
+bool LinkFreeBelow(const std::string& root, const std::string& path) {
+    if (root.empty()) return false;
+    const std::string base = IncludeBackslash(root);
+    // The path itself is the root (with or without its "/").
+    if (path + "/" == base || path == base) return true;
+    if (path.compare(0, base.size(), base) != 0) return false;
+    std::string walked = base;
+    size_t start = base.size();
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string_view part(path.data() + start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") return false;
+        walked.append(part);
+        struct stat st {};
+        if (lstat(walked.c_str(), &st) != 0) return true;  // nothing from here on: no link either
+        if (S_ISLNK(st.st_mode)) return false;
+        walked += '/';
+    }
+    return true;
+}
+
 int64_t GetFileSize64(const std::string& fileName) {
     struct stat st {};
     if (fileName.empty() || stat(fileName.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;

@@ -27,6 +27,25 @@ bool MatchesExtension(const std::string& fileName, const std::string& masks);
 // has only the link removed.
 bool DeleteFolderTree(const std::string& folder);
 
+// What is at a path, without following a link there.
+enum class TPathKind {
+    None,    // nothing (or the path cannot be looked at)
+    File,    // a regular file
+    Folder,
+    Link,    // a symbolic link, whatever it points to
+    Other,   // a named pipe, a device or a socket: never read as a file
+};
+TPathKind PathKindOf(const std::string& path);
+// True when a file or a folder is at the path; a link (which is followed nowhere), a named pipe
+// or a device counts as nothing there. How the player's untrusted entries are looked at.
+bool EntryExists(const std::string& path);
+
+// True when no part of `path` below `root` is a symbolic link (parts that do not exist yet
+// are no links) and the path names nothing above the root ("..", another root). The player's
+// files and folders are reached through this test, so a link planted in the player can never
+// lead a read, write or delete outside it. The root itself may be a link (the user's choice).
+bool LinkFreeBelow(const std::string& root, const std::string& path);
+
 // Size of an existing file in bytes; 0 when there is no such file (or it is a folder).
 int64_t GetFileSize64(const std::string& fileName);
 

@@ -4,6 +4,7 @@
 
 #include "foundation/byte_reader.h"
 #include "foundation/encoding.h"
+#include "foundation/paths.h"
 #include "organiser/text_lines.h"
 
 namespace {
@@ -44,11 +45,11 @@ std::string AsUtf8(const std::string& text) {
 TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
                                    std::vector<std::string> NewFileLines, bool ContactText)
     : FFileName(FileName) {
-    if (!organiser_text::PathExists(FileName)) {
+    if (!EntryExists(FileName)) {
         FLines = std::move(NewFileLines);
         return;
     }
-    const std::vector<uint8_t> bytes = ReadWholeFile(FileName);
+    const std::vector<uint8_t> bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
     std::string text(bytes.begin(), bytes.end());
     // A contact file made on a Japanese Windows system is in code page 932.
     if (ContactText && !encoding::IsValidUtf8(text)) text = encoding::Cp932ToUtf8(text);

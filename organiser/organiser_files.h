@@ -69,8 +69,9 @@ public:
     std::string InvalidMarker() const { return FInvalid ? FMarker : std::string(); }
 
 protected:
-    // Keeps the name; the new-file lines when nothing exists at the path, else the file's
-    // lines (EFileError when it exists but cannot be read).
+    // Keeps the name; the new-file lines when no file is at the path (a link, a named pipe or a
+    // device counts as none: the player's files are untrusted), else the file's lines
+    // (EFileError when it cannot be read or is larger than kOrganiserFileLimit).
     TTolvKeyLineFile(const std::string& FileName, std::vector<std::string> NewFileLines,
                      bool ContactText);
     // Records the validity rule's outcome after loading (only a loaded file can be invalid).

@@ -2,12 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include "foundation/errors.h"
-#include "foundation/names.h"
+#include "foundation/file_write.h"
 
 namespace organiser_text {
 
@@ -42,19 +37,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-void WriteFileBytes(const std::string& path, std::string_view bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        throw EFileError("ファイル " + path + " を作成できません。" + SysErrorText(errno));
-    }
-    const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
-    const bool failed = written != bytes.size();
-    const int saved_errno = errno;
-    if (std::fclose(file) != 0 || failed) {
-        throw EFileError("ファイル " + path + " に書き込めません。" +
-                         SysErrorText(failed ? saved_errno : errno));
-    }
-}
+void WriteFileBytes(const std::string& path, std::string_view bytes) { WriteWholeFile(path, bytes); }
 
 bool PathExists(const std::string& path) {
     struct stat st {};

@@ -4,6 +4,7 @@
 // reads through ByteReader, so a broken file ends it quietly with what was read.
 #include <string>
 
+#include "foundation/byte_reader.h"
 #include "foundation/encoding.h"
 #include "player/song_records.h"
 
@@ -12,6 +13,11 @@ namespace {
 // A header length from here on ends the walk (the player never writes headers this long).
 constexpr uint32_t kMaxHeaderLength = 65535;
 constexpr uint32_t kMaxTextLength = 65535;
+// The oldest track header the player writes is this long; a shorter one ends the walk, as
+// without this floor a file of tiny track chunks would make a song of every few bytes.
+constexpr uint32_t kMinTrackHeader = 156;
+// The largest database read (bytes), far above that of any player's full library.
+constexpr uint64_t kMaxDatabaseBytes = 256u << 20;
 
 enum : int32_t { kSectionTracks = 1, kSectionPlayLists = 2, kSectionAlbums = 4 };
 
@@ -78,7 +84,7 @@ std::string ReadWideTextBE(std::span<const uint8_t> Buffer) {
 }
 
 void TITunesDBLoader::LoadFromFile(const std::string& FileName) {
-    const std::vector<uint8_t> data = ReadWholeFile(FileName);
+    const std::vector<uint8_t> data = ReadPlayerFile(FileName, kMaxDatabaseBytes);
     ReadChunks(ByteReader(data));
 }
 
@@ -87,6 +93,8 @@ void TITunesDBLoader::ReadChunks(const ByteReader& data) {
     State = 0;
     CurrentSong = nullptr;
     CurrentPlayList = nullptr;
+    // Every track takes at least a minimal header of the file, so no more songs than that.
+    const int32_t songLimit = Songs.GetCount() + static_cast<int32_t>(data.Size() / kMinTrackHeader);
     while (position < data.Size()) {
         const uint64_t start = position;
         // The length is taken unsigned, so a "negative" one is simply too long and ends the walk.
@@ -99,8 +107,12 @@ void TITunesDBLoader::ReadChunks(const ByteReader& data) {
             ReadSectionHeader(data, start, length);
         } else if (State == kSectionTracks) {
             if (data.Matches(start, "mhit")) {
+                if (Songs.GetCount() >= songLimit) break;
                 CurrentSong = Songs.Add();
                 ReadTrack(data, start);
+                // A header shorter than any the player writes is read as one of length 0 is:
+                // the track is taken, then the walk ends.
+                if (headerLength < kMinTrackHeader) length = 0;
             } else if (data.Matches(start, "mhod")) {
                 ReadTrackString(data, start, length);
             }

@@ -12,15 +12,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool Exists(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && fs::exists(path, ec);
+// A real folder at the path (a trailing "/" allowed); a link to one is none.
+bool IsRealFolderPath(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return PathKindOf(path) == TPathKind::Folder;
 }
 
-bool IsFolder(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && fs::is_directory(path, ec);
-}
+// The lock markers hold a short word; more than this is not read (bytes).
+constexpr uint64_t kLockMarkerLimit = 64u << 10;
 
 // The entries of a folder in the order the file system gives; empty when it cannot be listed.
 std::vector<fs::directory_entry> Entries(const std::string& folder) {
@@ -38,7 +37,7 @@ bool IsRealFolder(const fs::directory_entry& entry) {
 }
 
 std::string TextLines(const std::string& fileName) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+    const std::vector<uint8_t> bytes = ReadPlayerFilePart(fileName, 0, kLockMarkerLimit);
     const std::string text = encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end()));
     // The lines joined again with CR LF, as a string list's text.
     std::string joined;
@@ -96,16 +95,17 @@ bool TTolvIPOD::Load() {
     const std::string root = FixedDrive.empty() ? FindPlayer() : CheckDrive();
     if (root.empty()) return false;
 
-    if (IsFolder(Checker->LibraryPath)) {
+    // The checker's paths are empty where a link stood in the player: such a source is missing.
+    if (IsRealFolderPath(Checker->LibraryPath)) {
         Music->LoadFromSQLite(ExcludeBackslash(Checker->LibraryPath));
-    } else if (Exists(Checker->DatabasePath)) {
+    } else if (EntryExists(Checker->DatabasePath)) {
         Music->LoadFromFile(Checker->DatabasePath);
-    } else {
+    } else if (!Checker->MusicPath.empty()) {
         Music->ScanRoot = IncludeBackslash(root);
         Music->LoadFromFolder(Checker->MusicPath);
     }
-    if (Exists(Checker->ArtworkDatabasePath)) Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
-    if (Exists(Checker->LockedPath) || Exists(Checker->UnlockedPath)) ReadLockState();
+    if (EntryExists(Checker->ArtworkDatabasePath)) Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
+    if (EntryExists(Checker->LockedPath) || EntryExists(Checker->UnlockedPath)) ReadLockState();
     return true;
 }
 
@@ -137,11 +137,11 @@ std::string TTolvIPOD::CheckDrive() {
 
 void TTolvIPOD::ReadLockState() {
     std::string text;
-    if (Exists(Checker->LockedPath)) {
+    if (EntryExists(Checker->LockedPath)) {
         text = TextLines(Checker->LockedPath);
         Locked = 1;
     }
-    if (Exists(Checker->UnlockedPath)) {
+    if (EntryExists(Checker->UnlockedPath)) {
         text = TextLines(Checker->UnlockedPath);
         Locked = 0;
     }
@@ -151,12 +151,16 @@ void TTolvIPOD::ReadLockState() {
 bool TTolvIPOD::ListFolder(const std::string& FolderIn, std::vector<std::string>& List) {
     const std::string Folder = IncludeBackslash(FolderIn);
     Progress(0, 0, "データ一覧を取得中 - [ " + Folder + " ]");
+    // Only regular files are listed and only real folders entered: a link (dangling or not)
+    // would lead outside the player, and a named pipe or device cannot be read as a file.
+    if (!IsRealFolderPath(Folder)) return true;
     for (const fs::directory_entry& entry : Entries(Folder)) {
         const std::string name = entry.path().filename().string();
         std::error_code ec;
-        if (IsRealFolder(entry)) {
+        const fs::file_type type = entry.symlink_status(ec).type();
+        if (type == fs::file_type::directory) {
             ListFolder(Folder + name, List);
-        } else if (!entry.is_directory(ec)) {
+        } else if (type == fs::file_type::regular) {
             List.push_back(Folder + name);
         }
     }
@@ -169,6 +173,8 @@ int32_t TTolvIPOD::CountFolderEntries(const std::string& Folder) {
 
 bool TTolvIPOD::DeleteEmptyFolders(const std::string& FolderIn) {
     const std::string Folder = IncludeBackslash(FolderIn);
+    // Never through a link: the folders removed would be outside the player.
+    if (!IsRealFolderPath(Folder)) return true;
     for (const fs::directory_entry& entry : Entries(Folder)) {
         if (!IsRealFolder(entry)) continue;
         const std::string path = Folder + entry.path().filename().string();

@@ -9,6 +9,7 @@
 #include "foundation/byte_reader.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
+#include "foundation/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -99,6 +100,11 @@ std::string FindPlayerPath(const std::string& root, const std::string& relative)
     return path;
 }
 
+std::string FindPlayerPathNoLinks(const std::string& root, const std::string& relative) {
+    std::string path = FindPlayerPath(root, relative);
+    return LinkFreeBelow(root, path) ? path : std::string();
+}
+
 std::string FindModelTableFile() {
     std::vector<std::string> candidates;
     if (const char* home = std::getenv("HARROWIN_HOME"); home != nullptr && *home != '\0') {
@@ -165,10 +171,12 @@ bool TMPlayerChecker::IsPlayerDrive(const std::string& Root) {
 
 bool TMPlayerChecker::Check(const std::string& RootIn) {
     const std::string Root = WithSlash(RootIn);
-    if (!Exists(FindPlayerPath(Root, "iPod_Control/iTunes/iTunesDB"))) return false;
+    // A database reached through a link, or a pipe or device in its place, is no database.
+    if (!EntryExists(FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/iTunesDB"))) return false;
     Progress("iPodの情報を取得中");
     ReadDiskData(Root);
-    CountSongs(FindPlayerPath(Root, "iPod_Control/Music/"), SongBytes, SongCount);
+    const std::string music = FindPlayerPathNoLinks(Root, "iPod_Control/Music/");
+    if (!music.empty()) CountSongs(music, SongBytes, SongCount);
     HasSongs = HasNotes = HasContacts = HasCalendar = HasToDo = true;
     ModelClass = 1;
     ModelName = "不明なiPod";
@@ -179,22 +187,22 @@ bool TMPlayerChecker::Check(const std::string& RootIn) {
     Region = "不明";
     Software = "不明";
 
-    MusicPath = FindPlayerPath(Root, "iPod_Control/Music/");
-    NotesPath = FindPlayerPath(Root, "Notes/");
-    ContactsPath = FindPlayerPath(Root, "Contacts/");
-    CalendarsPath = FindPlayerPath(Root, "Calendars/");
-    LibraryPath = FindPlayerPath(Root, "iPod_Control/iTunes/iTunes Library.itlp");
-    DatabasePath = FindPlayerPath(Root, "iPod_Control/iTunes/iTunesDB");
-    PhotoDatabasePath = FindPlayerPath(Root, "Photos/Photo DataBase");
-    ArtworkDatabasePath = FindPlayerPath(Root, "iPod_Control/Artwork/ArtworkDB");
-    SysInfoPath = FindPlayerPath(Root, "iPod_Control/Device/SysInfo");
-    LockedPath = FindPlayerPath(Root, "iPod_Control/Device/_locked");
-    UnlockedPath = FindPlayerPath(Root, "iPod_Control/Device/_unlocked");
+    MusicPath = music;
+    NotesPath = FindPlayerPathNoLinks(Root, "Notes/");
+    ContactsPath = FindPlayerPathNoLinks(Root, "Contacts/");
+    CalendarsPath = FindPlayerPathNoLinks(Root, "Calendars/");
+    LibraryPath = FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/iTunes Library.itlp");
+    DatabasePath = FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/iTunesDB");
+    PhotoDatabasePath = FindPlayerPathNoLinks(Root, "Photos/Photo DataBase");
+    ArtworkDatabasePath = FindPlayerPathNoLinks(Root, "iPod_Control/Artwork/ArtworkDB");
+    SysInfoPath = FindPlayerPathNoLinks(Root, "iPod_Control/Device/SysInfo");
+    LockedPath = FindPlayerPathNoLinks(Root, "iPod_Control/Device/_locked");
+    UnlockedPath = FindPlayerPathNoLinks(Root, "iPod_Control/Device/_unlocked");
 
-    if (Exists(SysInfoPath)) {
+    if (EntryExists(SysInfoPath)) {
         ReadSysInfo(SysInfoToIni(LoadSysInfo(SysInfoPath)));
-        const std::string deviceInfo = FindPlayerPath(Root, "iPod_Control/iTunes/DeviceInfo");
-        if (Exists(deviceInfo)) ReadDeviceInfo(deviceInfo);
+        const std::string deviceInfo = FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/DeviceInfo");
+        if (EntryExists(deviceInfo)) ReadDeviceInfo(deviceInfo);
     }
     return true;
 }
@@ -274,7 +282,7 @@ std::string TMPlayerChecker::ReadModel(const std::string& Number) {
 }
 
 std::vector<std::string> TMPlayerChecker::LoadSysInfo(const std::string& FileName) const {
-    const std::vector<uint8_t> bytes = ReadWholeFile(FileName);
+    const std::vector<uint8_t> bytes = ReadPlayerFilePart(FileName, 0, kSysInfoLimit);
     return SplitLines(encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end())));
 }
 
@@ -323,7 +331,7 @@ std::string TMPlayerChecker::DeviceInfoRecord(const std::vector<uint8_t>& Data, 
 }
 
 void TMPlayerChecker::ReadDeviceInfo(const std::string& FileName) {
-    const std::vector<uint8_t> data = ReadFilePart(FileName, 0, 4 * kDeviceInfoSlot);
+    const std::vector<uint8_t> data = ReadPlayerFilePart(FileName, 0, 4 * kDeviceInfoSlot);
     PlayerName = DeviceInfoRecord(data, 0);
     Owner = DeviceInfoRecord(data, 1);
     Host = DeviceInfoRecord(data, 2);

@@ -24,6 +24,14 @@ public:
 // Parts that match nothing keep the given spelling.
 std::string FindPlayerPath(const std::string& root, const std::string& relative);
 
+// The path as FindPlayerPath gives it, or "" when a part of it below the root is a link: a
+// folder or file of the player reached through a link is treated as missing, so nothing is
+// read, written, created or deleted through it.
+std::string FindPlayerPathNoLinks(const std::string& root, const std::string& relative);
+
+// How much of SysInfo is read (bytes): the real file is about a kilobyte of "key: value" lines.
+inline constexpr uint64_t kSysInfoLimit = 64u << 10;
+
 // Where the shipped model table is: the program folder ($HARROWIN_HOME, else
 // $XDG_DATA_HOME/Harrowin or ~/.local/share/Harrowin), beside the executable, then
 // ../share/harrowin beside it. The first candidate when none exists.
@@ -63,7 +71,8 @@ public:
     // capabilities and returns the model name.
     std::string ReadModel(const std::string& Number);
 
-    // SysInfo: "key: value" lines turned into an INI under "[iPod]".
+    // SysInfo: "key: value" lines turned into an INI under "[iPod]"; only its first
+    // kSysInfoLimit bytes are read.
     std::vector<std::string> LoadSysInfo(const std::string& FileName) const;
     static std::vector<std::string> SysInfoToIni(const std::vector<std::string>& Lines);
     void ReadSysInfo(const std::vector<std::string>& IniLines);

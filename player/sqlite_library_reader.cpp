@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/encoding.h"
+#include "foundation/paths.h"
 #include "player/player_checker.h"
 #include "player/song_records.h"
 #include "player/sqlite_access.h"
@@ -29,13 +30,23 @@ int32_t WholeNumber(const std::string& text) {
     return static_cast<int32_t>(value);
 }
 
+// The database file of the library folder. SQLite would open a named pipe and wait on it for
+// ever, or follow a link out of the player: anything but a regular file is a missing database.
+std::string DatabaseFile(const std::string& folder, const std::string& name) {
+    const std::string path = FindPlayerPath(folder, name);
+    if (PathKindOf(path) != TPathKind::File) {
+        throw ESQLiteException("Failed to open database \"" + path + "\" : unable to open database file");
+    }
+    return path;
+}
+
 }  // namespace
 
 void TITunesDBLoader::LoadFromSQLite(const std::string& Folder) {
     // Both are opened before anything is read; names are matched without regard to case, as
     // on the player's own file system.
-    TSQLiteDatabase library(FindPlayerPath(Folder, "Library.itdb"));
-    TSQLiteDatabase locations(FindPlayerPath(Folder, "Locations.itdb"));
+    TSQLiteDatabase library(DatabaseFile(Folder, "Library.itdb"));
+    TSQLiteDatabase locations(DatabaseFile(Folder, "Locations.itdb"));
 
     std::unique_ptr<TSQLiteTable> items = library.QueryTable("SELECT * FROM item");
     if (items->RowCount() == 0) return;  // the column names are never asked of an empty result

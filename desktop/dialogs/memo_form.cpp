@@ -120,7 +120,7 @@ void TMemoForm::LoadNote(const std::string& FileName, const std::string& NotesFo
         ui->MemoEdit->clear();
     } else {
         FFileName = FileName;
-        const std::vector<uint8_t> bytes = ReadWholeFile(FileName);
+        const std::vector<uint8_t> bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
         const std::string text = encoding::Text8ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         ui->MemoEdit->setPlainText(QString::fromStdString(text));
     }

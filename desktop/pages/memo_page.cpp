@@ -23,6 +23,25 @@
 #include "foundation/paths.h"
 #include "ui_memo_page.h"
 
+namespace {
+
+// The list shows 16 bytes of a note's first line: this much of the file is read (bytes), so a
+// note of any size lists at once.
+constexpr uint64_t kNoteHeadLimit = 4096;
+
+// A line cut where the read stopped may end inside a UTF-8 character: the cut character goes,
+// so that the line still reads as UTF-8 rather than as code page 932.
+std::string WithoutCutCharacter(const std::string& line) {
+    if (encoding::IsValidUtf8(line)) return line;
+    for (size_t drop = 1; drop <= 3 && drop < line.size(); ++drop) {
+        const std::string kept = line.substr(0, line.size() - drop);
+        if (encoding::IsValidUtf8(kept)) return kept;
+    }
+    return line;
+}
+
+}  // namespace
+
 std::string NoteHead(const std::string& fileBytes) {
     const size_t end = fileBytes.find_first_of("\r\n");
     const std::string line = encoding::Text8ToUtf8(fileBytes.substr(0, end));
@@ -43,8 +62,10 @@ TNoteRow MakeNoteRow(const std::string& notesFolder, const std::string& path) {
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     row.Folder = folder.starts_with(notesFolder) ? folder.substr(notesFolder.size()) : folder;
     row.Size = Format("%.0n", {static_cast<double>(GetFileSize64(path))});
-    const std::vector<uint8_t> bytes = ReadWholeFile(path);
-    row.Head = NoteHead(std::string(bytes.begin(), bytes.end()));
+    const std::vector<uint8_t> bytes = ReadPlayerFilePart(path, 0, kNoteHeadLimit);
+    std::string head(bytes.begin(), bytes.end());
+    if (head.size() == kNoteHeadLimit && head.find_first_of("\r\n") == std::string::npos) head = WithoutCutCharacter(head);
+    row.Head = NoteHead(head);
     return row;
 }
 

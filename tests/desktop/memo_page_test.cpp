@@ -7,6 +7,9 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "desktop/dialogs/memo_form.h"
@@ -26,6 +29,7 @@ private slots:
         TMemoForm::SaveDialogHook = {};
     }
     void listColumns();
+    void hostileNotesFolder();
     void deleteNotes();
     void editorSaveAndClose();
     void editorFromThePage();
@@ -80,6 +84,27 @@ void MemoPageTest::listColumns() {
     QCOMPARE(page.PM_MemoImport->shortcut(), QKeySequence(Qt::Key_F9));
     QCOMPARE(NoteHead("abc\rdef"), std::string("abc"));
     QCOMPARE(NoteHead(std::string("\x01 x \x02", 5)), std::string("x"));
+}
+
+void MemoPageTest::hostileNotesFolder() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenWithNotes(dir);
+    // A 3 GB note whose first line runs past what is read, cut inside a UTF-8 character.
+    std::string head;
+    while (head.size() < 5000) head += "あ";
+    const std::string huge = dir.Write("ipod/Notes/huge.txt", head);
+    QVERIFY(::truncate(huge.c_str(), 3LL << 30) == 0);
+    dir.Write("ipod/Notes/plain.txt", std::string("text\r\n"));
+    fs::create_symlink(dir / "gone.txt", dir / "ipod/Notes/dangling.txt");
+    fs::create_symlink("/dev/zero", dir / "ipod/Notes/zero.txt");
+    QVERIFY(::mkfifo((dir / "ipod/Notes/pipe.txt").c_str(), 0600) == 0);
+    form->LoadTabList(0);
+    TMemoPage& page = *form->MemoPage();
+    QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
+    QVERIFY(boxes.Boxes.empty());
+    QCOMPARE(page.MemoListView->topLevelItem(RowOf(page, "huge.txt"))->text(3), QString("ああああああああ"));
+    QCOMPARE(page.MemoListView->topLevelItem(RowOf(page, "plain.txt"))->text(3), QString("text"));
 }
 
 void MemoPageTest::deleteNotes() {

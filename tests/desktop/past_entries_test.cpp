@@ -147,6 +147,9 @@ void PastEntriesTest::deleteAndCopy() {
     QVERIFY(!CopyIntoFolder(dir / "pc/none.vcf", dir / "dst"));
     QVERIFY(!CopyIntoFolder(source, dir / "no-such-folder"));
     QVERIFY(!CopyIntoFolder(source, ""));
+    // A sub-folder planted as a link would lead the deletion or the edit outside the folder.
+    std::filesystem::create_directory_symlink(dir / "pc", dir / "dst2/linked");
+    QCOMPARE(FileInFolder(dir / "dst2", "linked/c.vcf"), std::string());
 }
 
 void PastEntriesTest::removalDialog() {

@@ -245,6 +245,12 @@ void SongCopyTest::copyOfAMissingSourceLeavesNothing() {
     fs::create_directories(dir / "folder");
     QCOMPARE(CopyFileExclusive(dir / "folder", dir / "t.mp3", final), int32_t(EISDIR));
     QVERIFY(!fs::exists(dir / "t.mp3"));
+    // A pipe in the player would hold the copy for ever, a device would give endless bytes:
+    // both are missing files.
+    QVERIFY(::mkfifo((dir / "pipe.mp3").c_str(), 0600) == 0);
+    QCOMPARE(CopyFileExclusive(dir / "pipe.mp3", dir / "t.mp3", final), int32_t(ENOENT));
+    QCOMPARE(CopyFileExclusive("/dev/zero", dir / "t.mp3", final), int32_t(ENOENT));
+    QVERIFY(!fs::exists(dir / "t.mp3"));
     // A copy that fails while writing (here: past the file-size limit, as a full disk would)
     // removes what it wrote.
     const std::string source = dir.Write("big.mp3", std::string(1 << 20, 'b'));

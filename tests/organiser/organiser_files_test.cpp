@@ -1,5 +1,7 @@
 #include "organiser/organiser_files.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -121,6 +123,23 @@ TEST(ContactFile, ByteOrderMarkEmptyFileAndUnreadablePath) {
     EXPECT_THROW(TTolvVCF(dir.Path()), EFileError);
     TTolvVCF missing_folder(dir / "no/such/x.vcf");
     EXPECT_THROW(missing_folder.Save(), EFileError);
+}
+
+TEST(ContactFile, PlantedLinkIsNeitherReadNorWrittenAndHugeFilesAreRefused) {
+    TempDir dir;
+    const std::string outside = dir.Write("outside/address-book.txt", "BEGIN:vcard\r\nFN:Secret\r\nEND:vcard\r\n");
+    const std::string link = dir / "Contacts/friend.vcf";
+    dir.Write("Contacts/keep", "");
+    ASSERT_EQ(symlink(outside.c_str(), link.c_str()), 0);
+    TTolvVCF vcf(link);
+    EXPECT_EQ(vcf.GetValue("FN"), "");  // read as a missing file
+    vcf.SetValue("NOTE", "edited");
+    EXPECT_THROW(vcf.Save(), EFileError);
+    EXPECT_EQ(ReadFileText(outside), "BEGIN:vcard\r\nFN:Secret\r\nEND:vcard\r\n");
+
+    // Cut to the bound and saved, a larger file would lose its tail: it does not load at all.
+    const std::string big = dir.Write("Contacts/big.vcf", std::string(organiser_text::kOrganiserFileLimit + 1, 'x'));
+    EXPECT_THROW(TTolvVCF{big}, EFileError);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -466,3 +466,17 @@ TEST(ITunesDBReader, ZerosAndRandomBytesEndQuietly) {
         EXPECT_LE(loader.Songs.GetCount(), static_cast<int32_t>(noisy.size() / 8));
     }
 }
+
+TEST(ITunesDBReader, TinyTrackChunksDoNotMakeASongEach) {
+    // Ten thousand 8-byte track chunks: read as the Part reads them, each would be a song.
+    Bytes tracks;
+    for (int i = 0; i < 10000; ++i) {
+        Bytes chunk = {'m', 'h', 'i', 't', 0, 0, 0, 0};
+        itdb::PutU32(chunk, 4, 8);
+        Append(tracks, chunk);
+    }
+    Bytes file = itdb::FileHeader(itdb::Section(1, Cat(itdb::ListHeader("mhlt", 10000), tracks)), 1);
+    TITunesDBLoader loader;
+    Load(loader, file);
+    EXPECT_EQ(loader.Songs.GetCount(), 1);
+}

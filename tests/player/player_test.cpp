@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "foundation/drives.h"
@@ -283,4 +285,39 @@ TEST(PlayerObject, ArtworkDatabaseIsLoadedWhenPresentAndPhotosAreLeftForLater) {
     ASSERT_TRUE(ipod.Load());
     EXPECT_EQ(ipod.Artwork->Folder, root + "/iPod_Control/Artwork/");
     EXPECT_EQ(ipod.Photos->Folder, "");
+}
+
+TEST(PlayerObject, LinksAndPipesPlantedInThePlayerLeadNowhere) {
+    Fixture f;
+    const std::string root = f.MakePlayer("player", 2);
+    TempDir outside;
+    fs::create_directories(outside / "RSS News");
+    fs::create_directories(outside / "empty");
+    fs::remove_all(root + "/Notes");
+    fs::create_directory_symlink(outside.Path(), root + "/Notes");
+    // Pipes nobody writes to where the device files and a lock marker belong: a read would wait
+    // for ever.
+    fs::remove(root + "/iPod_Control/Device/SysInfo");
+    ASSERT_EQ(mkfifo((root + "/iPod_Control/Device/SysInfo").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((root + "/iPod_Control/Device/_locked").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", root + "/Contacts/zero.vcf");
+    fs::create_symlink(outside / "gone.vcf", root + "/Contacts/dangling.vcf");
+    ASSERT_EQ(mkfifo((root + "/Contacts/pipe.vcf").c_str(), 0600), 0);
+    const std::string real = f.dir.Write("player/Contacts/real.vcf", "BEGIN:vcard\r\n");
+
+    TTolvIPOD ipod(f.table);
+    ipod.OnConfirm = [](const std::string&) { return true; };
+    ipod.FixedDrive = root;
+    ASSERT_TRUE(ipod.Load());
+    EXPECT_EQ(ipod.Music->Songs.GetCount(), 2);
+    EXPECT_EQ(ipod.Checker->NotesPath, "");  // the linked folder is missing
+    EXPECT_EQ(ipod.Checker->ModelNumber, "不明");  // SysInfo was not read
+    EXPECT_EQ(ipod.LockText, "");
+
+    std::vector<std::string> files;
+    ipod.ListFolder(root + "/Notes", files);
+    ipod.ListFolder(ipod.Checker->ContactsPath, files);
+    EXPECT_EQ(files, std::vector<std::string>{real});
+    ipod.DeleteEmptyFolders(root + "/Notes");
+    EXPECT_TRUE(fs::exists(outside / "empty"));
 }

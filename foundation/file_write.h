@@ -1,0 +1,17 @@
+// Writing a whole file safely where links may be planted (the player): the bytes go to a
+// temporary name in the target's folder, which then takes the target's name, so a failed
+// write never leaves a partial file and never touches what a link points to. A link at the
+// target, or a folder that is itself a link, is refused. Failures throw EFileError naming
+// the file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Writes the bytes as the file, replacing a regular file of that name (which keeps its
+// permissions; a read-only one is refused, as opening it for writing would be).
+void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Writes the bytes as a new file; anything already of that name (a file, a link, a folder)
+// is never replaced and fails with EEXIST.
+void WriteNewFile(const std::string& path, std::string_view bytes);
