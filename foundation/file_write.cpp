@@ -48,7 +48,7 @@ struct Target {
     int folder = -1;
 };
 
-Target OpenTarget(const std::string& path) {
+Target OpenTarget(const std::string& path, TFolderLink folderLink = TFolderLink::Refuse) {
     Target target;
     const size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
@@ -56,7 +56,8 @@ Target OpenTarget(const std::string& path) {
     if (target.name.empty()) ThrowCreateError(path, EISDIR);
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     if (folder.empty()) folder = "/";
-    target.folder = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int follow = folderLink == TFolderLink::Follow ? 0 : O_NOFOLLOW;
+    target.folder = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC);
     if (target.folder < 0) ThrowCreateError(path, errno);
     return target;
 }
@@ -121,8 +122,8 @@ int CheckExisting(int folder, const std::string& name, bool replace, mode_t& mod
 
 }  // namespace
 
-void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    const Target target = OpenTarget(path);
+void WriteWholeFile(const std::string& path, std::string_view bytes, TFolderLink folderLink) {
+    const Target target = OpenTarget(path, folderLink);
     const Descriptor folder(target.folder);
     mode_t mode = 0;
     if (const int err = CheckExisting(folder.fd(), target.name, true, mode)) ThrowCreateError(path, err);

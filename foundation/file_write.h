@@ -8,9 +8,13 @@
 #include <string>
 #include <string_view>
 
+// Whether the folder that holds the target may itself be a link. Inside the player it may not;
+// a place the user picked in a save dialog (a linked ~/Desktop, say) may.
+enum class TFolderLink { Refuse, Follow };
+
 // Writes the bytes as the file, replacing a regular file of that name (which keeps its
 // permissions; a read-only one is refused, as opening it for writing would be).
-void WriteWholeFile(const std::string& path, std::string_view bytes);
+void WriteWholeFile(const std::string& path, std::string_view bytes, TFolderLink folderLink = TFolderLink::Refuse);
 
 // Writes the bytes as a new file; anything already of that name (a file, a link, a folder)
 // is never replaced and fails with EEXIST.

@@ -11,10 +11,13 @@
 #include <filesystem>
 
 #include "desktop/settings.h"
+#include "desktop/song_copy.h"
 #include "foundation/byte_reader.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
 #include "organiser/text_lines.h"
 #include "ui_memo_form.h"
 
@@ -158,7 +161,11 @@ void TMemoForm::MemoEditChange() {
 
 void TMemoForm::SaveTo(const std::string& name) {
     const std::vector<std::string> lines = organiser_text::SplitLines(ui->MemoEdit->toPlainText().toStdString());
-    organiser_text::WriteFileBytes(name, encoding::Utf8ToCp932(organiser_text::JoinLines(lines)));
+    // Inside the player's notes folder no linked folder is written through; a place the user
+    // picked elsewhere is the user's own choice, a linked home folder included.
+    const bool inNotes = !FSaveFolder.empty() && PathInside(IncludeBackslash(FSaveFolder), name);
+    WriteWholeFile(name, encoding::Utf8ToCp932(organiser_text::JoinLines(lines)),
+                   inNotes ? TFolderLink::Refuse : TFolderLink::Follow);
     FFileName = name;
     FModified = false;
     FSaved = true;

@@ -60,6 +60,11 @@ TEST(WriteWholeFile, NeverWritesThroughALinkNorLeavesAPartialFile) {
     EXPECT_THROW(WriteNewFile(dir / "player/Notes/linked/new.vcf", "x"), EFileError);
     EXPECT_EQ(ReadFileText(outside), "precious");
     EXPECT_EQ(EntryCount(dir / "outside"), 1);
+    // A folder the user picked may be a link (a linked home folder); its file still may not.
+    WriteWholeFile(dir / "player/Notes/linked/picked.txt", "saved", TFolderLink::Follow);
+    EXPECT_EQ(ReadFileText(dir / "outside/picked.txt"), "saved");
+    EXPECT_THROW(WriteWholeFile(dir / "player/Notes/news.txt", "x", TFolderLink::Follow), EFileError);
+    ASSERT_EQ(unlink((dir / "outside/picked.txt").c_str()), 0);
 
     // A write that fails part-way (the disk full) keeps the old file whole and leaves no other.
     {
