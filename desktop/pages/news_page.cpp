@@ -142,9 +142,10 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
         PrepareNewsDownload(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder, cache);
         const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
         const TNewsOptions options = NewsOptionsOf(s);
-        const auto pump = [] {
+        // A press of Cancel stops the transfer in progress, not only the sites after it.
+        const auto pump = [&cancel] {
             QCoreApplication::processEvents();
-            return true;
+            return !cancel;
         };
         for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = URLListView->topLevelItem(i);
