@@ -21,6 +21,7 @@
 #include "desktop/settings.h"
 #include "desktop/site_list_view.h"
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
 #include "ui_news_page.h"
@@ -160,8 +161,8 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
             if (cancel) break;
             QCoreApplication::processEvents();
         }
-    } catch (const ETolvError& e) {
-        FError = e.Message();
+    } catch (const std::exception& e) {
+        FError = FailureText(e);
     }
     return bar->value();
 }
