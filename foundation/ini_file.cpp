@@ -140,7 +140,8 @@ void TIniFile::LoadFromText(const std::string& raw) {
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[') {
             const size_t close = line.find(']');
-            current = &SectionFor(encoding::TrimView(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+            const size_t length = close == std::string_view::npos ? std::string_view::npos : close - 1;
+            current = &SectionFor(encoding::TrimView(line.substr(1, length)));
             continue;
         }
         const size_t eq = line.find('=');

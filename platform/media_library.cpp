@@ -224,10 +224,10 @@ namespace {
 // and the location. The texts come from feeds: a line break in one would add an entry of its
 // own to the list, so control characters become blanks.
 std::string PlaylistEntry(const std::string& Artist, const std::string& Name, const std::string& Location) {
-    const std::string artist = encoding::Trim(ControlCharsToBlanks(Artist));
+    const std::string artist = ControlCharsToBlanks(Artist);
     const std::string name = ControlCharsToBlanks(Name);
-    return "#EXTINF:-1," + (artist.empty() ? name : artist + " - " + name) + "\r\n" + ControlCharsToBlanks(Location) +
-           "\r\n";
+    const std::string title = encoding::Trim(artist).empty() ? name : artist + " - " + name;
+    return "#EXTINF:-1," + title + "\r\n" + ControlCharsToBlanks(Location) + "\r\n";
 }
 
 }  // namespace
