@@ -33,6 +33,7 @@
 #include "desktop/site_list_view.h"
 #include "desktop/status_text.h"
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
 #include "platform/gui/mount_watcher.h"
@@ -190,8 +191,8 @@ void TMainForm::FormDestroy() {
     FPlayer.reset();
     try {
         FSettings->Close();
-    } catch (const ETolvError& e) {
-        ShowMessage(nullptr, "設定ファイルを保存できませんでした\n" + e.Message());
+    } catch (const std::exception& e) {
+        ShowMessage(nullptr, "設定ファイルを保存できませんでした\n" + FailureText(e));
     }
     FSettings.reset();
 }
@@ -300,8 +301,8 @@ void TMainForm::LoadTabList(int32_t Kind) {
             case 7: LoadVideoList(); break;
             default: break;
         }
-    } catch (const ETolvError& e) {
-        ShowMessage(this, e.Message());
+    } catch (const std::exception& e) {
+        ShowFailure(this, e);
     }
 }
 
@@ -417,8 +418,8 @@ void TMainForm::WMDropFiles(const QStringList& paths) {
             } else {
                 DispatchDrop(page, path.toStdString());
             }
-        } catch (const ETolvError& e) {
-            ShowMessage(this, e.Message());
+        } catch (const std::exception& e) {
+            ShowFailure(this, e);
         }
     }
 }

@@ -84,6 +84,9 @@ bool FetchDocument(const std::string& Address, const std::string& Dest, const st
     }
     std::error_code ec;
     if (Address.empty() || !fs::is_regular_file(Address, ec)) return false;
+    // A local document is held by the same bound as one from the network.
+    const uintmax_t size = fs::file_size(Address, ec);
+    if (ec || size > static_cast<uintmax_t>(kFetchLimitBytes)) return false;
     const std::vector<uint8_t> bytes = ReadWholeFile(Address);
     organiser_text::WriteFileBytes(Dest, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return true;

@@ -42,7 +42,8 @@ std::string NewsCacheFile(const std::string& cacheFolder, const std::string& sit
 
 // Fetches an address into Dest: network addresses (see IsFetchableAddress) with the agent
 // "MyApp", calling Pump while waiting (false from it stops the transfer); anything else is a
-// local file path, copied. False when nothing could be fetched (Dest then stays as it was).
+// local file path, copied. A document above kFetchLimitBytes is not fetched. False when nothing
+// could be fetched (Dest then stays as it was).
 // EFileError when a local file was read but Dest cannot be written.
 bool FetchDocument(const std::string& Address, const std::string& Dest, const std::function<bool()>& Pump = {});
 

@@ -1,21 +1,19 @@
 #include "foundation/ini_file.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/names.h"
 
 namespace {
-
-bool SameText(const std::string& a, const std::string& b) {
-    return encoding::AsciiLower(a) == encoding::AsciiLower(b);
-}
 
 bool ParseInt(const std::string& raw, int32_t& out) {
     std::string text = encoding::Trim(raw);
@@ -49,81 +47,148 @@ std::string OneLine(const std::string& value) {
 
 }  // namespace
 
-TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {
-    std::ifstream in(FFileName, std::ios::binary);
-    if (!in) return;
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    LoadFromText(buf.str());
+namespace {
+
+constexpr char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// Sections of up to this many keys are searched key by key: cheaper than an index for the
+// short sections that most files are made of.
+constexpr size_t kIndexAbove = 8;
+
+}  // namespace
+
+size_t TIniFile::NoCaseHash::operator()(std::string_view text) const {
+    uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (const char c : text) {
+        h ^= static_cast<unsigned char>(LowerAscii(c));
+        h *= 1099511628211ull;
+    }
+    return static_cast<size_t>(h);
+}
+
+bool TIniFile::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+const TIniFile::Entry* TIniFile::Section::Find(std::string_view key) const {
+    if (Entries.size() <= kIndexAbove) {
+        for (const Entry& e : Entries) {
+            if (NoCaseEqual()(e.Key, key)) return &e;
+        }
+        return nullptr;
+    }
+    const auto it = Index.find(key);
+    return it == Index.end() ? nullptr : &Entries[it->second];
+}
+
+TIniFile::Entry& TIniFile::Section::FindOrAdd(std::string_view key, bool& added) {
+    if (const Entry* e = Find(key)) {
+        added = false;
+        return const_cast<Entry&>(*e);
+    }
+    added = true;
+    Entries.push_back({std::string(key), {}});
+    if (Entries.size() > kIndexAbove) {
+        if (Index.empty()) {
+            for (size_t i = 0; i < Entries.size(); ++i) Index.emplace(Entries[i].Key, i);
+        } else {
+            Index.emplace(Entries.back().Key, Entries.size() - 1);
+        }
+    }
+    return Entries.back();
+}
+
+TIniFile::TIniFile(std::string FileName, Start How) : FFileName(std::move(FileName)) {
+    if (How == Start::Empty) return;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(FFileName.c_str(), "rb"), &std::fclose);
+    if (!file) return;
+    std::string raw;
+    struct stat st {};
+    if (::fstat(::fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        raw.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) raw.append(buffer, n);
+    LoadFromText(raw);
 }
 
 void TIniFile::LoadFromText(const std::string& raw) {
-    FSections.clear();
-    std::string text = encoding::IsValidUtf8(raw) ? raw : encoding::Cp932ToUtf8(raw);
-    if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
-        static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF) {
-        text.erase(0, 3);
+    Clear();
+    std::string converted;
+    std::string_view all(raw);
+    if (!encoding::IsValidUtf8(raw)) {
+        converted = encoding::Cp932ToUtf8(raw);
+        all = converted;
+    }
+    if (all.size() >= 3 && static_cast<unsigned char>(all[0]) == 0xEF && static_cast<unsigned char>(all[1]) == 0xBB &&
+        static_cast<unsigned char>(all[2]) == 0xBF) {
+        all.remove_prefix(3);
     }
     Section* current = nullptr;
+    int64_t lines = 0;
     size_t pos = 0;
-    while (pos <= text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = encoding::Trim(std::string_view(text).substr(pos, end - pos));
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    while (pos <= all.size()) {
+        size_t end = all.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = all.size();
+        const std::string_view line = encoding::TrimView(all.substr(pos, end - pos));
+        if (end < all.size() && all[end] == '\r' && end + 1 < all.size() && all[end + 1] == '\n') ++end;
         pos = end + 1;
+        ++lines;
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[') {
-            size_t close = line.find(']');
-            std::string name = encoding::Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            current = &SectionFor(name);
+            const size_t close = line.find(']');
+            const size_t length = close == std::string_view::npos ? std::string_view::npos : close - 1;
+            current = &SectionFor(encoding::TrimView(line.substr(1, length)));
             continue;
         }
-        size_t eq = line.find('=');
-        if (eq == std::string::npos || current == nullptr) continue;
-        std::string key = encoding::Trim(line.substr(0, eq));
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos || current == nullptr) continue;
+        const std::string_view key = encoding::TrimView(line.substr(0, eq));
         if (key.empty()) continue;
         // The first of duplicate keys wins: later ones are kept out.
-        bool seen = false;
-        for (const Entry& e : current->Entries) {
-            if (SameText(e.Key, key)) { seen = true; break; }
-        }
-        if (!seen) current->Entries.push_back({key, encoding::Trim(line.substr(eq + 1))});
+        bool added = false;
+        Entry& entry = current->FindOrAdd(key, added);
+        if (added) entry.Value = encoding::TrimView(line.substr(eq + 1));
     }
+    FLineCount = static_cast<int32_t>(std::min<int64_t>(lines, INT32_MAX));
 }
 
 std::string TIniFile::ToText() const {
-    std::string out;
+    size_t size = 0;
     for (const Section& s : FSections) {
-        out += "[" + s.Name + "]\r\n";
-        for (const Entry& e : s.Entries) out += e.Key + "=" + e.Value + "\r\n";
-        out += "\r\n";
+        size += s.Name.size() + 6;
+        for (const Entry& e : s.Entries) size += e.Key.size() + e.Value.size() + 3;
+    }
+    std::string out;
+    out.reserve(size);
+    for (const Section& s : FSections) {
+        out.append("[").append(s.Name).append("]\r\n");
+        for (const Entry& e : s.Entries) out.append(e.Key).append("=").append(e.Value).append("\r\n");
+        out.append("\r\n");
     }
     return out;
 }
 
-const TIniFile::Section* TIniFile::FindSection(const std::string& name) const {
-    for (const Section& s : FSections) {
-        if (SameText(s.Name, name)) return &s;
-    }
-    return nullptr;
+const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
+    const auto it = FSectionIndex.find(name);
+    return it == FSectionIndex.end() ? nullptr : &FSections[it->second];
 }
 
-TIniFile::Section& TIniFile::SectionFor(const std::string& name) {
-    for (Section& s : FSections) {
-        if (SameText(s.Name, name)) return s;
-    }
-    FSections.push_back({name, {}});
+TIniFile::Section& TIniFile::SectionFor(std::string_view name) {
+    const auto it = FSectionIndex.find(name);
+    if (it != FSectionIndex.end()) return FSections[it->second];
+    FSections.push_back({std::string(name), {}, {}});
+    FSectionIndex.emplace(FSections.back().Name, FSections.size() - 1);
     return FSections.back();
 }
 
-const TIniFile::Entry* TIniFile::FindEntry(const std::string& section, const std::string& key) const {
+const TIniFile::Entry* TIniFile::FindEntry(std::string_view section, std::string_view key) const {
     const Section* s = FindSection(section);
-    if (!s) return nullptr;
-    for (const Entry& e : s->Entries) {
-        if (SameText(e.Key, key)) return &e;
-    }
-    return nullptr;
+    return s ? s->Find(key) : nullptr;
 }
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Key, const std::string& Default) const {
@@ -149,16 +214,9 @@ bool TIniFile::ValueExists(const std::string& Section, const std::string& Key) c
 }
 
 void TIniFile::WriteString(const std::string& SectionName, const std::string& Key, const std::string& Value) {
-    Section& s = SectionFor(SectionName);
     // A key or value with leading/trailing blanks would not read back the same; keys are ours.
-    std::string value = OneLine(Value);
-    for (Entry& e : s.Entries) {
-        if (SameText(e.Key, Key)) {
-            e.Value = value;
-            return;
-        }
-    }
-    s.Entries.push_back({Key, value});
+    bool added = false;
+    SectionFor(SectionName).FindOrAdd(Key, added).Value = OneLine(Value);
 }
 
 void TIniFile::WriteInteger(const std::string& Section, const std::string& Key, int32_t Value) {
@@ -169,7 +227,11 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Key, boo
     WriteString(Section, Key, Value ? "1" : "0");
 }
 
-void TIniFile::Clear() { FSections.clear(); }
+void TIniFile::Clear() {
+    FSections.clear();
+    FSectionIndex.clear();
+    FLineCount = 0;
+}
 
 namespace {
 

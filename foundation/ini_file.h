@@ -1,16 +1,22 @@
 // An INI file held in memory with Windows semantics: sections and keys compared without case,
 // the first of duplicate keys wins, Booleans written "1"/"0" and read as any non-zero integer,
 // CR LF line ends. Text is UTF-8; a file that is not valid UTF-8 is read as code page 932.
+// Sections and keys are found through indexes, so reading, looking up and writing take time in
+// proportion to the file's size, however many keys it holds.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TIniFile {
 public:
-    // Reads the file when it exists; a missing or unreadable file gives an empty INI.
-    explicit TIniFile(std::string FileName);
+    enum class Start { ReadFile, Empty };
+    // Reads the file when it exists; a missing or unreadable file gives an empty INI. Empty:
+    // the file is not read (it is to be replaced whole).
+    explicit TIniFile(std::string FileName, Start How = Start::ReadFile);
 
     const std::string& FileName() const { return FFileName; }
 
@@ -33,11 +39,25 @@ public:
 
     // Drops every section and key.
     void Clear();
+    // The lines of the text last read (0 for a missing file): a bound for counts that the file
+    // itself states, which can never describe more records than it has lines.
+    int32_t LineCount() const { return FLineCount; }
     // Writes the whole file (through "<name>.new", so a failed write leaves the old file as it
     // was); throws EFileError naming the file when it cannot be written.
     void UpdateFile() const;
 
 private:
+    // Hashing and comparing that ignore ASCII case, usable with plain string views.
+    struct NoCaseHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const;
+    };
+    struct NoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    using NameIndex = std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual>;
+
     struct Entry {
         std::string Key;
         std::string Value;
@@ -45,11 +65,18 @@ private:
     struct Section {
         std::string Name;
         std::vector<Entry> Entries;
+        // Key -> position in Entries, kept only for sections too long to search key by key.
+        NameIndex Index;
+        const Entry* Find(std::string_view key) const;
+        // The entry of that key, appended (with an empty value) when there is none.
+        Entry& FindOrAdd(std::string_view key, bool& added);
     };
-    const Section* FindSection(const std::string& name) const;
-    Section& SectionFor(const std::string& name);
-    const Entry* FindEntry(const std::string& section, const std::string& key) const;
+    const Section* FindSection(std::string_view name) const;
+    Section& SectionFor(std::string_view name);
+    const Entry* FindEntry(std::string_view section, std::string_view key) const;
 
     std::string FFileName;
     std::vector<Section> FSections;
+    NameIndex FSectionIndex;  // section name -> position in FSections
+    int32_t FLineCount = 0;
 };

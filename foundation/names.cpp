@@ -108,6 +108,24 @@ std::string ReplaceInvalidFileCharsAndDot(std::string_view text) {
     return ReplaceCharsWithSpace(text, "\\?/\";:,<>*|.");
 }
 
+std::string ControlCharsToBlanks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x20 || b == 0x7F) {
+            out += ' ';
+        } else if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out += ' ';  // U+0080-U+009F, the next line character U+0085 among them
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::string GetDelimitedField(int index, std::string_view text, std::string_view delimiter) {
     std::string field;
     int count = 0;

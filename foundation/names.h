@@ -30,6 +30,9 @@ std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars)
 std::string ReplaceInvalidFileChars(std::string_view text);
 // As ReplaceInvalidFileChars, with "." as a twelfth character.
 std::string ReplaceInvalidFileCharsAndDot(std::string_view text);
+// Every control character (U+0000-U+001F, U+007F-U+009F: tabs and line breaks among them)
+// replaced by a blank, for texts written into one line or one column of a list file.
+std::string ControlCharsToBlanks(std::string_view text);
 
 // Field `index` (0-based) of the text split at `delimiter` (one character); "" past the last.
 std::string GetDelimitedField(int index, std::string_view text, std::string_view delimiter);

@@ -1,14 +1,19 @@
 #include "platform/http_fetch.h"
 
 #include <curl/curl.h>
+#include <dirent.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <mutex>
-#include <strings.h>
+#include <vector>
 
 namespace {
 
@@ -21,34 +26,109 @@ struct TCurlDeleter {
     void operator()(CURL* c) const { curl_easy_cleanup(c); }
 };
 
-struct TSink {
-    std::string* Memory = nullptr;
-    FILE* File = nullptr;
-    bool WriteFailed = false;
+struct TMultiDeleter {
+    void operator()(CURLM* m) const { curl_multi_cleanup(m); }
 };
 
+struct TUrlDeleter {
+    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+};
+
+// Where the body goes: memory or an open file; Limit < 0 for none.
+struct TSink {
+    std::string* Memory = nullptr;
+    int Fd = -1;
+    int64_t Limit = kFetchLimitBytes;
+    int64_t Received = 0;
+    bool WriteFailed = false;
+    bool TooLarge = false;
+};
+
+bool WriteAll(int fd, const char* data, size_t bytes) {
+    while (bytes > 0) {
+        const ssize_t n = ::write(fd, data, bytes);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        bytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Returning anything but the byte count makes libcurl end the transfer as failed.
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<TSink*>(user);
     const size_t bytes = size * count;
+    if (sink->Limit >= 0 && sink->Received + static_cast<int64_t>(bytes) > sink->Limit) {
+        sink->TooLarge = true;
+        return 0;
+    }
+    sink->Received += static_cast<int64_t>(bytes);
     if (sink->Memory) {
         sink->Memory->append(data, bytes);
         return bytes;
     }
-    if (std::fwrite(data, 1, bytes, sink->File) != bytes) {
+    if (!WriteAll(sink->Fd, data, bytes)) {
         sink->WriteFailed = true;
         return 0;
     }
     return bytes;
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    const auto* pump = static_cast<const std::function<bool()>*>(user);
-    return (*pump)() ? 0 : 1;
+// A "file://" address is read only when it names a regular file: a named pipe or a device
+// would block the transfer beyond the reach of the pump, or never end.
+bool IsReadableFileAddress(const std::string& address) {
+    std::unique_ptr<CURLU, TUrlDeleter> url(curl_url());
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.c_str(), 0) != CURLUE_OK) return false;
+    char* path = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_PATH, &path, CURLU_URLDECODE) != CURLUE_OK || !path) return false;
+    struct stat st {};
+    const bool regular = ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
+    curl_free(path);
+    return regular;
+}
+
+// Runs the transfer, calling the pump between waits of at most a few hundredths of a second.
+// The result of the transfer; CURLE_ABORTED_BY_CALLBACK when the pump asked to stop.
+CURLcode Perform(CURL* c, const std::function<bool()>& pump) {
+    std::unique_ptr<CURLM, TMultiDeleter> multi(curl_multi_init());
+    if (!multi) return CURLE_OUT_OF_MEMORY;
+    if (curl_multi_add_handle(multi.get(), c) != CURLM_OK) return CURLE_FAILED_INIT;
+    CURLcode result = CURLE_OK;
+    bool done = false;
+    while (!done) {
+        if (pump && !pump()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+        int queued = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi.get(), &queued)) {
+            if (msg->msg == CURLMSG_DONE) {
+                result = msg->data.result;
+                done = true;
+            }
+        }
+        if (done || running == 0) break;
+        if (curl_multi_poll(multi.get(), nullptr, 0, 50, nullptr) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi.get(), c);
+    return result;
 }
 
 // One transfer into the sink; true when it completed with an answer that counts as fetched.
 bool Transfer(const std::string& address, TSink& sink, const THttpFetchOptions& options) {
     if (!IsFetchableAddress(address)) return false;
+    if (address.starts_with("file://") && !IsReadableFileAddress(address)) return false;
     GlobalInit();
     std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
     if (!curl) return false;
@@ -64,16 +144,13 @@ bool Transfer(const std::string& address, TSink& sink, const THttpFetchOptions& 
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, options.ConnectSeconds);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, options.LowSpeedBytes);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, options.StallSeconds);
+    // A declared length beyond the limit is refused before any byte of the body arrives.
+    if (sink.Limit >= 0) curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.Limit));
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
-    if (options.Pump) {
-        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
-        curl_easy_setopt(c, CURLOPT_XFERINFODATA, &options.Pump);
-    }
-    if (curl_easy_perform(c) != CURLE_OK || sink.WriteFailed) return false;
+    if (Perform(c, options.Pump) != CURLE_OK || sink.WriteFailed || sink.TooLarge) return false;
     const char* scheme = nullptr;
     curl_easy_getinfo(c, CURLINFO_SCHEME, &scheme);
     if (scheme && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0)) {
@@ -82,6 +159,31 @@ bool Transfer(const std::string& address, TSink& sink, const THttpFetchOptions& 
         return code >= 200 && code <= 299;
     }
     return true;
+}
+
+// The temporary name a download of Dest uses: Dest + ".part" + six characters of mkstemp.
+constexpr const char* kPartInfix = ".part";
+constexpr size_t kPartRandomChars = 6;
+
+// Removes the temporary files that interrupted downloads of Dest left beside it (a program
+// killed mid-transfer cannot remove its own). Only files and links are removed, never folders.
+void RemoveStalePartials(const std::string& dest) {
+    const size_t slash = dest.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : dest.substr(0, slash));
+    const std::string prefix = (slash == std::string::npos ? dest : dest.substr(slash + 1)) + kPartInfix;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir) return;
+    std::vector<std::string> stale;
+    while (const dirent* e = ::readdir(dir.get())) {
+        const std::string name = e->d_name;
+        if (name.size() != prefix.size() + kPartRandomChars || !name.starts_with(prefix)) continue;
+        stale.push_back(name);
+    }
+    for (const std::string& name : stale) {
+        const std::string path = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) ::unlink(path.c_str());
+    }
 }
 
 }  // namespace
@@ -97,25 +199,24 @@ bool HttpFetchToMemory(const std::string& Address, std::string& Body, const THtt
     Body.clear();
     TSink sink;
     sink.Memory = &Body;
+    sink.Limit = (Options.MaxBytes >= 0 && Options.MaxBytes < kFetchLimitBytes) ? Options.MaxBytes : kFetchLimitBytes;
     if (Transfer(Address, sink, Options)) return true;
     Body.clear();
+    Body.shrink_to_fit();
     return false;
 }
 
 bool HttpFetchToFile(const std::string& Address, const std::string& Dest, const THttpFetchOptions& Options) {
     if (!IsFetchableAddress(Address) || Dest.empty()) return false;
-    std::string temp = Dest + ".partXXXXXX";
+    RemoveStalePartials(Dest);
+    std::string temp = Dest + kPartInfix + std::string(kPartRandomChars, 'X');
     const int fd = mkstemp(temp.data());
     if (fd < 0) return false;
     TSink sink;
-    sink.File = fdopen(fd, "wb");
-    if (!sink.File) {
-        close(fd);
-        unlink(temp.c_str());
-        return false;
-    }
+    sink.Fd = fd;
+    sink.Limit = Options.MaxBytes < 0 ? -1 : Options.MaxBytes;
     bool ok = Transfer(Address, sink, Options);
-    if (std::fclose(sink.File) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
     // mkstemp makes the file private; the document gets the usual permissions.
     if (ok) {
         const mode_t mask = umask(0);

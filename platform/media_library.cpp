@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "foundation/encoding.h"
 #include "foundation/names.h"
 #include "platform/program_folder.h"
 
@@ -238,6 +239,20 @@ TMediaPlaylist TMediaLibrary::CreatePlaylist(const std::string& name) {
     return TMediaPlaylist(FStore, sqlite3_last_insert_rowid(db));
 }
 
+namespace {
+
+// The two lines of one track: "#EXTINF:-1,<artist> - <name>" (the name alone without an artist)
+// and the location. The texts come from feeds: a line break in one would add an entry of its
+// own to the list, so control characters become blanks.
+std::string PlaylistEntry(const std::string& Artist, const std::string& Name, const std::string& Location) {
+    const std::string artist = ControlCharsToBlanks(Artist);
+    const std::string name = ControlCharsToBlanks(Name);
+    const std::string title = encoding::Trim(artist).empty() ? name : artist + " - " + name;
+    return "#EXTINF:-1," + title + "\r\n" + ControlCharsToBlanks(Location) + "\r\n";
+}
+
+}  // namespace
+
 void TMediaLibrary::UpdateiPod() {
     sqlite3* db = Open(FStore);
     const fs::path folder = fs::path(FFileName).parent_path();
@@ -249,8 +264,7 @@ void TMediaLibrary::UpdateiPod() {
         if (name.empty() || name == "." || name == "..") name = "Playlist";
         if (name[0] == '.') name[0] = '_';
         std::string text = "#EXTM3U\r\n";
-        for (const TMediaTrack& t : list.Tracks())
-            text += "#EXTINF:-1," + t.Artist() + " - " + t.Name() + "\r\n" + t.Location() + "\r\n";
+        for (const TMediaTrack& t : list.Tracks()) text += PlaylistEntry(t.Artist(), t.Name(), t.Location());
         const fs::path target = folder / fs::path(name + ".m3u8");
         const fs::path temp = folder / fs::path(name + ".m3u8.new");
         {

@@ -120,7 +120,9 @@ public:
     TMediaSource LibrarySource() const { return TMediaSource(FStore); }
     TMediaPlaylist CreatePlaylist(const std::string& name);
     // Writes every play list as "<name>.m3u8" beside the library file (characters that cannot
-    // stand in a file name replaced by blanks), replacing the files of the last run.
+    // stand in a file name replaced by blanks), replacing the files of the last run. Each track
+    // is "#EXTINF:-1,<artist> - <name>" (the name alone without an artist) and its location,
+    // with control characters in them as blanks.
     void UpdateiPod();
     // Closes the library; every later call through any handle raises EMediaLibraryError.
     void Quit();

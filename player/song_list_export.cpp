@@ -5,6 +5,7 @@
 
 #include "foundation/date_time.h"
 #include "foundation/encoding.h"
+#include "foundation/names.h"
 
 namespace {
 
@@ -38,10 +39,11 @@ void TITXMakeLibrary::AddSong(const TITBSongItem& s, const std::string& Location
         DateTimeToStr(s.DateModified), DateTimeToStr(s.DateAdded),
         NumberText(s.Bitrate), NumberText(s.SampleRate), NumberText(s.Volume), s.Kind, s.Equalizer, s.Comment,
         NumberText(s.PlayCount), "", "", "", NumberText(s.Rating), Location};
+    // A tab or line break inside a tag would split the row or shift its columns.
     std::string line;
     for (int i = 0; i < 27; ++i) {
         if (i > 0) line += '\t';
-        line += columns[i];
+        line += ControlCharsToBlanks(columns[i]);
     }
     lines_.push_back(std::move(line));
 }

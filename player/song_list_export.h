@@ -15,7 +15,8 @@ public:
 
     // Empties the list and adds the header line.
     void Reset();
-    // Appends the line of one song; the location is the text the copy gives for it.
+    // Appends the line of one song; the location is the text the copy gives for it. Control
+    // characters in the texts (tabs, line breaks) become blanks.
     void AddSong(const TITBSongItem& Song, const std::string& Location);
     // Writes every line followed by CR LF as UTF-16LE; EFileError when the file cannot be
     // written (the list stays as it was).

@@ -1,5 +1,6 @@
 #include "podcast/episode_list.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <unordered_set>
@@ -52,7 +53,9 @@ void TPodCastList::LoadFromFile(const std::string& FileName) {
     if (!std::filesystem::is_regular_file(FileName, ec)) return;
     TIniFile ini(FileName);
     FItems.clear();
-    const int count = ini.ReadInteger("RSSURLData", "Count", 0);
+    // Missing sections give empty episodes, but never more than the file has lines: a Count
+    // edited to two thousand million must not fill the memory.
+    const int count = std::min(ini.ReadInteger("RSSURLData", "Count", 0), ini.LineCount());
     for (int n = 0; n < count; ++n) {
         const std::string s = Section(n);
         auto item = std::make_unique<TPodCastItem>();
@@ -69,8 +72,7 @@ void TPodCastList::LoadFromFile(const std::string& FileName) {
 }
 
 void TPodCastList::SaveToFile(const std::string& FileName) const {
-    TIniFile ini(FileName);
-    ini.Clear();
+    TIniFile ini(FileName, TIniFile::Start::Empty);
     ini.WriteInteger("RSSURLData", "Count", Count());
     for (int n = 0; n < Count(); ++n) {
         const TPodCastItem& item = *FItems[static_cast<size_t>(n)];

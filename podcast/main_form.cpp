@@ -20,6 +20,7 @@
 #include "desktop/progress_form.h"
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
 #include "platform/program_folder.h"
@@ -137,8 +138,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     FPodCastList = std::make_unique<TPodCastList>();
     try {
         FPodCastList->LoadFromFile(FFolder + "Lumenquist.LST");
-    } catch (const ETolvError& e) {
-        ShowMessage(this, e.Message());
+    } catch (const std::exception& e) {
+        ShowFailure(this, e);
     }
     if (ui->URLListBox->count() == 0) {
         TPodSiteItem* site = FIni->Sites.Add();
@@ -192,8 +193,8 @@ void TMainForm::FormDestroy() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     try {
         FormDestroy();
-    } catch (const ETolvError& e) {
-        ShowMessage(this, e.Message());
+    } catch (const std::exception& e) {
+        ShowFailure(this, e);
     }
     QMainWindow::closeEvent(event);
 }
@@ -310,8 +311,8 @@ void TMainForm::PM_DeleteURLClick() {
                             [this](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
                                 try {
                                     TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label)).RegisterInITunes(cancel);
-                                } catch (const ETolvError& e) {
-                                    ::ShowMessage(this, e.Message());
+                                } catch (const std::exception& e) {
+                                    ShowFailure(this, e);
                                 }
                                 return bar->value();
                             }, this);
@@ -319,8 +320,8 @@ void TMainForm::PM_DeleteURLClick() {
         FIni->Sites.Delete(name);
         DeleteFolderTree(folder);
         SetStatus("削除処理は完了しました");
-    } catch (const ETolvError& e) {
-        ::ShowMessage(this, e.Message());
+    } catch (const std::exception& e) {
+        ShowFailure(this, e);
     }
 }
 
@@ -354,8 +355,8 @@ void TMainForm::DownloadButtonClick() {
                         TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
                         try {
                             updater.UpdateFeeds(names, cancel);
-                        } catch (const ETolvError& e) {
-                            ::ShowMessage(this, e.Message());
+                        } catch (const std::exception& e) {
+                            ShowFailure(this, e);
                         }
                         NewCount = updater.NewCount;
                         return bar->value();
@@ -373,8 +374,8 @@ void TMainForm::DownloadButtonClick() {
                                 } else {
                                     hand.CopyToSaveFolder();
                                 }
-                            } catch (const ETolvError& e) {
-                                ::ShowMessage(this, e.Message());
+                            } catch (const std::exception& e) {
+                                ShowFailure(this, e);
                             }
                             return bar->value();
                         }, this);

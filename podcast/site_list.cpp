@@ -1,5 +1,6 @@
 #include "podcast/site_list.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "foundation/encoding.h"
@@ -60,7 +61,8 @@ bool TPodSiteList::NameTakenByOther(const std::string& name, const TPodSiteItem*
 
 void TPodSiteList::LoadFromIni(TIniFile& ini) {
     FItems.clear();
-    const int count = ini.ReadInteger("System", "Count", 0);
+    // Never more feeds than the file has lines, whatever Count says.
+    const int count = std::min(ini.ReadInteger("System", "Count", 0), ini.LineCount());
     for (int n = 0; n < count; ++n) {
         TPodSiteItem* item = Add();
         item->NAME = ini.ReadString(kSection, ItemKey(n, "NAME"), "");

@@ -23,15 +23,21 @@ bool IsNetworkAddress(const std::string& address) {
     return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 || lower.rfind("ftp://", 0) == 0;
 }
 
-bool Fetch(const std::string& address, const std::string& fileName, const char* agent, const TPodcastWork& work) {
+// Each press of Cancel stops the transfer it interrupts: the flag is lowered while the transfer
+// runs, so a press during a transfer that began after an earlier press is seen too, and raised
+// again afterwards for the road's own test of it.
+bool Fetch(const std::string& address, const std::string& fileName, THttpFetchOptions options,
+           const TPodcastWork& work, bool* cancel) {
     if (!IsNetworkAddress(address)) return false;
-    THttpFetchOptions options;
-    options.UserAgent = agent;
-    options.Pump = [&work] {
+    const bool cancelledBefore = cancel && *cancel;
+    if (cancel) *cancel = false;
+    options.Pump = [&work, cancel] {
         work.RunPending();
-        return true;
+        return !(cancel && *cancel);
     };
-    return HttpFetchToFile(address, fileName, options);
+    const bool fetched = HttpFetchToFile(address, fileName, options);
+    if (cancel) *cancel = *cancel || cancelledBefore;
+    return fetched;
 }
 
 void CreateFolders(const std::string& folder) {
@@ -45,12 +51,20 @@ std::string FeedEpisodeFolder(const std::string& ProgramFolder, const std::strin
     return IncludeBackslash(ProgramFolder) + "PodCastings/" + SafeEntryName(FeedName);
 }
 
-bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work) {
-    return Fetch(Address, FileName, "Harrowin", Work);
+bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work,
+                       bool* Cancel) {
+    THttpFetchOptions options;
+    options.UserAgent = "Harrowin";
+    return Fetch(Address, FileName, options, Work, Cancel);
 }
 
-bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work) {
-    return Fetch(Address, FileName, "MyApp", Work);
+bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work,
+                         bool* Cancel) {
+    THttpFetchOptions options;
+    options.UserAgent = "MyApp";
+    // Episodes may be far larger than any document; they go to disk as they arrive.
+    options.MaxBytes = THttpFetchOptions::kUnbounded;
+    return Fetch(Address, FileName, options, Work, Cancel);
 }
 
 TPodcastUpdater::TPodcastUpdater(TTolvIPodINI& Settings, TPodCastList& Episodes, std::string Folder, TPodcastWork Work)
@@ -81,7 +95,7 @@ void TPodcastUpdater::UpdateFeed(const std::string& Name, const std::string& Rss
     TPodSiteItem* site = FSettings.Sites.Find(Name);
     if (!site) return;  // the list line has no record: nothing to fetch
     const std::string feedFile = IncludeBackslash(RssFolder) + SafeEntryName(site->NAME) + ".RSS";
-    DownloadUrlToFile(site->URL, feedFile, FWork);
+    DownloadUrlToFile(site->URL, feedFile, FWork, &Cancel);
 
     auto reader = std::make_unique<TXMLReader>();
     bool read = true;
@@ -117,7 +131,7 @@ void TPodcastUpdater::UpdateFeed(const std::string& Name, const std::string& Rss
             const std::string path = folder + SafeEntryName(item->FileName);
             std::error_code ec;
             if (!fs::exists(path, ec)) {
-                DownloadEpisodeFile(item->EnclosureURL, path, FWork);
+                DownloadEpisodeFile(item->EnclosureURL, path, FWork, &Cancel);
                 ++NewCount;
             }
             TPodCastItem* ep = FEpisodes.FindOrAdd(path);

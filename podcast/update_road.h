@@ -39,9 +39,14 @@ private:
 // The folder of a feed's episodes: PodCastings/<feed name made safe>, without a trailing "/".
 std::string FeedEpisodeFolder(const std::string& ProgramFolder, const std::string& FeedName);
 
-// Both fetch only http, https and ftp addresses (anything else is False, no file).
-// Feed documents: agent "Harrowin", always from the server. True when a 2xx answer arrived
-// and the file was replaced; on failure an earlier file stays.
-bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work = {});
-// Episodes: agent "MyApp". The file appears only once the whole answer arrived.
-bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work = {});
+// Both fetch only http, https and ftp addresses (anything else is False, no file), within the
+// bounds of the fetch layer. Cancel, when given, is the progress window's flag: a press during
+// the transfer stops it (False, no file); the flag is left set for the caller.
+// Feed documents: agent "Harrowin", always from the server, at most kFetchLimitBytes. True when
+// a 2xx answer arrived and the file was replaced; on failure an earlier file stays.
+bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work = {},
+                       bool* Cancel = nullptr);
+// Episodes: agent "MyApp", any size, written to disk as they arrive. The file appears only once
+// the whole answer arrived.
+bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work = {},
+                         bool* Cancel = nullptr);

@@ -21,6 +21,7 @@
 #include "desktop/settings.h"
 #include "desktop/site_list_view.h"
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
 #include "ui_news_page.h"
@@ -143,9 +144,10 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
         PrepareNewsDownload(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder, cache);
         const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
         const TNewsOptions options = NewsOptionsOf(s);
-        const auto pump = [] {
+        // A press of Cancel stops the transfer in progress, not only the sites after it.
+        const auto pump = [&cancel] {
             QCoreApplication::processEvents();
-            return true;
+            return !cancel;
         };
         const auto message = [this](const std::string& text) { ShowMessage(&FMain, text); };
         for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
@@ -161,8 +163,8 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
             if (cancel) break;
             QCoreApplication::processEvents();
         }
-    } catch (const ETolvError& e) {
-        FError = e.Message();
+    } catch (const std::exception& e) {
+        FError = FailureText(e);
     }
     return bar->value();
 }

@@ -451,6 +451,15 @@ void MainFormTest::dropsByPage() {
     form.TabButtonClick(form.TabButton(kPageNews));
     form.WMDropFiles({"/tmp/feed.rdf"});
     QCOMPARE(dropped.back().first, int(kPageNews));
+    // Memory running out in one import is told, and the other files are still taken.
+    form.DropDispatch = [&dropped](int page, const std::string& path) {
+        if (path == "/tmp/huge.txt") throw std::bad_alloc();
+        dropped.emplace_back(page, path);
+    };
+    boxes.Boxes.clear();
+    form.WMDropFiles({"/tmp/huge.txt", "/tmp/next.txt"});
+    QVERIFY(boxes.Saw("メモリが不足しているため、処理を中止しました"));
+    QCOMPARE(dropped.back().second, std::string("/tmp/next.txt"));
 }
 
 void MainFormTest::pageFiguresOfAPlayer() {

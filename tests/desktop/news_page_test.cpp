@@ -10,6 +10,7 @@
 
 #include "desktop/dialogs/edit_url_form.h"
 #include "desktop/main_form.h"
+#include "desktop/progress_form.h"
 #include "desktop/news_download.h"
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
@@ -64,6 +65,7 @@ private slots:
     void downloadIntoNewsFolder();
     void downloadIntoNotesFolderAndSafeNames();
     void folderRules();
+    void cancelStopsTheTransferInProgress();
 };
 
 void NewsPageTest::siteCommands() {
@@ -277,6 +279,39 @@ void NewsPageTest::folderRules() {
     QVERIFY(plain);
     NewsDocumentLines("http://h/x.html", cached, TNewsOptions{}, plain);
     QVERIFY(!plain);
+}
+
+void NewsPageTest::cancelStopsTheTransferInProgress() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    // A long page (about two seconds), quick enough never to count as stalled.
+    LoopbackHttpServer::Answer slow;
+    slow.Body = std::string(8 << 20, 'a');
+    slow.DripBytes = 4096;
+    slow.DripMillis = 1;
+    server.Set("/long.txt", slow);
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    auto form = OpenTestPlayer(dir, "ipod");
+    TNewsPage& page = *form->NewsPage();
+    page.ClearList();
+    AddRow(page, "Long", server.Url("/long.txt"), true);
+    // The user presses Cancel once the page is arriving.
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (server.BytesSent() > 100000 && TProgressForm::Current()) {
+            TProgressForm::Current()->findChild<QPushButton*>("Button1")->click();
+            press.stop();
+        }
+    });
+    press.start(5);
+    page.SButton_DownloadClick();
+    QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
+    QVERIFY(fs::is_empty(dir / "home/RDFData"));
+    QVERIFY(FilesUnder(dir / "ipod/Notes/RSS News").empty());
 }
 
 QTEST_MAIN(NewsPageTest)

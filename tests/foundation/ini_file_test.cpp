@@ -50,6 +50,15 @@ TEST(IniFile, CaseInsensitiveFirstDuplicateWinsAndDefaults) {
     EXPECT_EQ(ini.ReadInteger("Positions", "Main_X", 0), 3);
     ini.Clear();
     EXPECT_FALSE(ini.SectionExists("Positions"));
+    // The same rules in a section long enough to be searched through its index.
+    std::string many = "[Items]\n";
+    for (int i = 0; i < 40; ++i) many += "Item-" + std::to_string(i) + ".NAME=n" + std::to_string(i) + "\n";
+    ini.LoadFromText(many + "ITEM-7.name=later\n[items]\nItem-40.NAME=n40\n");
+    EXPECT_EQ(ini.ReadString("ITEMS", "item-7.Name", ""), "n7");
+    EXPECT_EQ(ini.ReadString("Items", "Item-40.NAME", ""), "n40");
+    ini.WriteString("items", "ITEM-39.NAME", "changed");
+    EXPECT_EQ(ini.ReadString("Items", "Item-39.NAME", ""), "changed");
+    EXPECT_EQ(ini.ToText().find("later"), std::string::npos);
 }
 
 TEST(IniFile, Cp932FileIsReadAsJapanese) {

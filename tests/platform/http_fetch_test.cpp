@@ -1,9 +1,12 @@
 // The fetch layer against a small HTTP server on the loopback address: what counts as fetched,
-// the agent sent, redirects, the temporary name of a download and stopping by the pump.
+// the agent sent, redirects, the temporary name of a download, stopping by the pump and the
+// bounds every transfer keeps (size, speed, a full disk).
 #include "platform/http_fetch.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 
@@ -108,6 +111,78 @@ TEST_F(HttpFetchTest, DownloadReplacesTheFileOnlyWhenComplete) {
     pumping.Pump = [] { return true; };
     EXPECT_TRUE(HttpFetchToFile(server_.Url("/doc.rdf"), dest, pumping));
     EXPECT_EQ(ReadFileText(dest), "<rdf>news</rdf>");
+}
+
+TEST_F(HttpFetchTest, AnswersBeyondTheLimitFail) {
+    LoopbackHttpServer::Answer endless;
+    endless.Endless = true;
+    endless.Body = "<rss>";
+    server_.Set("/endless", endless);
+    std::string body;
+    // Never-ending: cut at the limit, whatever the caller asks for memory.
+    EXPECT_FALSE(HttpFetchToMemory(server_.Url("/endless"), body));
+    EXPECT_EQ(body, "");
+    THttpFetchOptions unbounded;
+    unbounded.MaxBytes = THttpFetchOptions::kUnbounded;
+    EXPECT_FALSE(HttpFetchToMemory(server_.Url("/endless"), body, unbounded));
+    TempDir dir;
+    const std::string dest = dir / "feed.RSS";
+    EXPECT_FALSE(HttpFetchToFile(server_.Url("/endless"), dest));
+    EXPECT_FALSE(std::filesystem::exists(dest));
+    // A caller may ask for less; a file may be unbounded.
+    THttpFetchOptions small;
+    small.MaxBytes = 1000;
+    EXPECT_FALSE(HttpFetchToMemory(server_.Url("/big"), body, small));
+    EXPECT_FALSE(HttpFetchToFile(server_.Url("/big"), dest, small));
+    EXPECT_TRUE(HttpFetchToFile(server_.Url("/big"), dest, unbounded));
+    EXPECT_EQ(std::filesystem::file_size(dest), 300000u);
+}
+
+TEST_F(HttpFetchTest, ATransferThatCrawlsFails) {
+    // 50 bytes every 100 ms: alive, but far below a kilobyte a second.
+    LoopbackHttpServer::Answer drip;
+    drip.Endless = true;
+    drip.DripBytes = 50;
+    drip.DripMillis = 100;
+    server_.Set("/drip", drip);
+    THttpFetchOptions options;
+    options.StallSeconds = 1;
+    std::string body;
+    EXPECT_FALSE(HttpFetchToMemory(server_.Url("/drip"), body, options));
+    EXPECT_LT(server_.BytesSent(), 10000);
+}
+
+TEST_F(HttpFetchTest, PartialFilesOfEarlierRunsGo) {
+    TempDir dir;
+    const std::string dest = dir / "big4.mp3";
+    dir.Write("big4.mp3.partnPxSoJ", std::string("killed mid-transfer"));
+    dir.Write("big4.mp3.partAAAAAA", std::string("another"));
+    dir.Write("big4.mp3.part", std::string("not ours"));
+    dir.Write("other.mp3.partnPxSoJ", std::string("another target's"));
+    EXPECT_TRUE(HttpFetchToFile(server_.Url("/big"), dest));
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"big4.mp3", "big4.mp3.part", "other.mp3.partnPxSoJ"}));
+}
+
+TEST_F(HttpFetchTest, AFullDiskStopsTheDownloadAndLeavesNothing) {
+    TempDir dir;
+    const std::string dest = dir / "episode.mp3";
+    // Files of this process may not grow past 64 KB: writes fail as on a full disk.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit low = old;
+    low.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+    THttpFetchOptions episode;
+    episode.MaxBytes = THttpFetchOptions::kUnbounded;
+    const bool fetched = HttpFetchToFile(server_.Url("/big"), dest, episode);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(fetched);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 }  // namespace

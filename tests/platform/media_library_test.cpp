@@ -70,11 +70,18 @@ TEST(MediaLibrary, UpdateiPodWritesEachPlaylistAsM3u8InsideTheLibraryFolder) {
     track.SetName("Episode(Mon)");
     track.SetArtist("Author");
     app.CreatePlaylist("PCast News").AddTrack(track);
+    // A feed's title that tries to add an entry of its own; an episode without an author.
+    lib.AddFile(dir.Write("ep2.mp3", "x"));
+    auto crafted = lib.Tracks().Item(2);
+    crafted.SetName("Title\r\n/etc/shadow");
+    app.CreatePlaylist("Crafted").AddTrack(crafted);
     app.CreatePlaylist("../../evil/name");  // a user's text, never a path
     app.CreatePlaylist("..");
     app.UpdateiPod();
     EXPECT_EQ(ReadFileText(dir / "lib/PCast News.m3u8"),
               "#EXTM3U\r\n#EXTINF:-1,Author - Episode(Mon)\r\n" + (dir / "ep.mp3") + "\r\n");
+    EXPECT_EQ(ReadFileText(dir / "lib/Crafted.m3u8"),
+              "#EXTM3U\r\n#EXTINF:-1,Title  /etc/shadow\r\n" + (dir / "ep2.mp3") + "\r\n");
     EXPECT_EQ(ReadFileText(dir / "lib/_. .. evil name.m3u8"), "#EXTM3U\r\n");
     EXPECT_EQ(ReadFileText(dir / "lib/Playlist.m3u8"), "#EXTM3U\r\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "evil"));

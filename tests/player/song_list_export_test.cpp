@@ -75,6 +75,14 @@ TEST(SongListExport, NumbersDatesAndTextsOfASong) {
     EXPECT_EQ(c[25], "60");
     EXPECT_EQ(c[26], "C:/Music/a.mp3");
     EXPECT_EQ(Columns(library.Lines()[2])[7], "");
+    // Tags are untrusted: a line break or tab in one neither splits the row nor shifts a column.
+    song.Artist = "A\nB";
+    song.Comment = "x\ty\r";
+    library.AddSong(song, "c");
+    const std::vector<std::string> crafted = Columns(library.Lines()[3]);
+    ASSERT_EQ(crafted.size(), 27u);
+    EXPECT_EQ(crafted[1], "A B");
+    EXPECT_EQ(crafted[20], "x y ");
 }
 
 TEST(SongListExport, SecondSaveHoldsBothRunsUnderOneHeader) {

@@ -136,6 +136,21 @@ TEST(PodcastEpisodeList, SaveErasesStaleSectionsAndLoadFillsMissingOnes) {
     EXPECT_EQ(loaded.GetItem(1)->FILE, "");
 }
 
+TEST(PodcastLists, ACountBeyondTheFileIsHeldToItsLines) {
+    TempDir dir;
+    dir.Write("Lumenquist.LST", "[RSSURLData]\r\nCount=2000000000\r\n[Item-0]\r\nFILE=/x\r\n");
+    TPodCastList episodes;
+    episodes.LoadFromFile(dir / "Lumenquist.LST");
+    EXPECT_GE(episodes.Count(), 1);
+    EXPECT_LE(episodes.Count(), 5);
+    EXPECT_EQ(episodes.GetItem(0)->FILE, "/x");
+    dir.Write("Lumenquist.INI", "[System]\r\nCount=2000000000\r\n[RSSURLData]\r\nItem-0.NAME=a\r\n");
+    TTolvIPodINI ini(dir / "Lumenquist.INI");
+    EXPECT_GE(ini.Sites.Count(), 1);
+    EXPECT_LE(ini.Sites.Count(), 5);
+    EXPECT_EQ(ini.Sites.GetItem(0)->NAME, "a");
+}
+
 TEST(PodcastNames, SafeEntryNameNeverClimbsOrNamesTheFolder) {
     EXPECT_EQ(SafeEntryName("ep 1.mp3"), "ep 1.mp3");
     EXPECT_EQ(SafeEntryName("ニュース"), "ニュース");

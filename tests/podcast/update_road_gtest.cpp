@@ -221,4 +221,31 @@ TEST(PodcastUpdate, LocalAddressesInAFeedAreNotCopied) {
     EXPECT_EQ(road.messages, std::vector<std::string>{"\"Local\"からPodCast情報を取得できませんでした"});
 }
 
+TEST(PodcastUpdate, CancelStopsTheEpisodeBeingFetched) {
+    LoopbackHttpServer server;
+    // A long episode (about two seconds), quick enough never to count as stalled.
+    LoopbackHttpServer::Answer slow;
+    slow.Body = std::string(8 << 20, 'a');
+    slow.DripBytes = 4096;
+    slow.DripMillis = 1;
+    server.Set("/long.mp3", slow);
+    server.Set("/next.mp3", {200, "next", ""});
+    server.Set("/feed", {200, Feed(server, {"/long.mp3", "/next.mp3"}), ""});
+    Road road;
+    road.AddFeed("News", server.Url("/feed"));
+    bool cancel = false;
+    // The user presses Cancel while the episode arrives.
+    road.work.Pump = [&] {
+        if (server.BytesSent() > 100000) cancel = true;
+    };
+    TPodcastUpdater up(*road.ini, road.episodes, road.dir.Path(), road.work);
+    up.UpdateFeeds(road.ini->NameList(), cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(up.NewCount, 1);
+    // Neither the episode nor its temporary file is left; the next one was not started.
+    EXPECT_TRUE(fs::is_empty(road.dir / "PodCastings/News"));
+    ASSERT_EQ(road.episodes.Count(), 1);
+    EXPECT_EQ(road.episodes.GetItem(0)->FILE, road.dir / "PodCastings/News/long.mp3");
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
 
@@ -79,14 +80,44 @@ void LoopbackHttpServer::Handle(int client) {
         auto it = answers_.find(path);
         if (it != answers_.end()) answer = it->second;
     }
-    std::string head = "HTTP/1.0 " + std::to_string(answer.Status) + " X\r\nContent-Length: " +
-                       std::to_string(answer.Body.size()) + "\r\nConnection: close\r\n";
+    std::string head = "HTTP/1.0 " + std::to_string(answer.Status) + " X\r\n";
+    if (!answer.Endless) head += "Content-Length: " + std::to_string(answer.Body.size()) + "\r\n";
+    head += "Connection: close\r\n";
     if (!answer.Location.empty()) head += "Location: " + answer.Location + "\r\n";
-    const std::string reply = head + "\r\n" + answer.Body;
+    head += "\r\n";
+    if (!SendAll(client, head)) return;
+    if (!answer.Endless && answer.DripBytes == 0) {
+        if (SendAll(client, answer.Body)) bytes_sent_ += static_cast<long long>(answer.Body.size());
+        return;
+    }
+    // Piece by piece: an endless answer cycles through its body (or "x" when it has none).
+    const std::string body = answer.Body.empty() && answer.Endless ? std::string("x") : answer.Body;
+    const size_t piece = answer.DripBytes > 0 ? answer.DripBytes : 65536;
+    size_t at = 0;
+    while (!stop_ && (answer.Endless || at < body.size())) {
+        if (answer.DripMillis > 0) std::this_thread::sleep_for(std::chrono::milliseconds(answer.DripMillis));
+        std::string chunk;
+        if (answer.Endless) {
+            while (chunk.size() < piece) chunk += body;
+            chunk.resize(piece);
+        } else {
+            chunk = body.substr(at, piece);
+            at += chunk.size();
+        }
+        if (!SendAll(client, chunk)) return;
+        bytes_sent_ += static_cast<long long>(chunk.size());
+    }
+}
+
+bool LoopbackHttpServer::SendAll(int client, const std::string& data) {
     size_t sent = 0;
-    while (sent < reply.size()) {
-        const ssize_t n = send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return;
+    while (sent < data.size()) {
+        if (stop_) return false;
+        pollfd p{client, POLLOUT, 0};
+        if (poll(&p, 1, 20) == 0) continue;
+        const ssize_t n = send(client, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return false;
         sent += static_cast<size_t>(n);
     }
+    return true;
 }

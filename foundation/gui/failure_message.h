@@ -1,0 +1,15 @@
+// What the user is told when an operation ends by an exception: the program's own errors say
+// what went wrong in their message; anything else (memory exhausted, an error of the C++
+// library) gets a fixed Japanese text, so the window can go on and nothing English shows.
+#pragma once
+
+#include <exception>
+#include <string>
+
+class QWidget;
+
+// The text of the failure: the message of an ETolvError, else a fixed text for exhausted
+// memory or for any other error.
+std::string FailureText(const std::exception& e);
+// Shows FailureText in a plain box over parent (see ShowMessage).
+void ShowFailure(QWidget* parent, const std::exception& e);
