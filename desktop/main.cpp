@@ -2,10 +2,11 @@
 #include <QApplication>
 
 #include "desktop/startup.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/japanese_ui.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    TGuardedApplication app(argc, argv);
     QApplication::setApplicationName("Harrowin");
     SetUpJapaneseInterface();
     QStringList args = QApplication::arguments();

@@ -1,11 +1,12 @@
 // HarrowinCast's entry point: one main window, no single-instance rule.
 #include <QApplication>
 
+#include "foundation/gui/failure_message.h"
 #include "podcast/main_form.h"
 #include "podcast/startup.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    TGuardedApplication app(argc, argv);
     PrepareHarrowinCast();
     TMainForm form;
     form.show();

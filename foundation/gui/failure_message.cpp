@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <new>
+#include <stdexcept>
 
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
@@ -16,4 +17,15 @@ void ShowFailure(QWidget* parent, const std::exception& e) {
     // The library's own words help whoever looks into it; the user reads the fixed text.
     if (!dynamic_cast<const ETolvError*>(&e)) std::fprintf(stderr, "%s\n", e.what());
     ShowMessage(parent, FailureText(e));
+}
+
+bool TGuardedApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowFailure(QApplication::activeWindow(), e);
+    } catch (...) {
+        ShowFailure(QApplication::activeWindow(), std::runtime_error("unknown exception"));
+    }
+    return false;
 }

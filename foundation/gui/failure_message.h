@@ -6,6 +6,8 @@
 #include <exception>
 #include <string>
 
+#include <QApplication>
+
 class QWidget;
 
 // The text of the failure: the message of an ETolvError, else a fixed text for exhausted
@@ -13,3 +15,11 @@ class QWidget;
 std::string FailureText(const std::exception& e);
 // Shows FailureText in a plain box over parent (see ShowMessage).
 void ShowFailure(QWidget* parent, const std::exception& e);
+
+// The application object of both programs: an exception that a handler let through is shown
+// as a failure instead of ending the program inside the event loop.
+class TGuardedApplication : public QApplication {
+public:
+    TGuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "foundation/gui/draw_fitted.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
@@ -61,6 +62,7 @@ void WhenPickerOpens(QObject* owner, std::function<void(QFileDialog*)> answer) {
 class FoundationGuiTest : public QObject {
     Q_OBJECT
 private slots:
+    void escapedExceptionsAreShownAndTheProgramGoesOn();
     void init();
     void cleanup();
     void landscapePictureStandsInAHorizontalBand();
@@ -241,5 +243,32 @@ void FoundationGuiTest::boxButtonsSpeakJapanese() {
     QVERIFY2(texts[2].startsWith(QString::fromUtf8("キャンセル")), qPrintable(texts[2]));
 }
 
-QTEST_MAIN(FoundationGuiTest)
+void FoundationGuiTest::escapedExceptionsAreShownAndTheProgramGoesOn() {
+    // A handler that lets std::bad_alloc through would end the program inside the event loop.
+    class Thrower : public QObject {
+    public:
+        bool event(QEvent* e) override {
+            if (e->type() == QEvent::User) throw std::bad_alloc();
+            return QObject::event(e);
+        }
+    } thrower;
+    std::vector<std::string> shown;
+    SetMessageBoxHook([&shown](const TMessageRequest& r) {
+        shown.push_back(r.Text);
+        return TMsgResult::Ok;
+    });
+    QEvent event(QEvent::User);
+    QCOMPARE(QCoreApplication::sendEvent(&thrower, &event), false);
+    SetMessageBoxHook({});
+    QCOMPARE(shown.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(shown[0]), QString::fromUtf8("メモリが不足しているため、処理を中止しました"));
+}
+
+// Run inside the programs' own application object, so its last-resort guard is what is tested.
+int main(int argc, char** argv) {
+    TGuardedApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    FoundationGuiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "foundation_gui_test.moc"
