@@ -90,19 +90,3 @@ private:
     ByteReader reader_;
     uint64_t pos_;
 };
-
-// Reading files into memory. Only regular files are read: a folder fails as one, and a named
-// pipe or a device reads as a missing file (opening one never blocks). Each failure throws
-// EFileError naming the file. Sizes are in bytes.
-inline constexpr uint64_t kNoReadLimit = UINT64_MAX;
-
-// The whole file; a file larger than maxBytes fails (nothing is read then).
-std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes = kNoReadLimit);
-// At most `length` bytes from `offset` of a file (fewer at its end). Used to read a tag without
-// loading a whole video.
-std::vector<uint8_t> ReadFilePart(const std::string& path, uint64_t offset, uint64_t length);
-
-// The same for files inside the player, which are untrusted: a link at the path reads as a
-// missing file too, so a planted link cannot lead the read outside the player.
-std::vector<uint8_t> ReadPlayerFile(const std::string& path, uint64_t maxBytes);
-std::vector<uint8_t> ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length);

@@ -1,6 +1,7 @@
 #include "foundation/string_list.h"
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/names.h"
 #include "foundation/errors.h"
@@ -48,7 +49,7 @@ void TStringList::SetText(std::string_view text) {
 }
 
 void TStringList::LoadFromFile(const std::string& file_name) {
-    const std::vector<uint8_t> data = ReadWholeFile(file_name);
+    const FileBytes data = ReadWholeFile(file_name);
     SetText(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 
@@ -61,7 +62,7 @@ void TStringList::SaveToFile(const std::string& file_name) const {
 }
 
 void TTolvStringList::LoadFromFile(const std::string& file_name, TextEncoding code) {
-    const std::vector<uint8_t> data = ReadWholeFile(file_name);
+    const FileBytes data = ReadWholeFile(file_name);
     LoadFromBytes(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), code);
 }
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
 #include "organiser/text_lines.h"
@@ -49,7 +49,7 @@ TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
         FLines = std::move(NewFileLines);
         return;
     }
-    const std::vector<uint8_t> bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
+    const FileBytes bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
     std::string text(bytes.begin(), bytes.end());
     // A contact file made on a Japanese Windows system is in code page 932.
     if (ContactText && !encoding::IsValidUtf8(text)) text = encoding::Cp932ToUtf8(text);

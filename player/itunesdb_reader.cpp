@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "player/song_records.h"
 
@@ -84,7 +85,7 @@ std::string ReadWideTextBE(std::span<const uint8_t> Buffer) {
 }
 
 void TITunesDBLoader::LoadFromFile(const std::string& FileName) {
-    const std::vector<uint8_t> data = ReadPlayerFile(FileName, kMaxDatabaseBytes);
+    const FileBytes data = ReadPlayerFile(FileName, kMaxDatabaseBytes);
     ReadChunks(ByteReader(data));
 }
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
@@ -37,7 +37,7 @@ bool IsRealFolder(const fs::directory_entry& entry) {
 }
 
 std::string TextLines(const std::string& fileName) {
-    const std::vector<uint8_t> bytes = ReadPlayerFilePart(fileName, 0, kLockMarkerLimit);
+    const FileBytes bytes = ReadPlayerFilePart(fileName, 0, kLockMarkerLimit);
     const std::string text = encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end()));
     // The lines joined again with CR LF, as a string list's text.
     std::string joined;

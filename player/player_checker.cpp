@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
@@ -282,7 +283,7 @@ std::string TMPlayerChecker::ReadModel(const std::string& Number) {
 }
 
 std::vector<std::string> TMPlayerChecker::LoadSysInfo(const std::string& FileName) const {
-    const std::vector<uint8_t> bytes = ReadPlayerFilePart(FileName, 0, kSysInfoLimit);
+    const FileBytes bytes = ReadPlayerFilePart(FileName, 0, kSysInfoLimit);
     return SplitLines(encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end())));
 }
 
@@ -315,7 +316,7 @@ void TMPlayerChecker::ReadSysInfo(const std::vector<std::string>& IniLines) {
     Software = ini.ReadString("iPod", "buildID", "");
 }
 
-std::string TMPlayerChecker::DeviceInfoRecord(const std::vector<uint8_t>& Data, int Slot) {
+std::string TMPlayerChecker::DeviceInfoRecord(std::span<const uint8_t> Data, int Slot) {
     const ByteReader slot = ByteReader(Data).Sub(static_cast<uint64_t>(Slot) * kDeviceInfoSlot, kDeviceInfoSlot);
     // The count is untrusted: characters beyond the slot are not part of the record.
     uint64_t count = slot.U16LE(0);
@@ -331,7 +332,7 @@ std::string TMPlayerChecker::DeviceInfoRecord(const std::vector<uint8_t>& Data, 
 }
 
 void TMPlayerChecker::ReadDeviceInfo(const std::string& FileName) {
-    const std::vector<uint8_t> data = ReadPlayerFilePart(FileName, 0, 4 * kDeviceInfoSlot);
+    const FileBytes data = ReadPlayerFilePart(FileName, 0, 4 * kDeviceInfoSlot);
     PlayerName = DeviceInfoRecord(data, 0);
     Owner = DeviceInfoRecord(data, 1);
     Host = DeviceInfoRecord(data, 2);

@@ -12,7 +12,7 @@
 
 #include "desktop/settings.h"
 #include "desktop/song_copy.h"
-#include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
@@ -123,7 +123,7 @@ void TMemoForm::LoadNote(const std::string& FileName, const std::string& NotesFo
         ui->MemoEdit->clear();
     } else {
         FFileName = FileName;
-        const std::vector<uint8_t> bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
+        const FileBytes bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
         const std::string text = encoding::Text8ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         ui->MemoEdit->setPlainText(QString::fromStdString(text));
     }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 
 namespace fs = std::filesystem;
@@ -331,7 +332,7 @@ void TArtworkDBLoader::Clear() {
 
 void TArtworkDBLoader::LoadFromFile(const std::string& FileName) {
     Clear();
-    const std::vector<uint8_t> data = ReadWholeFile(FileName);
+    const FileBytes data = ReadWholeFile(FileName);
     const size_t slash = FileName.rfind('/');
     Folder = slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
     ParseStream(data);

@@ -27,10 +27,10 @@ TagStream TagStream::OpenFile(const std::string& path) {
 TagStream::TagStream(std::span<const uint8_t> bytes, uint64_t blockSize)
     : memory_(bytes), in_memory_(true), block_size_(std::max<uint64_t>(blockSize, 1)), size_(bytes.size()) {}
 
-std::vector<uint8_t> TagStream::ReadPart(uint64_t offset, uint64_t length) const {
+FileBytes TagStream::ReadPart(uint64_t offset, uint64_t length) const {
     if (!in_memory_) return ReadFilePart(path_, offset, length);
     auto part = ByteReader(memory_).Bytes(offset, length);
-    return std::vector<uint8_t>(part.begin(), part.end());
+    return FileBytes(part.begin(), part.end());
 }
 
 ByteReader TagStream::Window(uint64_t offset, uint64_t length) {

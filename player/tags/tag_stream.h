@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 
 #include <cstdint>
 #include <span>
@@ -31,13 +32,13 @@ public:
 private:
     TagStream() = default;
 
-    std::vector<uint8_t> ReadPart(uint64_t offset, uint64_t length) const;
+    FileBytes ReadPart(uint64_t offset, uint64_t length) const;
 
     std::string path_;
     std::span<const uint8_t> memory_;
     bool in_memory_ = false;
     uint64_t block_size_ = kBlockSize;
     uint64_t size_ = 0;
-    std::vector<uint8_t> block_;
+    FileBytes block_;
     uint64_t block_start_ = 0;
 };

@@ -78,22 +78,6 @@ TEST(ByteReader, ReadsPastTheEndGiveZerosAndShortRuns) {
     EXPECT_TRUE(c.AtEnd());
 }
 
-TEST(ByteReader, FileReadsNameTheFileOnFailure) {
-    TempDir dir;
-    std::string path = dir.Write("a.bin", std::string("0123456789"));
-    EXPECT_EQ(ReadWholeFile(path).size(), 10u);
-    auto part = ReadFilePart(path, 8, 100);
-    ASSERT_EQ(part.size(), 2u);
-    EXPECT_EQ(part[0], '8');
-    EXPECT_TRUE(ReadFilePart(path, 50, 10).empty());
-    try {
-        ReadWholeFile(dir / "missing.bin");
-        FAIL() << "no error";
-    } catch (const EFileError& e) {
-        EXPECT_NE(e.Message().find("missing.bin"), std::string::npos);
-    }
-}
-
 TEST(DateTime, ScaleMatchesThePlayerClock) {
     EXPECT_DOUBLE_EQ(EncodeDate(1904, 1, 1), kDaysTo1904);
     EXPECT_DOUBLE_EQ(EncodeDate(1899, 12, 30), 0.0);
