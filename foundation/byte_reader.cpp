@@ -18,16 +18,3 @@ bool ByteReader::Matches(uint64_t offset, std::string_view tag) const {
     return std::memcmp(data_.data() + offset, tag.data(), tag.size()) == 0;
 }
 
-uint64_t ByteReader::Le(uint64_t offset, unsigned width) const {
-    if (!Has(offset, width)) return 0;
-    uint64_t value = 0;
-    for (unsigned i = 0; i < width; ++i) value |= uint64_t(data_[offset + i]) << (8 * i);
-    return value;
-}
-
-uint64_t ByteReader::Be(uint64_t offset, unsigned width) const {
-    if (!Has(offset, width)) return 0;
-    uint64_t value = 0;
-    for (unsigned i = 0; i < width; ++i) value = (value << 8) | data_[offset + i];
-    return value;
-}

@@ -127,14 +127,7 @@ void TTolvStringList::SetSjisText(std::string_view sjis) {
 // The first two bytes are skipped whether or not they are a byte-order mark; the text ends
 // at the first zero character. An odd last byte is taken with a zero byte after it.
 void TTolvStringList::LoadUtf16(std::string_view bytes, bool big_endian) {
-    std::u16string units;
-    if (bytes.size() > 2) units.reserve((bytes.size() - 1) / 2);
-    const ByteReader reader(bytes);
-    for (size_t offset = 2; offset < bytes.size(); offset += 2) {
-        const char16_t unit = big_endian ? reader.U8(offset) << 8 | reader.U8(offset + 1)
-                                         : reader.U8(offset) | reader.U8(offset + 1) << 8;
-        if (unit == 0) break;
-        units += unit;
-    }
-    SetText(encoding::Utf16ToUtf8(units));
+    const auto text = ByteReader(bytes).Bytes(2, bytes.size());
+    SetText(encoding::Utf16UpToZero(text, big_endian ? encoding::ByteOrder::Big : encoding::ByteOrder::Little,
+                                    encoding::OddLastByte::ZeroPadded));
 }

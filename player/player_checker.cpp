@@ -322,13 +322,7 @@ std::string TMPlayerChecker::DeviceInfoRecord(std::span<const uint8_t> Data, int
     uint64_t count = slot.U16LE(0);
     const uint64_t room = (kDeviceInfoSlot - 2) / 2;
     if (count > room) count = room;
-    std::u16string units;
-    for (uint64_t i = 0; i < count; ++i) {
-        const char16_t unit = static_cast<char16_t>(slot.U16LE(2 + 2 * i));
-        if (unit == 0) break;
-        units.push_back(unit);
-    }
-    return encoding::Utf16ToUtf8(units);
+    return encoding::Utf16UpToZero(slot.Bytes(2, 2 * count), encoding::ByteOrder::Little);
 }
 
 void TMPlayerChecker::ReadDeviceInfo(const std::string& FileName) {

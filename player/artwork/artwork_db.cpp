@@ -227,15 +227,12 @@ private:
             size_t n = 0;
             while (n < bytes.size() && bytes[n] != 0) ++n;
             const std::string_view text(reinterpret_cast<const char*>(bytes.data()), n);
-            return encoding::IsValidUtf8(text) ? std::string(text)
-                                               : encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
+            return encoding::RepairUtf8(text);
         }
         if (encoding_kind == 0 || encoding_kind == 2) {
-            size_t n = 0;
-            while (n + 1 < bytes.size() && (bytes[n] != 0 || bytes[n + 1] != 0)) n += 2;
             // Every character is kept: a photo's file name may hold characters that no Japanese
             // code page has, and the file must still be found under it.
-            return encoding::Utf16LeToUtf8(bytes.first(n));
+            return encoding::Utf16UpToZero(bytes, encoding::ByteOrder::Little);
         }
         return {};
     }

@@ -44,7 +44,7 @@ std::string MarkedUtf16Strings(std::span<const uint8_t> content) {
             continue;
         }
         auto rest = content.subspan(i + 2);
-        result += tagtext::Utf16UpToNul(rest, big);
+        result += encoding::Utf16UpToZero(rest, big ? encoding::ByteOrder::Big : encoding::ByteOrder::Little);
         i = i + 2 + PastNul(rest, 0, true);
     }
     return result;
@@ -68,7 +68,7 @@ std::string DecodeLyrics(std::span<const uint8_t> content, uint8_t encodingByte)
         }
         case 2: {
             auto text = content.subspan(PastNul(content, 3, true));
-            return tagtext::Utf16UpToNul(text, true);
+            return encoding::Utf16UpToZero(text, encoding::ByteOrder::Big);
         }
         default:
             return MarkedUtf16Strings(content);

@@ -18,13 +18,6 @@ std::string Field8(std::span<const uint8_t> bytes) {
     return encoding::Text8ToUtf8(encoding::TrimView(raw));
 }
 
-std::string Utf16UpToNul(std::span<const uint8_t> bytes, bool bigEndian) {
-    size_t end = 0;
-    while (end + 1 < bytes.size() && (bytes[end] != 0 || bytes[end + 1] != 0)) end += 2;
-    auto units = bytes.first(std::min(end, bytes.size() & ~size_t(1)));
-    return bigEndian ? encoding::Utf16BeToUtf8(units) : encoding::Utf16LeToUtf8(units);
-}
-
 uint32_t Syncsafe(uint32_t value) {
     return ((value >> 24) & 0x7F) << 21 | ((value >> 16) & 0x7F) << 14 | ((value >> 8) & 0x7F) << 7 |
            (value & 0x7F);
@@ -58,14 +51,14 @@ std::string FieldUtf8(std::span<const uint8_t> bytes) {
 
 // Encoding 1 carries a byte-order mark; a text without one is taken as little-endian.
 std::string Utf16WithBom(std::span<const uint8_t> bytes) {
-    bool big = false;
+    encoding::ByteOrder order = encoding::ByteOrder::Little;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         bytes = bytes.subspan(2);
     } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
         bytes = bytes.subspan(2);
-        big = true;
+        order = encoding::ByteOrder::Big;
     }
-    return tagtext::Utf16UpToNul(bytes, big);
+    return encoding::Utf16UpToZero(bytes, order);
 }
 
 // The text of an ID3v2 text frame's content after its encoding byte.
@@ -75,7 +68,7 @@ std::string DecodeFrameText(uint8_t encodingByte, std::span<const uint8_t> text)
         case 1: return encoding::Trim(Utf16WithBom(text));
         case 2: {
             if (text.size() >= 2 && text[0] == 0xFE && text[1] == 0xFF) text = text.subspan(2);
-            return encoding::Trim(tagtext::Utf16UpToNul(text, true));
+            return encoding::Trim(encoding::Utf16UpToZero(text, encoding::ByteOrder::Big));
         }
         case 3: return FieldUtf8(text);
         default: return "???";

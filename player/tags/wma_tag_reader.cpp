@@ -1,5 +1,6 @@
 #include "player/tags/wma_tag_reader.h"
 
+#include "foundation/encoding.h"
 #include "player/tags/mp3_tag_reader.h"
 
 namespace {
@@ -14,7 +15,7 @@ constexpr uint8_t kIdPrefix[3] = {0x33, 0x26, 0xB2};
 std::string ReadString(TagStream& stream, uint64_t offset, uint16_t length) {
     if (length == 0 || length > TWMATagReader::kMaxStringBytes) return {};
     ByteReader text = stream.Window(offset, length);
-    return tagtext::Utf16UpToNul(text.Bytes(0, text.Size()), false);
+    return encoding::Utf16UpToZero(text.Bytes(0, text.Size()), encoding::ByteOrder::Little);
 }
 
 }  // namespace
