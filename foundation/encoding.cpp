@@ -266,6 +266,11 @@ std::string Utf16UpToZero(std::span<const uint8_t> bytes, ByteOrder order, OddLa
     return Utf16Decoder(bytes, order, true, odd).Decode();
 }
 
+std::string_view UpToZeroByte(std::span<const uint8_t> bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return text.substr(0, text.find('\0'));
+}
+
 std::string RepairUtf8(std::string_view text) {
     if (IsValidUtf8(text)) return std::string(text);
     return Utf16ToUtf8(Utf8ToUtf16(text));

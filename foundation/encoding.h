@@ -32,6 +32,8 @@ std::string Utf16UpToZero(std::span<const uint8_t> bytes, ByteOrder order,
 
 // UTF-8 text as it came, with every malformed byte replaced by U+FFFD.
 std::string RepairUtf8(std::string_view text);
+// 8-bit or UTF-8 text up to its first zero byte (or the end), as it is.
+std::string_view UpToZeroByte(std::span<const uint8_t> bytes);
 
 // UTF-8 to UTF-16; an invalid byte becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);

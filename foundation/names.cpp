@@ -46,9 +46,7 @@ std::string BytesToWideString(std::span<const uint8_t> bytes, int code) {
         return encoding::Utf16UpToZero(bytes, encoding::ByteOrder::Little);
     }
     if (code == 1) {
-        size_t end = 0;
-        while (end < bytes.size() && bytes[end] != 0) ++end;
-        return encoding::RepairUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), end));
+        return encoding::RepairUtf8(encoding::UpToZeroByte(bytes));
     }
     return {};
 }

@@ -107,10 +107,7 @@ void TTolvStringList::LoadFromBytes(std::string_view bytes, TextEncoding code) {
             if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
             // A document declared UTF-8 may still hold a stray byte: it becomes U+FFFD, so
             // every load hands on well-formed UTF-8 lines.
-            if (encoding::IsValidUtf8(bytes))
-                SetText(bytes);
-            else
-                SetText(encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(bytes)));
+            SetText(encoding::RepairUtf8(bytes));
             break;
         default: break;  // an unknown code loads nothing
     }

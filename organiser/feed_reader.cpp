@@ -38,8 +38,7 @@ int32_t ParseInt32(const std::string& text, int32_t fallback) {
 std::string DecodeUtf8Document(const std::string& bytes) {
     std::string_view text(bytes);
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    if (encoding::IsValidUtf8(text)) return std::string(text);
-    return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
+    return encoding::RepairUtf8(text);
 }
 
 std::string TXMLReader::GetTagName(const std::string& token) {

@@ -30,13 +30,6 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A value handed in by the caller, as the file's UTF-8 bytes: anything that is not UTF-8 is
-// replaced, so a line written here always reads back.
-std::string AsUtf8(const std::string& text) {
-    if (encoding::IsValidUtf8(text)) return text;
-    return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -52,7 +45,7 @@ TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
     const FileBytes bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
     std::string text(bytes.begin(), bytes.end());
     // A contact file made on a Japanese Windows system is in code page 932.
-    if (ContactText && !encoding::IsValidUtf8(text)) text = encoding::Cp932ToUtf8(text);
+    if (ContactText) text = encoding::Text8ToUtf8(text);
     FLines = organiser_text::SplitLines(text);
     FLoaded = true;
 }
@@ -188,7 +181,9 @@ int TTolvVCalBase::SetValue(const std::string& Key, const std::string& Value) {
         if (index >= 0) FLines.erase(FLines.begin() + index);
         return -1;
     }
-    std::string line = AsUtf8(Key + ":" + Value);
+    // A value handed in by the caller: anything that is not UTF-8 is replaced, so a line
+    // written here always reads back.
+    std::string line = encoding::RepairUtf8(Key + ":" + Value);
     if (index >= 0) {
         FLines[static_cast<size_t>(index)] = std::move(line);
         return index;

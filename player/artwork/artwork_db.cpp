@@ -7,6 +7,7 @@
 #include "foundation/byte_reader.h"
 #include "foundation/file_read.h"
 #include "foundation/encoding.h"
+#include "foundation/names.h"
 
 namespace fs = std::filesystem;
 
@@ -223,17 +224,10 @@ private:
         const uint32_t encoding_kind = r_.U32LE(chunk + 28);
         const std::span<const uint8_t> bytes = r_.Bytes(chunk + 36, length);
         pos_ = chunk + total_length;
-        if (encoding_kind == 1) {
-            size_t n = 0;
-            while (n < bytes.size() && bytes[n] != 0) ++n;
-            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), n);
-            return encoding::RepairUtf8(text);
-        }
-        if (encoding_kind == 0 || encoding_kind == 2) {
-            // Every character is kept: a photo's file name may hold characters that no Japanese
-            // code page has, and the file must still be found under it.
-            return encoding::Utf16UpToZero(bytes, encoding::ByteOrder::Little);
-        }
+        // Every character of UTF-16 is kept: a photo's file name may hold characters that no
+        // Japanese code page has, and the file must still be found under it.
+        if (encoding_kind == 1) return BytesToWideString(bytes, 1);
+        if (encoding_kind == 0 || encoding_kind == 2) return BytesToWideString(bytes, 0);
         return {};
     }
 

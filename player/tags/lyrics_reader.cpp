@@ -5,13 +5,6 @@
 
 namespace {
 
-// The bytes up to the first NUL of 8-bit or UTF-8 text.
-std::string_view UpToNul(std::span<const uint8_t> bytes) {
-    size_t end = 0;
-    while (end < bytes.size() && bytes[end] != 0) ++end;
-    return std::string_view(reinterpret_cast<const char*>(bytes.data()), end);
-}
-
 // The offset just past the first NUL (a byte, or an aligned code unit for UTF-16) at or after
 // `from`; the content's size when there is none.
 size_t PastNul(std::span<const uint8_t> bytes, size_t from, bool wide) {
@@ -61,10 +54,8 @@ std::string DecodeLyrics(std::span<const uint8_t> content, uint8_t encodingByte)
             // frame is read by its marks (no 8-bit or UTF-8 text holds the pair FF FE).
             if (HasLittleEndianMark(content)) return MarkedUtf16Strings(content);
             auto text = content.subspan(PastNul(content, 3, false));
-            std::string_view raw = UpToNul(text);
-            if (encodingByte == 3 && !encoding::IsValidUtf8(raw))
-                return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(raw));
-            return encoding::Text8ToUtf8(raw);
+            std::string_view raw = encoding::UpToZeroByte(text);
+            return encodingByte == 3 ? encoding::RepairUtf8(raw) : encoding::Text8ToUtf8(raw);
         }
         case 2: {
             auto text = content.subspan(PastNul(content, 3, true));

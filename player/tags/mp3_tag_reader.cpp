@@ -6,16 +6,21 @@
 #include <array>
 #include <limits>
 
+namespace {
+
+// The bytes of an 8-bit or UTF-8 field: leading NULs skipped, cut at the next NUL, trimmed.
+std::string_view FieldBytes(std::span<const uint8_t> bytes) {
+    size_t begin = 0;
+    while (begin < bytes.size() && bytes[begin] == 0) ++begin;
+    return encoding::TrimView(encoding::UpToZeroByte(bytes.subspan(begin)));
+}
+
+}  // namespace
+
 namespace tagtext {
 
 std::string Field8(std::span<const uint8_t> bytes) {
-    size_t begin = 0;
-    while (begin < bytes.size() && bytes[begin] == 0) ++begin;
-    size_t end = begin;
-    while (end < bytes.size() && bytes[end] != 0) ++end;
-    auto field = bytes.subspan(begin, end - begin);
-    std::string_view raw(reinterpret_cast<const char*>(field.data()), field.size());
-    return encoding::Text8ToUtf8(encoding::TrimView(raw));
+    return encoding::Text8ToUtf8(FieldBytes(bytes));
 }
 
 uint32_t Syncsafe(uint32_t value) {
@@ -32,21 +37,9 @@ constexpr uint64_t kMaxTextBytes = 65535;
 // MP4 text atoms are read up to this many bytes (longer texts are cut).
 constexpr uint64_t kMaxAtomTextBytes = 1 << 20;
 
-// UTF-8 text as it came, with every malformed byte replaced by U+FFFD.
-std::string CleanUtf8(std::string_view text) {
-    if (encoding::IsValidUtf8(text)) return std::string(text);
-    return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
-}
-
-// The text of a UTF-8 field: leading NULs skipped, cut at the next NUL, trimmed.
+// The text of a UTF-8 field, every malformed byte replaced.
 std::string FieldUtf8(std::span<const uint8_t> bytes) {
-    size_t begin = 0;
-    while (begin < bytes.size() && bytes[begin] == 0) ++begin;
-    size_t end = begin;
-    while (end < bytes.size() && bytes[end] != 0) ++end;
-    auto field = bytes.subspan(begin, end - begin);
-    std::string_view raw(reinterpret_cast<const char*>(field.data()), field.size());
-    return CleanUtf8(encoding::TrimView(raw));
+    return encoding::RepairUtf8(FieldBytes(bytes));
 }
 
 // Encoding 1 carries a byte-order mark; a text without one is taken as little-endian.
@@ -308,7 +301,7 @@ void TTolvMP3TagReader::ReadMP4Atoms(TagStream& stream, TMP3Tag& tag) {
                 size_t end = 0;
                 while (end < bytes.size() && bytes[end] != 0) ++end;
                 std::string_view raw(reinterpret_cast<const char*>(bytes.data()), end);
-                *field = CleanUtf8(encoding::TrimView(raw));
+                *field = encoding::RepairUtf8(encoding::TrimView(raw));
             }
         }
         pos += atomSize;
