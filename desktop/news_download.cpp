@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "desktop/settings.h"
+#include "foundation/string_list.h"
 #include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -98,7 +99,7 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
     if (plainText) {
         const FileBytes bytes = ReadWholeFile(cacheFile);
         std::vector<std::string> lines =
-            organiser_text::SplitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+            SplitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         // The bytes stay as they are; only their reading (UTF-8, else code page 932) is decided.
         for (std::string& line : lines) line = encoding::Text8ToUtf8(line);
         return lines;

@@ -7,6 +7,7 @@
 #include "foundation/errors.h"
 #include "foundation/japanese_codes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -23,30 +24,34 @@ void TStringList::SetStrings(int index, const std::string& line) {
     lines_[static_cast<size_t>(index)] = line;
 }
 
-std::string TStringList::Text() const {
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t end = std::min(text.find_first_of("\r\n", i), text.size());
+        lines.emplace_back(text.substr(i, end - i));
+        i = end;
+        if (i < text.size() && text[i] == '\r') ++i;
+        if (i < text.size() && text[i] == '\n') ++i;
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
     std::string out;
     size_t size = 0;
-    for (const auto& line : lines_) size += line.size() + 2;
+    for (const auto& line : lines) size += line.size() + 2;
     out.reserve(size);
-    for (const auto& line : lines_) {
+    for (const auto& line : lines) {
         out += line;
         out += "\r\n";
     }
     return out;
 }
 
-void TStringList::SetText(std::string_view text) {
-    lines_.clear();
-    size_t i = 0;
-    while (i < text.size()) {
-        size_t end = i;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-        lines_.emplace_back(text.substr(i, end - i));
-        i = end;
-        if (i < text.size() && text[i] == '\r') ++i;
-        if (i < text.size() && text[i] == '\n') ++i;
-    }
-}
+std::string TStringList::Text() const { return JoinLines(lines_); }
+
+void TStringList::SetText(std::string_view text) { lines_ = SplitLines(text); }
 
 void TStringList::LoadFromFile(const std::string& file_name) {
     const FileBytes data = ReadWholeFile(file_name);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "foundation/string_list.h"
 #include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
@@ -46,7 +47,7 @@ TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
     std::string text(bytes.begin(), bytes.end());
     // A contact file made on a Japanese Windows system is in code page 932.
     if (ContactText) text = encoding::Text8ToUtf8(text);
-    FLines = organiser_text::SplitLines(text);
+    FLines = SplitLines(text);
     FLoaded = true;
 }
 
@@ -56,7 +57,7 @@ void TTolvKeyLineFile::SetValidity(bool Valid, const char* Marker) {
 }
 
 void TTolvKeyLineFile::Save() {
-    organiser_text::WriteFileBytes(FFileName, organiser_text::JoinLines(FLines));
+    organiser_text::WriteFileBytes(FFileName, JoinLines(FLines));
 }
 
 int TTolvKeyLineFile::FindKey(const std::string& Key, std::string* Raw) const {

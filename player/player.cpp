@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "foundation/string_list.h"
 #include "foundation/file_read.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
@@ -40,20 +41,7 @@ std::string TextLines(const std::string& fileName) {
     const FileBytes bytes = ReadPlayerFilePart(fileName, 0, kLockMarkerLimit);
     const std::string text = encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end()));
     // The lines joined again with CR LF, as a string list's text.
-    std::string joined;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            joined += line + "\r\n";
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) joined += line + "\r\n";
-    return joined;
+    return JoinLines(SplitLines(text));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "foundation/string_list.h"
 #include "foundation/byte_reader.h"
 #include "foundation/file_read.h"
 #include "foundation/drives.h"
@@ -32,23 +33,6 @@ bool IsFolder(const std::string& path) {
 std::string WithSlash(std::string path) {
     if (path.empty() || path.back() != '/') path += '/';
     return path;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
 }
 
 std::string Field(const std::string& line, int number) {

@@ -12,6 +12,7 @@
 
 #include "desktop/settings.h"
 #include "desktop/song_copy.h"
+#include "foundation/string_list.h"
 #include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -109,7 +110,7 @@ TMemoForm::~TMemoForm() = default;
 
 int64_t TMemoForm::TextByteLength(const QString& text) {
     int64_t bytes = 0;
-    for (const std::string& line : organiser_text::SplitLines(text.toStdString())) {
+    for (const std::string& line : SplitLines(text.toStdString())) {
         bytes += static_cast<int64_t>(encoding::Utf8ToCp932(line).size()) + 2;
     }
     return bytes;
@@ -160,11 +161,11 @@ void TMemoForm::MemoEditChange() {
 }
 
 void TMemoForm::SaveTo(const std::string& name) {
-    const std::vector<std::string> lines = organiser_text::SplitLines(ui->MemoEdit->toPlainText().toStdString());
+    const std::vector<std::string> lines = SplitLines(ui->MemoEdit->toPlainText().toStdString());
     // Inside the player's notes folder no linked folder is written through; a place the user
     // picked elsewhere is the user's own choice, a linked home folder included.
     const bool inNotes = !FSaveFolder.empty() && PathInside(IncludeBackslash(FSaveFolder), name);
-    WriteWholeFile(name, encoding::Utf8ToCp932(organiser_text::JoinLines(lines)),
+    WriteWholeFile(name, encoding::Utf8ToCp932(JoinLines(lines)),
                    inNotes ? TFolderLink::Refuse : TFolderLink::Follow);
     FFileName = name;
     FModified = false;
