@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "foundation/names.h"
 #include "foundation/string_list.h"
 #include "foundation/byte_reader.h"
 #include "foundation/file_read.h"
@@ -33,17 +34,6 @@ bool IsFolder(const std::string& path) {
 std::string WithSlash(std::string path) {
     if (path.empty() || path.back() != '/') path += '/';
     return path;
-}
-
-std::string Field(const std::string& line, int number) {
-    size_t start = 0;
-    for (int i = 1; i < number; ++i) {
-        const size_t comma = line.find(',', start);
-        if (comma == std::string::npos) return {};
-        start = comma + 1;
-    }
-    const size_t end = line.find(',', start);
-    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 std::string ExecutableFolder() {
@@ -242,11 +232,11 @@ std::string TMPlayerChecker::ReadModel(const std::string& Number) {
     const std::string key(encoding::Utf8Left(rest, 4));
     const std::string line = key.empty() ? std::string(kDefaultModelLine)
                                          : ModelTable.ReadString("iPod", key, kDefaultModelLine);
-    Capacity = Field(line, 5);
-    Generation = Field(line, 4);
-    ModelKind = Field(line, 3);
-    const std::string name = Field(line, 2);
-    Family = Field(line, 1);
+    Capacity = GetDelimitedField(4, line, ",");
+    Generation = GetDelimitedField(3, line, ",");
+    ModelKind = GetDelimitedField(2, line, ",");
+    const std::string name = GetDelimitedField(1, line, ",");
+    Family = GetDelimitedField(0, line, ",");
     if (Family == "photo") {
         ModelClass = 3;
         HasPhotos = true;
