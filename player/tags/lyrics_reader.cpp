@@ -85,7 +85,7 @@ void TMPEGExtLoader::LoadFromStream(TagStream& stream) {
 }
 
 int TMPEGExtLoader::DetectKind(TagStream& stream) {
-    ByteReader head = stream.Window(0, 11);
+    const TagWindow head = stream.Window(0, 11);
     if (head.Matches(0, "ID3")) return head.U8(3) < 3 ? 1 : 2;
     int noted = head.Matches(0, "OGG") ? 30 : -1;
     if (stream.Size() >= 128 && stream.Window(stream.Size() - 128, 3).Matches(0, "TAG")) return 0;
@@ -94,14 +94,14 @@ int TMPEGExtLoader::DetectKind(TagStream& stream) {
 }
 
 void TMPEGExtLoader::WalkFrames(TagStream& stream, bool version22) {
-    ByteReader header = stream.Window(0, 10);
+    const TagWindow header = stream.Window(0, 10);
     const int major = header.U8(3);
     const int64_t limit = int64_t(tagtext::Syncsafe(header.U32BE(6))) - 1;
     const uint64_t headerSize = version22 ? 6 : 10;
     const char* lyricsId = version22 ? "ULT" : "USLT";
     uint64_t pos = 10;
     while (version22 ? int64_t(pos) <= limit : int64_t(pos) < limit) {
-        ByteReader frame = stream.Window(pos, headerSize + 1);
+        const TagWindow frame = stream.Window(pos, headerSize + 1);
         std::string rawId = frame.Text(0, version22 ? 3 : 4);
         if (rawId.empty() || rawId[0] == '\0') break;
         std::string id = encoding::Trim(rawId);
@@ -113,7 +113,7 @@ void TMPEGExtLoader::WalkFrames(TagStream& stream, bool version22) {
         uint64_t contentSize = size - 1;
         uint8_t encodingByte = frame.U8(headerSize);
         if (contentSize <= kMaxFrameContent && id == lyricsId) {
-            ByteReader content = stream.Window(pos + headerSize + 1, contentSize);
+            const TagWindow content = stream.Window(pos + headerSize + 1, contentSize);
             Lyrics = DecodeLyrics(content.Bytes(0, content.Size()), encodingByte);
         }
         pos += headerSize + size;

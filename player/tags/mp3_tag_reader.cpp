@@ -208,7 +208,7 @@ void TTolvMP3TagReader::ClearTag(TMP3Tag& tag) {
 
 void TTolvMP3TagReader::ReadID3v1Tag(TagStream& stream, TMP3Tag& tag) {
     if (stream.Size() < 128) return;
-    ByteReader v1 = stream.Window(stream.Size() - 128, 128);
+    const TagWindow v1 = stream.Window(stream.Size() - 128, 128);
     tag.Title = tagtext::Field8(v1.Bytes(3, 30));
     tag.Artist = tagtext::Field8(v1.Bytes(33, 30));
     tag.Album = tagtext::Field8(v1.Bytes(63, 30));
@@ -218,7 +218,7 @@ void TTolvMP3TagReader::ReadID3v1Tag(TagStream& stream, TMP3Tag& tag) {
 }
 
 uint64_t TTolvMP3TagReader::ReadID3v2Tag(TagStream& stream, TMP3Tag& tag) {
-    ByteReader header = stream.Window(0, 10);
+    const TagWindow header = stream.Window(0, 10);
     int major = header.U8(3);
     uint32_t size = tagtext::Syncsafe(header.U32BE(6));
     tag.TagSize = static_cast<int32_t>(size);
@@ -232,7 +232,7 @@ void TTolvMP3TagReader::ReadID3v2Frames(TagStream& stream, int majorVersion, TMP
     const uint64_t fileSize = stream.Size();
     uint64_t pos = 10;
     while (pos <= limit && pos < fileSize) {
-        ByteReader header = stream.Window(pos, headerSize);
+        const TagWindow header = stream.Window(pos, headerSize);
         if (!header.Has(0, headerSize)) break;
         std::string id;
         uint64_t frameSize;
@@ -251,7 +251,7 @@ void TTolvMP3TagReader::ReadID3v2Frames(TagStream& stream, int majorVersion, TMP
         uint64_t contentStart = pos + headerSize;
         if (std::string* field = FrameField(id, majorVersion, tag);
             field && frameSize >= 1 && frameSize - 1 < kMaxTextBytes) {
-            ByteReader content = stream.Window(contentStart, frameSize);
+            const TagWindow content = stream.Window(contentStart, frameSize);
             uint8_t encodingByte = content.U8(0);
             auto text = content.Bytes(1, frameSize - 1);
             if (field == &tag.Comment && encodingByte <= 3) text = CommentText(encodingByte, text);
@@ -266,7 +266,7 @@ void TTolvMP3TagReader::ReadMP4Atoms(TagStream& stream, TMP3Tag& tag) {
     const uint64_t fileSize = stream.Size();
     uint64_t pos = 0;
     while (pos < fileSize) {
-        ByteReader header = stream.Window(pos, 8);
+        const TagWindow header = stream.Window(pos, 8);
         uint64_t atomSize = header.U32BE(0);
         std::string name = encoding::AsciiLower(header.Text(4, 4));
         uint64_t bodyStart = pos + 8;
@@ -296,7 +296,7 @@ void TTolvMP3TagReader::ReadMP4Atoms(TagStream& stream, TMP3Tag& tag) {
                 // The text sits in the inner data atom, after its header, type and locale. An atom
                 // that claims more than the file holds gives the text that is there; an absurd
                 // length is cut so that a text never costs more than a small buffer.
-                ByteReader text = stream.Window(pos + 24, std::min<uint64_t>(atomSize - 24, kMaxAtomTextBytes));
+                const TagWindow text = stream.Window(pos + 24, std::min<uint64_t>(atomSize - 24, kMaxAtomTextBytes));
                 auto bytes = text.Bytes(0, text.Size());
                 size_t end = 0;
                 while (end < bytes.size() && bytes[end] != 0) ++end;
@@ -312,7 +312,7 @@ void TTolvMP3TagReader::ReadMPEGHeader(TagStream& stream, uint64_t headerOffset,
                                        TMP3Tag& tag) {
     const uint64_t fileSize = stream.Size();
     tag.FileSize = static_cast<int64_t>(fileSize);
-    ByteReader bytes = stream.Window(headerOffset, 4);
+    const TagWindow bytes = stream.Window(headerOffset, 4);
     uint32_t h = uint32_t(bytes.U8(0)) << 24 | uint32_t(bytes.U8(1)) << 16 | uint32_t(bytes.U8(2)) << 8 |
                  uint32_t(bytes.U8(3));
     unsigned version = (h >> 19) & 3;
@@ -332,7 +332,7 @@ void TTolvMP3TagReader::ReadMPEGHeader(TagStream& stream, uint64_t headerOffset,
 uint64_t TTolvMP3TagReader::SkipZeroBytes(TagStream& stream, uint64_t from) {
     const uint64_t fileSize = stream.Size();
     for (uint64_t pos = from; pos < fileSize;) {
-        ByteReader block = stream.Window(pos, TagStream::kBlockSize);
+        const TagWindow block = stream.Window(pos, TagStream::kBlockSize);
         auto bytes = block.Bytes(0, block.Size());
         if (bytes.empty()) break;
         for (size_t i = 0; i < bytes.size(); ++i)
