@@ -91,7 +91,7 @@ void WriteSingleNote(const std::string& folder, const std::string& sourceFile, c
     if (addEncoded) note.emplace_back(kEncodingLine);
     note.insert(note.end(), lines.begin(), lines.end());
     organiser_text::WriteFileBytes(IncludeBackslash(folder) + BaseName(sourceFile),
-                                   encoding::Utf8ToCp932(organiser_text::JoinLines(note)));
+                                   encoding::Utf8ToCp932(JoinLines(note)));
 }
 
 void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) { gOpenFileHook = std::move(hook); }

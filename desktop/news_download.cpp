@@ -4,7 +4,8 @@
 #include <system_error>
 
 #include "desktop/settings.h"
-#include "foundation/byte_reader.h"
+#include "foundation/string_list.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/paths.h"
@@ -87,7 +88,7 @@ bool FetchDocument(const std::string& Address, const std::string& Dest, const st
     // A local document is held by the same bound as one from the network.
     const uintmax_t size = fs::file_size(Address, ec);
     if (ec || size > static_cast<uintmax_t>(kFetchLimitBytes)) return false;
-    const std::vector<uint8_t> bytes = ReadWholeFile(Address);
+    const FileBytes bytes = ReadWholeFile(Address);
     organiser_text::WriteFileBytes(Dest, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return true;
 }
@@ -96,9 +97,9 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
                                            const TNewsOptions& options, bool& plainText) {
     plainText = MatchesExtension(address, kPlainTextMasks);
     if (plainText) {
-        const std::vector<uint8_t> bytes = ReadWholeFile(cacheFile);
+        const FileBytes bytes = ReadWholeFile(cacheFile);
         std::vector<std::string> lines =
-            organiser_text::SplitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+            SplitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         // The bytes stay as they are; only their reading (UTF-8, else code page 932) is decided.
         for (std::string& line : lines) line = encoding::Text8ToUtf8(line);
         return lines;

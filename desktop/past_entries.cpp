@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "desktop/song_copy.h"
-#include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
 #include "foundation/paths.h"
@@ -117,7 +117,7 @@ bool CopyIntoFolder(const std::string& Source, const std::string& Folder) {
     try {
         // Written whole under a temporary name and never over anything of that name: a link
         // planted in the player is not written through, and a failed copy leaves nothing.
-        const std::vector<uint8_t> bytes = ReadWholeFile(Source, organiser_text::kOrganiserFileLimit);
+        const FileBytes bytes = ReadWholeFile(Source, organiser_text::kOrganiserFileLimit);
         WriteNewFile(target, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     } catch (const EFileError&) {
         return false;

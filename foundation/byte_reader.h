@@ -4,8 +4,10 @@
 // (for runs), never a read outside the buffer.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,13 +33,13 @@ public:
 
     // Numbers at an absolute offset; zero when any byte of them is past the end.
     uint8_t U8(uint64_t offset) const { return offset < data_.size() ? data_[offset] : 0; }
-    uint16_t U16LE(uint64_t offset) const { return static_cast<uint16_t>(Le(offset, 2)); }
-    uint32_t U32LE(uint64_t offset) const { return static_cast<uint32_t>(Le(offset, 4)); }
-    uint64_t U64LE(uint64_t offset) const { return Le(offset, 8); }
-    uint16_t U16BE(uint64_t offset) const { return static_cast<uint16_t>(Be(offset, 2)); }
-    uint32_t U24BE(uint64_t offset) const { return static_cast<uint32_t>(Be(offset, 3)); }
-    uint32_t U32BE(uint64_t offset) const { return static_cast<uint32_t>(Be(offset, 4)); }
-    uint64_t U64BE(uint64_t offset) const { return Be(offset, 8); }
+    uint16_t U16LE(uint64_t offset) const { return Load<uint16_t, std::endian::little>(offset); }
+    uint32_t U32LE(uint64_t offset) const { return Load<uint32_t, std::endian::little>(offset); }
+    uint64_t U64LE(uint64_t offset) const { return Load<uint64_t, std::endian::little>(offset); }
+    uint16_t U16BE(uint64_t offset) const { return Load<uint16_t, std::endian::big>(offset); }
+    uint32_t U24BE(uint64_t offset) const { return Has(offset, 3) ? uint32_t(U16BE(offset)) << 8 | U8(offset + 2) : 0; }
+    uint32_t U32BE(uint64_t offset) const { return Load<uint32_t, std::endian::big>(offset); }
+    uint64_t U64BE(uint64_t offset) const { return Load<uint64_t, std::endian::big>(offset); }
     int16_t I16LE(uint64_t offset) const { return static_cast<int16_t>(U16LE(offset)); }
     int32_t I32LE(uint64_t offset) const { return static_cast<int32_t>(U32LE(offset)); }
     int64_t I64LE(uint64_t offset) const { return static_cast<int64_t>(U64LE(offset)); }
@@ -53,8 +55,18 @@ public:
     ByteReader Sub(uint64_t offset, uint64_t length) const { return ByteReader(Bytes(offset, length)); }
 
 private:
-    uint64_t Le(uint64_t offset, unsigned width) const;
-    uint64_t Be(uint64_t offset, unsigned width) const;
+    // One unaligned copy into the number, then a byte swap where the host's order differs.
+    template <typename T, std::endian Order>
+    T Load(uint64_t offset) const {
+        if (!Has(offset, sizeof(T))) return 0;
+        T value;
+        std::memcpy(&value, data_.data() + offset, sizeof(T));
+        if constexpr (Order != std::endian::native) value = ByteSwap(value);
+        return value;
+    }
+    static uint16_t ByteSwap(uint16_t v) { return __builtin_bswap16(v); }
+    static uint32_t ByteSwap(uint32_t v) { return __builtin_bswap32(v); }
+    static uint64_t ByteSwap(uint64_t v) { return __builtin_bswap64(v); }
 
     std::span<const uint8_t> data_;
 };
@@ -90,19 +102,3 @@ private:
     ByteReader reader_;
     uint64_t pos_;
 };
-
-// Reading files into memory. Only regular files are read: a folder fails as one, and a named
-// pipe or a device reads as a missing file (opening one never blocks). Each failure throws
-// EFileError naming the file. Sizes are in bytes.
-inline constexpr uint64_t kNoReadLimit = UINT64_MAX;
-
-// The whole file; a file larger than maxBytes fails (nothing is read then).
-std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes = kNoReadLimit);
-// At most `length` bytes from `offset` of a file (fewer at its end). Used to read a tag without
-// loading a whole video.
-std::vector<uint8_t> ReadFilePart(const std::string& path, uint64_t offset, uint64_t length);
-
-// The same for files inside the player, which are untrusted: a link at the path reads as a
-// missing file too, so a planted link cannot lead the read outside the player.
-std::vector<uint8_t> ReadPlayerFile(const std::string& path, uint64_t maxBytes);
-std::vector<uint8_t> ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length);

@@ -1,6 +1,8 @@
 #include "foundation/encoding.h"
 
+#include <bit>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace encoding {
@@ -55,25 +57,134 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
     return len;
 }
 
-template <typename Unit>
-std::string Utf16UnitsToUtf8(size_t count, Unit unit) {
-    std::string out;
-    out.reserve(count + count / 2);
-    for (size_t i = 0; i < count; ++i) {
-        char32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count) {
-            char32_t low = unit(i + 1);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
+// UTF-16 bytes to UTF-8: the one decoder behind every UTF-16 reading of the program. Runs of
+// ASCII, the bulk of names and paths, are taken four units at a time; the output is built in a
+// buffer on the stack so that a short text costs no allocation beyond its own string.
+class Utf16Decoder {
+public:
+    Utf16Decoder(std::span<const uint8_t> bytes, ByteOrder order, bool stopAtZero, OddLastByte odd)
+        : data_(bytes.data()), units_(bytes.size() / 2), big_(order == ByteOrder::Big),
+          stop_at_zero_(stopAtZero) {
+        if (bytes.size() % 2 != 0 && odd == OddLastByte::ZeroPadded) {
+            const uint8_t last = bytes.back();
+            pad_ = big_ ? char32_t(last) << 8 : char32_t(last);
+            has_pad_ = true;
+        }
+    }
+
+    std::string Decode() {
+        size_t i = 0;
+        bool pad_taken = false;
+        while (i < units_) {
+            if (room() < 16) Flush();
+            if (Ascii4(i)) {
+                i += 4;
                 continue;
             }
+            char32_t u = Unit(i);
+            ++i;
+            if (u == 0 && stop_at_zero_) return Finish();
+            if (u >= 0xD800 && u <= 0xDBFF) {
+                char32_t low = 0;
+                bool has_low = false;
+                if (i < units_) {
+                    low = Unit(i);
+                    has_low = true;
+                } else if (has_pad_) {
+                    low = pad_;
+                    has_low = true;
+                }
+                if (has_low && low >= 0xDC00 && low <= 0xDFFF) {
+                    Put(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                    if (i < units_) ++i; else pad_taken = true;
+                    continue;
+                }
+            }
+            Put(u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
         }
-        if (u >= 0xD800 && u <= 0xDFFF) u = kReplacement;
-        AppendUtf8(out, u);
+        if (has_pad_ && !pad_taken && !(pad_ == 0 && stop_at_zero_)) {
+            if (room() < 16) Flush();
+            Put(pad_ >= 0xD800 && pad_ <= 0xDFFF ? kReplacement : pad_);
+        }
+        return Finish();
     }
-    return out;
+
+private:
+    char32_t Unit(size_t i) const {
+        const uint8_t a = data_[2 * i], b = data_[2 * i + 1];
+        return big_ ? char32_t(a) << 8 | b : char32_t(b) << 8 | a;
+    }
+
+    // Four units at once when all four are ASCII and none is zero.
+    bool Ascii4(size_t i) {
+        if (units_ - i < 4) return false;
+        uint64_t w;
+        std::memcpy(&w, data_ + 2 * i, 8);
+        if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+        // The character byte of each unit is its low byte: the first of a pair in little-endian
+        // text, the second in big-endian text.
+        const uint64_t high_mask = big_ ? 0x80FF80FF80FF80FFull : 0xFF80FF80FF80FF80ull;
+        if ((w & high_mask) != 0) return false;
+        if (((w - 0x0001000100010001ull) & ~w & 0x8000800080008000ull) != 0) return false;  // a zero unit
+        const unsigned shift = big_ ? 8 : 0;
+        char* p = buffer_ + used_;
+        p[0] = static_cast<char>(w >> shift);
+        p[1] = static_cast<char>(w >> (16 + shift));
+        p[2] = static_cast<char>(w >> (32 + shift));
+        p[3] = static_cast<char>(w >> (48 + shift));
+        used_ += 4;
+        return true;
+    }
+
+    void Put(char32_t cp) {
+        char* p = buffer_ + used_;
+        if (cp < 0x80) {
+            p[0] = static_cast<char>(cp);
+            used_ += 1;
+        } else if (cp < 0x800) {
+            p[0] = static_cast<char>(0xC0 | (cp >> 6));
+            p[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            used_ += 2;
+        } else if (cp < 0x10000) {
+            p[0] = static_cast<char>(0xE0 | (cp >> 12));
+            p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            p[2] = static_cast<char>(0x80 | (cp & 0x3F));
+            used_ += 3;
+        } else {
+            p[0] = static_cast<char>(0xF0 | (cp >> 18));
+            p[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            p[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            p[3] = static_cast<char>(0x80 | (cp & 0x3F));
+            used_ += 4;
+        }
+    }
+
+    size_t room() const { return sizeof buffer_ - used_; }
+    void Flush() {
+        out_.append(buffer_, used_);
+        used_ = 0;
+    }
+    std::string Finish() {
+        Flush();
+        return std::move(out_);
+    }
+
+    const uint8_t* data_;
+    size_t units_;
+    bool big_;
+    bool stop_at_zero_;
+    bool has_pad_ = false;
+    char32_t pad_ = 0;
+    std::string out_;
+    char buffer_[512];
+    size_t used_ = 0;
+};
+
+std::span<const uint8_t> AsBytes(std::u16string_view text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size() * 2};
 }
+
+constexpr ByteOrder kHostOrder = std::endian::native == std::endian::big ? ByteOrder::Big : ByteOrder::Little;
 
 // One iconv conversion descriptor per thread and direction, reset before each use.
 class Converter {
@@ -140,19 +251,29 @@ bool IsMultiByteUtf8(std::string_view text) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-    return Utf16UnitsToUtf8(text.size(), [&](size_t i) { return char32_t(text[i]); });
+    return Utf16Decoder(AsBytes(text), kHostOrder, false, OddLastByte::Dropped).Decode();
 }
 
 std::string Utf16LeToUtf8(std::span<const uint8_t> bytes) {
-    return Utf16UnitsToUtf8(bytes.size() / 2, [&](size_t i) {
-        return char32_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    });
+    return Utf16Decoder(bytes, ByteOrder::Little, false, OddLastByte::Dropped).Decode();
 }
 
 std::string Utf16BeToUtf8(std::span<const uint8_t> bytes) {
-    return Utf16UnitsToUtf8(bytes.size() / 2, [&](size_t i) {
-        return char32_t((bytes[2 * i] << 8) | bytes[2 * i + 1]);
-    });
+    return Utf16Decoder(bytes, ByteOrder::Big, false, OddLastByte::Dropped).Decode();
+}
+
+std::string Utf16UpToZero(std::span<const uint8_t> bytes, ByteOrder order, OddLastByte odd) {
+    return Utf16Decoder(bytes, order, true, odd).Decode();
+}
+
+std::string_view UpToZeroByte(std::span<const uint8_t> bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return text.substr(0, text.find('\0'));
+}
+
+std::string RepairUtf8(std::string_view text) {
+    if (IsValidUtf8(text)) return std::string(text);
+    return Utf16ToUtf8(Utf8ToUtf16(text));
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {

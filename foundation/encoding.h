@@ -20,6 +20,21 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // UTF-16 bytes to UTF-8 (an odd last byte is dropped). Stops at nothing: zeros become U+0000.
 std::string Utf16LeToUtf8(std::span<const uint8_t> bytes);
 std::string Utf16BeToUtf8(std::span<const uint8_t> bytes);
+// The byte order of UTF-16 bytes.
+enum class ByteOrder { Little, Big };
+// What an odd last byte of UTF-16 bytes is: no character, or the first byte of a unit whose
+// second byte is a zero (formats that pad their texts to whole units after a cut length).
+enum class OddLastByte { Dropped, ZeroPadded };
+// UTF-16 text up to its first zero unit (or the end) as UTF-8, every character kept; a zero
+// byte that is half of a unit ends nothing. An unpaired surrogate becomes U+FFFD.
+std::string Utf16UpToZero(std::span<const uint8_t> bytes, ByteOrder order,
+                          OddLastByte odd = OddLastByte::Dropped);
+
+// UTF-8 text as it came, with every malformed byte replaced by U+FFFD.
+std::string RepairUtf8(std::string_view text);
+// 8-bit or UTF-8 text up to its first zero byte (or the end), as it is.
+std::string_view UpToZeroByte(std::span<const uint8_t> bytes);
+
 // UTF-8 to UTF-16; an invalid byte becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 // UTF-8 to UTF-16 bytes without byte-order mark.

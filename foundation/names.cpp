@@ -43,16 +43,10 @@ bool Exists(const std::string& path) {
 
 std::string BytesToWideString(std::span<const uint8_t> bytes, int code) {
     if (code == 0) {
-        size_t end = 0;
-        while (end + 1 < bytes.size() && !(bytes[end] == 0 && bytes[end + 1] == 0)) end += 2;
-        return encoding::Utf16LeToUtf8(bytes.first(end));
+        return encoding::Utf16UpToZero(bytes, encoding::ByteOrder::Little);
     }
     if (code == 1) {
-        size_t end = 0;
-        while (end < bytes.size() && bytes[end] != 0) ++end;
-        std::string_view text(reinterpret_cast<const char*>(bytes.data()), end);
-        if (encoding::IsValidUtf8(text)) return std::string(text);
-        return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
+        return encoding::RepairUtf8(encoding::UpToZeroByte(bytes));
     }
     return {};
 }

@@ -1,11 +1,13 @@
 #include "foundation/string_list.h"
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/names.h"
 #include "foundation/errors.h"
 #include "foundation/japanese_codes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -22,33 +24,37 @@ void TStringList::SetStrings(int index, const std::string& line) {
     lines_[static_cast<size_t>(index)] = line;
 }
 
-std::string TStringList::Text() const {
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t end = std::min(text.find_first_of("\r\n", i), text.size());
+        lines.emplace_back(text.substr(i, end - i));
+        i = end;
+        if (i < text.size() && text[i] == '\r') ++i;
+        if (i < text.size() && text[i] == '\n') ++i;
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
     std::string out;
     size_t size = 0;
-    for (const auto& line : lines_) size += line.size() + 2;
+    for (const auto& line : lines) size += line.size() + 2;
     out.reserve(size);
-    for (const auto& line : lines_) {
+    for (const auto& line : lines) {
         out += line;
         out += "\r\n";
     }
     return out;
 }
 
-void TStringList::SetText(std::string_view text) {
-    lines_.clear();
-    size_t i = 0;
-    while (i < text.size()) {
-        size_t end = i;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-        lines_.emplace_back(text.substr(i, end - i));
-        i = end;
-        if (i < text.size() && text[i] == '\r') ++i;
-        if (i < text.size() && text[i] == '\n') ++i;
-    }
-}
+std::string TStringList::Text() const { return JoinLines(lines_); }
+
+void TStringList::SetText(std::string_view text) { lines_ = SplitLines(text); }
 
 void TStringList::LoadFromFile(const std::string& file_name) {
-    const std::vector<uint8_t> data = ReadWholeFile(file_name);
+    const FileBytes data = ReadWholeFile(file_name);
     SetText(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 
@@ -61,7 +67,7 @@ void TStringList::SaveToFile(const std::string& file_name) const {
 }
 
 void TTolvStringList::LoadFromFile(const std::string& file_name, TextEncoding code) {
-    const std::vector<uint8_t> data = ReadWholeFile(file_name);
+    const FileBytes data = ReadWholeFile(file_name);
     LoadFromBytes(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), code);
 }
 
@@ -106,10 +112,7 @@ void TTolvStringList::LoadFromBytes(std::string_view bytes, TextEncoding code) {
             if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
             // A document declared UTF-8 may still hold a stray byte: it becomes U+FFFD, so
             // every load hands on well-formed UTF-8 lines.
-            if (encoding::IsValidUtf8(bytes))
-                SetText(bytes);
-            else
-                SetText(encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(bytes)));
+            SetText(encoding::RepairUtf8(bytes));
             break;
         default: break;  // an unknown code loads nothing
     }
@@ -126,14 +129,7 @@ void TTolvStringList::SetSjisText(std::string_view sjis) {
 // The first two bytes are skipped whether or not they are a byte-order mark; the text ends
 // at the first zero character. An odd last byte is taken with a zero byte after it.
 void TTolvStringList::LoadUtf16(std::string_view bytes, bool big_endian) {
-    std::u16string units;
-    if (bytes.size() > 2) units.reserve((bytes.size() - 1) / 2);
-    const ByteReader reader(bytes);
-    for (size_t offset = 2; offset < bytes.size(); offset += 2) {
-        const char16_t unit = big_endian ? reader.U8(offset) << 8 | reader.U8(offset + 1)
-                                         : reader.U8(offset) | reader.U8(offset + 1) << 8;
-        if (unit == 0) break;
-        units += unit;
-    }
-    SetText(encoding::Utf16ToUtf8(units));
+    const auto text = ByteReader(bytes).Bytes(2, bytes.size());
+    SetText(encoding::Utf16UpToZero(text, big_endian ? encoding::ByteOrder::Big : encoding::ByteOrder::Little,
+                                    encoding::OddLastByte::ZeroPadded));
 }

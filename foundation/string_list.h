@@ -9,6 +9,13 @@
 #include <string_view>
 #include <vector>
 
+// The program's line rules: a line ends at CR, LF or CR LF, and a break at the very end of a
+// text adds no empty line. "" gives no line, "a\r\n" one line, "\r\n" one empty line. Texts
+// are byte strings; their encoding is the caller's business.
+std::vector<std::string> SplitLines(std::string_view text);
+// Every line followed by CR LF, the last one included.
+std::string JoinLines(const std::vector<std::string>& lines);
+
 // A list of lines. Text splits at CR, LF or CR LF and joins every line with CR LF after it.
 // The list holds the bytes it is given: no encoding is applied here.
 class TStringList {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "foundation/string_list.h"
 #include "organiser/memo_divider.h"
 #include "organiser/organiser_files.h"
 #include "organiser/text_lines.h"
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         divider.FEncodeTag = mode & 0x20;
         divider.FTitleTag = mode & 0x40;
         divider.FCopyDir = mode & 0x80;
-        divider.AssignText(organiser_text::SplitLines(std::string(reinterpret_cast<const char*>(data), size)));
+        divider.AssignText(SplitLines(std::string(reinterpret_cast<const char*>(data), size)));
         divider.Divide(out);
         return 0;
     }

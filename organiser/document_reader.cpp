@@ -93,10 +93,7 @@ void THTMLReader::LoadFromFile(const std::string& FileName) {
         SetText(FText);
         return;
     }
-    static constexpr TextEncoding kListCode[] = {kTextDetect, kTextDetect, kTextEucJp, kTextJis, kTextShiftJis};
-    TTolvStringList list;
-    list.LoadFromFile(FileName, kListCode[code]);
-    FText = list.Text();
+    FText = LoadDocumentText(FileName, code);
     SetText(FText);
 }
 

@@ -1,5 +1,6 @@
 #include "organiser/feed_reader.h"
 
+#include <iterator>
 #include <limits>
 
 #include "foundation/byte_reader.h"
@@ -35,11 +36,18 @@ int32_t ParseInt32(const std::string& text, int32_t fallback) {
     return static_cast<int32_t>(value);
 }
 
+std::string LoadDocumentText(const std::string& fileName, int code) {
+    static constexpr TextEncoding kListCode[] = {kTextDetect, kTextDetect, kTextEucJp, kTextJis, kTextShiftJis};
+    const bool known = code >= 0 && code < static_cast<int>(std::size(kListCode));
+    TTolvStringList list;
+    list.LoadFromFile(fileName, known ? kListCode[code] : kTextDetect);
+    return list.Text();
+}
+
 std::string DecodeUtf8Document(const std::string& bytes) {
     std::string_view text(bytes);
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    if (encoding::IsValidUtf8(text)) return std::string(text);
-    return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
+    return encoding::RepairUtf8(text);
 }
 
 std::string TXMLReader::GetTagName(const std::string& token) {
@@ -190,8 +198,5 @@ void TXMLReader::LoadFromFile(const std::string& FileName) {
         SetText(DecodeUtf8Document(FSource));
         return;
     }
-    TTolvStringList list;
-    static constexpr TextEncoding kListCode[] = {kTextDetect, kTextDetect, kTextEucJp, kTextJis, kTextShiftJis};
-    list.LoadFromFile(FileName, kListCode[code]);
-    SetText(list.Text());
+    SetText(LoadDocumentText(FileName, code));
 }

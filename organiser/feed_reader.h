@@ -69,3 +69,7 @@ int32_t ParseInt32(const std::string& text, int32_t fallback);
 // UTF-8 text with anything that is not UTF-8 replaced by U+FFFD and a leading byte-order mark
 // removed: what decoding a document declared as UTF-8 gives.
 std::string DecodeUtf8Document(const std::string& bytes);
+// A document file read as a string list in the Japanese encoding of a declaration's code
+// (2 EUC-JP, 3 ISO-2022-JP, 4 Shift_JIS; any other code is guessed): its lines in UTF-8, each
+// followed by CR LF. Throws EFileError naming the file.
+std::string LoadDocumentText(const std::string& fileName, int code);

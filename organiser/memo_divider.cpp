@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/string_list.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/names.h"
@@ -67,7 +68,7 @@ void TTolvMemoDivider::AssignText(const std::vector<std::string>& Source) {
         if (line.find_first_of("\r\n") == std::string::npos) {
             FLines.push_back(line);
         } else {
-            for (auto& part : organiser_text::SplitLines(line + "\r\n")) FLines.push_back(std::move(part));
+            for (auto& part : SplitLines(line + "\r\n")) FLines.push_back(std::move(part));
         }
     }
 }
@@ -143,7 +144,7 @@ std::string TTolvMemoDivider::RemoveRuby(std::string_view SjisText, const TTolvP
 }
 
 void TTolvMemoDivider::WritePage(const Context& ctx, int n, const std::vector<std::string>& lines) const {
-    organiser_text::WriteFileBytes(ctx.folder + PageFileName(n), organiser_text::JoinLines(lines));
+    organiser_text::WriteFileBytes(ctx.folder + PageFileName(n), JoinLines(lines));
 }
 
 void TTolvMemoDivider::Divide(const std::string& Folder) {
@@ -169,13 +170,13 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
 
     // Line breaks are the same bytes in both encodings: the text converts in one go.
     std::vector<std::string> lines =
-        organiser_text::SplitLines(encoding::Utf8ToCp932(organiser_text::JoinLines(FLines)));
+        SplitLines(encoding::Utf8ToCp932(JoinLines(FLines)));
     if (FDelRuby) {
-        lines = organiser_text::SplitLines(RemoveRuby(organiser_text::JoinLines(lines), FOnProgress));
+        lines = SplitLines(RemoveRuby(JoinLines(lines), FOnProgress));
         FLines.clear();
         for (const auto& line : lines) FLines.push_back(encoding::Cp932ToUtf8(line));
     }
-    const std::string text = organiser_text::JoinLines(lines);
+    const std::string text = JoinLines(lines);
 
     if (static_cast<int64_t>(text.size()) + (FEncodeTag ? kEncodingReserve : 0) <= ctx.room) {
         std::string bytes;
@@ -238,7 +239,7 @@ void TTolvMemoDivider::CutByCharacters(const Context& ctx, const std::string& te
 
     auto write = [&](size_t from, size_t to, bool link) {
         std::vector<std::string> page = HeadLines(n);
-        for (auto& line : organiser_text::SplitLines(std::string_view(text).substr(from, to - from))) {
+        for (auto& line : SplitLines(std::string_view(text).substr(from, to - from))) {
             page.push_back(std::move(line));
         }
         if (link) page.push_back(LinkLine(n + 1));

@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "foundation/byte_reader.h"
+#include "foundation/string_list.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
 #include "organiser/text_lines.h"
@@ -30,13 +31,6 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A value handed in by the caller, as the file's UTF-8 bytes: anything that is not UTF-8 is
-// replaced, so a line written here always reads back.
-std::string AsUtf8(const std::string& text) {
-    if (encoding::IsValidUtf8(text)) return text;
-    return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -49,11 +43,11 @@ TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
         FLines = std::move(NewFileLines);
         return;
     }
-    const std::vector<uint8_t> bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
+    const FileBytes bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
     std::string text(bytes.begin(), bytes.end());
     // A contact file made on a Japanese Windows system is in code page 932.
-    if (ContactText && !encoding::IsValidUtf8(text)) text = encoding::Cp932ToUtf8(text);
-    FLines = organiser_text::SplitLines(text);
+    if (ContactText) text = encoding::Text8ToUtf8(text);
+    FLines = SplitLines(text);
     FLoaded = true;
 }
 
@@ -63,7 +57,7 @@ void TTolvKeyLineFile::SetValidity(bool Valid, const char* Marker) {
 }
 
 void TTolvKeyLineFile::Save() {
-    organiser_text::WriteFileBytes(FFileName, organiser_text::JoinLines(FLines));
+    organiser_text::WriteFileBytes(FFileName, JoinLines(FLines));
 }
 
 int TTolvKeyLineFile::FindKey(const std::string& Key, std::string* Raw) const {
@@ -188,7 +182,9 @@ int TTolvVCalBase::SetValue(const std::string& Key, const std::string& Value) {
         if (index >= 0) FLines.erase(FLines.begin() + index);
         return -1;
     }
-    std::string line = AsUtf8(Key + ":" + Value);
+    // A value handed in by the caller: anything that is not UTF-8 is replaced, so a line
+    // written here always reads back.
+    std::string line = encoding::RepairUtf8(Key + ":" + Value);
     if (index >= 0) {
         FLines[static_cast<size_t>(index)] = std::move(line);
         return index;

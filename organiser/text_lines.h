@@ -10,10 +10,6 @@
 
 namespace organiser_text {
 
-// Splits a text into lines; "" gives no line, "a\r\n" one line, "\r\n" one empty line.
-std::vector<std::string> SplitLines(std::string_view text);
-// Every line followed by CR LF, the last one included.
-std::string JoinLines(const std::vector<std::string>& lines);
 // The largest note, contact, event or to-do file that is read (bytes); real ones are a few KB.
 // A larger file fails to load rather than being cut, so saving it can never lose its tail.
 inline constexpr uint64_t kOrganiserFileLimit = 4u << 20;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "player/song_records.h"
 
@@ -55,36 +56,23 @@ bool IsTextRule(uint32_t field) {
     }
 }
 
-std::string DecodeZeroTerminated(std::span<const uint8_t> buffer, bool bigEndian) {
-    std::u16string units;
-    units.reserve(buffer.size() / 2 + 1);
-    for (size_t i = 0; i < buffer.size(); i += 2) {
-        const uint8_t a = buffer[i];
-        const uint8_t b = i + 1 < buffer.size() ? buffer[i + 1] : 0;  // an odd last byte meets the padding zero
-        const char16_t unit = bigEndian ? static_cast<char16_t>((a << 8) | b)
-                                        : static_cast<char16_t>((b << 8) | a);
-        if (unit == 0) break;
-        units.push_back(unit);
-    }
-    return encoding::Utf16ToUtf8(units);
-}
-
 }  // namespace
 
 TDateTime ItunesDate(uint32_t Seconds) {
     return static_cast<double>(Seconds) / 86400.0 + kDaysTo1904;
 }
 
+// A text of odd length is cut inside its last unit: that byte meets the padding zero.
 std::string ReadWideText(std::span<const uint8_t> Buffer, int32_t) {
-    return DecodeZeroTerminated(Buffer, false);
+    return encoding::Utf16UpToZero(Buffer, encoding::ByteOrder::Little, encoding::OddLastByte::ZeroPadded);
 }
 
 std::string ReadWideTextBE(std::span<const uint8_t> Buffer) {
-    return DecodeZeroTerminated(Buffer, true);
+    return encoding::Utf16UpToZero(Buffer, encoding::ByteOrder::Big, encoding::OddLastByte::ZeroPadded);
 }
 
 void TITunesDBLoader::LoadFromFile(const std::string& FileName) {
-    const std::vector<uint8_t> data = ReadPlayerFile(FileName, kMaxDatabaseBytes);
+    const FileBytes data = ReadPlayerFile(FileName, kMaxDatabaseBytes);
     ReadChunks(ByteReader(data));
 }
 

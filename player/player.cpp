@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "foundation/byte_reader.h"
+#include "foundation/string_list.h"
+#include "foundation/file_read.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
@@ -37,23 +38,10 @@ bool IsRealFolder(const fs::directory_entry& entry) {
 }
 
 std::string TextLines(const std::string& fileName) {
-    const std::vector<uint8_t> bytes = ReadPlayerFilePart(fileName, 0, kLockMarkerLimit);
+    const FileBytes bytes = ReadPlayerFilePart(fileName, 0, kLockMarkerLimit);
     const std::string text = encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end()));
     // The lines joined again with CR LF, as a string list's text.
-    std::string joined;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            joined += line + "\r\n";
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) joined += line + "\r\n";
-    return joined;
+    return JoinLines(SplitLines(text));
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "foundation/names.h"
+#include "foundation/string_list.h"
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
@@ -31,34 +34,6 @@ bool IsFolder(const std::string& path) {
 std::string WithSlash(std::string path) {
     if (path.empty() || path.back() != '/') path += '/';
     return path;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
-std::string Field(const std::string& line, int number) {
-    size_t start = 0;
-    for (int i = 1; i < number; ++i) {
-        const size_t comma = line.find(',', start);
-        if (comma == std::string::npos) return {};
-        start = comma + 1;
-    }
-    const size_t end = line.find(',', start);
-    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 std::string ExecutableFolder() {
@@ -257,11 +232,11 @@ std::string TMPlayerChecker::ReadModel(const std::string& Number) {
     const std::string key(encoding::Utf8Left(rest, 4));
     const std::string line = key.empty() ? std::string(kDefaultModelLine)
                                          : ModelTable.ReadString("iPod", key, kDefaultModelLine);
-    Capacity = Field(line, 5);
-    Generation = Field(line, 4);
-    ModelKind = Field(line, 3);
-    const std::string name = Field(line, 2);
-    Family = Field(line, 1);
+    Capacity = GetDelimitedField(4, line, ",");
+    Generation = GetDelimitedField(3, line, ",");
+    ModelKind = GetDelimitedField(2, line, ",");
+    const std::string name = GetDelimitedField(1, line, ",");
+    Family = GetDelimitedField(0, line, ",");
     if (Family == "photo") {
         ModelClass = 3;
         HasPhotos = true;
@@ -282,7 +257,7 @@ std::string TMPlayerChecker::ReadModel(const std::string& Number) {
 }
 
 std::vector<std::string> TMPlayerChecker::LoadSysInfo(const std::string& FileName) const {
-    const std::vector<uint8_t> bytes = ReadPlayerFilePart(FileName, 0, kSysInfoLimit);
+    const FileBytes bytes = ReadPlayerFilePart(FileName, 0, kSysInfoLimit);
     return SplitLines(encoding::Text8ToUtf8(std::string(bytes.begin(), bytes.end())));
 }
 
@@ -315,23 +290,17 @@ void TMPlayerChecker::ReadSysInfo(const std::vector<std::string>& IniLines) {
     Software = ini.ReadString("iPod", "buildID", "");
 }
 
-std::string TMPlayerChecker::DeviceInfoRecord(const std::vector<uint8_t>& Data, int Slot) {
+std::string TMPlayerChecker::DeviceInfoRecord(std::span<const uint8_t> Data, int Slot) {
     const ByteReader slot = ByteReader(Data).Sub(static_cast<uint64_t>(Slot) * kDeviceInfoSlot, kDeviceInfoSlot);
     // The count is untrusted: characters beyond the slot are not part of the record.
     uint64_t count = slot.U16LE(0);
     const uint64_t room = (kDeviceInfoSlot - 2) / 2;
     if (count > room) count = room;
-    std::u16string units;
-    for (uint64_t i = 0; i < count; ++i) {
-        const char16_t unit = static_cast<char16_t>(slot.U16LE(2 + 2 * i));
-        if (unit == 0) break;
-        units.push_back(unit);
-    }
-    return encoding::Utf16ToUtf8(units);
+    return encoding::Utf16UpToZero(slot.Bytes(2, 2 * count), encoding::ByteOrder::Little);
 }
 
 void TMPlayerChecker::ReadDeviceInfo(const std::string& FileName) {
-    const std::vector<uint8_t> data = ReadPlayerFilePart(FileName, 0, 4 * kDeviceInfoSlot);
+    const FileBytes data = ReadPlayerFilePart(FileName, 0, 4 * kDeviceInfoSlot);
     PlayerName = DeviceInfoRecord(data, 0);
     Owner = DeviceInfoRecord(data, 1);
     Host = DeviceInfoRecord(data, 2);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,7 @@ public:
     // DeviceInfo: four UTF-16LE records in 512-byte slots.
     void ReadDeviceInfo(const std::string& FileName);
     // The record of one slot (0..3) of DeviceInfo bytes; a count beyond the slot is cut at its end.
-    static std::string DeviceInfoRecord(const std::vector<uint8_t>& Data, int Slot);
+    static std::string DeviceInfoRecord(std::span<const uint8_t> Data, int Slot);
 
 private:
     void Progress(const std::string& text) const;

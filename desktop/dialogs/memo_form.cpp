@@ -12,7 +12,8 @@
 
 #include "desktop/settings.h"
 #include "desktop/song_copy.h"
-#include "foundation/byte_reader.h"
+#include "foundation/string_list.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
@@ -109,7 +110,7 @@ TMemoForm::~TMemoForm() = default;
 
 int64_t TMemoForm::TextByteLength(const QString& text) {
     int64_t bytes = 0;
-    for (const std::string& line : organiser_text::SplitLines(text.toStdString())) {
+    for (const std::string& line : SplitLines(text.toStdString())) {
         bytes += static_cast<int64_t>(encoding::Utf8ToCp932(line).size()) + 2;
     }
     return bytes;
@@ -123,7 +124,7 @@ void TMemoForm::LoadNote(const std::string& FileName, const std::string& NotesFo
         ui->MemoEdit->clear();
     } else {
         FFileName = FileName;
-        const std::vector<uint8_t> bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
+        const FileBytes bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
         const std::string text = encoding::Text8ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         ui->MemoEdit->setPlainText(QString::fromStdString(text));
     }
@@ -160,11 +161,11 @@ void TMemoForm::MemoEditChange() {
 }
 
 void TMemoForm::SaveTo(const std::string& name) {
-    const std::vector<std::string> lines = organiser_text::SplitLines(ui->MemoEdit->toPlainText().toStdString());
+    const std::vector<std::string> lines = SplitLines(ui->MemoEdit->toPlainText().toStdString());
     // Inside the player's notes folder no linked folder is written through; a place the user
     // picked elsewhere is the user's own choice, a linked home folder included.
     const bool inNotes = !FSaveFolder.empty() && PathInside(IncludeBackslash(FSaveFolder), name);
-    WriteWholeFile(name, encoding::Utf8ToCp932(organiser_text::JoinLines(lines)),
+    WriteWholeFile(name, encoding::Utf8ToCp932(JoinLines(lines)),
                    inNotes ? TFolderLink::Refuse : TFolderLink::Follow);
     FFileName = name;
     FModified = false;

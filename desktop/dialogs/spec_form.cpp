@@ -7,7 +7,7 @@
 
 #include "desktop/model_pictures.h"
 #include "desktop/status_text.h"
-#include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/console_runner.h"
 #include "foundation/date_time.h"
 #include "foundation/gui/message_box.h"
@@ -61,7 +61,7 @@ void TSpecForm::FillInformation(const TMPlayerChecker& c) {
     if (!c.SysInfoPath.empty() && std::filesystem::is_regular_file(c.SysInfoPath, ec)) {
         try {
             TTolvStringList lines;
-            const std::vector<uint8_t> bytes = ReadPlayerFilePart(c.SysInfoPath, 0, kSysInfoLimit);
+            const FileBytes bytes = ReadPlayerFilePart(c.SysInfoPath, 0, kSysInfoLimit);
             lines.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), kTextDetect);
             QStringList text;
             for (const std::string& line : lines.Lines()) text << QString::fromStdString(line);

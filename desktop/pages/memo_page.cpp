@@ -15,7 +15,7 @@
 #include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
-#include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
@@ -62,7 +62,7 @@ TNoteRow MakeNoteRow(const std::string& notesFolder, const std::string& path) {
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     row.Folder = folder.starts_with(notesFolder) ? folder.substr(notesFolder.size()) : folder;
     row.Size = Format("%.0n", {static_cast<double>(GetFileSize64(path))});
-    const std::vector<uint8_t> bytes = ReadPlayerFilePart(path, 0, kNoteHeadLimit);
+    const FileBytes bytes = ReadPlayerFilePart(path, 0, kNoteHeadLimit);
     std::string head(bytes.begin(), bytes.end());
     if (head.size() == kNoteHeadLimit && head.find_first_of("\r\n") == std::string::npos) head = WithoutCutCharacter(head);
     row.Head = NoteHead(head);

@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/encoding.h"
+#include "foundation/names.h"
 
 namespace fs = std::filesystem;
 
@@ -222,20 +224,10 @@ private:
         const uint32_t encoding_kind = r_.U32LE(chunk + 28);
         const std::span<const uint8_t> bytes = r_.Bytes(chunk + 36, length);
         pos_ = chunk + total_length;
-        if (encoding_kind == 1) {
-            size_t n = 0;
-            while (n < bytes.size() && bytes[n] != 0) ++n;
-            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), n);
-            return encoding::IsValidUtf8(text) ? std::string(text)
-                                               : encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
-        }
-        if (encoding_kind == 0 || encoding_kind == 2) {
-            size_t n = 0;
-            while (n + 1 < bytes.size() && (bytes[n] != 0 || bytes[n + 1] != 0)) n += 2;
-            // Every character is kept: a photo's file name may hold characters that no Japanese
-            // code page has, and the file must still be found under it.
-            return encoding::Utf16LeToUtf8(bytes.first(n));
-        }
+        // Every character of UTF-16 is kept: a photo's file name may hold characters that no
+        // Japanese code page has, and the file must still be found under it.
+        if (encoding_kind == 1) return BytesToWideString(bytes, 1);
+        if (encoding_kind == 0 || encoding_kind == 2) return BytesToWideString(bytes, 0);
         return {};
     }
 
@@ -331,7 +323,7 @@ void TArtworkDBLoader::Clear() {
 
 void TArtworkDBLoader::LoadFromFile(const std::string& FileName) {
     Clear();
-    const std::vector<uint8_t> data = ReadWholeFile(FileName);
+    const FileBytes data = ReadWholeFile(FileName);
     const size_t slash = FileName.rfind('/');
     Folder = slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
     ParseStream(data);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 #include "foundation/names.h"
 
 #include <jerror.h>
@@ -263,7 +263,7 @@ void DecodeJpeg(std::span<const uint8_t> data, Bitmap32& bitmap) {
 }
 
 Bitmap32 LoadJpegFile(const std::string& path) {
-    const std::vector<uint8_t> data = ReadWholeFile(path);
+    const FileBytes data = ReadWholeFile(path);
     Bitmap32 bitmap;
     DecodeJpeg(data, bitmap);
     return bitmap;

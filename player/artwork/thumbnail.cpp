@@ -32,21 +32,26 @@ int32_t PrepareRaw(size_t data_size, int32_t width, int32_t height, int bytes_pe
     return rows < static_cast<uint64_t>(bitmap.Height()) ? static_cast<int32_t>(rows) : bitmap.Height();
 }
 
-template <bool kBigEndian>
-void DecodeRgb565(std::span<const uint8_t> data, int32_t width, int32_t height, Bitmap32& bitmap) {
-    const int32_t rows = PrepareRaw(data.size(), width, height, 2, bitmap);
+// The rows of raw pixels that the data holds, each pixel `kBytes` long and turned into a colour
+// by `colour`; a row cut short by the end of the data keeps the pixels it has.
+template <size_t kBytes, typename Colour>
+void DecodeRaw(std::span<const uint8_t> data, int32_t width, int32_t height, Bitmap32& bitmap, Colour colour) {
+    const int32_t rows = PrepareRaw(data.size(), width, height, kBytes, bitmap);
     const ByteReader reader(data);
     const size_t w = static_cast<size_t>(bitmap.Width());
     for (int32_t y = 0; y < rows; ++y) {
-        const std::span<const uint8_t> src = reader.Bytes(static_cast<uint64_t>(y) * w * 2, w * 2);
+        const std::span<const uint8_t> src = reader.Bytes(static_cast<uint64_t>(y) * w * kBytes, w * kBytes);
         uint32_t* out = bitmap.ScanLine(y);
-        for (size_t x = 0; x < w && 2 * x + 1 < src.size(); ++x) {
-            const uint8_t first = src[2 * x];
-            const uint8_t second = src[2 * x + 1];
-            out[x] = FromRgb565(kBigEndian ? static_cast<uint16_t>(first << 8 | second)
-                                           : static_cast<uint16_t>(second << 8 | first));
-        }
+        for (size_t x = 0; x < w && kBytes * x + kBytes - 1 < src.size(); ++x) out[x] = colour(src.data() + kBytes * x);
     }
+}
+
+template <bool kBigEndian>
+void DecodeRgb565(std::span<const uint8_t> data, int32_t width, int32_t height, Bitmap32& bitmap) {
+    DecodeRaw<2>(data, width, height, bitmap, [](const uint8_t* pixel) {
+        return FromRgb565(kBigEndian ? static_cast<uint16_t>(pixel[0] << 8 | pixel[1])
+                                     : static_cast<uint16_t>(pixel[1] << 8 | pixel[0]));
+    });
 }
 
 // Reads `size` bytes at `offset` of the stream, or as many as the stream holds there.
@@ -75,16 +80,8 @@ void DecodeRgb565BE(std::span<const uint8_t> data, int32_t width, int32_t height
 }
 
 void DecodeBgrx32(std::span<const uint8_t> data, int32_t width, int32_t height, Bitmap32& bitmap) {
-    const int32_t rows = PrepareRaw(data.size(), width, height, 4, bitmap);
-    const ByteReader reader(data);
-    const size_t w = static_cast<size_t>(bitmap.Width());
-    for (int32_t y = 0; y < rows; ++y) {
-        const std::span<const uint8_t> src = reader.Bytes(static_cast<uint64_t>(y) * w * 4, w * 4);
-        uint32_t* out = bitmap.ScanLine(y);
-        for (size_t x = 0; x < w && 4 * x + 3 < src.size(); ++x) {
-            out[x] = Bitmap32::Rgb(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
-        }
-    }
+    DecodeRaw<4>(data, width, height, bitmap,
+                 [](const uint8_t* pixel) { return Bitmap32::Rgb(pixel[2], pixel[1], pixel[0]); });
 }
 
 void DecodeJpegThumbnail(std::span<const uint8_t> data, int32_t width, int32_t height, Bitmap32& bitmap) {

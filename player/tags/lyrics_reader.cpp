@@ -5,13 +5,6 @@
 
 namespace {
 
-// The bytes up to the first NUL of 8-bit or UTF-8 text.
-std::string_view UpToNul(std::span<const uint8_t> bytes) {
-    size_t end = 0;
-    while (end < bytes.size() && bytes[end] != 0) ++end;
-    return std::string_view(reinterpret_cast<const char*>(bytes.data()), end);
-}
-
 // The offset just past the first NUL (a byte, or an aligned code unit for UTF-16) at or after
 // `from`; the content's size when there is none.
 size_t PastNul(std::span<const uint8_t> bytes, size_t from, bool wide) {
@@ -44,7 +37,7 @@ std::string MarkedUtf16Strings(std::span<const uint8_t> content) {
             continue;
         }
         auto rest = content.subspan(i + 2);
-        result += tagtext::Utf16UpToNul(rest, big);
+        result += encoding::Utf16UpToZero(rest, big ? encoding::ByteOrder::Big : encoding::ByteOrder::Little);
         i = i + 2 + PastNul(rest, 0, true);
     }
     return result;
@@ -61,14 +54,12 @@ std::string DecodeLyrics(std::span<const uint8_t> content, uint8_t encodingByte)
             // frame is read by its marks (no 8-bit or UTF-8 text holds the pair FF FE).
             if (HasLittleEndianMark(content)) return MarkedUtf16Strings(content);
             auto text = content.subspan(PastNul(content, 3, false));
-            std::string_view raw = UpToNul(text);
-            if (encodingByte == 3 && !encoding::IsValidUtf8(raw))
-                return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(raw));
-            return encoding::Text8ToUtf8(raw);
+            std::string_view raw = encoding::UpToZeroByte(text);
+            return encodingByte == 3 ? encoding::RepairUtf8(raw) : encoding::Text8ToUtf8(raw);
         }
         case 2: {
             auto text = content.subspan(PastNul(content, 3, true));
-            return tagtext::Utf16UpToNul(text, true);
+            return encoding::Utf16UpToZero(text, encoding::ByteOrder::Big);
         }
         default:
             return MarkedUtf16Strings(content);
@@ -94,7 +85,7 @@ void TMPEGExtLoader::LoadFromStream(TagStream& stream) {
 }
 
 int TMPEGExtLoader::DetectKind(TagStream& stream) {
-    ByteReader head = stream.Window(0, 11);
+    const TagWindow head = stream.Window(0, 11);
     if (head.Matches(0, "ID3")) return head.U8(3) < 3 ? 1 : 2;
     int noted = head.Matches(0, "OGG") ? 30 : -1;
     if (stream.Size() >= 128 && stream.Window(stream.Size() - 128, 3).Matches(0, "TAG")) return 0;
@@ -103,14 +94,14 @@ int TMPEGExtLoader::DetectKind(TagStream& stream) {
 }
 
 void TMPEGExtLoader::WalkFrames(TagStream& stream, bool version22) {
-    ByteReader header = stream.Window(0, 10);
+    const TagWindow header = stream.Window(0, 10);
     const int major = header.U8(3);
     const int64_t limit = int64_t(tagtext::Syncsafe(header.U32BE(6))) - 1;
     const uint64_t headerSize = version22 ? 6 : 10;
     const char* lyricsId = version22 ? "ULT" : "USLT";
     uint64_t pos = 10;
     while (version22 ? int64_t(pos) <= limit : int64_t(pos) < limit) {
-        ByteReader frame = stream.Window(pos, headerSize + 1);
+        const TagWindow frame = stream.Window(pos, headerSize + 1);
         std::string rawId = frame.Text(0, version22 ? 3 : 4);
         if (rawId.empty() || rawId[0] == '\0') break;
         std::string id = encoding::Trim(rawId);
@@ -122,7 +113,7 @@ void TMPEGExtLoader::WalkFrames(TagStream& stream, bool version22) {
         uint64_t contentSize = size - 1;
         uint8_t encodingByte = frame.U8(headerSize);
         if (contentSize <= kMaxFrameContent && id == lyricsId) {
-            ByteReader content = stream.Window(pos + headerSize + 1, contentSize);
+            const TagWindow content = stream.Window(pos + headerSize + 1, contentSize);
             Lyrics = DecodeLyrics(content.Bytes(0, content.Size()), encodingByte);
         }
         pos += headerSize + size;

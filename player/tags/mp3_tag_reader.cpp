@@ -6,23 +6,21 @@
 #include <array>
 #include <limits>
 
+namespace {
+
+// The bytes of an 8-bit or UTF-8 field: leading NULs skipped, cut at the next NUL, trimmed.
+std::string_view FieldBytes(std::span<const uint8_t> bytes) {
+    size_t begin = 0;
+    while (begin < bytes.size() && bytes[begin] == 0) ++begin;
+    return encoding::TrimView(encoding::UpToZeroByte(bytes.subspan(begin)));
+}
+
+}  // namespace
+
 namespace tagtext {
 
 std::string Field8(std::span<const uint8_t> bytes) {
-    size_t begin = 0;
-    while (begin < bytes.size() && bytes[begin] == 0) ++begin;
-    size_t end = begin;
-    while (end < bytes.size() && bytes[end] != 0) ++end;
-    auto field = bytes.subspan(begin, end - begin);
-    std::string_view raw(reinterpret_cast<const char*>(field.data()), field.size());
-    return encoding::Text8ToUtf8(encoding::TrimView(raw));
-}
-
-std::string Utf16UpToNul(std::span<const uint8_t> bytes, bool bigEndian) {
-    size_t end = 0;
-    while (end + 1 < bytes.size() && (bytes[end] != 0 || bytes[end + 1] != 0)) end += 2;
-    auto units = bytes.first(std::min(end, bytes.size() & ~size_t(1)));
-    return bigEndian ? encoding::Utf16BeToUtf8(units) : encoding::Utf16LeToUtf8(units);
+    return encoding::Text8ToUtf8(FieldBytes(bytes));
 }
 
 uint32_t Syncsafe(uint32_t value) {
@@ -39,33 +37,21 @@ constexpr uint64_t kMaxTextBytes = 65535;
 // MP4 text atoms are read up to this many bytes (longer texts are cut).
 constexpr uint64_t kMaxAtomTextBytes = 1 << 20;
 
-// UTF-8 text as it came, with every malformed byte replaced by U+FFFD.
-std::string CleanUtf8(std::string_view text) {
-    if (encoding::IsValidUtf8(text)) return std::string(text);
-    return encoding::Utf16ToUtf8(encoding::Utf8ToUtf16(text));
-}
-
-// The text of a UTF-8 field: leading NULs skipped, cut at the next NUL, trimmed.
+// The text of a UTF-8 field, every malformed byte replaced.
 std::string FieldUtf8(std::span<const uint8_t> bytes) {
-    size_t begin = 0;
-    while (begin < bytes.size() && bytes[begin] == 0) ++begin;
-    size_t end = begin;
-    while (end < bytes.size() && bytes[end] != 0) ++end;
-    auto field = bytes.subspan(begin, end - begin);
-    std::string_view raw(reinterpret_cast<const char*>(field.data()), field.size());
-    return CleanUtf8(encoding::TrimView(raw));
+    return encoding::RepairUtf8(FieldBytes(bytes));
 }
 
 // Encoding 1 carries a byte-order mark; a text without one is taken as little-endian.
 std::string Utf16WithBom(std::span<const uint8_t> bytes) {
-    bool big = false;
+    encoding::ByteOrder order = encoding::ByteOrder::Little;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         bytes = bytes.subspan(2);
     } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
         bytes = bytes.subspan(2);
-        big = true;
+        order = encoding::ByteOrder::Big;
     }
-    return tagtext::Utf16UpToNul(bytes, big);
+    return encoding::Utf16UpToZero(bytes, order);
 }
 
 // The text of an ID3v2 text frame's content after its encoding byte.
@@ -75,7 +61,7 @@ std::string DecodeFrameText(uint8_t encodingByte, std::span<const uint8_t> text)
         case 1: return encoding::Trim(Utf16WithBom(text));
         case 2: {
             if (text.size() >= 2 && text[0] == 0xFE && text[1] == 0xFF) text = text.subspan(2);
-            return encoding::Trim(tagtext::Utf16UpToNul(text, true));
+            return encoding::Trim(encoding::Utf16UpToZero(text, encoding::ByteOrder::Big));
         }
         case 3: return FieldUtf8(text);
         default: return "???";
@@ -222,7 +208,7 @@ void TTolvMP3TagReader::ClearTag(TMP3Tag& tag) {
 
 void TTolvMP3TagReader::ReadID3v1Tag(TagStream& stream, TMP3Tag& tag) {
     if (stream.Size() < 128) return;
-    ByteReader v1 = stream.Window(stream.Size() - 128, 128);
+    const TagWindow v1 = stream.Window(stream.Size() - 128, 128);
     tag.Title = tagtext::Field8(v1.Bytes(3, 30));
     tag.Artist = tagtext::Field8(v1.Bytes(33, 30));
     tag.Album = tagtext::Field8(v1.Bytes(63, 30));
@@ -232,7 +218,7 @@ void TTolvMP3TagReader::ReadID3v1Tag(TagStream& stream, TMP3Tag& tag) {
 }
 
 uint64_t TTolvMP3TagReader::ReadID3v2Tag(TagStream& stream, TMP3Tag& tag) {
-    ByteReader header = stream.Window(0, 10);
+    const TagWindow header = stream.Window(0, 10);
     int major = header.U8(3);
     uint32_t size = tagtext::Syncsafe(header.U32BE(6));
     tag.TagSize = static_cast<int32_t>(size);
@@ -246,7 +232,7 @@ void TTolvMP3TagReader::ReadID3v2Frames(TagStream& stream, int majorVersion, TMP
     const uint64_t fileSize = stream.Size();
     uint64_t pos = 10;
     while (pos <= limit && pos < fileSize) {
-        ByteReader header = stream.Window(pos, headerSize);
+        const TagWindow header = stream.Window(pos, headerSize);
         if (!header.Has(0, headerSize)) break;
         std::string id;
         uint64_t frameSize;
@@ -265,7 +251,7 @@ void TTolvMP3TagReader::ReadID3v2Frames(TagStream& stream, int majorVersion, TMP
         uint64_t contentStart = pos + headerSize;
         if (std::string* field = FrameField(id, majorVersion, tag);
             field && frameSize >= 1 && frameSize - 1 < kMaxTextBytes) {
-            ByteReader content = stream.Window(contentStart, frameSize);
+            const TagWindow content = stream.Window(contentStart, frameSize);
             uint8_t encodingByte = content.U8(0);
             auto text = content.Bytes(1, frameSize - 1);
             if (field == &tag.Comment && encodingByte <= 3) text = CommentText(encodingByte, text);
@@ -280,7 +266,7 @@ void TTolvMP3TagReader::ReadMP4Atoms(TagStream& stream, TMP3Tag& tag) {
     const uint64_t fileSize = stream.Size();
     uint64_t pos = 0;
     while (pos < fileSize) {
-        ByteReader header = stream.Window(pos, 8);
+        const TagWindow header = stream.Window(pos, 8);
         uint64_t atomSize = header.U32BE(0);
         std::string name = encoding::AsciiLower(header.Text(4, 4));
         uint64_t bodyStart = pos + 8;
@@ -310,12 +296,12 @@ void TTolvMP3TagReader::ReadMP4Atoms(TagStream& stream, TMP3Tag& tag) {
                 // The text sits in the inner data atom, after its header, type and locale. An atom
                 // that claims more than the file holds gives the text that is there; an absurd
                 // length is cut so that a text never costs more than a small buffer.
-                ByteReader text = stream.Window(pos + 24, std::min<uint64_t>(atomSize - 24, kMaxAtomTextBytes));
+                const TagWindow text = stream.Window(pos + 24, std::min<uint64_t>(atomSize - 24, kMaxAtomTextBytes));
                 auto bytes = text.Bytes(0, text.Size());
                 size_t end = 0;
                 while (end < bytes.size() && bytes[end] != 0) ++end;
                 std::string_view raw(reinterpret_cast<const char*>(bytes.data()), end);
-                *field = CleanUtf8(encoding::TrimView(raw));
+                *field = encoding::RepairUtf8(encoding::TrimView(raw));
             }
         }
         pos += atomSize;
@@ -326,7 +312,7 @@ void TTolvMP3TagReader::ReadMPEGHeader(TagStream& stream, uint64_t headerOffset,
                                        TMP3Tag& tag) {
     const uint64_t fileSize = stream.Size();
     tag.FileSize = static_cast<int64_t>(fileSize);
-    ByteReader bytes = stream.Window(headerOffset, 4);
+    const TagWindow bytes = stream.Window(headerOffset, 4);
     uint32_t h = uint32_t(bytes.U8(0)) << 24 | uint32_t(bytes.U8(1)) << 16 | uint32_t(bytes.U8(2)) << 8 |
                  uint32_t(bytes.U8(3));
     unsigned version = (h >> 19) & 3;
@@ -346,7 +332,7 @@ void TTolvMP3TagReader::ReadMPEGHeader(TagStream& stream, uint64_t headerOffset,
 uint64_t TTolvMP3TagReader::SkipZeroBytes(TagStream& stream, uint64_t from) {
     const uint64_t fileSize = stream.Size();
     for (uint64_t pos = from; pos < fileSize;) {
-        ByteReader block = stream.Window(pos, TagStream::kBlockSize);
+        const TagWindow block = stream.Window(pos, TagStream::kBlockSize);
         auto bytes = block.Bytes(0, block.Size());
         if (bytes.empty()) break;
         for (size_t i = 0; i < bytes.size(); ++i)

@@ -74,8 +74,6 @@ namespace tagtext {
 // 8-bit field text: leading NULs skipped, cut at the next NUL, trimmed; UTF-8 when it is valid
 // UTF-8, otherwise code page 932.
 std::string Field8(std::span<const uint8_t> bytes);
-// UTF-16 text up to its first NUL code unit (or the end), every character kept.
-std::string Utf16UpToNul(std::span<const uint8_t> bytes, bool bigEndian);
 // The syncsafe 28-bit number of four bytes (the low 7 bits of each, big-endian).
 uint32_t Syncsafe(uint32_t value);
 

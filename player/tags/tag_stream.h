@@ -4,11 +4,44 @@
 #pragma once
 
 #include "foundation/byte_reader.h"
+#include "foundation/file_read.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
+
+// Bytes of a tag stream that stay valid as long as the window lives, whatever the stream reads
+// meanwhile: the window shares the block it points into. It reads as a ByteReader, but is no
+// plain one, so that it cannot be copied into a reader that outlives its block.
+class TagWindow : private ByteReader {
+public:
+    TagWindow() = default;
+    TagWindow(std::shared_ptr<const FileBytes> block, ByteReader bytes)
+        : ByteReader(bytes), block_(std::move(block)) {}
+
+    using ByteReader::Bytes;
+    using ByteReader::Data;
+    using ByteReader::Has;
+    using ByteReader::I32BE;
+    using ByteReader::I32LE;
+    using ByteReader::Matches;
+    using ByteReader::Size;
+    using ByteReader::Text;
+    using ByteReader::U16BE;
+    using ByteReader::U16LE;
+    using ByteReader::U24BE;
+    using ByteReader::U32BE;
+    using ByteReader::U32LE;
+    using ByteReader::U64BE;
+    using ByteReader::U64LE;
+    using ByteReader::U8;
+
+private:
+    std::shared_ptr<const FileBytes> block_;
+};
 
 class TagStream {
 public:
@@ -20,9 +53,9 @@ public:
 
     uint64_t Size() const { return size_; }
 
-    // A reader over the bytes of [offset, offset + length) that lie inside the file (fewer at its
-    // end, none past it). Valid until the next call of Window.
-    ByteReader Window(uint64_t offset, uint64_t length);
+    // The bytes of [offset, offset + length) that lie inside the file (fewer at its end, none
+    // past it).
+    TagWindow Window(uint64_t offset, uint64_t length);
 
     // The size of the read-ahead block: one read serves the tag header, the frames of a small
     // tag and the first audio frame header.
@@ -31,13 +64,13 @@ public:
 private:
     TagStream() = default;
 
-    std::vector<uint8_t> ReadPart(uint64_t offset, uint64_t length) const;
+    FileBytes ReadPart(uint64_t offset, uint64_t length) const;
 
     std::string path_;
     std::span<const uint8_t> memory_;
     bool in_memory_ = false;
     uint64_t block_size_ = kBlockSize;
     uint64_t size_ = 0;
-    std::vector<uint8_t> block_;
+    std::shared_ptr<const FileBytes> block_ = std::make_shared<const FileBytes>();
     uint64_t block_start_ = 0;
 };

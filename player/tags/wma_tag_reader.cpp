@@ -1,5 +1,6 @@
 #include "player/tags/wma_tag_reader.h"
 
+#include "foundation/encoding.h"
 #include "player/tags/mp3_tag_reader.h"
 
 namespace {
@@ -13,8 +14,8 @@ constexpr uint8_t kIdPrefix[3] = {0x33, 0x26, 0xB2};
 
 std::string ReadString(TagStream& stream, uint64_t offset, uint16_t length) {
     if (length == 0 || length > TWMATagReader::kMaxStringBytes) return {};
-    ByteReader text = stream.Window(offset, length);
-    return tagtext::Utf16UpToNul(text.Bytes(0, text.Size()), false);
+    const TagWindow text = stream.Window(offset, length);
+    return encoding::Utf16UpToZero(text.Bytes(0, text.Size()), encoding::ByteOrder::Little);
 }
 
 }  // namespace
@@ -38,9 +39,9 @@ void TWMATagReader::LoadFromBytes(std::span<const uint8_t> bytes) {
 
 void TWMATagReader::LoadFromStream(TagStream& stream) {
     Clear();
-    ByteReader id = stream.Window(kObjectId, 3);
+    const TagWindow id = stream.Window(kObjectId, 3);
     if (!id.Has(0, 3) || id.U8(0) != kIdPrefix[0] || id.U8(1) != kIdPrefix[1] || id.U8(2) != kIdPrefix[2]) return;
-    ByteReader lengths = stream.Window(kLengths, 8);
+    const TagWindow lengths = stream.Window(kLengths, 8);
     uint16_t titleLength = lengths.U16LE(0);
     uint16_t authorLength = lengths.U16LE(2);
     uint16_t rightsLength = lengths.U16LE(4);

@@ -25,6 +25,24 @@ TEST(Encoding, BrokenUtf16BecomesReplacementNotGarbage) {
     EXPECT_EQ(Utf16LeToUtf8(odd), "A");
 }
 
+TEST(Encoding, Utf16UpToZeroStopsOnlyAtAWholeZeroUnit) {
+    // A zero unit inside a run of ASCII ends the text; a zero byte inside a unit does not.
+    const uint8_t le[] = {'a', 0, 'b', 0, 'c', 0, 0, 0, 'd', 0, 'e', 0, 'f', 0, 'g', 0};
+    EXPECT_EQ(Utf16UpToZero(le, ByteOrder::Little), "abc");
+    const uint8_t be[] = {0, 'a', 0, 'b', 0x4E, 0x00, 0, 'c', 0, 'd', 0, 0, 0, 'x'};
+    EXPECT_EQ(Utf16UpToZero(be, ByteOrder::Big), "ab\xE4\xB8\x80" "cd");
+    // An odd last byte: dropped, or the first byte of a unit padded with zero, in either order.
+    const uint8_t odd[] = {'A', 0, 'B'};
+    EXPECT_EQ(Utf16UpToZero(odd, ByteOrder::Little), "A");
+    EXPECT_EQ(Utf16UpToZero(odd, ByteOrder::Little, OddLastByte::ZeroPadded), "AB");
+    const uint8_t odd_be[] = {0, 'A', 0x30};
+    EXPECT_EQ(Utf16UpToZero(odd_be, ByteOrder::Big, OddLastByte::ZeroPadded), "A\xE3\x80\x80");
+    // A high surrogate pairs with the padded unit after it.
+    const uint8_t pair_be[] = {0xD8, 0x3D, 0xDE};
+    EXPECT_EQ(Utf16UpToZero(pair_be, ByteOrder::Big, OddLastByte::ZeroPadded), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf16UpToZero(pair_be, ByteOrder::Big), "\xEF\xBF\xBD");
+}
+
 TEST(Encoding, Cp932ConversionsUseTheWindowsTable) {
     // 0x5C and 0x7E stay backslash and tilde (not yen and overline), so paths survive.
     EXPECT_EQ(Cp932ToUtf8("C:\\~"), "C:\\~");
@@ -76,22 +94,6 @@ TEST(ByteReader, ReadsPastTheEndGiveZerosAndShortRuns) {
     c.Skip(UINT64_MAX);
     EXPECT_EQ(c.U32LE(), 0u);  // a huge skip never wraps back into the buffer
     EXPECT_TRUE(c.AtEnd());
-}
-
-TEST(ByteReader, FileReadsNameTheFileOnFailure) {
-    TempDir dir;
-    std::string path = dir.Write("a.bin", std::string("0123456789"));
-    EXPECT_EQ(ReadWholeFile(path).size(), 10u);
-    auto part = ReadFilePart(path, 8, 100);
-    ASSERT_EQ(part.size(), 2u);
-    EXPECT_EQ(part[0], '8');
-    EXPECT_TRUE(ReadFilePart(path, 50, 10).empty());
-    try {
-        ReadWholeFile(dir / "missing.bin");
-        FAIL() << "no error";
-    } catch (const EFileError& e) {
-        EXPECT_NE(e.Message().find("missing.bin"), std::string::npos);
-    }
 }
 
 TEST(DateTime, ScaleMatchesThePlayerClock) {

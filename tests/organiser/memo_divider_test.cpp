@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/string_list.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "organiser/text_lines.h"
@@ -27,7 +28,7 @@ std::vector<Lines> ReadPages(const std::string& folder, const std::string& title
         std::snprintf(num, sizeof num, "%03d", n);
         const std::string path = folder + "/" + title + " " + num + ".txt";
         if (!organiser_text::PathExists(path)) break;
-        pages.push_back(organiser_text::SplitLines(ReadFileText(path)));
+        pages.push_back(SplitLines(ReadFileText(path)));
     }
     return pages;
 }
@@ -56,7 +57,7 @@ void CheckCharacterCut(int cut_type, const std::string& utf8_text, int room, siz
     d.FPageSize = room + 33;  // the link of title "T" takes 33
     d.FNextLink = true;
     ASSERT_EQ(d.Room(), room);
-    d.AssignText(organiser_text::SplitLines(utf8_text));
+    d.AssignText(SplitLines(utf8_text));
     d.Divide(dir.Path());
     const auto pages = ReadPages(dir.Path(), "T");
     ASSERT_FALSE(pages.empty());

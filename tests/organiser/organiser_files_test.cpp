@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/string_list.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "organiser/text_lines.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-std::string Crlf(const std::vector<std::string>& lines) { return organiser_text::JoinLines(lines); }
+std::string Crlf(const std::vector<std::string>& lines) { return JoinLines(lines); }
 
 using Lines = std::vector<std::string>;
 

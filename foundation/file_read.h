@@ -1,0 +1,41 @@
+// Reading files into memory. Only regular files are read: a folder fails as one, and a named
+// pipe or a device reads as a missing file (opening one never blocks). Each failure throws
+// EFileError naming the file. Sizes are in bytes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// An allocator that leaves new bytes unset: a buffer that a read fills at once need not be
+// zeroed first (a database of tens of megabytes would be written twice).
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind { using other = UninitializedAllocator<U>; };
+    UninitializedAllocator() = default;
+    template <typename U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) { ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...); }
+};
+
+// The bytes of a file as read; every byte of it came from the file.
+using FileBytes = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
+
+inline constexpr uint64_t kNoReadLimit = UINT64_MAX;
+
+// The whole file; a file larger than maxBytes fails (nothing is read then).
+FileBytes ReadWholeFile(const std::string& path, uint64_t maxBytes = kNoReadLimit);
+// At most `length` bytes from `offset` of a file (fewer at its end). Used to read a tag without
+// loading a whole video.
+FileBytes ReadFilePart(const std::string& path, uint64_t offset, uint64_t length);
+
+// The same for files inside the player, which are untrusted: a link at the path reads as a
+// missing file too, so a planted link cannot lead the read outside the player.
+FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes);
+FileBytes ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length);
