@@ -210,16 +210,7 @@ std::string FindPlayerPathNoLinks(const std::string& root, const std::string& re
 }
 
 TFolderReader::TFolderReader(const std::string& folder, bool followLink) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
-    if (fd < 0) {
-        error_ = errno;
-        return;
-    }
-    dir_ = fdopendir(fd);
-    if (dir_ == nullptr) {
-        error_ = errno;
-        close(fd);
-    }
+    Adopt(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
 }
 
 TFolderReader::TFolderReader(const TFolderReader& parent, std::string_view name) {
@@ -227,7 +218,10 @@ TFolderReader::TFolderReader(const TFolderReader& parent, std::string_view name)
         error_ = EBADF;
         return;
     }
-    const int fd = openat(parent.Fd(), std::string(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    Adopt(openat(parent.Fd(), std::string(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+void TFolderReader::Adopt(int fd) {
     if (fd < 0) {
         error_ = errno;
         return;

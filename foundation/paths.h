@@ -106,6 +106,9 @@ public:
     TPathKind Look(std::string_view name, bool followLink, int64_t* size = nullptr) const;
 
 private:
+    // Takes over the descriptor of an opened folder (or the errno of a failed open when < 0).
+    void Adopt(int fd);
+
     DIR* dir_ = nullptr;
     int error_ = 0;
     std::vector<std::string> skipped_;
