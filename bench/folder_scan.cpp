@@ -39,9 +39,8 @@ int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
     auto scanOnce = [&]() {
         TITunesDBLoader loader;
-        loader.ScanRoot = root.Path();
         auto start = Clock::now();
-        loader.LoadFromFolder(music);
+        loader.LoadFromFolder(music, root.Path());
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         if (loader.Songs.GetCount() != fileCount) std::printf("unexpected song count %d\n", loader.Songs.GetCount());
         return seconds;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/paths.h"
 #include "organiser/document_reader.h"
 #include "organiser/memo_divider.h"
 #include "tests/support/feed_writer.h"
@@ -102,7 +103,9 @@ int main() {
             divider.AssignText(text);
             divider.Divide(out);
             best = std::min(best, Milliseconds(std::chrono::steady_clock::now() - start));
-            pages = static_cast<int>(std::distance(std::filesystem::directory_iterator(out), {}));
+            TFolderReader pageFiles(out);
+            TFolderEntry page{};
+            for (pages = 0; pageFiles.Next(page);) ++pages;
         }
         std::printf("Split 1 MB text, cut type %d%s: %d pages, %.1f ms (limit 200)\n", cut,
                     cut == 1 ? " with ruby removal" : "", pages, best);

@@ -36,6 +36,7 @@
 #include "foundation/gui/failure_message.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
 #include "platform/gui/mount_watcher.h"
 #include "platform/program_folder.h"
 #include "platform/removal.h"

@@ -14,7 +14,6 @@
 #include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
-#include "player/player_checker.h"
 #include "player/song_list_export.h"
 #include "player/song_records.h"
 

@@ -1,6 +1,5 @@
 #include "foundation/drives.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -12,6 +11,8 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+
+#include "foundation/paths.h"
 
 namespace {
 
@@ -160,21 +161,14 @@ std::string LabelFromDiskByLabel(const std::string& device) {
     std::string target = RealPath(device);
     if (target.empty()) return {};
     const std::string folder = "/dev/disk/by-label";
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return {};
-    std::string label;
-    bool found = false;
-    while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        if (RealPath(folder + "/" + name) == target) {
-            label = UnescapeUdev(name);
-            found = true;
-            break;
-        }
+    // The entries are udev's links to the devices: only their targets are looked at.
+    TFolderReader reader(folder);
+    TFolderEntry entry{};
+    while (reader.Next(entry)) {
+        const std::string name(entry.Name);
+        if (RealPath(folder + "/" + name) == target) return UnescapeUdev(name);
     }
-    closedir(dir);
-    return found ? label : std::string();
+    return {};
 }
 
 std::vector<TMountedVolume> ReadMountTable() {

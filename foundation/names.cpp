@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/encoding.h"
+#include "foundation/paths.h"
 
 namespace {
 
@@ -34,11 +35,6 @@ std::vector<std::string_view> Characters(std::string_view text) {
     return chars;
 }
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 std::string BytesToWideString(std::span<const uint8_t> bytes, int code) {
@@ -60,7 +56,7 @@ std::string UniqueFileName(const std::string& fileName) {
     const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
     for (int n = 2; n <= 99; ++n) {
         std::string candidate = folder + base + "(" + std::to_string(n) + ")" + extension;
-        if (!Exists(candidate)) return candidate;
+        if (!NameTaken(candidate)) return candidate;
     }
     return {};
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "foundation/encoding.h"
 
@@ -27,34 +28,29 @@ void OpenUpFolder(int fd) {
     if (fstat(fd, &st) == 0 && (st.st_mode & S_IRWXU) != S_IRWXU) fchmod(fd, (st.st_mode & 07777) | S_IRWXU);
 }
 
-// Deletes the entries of the open folder fd (which it takes over). Returns false at the first
-// entry that cannot be removed.
-bool DeleteFolderContents(int fd) {
-    OpenUpFolder(fd);
-    DIR* dir = fdopendir(fd);
-    if (dir == nullptr) {
-        close(fd);
-        return false;
-    }
+// Deletes the entries of the open folder. Returns false at the first entry that cannot be
+// removed.
+bool DeleteFolderContents(TFolderReader& folder) {
+    if (!folder.IsOpen()) return false;
+    OpenUpFolder(folder.Fd());
     bool ok = true;
-    while (dirent* entry = readdir(dir)) {
-        const char* name = entry->d_name;
-        if (std::string_view(name) == "." || std::string_view(name) == "..") continue;
-        struct stat st {};
-        if (fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            ok = false;
-            continue;
-        }
-        if (S_ISDIR(st.st_mode)) {
+    TFolderEntry entry{};
+    while (folder.Next(entry)) {
+        const char* name = entry.Name.data();
+        if (entry.Kind == TPathKind::Folder) {
             if (!ok) continue;
-            int sub = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            ok = sub >= 0 && DeleteFolderContents(sub) && unlinkat(dirfd(dir), name, AT_REMOVEDIR) == 0;
+            TFolderReader sub(folder, entry.Name);
+            ok = DeleteFolderContents(sub) && unlinkat(folder.Fd(), name, AT_REMOVEDIR) == 0;
         } else {
-            ClearReadOnlyAt(dirfd(dir), name);
-            if (ok) ok = unlinkat(dirfd(dir), name, 0) == 0;
+            ClearReadOnlyAt(folder.Fd(), name);
+            if (ok) ok = unlinkat(folder.Fd(), name, 0) == 0;
         }
     }
-    closedir(dir);
+    if (folder.Error() != 0) ok = false;
+    // Pipes and devices are never opened, only removed.
+    for (const std::string& name : folder.Skipped()) {
+        if (ok) ok = unlinkat(folder.Fd(), name.c_str(), 0) == 0;
+    }
     return ok;
 }
 
@@ -111,24 +107,40 @@ bool DeleteFolderTree(const std::string& folder) {
     if (lstat(path.c_str(), &st) != 0) return false;
     if (S_ISLNK(st.st_mode)) return unlink(path.c_str()) == 0;
     if (!S_ISDIR(st.st_mode)) return false;
-    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
-    if (!DeleteFolderContents(fd)) return false;
+    TFolderReader contents(path, false);
+    if (!DeleteFolderContents(contents)) return false;
     return rmdir(path.c_str()) == 0;
 }
 
-TPathKind PathKindOf(const std::string& path) {
-    struct stat st {};
-    if (path.empty() || lstat(path.c_str(), &st) != 0) return TPathKind::None;
-    if (S_ISREG(st.st_mode)) return TPathKind::File;
-    if (S_ISDIR(st.st_mode)) return TPathKind::Folder;
-    if (S_ISLNK(st.st_mode)) return TPathKind::Link;
+namespace {
+
+TPathKind KindOfMode(mode_t mode) {
+    if (S_ISREG(mode)) return TPathKind::File;
+    if (S_ISDIR(mode)) return TPathKind::Folder;
+    if (S_ISLNK(mode)) return TPathKind::Link;
     return TPathKind::Other;
+}
+
+}  // namespace
+
+TPathKind PathKindOf(const std::string& path) {
+    std::string bare = path;
+    while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+    struct stat st {};
+    if (bare.empty() || lstat(bare.c_str(), &st) != 0) return TPathKind::None;
+    return KindOfMode(st.st_mode);
 }
 
 bool EntryExists(const std::string& path) {
     const TPathKind kind = PathKindOf(path);
     return kind == TPathKind::File || kind == TPathKind::Folder;
+}
+
+bool NameTaken(const std::string& path) { return PathKindOf(path) != TPathKind::None; }
+
+bool TargetExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode));
 }
 
 bool LinkFreeBelow(const std::string& root, const std::string& path) {
@@ -161,19 +173,124 @@ int64_t GetFileSize64(const std::string& fileName) {
     return static_cast<int64_t>(st.st_size);
 }
 
-void ListFiles(const std::string& folder, std::vector<std::string>& files) {
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) return;
-    std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-        struct stat st {};
-        // A link to a folder counts as a folder; a broken link as a file.
-        if (fstatat(dirfd(dir), entry->d_name, &st, 0) != 0 &&
-            fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+std::string FindPlayerPath(const std::string& root, const std::string& relative) {
+    std::string path = root;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find('/', start);
+        if (end == std::string::npos) end = relative.size();
+        const std::string part = relative.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) {
+            if (end == relative.size()) break;
             continue;
-        if (!S_ISDIR(st.st_mode)) names.push_back(entry->d_name);
+        }
+        const std::string folder = IncludeBackslash(path);
+        std::string chosen = part;
+        if (!NameTaken(folder + part)) {
+            const std::string wanted = encoding::AsciiLower(part);
+            TFolderReader reader(folder);
+            TFolderEntry entry{};
+            while (reader.Next(entry)) {
+                if (entry.Name.size() == wanted.size() && encoding::AsciiLower(std::string(entry.Name)) == wanted) {
+                    chosen = entry.Name;
+                    break;
+                }
+            }
+        }
+        path = folder + chosen;
     }
-    closedir(dir);
+    if (!relative.empty() && relative.back() == '/') path = IncludeBackslash(path);
+    return path;
+}
+
+std::string FindPlayerPathNoLinks(const std::string& root, const std::string& relative) {
+    std::string path = FindPlayerPath(root, relative);
+    return LinkFreeBelow(root, path) ? path : std::string();
+}
+
+TFolderReader::TFolderReader(const std::string& folder, bool followLink) {
+    Adopt(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
+}
+
+TFolderReader::TFolderReader(const TFolderReader& parent, std::string_view name) {
+    if (!parent.IsOpen()) {
+        error_ = EBADF;
+        return;
+    }
+    Adopt(openat(parent.Fd(), std::string(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+void TFolderReader::Adopt(int fd) {
+    if (fd < 0) {
+        error_ = errno;
+        return;
+    }
+    dir_ = fdopendir(fd);
+    if (dir_ == nullptr) {
+        error_ = errno;
+        close(fd);
+    }
+}
+
+TFolderReader::~TFolderReader() {
+    if (dir_ != nullptr) closedir(dir_);
+}
+
+int TFolderReader::Fd() const { return dir_ != nullptr ? dirfd(dir_) : -1; }
+
+bool TFolderReader::Next(TFolderEntry& entry) {
+    if (dir_ == nullptr) return false;
+    for (;;) {
+        errno = 0;
+        const dirent* found = readdir(dir_);
+        if (found == nullptr) {
+            error_ = errno;
+            return false;
+        }
+        const char* name = found->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        TPathKind kind = TPathKind::None;
+        switch (found->d_type) {
+            case DT_REG: kind = TPathKind::File; break;
+            case DT_DIR: kind = TPathKind::Folder; break;
+            case DT_LNK: kind = TPathKind::Link; break;
+            case DT_UNKNOWN: kind = Look(name, false); break;
+            default: kind = TPathKind::Other; break;
+        }
+        if (kind == TPathKind::None) continue;  // gone since it was listed
+        if (kind == TPathKind::Other) {
+            skipped_.emplace_back(name);
+            continue;
+        }
+        entry.Name = name;
+        entry.Kind = kind;
+        return true;
+    }
+}
+
+TPathKind TFolderReader::Look(std::string_view name, bool followLink, int64_t* size) const {
+    if (size != nullptr) *size = 0;
+    struct stat st {};
+    // The name handed out by Next is zero-terminated in place.
+    const std::string ownName(name);
+    if (dir_ == nullptr || fstatat(dirfd(dir_), ownName.c_str(), &st, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+        return TPathKind::None;
+    const TPathKind kind = KindOfMode(st.st_mode);
+    if (kind == TPathKind::File && size != nullptr) *size = static_cast<int64_t>(st.st_size);
+    return kind;
+}
+
+void ListFiles(const std::string& folder, std::vector<std::string>& files) {
+    TFolderReader reader(folder.empty() ? "." : folder);
+    std::vector<std::string> names;
+    TFolderEntry entry{};
+    while (reader.Next(entry)) {
+        if (entry.Kind == TPathKind::Folder) continue;
+        if (entry.Kind == TPathKind::Link && reader.Look(entry.Name, true) == TPathKind::Folder) continue;
+        names.emplace_back(entry.Name);
+    }
+    names.insert(names.end(), reader.Skipped().begin(), reader.Skipped().end());
     std::sort(names.begin(), names.end());
     for (const auto& name : names) files.push_back(folder + "/" + name);
 }

@@ -1,7 +1,8 @@
 #include "platform/http_fetch.h"
 
+#include "foundation/paths.h"
+
 #include <curl/curl.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <strings.h>
@@ -171,19 +172,16 @@ void RemoveStalePartials(const std::string& dest) {
     const size_t slash = dest.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : dest.substr(0, slash));
     const std::string prefix = (slash == std::string::npos ? dest : dest.substr(slash + 1)) + kPartInfix;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
-    if (!dir) return;
+    TFolderReader reader(folder);
+    TFolderEntry entry{};
     std::vector<std::string> stale;
-    while (const dirent* e = ::readdir(dir.get())) {
-        const std::string name = e->d_name;
+    while (reader.Next(entry)) {
+        if (entry.Kind == TPathKind::Folder) continue;
+        const std::string_view name = entry.Name;
         if (name.size() != prefix.size() + kPartRandomChars || !name.starts_with(prefix)) continue;
-        stale.push_back(name);
+        stale.emplace_back(name);
     }
-    for (const std::string& name : stale) {
-        const std::string path = folder + "/" + name;
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) ::unlink(path.c_str());
-    }
+    for (const std::string& name : stale) ::unlinkat(reader.Fd(), name.c_str(), 0);
 }
 
 }  // namespace

@@ -12,45 +12,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
 
 namespace {
-
-class DirHandle {
-public:
-    explicit DirHandle(const std::string& path) : dir_(::opendir(path.c_str())) {}
-    ~DirHandle() {
-        if (dir_) ::closedir(dir_);
-    }
-    DirHandle(const DirHandle&) = delete;
-    DirHandle& operator=(const DirHandle&) = delete;
-    DIR* get() const { return dir_; }
-
-private:
-    DIR* dir_;
-};
-
-enum class EntryKind { Folder, File, Other };
-
-// Folders are entered only when they are real folders: a link to a folder could lead the scan
-// round in a circle. Links to files count as files; devices, pipes and sockets are passed over
-// (opening a pipe would wait for a writer for ever).
-EntryKind KindOf(DIR* dir, const dirent& entry, uint64_t& size) {
-    struct stat st {};
-    if (::fstatat(::dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        throw EFileError(std::string(entry.d_name) + ": " + SysErrorText(errno));
-    if (S_ISLNK(st.st_mode)) {
-        if (::fstatat(::dirfd(dir), entry.d_name, &st, 0) != 0) return EntryKind::Other;
-        if (!S_ISREG(st.st_mode)) return EntryKind::Other;
-    }
-    if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
-    if (!S_ISREG(st.st_mode)) return EntryKind::Other;
-    size = static_cast<uint64_t>(st.st_size);
-    return EntryKind::File;
-}
 
 std::string LowerExtension(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -91,57 +55,61 @@ std::string RelativeToRoot(const std::string& path, const std::string& scanRoot)
 
 }  // namespace
 
-void TITunesDBLoader::LoadFromFolder(const std::string& Folder) {
+void TITunesDBLoader::LoadFromFolder(const std::string& Folder, const std::string& ScanRoot) {
     int32_t counter = 0;
-    ScanFolder(Folder, TotalSize, counter);
+    ScanFolder(Folder, ScanRoot, TotalSize, counter);
     RemoveInvalidSongs();
 }
 
-bool TITunesDBLoader::ScanFolder(const std::string& Folder, int64_t& TotalBytes, int32_t& FileCounter) {
-    const std::string folder = IncludeBackslash(Folder);
-    if (OnProgress) OnProgress(0, 0, "曲情報を取得中 - [ " + folder + " ]");
-
-    // A folder that cannot be listed (one that does not exist) holds no songs.
-    DirHandle dir(folder);
-    if (!dir.get()) return true;
-
-    std::string entryName;
-    bool ok = true;
-    try {
-        for (;;) {
-            errno = 0;
-            const dirent* entry = ::readdir(dir.get());
-            if (!entry) {
-                if (errno != 0) throw EFileError(SysErrorText(errno));
-                break;
-            }
-            entryName = entry->d_name;
-            if (entryName == "." || entryName == "..") continue;
-            uint64_t size = 0;
-            switch (KindOf(dir.get(), *entry, size)) {
-                case EntryKind::Folder:
-                    if (ok) ok = ScanFolder(folder + entryName, TotalBytes, FileCounter);
-                    break;
-                case EntryKind::File:
-                    ++FileCounter;
-                    TotalBytes += static_cast<int64_t>(size);
-                    AddSongFromFile(folder + entryName, FileCounter);
-                    break;
-                case EntryKind::Other:
-                    break;
-            }
-        }
-    } catch (const std::exception&) {
-        throw TITBException("フォルダ[ " + folder + " ]でファイル[ " + entryName + " ]の取得に失敗しました");
-    }
+bool TITunesDBLoader::ScanFolder(const std::string& Folder, const std::string& ScanRoot, int64_t& TotalBytes,
+                                 int32_t& FileCounter) {
+    TFolderReader reader(Folder);
+    ScanOpenFolder(reader, IncludeBackslash(Folder), ScanRoot, TotalBytes, FileCounter);
     return true;
 }
 
-void TITunesDBLoader::AddSongFromFile(const std::string& Path, int32_t Number) {
+void TITunesDBLoader::ScanOpenFolder(TFolderReader& reader, const std::string& folder, const std::string& ScanRoot,
+                                     int64_t& TotalBytes, int32_t& FileCounter) {
+    if (OnProgress) OnProgress(0, 0, "曲情報を取得中 - [ " + folder + " ]");
+
+    // A folder that cannot be listed (one that does not exist) holds no songs.
+    if (!reader.IsOpen()) return;
+
+    std::string entryName;
+    try {
+        TFolderEntry entry{};
+        while (reader.Next(entry)) {
+            entryName = entry.Name;
+            int64_t size = 0;
+            if (entry.Kind == TPathKind::Folder) {
+                // Opened below this folder's reader: a link to a folder could lead the scan
+                // round in a circle and is never entered.
+                TFolderReader sub(reader, entry.Name);
+                ScanOpenFolder(sub, folder + entryName + "/", ScanRoot, TotalBytes, FileCounter);
+                continue;
+            }
+            if (entry.Kind == TPathKind::File) {
+                if (reader.Look(entry.Name, false, &size) != TPathKind::File)
+                    throw EFileError(entryName + ": " + SysErrorText(errno));
+            } else if (reader.Look(entry.Name, true, &size) != TPathKind::File) {
+                continue;  // a link counts only when it leads to a file: taken as that file
+            }
+            ++FileCounter;
+            TotalBytes += size;
+            AddSongFromFile(folder + entryName, ScanRoot, FileCounter, size);
+        }
+        if (reader.Error() != 0) throw EFileError(SysErrorText(reader.Error()));
+    } catch (const std::exception&) {
+        throw TITBException("フォルダ[ " + folder + " ]でファイル[ " + entryName + " ]の取得に失敗しました");
+    }
+}
+
+void TITunesDBLoader::AddSongFromFile(const std::string& Path, const std::string& ScanRoot, int32_t Number,
+                                      int64_t Size) {
     auto song = std::make_unique<TITBSongItem>();
     song->Location = LocationFromPath(RelativeToRoot(Path, ScanRoot));
     // The record holds the size in 32 bits, as the player's database does.
-    song->Size = static_cast<int32_t>(static_cast<uint32_t>(GetFileSize64(Path)));
+    song->Size = static_cast<int32_t>(static_cast<uint32_t>(Size));
     song->Id = Number;
     song->PlayCount = 0;
     if (LowerExtension(Path) == ".wma") {

@@ -3,39 +3,18 @@
 #include <filesystem>
 #include <system_error>
 
-#include "foundation/string_list.h"
-#include "foundation/file_read.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
+#include "foundation/file_read.h"
 #include "foundation/paths.h"
+#include "foundation/string_list.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A real folder at the path (a trailing "/" allowed); a link to one is none.
-bool IsRealFolderPath(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return PathKindOf(path) == TPathKind::Folder;
-}
-
 // The lock markers hold a short word; more than this is not read (bytes).
 constexpr uint64_t kLockMarkerLimit = 64u << 10;
-
-// The entries of a folder in the order the file system gives; empty when it cannot be listed.
-std::vector<fs::directory_entry> Entries(const std::string& folder) {
-    std::vector<fs::directory_entry> entries;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) entries.push_back(*it);
-    return entries;
-}
-
-// A real sub-folder: linked folders are never entered, so a link cannot make a walk loop or
-// reach outside the player.
-bool IsRealFolder(const fs::directory_entry& entry) {
-    std::error_code ec;
-    return entry.is_directory(ec) && !entry.is_symlink(ec);
-}
 
 std::string TextLines(const std::string& fileName) {
     const FileBytes bytes = ReadPlayerFilePart(fileName, 0, kLockMarkerLimit);
@@ -84,13 +63,12 @@ bool TTolvIPOD::Load() {
     if (root.empty()) return false;
 
     // The checker's paths are empty where a link stood in the player: such a source is missing.
-    if (IsRealFolderPath(Checker->LibraryPath)) {
+    if (PathKindOf(Checker->LibraryPath) == TPathKind::Folder) {
         Music->LoadFromSQLite(ExcludeBackslash(Checker->LibraryPath));
     } else if (EntryExists(Checker->DatabasePath)) {
         Music->LoadFromFile(Checker->DatabasePath);
     } else if (!Checker->MusicPath.empty()) {
-        Music->ScanRoot = IncludeBackslash(root);
-        Music->LoadFromFolder(Checker->MusicPath);
+        Music->LoadFromFolder(Checker->MusicPath, IncludeBackslash(root));
     }
     if (EntryExists(Checker->ArtworkDatabasePath)) Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
     if (EntryExists(Checker->LockedPath) || EntryExists(Checker->UnlockedPath)) ReadLockState();
@@ -141,31 +119,40 @@ bool TTolvIPOD::ListFolder(const std::string& FolderIn, std::vector<std::string>
     Progress(0, 0, "データ一覧を取得中 - [ " + Folder + " ]");
     // Only regular files are listed and only real folders entered: a link (dangling or not)
     // would lead outside the player, and a named pipe or device cannot be read as a file.
-    if (!IsRealFolderPath(Folder)) return true;
-    for (const fs::directory_entry& entry : Entries(Folder)) {
-        const std::string name = entry.path().filename().string();
-        std::error_code ec;
-        const fs::file_type type = entry.symlink_status(ec).type();
-        if (type == fs::file_type::directory) {
-            ListFolder(Folder + name, List);
-        } else if (type == fs::file_type::regular) {
-            List.push_back(Folder + name);
+    if (PathKindOf(Folder) != TPathKind::Folder) return true;
+    TFolderReader reader(Folder, false);
+    TFolderEntry entry{};
+    while (reader.Next(entry)) {
+        if (entry.Kind == TPathKind::Folder) {
+            ListFolder(Folder + std::string(entry.Name), List);
+        } else if (entry.Kind == TPathKind::File) {
+            List.push_back(Folder + std::string(entry.Name));
         }
     }
     return true;
 }
 
 int32_t TTolvIPOD::CountFolderEntries(const std::string& Folder) {
-    return static_cast<int32_t>(Entries(Folder).size());
+    // Every entry counts, pipes and devices too: a folder holding any is not empty.
+    TFolderReader reader(Folder);
+    int32_t count = 0;
+    TFolderEntry entry{};
+    while (reader.Next(entry)) ++count;
+    return count + static_cast<int32_t>(reader.Skipped().size());
 }
 
 bool TTolvIPOD::DeleteEmptyFolders(const std::string& FolderIn) {
     const std::string Folder = IncludeBackslash(FolderIn);
     // Never through a link: the folders removed would be outside the player.
-    if (!IsRealFolderPath(Folder)) return true;
-    for (const fs::directory_entry& entry : Entries(Folder)) {
-        if (!IsRealFolder(entry)) continue;
-        const std::string path = Folder + entry.path().filename().string();
+    if (PathKindOf(Folder) != TPathKind::Folder) return true;
+    std::vector<std::string> folders;
+    TFolderReader reader(Folder, false);
+    TFolderEntry entry{};
+    while (reader.Next(entry)) {
+        if (entry.Kind == TPathKind::Folder) folders.emplace_back(entry.Name);
+    }
+    for (const std::string& name : folders) {
+        const std::string path = Folder + name;
         if (CountFolderEntries(path) != 0) continue;
         const bool yes = OnConfirm && OnConfirm("フォルダ [ " + path + " ] が空ですので削除してもよろしいですか？");
         if (!yes) continue;

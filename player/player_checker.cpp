@@ -2,17 +2,18 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-#include "foundation/names.h"
-#include "foundation/string_list.h"
 #include "foundation/byte_reader.h"
-#include "foundation/file_read.h"
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
+#include "foundation/file_read.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
+#include "foundation/string_list.h"
 
 namespace fs = std::filesystem;
 
@@ -21,19 +22,9 @@ namespace {
 constexpr const char* kDefaultModelLine = "4G,不明なiPod,不明な種類,不明な世代,不明な容量,";
 constexpr size_t kDeviceInfoSlot = 512;
 
-bool Exists(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(path, ec);
-}
-
 bool IsFolder(const std::string& path) {
     std::error_code ec;
     return fs::is_directory(path, ec);
-}
-
-std::string WithSlash(std::string path) {
-    if (path.empty() || path.back() != '/') path += '/';
-    return path;
 }
 
 std::string ExecutableFolder() {
@@ -44,58 +35,23 @@ std::string ExecutableFolder() {
 
 }  // namespace
 
-std::string FindPlayerPath(const std::string& root, const std::string& relative) {
-    std::string path = root;
-    size_t start = 0;
-    while (start <= relative.size()) {
-        size_t end = relative.find('/', start);
-        if (end == std::string::npos) end = relative.size();
-        const std::string part = relative.substr(start, end - start);
-        start = end + 1;
-        if (part.empty()) {
-            if (end == relative.size()) break;
-            continue;
-        }
-        const std::string folder = WithSlash(path);
-        std::string chosen = part;
-        if (!Exists(folder + part)) {
-            const std::string wanted = encoding::AsciiLower(part);
-            std::error_code ec;
-            for (fs::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) {
-                const std::string name = it->path().filename().string();
-                if (encoding::AsciiLower(name) == wanted) {
-                    chosen = name;
-                    break;
-                }
-            }
-        }
-        path = folder + chosen;
-    }
-    if (!relative.empty() && relative.back() == '/') path = WithSlash(path);
-    return path;
-}
-
-std::string FindPlayerPathNoLinks(const std::string& root, const std::string& relative) {
-    std::string path = FindPlayerPath(root, relative);
-    return LinkFreeBelow(root, path) ? path : std::string();
-}
-
 std::string FindModelTableFile() {
     std::vector<std::string> candidates;
     if (const char* home = std::getenv("HARROWIN_HOME"); home != nullptr && *home != '\0') {
-        candidates.push_back(WithSlash(home) + "Tessmar.MCD");
+        candidates.push_back(IncludeBackslash(home) + "Tessmar.MCD");
     } else if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
-        candidates.push_back(WithSlash(data) + "Harrowin/Tessmar.MCD");
+        candidates.push_back(IncludeBackslash(data) + "Harrowin/Tessmar.MCD");
     } else if (const char* user = std::getenv("HOME"); user != nullptr && *user != '\0') {
-        candidates.push_back(WithSlash(user) + ".local/share/Harrowin/Tessmar.MCD");
+        candidates.push_back(IncludeBackslash(user) + ".local/share/Harrowin/Tessmar.MCD");
     }
     const std::string exe = ExecutableFolder();
     if (!exe.empty()) {
         candidates.push_back(exe + "/Tessmar.MCD");
         candidates.push_back(exe + "/../share/harrowin/Tessmar.MCD");
     }
+    // The program's own files: a table the user installed as a link is taken.
     for (const std::string& candidate : candidates) {
-        if (Exists(candidate)) return candidate;
+        if (TargetExists(candidate)) return candidate;
     }
     return candidates.empty() ? std::string("Tessmar.MCD") : candidates.front();
 }
@@ -145,7 +101,7 @@ bool TMPlayerChecker::IsPlayerDrive(const std::string& Root) {
 }
 
 bool TMPlayerChecker::Check(const std::string& RootIn) {
-    const std::string Root = WithSlash(RootIn);
+    const std::string Root = IncludeBackslash(RootIn);
     // A database reached through a link, or a pipe or device in its place, is no database.
     if (!EntryExists(FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/iTunesDB"))) return false;
     Progress("iPodの情報を取得中");
@@ -194,36 +150,38 @@ bool TMPlayerChecker::ReadDiskData(const std::string& Root) {
 }
 
 bool TMPlayerChecker::CountSongs(const std::string& FolderIn, int64_t& Bytes, int32_t& Count) {
-    const std::string Folder = WithSlash(FolderIn);
+    const std::string Folder = IncludeBackslash(FolderIn);
+    TFolderReader reader(Folder);
+    CountFolder(reader, Folder, Bytes, Count);
+    return true;
+}
+
+void TMPlayerChecker::CountFolder(TFolderReader& reader, const std::string& Folder, int64_t& Bytes, int32_t& Count) {
     Progress("曲サイズを取得中 - [ " + Folder + " ]");
     const std::string failure = "フォルダ[ " + Folder + " ]でファイルの取得に失敗しました";
+    if (!reader.IsOpen()) {
+        if (reader.Error() == ENOENT) return;  // no such folder: nothing to count
+        throw EPlayerCheckError(failure);
+    }
     try {
-        std::error_code ec;
-        if (!fs::exists(Folder, ec)) return true;  // no music folder: nothing to count
-        fs::directory_iterator it(Folder, ec);
-        if (ec) throw EPlayerCheckError(failure);
-        for (fs::directory_iterator last; it != last; it.increment(ec)) {
-            if (ec) throw EPlayerCheckError(failure);
-            const fs::directory_entry& entry = *it;
-            const std::string name = entry.path().filename().string();
-            std::error_code typeError;
-            // Linked folders are not followed, so a link back up cannot loop.
-            if (entry.is_directory(typeError) && !entry.is_symlink(typeError)) {
-                CountSongs(Folder + name, Bytes, Count);
-            } else if (IsMediaFileName(name)) {
-                std::error_code sizeError;
-                const uintmax_t size = entry.file_size(sizeError);
+        TFolderEntry entry{};
+        while (reader.Next(entry)) {
+            if (entry.Kind == TPathKind::Folder) {
+                // Opened below this folder's reader: a linked folder is never entered.
+                TFolderReader sub(reader, entry.Name);
+                CountFolder(sub, Folder + std::string(entry.Name) + "/", Bytes, Count);
+            } else if (IsMediaFileName(std::string(entry.Name))) {
+                // A linked song counts as the song, as the music folder scan takes it.
+                int64_t size = 0;
+                reader.Look(entry.Name, entry.Kind == TPathKind::Link, &size);
                 ++Count;
-                if (!sizeError) Bytes += static_cast<int64_t>(size);
+                Bytes += size;
             }
         }
-        if (ec) throw EPlayerCheckError(failure);
-    } catch (const EPlayerCheckError&) {
-        throw EPlayerCheckError(failure);
+        if (reader.Error() != 0) throw EPlayerCheckError(failure);
     } catch (const std::exception&) {
         throw EPlayerCheckError(failure);
     }
-    return true;
 }
 
 std::string TMPlayerChecker::ReadModel(const std::string& Number) {
@@ -251,7 +209,7 @@ std::string TMPlayerChecker::ReadModel(const std::string& Number) {
         ModelClass = 2;
     } else {
         ModelClass = 1;
-        if (!PhotoDatabasePath.empty() && Exists(PhotoDatabasePath)) HasPhotos = true;
+        if (EntryExists(PhotoDatabasePath)) HasPhotos = true;
     }
     return name;
 }

@@ -15,20 +15,12 @@
 #include "foundation/ini_file.h"
 #include "foundation/progress_event.h"
 
+class TFolderReader;
+
 class EPlayerCheckError : public ETolvError {
 public:
     using ETolvError::ETolvError;
 };
-
-// The path root + relative ("/"-separated), each part matched without regard to ASCII case
-// when the exact name is missing (FAT mounts ignore case; copies of a player on ext4 do not).
-// Parts that match nothing keep the given spelling.
-std::string FindPlayerPath(const std::string& root, const std::string& relative);
-
-// The path as FindPlayerPath gives it, or "" when a part of it below the root is a link: a
-// folder or file of the player reached through a link is treated as missing, so nothing is
-// read, written, created or deleted through it.
-std::string FindPlayerPathNoLinks(const std::string& root, const std::string& relative);
 
 // How much of SysInfo is read (bytes): the real file is about a kilobyte of "key: value" lines.
 inline constexpr uint64_t kSysInfoLimit = 64u << 10;
@@ -84,6 +76,7 @@ public:
 
 private:
     void Progress(const std::string& text) const;
+    void CountFolder(TFolderReader& reader, const std::string& Folder, int64_t& Bytes, int32_t& Count);
 };
 
 // Case-insensitive check for the media extensions the song count takes.

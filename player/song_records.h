@@ -17,6 +17,7 @@
 
 // The tag record of one media file (player/tags/mp3_tag_reader.h).
 struct TMP3Tag;
+class TFolderReader;
 
 // Raised by the music database (the folder scan names the folder and entry that failed; a
 // negative list index names the index).
@@ -152,9 +153,6 @@ public:
     TITBSongList Songs;
     int64_t TotalSize = 0;                   // bytes
     int64_t TotalTime = 0;                   // ms
-    // The drive root (mount point) that the folder scan makes locations relative to; the player
-    // object sets it before LoadFromFolder.
-    std::string ScanRoot;
 
     void Clear();
     int64_t GetTotalSize() const;
@@ -168,16 +166,20 @@ public:
     // ESQLiteException when a database cannot be opened or read.
     void LoadFromSQLite(const std::string& Folder);
 
-    // Scan of the music folder (player/music_folder_scan.cpp).
-    void LoadFromFolder(const std::string& Folder);
-    bool ScanFolder(const std::string& Folder, int64_t& TotalBytes, int32_t& FileCounter);
-    void AddSongFromFile(const std::string& Path, int32_t Number);
+    // Scan of the music folder (player/music_folder_scan.cpp). ScanRoot is the drive root (mount
+    // point) the song locations are made relative to; "" takes the mount point of each file.
+    void LoadFromFolder(const std::string& Folder, const std::string& ScanRoot);
+    bool ScanFolder(const std::string& Folder, const std::string& ScanRoot, int64_t& TotalBytes, int32_t& FileCounter);
+    // Size in bytes, as the scan found it.
+    void AddSongFromFile(const std::string& Path, const std::string& ScanRoot, int32_t Number, int64_t Size);
     TMP3Tag ReadMP3Tag(const std::string& Path);
     static std::string LocationFromPath(const std::string& Path);
     static bool IsInvalidSong(const TITBSongItem& Song);
     void RemoveInvalidSongs();
 
 private:
+    void ScanOpenFolder(TFolderReader& reader, const std::string& folder, const std::string& ScanRoot,
+                        int64_t& TotalBytes, int32_t& FileCounter);
     void ReadSectionHeader(const ByteReader& data, uint64_t start, uint64_t& next);
     void ReadTrack(const ByteReader& data, uint64_t start);
     void ReadTrackString(const ByteReader& data, uint64_t start, uint64_t& next);

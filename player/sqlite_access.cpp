@@ -184,10 +184,18 @@ int32_t TSQLiteTable::ColumnIndex(const std::string& Name) const {
     throw ESQLiteException("Field not found in dataset: " + Name);
 }
 
+size_t TSQLiteTable::CheckedColumn(int32_t index) const {
+    if (index < 0 || index >= ColumnCount()) throw ESQLiteException("Field not found in dataset: " + std::to_string(index));
+    return static_cast<size_t>(index);
+}
+
+const std::string& TSQLiteTable::ColumnName(int32_t index) const { return columns_[CheckedColumn(index)]; }
+
+int TSQLiteTable::ColumnType(int32_t index) const { return types_[CheckedColumn(index)]; }
+
 const TSQLiteTable::Value& TSQLiteTable::Current(int32_t index) const {
     if (AtEnd()) throw ESQLiteException("Table is at End of File");
-    if (index < 0 || index >= ColumnCount()) throw ESQLiteException("Field not found in dataset: " + std::to_string(index));
-    return values_[static_cast<size_t>(row_) * columns_.size() + static_cast<size_t>(index)];
+    return values_[static_cast<size_t>(row_) * columns_.size() + CheckedColumn(index)];
 }
 
 std::string TSQLiteTable::ValueAsText(int32_t index) const {

@@ -32,8 +32,9 @@ public:
     bool MoveNext();
     // The column's position; names match without regard to ASCII case.
     int32_t ColumnIndex(const std::string& Name) const;
-    const std::string& ColumnName(int32_t index) const { return columns_.at(static_cast<size_t>(index)); }
-    int ColumnType(int32_t index) const { return types_.at(static_cast<size_t>(index)); }
+    // ESQLiteException for an index outside the columns.
+    const std::string& ColumnName(int32_t index) const;
+    int ColumnType(int32_t index) const;
 
     // Values of the current row. NULL reads as empty text, 0, or no blob.
     std::string ValueAsText(int32_t index) const;
@@ -46,6 +47,7 @@ private:
     using Value = std::variant<std::monostate, int64_t, double, std::string, std::vector<uint8_t>>;
 
     const Value& Current(int32_t index) const;
+    size_t CheckedColumn(int32_t index) const;
 
     std::vector<std::string> columns_;  // upper-cased
     std::vector<int> types_;

@@ -5,7 +5,6 @@
 
 #include "foundation/encoding.h"
 #include "foundation/paths.h"
-#include "player/player_checker.h"
 #include "player/song_records.h"
 #include "player/sqlite_access.h"
 

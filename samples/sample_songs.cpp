@@ -147,28 +147,20 @@ void WriteSampleSongs(const std::string& root) {
         ++id;
     }
 
-    ItdbPlayList master;
-    master.Title = "HARROWIN SAMPLE";
+    auto playList = [](const std::string& title, int64_t id, const std::vector<int32_t>& tracks) {
+        ItdbPlayList list;
+        list.Title = title;
+        list.Id = id;
+        list.TrackIds = tracks;
+        return list;
+    };
+    ItdbPlayList master = playList("HARROWIN SAMPLE", 0x1000, all);
     master.Master = true;
-    master.Id = 0x1000;
-    master.TrackIds = all;
-    ItdbPlayList fav;
-    fav.Title = "お気に入り";
-    fav.Id = 0x1001;
-    fav.TrackIds = favourites;
-    ItdbPlayList car;
-    car.Title = "ドライブ用";
-    car.Id = 0x1002;
-    car.TrackIds = drive;
-    ItdbPlayList smart;
-    smart.Title = "青葉 みどりの曲";
-    smart.Id = 0x1003;
+    ItdbPlayList smart = playList("青葉 みどりの曲", 0x1003, {});
     smart.Smart = true;
     smart.Rules = {{4, 0x01000002, "青葉", 0}};
-    ItdbPlayList empty;
-    empty.Title = "空のプレイリスト";
-    empty.Id = 0x1004;
-    layout.Database.PlayLists = {master, fav, car, smart, empty};
+    layout.Database.PlayLists = {master, playList("お気に入り", 0x1001, favourites), playList("ドライブ用", 0x1002, drive),
+                                 smart, playList("空のプレイリスト", 0x1004, {})};
     layout.Database.AlbumSection = true;
 
     // The MPEG files carry ID3 tags with the texts of their database entries, so a scan of the

@@ -5,9 +5,10 @@
 #include <string_view>
 
 #include "foundation/byte_reader.h"
-#include "foundation/file_read.h"
 #include "foundation/encoding.h"
+#include "foundation/file_read.h"
 #include "foundation/names.h"
+#include "foundation/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -294,20 +295,6 @@ bool SplitRelativeName(const std::string& name, std::vector<std::string>& parts)
     return !parts.empty();
 }
 
-// The entry of `folder` named `part`, exactly or else ignoring ASCII letter case.
-std::string FindEntry(const std::string& folder, const std::string& part) {
-    std::error_code ec;
-    const std::string exact = folder + "/" + part;
-    if (fs::exists(exact, ec)) return exact;
-    const std::string wanted = encoding::AsciiLower(part);
-    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (encoding::AsciiLower(entry) == wanted) return folder + "/" + entry;
-    }
-    return {};
-}
-
 }  // namespace
 
 // ---- loader ----
@@ -358,12 +345,7 @@ std::unique_ptr<std::istream> TArtworkDBLoader::OpenThumbnailFile(const std::str
     std::string path = Folder + FileName;
     if (!fs::is_regular_file(path, ec)) {
         // The player's file system ignores letter case; a copy of it on another disk may not.
-        path = Folder.empty() ? std::string(".") : Folder;
-        if (path.size() > 1 && path.back() == '/') path.pop_back();
-        for (const std::string& part : parts) {
-            path = FindEntry(path, part);
-            if (path.empty()) return nullptr;
-        }
+        path = FindPlayerPath(Folder.empty() ? std::string(".") : Folder, FileName);
         if (!fs::is_regular_file(path, ec)) return nullptr;
     }
     auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);

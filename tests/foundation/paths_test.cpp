@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -187,4 +189,51 @@ TEST(ListFiles, OnlyFilesWithFullPathsAppended) {
     EXPECT_EQ(files, (std::vector<std::string>{"kept", dir / "a.xml", dir / "b.mp3"}));
     ListFiles(dir / "missing", files);
     EXPECT_EQ(files.size(), 3u);
+}
+
+TEST(FindPlayerPath, PartsMatchWithoutRegardToCaseAndNeverThroughALink) {
+    TempDir dir;
+    dir.Write("player/IPOD_CONTROL/ITUNES/ITUNESDB", "db");
+    const std::string root = dir / "player";
+    EXPECT_EQ(FindPlayerPath(root, "iPod_Control/iTunes/iTunesDB"), root + "/IPOD_CONTROL/ITUNES/ITUNESDB");
+    EXPECT_EQ(FindPlayerPath(root + "/", "iPod_Control/iTunes/"), root + "/IPOD_CONTROL/ITUNES/");
+    // Parts that do not exist keep their given spelling.
+    EXPECT_EQ(FindPlayerPath(root, "Nothing/Here"), root + "/Nothing/Here");
+    // An empty root is no folder: never the file-system root.
+    EXPECT_EQ(FindPlayerPath("", "etc"), "etc");
+
+    ASSERT_EQ(symlink((dir / "player/IPOD_CONTROL").c_str(), (root + "/Notes").c_str()), 0);
+    EXPECT_EQ(FindPlayerPath(root, "notes/ITUNES"), root + "/Notes/ITUNES");
+    EXPECT_EQ(FindPlayerPathNoLinks(root, "notes/ITUNES"), "");
+    EXPECT_EQ(FindPlayerPathNoLinks(root, "ipod_control/itunes/itunesdb"), root + "/IPOD_CONTROL/ITUNES/ITUNESDB");
+}
+
+TEST(FolderReader, LinkedFoldersAreNeverOpenedAndPipesAreOnlyNamed) {
+    TempDir dir;
+    dir.Write("tree/file", "f");
+    dir.Write("tree/sub/inner", "i");
+    ASSERT_EQ(symlink((dir / "tree/sub").c_str(), (dir / "tree/link").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir / "tree/pipe").c_str(), 0600), 0);
+    // A trailing "/" does not lead through the link.
+    EXPECT_EQ(PathKindOf(dir / "tree/link/"), TPathKind::Link);
+    EXPECT_FALSE(EntryExists(dir / "tree/link/"));
+    EXPECT_TRUE(NameTaken(dir / "tree/pipe"));
+
+    TFolderReader reader(dir / "tree");
+    ASSERT_TRUE(reader.IsOpen());
+    std::map<std::string, TPathKind> seen;
+    TFolderEntry entry{};
+    while (reader.Next(entry)) {
+        seen[std::string(entry.Name)] = entry.Kind;
+        TFolderReader sub(reader, entry.Name);
+        EXPECT_EQ(sub.IsOpen(), entry.Kind == TPathKind::Folder) << entry.Name;
+    }
+    EXPECT_EQ(reader.Error(), 0);
+    EXPECT_EQ(seen, (std::map<std::string, TPathKind>{
+                        {"file", TPathKind::File}, {"sub", TPathKind::Folder}, {"link", TPathKind::Link}}));
+    EXPECT_EQ(reader.Skipped(), std::vector<std::string>{"pipe"});
+    int64_t size = -1;
+    EXPECT_EQ(reader.Look("link", false, &size), TPathKind::Link);
+    EXPECT_EQ(reader.Look("file", true, &size), TPathKind::File);
+    EXPECT_EQ(size, 1);
 }

@@ -27,7 +27,6 @@ struct ScanFixture {
 
     ScanFixture() {
         fs::create_directories(music);
-        loader.ScanRoot = root.Path();
         loader.OnProgress = [this](int32_t pos, int32_t max, const std::string& msg) {
             EXPECT_EQ(pos, 0);
             EXPECT_EQ(max, 0);
@@ -62,7 +61,7 @@ std::vector<std::string> ListingOrder(const std::string& folder) {
 
 TEST(MusicFolderScan, EmptyFolderGivesNoSongsAndOneProgressCall) {
     ScanFixture f;
-    f.loader.LoadFromFolder(f.music);
+    f.loader.LoadFromFolder(f.music, f.root.Path());
     EXPECT_EQ(f.loader.Songs.GetCount(), 0);
     ASSERT_EQ(f.messages.size(), 1u);
     EXPECT_EQ(f.messages[0], "曲情報を取得中 - [ " + f.music + "/ ]");
@@ -71,14 +70,14 @@ TEST(MusicFolderScan, EmptyFolderGivesNoSongsAndOneProgressCall) {
 
 TEST(MusicFolderScan, MissingFolderGivesNoSongsAndNoError) {
     ScanFixture f;
-    EXPECT_NO_THROW(f.loader.LoadFromFolder(f.root / "iPod_Control/Nothing"));
+    EXPECT_NO_THROW(f.loader.LoadFromFolder(f.root / "iPod_Control/Nothing", f.root.Path()));
     EXPECT_EQ(f.loader.Songs.GetCount(), 0);
 }
 
 TEST(MusicFolderScan, Mp3SongFieldsAndLocationRelativeToTheRoot) {
     ScanFixture f;
     std::string path = f.Mp3("F00/a.mp3", "Song A", 128, 3);
-    f.loader.LoadFromFolder(f.music + "/");
+    f.loader.LoadFromFolder(f.music + "/", f.root.Path());
     ASSERT_EQ(f.loader.Songs.GetCount(), 1);
     const TITBSongItem& s = *f.loader.Songs.GetItem(0);
     EXPECT_EQ(s.Location, "iPod_Control:Music:F00:a.mp3");
@@ -109,7 +108,7 @@ TEST(MusicFolderScan, LowBitRateShortOrUntitledSongsAreDropped) {
     f.Mp3("untitled.mp3", "", 128, 3);
     std::string notes = f.music + "/readme.txt";
     { std::ofstream(notes) << std::string(500, 'x'); }
-    f.loader.LoadFromFolder(f.music);
+    f.loader.LoadFromFolder(f.music, f.root.Path());
     std::map<std::string, int32_t> lengths;
     for (TITBSongItem* s : f.Songs()) lengths[s->Title] = s->Length;
     EXPECT_EQ(lengths, (std::map<std::string, int32_t>{{"kept", 3000}, {"edge", 3000}}));
@@ -124,7 +123,7 @@ TEST(MusicFolderScan, IdsCountEveryFileVisitedInListingOrder) {
     f.Mp3("1.mp3", "one");
     f.Mp3("2.mp3", "");  // dropped
     f.Mp3("3.mp3", "three");
-    f.loader.LoadFromFolder(f.music);
+    f.loader.LoadFromFolder(f.music, f.root.Path());
     std::vector<std::string> order = ListingOrder(f.music);
     std::map<std::string, int32_t> ids;
     for (TITBSongItem* s : f.Songs()) ids[s->Location.substr(s->Location.rfind(':') + 1)] = s->Id;
@@ -143,7 +142,7 @@ TEST(MusicFolderScan, WmaFilesByExtensionInAnyCase) {
     };
     write("song.WMA", BuildWma("WMA Title", "WMA Author", "WMA Description"));
     write("notitle.wma", BuildWma("", "Author", ""));
-    f.loader.LoadFromFolder(f.music);
+    f.loader.LoadFromFolder(f.music, f.root.Path());
     ASSERT_EQ(f.loader.Songs.GetCount(), 1);
     const TITBSongItem& s = *f.loader.Songs.GetItem(0);
     EXPECT_EQ(s.Title, "WMA Title");
@@ -162,7 +161,7 @@ TEST(MusicFolderScan, M4aHasNoLengthAndIsDropped) {
         .write(reinterpret_cast<const char*>(m4a.data()), static_cast<std::streamsize>(m4a.size()));
     int64_t total = 0;
     int32_t counter = 0;
-    f.loader.ScanFolder(f.music, total, counter);
+    f.loader.ScanFolder(f.music, f.root.Path(), total, counter);
     ASSERT_EQ(f.loader.Songs.GetCount(), 1);
     EXPECT_EQ(f.loader.Songs.GetItem(0)->Kind, "AAC オーディオファイル");
     EXPECT_EQ(f.loader.Songs.GetItem(0)->Title, "AAC song");
@@ -180,7 +179,7 @@ TEST(MusicFolderScan, AddsToSongsAlreadyHeld) {
     f.loader.Songs.GetItem(1)->Bitrate = 128;
     f.loader.Songs.GetItem(1)->Size = 1;
     f.Mp3("x.mp3", "scanned");
-    f.loader.LoadFromFolder(f.music);
+    f.loader.LoadFromFolder(f.music, f.root.Path());
     ASSERT_EQ(f.loader.Songs.GetCount(), 2);
     EXPECT_EQ(f.loader.Songs.GetItem(0)->Title, "from database");
     EXPECT_EQ(f.loader.Songs.GetItem(1)->Title, "scanned");
@@ -195,7 +194,7 @@ TEST(MusicFolderScan, FailureNamesStartingFolderAndItsEntryAndKeepsSongs) {
         if (msg.find(badFolder) != std::string::npos) throw EFileError("listing failed");
     };
     try {
-        f.loader.LoadFromFolder(f.music);
+        f.loader.LoadFromFolder(f.music, f.root.Path());
         FAIL() << "no exception";
     } catch (const TITBException& e) {
         EXPECT_EQ(e.Message(), "フォルダ[ " + f.music + "/ ]でファイル[ A ]の取得に失敗しました");
@@ -214,7 +213,7 @@ TEST(MusicFolderScan, UnreadableFileRaisesWithItsName) {
     std::string path = f.Mp3("locked.mp3", "locked");
     ::chmod(path.c_str(), 0);
     try {
-        f.loader.LoadFromFolder(f.music);
+        f.loader.LoadFromFolder(f.music, f.root.Path());
         FAIL() << "no exception";
     } catch (const TITBException& e) {
         EXPECT_EQ(e.Message(), "フォルダ[ " + f.music + "/ ]でファイル[ locked.mp3 ]の取得に失敗しました");
@@ -227,7 +226,7 @@ TEST(MusicFolderScan, LinkedFoldersAreNotFollowedAndPipesAreSkipped) {
     fs::create_directory_symlink(f.music, f.music + "/F01/loop");
     fs::create_symlink(f.music + "/F01/s.mp3", f.music + "/link.mp3");
     ASSERT_EQ(::mkfifo((f.music + "/pipe.mp3").c_str(), 0600), 0);
-    f.loader.LoadFromFolder(f.music);
+    f.loader.LoadFromFolder(f.music, f.root.Path());
     // The song itself and the link to it; the loop and the pipe are passed over.
     ASSERT_EQ(f.loader.Songs.GetCount(), 2);
     EXPECT_EQ(f.loader.Songs.GetItem(0)->Title, "song");

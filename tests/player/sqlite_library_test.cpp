@@ -67,6 +67,9 @@ TEST(SQLiteAccess, ColumnNamesMatchWithoutCaseAndReportMissingOnes) {
     auto table = db.QueryTable("SELECT * FROM item");
     EXPECT_EQ(table->ColumnIndex("Title"), 0);
     EXPECT_EQ(table->ColumnName(0), "TITLE");
+    // A column position outside the result raises the class's own error, as a value read does.
+    EXPECT_THROW(table->ColumnName(1), ESQLiteException);
+    EXPECT_THROW(table->ColumnType(-1), ESQLiteException);
     try {
         table->ColumnIndex("artist");
         FAIL();
