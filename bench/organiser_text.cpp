@@ -6,30 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "foundation/paths.h"
 #include "organiser/document_reader.h"
 #include "organiser/memo_divider.h"
 #include "tests/support/feed_writer.h"
 #include "tests/support/temp_dir.h"
-
-namespace {
-
-double Milliseconds(const std::chrono::steady_clock::duration& d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-template <typename F>
-double Best(int runs, F&& f) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, Milliseconds(std::chrono::steady_clock::now() - start));
-    }
-    return best;
-}
-
-}  // namespace
 
 int main() {
     TempDir dir;

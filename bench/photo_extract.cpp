@@ -6,15 +6,12 @@
 // picture is still read and decoded on its own. The files are made in a child process so that
 // the peak memory reported is the extraction's own.
 // Usage: bench_photo_extract [photo count]
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "desktop/photo_extract.h"
 #include "player/artwork/artwork_db.h"
 #include "tests/support/artwork_db_writer.h"
@@ -24,13 +21,7 @@ namespace {
 
 constexpr long kAimMb = 300;
 
-double Seconds(const std::chrono::steady_clock::duration& d) { return std::chrono::duration<double>(d).count(); }
-
-long PeakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
+long PeakRssMb() { return PeakRssKb() / 1024; }
 
 // A smooth picture, as photos are, so that its JPEG stays photo sized.
 Bitmap32 PhotoLikePicture(int32_t width, int32_t height) {
@@ -73,13 +64,7 @@ int main(int argc, char** argv) {
     TempDir dir;
     const std::string folder = dir / "Photos";
 
-    const pid_t child = fork();
-    if (child == 0) {
-        WritePhotoDatabase(folder, photos);
-        _exit(0);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || status != 0) {
+    if (!MadeInChild([&] { WritePhotoDatabase(folder, photos); })) {
         std::fprintf(stderr, "could not write the photo database\n");
         return 1;
     }

@@ -6,29 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "foundation/ini_file.h"
 #include "podcast/episode_list.h"
 #include "podcast/settings.h"
 #include "tests/support/temp_dir.h"
-
-namespace {
-
-double Milliseconds(const std::chrono::steady_clock::duration& d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-template <typename F>
-double Best(int runs, F&& f) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, Milliseconds(std::chrono::steady_clock::now() - start));
-    }
-    return best;
-}
-
-}  // namespace
 
 int main() {
     TempDir dir;

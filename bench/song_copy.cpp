@@ -13,16 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 // The copy is part of the desktop program; its core has no windows, so it is built in here.
 #include "desktop/song_copy.cpp"
-
-namespace {
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "harrowin-bench-song-copy";
@@ -53,7 +47,7 @@ int main(int argc, char** argv) {
         const auto start = fresh("cp");
         const std::string command = "cp " + srcRoot.string() + "/*.mp3 " + (work / "cp").string() + "/";
         if (std::system(command.c_str()) != 0) return -1.0;
-        return Seconds(start);
+        return Seconds(std::chrono::steady_clock::now() - start);
     };
     auto runOurs = [&] {
         const auto start = fresh("ours");
@@ -63,7 +57,7 @@ int main(int argc, char** argv) {
                                                   (work / "ours" / ("song" + std::to_string(i) + ".mp3")).string(), final);
             if (err != 0) return -1.0;
         }
-        return Seconds(start);
+        return Seconds(std::chrono::steady_clock::now() - start);
     };
     double best_ours = 1e9, best_cp = 1e9;
     for (int round = 0; round < 4; ++round) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "bench/bench_support.h"
 #include "player/song_records.h"
 #include "tests/support/itunesdb_writer.h"
 #include "tests/support/temp_dir.h"
@@ -28,7 +29,7 @@ int main() {
     auto start = std::chrono::steady_clock::now();
     TITunesDBLoader loader;
     loader.LoadFromFile(file);
-    const double load = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double load = Seconds(std::chrono::steady_clock::now() - start);
 
     start = std::chrono::steady_clock::now();
     std::vector<TArtistEntry> entries;
@@ -41,7 +42,7 @@ int main() {
         const int32_t node = tree.FindOrAddArtistNode(entries[static_cast<size_t>(group.front())].Artist);
         for (int32_t e : group) tree.AddAlbumNode(node, entries[static_cast<size_t>(e)].Album);
     }
-    const double group = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double group = Seconds(std::chrono::steady_clock::now() - start);
     std::printf("iTunesDB of %d songs read in %.1f ms\n", loader.Songs.GetCount(), load * 1000.0);
     std::printf("grouped into %zu artists in %.1f ms\n", tree.Nodes().size(), group * 1000.0);
     return 0;

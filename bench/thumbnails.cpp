@@ -3,30 +3,17 @@
 // big-endian, 176 x 220 on its side, 720 x 480 full screen, and every tenth photo a JPEG),
 // loaded and every thumbnail decoded. The files are made in a child process so that the peak
 // memory reported is the reading's own. Usage: bench_thumbnails [photo count]
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "player/artwork/artwork_db.h"
 #include "tests/support/artwork_db_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-double Milliseconds(const std::chrono::steady_clock::duration& d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-long PeakRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 void WritePhotoDatabase(const std::string& folder, int photos) {
     // One picture of each size, stored again for every photo (the bytes do not change the work).
@@ -57,13 +44,7 @@ int main(int argc, char** argv) {
     const std::string folder = dir / "Photos";
 
     const auto made = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        WritePhotoDatabase(folder, photos);
-        _exit(0);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || status != 0) {
+    if (!MadeInChild([&] { WritePhotoDatabase(folder, photos); })) {
         std::fprintf(stderr, "could not write the photo database\n");
         return 1;
     }

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <functional>
 
+#include "desktop/dialogs/edit_url_form.h"
 #include "desktop/progress_form.h"
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
@@ -25,11 +26,9 @@
 #include "foundation/paths.h"
 #include "platform/program_folder.h"
 #include "podcast/dialogs/config_form.h"
-#include "podcast/dialogs/edit_url_form.h"
 #include "podcast/dialogs/viewer_form.h"
 #include "podcast/handover.h"
 #include "podcast/update_road.h"
-#include "ui_edit_url_form.h"
 #include "ui_main_form.h"
 #include "ui_viewer_form.h"
 
@@ -212,21 +211,12 @@ QString TMainForm::SelectedName() const {
 }
 
 bool TMainForm::EditFeed(std::string& Address, std::string& Name, bool InfoEnabled, const TPodSiteItem* Editing) {
-    TEditURLForm form(this);
-    form.setWindowTitle("サイトの編集");
-    form.ui->Edit_name->setText(Q(Name));
-    form.ui->Edit_URL->setText(Q(Address));
-    form.ui->InfoButton->setEnabled(InfoEnabled);
-    form.OnSiteInfo = [this] { PM_SiteInfoClick(); };
+    TEditURLForm form(TEditURLLook::Feed, this);
+    form.SetSiteInfo([this] { PM_SiteInfoClick(); }, InfoEnabled);
     if (Editing) {
         form.NameTaken = [this, Editing](const std::string& name) { return FIni->Sites.NameTakenByOther(name, Editing); };
     }
-    form.exec();
-    if (form.FOk) {
-        Name = form.ui->Edit_name->text().toStdString();
-        Address = form.ui->Edit_URL->text().toStdString();
-    }
-    return form.FOk;
+    return form.Edit(Address, Name);
 }
 
 void TMainForm::AddButtonClick(int tag) {

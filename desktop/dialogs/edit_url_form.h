@@ -1,29 +1,50 @@
-// The site dialog of the news page: one site's name and address. OK is offered only while the
-// name is not empty (the address is not checked).
+// The site dialog of both programs: one site's (or feed's) name and address. OK is offered
+// only while the name is not empty (the address is not checked), and Enter in either box
+// presses it. A name that NameTaken reports as another site's is refused, the dialog staying
+// open.
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace Ui { class TEditURLForm; }
 
+// The refusal of a name that another feed has already.
+inline constexpr const char* kFeedNameTaken = "[ %s ]は既に登録されているサイト名です";
+
+// How a program shows the dialog. Harrowin's news page shows the fields plainly, its address
+// box typed without the input method; HarrowinCast frames them in a group, with hints.
+enum class TEditURLLook { NewsSite, Feed };
+
 class TEditURLForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TEditURLForm(QWidget* parent = nullptr);
+    explicit TEditURLForm(TEditURLLook look, QWidget* parent = nullptr);
     ~TEditURLForm() override;
+
+    // Shows the "サイト情報" button, which runs onSiteInfo; enabled says whether it can be
+    // pressed. Without this call the dialog has no such button.
+    void SetSiteInfo(std::function<void()> onSiteInfo, bool enabled);
+    // Runs the dialog modally on the pair; on OK the pair takes the dialog's texts. True on OK.
+    bool Edit(std::string& URL, std::string& Name);
 
     void Button_CancelClick(int tag);
     void Edit_nameChange();
     void SpeedButton1Click();
+    void InfoButtonClick();
 
     bool FOk = false;
-    std::unique_ptr<Ui::TEditURLForm> ui;
+    std::function<bool(const std::string& Name)> NameTaken;  // unset: every name is accepted
 
 protected:
     void reject() override;
-};
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-// Runs the dialog on the pair; on OK the pair takes the dialog's texts. True on OK.
-bool EditSite(QWidget* owner, std::string& URL, std::string& Name);
+private:
+    void ShowAsNewsSite();
+
+    std::function<void()> OnSiteInfo;
+    std::unique_ptr<Ui::TEditURLForm> ui;
+};

@@ -30,6 +30,12 @@ namespace {
 
 constexpr const char* kNotUpdated = "Not Updated";
 
+// Runs the site dialog on the pair; on OK the pair takes the dialog's texts. True on OK.
+bool EditSite(QWidget* owner, std::string& URL, std::string& Name) {
+    TEditURLForm form(TEditURLLook::NewsSite, owner);
+    return form.Edit(URL, Name);
+}
+
 }  // namespace
 
 TNewsPage::TNewsPage(TMainForm& main, QWidget* parent)

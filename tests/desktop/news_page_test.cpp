@@ -2,6 +2,7 @@
 // sites from a loopback server into note pages (the news sub-folder, plain text, failures,
 // names that must stay inside their folders).
 #include <QtTest>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -62,6 +63,7 @@ private slots:
         }
     }
     void siteCommands();
+    void siteDialogKeepsThePlainLook();
     void downloadIntoNewsFolder();
     void downloadIntoNotesFolderAndSafeNames();
     void folderRules();
@@ -163,6 +165,22 @@ void NewsPageTest::siteCommands() {
     QCOMPARE(page.PM_Download->shortcut(), QKeySequence(Qt::Key_F9));
     QCOMPARE(page.PM_SiteDelete->text(), QString("サイトを削除(&D)"));
     QCOMPARE(page.PM_SiteAdd->property("tag").toInt(), 1);
+}
+
+// The dialog is shared with HarrowinCast, whose framed look is its starting point: the news
+// page's window must still have no group frame, no information button and the plain tab order.
+void NewsPageTest::siteDialogKeepsThePlainLook() {
+    TEditURLForm form(TEditURLLook::NewsSite);
+    QVERIFY(!form.findChild<QGroupBox*>());
+    QVERIFY(!form.findChild<QPushButton*>("InfoButton")->isVisibleTo(&form));
+    QStringList order;
+    QWidget* w = form.findChild<QLineEdit*>("Edit_name");
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&form)) order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w->objectName() != "Edit_name");
+    QCOMPARE(order, QStringList({"Edit_name", "Edit_URL", "SpeedButton1", "Button_Ok", "Button_Cancel"}));
+    QCOMPARE(form.findChild<QLineEdit*>("Edit_URL")->text(), QString("http://"));
 }
 
 void NewsPageTest::downloadIntoNewsFolder() {

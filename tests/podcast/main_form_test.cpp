@@ -10,18 +10,17 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "desktop/dialogs/edit_url_form.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/ini_file.h"
 #include "platform/media_library.h"
 #include "foundation/gui/select_folder.h"
 #include "podcast/dialogs/config_form.h"
-#include "podcast/dialogs/edit_url_form.h"
 #include "podcast/main_form.h"
 #include "podcast/startup.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "ui_config_form.h"
-#include "ui_edit_url_form.h"
 
 namespace fs = std::filesystem;
 
@@ -52,11 +51,10 @@ void WhenModal(std::function<void(QWidget*)> act, int triesLeft = 300) {
 // Answers the next feed dialog with the texts.
 void AnswerFeedDialog(const QString& name, const QString& url) {
     WhenModal([name, url](QWidget* w) {
-        auto* form = qobject_cast<TEditURLForm*>(w);
-        QVERIFY(form);
-        form->ui->Edit_name->setText(name);
-        form->ui->Edit_URL->setText(url);
-        form->ui->Button_Ok->click();
+        QVERIFY(qobject_cast<TEditURLForm*>(w));
+        w->findChild<QLineEdit*>("Edit_name")->setText(name);
+        w->findChild<QLineEdit*>("Edit_URL")->setText(url);
+        w->findChild<QPushButton*>("Button_Ok")->click();
     });
 }
 
@@ -161,10 +159,10 @@ private slots:
         WhenModal([&](QWidget* w) {
             auto* dialog = qobject_cast<TEditURLForm*>(w);
             QVERIFY(dialog);
-            dialog->ui->Edit_name->setText("RADIO");  // names are compared without case
-            dialog->ui->Button_Ok->click();
+            dialog->findChild<QLineEdit*>("Edit_name")->setText("RADIO");  // names are compared without case
+            dialog->findChild<QPushButton*>("Button_Ok")->click();
             stayedOpen = dialog->isVisible();
-            dialog->ui->Button_Cancel->click();
+            dialog->findChild<QPushButton*>("Button_Cancel")->click();
         });
         form.AddButtonClick(0);
         QVERIFY(stayedOpen);
@@ -225,16 +223,18 @@ private slots:
     }
 
     void feedDialogOffersOkOnlyWithANameAndTakesEnter() {
-        TEditURLForm form;
-        form.ui->Edit_name->setFocus();
-        QTest::keyClicks(form.ui->Edit_name, "a");
-        QVERIFY(form.ui->Button_Ok->isEnabled());
-        QTest::keyClick(form.ui->Edit_name, Qt::Key_Backspace);
-        QVERIFY(!form.ui->Button_Ok->isEnabled());
-        QTest::keyClick(form.ui->Edit_name, Qt::Key_Return);  // swallowed, OK not possible
+        TEditURLForm form(TEditURLLook::Feed);
+        auto* name = form.findChild<QLineEdit*>("Edit_name");
+        auto* ok = form.findChild<QPushButton*>("Button_Ok");
+        name->setFocus();
+        QTest::keyClicks(name, "a");
+        QVERIFY(ok->isEnabled());
+        QTest::keyClick(name, Qt::Key_Backspace);
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClick(name, Qt::Key_Return);  // swallowed, OK not possible
         QVERIFY(!form.FOk);
-        QTest::keyClicks(form.ui->Edit_name, "b");
-        QTest::keyClick(form.ui->Edit_URL, Qt::Key_Return);
+        QTest::keyClicks(name, "b");
+        QTest::keyClick(form.findChild<QLineEdit*>("Edit_URL"), Qt::Key_Return);
         QVERIFY(form.FOk);
     }
 
@@ -320,7 +320,7 @@ private slots:
         bool infoEnabled = true;
         auto record = [&](QWidget* w) {
             titles << w->windowTitle();
-            if (auto* feed = qobject_cast<TEditURLForm*>(w)) infoEnabled = feed->ui->InfoButton->isEnabled();
+            if (auto* feed = qobject_cast<TEditURLForm*>(w)) infoEnabled = feed->findChild<QPushButton*>("InfoButton")->isEnabled();
             static_cast<QDialog*>(w)->reject();
         };
         // A double click below the only card, where no feed is hit, adds a feed.
