@@ -118,12 +118,8 @@ TIniFile::TIniFile(std::string FileName, Start How) : FFileName(std::move(FileNa
 
 void TIniFile::LoadFromText(const std::string& raw) {
     Clear();
-    std::string converted;
-    std::string_view all(raw);
-    if (!encoding::IsValidUtf8(raw)) {
-        converted = encoding::Cp932ToUtf8(raw);
-        all = converted;
-    }
+    const std::string converted = encoding::Text8ToUtf8(raw);
+    std::string_view all(converted);
     if (all.size() >= 3 && static_cast<unsigned char>(all[0]) == 0xEF && static_cast<unsigned char>(all[1]) == 0xBB &&
         static_cast<unsigned char>(all[2]) == 0xBF) {
         all.remove_prefix(3);

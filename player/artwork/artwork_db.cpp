@@ -1,6 +1,5 @@
 #include "player/artwork/artwork_db.h"
 
-#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -9,8 +8,6 @@
 #include "foundation/file_read.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
-
-namespace fs = std::filesystem;
 
 // ---- lists ----
 
@@ -341,13 +338,11 @@ TArtItem* TArtworkDBLoader::FindBySongID(uint64_t SongId) const {
 std::unique_ptr<std::istream> TArtworkDBLoader::OpenThumbnailFile(const std::string& FileName) const {
     std::vector<std::string> parts;
     if (!SplitRelativeName(FileName, parts)) return nullptr;
-    std::error_code ec;
-    std::string path = Folder + FileName;
-    if (!fs::is_regular_file(path, ec)) {
-        // The player's file system ignores letter case; a copy of it on another disk may not.
-        path = FindPlayerPath(Folder.empty() ? std::string(".") : Folder, FileName);
-        if (!fs::is_regular_file(path, ec)) return nullptr;
-    }
+    // The player's file system ignores letter case; a copy of it on another disk may not. A
+    // thumbnail file reached through a link, or that is no regular file (a pipe would hang the
+    // read), is taken as missing.
+    const std::string path = FindPlayerPathNoLinks(Folder.empty() ? std::string(".") : Folder, FileName);
+    if (path.empty() || PathKindOf(path) != TPathKind::File) return nullptr;
     auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
     if (!*stream) return nullptr;
     return stream;

@@ -308,6 +308,8 @@ TEST(ArtworkDB, LoadFromFileSetsTheFolderAndOpensThumbnailFiles) {
     const std::string db_path = w.WriteTo(dir / "Photos", "Photo DataBase");
     dir.Write("secret", std::string(8, 'S'));
     std::filesystem::remove(dir / "Photos/Missing.ithmb");
+    // A thumbnail file planted as a link to a file outside the player is never opened.
+    std::filesystem::create_symlink(dir / "secret", dir / "Photos/Linked.ithmb");
 
     TArtworkDBLoader loader;
     loader.LoadFromFile(db_path);
@@ -316,6 +318,7 @@ TEST(ArtworkDB, LoadFromFileSetsTheFolderAndOpensThumbnailFiles) {
     EXPECT_NE(loader.OpenThumbnailFile("/Thumbs/F1019_1.ithmb"), nullptr);
     EXPECT_NE(loader.OpenThumbnailFile("/THUMBS/f1019_1.ithmb"), nullptr);
     EXPECT_EQ(loader.OpenThumbnailFile("/../secret"), nullptr);
+    EXPECT_EQ(loader.OpenThumbnailFile("/Linked.ithmb"), nullptr);
     EXPECT_EQ(loader.OpenThumbnailFile("/Thumbs"), nullptr);
     EXPECT_EQ(loader.OpenThumbnailFile(""), nullptr);
     TArtImageObject* missing = loader.GetItem(0)->Images.GetItem(2);
