@@ -2,13 +2,48 @@
 
 #include <utility>
 
-#include "foundation/string_list.h"
-#include "foundation/file_read.h"
 #include "foundation/encoding.h"
+#include "foundation/file_read.h"
 #include "foundation/paths.h"
+#include "foundation/string_list.h"
 #include "organiser/text_lines.h"
 
 namespace {
+
+// Each record's keys and the fields they fill, in the order a record is written (a new key goes
+// in after "version", so the order decides the file's lines). Reading and writing share the
+// table, so a key can never be read under one spelling and written under another.
+template <class Record>
+struct TRecordKey {
+    const char* Key;
+    std::string Record::*Field;
+};
+
+constexpr TRecordKey<TIpodVCF> kContactKeys[] = {
+    {"FN", &TIpodVCF::FN},
+    {"N", &TIpodVCF::N},
+    {"TITLE", &TIpodVCF::Title},
+    {"ORG", &TIpodVCF::Org},
+    {"NOTE", &TIpodVCF::Note},
+    {"url;type=work", &TIpodVCF::Url},
+    {"adr;type=home", &TIpodVCF::AdrHome},
+    {"adr;type=work;type=pref", &TIpodVCF::AdrWork},
+    {"tel;type=home", &TIpodVCF::TelHome},
+    {"tel;type=work", &TIpodVCF::TelWork},
+    {"tel;type=cell", &TIpodVCF::TelCell},
+    {"EMAIL;PREF;INTERNET", &TIpodVCF::Email},
+};
+
+constexpr TRecordKey<TIpodVCal> kEventKeys[] = {
+    {"SUMMARY", &TIpodVCal::Summary},
+    {"DTSTART", &TIpodVCal::DtStart},
+    {"DTEND", &TIpodVCal::DtEnd},
+    {"DALARM", &TIpodVCal::DAlarm},
+    {"CATEGORIES", &TIpodVCal::Categories},
+    {"PRIORITY", &TIpodVCal::Priority},
+    {"CLASS", &TIpodVCal::Class},
+    {"DESCRIPTION", &TIpodVCal::Description},
+};
 
 // The key of a line (trimmed text before the first ":"), or false for a line without ":".
 bool SplitKeyLine(const std::string& line, std::string_view* key, std::string_view* value) {
@@ -111,33 +146,11 @@ int TTolvVCF::SetValue(const std::string& Key, const std::string& Value) {
 }
 
 void TTolvVCF::ReadContact(TIpodVCF& C) const {
-    C.FN = GetValue("FN");
-    C.N = GetValue("N");
-    C.Title = GetValue("TITLE");
-    C.Org = GetValue("ORG");
-    C.Note = GetValue("NOTE");
-    C.Url = GetValue("url;type=work");
-    C.AdrHome = GetValue("adr;type=home");
-    C.AdrWork = GetValue("adr;type=work;type=pref");
-    C.TelHome = GetValue("tel;type=home");
-    C.TelWork = GetValue("tel;type=work");
-    C.TelCell = GetValue("tel;type=cell");
-    C.Email = GetValue("EMAIL;PREF;INTERNET");
+    for (const auto& [key, field] : kContactKeys) C.*field = GetValue(key);
 }
 
 void TTolvVCF::WriteContact(const TIpodVCF& C) {
-    SetValue("FN", C.FN);
-    SetValue("N", C.N);
-    SetValue("TITLE", C.Title);
-    SetValue("ORG", C.Org);
-    SetValue("NOTE", C.Note);
-    SetValue("url;type=work", C.Url);
-    SetValue("adr;type=home", C.AdrHome);
-    SetValue("adr;type=work;type=pref", C.AdrWork);
-    SetValue("tel;type=home", C.TelHome);
-    SetValue("tel;type=work", C.TelWork);
-    SetValue("tel;type=cell", C.TelCell);
-    SetValue("EMAIL;PREF;INTERNET", C.Email);
+    for (const auto& [key, field] : kContactKeys) SetValue(key, C.*field);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -198,25 +211,11 @@ TTolvVCal::TTolvVCal(const std::string& FileName) : TTolvVCalBase(FileName, "vev
 
 void TTolvVCal::ReadEvent(TIpodVCal& E) const {
     E.Flag = 0;
-    E.Summary = GetValue("SUMMARY");
-    E.DtStart = GetValue("DTSTART");
-    E.DtEnd = GetValue("DTEND");
-    E.DAlarm = GetValue("DALARM");
-    E.Categories = GetValue("CATEGORIES");
-    E.Priority = GetValue("PRIORITY");
-    E.Class = GetValue("CLASS");
-    E.Description = GetValue("DESCRIPTION");
+    for (const auto& [key, field] : kEventKeys) E.*field = GetValue(key);
 }
 
 void TTolvVCal::WriteEvent(const TIpodVCal& E) {
-    SetValue("SUMMARY", E.Summary);
-    SetValue("DTSTART", E.DtStart);
-    SetValue("DTEND", E.DtEnd);
-    SetValue("DALARM", E.DAlarm);
-    SetValue("CATEGORIES", E.Categories);
-    SetValue("PRIORITY", E.Priority);
-    SetValue("CLASS", E.Class);
-    SetValue("DESCRIPTION", E.Description);
+    for (const auto& [key, field] : kEventKeys) SetValue(key, E.*field);
 }
 
 TTolvVTodo::TTolvVTodo(const std::string& FileName) : TTolvVCalBase(FileName, "vtodo") {}
