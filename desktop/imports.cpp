@@ -10,11 +10,11 @@
 #include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
 #include "organiser/memo_divider.h"
-#include "organiser/text_lines.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ void WriteSingleNote(const std::string& folder, const std::string& sourceFile, c
     std::vector<std::string> note;
     if (addEncoded) note.emplace_back(kEncodingLine);
     note.insert(note.end(), lines.begin(), lines.end());
-    organiser_text::WriteFileBytes(IncludeBackslash(folder) + BaseName(sourceFile),
+    WriteWholeFile(IncludeBackslash(folder) + BaseName(sourceFile),
                                    encoding::Utf8ToCp932(JoinLines(note)));
 }
 

@@ -18,7 +18,6 @@
 
 #include "desktop/dialogs/terms_form.h"
 #include "desktop/language_table.h"
-#include "desktop/progress_form.h"
 #include "desktop/pages/address_page.h"
 #include "desktop/pages/debug_page.h"
 #include "desktop/pages/memo_page.h"
@@ -29,6 +28,7 @@
 #include "desktop/pages/todo_page.h"
 #include "desktop/pages/video_page.h"
 #include "desktop/player_access.h"
+#include "desktop/progress_form.h"
 #include "desktop/settings.h"
 #include "desktop/site_list_view.h"
 #include "desktop/status_text.h"

@@ -4,14 +4,14 @@
 #include <system_error>
 
 #include "desktop/settings.h"
-#include "foundation/string_list.h"
-#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_read.h"
+#include "foundation/file_write.h"
 #include "foundation/paths.h"
+#include "foundation/string_list.h"
 #include "organiser/document_reader.h"
 #include "organiser/memo_divider.h"
-#include "organiser/text_lines.h"
 #include "platform/http_fetch.h"
 #include "platform/program_folder.h"
 
@@ -89,7 +89,7 @@ bool FetchDocument(const std::string& Address, const std::string& Dest, const st
     const uintmax_t size = fs::file_size(Address, ec);
     if (ec || size > static_cast<uintmax_t>(kFetchLimitBytes)) return false;
     const FileBytes bytes = ReadWholeFile(Address);
-    organiser_text::WriteFileBytes(Dest, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    WriteWholeFile(Dest, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return true;
 }
 

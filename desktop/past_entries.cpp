@@ -5,20 +5,15 @@
 #include <system_error>
 
 #include "desktop/song_copy.h"
-#include "foundation/file_read.h"
 #include "foundation/errors.h"
+#include "foundation/file_read.h"
 #include "foundation/file_write.h"
 #include "foundation/paths.h"
-#include "organiser/text_lines.h"
+#include "organiser/organiser_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool PathExists(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
-}
 
 std::string Hex(unsigned value) {
     char buffer[16];
@@ -75,7 +70,7 @@ std::string RelativeToFolder(const std::string& Folder, const std::string& Path)
 }
 
 std::string MakeEventFileName(const std::string& Folder, const std::string& Base, const TFileExists& Exists) {
-    const TFileExists& exists = Exists ? Exists : TFileExists(PathExists);
+    const TFileExists& exists = Exists ? Exists : TFileExists(NameTaken);
     for (unsigned i = 0; i <= kLastNumber; ++i) {
         std::string name = Folder + Base + "_" + Hex(i) + ".ics";
         if (!exists(name)) return name;
@@ -85,7 +80,7 @@ std::string MakeEventFileName(const std::string& Folder, const std::string& Base
 }
 
 std::string MakeTaskFileName(const std::string& Folder, const std::string& Base, const TFileExists& Exists) {
-    const TFileExists& exists = Exists ? Exists : TFileExists(PathExists);
+    const TFileExists& exists = Exists ? Exists : TFileExists(NameTaken);
     for (unsigned i = 0; i <= kLastNumber; ++i) {
         std::string name = Folder + "t" + Base + "_" + Hex(i);
         if (!exists(name + ".ics")) return name;
@@ -117,7 +112,7 @@ bool CopyIntoFolder(const std::string& Source, const std::string& Folder) {
     try {
         // Written whole under a temporary name and never over anything of that name: a link
         // planted in the player is not written through, and a failed copy leaves nothing.
-        const FileBytes bytes = ReadWholeFile(Source, organiser_text::kOrganiserFileLimit);
+        const FileBytes bytes = ReadWholeFile(Source, kOrganiserFileLimit);
         WriteNewFile(target, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     } catch (const EFileError&) {
         return false;

@@ -1,11 +1,11 @@
 #include "foundation/string_list.h"
 
 #include "foundation/byte_reader.h"
-#include "foundation/file_read.h"
 #include "foundation/encoding.h"
-#include "foundation/names.h"
 #include "foundation/errors.h"
+#include "foundation/file_read.h"
 #include "foundation/japanese_codes.h"
+#include "foundation/names.h"
 
 #include <algorithm>
 #include <cerrno>

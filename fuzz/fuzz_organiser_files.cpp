@@ -13,7 +13,6 @@
 #include "foundation/string_list.h"
 #include "organiser/memo_divider.h"
 #include "organiser/organiser_files.h"
-#include "organiser/text_lines.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "foundation/string_list.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
-#include "organiser/text_lines.h"
+#include "foundation/string_list.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ std::string TTolvMemoDivider::RemoveRuby(std::string_view SjisText, const TTolvP
 }
 
 void TTolvMemoDivider::WritePage(const Context& ctx, int n, const std::vector<std::string>& lines) const {
-    organiser_text::WriteFileBytes(ctx.folder + PageFileName(n), JoinLines(lines));
+    WriteWholeFile(ctx.folder + PageFileName(n), JoinLines(lines));
 }
 
 void TTolvMemoDivider::Divide(const std::string& Folder) {
@@ -163,7 +163,7 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
         // A title of dots would name the folder itself or its parent.
         if (sub == "." || sub == "..") sub.assign(sub.size(), '_');
         ctx.folder += sub + "/";
-        if (!organiser_text::PathExists(ctx.folder) && ::mkdir(ctx.folder.c_str(), 0777) != 0) {
+        if (!NameTaken(ctx.folder) && ::mkdir(ctx.folder.c_str(), 0777) != 0) {
             throw EFileError("フォルダ " + ctx.folder + " を作成できません。" + SysErrorText(errno));
         }
     }
@@ -184,7 +184,7 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
         if (FTitleTag) bytes += encoding::Utf8ToCp932("<Title>" + FTitle + "</Title>") + "\r\n";
         bytes += text;
         bytes += "\r\n";
-        organiser_text::WriteFileBytes(ctx.folder + SingleFileName(), bytes);
+        WriteWholeFile(ctx.folder + SingleFileName(), bytes);
         return;
     }
     switch (FCutType) {

@@ -4,9 +4,9 @@
 
 #include "foundation/encoding.h"
 #include "foundation/file_read.h"
+#include "foundation/file_write.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
-#include "organiser/text_lines.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
         FLines = std::move(NewFileLines);
         return;
     }
-    const FileBytes bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
+    const FileBytes bytes = ReadPlayerFile(FileName, kOrganiserFileLimit);
     std::string text(bytes.begin(), bytes.end());
     // A contact file made on a Japanese Windows system is in code page 932.
     if (ContactText) text = encoding::Text8ToUtf8(text);
@@ -92,7 +92,7 @@ void TTolvKeyLineFile::SetValidity(bool Valid, const char* Marker) {
 }
 
 void TTolvKeyLineFile::Save() {
-    organiser_text::WriteFileBytes(FFileName, JoinLines(FLines));
+    WriteWholeFile(FFileName, JoinLines(FLines));
 }
 
 int TTolvKeyLineFile::FindKey(const std::string& Key, std::string* Raw) const {

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+// The largest note, contact, event or to-do file that is read (bytes); real ones are a few KB.
+// A larger file fails to load rather than being cut, so saving it can never lose its tail.
+inline constexpr uint64_t kOrganiserFileLimit = 4u << 20;
+
 // A contact: twelve whole texts (a structured vCard value stays one text).
 struct TIpodVCF {
     std::string N;        // "N"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "foundation/byte_reader.h"
-#include "foundation/file_read.h"
 #include "foundation/encoding.h"
+#include "foundation/file_read.h"
 #include "player/song_records.h"
 
 namespace {

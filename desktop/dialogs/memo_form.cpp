@@ -12,14 +12,14 @@
 
 #include "desktop/settings.h"
 #include "desktop/song_copy.h"
-#include "foundation/string_list.h"
-#include "foundation/file_read.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_read.h"
 #include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
-#include "organiser/text_lines.h"
+#include "foundation/string_list.h"
+#include "organiser/organiser_files.h"
 #include "ui_memo_form.h"
 
 std::function<std::string(const std::string&, const std::string&)> TMemoForm::SaveDialogHook;
@@ -124,7 +124,7 @@ void TMemoForm::LoadNote(const std::string& FileName, const std::string& NotesFo
         ui->MemoEdit->clear();
     } else {
         FFileName = FileName;
-        const FileBytes bytes = ReadPlayerFile(FileName, organiser_text::kOrganiserFileLimit);
+        const FileBytes bytes = ReadPlayerFile(FileName, kOrganiserFileLimit);
         const std::string text = encoding::Text8ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         ui->MemoEdit->setPlainText(QString::fromStdString(text));
     }

@@ -7,9 +7,9 @@
 
 #include "desktop/model_pictures.h"
 #include "desktop/status_text.h"
-#include "foundation/file_read.h"
 #include "foundation/console_runner.h"
 #include "foundation/date_time.h"
+#include "foundation/file_read.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/window_size.h"
 #include "foundation/string_list.h"

@@ -13,8 +13,8 @@
 
 #include "desktop/dialogs/edit_url_form.h"
 #include "desktop/main_form.h"
-#include "desktop/page_helpers.h"
 #include "desktop/news_download.h"
+#include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/report_list_sort.h"

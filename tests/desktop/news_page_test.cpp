@@ -11,10 +11,10 @@
 
 #include "desktop/dialogs/edit_url_form.h"
 #include "desktop/main_form.h"
-#include "desktop/progress_form.h"
 #include "desktop/news_download.h"
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
+#include "desktop/progress_form.h"
 #include "desktop/settings.h"
 #include "desktop/site_list_view.h"
 #include "foundation/encoding.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/string_list.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
-#include "organiser/text_lines.h"
+#include "foundation/paths.h"
+#include "foundation/string_list.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -27,7 +27,7 @@ std::vector<Lines> ReadPages(const std::string& folder, const std::string& title
         char num[16];
         std::snprintf(num, sizeof num, "%03d", n);
         const std::string path = folder + "/" + title + " " + num + ".txt";
-        if (!organiser_text::PathExists(path)) break;
+        if (!NameTaken(path)) break;
         pages.push_back(SplitLines(ReadFileText(path)));
     }
     return pages;
@@ -117,7 +117,7 @@ TEST(MemoDivider, TextThatExactlyFillsTheRoomIsOneFile) {
         TempDir dir;
         d.AssignText({line + "b"});
         d.Divide(dir.Path());
-        EXPECT_FALSE(organiser_text::PathExists(dir / "ABC.txt"));
+        EXPECT_FALSE(NameTaken(dir / "ABC.txt"));
         const auto pages = ReadPages(dir.Path(), "ABC");
         ASSERT_EQ(pages.size(), 1u) << "one page, but named as a page";
         EXPECT_EQ(pages[0], (Lines{Sjis("【Page 1】"), kEncodingLine, "<Title>ABC 001</Title>", line + "b"}));
@@ -367,13 +367,13 @@ TEST(MemoDivider, TitleCannotLeaveTheFolder) {
     d.FTitle = "..";
     d.AssignText({"x"});
     d.Divide(dir / "notes");
-    EXPECT_TRUE(organiser_text::PathExists(dir / "notes/__/...txt"));
-    EXPECT_FALSE(organiser_text::PathExists(dir / "...txt"));
+    EXPECT_TRUE(NameTaken(dir / "notes/__/...txt"));
+    EXPECT_FALSE(NameTaken(dir / "...txt"));
 
     d.FCopyDir = false;
     d.FTitle = "../../escape";
     d.Divide(dir / "notes");
-    EXPECT_TRUE(organiser_text::PathExists(dir / "notes/.. .. escape.txt"));
+    EXPECT_TRUE(NameTaken(dir / "notes/.. .. escape.txt"));
 
     // The link names the page as it is written.
     d.FTitle = "a/b";

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/string_list.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
-#include "organiser/text_lines.h"
+#include "foundation/paths.h"
+#include "foundation/string_list.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -29,7 +29,7 @@ TEST(ContactFile, NewFileStartsFromTheFrameAndWritesKeysInReverseOrder) {
         TTolvVCF vcf(path);
         EXPECT_EQ(vcf.Lines(), (Lines{"BEGIN:vcard", "VERSION:3.0", "END:vcard"}));
         EXPECT_FALSE(vcf.IsInvalid());
-        EXPECT_FALSE(organiser_text::PathExists(path)) << "nothing is written before Save";
+        EXPECT_FALSE(NameTaken(path)) << "nothing is written before Save";
         TIpodVCF c;
         c.N = "山田;太郎";
         c.FN = "山田太郎";
@@ -139,7 +139,7 @@ TEST(ContactFile, PlantedLinkIsNeitherReadNorWrittenAndHugeFilesAreRefused) {
     EXPECT_EQ(ReadFileText(outside), "BEGIN:vcard\r\nFN:Secret\r\nEND:vcard\r\n");
 
     // Cut to the bound and saved, a larger file would lose its tail: it does not load at all.
-    const std::string big = dir.Write("Contacts/big.vcf", std::string(organiser_text::kOrganiserFileLimit + 1, 'x'));
+    const std::string big = dir.Write("Contacts/big.vcf", std::string(kOrganiserFileLimit + 1, 'x'));
     EXPECT_THROW(TTolvVCF{big}, EFileError);
 }
 

@@ -12,9 +12,9 @@
 
 #include "desktop/dialogs/edit_url_form.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/select_folder.h"
 #include "foundation/ini_file.h"
 #include "platform/media_library.h"
-#include "foundation/gui/select_folder.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/main_form.h"
 #include "podcast/startup.h"
