@@ -1,7 +1,5 @@
 // Loading a player's iTunesDB of 20,000 songs: median time of 10 loads and the peak memory of
 // the process. The file is written by a child process so its making does not count.
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "player/song_records.h"
 #include "tests/support/itunesdb_writer.h"
 
@@ -57,14 +56,7 @@ ItdbDatabase MakeDatabase() {
 
 int main() {
     const std::string path = (std::filesystem::temp_directory_path() / ("harrowin-bench-itunesdb-" + std::to_string(getpid()))).string();
-    const pid_t child = fork();
-    if (child == 0) {
-        WriteITunesDB(path, MakeDatabase());
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!MadeInChild([&] { WriteITunesDB(path, MakeDatabase()); })) {
         std::fprintf(stderr, "writing the database failed\n");
         return 1;
     }
@@ -76,16 +68,14 @@ int main() {
         const auto start = std::chrono::steady_clock::now();
         loader.LoadFromFile(path);
         const auto end = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        times.push_back(Milliseconds(end - start));
         songs = loader.Songs.GetCount();
     }
     std::sort(times.begin(), times.end());
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("iTunesDB %s: %ju bytes, %d songs\n", path.c_str(), static_cast<uintmax_t>(std::filesystem::file_size(path)), songs);
     std::printf("LoadFromFile median of %d: %.1f ms (min %.1f, max %.1f)\n", kRuns, (times[4] + times[5]) / 2,
                 times.front(), times.back());
-    std::printf("peak memory (ru_maxrss): %.1f MiB\n", usage.ru_maxrss / 1024.0);
+    std::printf("peak memory (ru_maxrss): %.1f MiB\n", PeakRssKb() / 1024.0);
     std::filesystem::remove(path);
     return songs == kSongs ? 0 : 1;
 }
