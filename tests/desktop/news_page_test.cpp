@@ -304,12 +304,7 @@ void NewsPageTest::cancelStopsTheTransferInProgress() {
     qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
-    // A long page (about two seconds), quick enough never to count as stalled.
-    LoopbackHttpServer::Answer slow;
-    slow.Body = std::string(8 << 20, 'a');
-    slow.DripBytes = 4096;
-    slow.DripMillis = 1;
-    server.Set("/long.txt", slow);
+    server.Set("/long.txt", LoopbackHttpServer::LongAnswer());
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);

@@ -223,12 +223,7 @@ TEST(PodcastUpdate, LocalAddressesInAFeedAreNotCopied) {
 
 TEST(PodcastUpdate, CancelStopsTheEpisodeBeingFetched) {
     LoopbackHttpServer server;
-    // A long episode (about two seconds), quick enough never to count as stalled.
-    LoopbackHttpServer::Answer slow;
-    slow.Body = std::string(8 << 20, 'a');
-    slow.DripBytes = 4096;
-    slow.DripMillis = 1;
-    server.Set("/long.mp3", slow);
+    server.Set("/long.mp3", LoopbackHttpServer::LongAnswer());
     server.Set("/next.mp3", {200, "next", ""});
     server.Set("/feed", {200, Feed(server, {"/long.mp3", "/next.mp3"}), ""});
     Road road;

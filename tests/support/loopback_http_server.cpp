@@ -121,3 +121,11 @@ bool LoopbackHttpServer::SendAll(int client, const std::string& data) {
     }
     return true;
 }
+
+LoopbackHttpServer::Answer LoopbackHttpServer::LongAnswer() {
+    Answer answer;
+    answer.Body = std::string(8 << 20, 'a');
+    answer.DripBytes = 4096;
+    answer.DripMillis = 1;
+    return answer;
+}

@@ -22,6 +22,10 @@ public:
         int DripMillis = 0;    // ... with this pause before each piece
     };
 
+    // A body of about two seconds on the wire (8 MiB in 4 KiB pieces a millisecond apart): long
+    // enough to press Cancel while it arrives, fast enough never to count as a stalled transfer.
+    static Answer LongAnswer();
+
     LoopbackHttpServer();
     ~LoopbackHttpServer();
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
