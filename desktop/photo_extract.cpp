@@ -52,28 +52,6 @@ std::string PhotoTargetPath(const std::string& folder, const std::string& albumF
     return IncludeBackslash(folder) + albumFolder + "/" + fileName;
 }
 
-namespace {
-
-// True when the full-size file of a PhotoName, or a folder on the way to it from the database
-// folder, is a symbolic link (which may lead anywhere on the PC).
-bool PhotoFileIsLinked(const std::string& dbFolder, const std::string& photoName) {
-    fs::path path = ExcludeBackslash(dbFolder);
-    size_t start = 0;
-    while (start < photoName.size()) {
-        size_t end = photoName.find('/', start);
-        if (end == std::string::npos) end = photoName.size();
-        if (end > start) {
-            path /= photoName.substr(start, end - start);
-            std::error_code ec;
-            if (fs::is_symlink(fs::symlink_status(path, ec))) return true;
-        }
-        start = end + 1;
-    }
-    return false;
-}
-
-}  // namespace
-
 bool SavePhotoAsJpeg(TArtItem& entry, const std::string& file) {
     TArtImageObject* icon = entry.GetImageByWidth(0);
     if (!icon) return false;
@@ -114,7 +92,8 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
         // a record naming a file outside the player's photo folder, or reaching one through a
         // link, is not followed.
         if (fileName.empty()) continue;
-        if (FType != 0 && (PhotoNameClimbs(entry->PhotoName) || PhotoFileIsLinked(FPhotos.Folder, entry->PhotoName)))
+        if (FType != 0 && (PhotoNameClimbs(entry->PhotoName) ||
+                         !LinkFreeBelow(FPhotos.Folder, PhotoFileOf(FPhotos.Folder, entry->PhotoName))))
             continue;
         std::string target = PhotoTargetPath(FFolder, folderName, fileName);
         std::error_code ec;

@@ -17,6 +17,7 @@
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
+#include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
 #include "player/artwork/bitmap32.h"
@@ -99,8 +100,8 @@ QString TPhotoForm::StatusPanel(int panel) const { return (panel == 0 ? FPanel0 
 
 bool TPhotoForm::LoadPhoto(const std::string& FileName, int32_t Index, int32_t Count) {
     const std::string ext = encoding::AsciiLower(fs::path(FileName).extension().string());
-    std::error_code ec;
-    if (!fs::is_regular_file(FileName, ec)) {
+    // A photo planted in the player as a link would show, and copy, a file of the PC.
+    if (PathKindOf(FileName) != TPathKind::File || (!PhotoFolder.empty() && !LinkFreeBelow(PhotoFolder, FileName))) {
         ShowMessage(this, Format("ファイル[ %s ]は存在しません", {FileName}));
         return false;
     }
@@ -180,7 +181,10 @@ void TPhotoForm::SaveCopy(const std::string& folder) {
         question.Buttons = TMsgButtons::OkCancel;
         if (MessageBox(this, question) != TMsgResult::Ok) return;
     }
-    fs::copy_file(FFileName, target, fs::copy_options::overwrite_existing, ec);
+    if (!fs::copy_file(FFileName, target, fs::copy_options::overwrite_existing, ec) || ec) {
+        ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送できませんでした。%s", {name, folder, SysErrorText(ec.value())}));
+        return;
+    }
     ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送しました", {name, folder}));
 }
 

@@ -50,7 +50,8 @@ public:
     ~TPhotoForm() override;
 
     // Loads a BMP or JPEG file and prepares the window; false (after a message) when the file
-    // is missing, of another kind or damaged: the picture shown stays as it was.
+    // is missing, of another kind or damaged: the picture shown stays as it was. A file that is
+    // a link, or reached through a link below PhotoFolder, counts as missing.
     bool LoadPhoto(const std::string& FileName, int32_t Index, int32_t Count);
     // Draws the picture fitted into the scroll box's area.
     void PaintPhoto();
@@ -62,6 +63,8 @@ public:
 
     TPhotoStepEvent FOnPrior;
     TPhotoStepEvent FOnNext;
+    // The player's photo folder the files are shown from ("" when the opener has none).
+    std::string PhotoFolder;
 
     const TABitmap& Bitmap() const { return FBitmap; }
     // What the paint box shows.

@@ -291,6 +291,7 @@ void TPhotoPage::SButton_OpenPhotoClick() {
 
 void TPhotoPage::ShowPhoto(const std::string& fileName) {
     TPhotoForm form(FMain.Settings(), &FMain);
+    if (Photos()) form.PhotoFolder = Photos()->Folder;
     form.FOnNext = [this](std::string& name, int32_t& index, int32_t) { NextPhoto(name, index); };
     form.FOnPrior = [this](std::string& name, int32_t& index, int32_t) { PriorPhoto(name, index); };
     if (form.LoadPhoto(fileName, PhotoListBox->currentRow(), PhotoListBox->count())) form.exec();

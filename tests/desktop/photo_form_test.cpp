@@ -119,6 +119,16 @@ void PhotoFormTest::filesTakenAndRefused() {
     // A folder is no photo file.
     fs::create_directories(dir / "folder.jpg");
     QVERIFY(!form.LoadPhoto(dir / "folder.jpg", 0, 1));
+    // A photo planted as a link, or reached through a linked folder of the player, would show
+    // (and copy) a file of the PC: it counts as missing.
+    fs::create_symlink(upper, dir / "link.jpg");
+    QVERIFY(!form.LoadPhoto(dir / "link.jpg", 0, 1));
+    QVERIFY(boxes.Saw("ファイル[ " + (dir / "link.jpg") + " ]は存在しません"));
+    fs::create_directories(dir / "Photos");
+    fs::create_directory_symlink(dir.Path(), dir / "Photos/Full Resolution");
+    form.PhotoFolder = dir / "Photos";
+    QVERIFY(!form.LoadPhoto(dir / "Photos/Full Resolution/IMG_1.JPG", 0, 1));
+    QCOMPARE(form.FileName(), upper);
 }
 
 void PhotoFormTest::bitmapStaysAt32Bits() {
@@ -225,6 +235,12 @@ void PhotoFormTest::savingACopy() {
     boxes.Answer = TMsgResult::Ok;
     form.SaveCopy((dir / "out") + "/");
     QCOMPARE(ReadFileText(dir / "out/IMG_9.jpg"), ReadFileText(photo));
+    // A copy that fails says so rather than reporting the transfer.
+    boxes.Boxes.clear();
+    form.SaveCopy((dir / "no such folder") + "/");
+    QVERIFY(!fs::exists(dir / "no such folder"));
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QVERIFY(boxes.Boxes[0].Text.find("転送できませんでした") != std::string::npos);
     // A cancelled picker changes nothing.
     SetSelectFolderHook([](std::string&) { return false; });
     settings.PhotoCopy.Folder = "unchanged";
