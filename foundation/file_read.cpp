@@ -9,35 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
-
-class FileHandle {
-public:
-    // Non-blocking, so that opening a named pipe returns at once instead of waiting for a writer.
-    FileHandle(const std::string& path, bool noLinks)
-        : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (noLinks ? O_NOFOLLOW : 0))) {}
-    ~FileHandle() { if (fd_ >= 0) ::close(fd_); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 [[noreturn]] void ThrowFileError(const std::string& path, int err) {
     throw EFileError("ファイル " + path + " を開けません。" + SysErrorText(err));
-}
-
-// Opens a regular file and gives its size; anything else throws. A link refused by O_NOFOLLOW,
-// a pipe or a device is reported as a missing file: that is how they are treated.
-uint64_t OpenRegular(const std::string& path, const FileHandle& file) {
-    if (file.fd() < 0) ThrowFileError(path, errno == ELOOP ? ENOENT : errno);
-    struct stat st {};
-    if (::fstat(file.fd(), &st) != 0) ThrowFileError(path, errno);
-    if (S_ISDIR(st.st_mode)) ThrowFileError(path, EISDIR);
-    if (!S_ISREG(st.st_mode)) ThrowFileError(path, ENOENT);
-    return static_cast<uint64_t>(st.st_size);
 }
 
 // Reads up to `length` bytes at `offset`, stopping early at the end of the file.
@@ -59,29 +36,61 @@ FileBytes ReadRange(const std::string& path, int fd, uint64_t offset, uint64_t l
 }
 
 FileBytes ReadWhole(const std::string& path, uint64_t maxBytes, bool noLinks) {
-    const FileHandle file(path, noLinks);
-    const uint64_t size = OpenRegular(path, file);
-    if (size > maxBytes) ThrowFileError(path, EFBIG);
+    const ReadOnlyFile file(path, noLinks);
+    if (file.Size() > maxBytes) ThrowFileError(path, EFBIG);
     // A file that grows meanwhile is read as large as it was: the bound holds either way.
-    return ReadRange(path, file.fd(), 0, size);
-}
-
-FileBytes ReadPart(const std::string& path, uint64_t offset, uint64_t length, bool noLinks) {
-    const FileHandle file(path, noLinks);
-    const uint64_t size = OpenRegular(path, file);
-    if (offset >= size) return {};
-    if (length > size - offset) length = size - offset;
-    return ReadRange(path, file.fd(), offset, length);
+    return file.ReadPart(0, file.Size());
 }
 
 }  // namespace
+
+// Non-blocking, so that opening a named pipe returns at once instead of waiting for a writer. A
+// link refused by O_NOFOLLOW, a pipe or a device is reported as a missing file: that is how they
+// are treated.
+ReadOnlyFile::ReadOnlyFile(const std::string& path, bool noLinks)
+    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (noLinks ? O_NOFOLLOW : 0))) {
+    if (fd_ < 0) ThrowFileError(path, errno == ELOOP ? ENOENT : errno);
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd_, &st) != 0) err = errno;
+    else if (S_ISDIR(st.st_mode)) err = EISDIR;
+    else if (!S_ISREG(st.st_mode)) err = ENOENT;
+    if (err != 0) {
+        ::close(fd_);
+        ThrowFileError(path, err);
+    }
+    size_ = static_cast<uint64_t>(st.st_size);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        path_ = std::move(other.path_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+FileBytes ReadOnlyFile::ReadPart(uint64_t offset, uint64_t length) const {
+    if (offset >= size_) return {};
+    if (length > size_ - offset) length = size_ - offset;
+    return ReadRange(path_, fd_, offset, length);
+}
 
 FileBytes ReadWholeFile(const std::string& path, uint64_t maxBytes) {
     return ReadWhole(path, maxBytes, false);
 }
 
 FileBytes ReadFilePart(const std::string& path, uint64_t offset, uint64_t length) {
-    return ReadPart(path, offset, length, false);
+    return ReadOnlyFile(path).ReadPart(offset, length);
 }
 
 FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes) {
@@ -89,5 +98,5 @@ FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes) {
 }
 
 FileBytes ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length) {
-    return ReadPart(path, offset, length, true);
+    return ReadOnlyFile(path, true).ReadPart(offset, length);
 }

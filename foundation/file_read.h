@@ -35,6 +35,30 @@ FileBytes ReadWholeFile(const std::string& path, uint64_t maxBytes = kNoReadLimi
 // loading a whole video.
 FileBytes ReadFilePart(const std::string& path, uint64_t offset, uint64_t length);
 
+// A regular file held open for reads of its parts: one open and one look at its size serve them
+// all. Only the object owns the descriptor; it closes with the object.
+class ReadOnlyFile {
+public:
+    // Opens a regular file; with noLinks a link at the path reads as a missing file. Throws
+    // EFileError naming the file.
+    explicit ReadOnlyFile(const std::string& path, bool noLinks = false);
+    ~ReadOnlyFile();
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // The size when the file was opened.
+    uint64_t Size() const { return size_; }
+    // At most `length` bytes from `offset` (fewer at the end of the file, none past it).
+    FileBytes ReadPart(uint64_t offset, uint64_t length) const;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
+
 // The same for files inside the player, which are untrusted: a link at the path reads as a
 // missing file too, so a planted link cannot lead the read outside the player.
 FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes);

@@ -1,7 +1,7 @@
 #include "player/tags/lyrics_reader.h"
 
 #include "foundation/encoding.h"
-#include "player/tags/mp3_tag_reader.h"
+#include "player/tags/id3v2_frames.h"
 
 namespace {
 
@@ -94,28 +94,19 @@ int TMPEGExtLoader::DetectKind(TagStream& stream) {
 }
 
 void TMPEGExtLoader::WalkFrames(TagStream& stream, bool version22) {
-    const TagWindow header = stream.Window(0, 10);
-    const int major = header.U8(3);
-    const int64_t limit = int64_t(tagtext::Syncsafe(header.U32BE(6))) - 1;
-    const uint64_t headerSize = version22 ? 6 : 10;
+    id3v2::FrameWalk walk(stream);
+    // The position counts from the file's start: version 2.2 walks while it is at most the tag
+    // size less one, later versions while it is below that.
+    const int64_t limit = int64_t(walk.TagSize()) - 1;
     const char* lyricsId = version22 ? "ULT" : "USLT";
-    uint64_t pos = 10;
-    while (version22 ? int64_t(pos) <= limit : int64_t(pos) < limit) {
-        const TagWindow frame = stream.Window(pos, headerSize + 1);
-        std::string rawId = frame.Text(0, version22 ? 3 : 4);
-        if (rawId.empty() || rawId[0] == '\0') break;
-        std::string id = encoding::Trim(rawId);
-        if (id.empty()) break;
-        uint64_t size;
-        if (version22) size = frame.U24BE(3);
-        else size = major == 4 ? tagtext::Syncsafe(frame.U32BE(4)) : frame.U32BE(4);
-        if (size < 2) break;  // no content beyond the encoding byte
-        uint64_t contentSize = size - 1;
-        uint8_t encodingByte = frame.U8(headerSize);
-        if (contentSize <= kMaxFrameContent && id == lyricsId) {
-            const TagWindow content = stream.Window(pos + headerSize + 1, contentSize);
+    id3v2::Frame frame;
+    while ((version22 ? int64_t(walk.Position()) <= limit : int64_t(walk.Position()) < limit) && walk.Next(frame)) {
+        if (frame.Size < 2) break;  // no content beyond the encoding byte
+        const uint64_t contentSize = frame.Size - 1;
+        if (contentSize <= kMaxFrameContent && frame.Id == lyricsId) {
+            const uint8_t encodingByte = stream.Window(frame.ContentStart(), 1).U8(0);
+            const TagWindow content = stream.Window(frame.ContentStart() + 1, contentSize);
             Lyrics = DecodeLyrics(content.Bytes(0, content.Size()), encodingByte);
         }
-        pos += headerSize + size;
     }
 }

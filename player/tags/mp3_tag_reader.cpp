@@ -1,6 +1,8 @@
 #include "player/tags/mp3_tag_reader.h"
 
 #include "foundation/encoding.h"
+#include "player/tags/id3v2_frames.h"
+#include "player/tags/mp4_atoms.h"
 
 #include <algorithm>
 #include <array>
@@ -23,19 +25,12 @@ std::string Field8(std::span<const uint8_t> bytes) {
     return encoding::Text8ToUtf8(FieldBytes(bytes));
 }
 
-uint32_t Syncsafe(uint32_t value) {
-    return ((value >> 24) & 0x7F) << 21 | ((value >> 16) & 0x7F) << 14 | ((value >> 8) & 0x7F) << 7 |
-           (value & 0x7F);
-}
-
 }  // namespace tagtext
 
 namespace {
 
 // Text frames longer than this are not read: their field stays as it was.
 constexpr uint64_t kMaxTextBytes = 65535;
-// MP4 text atoms are read up to this many bytes (longer texts are cut).
-constexpr uint64_t kMaxAtomTextBytes = 1 << 20;
 
 // The text of a UTF-8 field, every malformed byte replaced.
 std::string FieldUtf8(std::span<const uint8_t> bytes) {
@@ -170,7 +165,7 @@ void TTolvMP3TagReader::ReadStream(TagStream& stream, TMP3Tag& tag) {
             break;
         }
         case TMediaFileKind::MP4:
-            ReadMP4Atoms(stream, tag);
+            mp4::ReadMetadataAtoms(stream, tag);
             tag.KindText = kKindTextAAC;
             break;
         case TMediaFileKind::RIFF:
@@ -218,93 +213,27 @@ void TTolvMP3TagReader::ReadID3v1Tag(TagStream& stream, TMP3Tag& tag) {
 }
 
 uint64_t TTolvMP3TagReader::ReadID3v2Tag(TagStream& stream, TMP3Tag& tag) {
-    const TagWindow header = stream.Window(0, 10);
-    int major = header.U8(3);
-    uint32_t size = tagtext::Syncsafe(header.U32BE(6));
-    tag.TagSize = static_cast<int32_t>(size);
-    ReadID3v2Frames(stream, major, tag);
-    return 10 + uint64_t(size);
+    id3v2::FrameWalk walk(stream);
+    tag.TagSize = static_cast<int32_t>(walk.TagSize());
+    ReadID3v2Frames(walk, tag);
+    return 10 + uint64_t(walk.TagSize());
 }
 
-void TTolvMP3TagReader::ReadID3v2Frames(TagStream& stream, int majorVersion, TMP3Tag& tag) {
-    const uint64_t headerSize = majorVersion < 3 ? 6 : 10;
-    const uint64_t limit = static_cast<uint64_t>(tag.TagSize);
-    const uint64_t fileSize = stream.Size();
-    uint64_t pos = 10;
-    while (pos <= limit && pos < fileSize) {
-        const TagWindow header = stream.Window(pos, headerSize);
-        if (!header.Has(0, headerSize)) break;
-        std::string id;
-        uint64_t frameSize;
-        if (majorVersion < 3) {
-            id = header.Text(0, 3);
-            frameSize = header.U24BE(3);
-        } else {
-            id = header.Text(0, 4);
-            // Version 4 stores frame sizes syncsafe, as its tag size.
-            frameSize = majorVersion == 4 ? tagtext::Syncsafe(header.U32BE(4)) : header.U32BE(4);
-        }
-        if (id[0] == '\0') break;
-        id = encoding::Trim(id);
-        if (id.empty()) break;
-
-        uint64_t contentStart = pos + headerSize;
-        if (std::string* field = FrameField(id, majorVersion, tag);
-            field && frameSize >= 1 && frameSize - 1 < kMaxTextBytes) {
-            const TagWindow content = stream.Window(contentStart, frameSize);
-            uint8_t encodingByte = content.U8(0);
-            auto text = content.Bytes(1, frameSize - 1);
-            if (field == &tag.Comment && encodingByte <= 3) text = CommentText(encodingByte, text);
-            *field = DecodeFrameText(encodingByte, text);
-            if (id == "TDRC") *field = std::string(encoding::Utf8Left(*field, 4));
-        }
-        pos = contentStart + frameSize;
-    }
-}
-
-void TTolvMP3TagReader::ReadMP4Atoms(TagStream& stream, TMP3Tag& tag) {
-    const uint64_t fileSize = stream.Size();
-    uint64_t pos = 0;
-    while (pos < fileSize) {
-        const TagWindow header = stream.Window(pos, 8);
-        uint64_t atomSize = header.U32BE(0);
-        std::string name = encoding::AsciiLower(header.Text(4, 4));
-        uint64_t bodyStart = pos + 8;
-
-        if (name == "moov" || name == "udta" || name == "ilst" || name == "mp4a") {
-            pos = bodyStart;
-            continue;
-        }
-        if (name == "meta") {
-            pos = bodyStart + 4;  // version and flags
-            continue;
-        }
-        // Every other atom, text or not, ends where its size says. A size below its own header
-        // cannot be walked past.
-        if (atomSize < 8) break;
-
-        std::string* field = nullptr;
-        if (name == "\xA9" "art") field = &tag.Artist;
-        else if (name == "\xA9" "nam") field = &tag.Title;
-        else if (name == "\xA9" "alb") field = &tag.Album;
-        else if (name == "\xA9" "day") field = &tag.Year;
-        else if (name == "\xA9" "gen") field = &tag.Genre;
-        if (field) {
-            if (atomSize < 24) {
-                field->clear();
-            } else {
-                // The text sits in the inner data atom, after its header, type and locale. An atom
-                // that claims more than the file holds gives the text that is there; an absurd
-                // length is cut so that a text never costs more than a small buffer.
-                const TagWindow text = stream.Window(pos + 24, std::min<uint64_t>(atomSize - 24, kMaxAtomTextBytes));
-                auto bytes = text.Bytes(0, text.Size());
-                size_t end = 0;
-                while (end < bytes.size() && bytes[end] != 0) ++end;
-                std::string_view raw(reinterpret_cast<const char*>(bytes.data()), end);
-                *field = encoding::RepairUtf8(encoding::TrimView(raw));
-            }
-        }
-        pos += atomSize;
+void TTolvMP3TagReader::ReadID3v2Frames(id3v2::FrameWalk& walk, TMP3Tag& tag) {
+    // The position counts from the file's start, the tag size leaves out the header: the walk
+    // goes on while the position is not beyond the tag size.
+    const uint64_t limit = walk.TagSize();
+    const int major = walk.MajorVersion();
+    id3v2::Frame frame;
+    while (walk.Position() <= limit && walk.Next(frame)) {
+        std::string* field = FrameField(frame.Id, major, tag);
+        if (!field || frame.Size < 1 || frame.Size - 1 >= kMaxTextBytes) continue;
+        const TagWindow content = walk.Stream().Window(frame.ContentStart(), frame.Size);
+        uint8_t encodingByte = content.U8(0);
+        auto text = content.Bytes(1, frame.Size - 1);
+        if (field == &tag.Comment && encodingByte <= 3) text = CommentText(encodingByte, text);
+        *field = DecodeFrameText(encodingByte, text);
+        if (frame.Id == "TDRC") *field = std::string(encoding::Utf8Left(*field, 4));
     }
 }
 
@@ -332,7 +261,8 @@ void TTolvMP3TagReader::ReadMPEGHeader(TagStream& stream, uint64_t headerOffset,
 uint64_t TTolvMP3TagReader::SkipZeroBytes(TagStream& stream, uint64_t from) {
     const uint64_t fileSize = stream.Size();
     for (uint64_t pos = from; pos < fileSize;) {
-        const TagWindow block = stream.Window(pos, TagStream::kBlockSize);
+        // The zeros are mostly in the block that held the tag's end: no second read for them.
+        const TagWindow block = stream.NextBytes(pos, TagStream::kBlockSize);
         auto bytes = block.Bytes(0, block.Size());
         if (bytes.empty()) break;
         for (size_t i = 0; i < bytes.size(); ++i)

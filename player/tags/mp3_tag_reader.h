@@ -1,5 +1,7 @@
 // The media tag reader: the descriptive texts (ID3v1, ID3v2.2/2.3/2.4, MP4 metadata atoms) and the
 // audio facts (from the first MPEG audio frame header) of one music file, as a TMP3Tag record.
+// It is the front of the readers by format: the ID3v2 frame walk and the MP4 atoms have modules
+// of their own.
 // Texts are UTF-8. Bit rates are in kbit/s, sample rates in Hz, lengths in whole seconds, sizes
 // in bytes.
 #pragma once
@@ -9,6 +11,10 @@
 #include <cstdint>
 #include <span>
 #include <string>
+
+namespace id3v2 {
+class FrameWalk;
+}
 
 struct TMP3Tag {
     std::string Title;
@@ -61,8 +67,7 @@ private:
     static void ReadID3v1Tag(TagStream& stream, TMP3Tag& tag);
     // Reads the header and the frames; returns the offset where the tag ends (10 + tag size).
     static uint64_t ReadID3v2Tag(TagStream& stream, TMP3Tag& tag);
-    static void ReadID3v2Frames(TagStream& stream, int majorVersion, TMP3Tag& tag);
-    static void ReadMP4Atoms(TagStream& stream, TMP3Tag& tag);
+    static void ReadID3v2Frames(id3v2::FrameWalk& walk, TMP3Tag& tag);
     static void ReadMPEGHeader(TagStream& stream, uint64_t headerOffset, uint64_t audioStart, TMP3Tag& tag);
     // The offset of the first non-zero byte at or after `from`; `from` when the file ends first.
     static uint64_t SkipZeroBytes(TagStream& stream, uint64_t from);
@@ -74,7 +79,5 @@ namespace tagtext {
 // 8-bit field text: leading NULs skipped, cut at the next NUL, trimmed; UTF-8 when it is valid
 // UTF-8, otherwise code page 932.
 std::string Field8(std::span<const uint8_t> bytes);
-// The syncsafe 28-bit number of four bytes (the low 7 bits of each, big-endian).
-uint32_t Syncsafe(uint32_t value);
 
 }  // namespace tagtext

@@ -1,34 +1,19 @@
 #include "player/tags/tag_stream.h"
 
-#include "foundation/errors.h"
-#include "foundation/names.h"
-
 #include <algorithm>
-#include <cstring>
-#include <sys/stat.h>
 
 TagStream TagStream::OpenFile(const std::string& path) {
     TagStream stream;
-    stream.path_ = path;
-    stream.block_ = std::make_shared<const FileBytes>(ReadFilePart(path, 0, kBlockSize));
-    stream.block_start_ = 0;
-    if (stream.block_->size() < kBlockSize) {
-        // A short first read has met the end of the file.
-        stream.size_ = stream.block_->size();
-    } else {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0)
-            throw EFileError("ファイル " + path + " を開けません。" + SysErrorText(errno));
-        stream.size_ = static_cast<uint64_t>(st.st_size);
-    }
+    stream.file_.emplace(path);
+    stream.size_ = stream.file_->Size();
     return stream;
 }
 
 TagStream::TagStream(std::span<const uint8_t> bytes, uint64_t blockSize)
-    : memory_(bytes), in_memory_(true), block_size_(std::max<uint64_t>(blockSize, 1)), size_(bytes.size()) {}
+    : memory_(bytes), block_size_(std::max<uint64_t>(blockSize, 1)), size_(bytes.size()) {}
 
 FileBytes TagStream::ReadPart(uint64_t offset, uint64_t length) const {
-    if (!in_memory_) return ReadFilePart(path_, offset, length);
+    if (file_) return file_->ReadPart(offset, length);
     auto part = ByteReader(memory_).Bytes(offset, length);
     return FileBytes(part.begin(), part.end());
 }
@@ -43,4 +28,11 @@ TagWindow TagStream::Window(uint64_t offset, uint64_t length) {
         block_start_ = offset;
     }
     return TagWindow(block_, ByteReader(*block_).Sub(offset - block_start_, length));
+}
+
+TagWindow TagStream::NextBytes(uint64_t offset, uint64_t maxLength) {
+    if (offset >= block_start_ && offset < block_start_ + block_->size()) {
+        maxLength = std::min(maxLength, block_start_ + block_->size() - offset);
+    }
+    return Window(offset, maxLength);
 }

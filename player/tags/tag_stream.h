@@ -1,6 +1,7 @@
 // The bytes of one media file as the tag readers see them: the file's size and small windows
 // read on demand through a read-ahead block, so that a large audio or video file is never
-// loaded whole. Offsets, lengths and sizes are in bytes.
+// loaded whole. A file stays open for the stream's life: one open serves every read. Offsets,
+// lengths and sizes are in bytes.
 #pragma once
 
 #include "foundation/byte_reader.h"
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -56,6 +58,10 @@ public:
     // The bytes of [offset, offset + length) that lie inside the file (fewer at its end, none
     // past it).
     TagWindow Window(uint64_t offset, uint64_t length);
+    // For a scan that takes bytes as they come: from `offset` on, at most `maxLength` bytes, as
+    // many as the block already read holds there (a new block is read only when it holds none).
+    // Empty only past the end of the file.
+    TagWindow NextBytes(uint64_t offset, uint64_t maxLength);
 
     // The size of the read-ahead block: one read serves the tag header, the frames of a small
     // tag and the first audio frame header.
@@ -66,9 +72,8 @@ private:
 
     FileBytes ReadPart(uint64_t offset, uint64_t length) const;
 
-    std::string path_;
+    std::optional<ReadOnlyFile> file_;  // none for bytes in memory
     std::span<const uint8_t> memory_;
-    bool in_memory_ = false;
     uint64_t block_size_ = kBlockSize;
     uint64_t size_ = 0;
     std::shared_ptr<const FileBytes> block_ = std::make_shared<const FileBytes>();
