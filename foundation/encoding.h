@@ -15,6 +15,9 @@ bool IsValidUtf8(std::string_view text);
 // True when the text is valid UTF-8 and holds at least one multi-byte sequence.
 bool IsMultiByteUtf8(std::string_view text);
 
+// Appends one code point as UTF-8 (the caller gives a valid one).
+void AppendUtf8(std::string& out, char32_t cp);
+
 // UTF-16 code units to UTF-8. An unpaired surrogate becomes U+FFFD; nothing else is lost.
 std::string Utf16ToUtf8(std::u16string_view text);
 // UTF-16 bytes to UTF-8 (an odd last byte is dropped). Stops at nothing: zeros become U+0000.

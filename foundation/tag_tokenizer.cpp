@@ -7,7 +7,15 @@ void TTokenReader::SetText(const std::string& text) {
     FCursor = 0;
 }
 
+namespace {
+
+constexpr std::string_view kCDataOpen = "<![CDATA[";
+constexpr std::string_view kCDataClose = "]]>";
+
+}  // namespace
+
 void TTokenReader::NextToken() {
+    FCData = false;
     for (;;) {
         if (FCursor >= FSource.size()) {
             FKind = TTokenKind::End;
@@ -15,6 +23,26 @@ void TTokenReader::NextToken() {
             return;
         }
         const size_t start = FCursor;
+        if (std::string_view(FSource).substr(start, kCDataOpen.size()) == kCDataOpen) {
+            // Hosts wrap titles and descriptions in CDATA so that their markup and ampersands
+            // need no escaping: the section is the element's text, not tags. Unclosed, it ends
+            // the document as an unclosed tag does.
+            const size_t content = start + kCDataOpen.size();
+            const size_t close = FSource.find(kCDataClose, content);
+            if (close == std::string::npos) {
+                FKind = TTokenKind::End;
+                FToken.clear();
+                FCursor = FSource.size();
+                return;
+            }
+            FCursor = close + kCDataClose.size();
+            const std::string_view section(FSource.data() + content, close - content);
+            if (encoding::TrimView(section).empty()) continue;
+            FKind = TTokenKind::Text;
+            FToken.assign(section);
+            FCData = true;
+            return;
+        }
         if (FSource[start] == '<') {
             size_t p = start + 1;
             if (p < FSource.size() && FSource[p] == '/') {
@@ -65,12 +93,14 @@ void TTagAnalysis::Analyze(const std::string& tag) {
 }
 
 // The readers depend on this scanner's exact results, odd ones included: a quoted value ends
-// at its first blank, an unquoted one runs to the next quote, and an empty quoted value takes
-// the text after it up to the next quote.
+// at its first blank, an unquoted one runs to the next double quote, and an empty quoted value
+// takes the text after it up to the next quote. A value may be quoted with single quotes, as XML
+// allows: then the single quote is its quote character and a double quote is text.
 void TTagAnalysis::ScanAttributes(const std::string& text) {
     std::string name, value;
     int quote = 0;
     int quotes = 0;
+    char quoteChar = '"';
     bool in_value = false;
     TTagItem* item = nullptr;
     for (const char ch : text) {
@@ -82,18 +112,20 @@ void TTagAnalysis::ScanAttributes(const std::string& text) {
                 value.clear();
                 quotes = 0;
                 quote = 1;
+                quoteChar = '"';
                 in_value = true;
             } else {
                 name += ch;
             }
             continue;
         }
+        if (ch == '\'' && quotes == 0 && value.empty()) quoteChar = '\'';
         if (quote == 0 && ch == ' ' && (!value.empty() || quotes >= 2)) {
             item->FValue = value;
             in_value = false;
             name.clear();
         }
-        if (ch != '"') {
+        if (ch != quoteChar) {
             value += ch;
         } else {
             quote = 1 - quote;

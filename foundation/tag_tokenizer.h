@@ -14,7 +14,8 @@ enum class TTokenKind : uint8_t {
     End = 0,       // end of text (also after a "<" that is never closed)
     StartTag = 1,  // "<...>", also comments and declarations
     EndTag = 2,    // "</...>"
-    Text = 3,      // the text between tags; a blank-only run never becomes a token
+    Text = 3,      // the text between tags, or the content of a CDATA section; a blank-only
+                   // run never becomes a token
 };
 
 // Walks a document as a sequence of tags and text runs. The readers derive from it and use
@@ -25,13 +26,17 @@ public:
 
     // Takes a new document and puts the cursor at its start.
     void SetText(const std::string& text);
-    // Reads the next token into FKind and FToken and moves the cursor past it.
+    // Reads the next token into FKind and FToken and moves the cursor past it. A CDATA section
+    // ("<![CDATA[" to "]]>") is one text token of its content, whatever markup it holds.
     void NextToken();
 
     std::string FSource;                    // the whole document
     TTokenKind FKind = TTokenKind::End;     // kind of the current token
     std::string FToken;                     // the current token (a tag with its brackets)
     size_t FCursor = 0;                     // byte offset in FSource where the next token starts
+    // The text token is a CDATA section's content: character data as it stands, in which no
+    // markup and no reference counts.
+    bool FCData = false;
 };
 
 // One attribute of a tag.
@@ -50,7 +55,8 @@ public:
     // The attribute at the index; nullptr when the index is outside the list.
     TTagItem* GetItem(int index) const;
     // The value of the attribute of that name (ASCII case-insensitive); the last one wins
-    // when several match; empty when none does.
+    // when several match; empty when none does. Values are as written: references are the
+    // readers' to decode.
     std::string GetValue(const std::string& name) const;
     int Count() const { return static_cast<int>(FItems.size()); }
 

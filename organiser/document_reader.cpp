@@ -1,12 +1,64 @@
 #include "organiser/document_reader.h"
 
+#include <cctype>
+#include <string_view>
+
 #include "foundation/byte_reader.h"
 #include "foundation/encoding.h"
+#include "foundation/entities.h"
 #include "organiser/feed_reader.h"
 
 namespace {
 
 const char* const kAsterisks = "***********************";  // 23
+
+// How the first text after a marking tag becomes a line.
+enum class Mark {
+    Plain,            // trimmed, as it stands
+    ItemTitle,        // 【title】
+    ItemDescription,  // untrimmed
+    Heading1,         // 「heading」
+    Heading2,         // ■heading
+    Heading3,         // 【heading】
+    Heading4,         // >heading
+    ListItem,         // ・item
+};
+
+// Tags after which a description's text goes on in a new line.
+bool BreaksLine(std::string_view name) {
+    static constexpr std::string_view kBlocks[] = {"p", "div", "li", "tr", "h1", "h2", "h3", "h4", "h5", "h6"};
+    for (std::string_view block : kBlocks)
+        if (name == block) return true;
+    return false;
+}
+
+// A feed's description is HTML (escaped or in a CDATA section): its text without the tags, the
+// references decoded, with a line break where a br tag or the end of a block stood.
+std::string DescriptionText(std::string_view html) {
+    std::string text;
+    size_t i = 0;
+    while (i < html.size()) {
+        const char c = html[i];
+        const char next = i + 1 < html.size() ? html[i + 1] : '\0';
+        const bool tagStart = c == '<' && (std::isalpha(static_cast<unsigned char>(next)) || next == '/' ||
+                                           next == '!' || next == '?');
+        const size_t close = tagStart ? html.find('>', i) : std::string_view::npos;
+        if (close == std::string_view::npos) {
+            text += c;  // a "<" that opens no tag is text
+            ++i;
+            continue;
+        }
+        std::string_view tag = html.substr(i + 1, close - i - 1);
+        if (!tag.empty() && tag[0] == '/') tag.remove_prefix(1);
+        size_t nameEnd = 0;
+        while (nameEnd < tag.size() && std::isalnum(static_cast<unsigned char>(tag[nameEnd]))) ++nameEnd;
+        const std::string name = encoding::AsciiLower(tag.substr(0, nameEnd));
+        const bool atLineStart = text.empty() || text.back() == '\n';
+        if (name == "br" || (BreaksLine(name) && !atLineStart)) text += "\r\n";
+        i = close + 1;
+    }
+    return encoding::Trim(entities::DecodeHtml(text));
+}
 
 std::string LowerName(const std::string& token) {
     return encoding::AsciiLower(encoding::TrimView(THTMLReader::GetTagName(token)));
@@ -116,7 +168,7 @@ void THTMLReader::RssToText() {
     FLines.Clear();
     FLines.Add(feed.FChannelTitle);
     FLines.Add(feed.FChannelAuthor);
-    FLines.Add(feed.FChannelDescription);
+    FLines.Add(DescriptionText(feed.FChannelDescription));
     AddLabeledLine("Date:", feed.FChannelDate, FAddDate);
     AddLabeledLine("Link:", feed.FChannelLink, FAddURL);
     FLines.Add(kAsterisks);
@@ -124,7 +176,7 @@ void THTMLReader::RssToText() {
         FLines.Add("【 " + item->Title + "】");
         AddLabeledLine("Date:", item->Date, FAddDate);
         AddLabeledLine("Link:", item->Link, FAddURL);
-        FLines.Add(item->Description);
+        FLines.Add(DescriptionText(item->Description));
     }
 }
 
@@ -132,7 +184,7 @@ void THTMLReader::HtmlToText() {
     enum State { Outside = 0, InChannel = 1, InItem = 2, InPage = 3, InComment = 5, InParagraph = 6, InList = 7 };
     int state = Outside;
     bool pending = false;
-    int mark = 0;
+    Mark mark = Mark::Plain;
     TStringList work;
     FCursor = 0;
     for (;;) {
@@ -140,7 +192,7 @@ void THTMLReader::HtmlToText() {
         if (FKind == TTokenKind::End) break;
         if (FKind == TTokenKind::StartTag) {
             const std::string n = LowerName(FToken);
-            auto take = [&](int m) {
+            auto take = [&](Mark m) {
                 pending = true;
                 mark = m;
             };
@@ -159,22 +211,22 @@ void THTMLReader::HtmlToText() {
                     if (n == "title" || n == "description" || n == "dc:publisher") pending = true;
                     break;
                 case InItem:
-                    if (n == "title") take(1);
-                    else if (n == "description") take(2);
+                    if (n == "title") take(Mark::ItemTitle);
+                    else if (n == "description") take(Mark::ItemDescription);
                     break;
                 case InPage:
-                    if (n == "h1") take(14);
-                    else if (n == "h2") take(15);
-                    else if (n == "h3") take(16);
-                    else if (n == "h4") take(17);
-                    else if (n == "li") take(18);
+                    if (n == "h1") take(Mark::Heading1);
+                    else if (n == "h2") take(Mark::Heading2);
+                    else if (n == "h3") take(Mark::Heading3);
+                    else if (n == "h4") take(Mark::Heading4);
+                    else if (n == "li") take(Mark::ListItem);
                     else if (n == "--") state = InComment;
-                    else if (n == "p") { state = InParagraph; take(3); }
+                    else if (n == "p") { state = InParagraph; take(Mark::Plain); }
                     else if (n == "ul") state = InList;
-                    else take(3);
+                    else take(Mark::Plain);
                     break;
                 case InList:
-                    if (n == "li") take(18);
+                    if (n == "li") take(Mark::ListItem);
                     break;
                 default:
                     break;
@@ -198,19 +250,19 @@ void THTMLReader::HtmlToText() {
             continue;
         }
         if (!pending) continue;
-        const std::string& token = FToken;
+        const std::string token = FCData ? FToken : entities::DecodeHtml(FToken);
         switch (mark) {
-            case 1: work.Add("【" + token + "】"); break;
-            case 2: work.Add(token); break;
-            case 14: work.Add("「" + token + "」"); break;
-            case 15: work.Add("■" + token); break;
-            case 16: work.Add("【" + token + "】"); break;
-            case 17: work.Add(">" + token); break;
-            case 18: work.Add("・" + token); break;
-            default: work.Add(encoding::Trim(token)); break;
+            case Mark::ItemTitle: work.Add("【" + token + "】"); break;
+            case Mark::ItemDescription: work.Add(token); break;
+            case Mark::Heading1: work.Add("「" + token + "」"); break;
+            case Mark::Heading2: work.Add("■" + token); break;
+            case Mark::Heading3: work.Add("【" + token + "】"); break;
+            case Mark::Heading4: work.Add(">" + token); break;
+            case Mark::ListItem: work.Add("・" + token); break;
+            case Mark::Plain: work.Add(encoding::Trim(token)); break;
         }
         pending = false;
-        mark = 0;
+        mark = Mark::Plain;
     }
     FLines.SetText(work.Text());
 }

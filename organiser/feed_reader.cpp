@@ -5,6 +5,7 @@
 
 #include "foundation/byte_reader.h"
 #include "foundation/encoding.h"
+#include "foundation/entities.h"
 #include "foundation/string_list.h"
 
 namespace {
@@ -79,7 +80,7 @@ void TXMLReader::Parse() {
         if (FKind == TTokenKind::End) break;
         if (FKind == TTokenKind::Text) {
             if (pending) {
-                std::string value = encoding::Trim(FToken);
+                std::string value = encoding::Trim(FCData ? FToken : entities::DecodeXml(FToken));
                 if (!value.empty()) *pending = std::move(value);
                 pending = nullptr;
             }
@@ -145,16 +146,19 @@ void TXMLReader::Parse() {
 void TXMLReader::TakeEnclosure(TPodCastObject& item) const {
     TTagAnalysis tag;
     tag.Analyze(FToken);
-    const std::string type = tag.GetValue("type");
+    // A signed address of a hosting service has its "&" written "&amp;": the address fetched is
+    // the decoded one.
+    auto value = [&tag](const char* name) { return entities::DecodeXml(tag.GetValue(name)); };
+    const std::string type = value("type");
     if (type == "audio/mpeg" || type == "text/plain" || type == "video/mp4" ||
         type == "video/quicktime" || type == "application/octet-stream") {
-        item.EnclosureURL = tag.GetValue("url");
+        item.EnclosureURL = value("url");
         const size_t last = item.EnclosureURL.find_last_of("/\\:");
         item.FileName = last == std::string::npos ? item.EnclosureURL : item.EnclosureURL.substr(last + 1);
-        item.LengthText = tag.GetValue("length");
+        item.LengthText = value("length");
         item.Length = ParseInt32(item.LengthText, 0);
     } else if (type == "image/jpeg") {
-        item.ImageURL = tag.GetValue("url");
+        item.ImageURL = value("url");
     }
 }
 

@@ -1,8 +1,9 @@
 // Reads a news or podcast feed (RSS 2.0 with channel and item, RSS 1.0/RDF with the items
 // beside the channel) by a flat token walk: the channel's title, author, link, description and
 // date, and the items with their enclosures. Element nesting is tracked as three places only
-// (outside, in the channel, in an item). Values are stored as read: entities are not decoded
-// and markup inside a field is not stripped. Text is UTF-8.
+// (outside, in the channel, in an item). Values are the feed's character data: references
+// (XML's entities, numeric references) decoded once in text and attribute values, a CDATA
+// section's content as it stands; markup that a field holds is not stripped. Text is UTF-8.
 #pragma once
 
 #include <cstdint>

@@ -41,26 +41,30 @@ bool FrameWalk::Next(Frame& frame) {
 
 // Version 4 stores frame sizes syncsafe, but iTunes wrote version-4 tags with plain sizes, as
 // version 3 has them, and such files are everywhere. A size byte of 0x80 or more cannot be
-// syncsafe; otherwise the reading that lands on the next frame's name wins, the syncsafe one
+// syncsafe; otherwise the reading that lands on the next frame's header wins, the syncsafe one
 // when both or neither do, and for the last frame the one that lands on the end of the frames.
 uint64_t FrameWalk::Version4FrameSize(uint64_t contentStart, uint32_t stored) {
     if ((stored & 0x80808080u) != 0) return stored;
     const uint32_t syncsafe = Syncsafe(stored);
     if (syncsafe == stored) return stored;
-    if (FrameNameAt(contentStart + syncsafe)) return syncsafe;
-    if (FrameNameAt(contentStart + stored)) return stored;
+    if (FrameHeaderAt(contentStart + syncsafe)) return syncsafe;
+    if (FrameHeaderAt(contentStart + stored)) return stored;
     if (!EndOfFramesAt(contentStart + syncsafe) && EndOfFramesAt(contentStart + stored)) return stored;
     return syncsafe;
 }
 
-// A whole frame header inside the tag whose identifier is four capitals or digits.
-bool FrameWalk::FrameNameAt(uint64_t offset) {
-    if (offset + 10 > 10 + uint64_t(tag_size_)) return false;
-    const TagWindow name = stream_.Window(offset, 4);
-    if (!name.Has(0, 4)) return false;
-    for (uint8_t c : name.Bytes(0, 4))
+// A frame header inside the tag: an identifier of four capitals or digits, and a size that, read
+// at its smallest, keeps the frame inside the tag (text in capitals is no header).
+bool FrameWalk::FrameHeaderAt(uint64_t offset) {
+    const uint64_t tagEnd = 10 + uint64_t(tag_size_);
+    if (offset + 10 > tagEnd) return false;
+    const TagWindow header = stream_.Window(offset, 10);
+    if (!header.Has(0, 10)) return false;
+    for (uint8_t c : header.Bytes(0, 4))
         if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-    return true;
+    const uint32_t stored = header.U32BE(4);
+    const uint64_t smallest = (stored & 0x80808080u) != 0 ? stored : Syncsafe(stored);
+    return offset + 10 + smallest <= tagEnd;
 }
 
 // The tag's end, or padding: zero bytes up to the tag's end or for the length of a name.

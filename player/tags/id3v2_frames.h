@@ -42,7 +42,7 @@ public:
 
 private:
     uint64_t Version4FrameSize(uint64_t contentStart, uint32_t stored);
-    bool FrameNameAt(uint64_t offset);
+    bool FrameHeaderAt(uint64_t offset);
     bool EndOfFramesAt(uint64_t offset);
 
     TagStream& stream_;

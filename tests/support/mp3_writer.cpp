@@ -91,7 +91,7 @@ Id3v2TagBuilder& Id3v2TagBuilder::FrameWithStatedSize(const std::string& id, uin
     if (major_ < 3) {
         PutBE(frames_, statedSize, 3);
     } else {
-        if (major_ == 4) PutSyncsafe(frames_, statedSize);
+        if (major_ == 4 && !plain_sizes_) PutSyncsafe(frames_, statedSize);
         else PutBE(frames_, statedSize, 4);
         frames_.push_back(0);
         frames_.push_back(0);

@@ -37,6 +37,12 @@ public:
     Id3v2TagBuilder& Frame(const std::string& id, const Bytes& content);
     // A frame whose header states `statedSize` whatever content follows.
     Id3v2TagBuilder& FrameWithStatedSize(const std::string& id, uint32_t statedSize, const Bytes& content);
+    // Version 4 frame sizes written as plain 32-bit numbers, as iTunes wrote them, for the
+    // frames added after this call.
+    Id3v2TagBuilder& PlainFrameSizes() {
+        plain_sizes_ = true;
+        return *this;
+    }
     // Zero bytes after the frames, inside the tag.
     Id3v2TagBuilder& Padding(size_t bytes) {
         padding_ = bytes;
@@ -51,6 +57,7 @@ public:
 
 private:
     int major_;
+    bool plain_sizes_ = false;
     Bytes frames_;
     size_t padding_ = 0;
 };

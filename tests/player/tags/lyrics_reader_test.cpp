@@ -111,6 +111,20 @@ TEST(LyricsReader, Version24FrameSizesAreSyncsafe) {
     EXPECT_EQ(LyricsOf(Mp3With(tag)), "after a long frame");
 }
 
+TEST(LyricsReader, Version24PlainFrameSizesBeforeTheLyrics) {
+    Bytes cover(36074, 0xD8);  // stored as 00 00 8c ea
+    cover[0] = 0;
+    Bytes priv(300, 0);  // stored as 00 00 01 2c, which could be syncsafe
+    Bytes tag = Id3v2TagBuilder(4)
+                    .PlainFrameSizes()
+                    .Frame("APIC", cover)
+                    .Frame("PRIV", priv)
+                    .Lyrics("iTunes lyrics")
+                    .Padding(512)
+                    .Build();
+    EXPECT_EQ(LyricsOf(Mp3With(tag)), "iTunes lyrics");
+}
+
 TEST(LyricsReader, DecodeLyricsJoinsMarkedStrings) {
     Bytes content = {'e', 'n', 'g', 0xFF, 0xFE};
     Bytes d = Le("desc");

@@ -311,6 +311,40 @@ TEST(MP3TagReaderId3v2, Version24FrameSizesAreSyncsafe) {
     EXPECT_EQ(ReadBytes(Mp3With(v3)).Artist, "after");
 }
 
+TEST(MP3TagReaderId3v2, Version24TagsWithPlainFrameSizesAsITunesWroteThem) {
+    // A cover of 36,074 bytes stored as 00 00 8c ea: a byte of 0x80 or more is no syncsafe size.
+    Bytes cover = {0, 'i', 'm', 'a', 'g', 'e', '/', 'j', 'p', 'e', 'g', 0, 3, 0};
+    cover.resize(36074, 0xD8);
+    Bytes itunes = Id3v2TagBuilder(4)
+                       .PlainFrameSizes()
+                       .Frame("APIC", cover)
+                       .Text("TIT2", "Title")
+                       .Text("TPE1", "Artist")
+                       .Text("TALB", "Album")
+                       .Text("TDRC", "2009")
+                       .Text("TCON", "Pop")
+                       .Padding(2048)
+                       .Build();
+    ASSERT_EQ(Bytes(itunes.begin() + 14, itunes.begin() + 18), (Bytes{0x00, 0x00, 0x8C, 0xEA}));
+    TMP3Tag t = ReadBytes(Mp3With(itunes));
+    EXPECT_EQ(t.Title, "Title");
+    EXPECT_EQ(t.Artist, "Artist");
+    EXPECT_EQ(t.Album, "Album");
+    EXPECT_EQ(t.Year, "2009");
+    EXPECT_EQ(t.Genre, "Pop");
+    EXPECT_EQ(t.Bitrate, 128);
+    // 300 bytes stored as 00 00 01 2c could be syncsafe (172), which lands in the frame's
+    // zeros: the plain reading lands on the title's name and wins.
+    Bytes priv = Id3v2TagBuilder(4).PlainFrameSizes().Frame("PRIV", Bytes(300, 0)).Text("TIT2", "after").Build();
+    EXPECT_EQ(ReadBytes(Mp3With(priv)).Title, "after");
+    // The last frame before the padding, plain, with the syncsafe reading inside its text.
+    Bytes last = Id3v2TagBuilder(4).PlainFrameSizes().Text("TIT2", "t").Text("TPE1", std::string(299, 'A')).Padding(100).Build();
+    Bytes lastFile = Mp3With(last);
+    TMP3Tag lt = ReadBytes(lastFile);
+    EXPECT_EQ(lt.Artist, std::string(299, 'A'));
+    EXPECT_EQ(lt.Bitrate, 128);
+}
+
 TEST(MP3TagReaderId3v2, OversizedTextFrameIsSkippedAndTheWalkGoesOn) {
     Bytes big(65536, 'b');  // size - 1 = 65535: not read
     big[0] = 0;
@@ -537,6 +571,25 @@ TEST(MP3TagReaderFiles, ReadsLargeSparseFileWithoutLoadingIt) {
     EXPECT_EQ(t.Bitrate, 320);
     EXPECT_EQ(t.Length, 3600);
     EXPECT_EQ(t.FileSize, int64_t(layout.id3v2.size() + layout.audioBytes + 128));
+}
+
+TEST(MP3TagReaderFiles, ASmallTagAndItsAudioHeaderComeFromOneRead) {
+    // The audio starts at 4,072, inside the block that the tag came in.
+    TempDir dir;
+    Mp3FileLayout layout;
+    layout.id3v2 = Id3v2TagBuilder(3).Text("TIT2", "one read").Padding(4062 - 10 - 19).Build();
+    ASSERT_EQ(layout.id3v2.size(), 4062u);
+    layout.zeroBytesBeforeAudio = 10;
+    layout.audioBytes = uint64_t(4) << 20;
+    std::string path = dir / "song.mp3";
+    WriteMp3File(path, layout);
+    int64_t before = BytesReadSoFar();
+    TMP3Tag t = ReadPath(path);
+    if (before >= 0) {
+        EXPECT_LE(BytesReadSoFar() - before, int64_t(TagStream::kBlockSize + 4096));
+    }
+    EXPECT_EQ(t.Title, "one read");
+    EXPECT_EQ(t.Bitrate, 128);
 }
 
 TEST(MP3TagReaderFiles, SameResultFromFileAndMemory) {
