@@ -71,6 +71,21 @@ TEST(TokenReader, CommentsDeclarationsAndQuotedBracketsAreNotSpecial) {
     EXPECT_EQ(tokens[4], (Token{TTokenKind::End, ""}));
 }
 
+TEST(TokenReader, CDataSectionIsOneTextTokenOfItsContent) {
+    TTokenReader reader;
+    reader.SetText("<t><![CDATA[a <b>&amp; ]] > c]]>after<![CDATA[  ]]><![CDATA[x]]>");
+    std::vector<std::pair<Token, bool>> out;
+    for (reader.NextToken(); reader.FKind != TTokenKind::End; reader.NextToken())
+        out.push_back({{reader.FKind, reader.FToken}, reader.FCData});
+    EXPECT_EQ(out, (std::vector<std::pair<Token, bool>>{{{TTokenKind::StartTag, "<t>"}, false},
+                                                        {{TTokenKind::Text, "a <b>&amp; ]] > c"}, true},
+                                                        {{TTokenKind::Text, "after"}, false},
+                                                        {{TTokenKind::Text, "x"}, true}}))
+        << "a blank section is no token, as a blank run is none";
+    // An unclosed section ends the stream, as an unclosed tag does.
+    EXPECT_EQ(Tokens("x<![CDATA[<a>"), (std::vector<Token>{{TTokenKind::Text, "x"}, {TTokenKind::End, ""}}));
+}
+
 TEST(TokenReader, EmptyAndEdgeTags) {
     EXPECT_EQ(Tokens("<></>"),
               (std::vector<Token>{{TTokenKind::StartTag, "<>"}, {TTokenKind::EndTag, "</>"}, {TTokenKind::End, ""}}));
@@ -133,6 +148,15 @@ TEST(TagAnalysis, LaterAttributeOfTheSameNameWins) {
     tag.Analyze("<a HREF=\"one\" href=\"two\">");
     EXPECT_EQ(tag.GetValue("Href"), "two");
     EXPECT_EQ(tag.Count(), 2);
+}
+
+TEST(TagAnalysis, SingleQuotedValues) {
+    TTagAnalysis tag;
+    tag.Analyze("<enclosure url='http://x/a\"b.mp3' length='2000' type='audio/mpeg'/>");
+    EXPECT_EQ(Items(tag), (Pairs{{"url", "http://x/a\"b.mp3"}, {"length", "2000"}, {"type", "audio/mpeg"}}));
+    // An apostrophe inside double quotes or in an unquoted value is text.
+    tag.Analyze("<a title=\"it's\" x=don't>");
+    EXPECT_EQ(Items(tag), (Pairs{{"title", "it's"}, {"x", "don't"}}));
 }
 
 TEST(TagAnalysis, ScannerOddities) {

@@ -68,6 +68,17 @@ TEST_F(DocumentReaderTest, EmptyChannelFieldsStillTakeTheirLines) {
         << "a description keeps its own line breaks until the splitter takes the lines";
 }
 
+TEST_F(DocumentReaderTest, FeedMarkupBecomesTextWithoutTags) {
+    const Lines lines = Convert(
+        "<rss><channel><title>Tom &amp; Jerry</title><description>&lt;p&gt;Chan&lt;/p&gt;</description>"
+        "<item><title><![CDATA[Episode 1: Q&A <live>]]></title>"
+        "<description>&lt;p&gt;First&lt;/p&gt;&lt;p&gt;Tom &amp;amp; Jerry&amp;nbsp;&lt;br/&gt;x &lt; y&lt;/p&gt;</description></item>"
+        "<item><title>Two</title><description><![CDATA[<p>Hello <b>there</b></p>Q&A]]></description></item>"
+        "</channel></rss>");
+    EXPECT_EQ(lines, (Lines{"Tom & Jerry", "", "Chan", kStars, "【 Episode 1: Q&A <live>】", "First\r\nTom & Jerry \r\nx < y",
+                            "【 Two】", "Hello there\r\nQ&A"}));
+}
+
 TEST_F(DocumentReaderTest, FeedsInEveryEncoding) {
     const struct {
         const char* declared;
@@ -173,6 +184,11 @@ TEST_F(DocumentReaderTest, ListsHeadingsAndBreaks) {
     EXPECT_EQ(Page("<h2><a href=\"x\"> linked </a></h2>"), (Lines{"page", "linked"}));
     // br adds an empty line anywhere, also outside the page.
     EXPECT_EQ(Convert("<br><html><body>text<br>after</body></html>"), (Lines{"", "text", "", "after"}));
+}
+
+TEST_F(DocumentReaderTest, PageReferencesAreDecoded) {
+    EXPECT_EQ(Page("<h1>Q&amp;A&nbsp;&#x3042;&#12356;</h1><p>&lt;tag&gt; &quot;AT&T&quot; &amp;amp;</p>"),
+              (Lines{"page", "「Q&A あい」", "<tag> \"AT&T\" &amp;", ""}));
 }
 
 TEST_F(DocumentReaderTest, TextKeepsItsBreaksAsLines) {

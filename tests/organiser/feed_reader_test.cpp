@@ -125,21 +125,58 @@ TEST(FeedReader, Enclosures) {
     EXPECT_EQ(upper.GetItem(0)->EnclosureURL, "");
 }
 
-TEST(FeedReader, CdataAndEmptyFieldsWaitForTheNextText) {
+TEST(FeedReader, CdataIsTheWholeTextAndEmptyFieldsWaitForTheNextText) {
     const auto reader = ParseText(
         "<rss><channel><title>C</title>"
         "<item><title></title><description><![CDATA[<p>Hello <b>there</b></p>]]></description>"
-        "<link>http://l/</link></item></channel></rss>");
-    ASSERT_EQ(reader.Count(), 1);
-    // The description tag replaces the pending empty title; the CDATA token is a start tag,
-    // so the description takes the next text, "Hello " trimmed.
+        "<link>http://l/</link></item>"
+        "<item><title><![CDATA[Episode 1: Q&A <live>]]></title>"
+        "<description>\r\n  <![CDATA[No markup at all]]>\r\n</description></item>"
+        "<item><title><![CDATA[CDATA title with <b>markup</b> & ampersand]]></title>"
+        "<description><![CDATA[<item><title>not an item</title></item> &amp; as written]]></description>"
+        "</item></channel></rss>");
+    ASSERT_EQ(reader.Count(), 3);
+    // The description tag replaces the pending empty title.
     EXPECT_EQ(reader.GetItem(0)->Title, "");
-    EXPECT_EQ(reader.GetItem(0)->Description, "Hello");
+    EXPECT_EQ(reader.GetItem(0)->Description, "<p>Hello <b>there</b></p>");
     EXPECT_EQ(reader.GetItem(0)->Link, "http://l/");
+    EXPECT_EQ(reader.GetItem(1)->Title, "Episode 1: Q&A <live>");
+    EXPECT_EQ(reader.GetItem(1)->Description, "No markup at all");
+    EXPECT_EQ(reader.GetItem(2)->Title, "CDATA title with <b>markup</b> & ampersand");
+    EXPECT_EQ(reader.GetItem(2)->Description, "<item><title>not an item</title></item> &amp; as written")
+        << "markup in a CDATA section is no tag of the feed, and no reference is decoded in it";
 
     const auto after = ParseText("<item><link></link></item><x>filled later</x>");
     ASSERT_EQ(after.Count(), 1);
     EXPECT_EQ(after.GetItem(0)->Link, "filled later");
+}
+
+TEST(FeedReader, ReferencesAreDecodedOnceInTextAndAttributes) {
+    const auto reader = ParseText(
+        "<rss><channel><title>Tom &amp; Jerry&#x2019;s Show</title>"
+        "<item><title>&#12354;&#x3044; &amp;amp; &lt;b&gt; &quot;&apos; &unknown; AT&T &#0; &#xD800;</title>"
+        "<enclosure url=\"http://cdn.example.com/ep1.mp3?token=abc&amp;sig=def\" length=\"2&#48;\" "
+        "type=\"audio/mpeg\"/><enclosure url=\"http://x/c.jpg?a=1&amp;b=2\" type=\"image/jpeg\"/></item>"
+        "</channel></rss>");
+    EXPECT_EQ(reader.FChannelTitle, "Tom & Jerry\u2019s Show");
+    ASSERT_EQ(reader.Count(), 1);
+    const auto* item = reader.GetItem(0);
+    EXPECT_EQ(item->ChannelTitle, "Tom & Jerry\u2019s Show");
+    EXPECT_EQ(item->Title, "あい &amp; <b> \"' &unknown; AT&T &#0; &#xD800;")
+        << "decoded once; what is no reference stays as written";
+    EXPECT_EQ(item->EnclosureURL, "http://cdn.example.com/ep1.mp3?token=abc&sig=def");
+    EXPECT_EQ(item->Length, 20);
+    EXPECT_EQ(item->ImageURL, "http://x/c.jpg?a=1&b=2");
+}
+
+TEST(FeedReader, SingleQuotedEnclosureIsTaken) {
+    const auto reader = ParseText(
+        "<item><enclosure url='http://x/ep\"1\".mp3' length='2000' type='audio/mpeg'/></item>"
+        "<item><enclosure type=\"audio/mpeg\" url='http://x/it&apos;s.mp3'/></item>");
+    ASSERT_EQ(reader.Count(), 2);
+    EXPECT_EQ(reader.GetItem(0)->EnclosureURL, "http://x/ep\"1\".mp3");
+    EXPECT_EQ(reader.GetItem(0)->Length, 2000);
+    EXPECT_EQ(reader.GetItem(1)->EnclosureURL, "http://x/it's.mp3");
 }
 
 TEST(FeedReader, MalformedFeedsGiveWhatWasComplete) {
@@ -239,7 +276,7 @@ TEST_F(FeedFileTest, AsciiFeedStaysAsItIsAndTheCursorStartsAtTheTop) {
     EXPECT_EQ(reader.FSource, text + "\r\n");
     reader.Parse();
     ASSERT_EQ(reader.Count(), 1);
-    EXPECT_EQ(reader.GetItem(0)->Title, "A&amp;B") << "entities stay as written";
+    EXPECT_EQ(reader.GetItem(0)->Title, "A&B") << "the source keeps the reference, the value is decoded";
 }
 
 TEST_F(FeedFileTest, DeclaredUtf8WithBrokenBytesGivesValidText) {
