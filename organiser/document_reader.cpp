@@ -36,13 +36,15 @@ bool BreaksLine(std::string_view name) {
 // references decoded, with a line break where a br tag or the end of a block stood.
 std::string DescriptionText(std::string_view html) {
     std::string text;
+    bool closes = true;  // whether a ">" is still ahead: once none is, no "<" opens a tag
     size_t i = 0;
     while (i < html.size()) {
         const char c = html[i];
         const char next = i + 1 < html.size() ? html[i + 1] : '\0';
-        const bool tagStart = c == '<' && (std::isalpha(static_cast<unsigned char>(next)) || next == '/' ||
-                                           next == '!' || next == '?');
+        const bool tagStart = c == '<' && closes &&
+                              (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!' || next == '?');
         const size_t close = tagStart ? html.find('>', i) : std::string_view::npos;
+        if (tagStart && close == std::string_view::npos) closes = false;
         if (close == std::string_view::npos) {
             text += c;  // a "<" that opens no tag is text
             ++i;
