@@ -24,7 +24,9 @@ TagWindow TagStream::Window(uint64_t offset, uint64_t length) {
     uint64_t block_end = block_start_ + block_->size();
     if (offset < block_start_ || offset + length > block_end) {
         // A new block, not a refill: windows handed out before keep the old one alive.
-        block_ = std::make_shared<const FileBytes>(ReadPart(offset, std::max(length, block_size_)));
+        const uint64_t blockSize = first_read_ ? std::min(block_size_, kFirstBlockSize) : block_size_;
+        first_read_ = false;
+        block_ = std::make_shared<const FileBytes>(ReadPart(offset, std::max(length, blockSize)));
         block_start_ = offset;
     }
     return TagWindow(block_, ByteReader(*block_).Sub(offset - block_start_, length));
