@@ -1,7 +1,8 @@
 // Turns a downloaded news document, an RSS/RDF feed or an HTML page, into plain text lines for
 // the notes splitter: it finds the document's kind and encoding, reloads it in that encoding
 // and converts it, a feed through TXMLReader, a page through its own tag walk with fixed marks.
-// Text is UTF-8.
+// A feed's descriptions (HTML, escaped or in CDATA) become text without tags; a page's text has
+// its entities and character references decoded. Text is UTF-8.
 #pragma once
 
 #include <cstdint>
