@@ -145,9 +145,12 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
     const std::string notes = CheckerOf(FMain.Player()).NotesPath;
     // Without a player there is no notes folder to write into (and nothing to clean).
     if (notes.empty()) return bar->value();
+    const std::string cache = NewsCacheFolder();
+    // Only the pages earlier downloads wrote are replaced, and only once a site was fetched:
+    // a news folder that holds the user's own notes keeps them.
+    TNewsPages pages(NewsPagesRecordFile(cache), notes);
     try {
-        const std::string cache = NewsCacheFolder();
-        PrepareNewsDownload(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder, cache);
+        PrepareNewsDownload(cache);
         const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
         const TNewsOptions options = NewsOptionsOf(s);
         // A press of Cancel stops the transfer in progress, not only the sites after it.
@@ -163,7 +166,7 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
             label->repaint();
             if (item->checkState(0) != Qt::Checked) continue;
             if (DownloadNewsSite(item->text(0).toStdString(), item->text(1).toStdString(), cache, target, options,
-                                 pump, message)) {
+                                 pump, message, &pages)) {
                 item->setText(2, NowText());
             }
             if (cancel) break;
@@ -171,6 +174,11 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
         }
     } catch (const std::exception& e) {
         FError = FailureText(e);
+    }
+    try {
+        pages.Save();
+    } catch (const std::exception& e) {
+        if (FError.empty()) FError = FailureText(e);
     }
     return bar->value();
 }

@@ -213,10 +213,11 @@ void PhotoExtractTest::damagedPictureIsNotSaved() {
     db.LoadFromFile(w.WriteTo(dir / "Photos", "Photo DataBase"));
     TArtItem* entry = db.Items.FindByID(7);
     QVERIFY(entry);
-    QVERIFY(!SavePhotoAsJpeg(*entry, dir / "x.jpg"));
+    std::string written;
+    QCOMPARE(SavePhotoAsJpeg(*entry, dir / "x.jpg", written), kPhotoBadPicture);
     QVERIFY(!Exists(dir / "x.jpg"));
     TArtItem empty;
-    QVERIFY(!SavePhotoAsJpeg(empty, dir / "y.jpg"));
+    QCOMPARE(SavePhotoAsJpeg(empty, dir / "y.jpg", written), kPhotoNoPicture);
     QVERIFY(!Exists(dir / "y.jpg"));
 }
 
