@@ -308,6 +308,8 @@ void TMainForm::LoadTabList(int32_t Kind) {
 }
 
 void TMainForm::LoadVideoList() {
+    // The fill lets window events run: a removal then waits until the list is filled.
+    const TPlayerWork work(*this);
     const int32_t songs = SongCountOf(*FPlayer);
     RunWithProgress("ビデオの取得", 0, songs,
                         [this](QProgressBar* bar, QLabel* label, bool& cancel) {

@@ -131,6 +131,9 @@ void TNewsPage::PM_SiteAllDeleteClick() {
 }
 
 void TNewsPage::SButton_DownloadClick() {
+    // The download lets window events run while it waits: a removal then waits for its end
+    // rather than emptying the site list under it.
+    const TMainForm::TPlayerWork work(FMain);
     if (!IsOnline()) ShowMessage(&FMain, "このコンピュータはオンラインではありません!");
     FError.clear();
     RunWithProgress("ダウンロード状況", 0, URLListView->topLevelItemCount(),
@@ -154,9 +157,9 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
         const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
         const TNewsOptions options = NewsOptionsOf(s);
         // A press of Cancel stops the transfer in progress, not only the sites after it.
-        const auto pump = [&cancel] {
+        const auto pump = [this, &cancel] {
             QCoreApplication::processEvents();
-            return !cancel;
+            return !cancel && !FMain.PlayerGone();
         };
         const auto message = [this](const std::string& text) { ShowMessage(&FMain, text); };
         for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
@@ -169,7 +172,7 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
                                  pump, message, &pages)) {
                 item->setText(2, NowText());
             }
-            if (cancel) break;
+            if (cancel || FMain.PlayerGone()) break;
             QCoreApplication::processEvents();
         }
     } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 #include <QtTest>
 #include <QCheckBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include "desktop/settings.h"
 #include "desktop/song_copy.h"
 #include "desktop/song_list_model.h"
+#include "platform/gui/mount_watcher.h"
 #include "foundation/encoding.h"
 #include "foundation/names.h"
 #include "player/player.h"
@@ -103,6 +105,7 @@ private slots:
     void twoRunsNumberTheirCopiesAndListBoth();
     void badLocationsAndFailuresReachTheLog();
     void cancelReportsTheCopiedCount();
+    void removalDuringTheCopyCountsTheRest();
     void videosCopyWithTheirOwnRules();
     void dialogStoresItsValues();
     void samplePlayerIsCopied();
@@ -412,6 +415,46 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     QVERIFY(logRows.contains("良い|" + QString::fromStdString(SysErrorText(expected)) + " - " +
                              QString::fromStdString(db.Songs[0].Location)));
     if (!root) fs::permissions(dir / "ro", fs::perms::owner_all);
+}
+
+void SongCopyTest::removalDuringTheCopyCountsTheRest() {
+    TempDir dir;
+    ItdbDatabase db;
+    for (int i = 1; i <= 4; ++i) db.Songs.push_back(TestSong(i, "曲" + std::to_string(i), "A"));
+    WriteTestPlayer(dir, "ipod", db);
+    TRecordedBoxes boxes;
+    TRecordedShell shell;
+    auto form = OpenTestPlayer(dir, "ipod");
+    form->SongPage()->LoadSongList();
+    auto& copy = form->Settings().SongCopy;
+    copy.Folder = dir / "out/";
+    copy.MakeFolder_Artist = false;
+    copy.MakingNameType = 1;
+    copy.MakeLibraryData = false;
+    CheckAll(*form->SongPage());
+    // The player is pulled once the first song is copied; the removal is signalled while the
+    // copy lets window events run.
+    QProgressBar bar;
+    QLabel label;
+    bool cancel = false;
+    QObject::connect(&bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value != 1 || !fs::exists(dir / "ipod")) return;
+        fs::rename(dir / "ipod", dir / "pulled");
+        form->WMDeviceChange(TMountWatcher::kRemoveComplete);
+    });
+    int logRows = -1;
+    WhenModalWith("LogListView", [&](QWidget* w) {
+        logRows = w->findChild<QTreeWidget*>("LogListView")->topLevelItemCount();
+        w->close();
+    });
+    form->SongPage()->CopySongsToFolder(copy.Folder, &bar, &label, cancel);
+    // The songs not reached are counted and listed as failed, never passed over as copied.
+    QCOMPARE(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
+    QCOMPARE(logRows, 3);
+    // Then the waiting state.
+    QCOMPARE(form->StatusText(0), QString("[接続待ち]"));
+    QVERIFY(form->SongPage()->ListEmpty());
+    QVERIFY(!form->PlayerGone());
 }
 
 void SongCopyTest::cancelReportsTheCopiedCount() {
