@@ -144,6 +144,27 @@ int CopyFileData(int in, int out) {
     }
 }
 
+int CopyWholeFile(const std::string& source, const std::string& path, TFolderLink folderLink) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) return errno == ELOOP ? ENOENT : errno;
+    struct stat st {};
+    int err = ::fstat(in, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : ENOENT);
+    if (err == 0) {
+        try {
+            TPendingFile file(path, folderLink);
+            mode_t mode = 0;
+            err = CheckExisting(file.FolderFd(), file.TargetName(), true, mode);
+            if (err == 0) err = CopyFileData(in, file.Fd());
+            if (err == 0 && mode != 0) (void)::fchmod(file.Fd(), mode);
+            if (err == 0) err = file.TakeName(file.TargetName(), TPendingFile::TTake::Replace);
+        } catch (const EFileWriteError& e) {
+            err = e.Code();
+        }
+    }
+    ::close(in);
+    return err;
+}
+
 bool IsWriterTemporaryName(std::string_view name) {
     pid_t pid = 0;
     return TemporaryProcess(name, pid);

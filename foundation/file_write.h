@@ -41,6 +41,11 @@ private:
 // blocks; the kernel's copy where the two file systems allow it): 0 or the errno.
 int CopyFileData(int in, int out);
 
+// Copies the regular file `source` (not a link, a pipe or a device there) to `path` as
+// WriteWholeFile writes bytes: through a temporary, replacing a regular file of that name.
+// 0 or the errno (ENOENT for a source that is no regular file).
+int CopyWholeFile(const std::string& source, const std::string& path, TFolderLink folderLink = TFolderLink::Refuse);
+
 // True for a name this writer gives its temporaries (".~hw<process>-<n>.tmp").
 bool IsWriterTemporaryName(std::string_view name);
 
