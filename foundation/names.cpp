@@ -137,7 +137,7 @@ std::string ReadableFileName(std::string_view name) {
         }
         static constexpr char kHex[] = "0123456789ABCDEF";
         const auto byte = static_cast<unsigned char>(name[i++]);
-        out += "\\x";
+        out += '%';
         out += kHex[byte >> 4];
         out += kHex[byte & 15];
     }

@@ -36,7 +36,7 @@ std::string ControlCharsToBlanks(std::string_view text);
 
 // A file name as the user reads it: the name itself when it is UTF-8, a name that a Japanese
 // system wrote in code page 932 read as such, otherwise each byte that belongs to no UTF-8
-// character shown as "\xHH" (so two names that differ only there still look different).
+// character shown as "%HH" (so two names that differ only there still look different).
 // Only for showing: a file is always named by its own bytes.
 std::string ReadableFileName(std::string_view name);
 

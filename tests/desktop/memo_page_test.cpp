@@ -146,14 +146,14 @@ void MemoPageTest::rowsActOnTheirOwnFile() {
     TRecordedBoxes boxes;
     auto form = OpenWithNotes(dir);
     // Two names from another computer that differ only in a byte that is no UTF-8 (shown as
-    // "bad\xFF.txt" and "bad\uFFFD.txt"), and a temporary a killed write left behind.
+    // "bad%FF.txt" and "bad\uFFFD.txt"), and a temporary a killed write left behind.
     const std::string odd = dir.Write("ipod/Notes/bad\xff.txt", std::string("first\r\n"));
     const std::string plain = dir.Write("ipod/Notes/bad\xef\xbf\xbd.txt", std::string("second\r\n"));
     dir.Write("ipod/Notes/.~hw1073741823-3.tmp", std::string("cut short"));
     form->LoadTabList(0);
     TMemoPage& page = *form->MemoPage();
     QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
-    const int row = RowOf(page, "bad\\xFF.txt");
+    const int row = RowOf(page, "bad%FF.txt");
     QVERIFY(row >= 0 && RowOf(page, "bad\uFFFD.txt") >= 0);
     QCOMPARE(page.RowPath(row), odd);
     // Editing opens and saves that file.
@@ -175,7 +175,7 @@ void MemoPageTest::rowsActOnTheirOwnFile() {
     QVERIFY(!fs::exists(dir / "ipod/Notes/.~hw1073741823-3.tmp"));
     // Deleting removes that file and no other.
     page.MemoListView->clearSelection();
-    page.MemoListView->topLevelItem(RowOf(page, "bad\\xFF.txt"))->setSelected(true);
+    page.MemoListView->topLevelItem(RowOf(page, "bad%FF.txt"))->setSelected(true);
     page.Button_MemoEditClick(2);
     QVERIFY(!fs::exists(odd));
     QCOMPARE(ReadFileText(plain), std::string("second\r\n"));
