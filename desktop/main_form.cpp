@@ -308,6 +308,8 @@ void TMainForm::LoadTabList(int32_t Kind) {
 }
 
 void TMainForm::LoadVideoList() {
+    // The fill lets window events run: a removal then waits until the list is filled.
+    const TPlayerWork work(*this);
     const int32_t songs = SongCountOf(*FPlayer);
     RunWithProgress("ビデオの取得", 0, songs,
                         [this](QProgressBar* bar, QLabel* label, bool& cancel) {
@@ -388,9 +390,27 @@ void TMainForm::WMDeviceChange(int eventCode) {
     const std::string root = CheckerOf(*FPlayer).DriveRoot;
     std::error_code ec;
     if (std::filesystem::is_directory(FindPlayerPath(root.empty() ? "." : root, "iPod_Control"), ec)) return;
+    // Work on the player's files still holds its songs and photos: it ends first and counts
+    // what it could not reach, then the waiting state follows.
+    if (FPlayerWorks > 0) {
+        FPlayerGone = true;
+        return;
+    }
+    PlayerRemoved();
+}
+
+void TMainForm::PlayerRemoved() {
     SetActivePage(kPageIPod);
     StartRecognition();
     FStatus1->setText(QString::fromStdString(FLang->Get("MSG_REMOVED")));
+}
+
+TMainForm::TPlayerWork::TPlayerWork(TMainForm& main) : FMain(main) { ++FMain.FPlayerWorks; }
+
+TMainForm::TPlayerWork::~TPlayerWork() {
+    if (--FMain.FPlayerWorks > 0 || !FMain.FPlayerGone) return;
+    FMain.FPlayerGone = false;
+    FMain.PlayerRemoved();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {

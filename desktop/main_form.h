@@ -86,6 +86,23 @@ public:
     // The transfer-failure log over the given output folder.
     void ShowTransferLog(const std::string& folder);
 
+    // Held by long work on the player's files (a copy, an extraction) while it runs: a removal
+    // noticed meanwhile leaves the player's data in place and only marks the player gone (the
+    // work asks PlayerGone, counts what it did not reach as failed and ends), and the waiting
+    // state follows once the last such work is over.
+    class TPlayerWork {
+    public:
+        explicit TPlayerWork(TMainForm& main);
+        ~TPlayerWork();
+        TPlayerWork(const TPlayerWork&) = delete;
+        TPlayerWork& operator=(const TPlayerWork&) = delete;
+
+    private:
+        TMainForm& FMain;
+    };
+    // True while long work runs after the player went away.
+    bool PlayerGone() const { return FPlayerGone; }
+
     TTolvIPOD& Player() { return *FPlayer; }
     TTolvIPodINI& Settings() { return *FSettings; }
     const TLagugae& Lang() const { return *FLang; }
@@ -128,6 +145,8 @@ private:
     void ShowTerms();
     // The end of a removal, back on the window's thread.
     void RemovalFinished(const TRemovalOutcome& outcome);
+    // The waiting state after the player went away.
+    void PlayerRemoved();
 
     std::unique_ptr<Ui::TMainForm> ui;
     std::unique_ptr<TLagugae> FLang;
@@ -140,6 +159,9 @@ private:
     bool FDebugMode = false;
     bool FAccepted = true;
     bool FDestroyed = false;
+    // Long work on the player under way (TPlayerWork), and a removal it put off.
+    int FPlayerWorks = 0;
+    bool FPlayerGone = false;
     // The key press the window has already acted on while it travels up to the window.
     const QEvent* FPreviewedKey = nullptr;
     // The list sort states of the song and video lists (their initial values).

@@ -1,8 +1,12 @@
 #include "desktop/news_download.h"
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "desktop/past_entries.h"
 #include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -112,8 +116,89 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
     return reader.FLines.Lines();
 }
 
+namespace {
+
+// A recorded page counts as the one the download wrote while its size is the same and its time
+// of change is within the two seconds a FAT file system rounds to.
+constexpr int64_t kTimeSlackSeconds = 2;
+// The record lists pages, never more than a player holds notes: read within a bound (bytes).
+constexpr uint64_t kRecordLimit = 4u << 20;
+
+bool StatPage(const std::string& path, int64_t& size, int64_t& mtime) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    size = static_cast<int64_t>(st.st_size);
+    mtime = static_cast<int64_t>(st.st_mtime);
+    return true;
+}
+
+}  // namespace
+
+std::string NewsPagesRecordFile(const std::string& cacheFolder) { return IncludeBackslash(cacheFolder) + "NewsPages.LST"; }
+
+TNewsPages::TNewsPages(std::string recordFile, std::string notesFolder)
+    : FRecordFile(std::move(recordFile)), FNotesFolder(IncludeBackslash(notesFolder)) {
+    std::string text;
+    try {
+        const FileBytes bytes = ReadWholeFile(FRecordFile, kRecordLimit);
+        text.assign(bytes.begin(), bytes.end());
+    } catch (const ETolvError&) {
+        return;
+    }
+    // One page a line: size, tab, time, tab, path.
+    for (const std::string& line : SplitLines(text)) {
+        const size_t tab1 = line.find('\t');
+        const size_t tab2 = tab1 == std::string::npos ? std::string::npos : line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos) continue;
+        Page page;
+        try {
+            page.Size = std::stoll(line.substr(0, tab1));
+            page.MTime = std::stoll(line.substr(tab1 + 1, tab2 - tab1 - 1));
+        } catch (const std::exception&) {
+            continue;
+        }
+        page.Path = line.substr(tab2 + 1);
+        // Only a page inside the notes folder is ever deleted.
+        if (page.Path.empty() || FileInFolder(FNotesFolder, page.Path).empty()) continue;
+        FEarlier.push_back(std::move(page));
+    }
+}
+
+void TNewsPages::ReplaceEarlierPages() {
+    if (FReplaced) return;
+    FReplaced = true;
+    for (const Page& page : FEarlier) {
+        const std::string path = FNotesFolder + page.Path;
+        // Nothing below the notes folder is reached through a link.
+        if (!LinkFreeBelow(FNotesFolder, path)) continue;
+        int64_t size = 0, mtime = 0;
+        if (!StatPage(path, size, mtime) || size != page.Size || std::llabs(mtime - page.MTime) > kTimeSlackSeconds) continue;
+        DeleteFileForced(path);
+    }
+    FEarlier.clear();
+}
+
+void TNewsPages::Written(const std::string& path) {
+    if (!path.starts_with(FNotesFolder)) return;
+    Page page;
+    page.Path = path.substr(FNotesFolder.size());
+    if (!StatPage(path, page.Size, page.MTime)) return;
+    FNow.push_back(std::move(page));
+}
+
+void TNewsPages::Save() const {
+    if (!FReplaced) return;
+    std::string text;
+    for (const Page& page : FNow) {
+        // A name with a line break would split its line: such a page is not recorded.
+        if (page.Path.find_first_of("\r\n") != std::string::npos) continue;
+        text += std::to_string(page.Size) + "\t" + std::to_string(page.MTime) + "\t" + page.Path + "\r\n";
+    }
+    WriteWholeFile(FRecordFile, text, TFolderLink::Follow);
+}
+
 void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
-                const TNewsOptions& options, const TNewsMessageEvent& onMessage) {
+                const TNewsOptions& options, const TNewsMessageEvent& onMessage, TNewsPages* pages) {
     if (lines.empty()) return;
     TTolvMemoDivider divider;
     divider.FNextLink = options.MakeLink;
@@ -127,28 +212,31 @@ void DivideNews(const std::string& title, const std::string& folder, const std::
     divider.FTitle = title;
     divider.FOnMessage = onMessage;
     divider.AssignText(lines);
-    divider.Divide(folder);
+    auto record = [&] {
+        if (pages) {
+            for (const std::string& page : divider.FWritten) pages->Written(page);
+        }
+    };
+    try {
+        divider.Divide(folder);
+    } catch (...) {
+        record();
+        throw;
+    }
+    record();
 }
 
 bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
                       const std::string& targetFolder, const TNewsOptions& options,
-                      const std::function<bool()>& pump, const TNewsMessageEvent& onMessage) {
+                      const std::function<bool()>& pump, const TNewsMessageEvent& onMessage, TNewsPages* pages) {
     const std::string cacheFile = NewsCacheFile(cacheFolder, name);
     if (!FetchDocument(address, cacheFile, pump)) return false;
+    if (pages) pages->ReplaceEarlierPages();
     bool plainText = false;
     const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText);
     CreateFolder(targetFolder, !plainText);
-    DivideNews(name, targetFolder, lines, options, onMessage);
+    DivideNews(name, targetFolder, lines, options, onMessage, pages);
     return true;
 }
 
-void PrepareNewsDownload(const std::string& notesFolder, bool makeFolder, const std::string& saveFolder,
-                         const std::string& cacheFolder) {
-    const std::string sub = NewsSubFolder(makeFolder, saveFolder);
-    std::error_code ec;
-    if (!sub.empty()) {
-        const std::string old = IncludeBackslash(notesFolder) + sub;
-        if (fs::exists(fs::symlink_status(old, ec))) DeleteFolderTree(old);
-    }
-    CreateFolder(cacheFolder, false);
-}
+void PrepareNewsDownload(const std::string& cacheFolder) { CreateFolder(cacheFolder, false); }

@@ -56,19 +56,54 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
 // the rest of the site's text is not written).
 using TNewsMessageEvent = std::function<void(const std::string& Text)>;
 
-// Writes the lines as the site's linked note pages into folder; nothing when there are no
-// lines. Folder must exist. EFileError when a page cannot be written.
-void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
-                const TNewsOptions& options, const TNewsMessageEvent& onMessage = {});
+// The note pages that news downloads wrote, kept in a record in the cache folder, so that a
+// download replaces exactly those: the pages of the earlier downloads go once the first site
+// of a new download was fetched, and every other note stays, whatever folder it is in. A
+// recorded page that is no longer as the download wrote it (the user changed it, or put
+// another file in its place) stays too. Paths are kept relative to the notes folder.
+class TNewsPages {
+public:
+    // Reads the record (a missing or damaged one records nothing).
+    TNewsPages(std::string recordFile, std::string notesFolder);
+    // Deletes the recorded pages of the earlier downloads; only the first call of a download
+    // does anything.
+    void ReplaceEarlierPages();
+    // Records a page this download wrote (full path inside the notes folder).
+    void Written(const std::string& path);
+    // Writes the record of this download, once it replaced the earlier pages (a download that
+    // fetched nothing keeps the earlier record). EFileError when it cannot be written.
+    void Save() const;
 
-// One checked site from fetch to pages: false when the fetch failed (nothing written).
-// The target folder is created when missing (for plain text only its last level).
+private:
+    struct Page {
+        std::string Path;   // relative to the notes folder
+        int64_t Size = 0;   // bytes
+        int64_t MTime = 0;  // seconds since 1970
+    };
+    std::string FRecordFile;
+    std::string FNotesFolder;
+    std::vector<Page> FEarlier;
+    std::vector<Page> FNow;
+    bool FReplaced = false;
+};
+
+// The record of the pages of news downloads ("NewsPages.LST" in the cache folder).
+std::string NewsPagesRecordFile(const std::string& cacheFolder);
+
+// Writes the lines as the site's linked note pages into folder; nothing when there are no
+// lines. Folder must exist. EFileError when a page cannot be written. Each page written goes
+// to pages (when given), also when a later one fails.
+void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
+                const TNewsOptions& options, const TNewsMessageEvent& onMessage = {}, TNewsPages* pages = nullptr);
+
+// One checked site from fetch to pages: false when the fetch failed (nothing written). Once
+// the site is fetched the earlier news pages are replaced (pages, when given). The target
+// folder is created when missing (for plain text only its last level).
 bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
                       const std::string& targetFolder, const TNewsOptions& options,
-                      const std::function<bool()>& pump = {}, const TNewsMessageEvent& onMessage = {});
+                      const std::function<bool()>& pump = {}, const TNewsMessageEvent& onMessage = {},
+                      TNewsPages* pages = nullptr);
 
-// Prepares a download: removes the previous news sub-folder (only a sub-folder of the notes
-// folder, never the notes folder itself) and creates the cache folder. EFileError when the
-// cache folder cannot be created.
-void PrepareNewsDownload(const std::string& notesFolder, bool makeFolder, const std::string& saveFolder,
-                         const std::string& cacheFolder);
+// Prepares a download: creates the cache folder. Nothing is deleted before a site is fetched.
+// EFileError when the cache folder cannot be created.
+void PrepareNewsDownload(const std::string& cacheFolder);

@@ -1,6 +1,7 @@
 #include "desktop/page_helpers.h"
 
 #include <QAction>
+#include <cerrno>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
 #include "foundation/date_time.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 #include "organiser/organiser_files.h"
 
@@ -53,12 +55,29 @@ void SetupSortableReportList(QTreeWidget& list, int32_t& sortState) {
                      [&list, &sortState](int c) { VideoListViewColumnClick(list, sortState, c); });
 }
 
+namespace {
+
+// Where a row keeps the bytes of a file name (per column).
+constexpr int kFileNameRole = Qt::UserRole + 20;
+
+}  // namespace
+
+void SetRowFile(QTreeWidgetItem& row, int column, const std::string& name) {
+    row.setText(column, QString::fromStdString(ReadableFileName(name)));
+    row.setData(column, kFileNameRole, QByteArray::fromStdString(name));
+}
+
+std::string RowFile(const QTreeWidgetItem& row, int column) {
+    const QVariant bytes = row.data(column, kFileNameRole);
+    return bytes.isValid() ? bytes.toByteArray().toStdString() : row.text(column).toStdString();
+}
+
 void AddCalendarRow(QTreeWidget& list, const TTolvVCalBase& entry, const std::string& folder, const std::string& file) {
     const std::string start = entry.GetValue("DTSTART");
     auto* row = new TReportListItem(QStringList{QString::fromStdString(entry.GetValue("SUMMARY")),
                                                 QString::fromStdString(start), QString(),
-                                                QString::fromStdString(entry.GetValue("DESCRIPTION")),
-                                                QString::fromStdString(RelativeToFolder(folder, file))});
+                                                QString::fromStdString(entry.GetValue("DESCRIPTION")), QString()});
+    SetRowFile(*row, 4, RelativeToFolder(folder, file));
     list.addTopLevelItem(row);
     row->setText(2, QString::fromStdString(FormatDateTime("yyyy/mm/dd hh:nn", VCalToDateTime(start))));
 }
@@ -67,10 +86,10 @@ bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, c
     std::vector<std::string> names;
     for (int i = 0; i < list.topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = list.topLevelItem(i);
-        if (row->isSelected()) names.push_back(row->text(column).toStdString());
+        if (row->isSelected()) names.push_back(RowFile(*row, column));
     }
     if (names.empty()) return false;
-    if (!ConfirmWarning(parent, "[ " + names.front() + " ]を削除してもよろしいですか？")) return false;
+    if (!ConfirmWarning(parent, "[ " + ReadableFileName(names.front()) + " ]を削除してもよろしいですか？")) return false;
     DeleteListedFiles(folder, names,
                       [parent](const std::string&) { ShowMessage(parent, "ファイルの削除に失敗しました"); });
     return true;
@@ -80,6 +99,7 @@ int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCop
                           TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
                           QProgressBar* bar, QLabel* label, bool& cancel) {
     TTolvIPOD& player = main.Player();
+    const TMainForm::TPlayerWork work(main);
     const TITBSongList& songs = MusicOf(player).Songs;
     TSongCopyRun run(folder, CheckerOf(player).DriveRoot, naming, importList);
     int32_t done = 0;
@@ -88,10 +108,20 @@ int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCop
         label->setText(QString::fromStdString(text));
         label->repaint();
     };
-    for (const int32_t index : songIndexes) {
+    for (size_t i = 0; i < songIndexes.size(); ++i) {
         bar->setValue(done);
+        const int32_t index = songIndexes[i];
         TITBSongItem* song = index >= 0 ? songs.GetItem(index) : nullptr;
         if (!song) continue;
+        // The player went away: every song not reached yet is a failure of this run.
+        if (main.PlayerGone()) {
+            for (size_t rest = i; rest < songIndexes.size(); ++rest) {
+                if (TITBSongItem* left = songIndexes[rest] >= 0 ? songs.GetItem(songIndexes[rest]) : nullptr) {
+                    run.MarkFailed(*left, ENODEV);
+                }
+            }
+            break;
+        }
         if (run.CopySong(*song, done, total, showLabel) == TSongCopyRun::TResult::NoFreeName) continue;
         ++done;
         QCoreApplication::processEvents();

@@ -38,14 +38,21 @@ void ApplyReportListLook(QAbstractItemView& view);
 // arrow, and the report list look. `sortState` is the list's sort state (changed by clicks).
 void SetupSortableReportList(QTreeWidget& list, int32_t& sortState);
 
+// A list cell that names a file: it shows the name's readable form (ReadableFileName) and the
+// row keeps the name's own bytes, so what a row acts on is exactly the file it was made from,
+// whatever bytes another computer put into the name.
+void SetRowFile(QTreeWidgetItem& row, int column, const std::string& name);
+// The name a cell set by SetRowFile keeps (its text for a cell set otherwise).
+std::string RowFile(const QTreeWidgetItem& row, int column);
+
 // Appends the row of an event or to-do file to the calendar or to-do list: summary, raw start,
 // start as "yyyy/mm/dd hh:nn", description and the file relative to folder. The row stands
 // before its start is converted, so a start that is no date-time (EConvertError) leaves it in
 // the list with the rows before it.
 void AddCalendarRow(QTreeWidget& list, const TTolvVCalBase& entry, const std::string& folder, const std::string& file);
 
-// Deletes the files named by the selected rows' column (relative to folder) after one warning
-// naming the first; a file that cannot be deleted is reported. False when no row is selected or
+// Deletes the files named by the selected rows' column (RowFile, relative to folder) after one
+// warning naming the first; a file that cannot be deleted is reported. False when no row is selected or
 // the question was answered No.
 bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, const std::string& folder);
 

@@ -1,9 +1,11 @@
 #include "desktop/photo_extract.h"
 
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <vector>
 
+#include "desktop/song_copy.h"
 #include "foundation/errors.h"
 #include "foundation/names.h"
 #include "foundation/number_format.h"
@@ -52,28 +54,50 @@ std::string PhotoTargetPath(const std::string& folder, const std::string& albumF
     return IncludeBackslash(folder) + albumFolder + "/" + fileName;
 }
 
-bool SavePhotoAsJpeg(TArtItem& entry, const std::string& file) {
+int32_t SavePhotoAsJpeg(TArtItem& entry, const std::string& target, std::string& finalTarget) {
     TArtImageObject* icon = entry.GetImageByWidth(0);
-    if (!icon) return false;
+    if (!icon) return kPhotoNoPicture;
     // A picture decoded only to be written is let go again: kept, the pictures of a whole
     // player would not fit in memory. One the page decoded before stays for its drawing.
     const bool decodedHere = icon->Bitmap.Empty();
-    bool saved = false;
+    int32_t result = kPhotoBadPicture;
     try {
         icon->LoadBitmap();
         if (!icon->Bitmap.Empty()) {
-            SaveJpegFile(icon->Bitmap, file, kJpegSaveQuality);
-            saved = true;
+            const std::vector<uint8_t> jpeg = EncodeJpeg(icon->Bitmap, kJpegSaveQuality);
+            result = WriteFileExclusive(std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size()),
+                                        target, finalTarget);
         }
     } catch (const ETolvError&) {
-        saved = false;
+        result = kPhotoBadPicture;
     }
     if (decodedHere) icon->Bitmap.Clear();
-    return saved;
+    return result;
+}
+
+std::string PhotoFailureText(int32_t code) {
+    switch (code) {
+        case kErrNoFreeName: return "空いているファイル名がありません。";
+        case kErrOutsideRoot: return "iPodの写真フォルダの外を指しているため、取り出しませんでした。";
+        case kPhotoBadPicture: return "画像を読み込めませんでした。";
+        default: return SysErrorText(code);
+    }
 }
 
 TPhotoExtractRun::TPhotoExtractRun(const TArtworkDBLoader& photos, std::string folder, int32_t type)
     : FPhotos(photos), FFolder(std::move(folder)), FType(type) {}
+
+void TPhotoExtractRun::Fail(const std::string& what, int32_t code, int32_t count) {
+    Failed += count;
+    Failures.push_back("[ " + what + " ] " + PhotoFailureText(code));
+}
+
+void TPhotoExtractRun::SkipAlbum(const std::string& caption) {
+    std::vector<std::string> ids;
+    FPhotos.Albums.GetAlbumImageIDs(caption, ids);
+    if (!ids.empty()) Fail(Format("%s の %d 枚", {caption, static_cast<int64_t>(ids.size())}), ENODEV,
+                           static_cast<int32_t>(ids.size()));
+}
 
 bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, int32_t total, const TLabelEvent& label,
                                     const TStepEvent& step) {
@@ -82,38 +106,59 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
     const std::string folderName = PhotoAlbumFolderName(caption);
     const int64_t count = static_cast<int64_t>(ids.size());
     for (int64_t j = 0; j < count; ++j) {
+        // A player pulled meanwhile: what was not reached is counted, not passed over.
+        if (PlayerGone && PlayerGone()) {
+            Fail(Format("%s の残りの %d 枚", {caption, count - j}), ENODEV, static_cast<int32_t>(count - j));
+            return false;
+        }
         if (label) label(Format("写真アルバム(%d/%d)のコピー中 %d%%", {done, total, j * 100 / count}));
         uint32_t id = 0;
         TArtItem* entry = PhotoIdOfText(ids[static_cast<size_t>(j)], id) ? FPhotos.Items.FindByID(id) : nullptr;
         if (!entry) continue;
         const std::string fileName =
             FType == 0 ? Format("IMG%.05d.jpg", {j}) : PhotoFileNamePart(entry->PhotoName);
-        // A photo without a file of its own has nothing to copy (its target would be the folder);
-        // a record naming a file outside the player's photo folder, or reaching one through a
-        // link, is not followed.
+        // A photo without a file of its own has nothing to copy (its target would be the folder).
         if (fileName.empty()) continue;
+        // A record naming a file outside the player's photo folder, or reaching one through a
+        // link, is not followed.
         if (FType != 0 && (PhotoNameClimbs(entry->PhotoName) ||
-                         !LinkFreeBelow(FPhotos.Folder, PhotoFileOf(FPhotos.Folder, entry->PhotoName))))
+                           !LinkFreeBelow(FPhotos.Folder, PhotoFileOf(FPhotos.Folder, entry->PhotoName)))) {
+            Fail(fileName, kErrOutsideRoot);
             continue;
-        std::string target = PhotoTargetPath(FFolder, folderName, fileName);
-        std::error_code ec;
-        if (fs::exists(fs::symlink_status(target, ec))) {
-            const std::string renamed = UniqueFileName(target);
-            if (renamed.empty()) {
-                if (label) label("[ " + fs::path(target).filename().string() + " ]のリネームに失敗しました");
-                continue;
-            }
-            target = renamed;
         }
+        const std::string target = PhotoTargetPath(FFolder, folderName, fileName);
+        if (FirstFreeName(target).empty()) {
+            if (label) label("[ " + fileName + " ]のリネームに失敗しました");
+            Fail(fileName, kErrNoFreeName);
+            continue;
+        }
+        std::error_code ec;
         const fs::path parent = fs::path(target).parent_path();
         if (!parent.empty() && !fs::is_directory(parent, ec)) fs::create_directories(parent, ec);
-        if (FType == 0) {
-            if (SavePhotoAsJpeg(*entry, target)) ++Written;
-        } else {
-            // Never over an existing file: a copy that fails is not reported.
-            if (fs::copy_file(PhotoFileOf(FPhotos.Folder, entry->PhotoName), target, fs::copy_options::none, ec)) ++Written;
+        std::string written;
+        const int32_t result = FType == 0 ? SavePhotoAsJpeg(*entry, target, written)
+                                          : CopyFileExclusive(PhotoFileOf(FPhotos.Folder, entry->PhotoName), target, written);
+        if (result == 0) {
+            ++Written;
+        } else if (result != kPhotoNoPicture) {
+            Fail(fileName, result);
         }
         if (step && !step()) return false;
     }
     return true;
+}
+
+std::string PhotoExtractEndText(const std::string& folder, int32_t written, int32_t failed) {
+    if (failed <= 0) return Format("フォルダ \"%s\" に写真ファイルを転送しました", {folder});
+    return Format("フォルダ \"%s\" に写真ファイルを %d 枚転送しました(失敗は %d 枚)", {folder, written, failed});
+}
+
+std::string PhotoFailureMessage(const std::vector<std::string>& failures, int32_t failed) {
+    if (failed <= 0 || failures.empty()) return {};
+    // The first lines say enough; a full disk would otherwise list every photo of the player.
+    constexpr size_t kShown = 10;
+    std::string text = Format("%d 枚の写真を取り出せませんでした。", {failed});
+    for (size_t i = 0; i < failures.size() && i < kShown; ++i) text += "\n" + failures[i];
+    if (failures.size() > kShown) text += Format("\nほか %d 件", {static_cast<int64_t>(failures.size() - kShown)});
+    return text;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/encoding.h"
+#include "foundation/file_write.h"
 #include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
@@ -22,8 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUnknownArtist = "不明なアーティスト";
-// Large enough that a copy runs at the speed of the disks, small enough to stay cheap.
-constexpr size_t kCopyBlock = 4u << 20;
 
 // The extension of a file name with its full stop ("" when the name has no full stop).
 std::string ExtOf(const std::string& name) {
@@ -66,42 +65,8 @@ void CloseQuietly(int fd) {
     if (fd >= 0) ::close(fd);
 }
 
-// Copies everything of `in` to `out`; 0 or errno.
-int CopyData(int in, int out) {
-    // The kernel's copy first (no user-space buffer, reflinks where the file system has them);
-    // the plain read/write loop when the two files cannot be copied that way.
-    bool useKernel = true;
-    for (;;) {
-        if (useKernel) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyBlock, 0);
-            if (n > 0) continue;
-            if (n == 0) return 0;
-            if (errno == EINTR) continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EPERM) {
-                // Nothing was copied by this call; the offsets stand where the last call left them.
-                useKernel = false;
-                continue;
-            }
-            return errno;
-        }
-        static thread_local std::vector<char> buffer(kCopyBlock);
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got == 0) return 0;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        ssize_t off = 0;
-        while (off < got) {
-            const ssize_t put = ::write(out, buffer.data() + off, static_cast<size_t>(got - off));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return errno;
-            }
-            off += put;
-        }
-    }
-}
+// The n-th name tried for a target: the target itself, then its "(n)" names.
+std::string CandidateName(const std::string& target, int n) { return n == 1 ? target : NumberedName(target, n); }
 
 }  // namespace
 
@@ -221,6 +186,38 @@ std::string NumberedName(const std::string& target, int n) {
     return folder + base + suffix + ext;
 }
 
+std::string FirstFreeName(const std::string& target) {
+    for (int n = 1; n <= 99; ++n) {
+        const std::string name = CandidateName(target, n);
+        if (!NameTaken(name)) return name;
+    }
+    return {};
+}
+
+int32_t TakeFreeName(TPendingFile& file, const std::string& target, std::string& finalTarget) {
+    for (int n = 1; n <= 99; ++n) {
+        const std::string name = CandidateName(target, n);
+        const int err = file.TakeName(FileNameOf(name), TPendingFile::TTake::New);
+        if (err == 0) {
+            finalTarget = name;
+            return 0;
+        }
+        if (err != EEXIST) return err;
+    }
+    return kErrNoFreeName;
+}
+
+int32_t WriteFileExclusive(std::string_view bytes, const std::string& target, std::string& finalTarget) {
+    if (FirstFreeName(target).empty()) return kErrNoFreeName;
+    try {
+        TPendingFile file(target, TFolderLink::Follow);
+        if (const int err = file.Write(bytes)) return err;
+        return TakeFreeName(file, target, finalTarget);
+    } catch (const EFileWriteError& e) {
+        return e.Code();
+    }
+}
+
 int32_t CopyFileExclusive(const std::string& source, const std::string& target, std::string& finalTarget) {
     // Non-blocking: opening a named pipe must not wait for a writer that never comes.
     const int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -241,39 +238,30 @@ int32_t CopyFileExclusive(const std::string& source, const std::string& target, 
         CloseQuietly(in);
         return ENOENT;
     }
-    // O_EXCL: the name is taken only when nothing of that name exists, so an existing file
-    // (or one that appears meanwhile) is never written to.
-    std::string name = target;
-    int out = -1;
-    for (int n = 1; n <= 99; ++n) {
-        if (n > 1) name = NumberedName(target, n);
-        out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (out >= 0) break;
-        if (errno != EEXIST) {
-            const int err = errno;
-            CloseQuietly(in);
-            return err;
-        }
-    }
-    if (out < 0) {
+    // No copy when no name is left for it.
+    if (FirstFreeName(target).empty()) {
         CloseQuietly(in);
         return kErrNoFreeName;
     }
-    int err = CopyData(in, out);
-    if (err == 0) {
-        struct stat made {};
-        if (::fstat(out, &made) == 0) ::fchmod(out, (made.st_mode & 07777) | S_IRUSR | S_IWUSR);
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        ::futimens(out, times);
+    int32_t err = 0;
+    try {
+        // The bytes go to a temporary name in the target's folder, which takes a free final
+        // name only once the copy is whole: a copy cut short (a full disk, a pulled player, a
+        // killed program) never stands under a song's name, and nothing there is replaced.
+        TPendingFile out(target, TFolderLink::Follow);
+        err = CopyFileData(in, out.Fd());
+        if (err == 0) {
+            struct stat made {};
+            if (::fstat(out.Fd(), &made) == 0) ::fchmod(out.Fd(), (made.st_mode & 07777) | S_IRUSR | S_IWUSR);
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            ::futimens(out.Fd(), times);
+            err = TakeFreeName(out, target, finalTarget);
+        }
+    } catch (const EFileWriteError& e) {
+        err = e.Code();
     }
-    if (::close(out) != 0 && err == 0) err = errno;
     CloseQuietly(in);
-    if (err != 0) {
-        ::unlink(name.c_str());
-        return err;
-    }
-    finalTarget = name;
-    return 0;
+    return err;
 }
 
 TSongCopyRun::TSongCopyRun(const std::string& folder, const std::string& playerRoot, const TCopyNaming& naming,
@@ -323,6 +311,12 @@ TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, i
     // that exists gets one.
     if (FImport) FImport->AddSong(song, finalTarget);
     return TResult::Copied;
+}
+
+void TSongCopyRun::MarkFailed(TITBSongItem& song, int32_t code) {
+    ++Failed;
+    song.TransferFailed = true;
+    song.TransferError = code;
 }
 
 std::string CopyProgressText(int32_t done, int32_t total, const std::string& fileName) {

@@ -1,7 +1,7 @@
 // Copying songs and videos from the player's drive into a folder on the PC: the target names
 // made from a song's tags under the naming settings, the artist and album sub-folders, the
-// free "(n)" name, the copy itself (never over an existing file, in large blocks, a partly
-// written target removed) and the texts of the progress and end messages. No windows here.
+// free "(n)" name, the copy itself (never over an existing file, through a temporary name that
+// takes the final one only when the copy is whole) and the texts of the progress and end messages. No windows here.
 // Sizes are in bytes; error codes are errno values or the negative codes of the failure log.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <string_view>
 
 class TITBSongItem;
+class TPendingFile;
 class TITXMakeLibrary;
 
 // The longest name one folder entry may have on the file systems in use (bytes).
@@ -57,13 +58,24 @@ bool PathInside(const std::string& folder, const std::string& path);
 // "(n)" still fits into a name.
 std::string NumberedName(const std::string& target, int n);
 
+// The target itself when nothing has its name, else the first free of its "(2)".."(99)"
+// names; "" when all are taken.
+std::string FirstFreeName(const std::string& target);
+
+// Gives a file being written its final name: the target's, or the first of its "(2)".."(99)"
+// names that is free at that moment, never replacing anything. 0 (finalTarget set),
+// kErrNoFreeName when all are taken, or the errno.
+int32_t TakeFreeName(TPendingFile& file, const std::string& target, std::string& finalTarget);
+
 // Copies source (only a regular file: a pipe or device fails as a missing file, ENOENT) to a
-// new file at target, or at the first of its "(2)".."(99)" names that is
-// free; an existing file is never opened for writing. On success returns 0 and sets
-// finalTarget; the copy is readable and writable by the user and keeps the source's time of
-// last change. On failure returns the errno (kErrNoFreeName when all names are taken) and
-// removes whatever it wrote.
+// new file at target, or at the first of its "(2)".."(99)" names that is free. The bytes go to
+// a temporary name beside it first, so a copy that fails or is cut short leaves nothing under
+// a final name and an existing file is never opened for writing. On success returns 0 and
+// sets finalTarget; the copy is readable and writable by the user and keeps the source's time
+// of last change. On failure returns the errno (kErrNoFreeName when all names are taken).
 int32_t CopyFileExclusive(const std::string& source, const std::string& target, std::string& finalTarget);
+// The same for bytes held in memory (a picture made for the copy).
+int32_t WriteFileExclusive(std::string_view bytes, const std::string& target, std::string& finalTarget);
 
 // The counts and texts of one copy run, and the copy of one song.
 class TSongCopyRun {
@@ -78,6 +90,9 @@ public:
     // copied. Label receives the progress text before the copy (`done`, `total` as shown) and
     // the failure text after a failure.
     TResult CopySong(TITBSongItem& song, int32_t done, int32_t total, const std::function<void(const std::string&)>& label);
+    // Counts a song the run could not copy (the player went away before it) as failed with the
+    // error code, for the log.
+    void MarkFailed(TITBSongItem& song, int32_t code);
 
     int32_t Copied = 0;
     int32_t Failed = 0;

@@ -1,65 +1,85 @@
 #include "foundation/file_write.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <vector>
 
 #include "foundation/errors.h"
 #include "foundation/names.h"
 
 namespace {
 
+constexpr std::string_view kTempPrefix = ".~hw";
+constexpr std::string_view kTempSuffix = ".tmp";
+// A temporary of a process that still runs is left alone unless nothing has touched it for
+// this long: the number may belong to another program by now (or to another computer, on a
+// player), while a write under way changes its file all the time (seconds).
+constexpr time_t kStaleAfterSeconds = 24 * 60 * 60;
+
+// Large enough that a copy runs at the speed of the disks, small enough to stay cheap (bytes).
+constexpr size_t kCopyBlock = 4u << 20;
+
 [[noreturn]] void ThrowCreateError(const std::string& path, int err) {
-    throw EFileError("ファイル " + path + " を作成できません。" + SysErrorText(err));
+    throw EFileWriteError("ファイル " + path + " を作成できません。" + SysErrorText(err), err);
 }
 
 [[noreturn]] void ThrowWriteError(const std::string& path, int err) {
-    throw EFileError("ファイル " + path + " に書き込めません。" + SysErrorText(err));
+    throw EFileWriteError("ファイル " + path + " に書き込めません。" + SysErrorText(err), err);
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() { Close(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int fd() const { return fd_; }
-    // 0 or the errno of the close.
-    int Close() {
-        if (fd_ < 0) return 0;
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
+// The process number in a temporary's name; false for a name that is none of ours.
+bool TemporaryProcess(std::string_view name, pid_t& pid) {
+    if (name.size() <= kTempPrefix.size() + kTempSuffix.size() || !name.starts_with(kTempPrefix) ||
+        !name.ends_with(kTempSuffix)) {
+        return false;
     }
+    const std::string_view middle = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+    const size_t dash = middle.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == middle.size()) return false;
+    for (size_t i = 0; i < middle.size(); ++i) {
+        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return false;
+    }
+    long long number = 0;
+    const auto [end, ec] = std::from_chars(middle.data(), middle.data() + dash, number);
+    if (ec != std::errc() || number <= 0 || number > 0x3FFFFFFF) return false;
+    pid = static_cast<pid_t>(number);
+    return true;
+}
 
-private:
-    int fd_;
-};
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
-// The target's folder, opened without following a link at its last part (a trailing "/" would
-// make the system follow it, so it is dropped), and the target's own name.
-struct Target {
-    std::string name;
-    int folder = -1;
-};
-
-Target OpenTarget(const std::string& path, TFolderLink folderLink = TFolderLink::Refuse) {
-    Target target;
-    const size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    target.name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (target.name.empty()) ThrowCreateError(path, EISDIR);
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder.empty()) folder = "/";
-    const int follow = folderLink == TFolderLink::Follow ? 0 : O_NOFOLLOW;
-    target.folder = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC);
-    if (target.folder < 0) ThrowCreateError(path, errno);
-    return target;
+// Removes the temporaries of writers that no longer run from the folder. This process's own
+// are never touched (another of its writes may be under way), nor anything but regular files.
+void RemoveStaleTemporaries(int folder) {
+    const int dup = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (dup < 0) return;
+    DIR* dir = ::fdopendir(dup);
+    if (!dir) {
+        ::close(dup);
+        return;
+    }
+    std::vector<std::string> stale;
+    const pid_t self = ::getpid();
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        pid_t pid = 0;
+        if (!TemporaryProcess(entry->d_name, pid) || pid == self) continue;
+        struct stat st {};
+        if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (!ProcessRuns(pid) || now - st.st_mtime > kStaleAfterSeconds) stale.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : stale) ::unlinkat(folder, name.c_str(), 0);
 }
 
 int WriteAll(int fd, std::string_view bytes) {
@@ -73,32 +93,6 @@ int WriteAll(int fd, std::string_view bytes) {
         done += static_cast<size_t>(put);
     }
     return 0;
-}
-
-// Writes the bytes to a fresh temporary name in the folder and gives that name. `mode` is the
-// permission set of the file being replaced (0 for a new file: the creation mask decides).
-std::string WriteTemporary(const std::string& path, int folder, std::string_view bytes, mode_t mode) {
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        // Short, so that it fits where the target's own name only just fits.
-        temp = ".~hw" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-        fd = ::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) ThrowCreateError(path, errno);
-    }
-    if (fd < 0) ThrowCreateError(path, EEXIST);
-    Descriptor file(fd);
-    int err = WriteAll(file.fd(), bytes);
-    // A file system without permissions (FAT) refuses this; the file is written all the same.
-    if (err == 0 && mode != 0) (void)::fchmod(file.fd(), mode);
-    const int closeErr = file.Close();
-    if (err == 0) err = closeErr;
-    if (err != 0) {
-        ::unlinkat(folder, temp.c_str(), 0);
-        ThrowWriteError(path, err);
-    }
-    return temp;
 }
 
 // What is at the name: errno-style refusal (0 when the name may be written) and the mode of a
@@ -122,39 +116,140 @@ int CheckExisting(int folder, const std::string& name, bool replace, mode_t& mod
 
 }  // namespace
 
-void WriteWholeFile(const std::string& path, std::string_view bytes, TFolderLink folderLink) {
-    const Target target = OpenTarget(path, folderLink);
-    const Descriptor folder(target.folder);
-    mode_t mode = 0;
-    if (const int err = CheckExisting(folder.fd(), target.name, true, mode)) ThrowCreateError(path, err);
-    const std::string temp = WriteTemporary(path, folder.fd(), bytes, mode);
-    // The rename replaces a name, never what a link there might point to.
-    if (::renameat(folder.fd(), temp.c_str(), folder.fd(), target.name.c_str()) != 0) {
-        const int err = errno;
-        ::unlinkat(folder.fd(), temp.c_str(), 0);
-        ThrowWriteError(path, err);
+int CopyFileData(int in, int out) {
+    // The kernel's copy first (no user-space buffer, reflinks where the file system has them);
+    // the plain read/write loop when the two files cannot be copied that way.
+    bool useKernel = true;
+    for (;;) {
+        if (useKernel) {
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyBlock, 0);
+            if (n > 0) continue;
+            if (n == 0) return 0;
+            if (errno == EINTR) continue;
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EPERM) {
+                // Nothing was copied by this call; the offsets stand where the last call left them.
+                useKernel = false;
+                continue;
+            }
+            return errno;
+        }
+        static thread_local std::vector<char> buffer(kCopyBlock);
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got == 0) return 0;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (const int err = WriteAll(out, std::string_view(buffer.data(), static_cast<size_t>(got)))) return err;
     }
 }
 
-void WriteNewFile(const std::string& path, std::string_view bytes) {
-    const Target target = OpenTarget(path);
-    const Descriptor folder(target.folder);
-    mode_t mode = 0;
-    if (const int err = CheckExisting(folder.fd(), target.name, false, mode)) ThrowCreateError(path, err);
-    const std::string temp = WriteTemporary(path, folder.fd(), bytes, 0);
-    int result = ::renameat2(folder.fd(), temp.c_str(), folder.fd(), target.name.c_str(), RENAME_NOREPLACE);
-    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-        // A file system that cannot refuse the replacement itself: test, then rename.
-        const int err = CheckExisting(folder.fd(), target.name, false, mode);
-        if (err != 0) {
-            ::unlinkat(folder.fd(), temp.c_str(), 0);
+int CopyWholeFile(const std::string& source, const std::string& path, TFolderLink folderLink) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) return errno == ELOOP ? ENOENT : errno;
+    struct stat st {};
+    int err = ::fstat(in, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : ENOENT);
+    if (err == 0) {
+        try {
+            TPendingFile file(path, folderLink);
+            mode_t mode = 0;
+            err = CheckExisting(file.FolderFd(), file.TargetName(), true, mode);
+            if (err == 0) err = CopyFileData(in, file.Fd());
+            if (err == 0 && mode != 0) (void)::fchmod(file.Fd(), mode);
+            if (err == 0) err = file.TakeName(file.TargetName(), TPendingFile::TTake::Replace);
+        } catch (const EFileWriteError& e) {
+            err = e.Code();
+        }
+    }
+    ::close(in);
+    return err;
+}
+
+bool IsWriterTemporaryName(std::string_view name) {
+    pid_t pid = 0;
+    return TemporaryProcess(name, pid);
+}
+
+TPendingFile::TPendingFile(const std::string& path, TFolderLink folderLink) {
+    const size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name_.empty()) ThrowCreateError(path, EISDIR);
+    // A trailing "/" would make the system follow a link at the folder's last part.
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder.empty()) folder = "/";
+    const int follow = folderLink == TFolderLink::Follow ? 0 : O_NOFOLLOW;
+    folder_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC);
+    if (folder_ < 0) ThrowCreateError(path, errno);
+    RemoveStaleTemporaries(folder_);
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        // Short, so that it fits where the target's own name only just fits.
+        temp_ = std::string(kTempPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
+                std::string(kTempSuffix);
+        fd_ = ::openat(folder_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            const int err = errno;
+            ::close(folder_);
             ThrowCreateError(path, err);
         }
-        result = ::renameat(folder.fd(), temp.c_str(), folder.fd(), target.name.c_str());
     }
-    if (result != 0) {
-        const int err = errno;
-        ::unlinkat(folder.fd(), temp.c_str(), 0);
-        ThrowCreateError(path, err);
+    if (fd_ < 0) {
+        ::close(folder_);
+        ThrowCreateError(path, EEXIST);
     }
+}
+
+TPendingFile::~TPendingFile() {
+    Close();
+    if (!taken_) ::unlinkat(folder_, temp_.c_str(), 0);
+    ::close(folder_);
+}
+
+int TPendingFile::Write(std::string_view bytes) { return fd_ < 0 ? EBADF : WriteAll(fd_, bytes); }
+
+int TPendingFile::Close() {
+    if (fd_ >= 0) {
+        if (::close(fd_) != 0) closeError_ = errno;
+        fd_ = -1;
+    }
+    return closeError_;
+}
+
+int TPendingFile::TakeName(const std::string& name, TTake how) {
+    if (taken_) return EINVAL;
+    if (const int err = Close()) return err;
+    int result = 0;
+    if (how == TTake::Replace) {
+        result = ::renameat(folder_, temp_.c_str(), folder_, name.c_str());
+    } else {
+        result = ::renameat2(folder_, temp_.c_str(), folder_, name.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system that cannot refuse the replacement itself: test, then rename.
+            mode_t mode = 0;
+            if (const int err = CheckExisting(folder_, name, false, mode)) return err;
+            result = ::renameat(folder_, temp_.c_str(), folder_, name.c_str());
+        }
+    }
+    if (result != 0) return errno;
+    taken_ = true;
+    return 0;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view bytes, TFolderLink folderLink) {
+    TPendingFile file(path, folderLink);
+    mode_t mode = 0;
+    if (const int err = CheckExisting(file.FolderFd(), file.TargetName(), true, mode)) ThrowCreateError(path, err);
+    if (const int err = file.Write(bytes)) ThrowWriteError(path, err);
+    // A file system without permissions (FAT) refuses this; the file is written all the same.
+    if (mode != 0) (void)::fchmod(file.Fd(), mode);
+    if (const int err = file.TakeName(file.TargetName(), TPendingFile::TTake::Replace)) ThrowWriteError(path, err);
+}
+
+void WriteNewFile(const std::string& path, std::string_view bytes, TFolderLink folderLink) {
+    TPendingFile file(path, folderLink);
+    mode_t mode = 0;
+    if (const int err = CheckExisting(file.FolderFd(), file.TargetName(), false, mode)) ThrowCreateError(path, err);
+    if (const int err = file.Write(bytes)) ThrowWriteError(path, err);
+    if (const int err = file.TakeName(file.TargetName(), TPendingFile::TTake::New)) ThrowCreateError(path, err);
 }

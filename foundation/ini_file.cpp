@@ -1,6 +1,8 @@
 #include "foundation/ini_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +13,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/names.h"
 
 namespace {
@@ -231,36 +234,39 @@ void TIniFile::Clear() {
 
 namespace {
 
-// Writes text to name; false (errno set) when it cannot be written whole.
-bool WriteWhole(const std::string& name, const std::string& text) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (!f) return false;
-    const size_t written = std::fwrite(text.data(), 1, text.size(), f);
-    const int saved = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (written != text.size()) errno = saved;
-    return written == text.size() && closed;
+// The settings of a folder that takes no new file (no right to create one there) may still be
+// kept: the file itself, when it is a regular file that may be written, is rewritten in place.
+// Never through a link, and never in a folder that does take new files (there the safe
+// writer's failure, a full disk say, must leave the old file as it was). False when this is
+// not such a case or the file cannot be written.
+bool RewriteInPlace(const std::string& name, const std::string& text) {
+    const size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : (slash == 0 ? "/" : name.substr(0, slash));
+    if (::access(folder.c_str(), W_OK) == 0 || errno != EACCES) return false;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) == 0;
+    size_t done = 0;
+    while (ok && done < text.size()) {
+        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        ok = put > 0;
+        if (ok) done += static_cast<size_t>(put);
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 }  // namespace
 
 void TIniFile::UpdateFile() const {
     const std::string text = ToText();
-    // A full disk must not cost the settings that are already there: the new text goes to a
-    // file beside the old one and replaces it only once it is written whole.
-    const std::string temp = FFileName + ".new";
-    if (WriteWhole(temp, text)) {
-        if (std::rename(temp.c_str(), FFileName.c_str()) == 0) return;
+    // The program folder is the user's own place (a linked one included); the file goes
+    // through the safe writer, so neither a full disk nor a link planted beside it costs the
+    // settings already there, and two programs writing at once never share a temporary.
+    try {
+        WriteWholeFile(FFileName, text, TFolderLink::Follow);
+    } catch (const EFileError&) {
+        if (!RewriteInPlace(FFileName, text)) throw;
     }
-    const int failed = errno;
-    std::remove(temp.c_str());
-    // A folder that takes no new file may still hold a writable file of ours.
-    if (failed == EACCES || failed == EROFS || failed == EPERM) {
-        std::FILE* probe = std::fopen(FFileName.c_str(), "r+b");
-        if (probe) {
-            std::fclose(probe);
-            if (WriteWhole(FFileName, text)) return;
-        }
-    }
-    throw EFileError("ファイル " + FFileName + " を書き込めません: " + SysErrorText(failed));
 }

@@ -42,8 +42,8 @@ public:
     // The lines of the text last read (0 for a missing file): a bound for counts that the file
     // itself states, which can never describe more records than it has lines.
     int32_t LineCount() const { return FLineCount; }
-    // Writes the whole file (through "<name>.new", so a failed write leaves the old file as it
-    // was); throws EFileError naming the file when it cannot be written.
+    // Writes the whole file through the safe writer (foundation/file_write), so a failed write
+    // leaves the old file as it was; throws EFileError naming the file when it cannot be written.
     void UpdateFile() const;
 
 private:

@@ -116,6 +116,34 @@ std::string ControlCharsToBlanks(std::string_view text) {
     return out;
 }
 
+std::string ReadableFileName(std::string_view name) {
+    if (encoding::IsValidUtf8(name)) return std::string(name);
+    const std::string japanese = encoding::Cp932ToUtf8(name);
+    if (japanese.find("\xEF\xBF\xBD") == std::string::npos) return japanese;
+    std::string out;
+    size_t i = 0;
+    while (i < name.size()) {
+        size_t length = 0;
+        for (size_t n = 1; n <= 4 && i + n <= name.size(); ++n) {
+            if (encoding::IsValidUtf8(name.substr(i, n))) {
+                length = n;
+                break;
+            }
+        }
+        if (length > 0) {
+            out.append(name.substr(i, length));
+            i += length;
+            continue;
+        }
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto byte = static_cast<unsigned char>(name[i++]);
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 15];
+    }
+    return out;
+}
+
 std::string GetDelimitedField(int index, std::string_view text, std::string_view delimiter) {
     std::string field;
     int count = 0;

@@ -34,6 +34,12 @@ std::string ReplaceInvalidFileCharsAndDot(std::string_view text);
 // replaced by a blank, for texts written into one line or one column of a list file.
 std::string ControlCharsToBlanks(std::string_view text);
 
+// A file name as the user reads it: the name itself when it is UTF-8, a name that a Japanese
+// system wrote in code page 932 read as such, otherwise each byte that belongs to no UTF-8
+// character shown as "%HH" (so two names that differ only there still look different).
+// Only for showing: a file is always named by its own bytes.
+std::string ReadableFileName(std::string_view name);
+
 // Field `index` (0-based) of the text split at `delimiter` (one character); "" past the last.
 std::string GetDelimitedField(int index, std::string_view text, std::string_view delimiter);
 

@@ -4,6 +4,7 @@
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_read.h"
+#include "foundation/file_write.h"
 #include "foundation/japanese_codes.h"
 #include "foundation/names.h"
 
@@ -59,11 +60,7 @@ void TStringList::LoadFromFile(const std::string& file_name) {
 }
 
 void TStringList::SaveToFile(const std::string& file_name) const {
-    std::ofstream out(file_name, std::ios::binary | std::ios::trunc);
-    const std::string text = Text();
-    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (out) out.close();
-    if (!out) throw EFileError("ファイル " + file_name + " を書き込めません: " + SysErrorText(errno));
+    WriteWholeFile(file_name, Text(), TFolderLink::Follow);
 }
 
 void TTolvStringList::LoadFromFile(const std::string& file_name, TextEncoding code) {

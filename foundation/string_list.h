@@ -38,7 +38,8 @@ public:
 
     // Reads the file's bytes as the text; throws EFileError naming the file.
     void LoadFromFile(const std::string& file_name);
-    // Writes Text() as it is; throws EFileError naming the file.
+    // Writes Text() as it is through the safe writer (a link at the name is refused, a failed
+    // write keeps the old file); the folder may be a link. Throws EFileError naming the file.
     void SaveToFile(const std::string& file_name) const;
 
 private:

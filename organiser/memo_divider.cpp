@@ -143,11 +143,13 @@ std::string TTolvMemoDivider::RemoveRuby(std::string_view SjisText, const TTolvP
     return result;
 }
 
-void TTolvMemoDivider::WritePage(const Context& ctx, int n, const std::vector<std::string>& lines) const {
+void TTolvMemoDivider::WritePage(const Context& ctx, int n, const std::vector<std::string>& lines) {
     WriteWholeFile(ctx.folder + PageFileName(n), JoinLines(lines));
+    FWritten.push_back(ctx.folder + PageFileName(n));
 }
 
 void TTolvMemoDivider::Divide(const std::string& Folder) {
+    FWritten.clear();
     Context ctx;
     ctx.room = Room();
     // With no room every line would be refused and every character would get a page of its
@@ -185,6 +187,7 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
         bytes += text;
         bytes += "\r\n";
         WriteWholeFile(ctx.folder + SingleFileName(), bytes);
+        FWritten.push_back(ctx.folder + SingleFileName());
         return;
     }
     switch (FCutType) {

@@ -48,6 +48,8 @@ public:
     bool FEncodeTag = false;
     bool FTitleTag = false;
     TTolvProgressEvent FOnProgress;                   // may be empty
+    // The files the last Divide wrote (full paths, in order), also when it ended in an error.
+    std::vector<std::string> FWritten;
     std::function<void(const std::string&)> FOnMessage;  // the messages shown to the user
 
 private:
@@ -57,7 +59,7 @@ private:
     std::string SafeTitle() const;
     void CutByLines(const Context& ctx, const std::vector<std::string>& lines);
     void CutByCharacters(const Context& ctx, const std::string& text);
-    void WritePage(const Context& ctx, int n, const std::vector<std::string>& lines) const;
+    void WritePage(const Context& ctx, int n, const std::vector<std::string>& lines);
     void ShowMessage(const std::string& text) const;
 };
 

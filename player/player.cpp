@@ -6,6 +6,7 @@
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
 #include "foundation/file_read.h"
+#include "foundation/file_write.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
 
@@ -125,7 +126,8 @@ bool TTolvIPOD::ListFolder(const std::string& FolderIn, std::vector<std::string>
     while (reader.Next(entry)) {
         if (entry.Kind == TPathKind::Folder) {
             ListFolder(Folder + std::string(entry.Name), List);
-        } else if (entry.Kind == TPathKind::File) {
+        } else if (entry.Kind == TPathKind::File && !IsWriterTemporaryName(entry.Name)) {
+            // A temporary that a cut-short write left is no note, contact or event.
             List.push_back(Folder + std::string(entry.Name));
         }
     }

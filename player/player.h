@@ -56,7 +56,8 @@ public:
     // The fixed folder as the root when it holds a player; empty otherwise.
     std::string CheckDrive();
     void ReadLockState();
-    // Appends the full path of every file under the folder, depth first; always true.
+    // Appends the full path of every file under the folder, depth first (the safe writer's
+    // temporaries left out); always true.
     bool ListFolder(const std::string& Folder, std::vector<std::string>& List);
     // Files and sub-folders directly in the folder.
     int32_t CountFolderEntries(const std::string& Folder);

@@ -1,10 +1,8 @@
 #include "player/song_list_export.h"
 
-#include <cstdio>
-#include <memory>
-
 #include "foundation/date_time.h"
 #include "foundation/encoding.h"
+#include "foundation/file_write.h"
 #include "foundation/names.h"
 
 namespace {
@@ -51,9 +49,7 @@ void TITXMakeLibrary::AddSong(const TITBSongItem& s, const std::string& Location
 void TITXMakeLibrary::SaveToFile(const std::string& FileName) const {
     std::string text;
     for (const std::string& line : lines_) text += line + "\r\n";
-    const std::string bytes = encoding::Utf8ToUtf16Le(text);
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(FileName.c_str(), "wb"), &std::fclose);
-    if (!file) throw EFileError("ファイル " + FileName + " を作成できません");
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    if (std::fclose(file.release()) != 0 || !written) throw EFileError("ファイル " + FileName + " に書き込めません");
+    // The copy's target folder is the user's choice (a linked one included), but a link at the
+    // list's own name is never written through, and a full disk keeps the list that was there.
+    WriteWholeFile(FileName, encoding::Utf8ToUtf16Le(text), TFolderLink::Follow);
 }

@@ -18,8 +18,9 @@ public:
     // Appends the line of one song; the location is the text the copy gives for it. Control
     // characters in the texts (tabs, line breaks) become blanks.
     void AddSong(const TITBSongItem& Song, const std::string& Location);
-    // Writes every line followed by CR LF as UTF-16LE; EFileError when the file cannot be
-    // written (the list stays as it was).
+    // Writes every line followed by CR LF as UTF-16LE through the safe writer (a file of that
+    // name is replaced, a link there refused); EFileError when the file cannot be written (the
+    // list, and a file that was there, stay as they were).
     void SaveToFile(const std::string& FileName) const;
 
     const std::vector<std::string>& Lines() const { return lines_; }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "desktop/dialogs/schedule_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/main_form.h"
 #include "desktop/pages/schedule_page.h"
 #include "desktop/pages/todo_page.h"
@@ -83,7 +84,7 @@ void SButton_CalDelClick(TMainForm& Main, int Tag) {
         std::vector<TPastEntryRow> rows;
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* row = list->topLevelItem(i);
-            rows.push_back({row->text(1).toStdString(), row->text(4).toStdString()});
+            rows.push_back({row->text(1).toStdString(), RowFile(*row, 4)});
         }
         std::vector<std::string> names;
         if (!CollectPastEntries(names, rows, base)) return;

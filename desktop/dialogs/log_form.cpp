@@ -6,6 +6,7 @@
 
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/names.h"
 #include "foundation/string_list.h"
@@ -94,9 +95,10 @@ void TLogForm::Button2Click() {
     const TDateParts today = DecodeDateTime(Date());
     const std::string name = AskFileName(LogFileName(today.year, today.month, today.day));
     if (name.empty()) return;
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    const std::string text = LogText(FRows);
-    bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) ShowMessage(this, "ファイル " + name + " を書き込めません");
+    // A place the user picked (its folder may be a link); a failed write keeps what was there.
+    try {
+        WriteWholeFile(name, LogText(FRows), TFolderLink::Follow);
+    } catch (const ETolvError& e) {
+        ShowMessage(this, e.Message());
+    }
 }

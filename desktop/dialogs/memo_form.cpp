@@ -17,6 +17,7 @@
 #include "foundation/file_read.h"
 #include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
 #include "organiser/organiser_files.h"
@@ -129,6 +130,7 @@ void TMemoForm::LoadNote(const std::string& FileName, const std::string& NotesFo
         ui->MemoEdit->setPlainText(QString::fromStdString(text));
     }
     FLoading = false;
+    FAllowedChars = static_cast<int>(std::max<qsizetype>(ui->MemoEdit->toPlainText().size(), kMaxChars));
     FModified = false;
     FSaveName = FFileName;
     FSaveFolder = NotesFolder;
@@ -136,15 +138,20 @@ void TMemoForm::LoadNote(const std::string& FileName, const std::string& NotesFo
 }
 
 void TMemoForm::UpdateCaption() {
-    setWindowTitle(QString::fromStdString("メモの編集 - [ " + FFileName + " ]"));
+    setWindowTitle(QString::fromStdString("メモの編集 - [ " + ReadableFileName(FFileName) + " ]"));
 }
 
 void TMemoForm::MemoEditChange() {
     QTextEdit* edit = ui->MemoEdit;
-    // The edit takes at most kMaxChars characters; what goes beyond is dropped where it was typed.
-    if (edit->toPlainText().size() > kMaxChars) {
+    // Typing stops at kMaxChars characters: what goes beyond is dropped where it was typed. The
+    // limit is for typing only: a note that was longer when it was opened loads whole, and may
+    // be edited as long as it grows no longer than it was.
+    const qsizetype length = edit->toPlainText().size();
+    if (FLoading) FAllowedChars = static_cast<int>(std::max<qsizetype>(length, kMaxChars));
+    const qsizetype allowed = std::max<qsizetype>(kMaxChars, FAllowedChars);
+    if (length > allowed) {
         QTextCursor cursor = edit->textCursor();
-        const int extra = static_cast<int>(edit->toPlainText().size() - kMaxChars);
+        const int extra = static_cast<int>(length - allowed);
         const QSignalBlocker block(edit);
         for (int i = 0; i < extra; ++i) {
             if (cursor.position() > 0) {
@@ -256,8 +263,9 @@ void TMemoForm::closeEvent(QCloseEvent* event) {
         switch (AskWarningYesNoCancel(this, kCloseQuestion)) {
             case TMsgResult::Yes:
                 Menu_FileClick(1);
-                // A save that failed keeps the window (and the text) open.
-                if (FModified && !FSaveName.empty()) {
+                // A save that failed, was cancelled in its dialog or refused to overwrite keeps
+                // the window (and the text) open.
+                if (FModified) {
                     event->ignore();
                     return;
                 }

@@ -72,5 +72,8 @@ private:
 
     TTolvIPodINI& FSettings;
     bool FLoading = false;
+    // The most characters typing may bring the text to: kMaxChars, or the length of a longer
+    // note as it was loaded.
+    int FAllowedChars = kMaxChars;
     bool FShownOnce = false;
 };

@@ -15,6 +15,7 @@
 #include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/names.h"
@@ -181,8 +182,9 @@ void TPhotoForm::SaveCopy(const std::string& folder) {
         question.Buttons = TMsgButtons::OkCancel;
         if (MessageBox(this, question) != TMsgResult::Ok) return;
     }
-    if (!fs::copy_file(FFileName, target, fs::copy_options::overwrite_existing, ec) || ec) {
-        ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送できませんでした。%s", {name, folder, SysErrorText(ec.value())}));
+    // Through a temporary name: a copy cut short keeps the file that was there.
+    if (const int err = CopyWholeFile(FFileName, target, TFolderLink::Follow)) {
+        ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送できませんでした。%s", {name, folder, SysErrorText(err)}));
         return;
     }
     ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送しました", {name, folder}));

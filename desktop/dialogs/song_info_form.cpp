@@ -1,6 +1,7 @@
 #include "desktop/dialogs/song_info_form.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_write.h"
 #include "foundation/gui/draw_fitted.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
@@ -286,10 +288,11 @@ void TSongInfoForm::SaveLyrics() {
     std::string text;
     const QStringList lines = ui->LyricMemo->toPlainText().split('\n');
     for (const QString& line : lines) text += line.toStdString() + "\r\n";
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) ShowMessage(this, "[ " + name + " ]を保存できませんでした");
+    try {
+        WriteWholeFile(name, text, TFolderLink::Follow);
+    } catch (const ETolvError&) {
+        ShowMessage(this, "[ " + name + " ]を保存できませんでした");
+    }
 }
 
 void TSongInfoForm::LoadArtwork() {
@@ -334,7 +337,12 @@ void TSongInfoForm::SaveArtwork() {
     if (!ConfirmOverwrite(name)) return;
     try {
         if (filterIndex == 1) {
-            if (!FArtImage.save(Q(name), "BMP")) throw EFileError("[ " + name + " ]を保存できませんでした");
+            QByteArray bmp;
+            QBuffer buffer(&bmp);
+            if (!buffer.open(QIODevice::WriteOnly) || !FArtImage.save(&buffer, "BMP")) {
+                throw EFileError("[ " + name + " ]を保存できませんでした");
+            }
+            WriteWholeFile(name, std::string_view(bmp.constData(), static_cast<size_t>(bmp.size())), TFolderLink::Follow);
         } else {
             SaveArtworkAsJpeg(name);
         }

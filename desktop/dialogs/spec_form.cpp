@@ -35,7 +35,7 @@ TSpecForm::TSpecForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui:
     ui->IniMemo->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->IniMemo, &QWidget::customContextMenuRequested, this,
             [this, menu](const QPoint& pos) { menu->exec(ui->IniMemo->mapToGlobal(pos)); });
-    DiskCheck = [](const std::string& root) { return RunDiskCheck(root); };
+    DiskCheck = [](const TDiskCheckTarget& target) { return RunDiskCheck(target); };
 }
 
 TSpecForm::~TSpecForm() = default;
@@ -70,7 +70,9 @@ void TSpecForm::FillInformation(const TMPlayerChecker& c) {
             // An unreadable SysInfo leaves the page empty, like a missing one.
         }
     }
-    FDriveRoot = c.DriveRoot;
+    // The check is for this player's volume only: should it go while the window is open, the
+    // place it leaves is never checked in its stead.
+    FTarget = DiskCheckTargetOf(c.DriveRoot);
     ui->PageControl->setCurrentWidget(ui->AbstSheet);
 }
 
@@ -81,9 +83,11 @@ void TSpecForm::Button1Click() {
         return;
     }
     try {
-        const std::string output = DiskCheck(FDriveRoot);
+        const TDiskCheckResult result = DiskCheck(FTarget);
         const QString stamp = QString::fromStdString(DateTimeToStr(Now()));
-        QString text = "<< scandisk is ran at " + stamp + " >>\n" + QString::fromStdString(output);
+        // The checker's own text stays as it came; one line above it says what it means.
+        QString text = "<< scandisk is ran at " + stamp + " >>\n" + QString::fromStdString(result.Meaning) + "\n" +
+                       QString::fromStdString(result.Output);
         ui->ConsoleMemo->setPlainText(text);
     } catch (const ELaunchFailed&) {
         MessageBox(this, {"スキャンディスクの起動に失敗しました。", "エラー情報", TMsgIcon::Error, TMsgButtons::Ok});

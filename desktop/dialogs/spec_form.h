@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/disk_check.h"
+
 class TMPlayerChecker;
 namespace Ui { class TSpecForm; }
 
@@ -26,11 +28,13 @@ public:
     int ImageIndex() const { return FImageIndex; }
     Ui::TSpecForm& Ui() { return *ui; }
 
-    // Test seam: runs the check of a drive root and gives its output (default RunDiskCheck).
-    std::function<std::string(const std::string& root)> DiskCheck;
+    // Test seam: runs the check of the player's volume (default RunDiskCheck).
+    std::function<TDiskCheckResult(const TDiskCheckTarget& target)> DiskCheck;
+    // The volume the check is for: the player's, as it was when the window was filled.
+    const TDiskCheckTarget& CheckTarget() const { return FTarget; }
 
 private:
     std::unique_ptr<Ui::TSpecForm> ui;
-    std::string FDriveRoot;
+    TDiskCheckTarget FTarget;
     int FImageIndex = 1;
 };

@@ -76,9 +76,10 @@ void TAddressPage::LoadContactList() {
     QList<QTreeWidgetItem*> rows;
     for (const std::string& file : files) {
         TTolvVCF vcf(file);
-        rows.append(new TReportListItem(QStringList{QString::fromStdString(RelativeToFolder(folder, file)),
-                                                    QString::fromStdString(vcf.GetValue("FN")),
-                                                    QString::fromStdString(vcf.GetValue("NOTE"))}));
+        auto* row = new TReportListItem(QStringList{QString(), QString::fromStdString(vcf.GetValue("FN")),
+                                                    QString::fromStdString(vcf.GetValue("NOTE"))});
+        SetRowFile(*row, 0, RelativeToFolder(folder, file));
+        rows.append(row);
     }
     AddressListView->addTopLevelItems(rows);
     SortByState(*AddressListView, FMain.SortState(kListTag));
@@ -126,7 +127,7 @@ void TAddressPage::Button_AddAddressClick(int Tag) {
             case 1:
                 if (selected) {
                     QTreeWidgetItem* row = FirstSelected(*AddressListView);
-                    EditContact(FileInFolder(ContactsFolder(), row->text(0).toStdString()));
+                    EditContact(FileInFolder(ContactsFolder(), RowFile(*row, 0)));
                 } else {
                     EditContact({});
                 }

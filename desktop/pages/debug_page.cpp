@@ -9,6 +9,7 @@
 #include "desktop/main_form.h"
 #include "desktop/player_access.h"
 #include "desktop/status_text.h"
+#include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
 
 namespace {
@@ -65,9 +66,9 @@ std::string TDebugPage::BuildReport() const {
 void TDebugPage::ExportClick() {
     const QString name = QFileDialog::getSaveFileName(this, "エクスポート", "HarrowinReport.TXT");
     if (name.isEmpty()) return;
-    const std::string text = BuildReport();
-    std::FILE* f = std::fopen(name.toStdString().c_str(), "wb");
-    bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) ShowMessage(this, "ファイル " + name.toStdString() + " を書き込めません");
+    try {
+        WriteWholeFile(name.toStdString(), BuildReport(), TFolderLink::Follow);
+    } catch (const ETolvError& e) {
+        ShowMessage(this, e.Message());
+    }
 }

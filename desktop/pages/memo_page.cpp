@@ -115,7 +115,7 @@ std::string TMemoPage::NotesFolder() const {
 std::string TMemoPage::RowPath(int row) const {
     const QTreeWidgetItem* item = MemoListView->topLevelItem(row);
     if (!item) return {};
-    return NotesFolder() + item->text(2).toStdString() + item->text(0).toStdString();
+    return NotesFolder() + RowFile(*item, 2) + RowFile(*item, 0);
 }
 
 void TMemoPage::LoadNotesList() {
@@ -126,9 +126,9 @@ void TMemoPage::LoadNotesList() {
     for (const std::string& path : files) {
         const TNoteRow row = MakeNoteRow(notes, path);
         auto* item = new QTreeWidgetItem(MemoListView);
-        item->setText(0, QString::fromStdString(row.Name));
+        SetRowFile(*item, 0, row.Name);
         item->setText(1, QString::fromStdString(row.Size));
-        item->setText(2, QString::fromStdString(row.Folder));
+        SetRowFile(*item, 2, row.Folder);
         item->setText(3, QString::fromStdString(row.Head));
     }
     FMain.SetStatusText(1, QString::fromStdString(FMain.Lang().Get("MSG_LOAD_NOTE")));

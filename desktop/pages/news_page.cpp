@@ -131,6 +131,9 @@ void TNewsPage::PM_SiteAllDeleteClick() {
 }
 
 void TNewsPage::SButton_DownloadClick() {
+    // The download lets window events run while it waits: a removal then waits for its end
+    // rather than emptying the site list under it.
+    const TMainForm::TPlayerWork work(FMain);
     if (!IsOnline()) ShowMessage(&FMain, "このコンピュータはオンラインではありません!");
     FError.clear();
     RunWithProgress("ダウンロード状況", 0, URLListView->topLevelItemCount(),
@@ -145,15 +148,18 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
     const std::string notes = CheckerOf(FMain.Player()).NotesPath;
     // Without a player there is no notes folder to write into (and nothing to clean).
     if (notes.empty()) return bar->value();
+    const std::string cache = NewsCacheFolder();
+    // Only the pages earlier downloads wrote are replaced, and only once a site was fetched:
+    // a news folder that holds the user's own notes keeps them.
+    TNewsPages pages(NewsPagesRecordFile(cache), notes);
     try {
-        const std::string cache = NewsCacheFolder();
-        PrepareNewsDownload(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder, cache);
+        PrepareNewsDownload(cache);
         const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
         const TNewsOptions options = NewsOptionsOf(s);
         // A press of Cancel stops the transfer in progress, not only the sites after it.
-        const auto pump = [&cancel] {
+        const auto pump = [this, &cancel] {
             QCoreApplication::processEvents();
-            return !cancel;
+            return !cancel && !FMain.PlayerGone();
         };
         const auto message = [this](const std::string& text) { ShowMessage(&FMain, text); };
         for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
@@ -163,14 +169,19 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
             label->repaint();
             if (item->checkState(0) != Qt::Checked) continue;
             if (DownloadNewsSite(item->text(0).toStdString(), item->text(1).toStdString(), cache, target, options,
-                                 pump, message)) {
+                                 pump, message, &pages)) {
                 item->setText(2, NowText());
             }
-            if (cancel) break;
+            if (cancel || FMain.PlayerGone()) break;
             QCoreApplication::processEvents();
         }
     } catch (const std::exception& e) {
         FError = FailureText(e);
+    }
+    try {
+        pages.Save();
+    } catch (const std::exception& e) {
+        if (FError.empty()) FError = FailureText(e);
     }
     return bar->value();
 }

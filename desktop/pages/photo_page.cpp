@@ -344,13 +344,18 @@ void TPhotoPage::SButton_ExtractPhotosClick() {
 }
 
 int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel) {
+    const TMainForm::TPlayerWork work(FMain);
     const TArtworkDBLoader* photos = Photos();
     const auto& s = FMain.Settings().PhotoCopy;
     const int32_t total = CheckedAlbumCount();
     bar->setMaximum(total);
     int32_t done = 0;
+    int32_t written = 0;
+    int32_t failed = 0;
+    std::string failures;
     if (photos) {
         TPhotoExtractRun run(*photos, s.Folder, s.Type);
+        run.PlayerGone = [this] { return FMain.PlayerGone(); };
         auto showLabel = [label](const std::string& text) {
             label->setText(QString::fromStdString(text));
             label->repaint();
@@ -362,15 +367,26 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
             QCoreApplication::processEvents();
             return true;
         };
+        bool going = true;
         for (int i = 0; i < PhotoAlbumListView->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* item = PhotoAlbumListView->topLevelItem(i);
             if (item->checkState(0) != Qt::Checked) continue;
+            const std::string caption = item->text(0).toStdString();
+            if (!going) {
+                // The albums a pulled player kept from the extraction count as failed too.
+                if (FMain.PlayerGone()) run.SkipAlbum(caption);
+                continue;
+            }
             ++done;
             bar->setValue(done);
-            if (!run.ExtractAlbum(item->text(0).toStdString(), done, total, showLabel, step)) break;
+            going = run.ExtractAlbum(caption, done, total, showLabel, step);
         }
+        written = run.Written;
+        failed = run.Failed;
+        failures = PhotoFailureMessage(run.Failures, run.Failed);
     }
-    FMain.SetStatusText(1, QString::fromStdString(Format("フォルダ \"%s\" に写真ファイルを転送しました", {s.Folder})));
+    FMain.SetStatusText(1, QString::fromStdString(PhotoExtractEndText(s.Folder, written, failed)));
+    if (!failures.empty()) ShowMessage(&FMain, failures);
     ShellOpen(s.Folder);
     return done;
 }

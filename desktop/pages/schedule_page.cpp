@@ -166,7 +166,7 @@ void TSchedulePage::Button_NewCalendarClick(int Tag) {
                 EditEvent({}, 0);
                 break;
             case 1:
-                EditEvent(selected ? FileInFolder(CalendarsFolder(), selected->text(4).toStdString()) : std::string(), 0);
+                EditEvent(selected ? FileInFolder(CalendarsFolder(), RowFile(*selected, 4)) : std::string(), 0);
                 break;
             case 2:
                 if (selected) {

@@ -140,6 +140,8 @@ QWidget* TSongPage::FocusList() const { return SongListView; }
 // ---- filling ----
 
 void TSongPage::LoadSongList() {
+    // The fill lets window events run: a removal then waits until the lists are filled.
+    const TMainForm::TPlayerWork work(FMain);
     const int32_t n = SongCountOf(FMain.Player());
     const int32_t result = RunWithProgress(
         "音楽ファイルの一覧取得", 0, n,

@@ -128,7 +128,7 @@ void TTodoPage::SButton_NewVTodoClick(int Tag) {
                 break;
             case 1:
                 if (selected) {
-                    EditTask(FileInFolder(CalendarsFolder(), selected->text(4).toStdString()), 0);
+                    EditTask(FileInFolder(CalendarsFolder(), RowFile(*selected, 4)), 0);
                 } else {
                     EditTask({}, Now());
                 }

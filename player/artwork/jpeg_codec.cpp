@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "foundation/file_read.h"
+#include "foundation/file_write.h"
 #include "foundation/names.h"
 
 #include <jerror.h>
@@ -280,8 +281,6 @@ std::vector<uint8_t> EncodeJpeg(const Bitmap32& bitmap, int quality) {
 
 void SaveJpegFile(const Bitmap32& bitmap, const std::string& path, int quality) {
     const std::vector<uint8_t> data = EncodeJpeg(bitmap, quality);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    if (out) out.close();
-    if (!out) throw EFileError("ファイル " + path + " を書き込めません: " + SysErrorText(errno));
+    // A place the user picked: its folder may be a link, the file itself is never written through one.
+    WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), TFolderLink::Follow);
 }

@@ -186,6 +186,19 @@ void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
     QVERIFY(boxes.Saw("ファイルの削除に失敗しました"));
     QVERIFY(!std::filesystem::exists(dir / "ipod/Contacts/d.vcf"));
     QCOMPARE(list->topLevelItemCount(), 0);
+    // Two names that differ only in a byte that is no UTF-8: each row opens and deletes its own.
+    const std::string odd = dir.Write("ipod/Contacts/x\xff.vcf", Card("Odd", ""));
+    const std::string plain = dir.Write("ipod/Contacts/x\xef\xbf\xbd.vcf", Card("Plain", ""));
+    form->LoadTabList(1);
+    std::string opened;
+    page.RunEditor = [&](TAddressForm& f) { opened = f.GetContact().FN; };
+    RowOf(list, "x%FF.vcf")->setSelected(true);
+    page.Button_AddAddressClick(1);
+    QCOMPARE(opened, std::string("Odd"));
+    page.Button_AddAddressClick(2);
+    QVERIFY(boxes.Saw("[ x%FF.vcf ]を削除してもよろしいですか？"));
+    QVERIFY(!std::filesystem::exists(odd));
+    QVERIFY(std::filesystem::exists(plain));
 }
 
 void AddressPageTest::menuEntriesAndCommands() {

@@ -696,7 +696,9 @@ void MainFormTest::deviceInformationWindow() {
     QVERIFY(form.findChild<QPlainTextEdit*>("IniMemo")->toPlainText().contains("ModelNumStr: xA623"));
     auto* console = form.findChild<QPlainTextEdit*>("ConsoleMemo");
     int runs = 0;
-    form.DiskCheck = [&runs](const std::string&) { return "run " + std::to_string(++runs) + "\n"; };
+    form.DiskCheck = [&runs](const TDiskCheckTarget&) {
+        return TDiskCheckResult{"run " + std::to_string(++runs) + "\n", "意味"};
+    };
     {
         TRecordedBoxes boxes;
         boxes.Answer = TMsgResult::No;
@@ -712,9 +714,10 @@ void MainFormTest::deviceInformationWindow() {
         const QStringList lines = console->toPlainText().split('\n');
         QVERIFY(lines[0].startsWith("<< scandisk is ran at "));
         QVERIFY(lines[0].endsWith(" >>"));
-        QCOMPARE(lines[1], QString("run 2"));
+        QCOMPARE(lines[1], QString("意味"));
+        QCOMPARE(lines[2], QString("run 2"));
         QCOMPARE(console->toPlainText().count("scandisk"), 1);
-        form.DiskCheck = [](const std::string&) -> std::string { throw ELaunchFailed(); };
+        form.DiskCheck = [](const TDiskCheckTarget&) -> TDiskCheckResult { throw ELaunchFailed(); };
         form.Button1Click();
         QCOMPARE(boxes.Boxes.back().Text, std::string("スキャンディスクの起動に失敗しました。"));
         QCOMPARE(boxes.Boxes.back().Caption, std::string("エラー情報"));

@@ -31,6 +31,7 @@ private slots:
     void listColumns();
     void hostileNotesFolder();
     void deleteNotes();
+    void rowsActOnTheirOwnFile();
     void editorSaveAndClose();
     void editorFromThePage();
     void keypadEnterEditsTheSelectedNoteAndSite();
@@ -140,6 +141,46 @@ void MemoPageTest::deleteNotes() {
     QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
 }
 
+void MemoPageTest::rowsActOnTheirOwnFile() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenWithNotes(dir);
+    // Two names from another computer that differ only in a byte that is no UTF-8 (shown as
+    // "bad%FF.txt" and "bad\uFFFD.txt"), and a temporary a killed write left behind.
+    const std::string odd = dir.Write("ipod/Notes/bad\xff.txt", std::string("first\r\n"));
+    const std::string plain = dir.Write("ipod/Notes/bad\xef\xbf\xbd.txt", std::string("second\r\n"));
+    dir.Write("ipod/Notes/.~hw1073741823-3.tmp", std::string("cut short"));
+    form->LoadTabList(0);
+    TMemoPage& page = *form->MemoPage();
+    QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
+    const int row = RowOf(page, "bad%FF.txt");
+    QVERIFY(row >= 0 && RowOf(page, "bad\uFFFD.txt") >= 0);
+    QCOMPARE(page.RowPath(row), odd);
+    // Editing opens and saves that file.
+    TMemoForm::SaveDialogHook = [](const std::string&, const std::string&) -> std::string { return {}; };
+    QString text;
+    WhenModalWith("MemoEdit", [&](QWidget* w) {
+        auto* memo = static_cast<TMemoForm*>(w);
+        text = memo->MemoEdit->toPlainText();
+        memo->MemoEdit->setPlainText("edited");
+        memo->menu_SaveOW->trigger();
+        memo->close();
+    });
+    page.MemoListView->topLevelItem(row)->setSelected(true);
+    page.Button_MemoEditClick(0);
+    QCOMPARE(text, QString("first\n"));
+    QCOMPARE(ReadFileText(odd), std::string("edited\r\n"));
+    QCOMPARE(ReadFileText(plain), std::string("second\r\n"));
+    // The write cleared the stale temporary from the folder it wrote to.
+    QVERIFY(!fs::exists(dir / "ipod/Notes/.~hw1073741823-3.tmp"));
+    // Deleting removes that file and no other.
+    page.MemoListView->clearSelection();
+    page.MemoListView->topLevelItem(RowOf(page, "bad%FF.txt"))->setSelected(true);
+    page.Button_MemoEditClick(2);
+    QVERIFY(!fs::exists(odd));
+    QCOMPARE(ReadFileText(plain), std::string("second\r\n"));
+}
+
 void MemoPageTest::editorSaveAndClose() {
     TempDir dir;
     TRecordedBoxes boxes;
@@ -193,7 +234,7 @@ void MemoPageTest::editorSaveAndClose() {
         QCOMPARE(settings.Positions.TView_W, 333);
     }
     {
-        // Typing, then closing: Cancel keeps the window; Yes with a cancelled dialog closes unsaved.
+        // Typing, then closing: Cancel keeps the window; so does Yes with a cancelled save dialog.
         TMemoForm form(settings);
         form.LoadNote(dir / "Notes/new.txt", dir / "Notes");
         QCOMPARE(form.MemoEdit->toPlainText(), QString("かきく\nline\n"));
@@ -215,8 +256,13 @@ void MemoPageTest::editorSaveAndClose() {
         QVERIFY(form.FFileName.empty() && !form.FModified);
         form.MemoEdit->setPlainText("unsaved");
         TMemoForm::SaveDialogHook = [](const std::string&, const std::string&) { return std::string(); };
-        QVERIFY(form.close());
+        QVERIFY(!form.close());
+        QVERIFY(form.isVisible() && form.FModified);
+        QCOMPARE(form.MemoEdit->toPlainText(), QString("unsaved"));
         QCOMPARE(ReadFileText(dir / "Notes/new.txt"), encoding::Utf8ToCp932("かきく\r\nline\r\n"));
+        boxes.Answer = TMsgResult::No;
+        QVERIFY(form.close());
+        boxes.Answer = TMsgResult::Yes;
     }
     {
         // The edit takes at most 4096 characters; undo and redo.
@@ -224,6 +270,24 @@ void MemoPageTest::editorSaveAndClose() {
         form.LoadNote("", dir / "Notes");
         form.MemoEdit->setPlainText(QString(5000, 'a'));
         QCOMPARE(form.MemoEdit->toPlainText().size(), 4096);
+        form.FModified = false;
+    }
+    {
+        // The limit is for typing: a longer note opens whole, and an edit saves it whole.
+        std::string longNote;
+        for (int i = 0; i < 500; ++i) longNote += "line " + std::to_string(10000 + i) + "\r\n";
+        const std::string file = dir.Write("Notes/long.txt", longNote);
+        TMemoForm form(settings);
+        form.LoadNote(file, dir / "Notes");
+        form.show();
+        QCOMPARE(form.MemoEdit->toPlainText().size(), qsizetype(5500));
+        QTextCursor cursor = form.MemoEdit->textCursor();
+        cursor.setPosition(0);
+        cursor.deleteChar();
+        form.MemoEdit->setTextCursor(cursor);
+        QTest::keyClicks(form.MemoEdit, "L");
+        form.Menu_FileClick(1);
+        QCOMPARE(ReadFileText(file), "Line 10000\r\n" + longNote.substr(12));
         form.FModified = false;
     }
 }

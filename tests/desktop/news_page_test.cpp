@@ -194,11 +194,21 @@ void NewsPageTest::downloadIntoNewsFolder() {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);
-    dir.Write("ipod/Notes/RSS News/old 001.txt", std::string("old"));
+    server.Set("/old.txt", {200, "古いニュース\r\n", ""});
+    // The user's own notes, one of them in the news folder.
+    dir.Write("ipod/Notes/RSS News/mine too.txt", std::string("keep"));
     dir.Write("ipod/Notes/mine.txt", std::string("keep"));
     auto form = OpenTestPlayer(dir, "ipod");
     TNewsPage& page = *form->NewsPage();
     page.NowText = [] { return QString("2024/01/31 09:05"); };
+    // An earlier download wrote a page; a download with no site checked deletes nothing.
+    page.ClearList();
+    AddRow(page, "Old", server.Url("/old.txt"), true);
+    page.SButton_DownloadClick();
+    QCOMPARE(FilesUnder(dir / "ipod/Notes/RSS News"), (std::vector<std::string>{"Old.txt", "mine too.txt"}));
+    page.URLListView->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    page.SButton_DownloadClick();
+    QCOMPARE(FilesUnder(dir / "ipod/Notes/RSS News"), (std::vector<std::string>{"Old.txt", "mine too.txt"}));
     page.ClearList();
     AddRow(page, "Feed", server.Url("/feed.rdf"), true);
     AddRow(page, "Plain", server.Url("/story.txt"), true);
@@ -208,10 +218,9 @@ void NewsPageTest::downloadIntoNewsFolder() {
 
     const std::string news = dir / "ipod/Notes/RSS News";
     const std::vector<std::string> pages = FilesUnder(news);
-    // The old news pages are gone; the notes folder's own notes stay.
-    QVERIFY(std::find(pages.begin(), pages.end(), "old 001.txt") == pages.end());
+    // The pages of the earlier download are gone; every note of the user's stays.
     QVERIFY(fs::exists(dir / "ipod/Notes/mine.txt"));
-    QCOMPARE(pages, (std::vector<std::string>{"Feed.txt", "Plain.txt"}));
+    QCOMPARE(pages, (std::vector<std::string>{"Feed.txt", "Plain.txt", "mine too.txt"}));
     // Plain text is taken as it is (converted to the player's code page only).
     const std::string plain = ReadFileText(news + "/Plain.txt");
     QVERIFY(plain.find(encoding::Utf8ToCp932("一行目")) != std::string::npos);
@@ -287,7 +296,7 @@ void NewsPageTest::folderRules() {
     // A sub-folder named ".." never removes the notes folder or anything above it.
     TempDir dir;
     dir.Write("Notes/keep.txt", std::string("k"));
-    PrepareNewsDownload(dir / "Notes", true, "..", dir / "cache");
+    PrepareNewsDownload(dir / "cache");
     QVERIFY(fs::exists(dir / "Notes/keep.txt"));
     QVERIFY(fs::is_directory(dir / "cache"));
     // Plain-text addresses by their own extension.

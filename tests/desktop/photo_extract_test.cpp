@@ -9,7 +9,9 @@
 #include "desktop/photo_extract.h"
 #include "player/artwork/artwork_db.h"
 #include "player/artwork/jpeg_codec.h"
+#include "foundation/names.h"
 #include "tests/support/artwork_db_writer.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -47,6 +49,7 @@ private slots:
     void noFreeNameSkipsThePhoto();
     void stepEndsTheWholeExtraction();
     void damagedPictureIsNotSaved();
+    void failuresAreCountedWithTheirReason();
 };
 
 void PhotoExtractTest::namesAndPaths() {
@@ -213,11 +216,39 @@ void PhotoExtractTest::damagedPictureIsNotSaved() {
     db.LoadFromFile(w.WriteTo(dir / "Photos", "Photo DataBase"));
     TArtItem* entry = db.Items.FindByID(7);
     QVERIFY(entry);
-    QVERIFY(!SavePhotoAsJpeg(*entry, dir / "x.jpg"));
+    std::string written;
+    QCOMPARE(SavePhotoAsJpeg(*entry, dir / "x.jpg", written), kPhotoBadPicture);
     QVERIFY(!Exists(dir / "x.jpg"));
     TArtItem empty;
-    QVERIFY(!SavePhotoAsJpeg(empty, dir / "y.jpg"));
+    QCOMPARE(SavePhotoAsJpeg(empty, dir / "y.jpg", written), kPhotoNoPicture);
     QVERIFY(!Exists(dir / "y.jpg"));
+}
+
+void PhotoExtractTest::failuresAreCountedWithTheirReason() {
+    TempDir dir;
+    TArtworkDBLoader db;
+    db.LoadFromFile(WritePhotoDb(dir, {{"A", 2, {1, 2, 3}}, {"B", 2, {1, 2}}}));
+    fs::create_directories(dir / "out/A");
+    // A full disk: no picture stands under its name, none is reported as transferred.
+    TPhotoExtractRun run(db, dir / "out", 0);
+    {
+        FileSizeLimit full(100);
+        QVERIFY(run.ExtractAlbum("A", 1, 2, {}, {}));
+    }
+    QCOMPARE(run.Written, 0);
+    QCOMPARE(run.Failed, 3);
+    QVERIFY(fs::is_empty(dir / "out/A"));
+    QCOMPARE(run.Failures.front(), "[ IMG00000.jpg ] " + SysErrorText(EFBIG));
+    QVERIFY(PhotoExtractEndText("/out/", run.Written, run.Failed) != PhotoExtractEndText("/out/", 3, 0));
+    QVERIFY(PhotoFailureMessage(run.Failures, run.Failed).find(SysErrorText(EFBIG)) != std::string::npos);
+    // The player pulled: what was not reached counts as failed too.
+    TPhotoExtractRun pulled(db, dir / "out2", 0);
+    int photos = 0;
+    pulled.PlayerGone = [&photos] { return photos > 0; };
+    QVERIFY(!pulled.ExtractAlbum("A", 1, 2, {}, [&photos] { ++photos; return true; }));
+    pulled.SkipAlbum("B");
+    QCOMPARE(pulled.Written, 1);
+    QCOMPARE(pulled.Failed, 4);
 }
 
 QTEST_MAIN(PhotoExtractTest)

@@ -181,6 +181,16 @@ void SchedulePageTest::deleteAndCommands() {
     page.Button_NewCalendarClick(2);
     QCOMPARE(boxes.Boxes.front().Text, std::string("[ a.ics ]を削除してもよろしいですか？"));
     QCOMPARE(page.CalendarListView->topLevelItemCount(), 0);
+    // Of two names that differ only in a byte that is no UTF-8, the row deletes its own file.
+    const std::string odd = dir.Write("ipod/Calendars/e\xff.ics", Event("Odd", "20070101T000000"));
+    const std::string plain = dir.Write("ipod/Calendars/e\xef\xbf\xbd.ics", Event("Plain", "20070101T000000"));
+    form->LoadTabList(2);
+    RowOf(page.CalendarListView, "e%FF.ics")->setSelected(true);
+    page.Button_NewCalendarClick(2);
+    QVERIFY(!std::filesystem::exists(odd));
+    QVERIFY(std::filesystem::exists(plain));
+    std::filesystem::remove(plain);
+    form->LoadTabList(2);
     // Menu entries: captions, tags and shortcuts.
     QCOMPARE(page.MenuItem1->property("tag").toInt(), 1);
     QCOMPARE(page.MenuItem4->property("tag").toInt(), 0);

@@ -3,6 +3,7 @@
 #include <QtTest>
 #include <QCheckBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,12 +25,14 @@
 #include "desktop/settings.h"
 #include "desktop/song_copy.h"
 #include "desktop/song_list_model.h"
+#include "platform/gui/mount_watcher.h"
 #include "foundation/encoding.h"
 #include "foundation/names.h"
 #include "player/player.h"
 #include "player/song_list_export.h"
 #include "player/song_records.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/support/file_size_limit.h"
 
 namespace fs = std::filesystem;
 
@@ -102,6 +105,7 @@ private slots:
     void twoRunsNumberTheirCopiesAndListBoth();
     void badLocationsAndFailuresReachTheLog();
     void cancelReportsTheCopiedCount();
+    void removalDuringTheCopyCountsTheRest();
     void videosCopyWithTheirOwnRules();
     void dialogStoresItsValues();
     void samplePlayerIsCopied();
@@ -252,19 +256,16 @@ void SongCopyTest::copyOfAMissingSourceLeavesNothing() {
     QCOMPARE(CopyFileExclusive("/dev/zero", dir / "t.mp3", final), int32_t(ENOENT));
     QVERIFY(!fs::exists(dir / "t.mp3"));
     // A copy that fails while writing (here: past the file-size limit, as a full disk would)
-    // removes what it wrote.
+    // never stands under the song's name, and leaves nothing else behind either.
     const std::string source = dir.Write("big.mp3", std::string(1 << 20, 'b'));
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const int32_t err = CopyFileExclusive(source, dir / "cut.mp3", final);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
+    fs::create_directories(dir / "out");
+    int32_t err = 0;
+    {
+        FileSizeLimit full(64 * 1024);
+        err = CopyFileExclusive(source, dir / "out/cut.mp3", final);
+    }
     QCOMPARE(err, int32_t(EFBIG));
-    QVERIFY(!fs::exists(dir / "cut.mp3"));
+    QVERIFY(fs::is_empty(dir / "out"));
 }
 
 void SongCopyTest::endTexts() {
@@ -414,6 +415,46 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     QVERIFY(logRows.contains("良い|" + QString::fromStdString(SysErrorText(expected)) + " - " +
                              QString::fromStdString(db.Songs[0].Location)));
     if (!root) fs::permissions(dir / "ro", fs::perms::owner_all);
+}
+
+void SongCopyTest::removalDuringTheCopyCountsTheRest() {
+    TempDir dir;
+    ItdbDatabase db;
+    for (int i = 1; i <= 4; ++i) db.Songs.push_back(TestSong(i, "曲" + std::to_string(i), "A"));
+    WriteTestPlayer(dir, "ipod", db);
+    TRecordedBoxes boxes;
+    TRecordedShell shell;
+    auto form = OpenTestPlayer(dir, "ipod");
+    form->SongPage()->LoadSongList();
+    auto& copy = form->Settings().SongCopy;
+    copy.Folder = dir / "out/";
+    copy.MakeFolder_Artist = false;
+    copy.MakingNameType = 1;
+    copy.MakeLibraryData = false;
+    CheckAll(*form->SongPage());
+    // The player is pulled once the first song is copied; the removal is signalled while the
+    // copy lets window events run.
+    QProgressBar bar;
+    QLabel label;
+    bool cancel = false;
+    QObject::connect(&bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value != 1 || !fs::exists(dir / "ipod")) return;
+        fs::rename(dir / "ipod", dir / "pulled");
+        form->WMDeviceChange(TMountWatcher::kRemoveComplete);
+    });
+    int logRows = -1;
+    WhenModalWith("LogListView", [&](QWidget* w) {
+        logRows = w->findChild<QTreeWidget*>("LogListView")->topLevelItemCount();
+        w->close();
+    });
+    form->SongPage()->CopySongsToFolder(copy.Folder, &bar, &label, cancel);
+    // The songs not reached are counted and listed as failed, never passed over as copied.
+    QCOMPARE(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
+    QCOMPARE(logRows, 3);
+    // Then the waiting state.
+    QCOMPARE(form->StatusText(0), QString("[接続待ち]"));
+    QVERIFY(form->SongPage()->ListEmpty());
+    QVERIFY(!form->PlayerGone());
 }
 
 void SongCopyTest::cancelReportsTheCopiedCount() {

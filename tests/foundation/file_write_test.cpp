@@ -2,15 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <csignal>
 
 #include <gtest/gtest.h>
 
 #include "foundation/errors.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -24,26 +22,6 @@ int EntryCount(const std::string& folder) {
     closedir(dir);
     return count;
 }
-
-// Files written by this process may grow no further than the limit while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        old_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, old_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*old_)(int) = nullptr;
-};
 
 }  // namespace
 
@@ -82,3 +60,33 @@ TEST(WriteWholeFile, NeverWritesThroughALinkNorLeavesAPartialFile) {
     EXPECT_EQ(ReadFileText(dir / "player/Notes/old.txt"), "replaced");
 }
 
+
+TEST(WriteWholeFile, ClearsOnlyTheStaleTemporariesOfWriters) {
+    TempDir dir;
+    // A write killed before its rename, by a process that no longer runs (no process can have
+    // this number), and one that nothing touched for two days.
+    const std::string dead = dir.Write("Notes/.~hw1073741823-4.tmp", "cut short");
+    const std::string old = dir.Write("Notes/.~hw1-8.tmp", "forgotten");
+    const timespec twoDaysAgo[2] = {{::time(nullptr) - 2 * 86400, 0}, {::time(nullptr) - 2 * 86400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, old.c_str(), twoDaysAgo, 0), 0);
+    // A write of a running process, one of this process, a note of a like name and a link.
+    const std::string running = dir.Write("Notes/.~hw1-7.tmp", "being written");
+    const std::string own = dir.Write("Notes/.~hw" + std::to_string(::getpid()) + "-999999.tmp", "ours");
+    const std::string note = dir.Write("Notes/.~hw1073741823-4.tmp.txt", "a note");
+    const std::string outside = dir.Write("outside.txt", "precious");
+    ASSERT_EQ(symlink(outside.c_str(), (dir / "Notes/.~hw1073741823-5.tmp").c_str()), 0);
+
+    WriteWholeFile(dir / "Notes/new.txt", "x");
+    struct stat st {};
+    EXPECT_NE(::lstat(dead.c_str(), &st), 0);
+    EXPECT_NE(::lstat(old.c_str(), &st), 0);
+    for (const std::string& kept : {running, own, note, dir / "Notes/.~hw1073741823-5.tmp"}) {
+        EXPECT_EQ(::lstat(kept.c_str(), &st), 0) << kept;
+    }
+    EXPECT_EQ(ReadFileText(outside), "precious");
+
+    EXPECT_TRUE(IsWriterTemporaryName(".~hw12-3.tmp"));
+    for (const char* other : {".~hw-3.tmp", ".~hw12-.tmp", ".~hw12.tmp", "a.~hw1-2.tmp", ".~hw1a-2.tmp", ".~hw1-2.tmp~"}) {
+        EXPECT_FALSE(IsWriterTemporaryName(other)) << other;
+    }
+}

@@ -7,6 +7,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 TEST(IniFile, WrittenAndReadBackKeepsEveryValue) {
@@ -83,14 +84,20 @@ TEST(IniFile, UnwritableFileThrowsNamingIt) {
 TEST(IniFile, FailedWriteKeepsTheOldFile) {
     TempDir dir;
     const std::string path = dir.Write("keep.ini", "[A]\r\nB=old\r\n");
-    // The replacement cannot be made (its name is taken by a folder): the old text must stay.
-    std::filesystem::create_directories(dir / "keep.ini.new/x");
     TIniFile ini(path);
-    ini.WriteString("A", "B", "new");
-    EXPECT_THROW(ini.UpdateFile(), EFileError);
+    ini.WriteString("A", "B", std::string(4096, 'n'));
+    // The disk fills up during the write: the old text must stay.
+    {
+        FileSizeLimit full(64);
+        EXPECT_THROW(ini.UpdateFile(), EFileError);
+    }
     EXPECT_EQ(ReadFileText(path), "[A]\r\nB=old\r\n");
-    std::filesystem::remove_all(dir / "keep.ini.new");
+    // A link planted beside the file, under a name a writer might take, leads nowhere.
+    const std::string other = dir.Write("other.txt", "precious");
+    std::filesystem::create_symlink(other, dir / "keep.ini.new");
     ini.UpdateFile();
-    EXPECT_EQ(TIniFile(path).ReadString("A", "B", ""), "new");
-    EXPECT_FALSE(std::filesystem::exists(dir / "keep.ini.new"));
+    EXPECT_EQ(TIniFile(path).ReadString("A", "B", ""), std::string(4096, 'n'));
+    EXPECT_EQ(ReadFileText(other), "precious");
+    // Nothing is left beside the file but the planted link.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 3);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <unistd.h>
 
 #include "foundation/drives.h"
@@ -11,41 +12,88 @@
 
 namespace {
 
-// A mount table of a FAT player, an HFS+ player and the system disk.
+// A mount table of a FAT player and an HFS+ player (their mount points made in a test folder,
+// each with its player folder, on a FAT data disk), the system disk and a share.
 struct FakeMounts {
+    TempDir dir;
+    std::string Fat = dir / "IPOD";
+    std::string Hfs = dir / "MAC POD";
+    std::string FatDevice = "/dev/sdb1";
+    bool FatMounted = true;
     FakeMounts() {
-        SetMountedVolumesSource([] {
-            auto volume = [](const char* root, const char* device, const char* fs, const char* kind) {
+        std::filesystem::create_directories(Fat + "/iPod_Control");
+        std::filesystem::create_directories(Hfs + "/iPod_Control");
+        SetMountedVolumesSource([this] {
+            auto volume = [](const std::string& root, const std::string& device, const char* fs) {
                 TMountedVolume v;
                 v.Root = root;
                 v.Device = device;
                 v.FsType = fs;
-                v.DriveTypeName = kind;
                 return v;
             };
-            return std::vector<TMountedVolume>{volume("/", "/dev/sda1", "ext4", "HardDisk"),
-                                               volume("/media/user/IPOD", "/dev/sdb1", "vfat", "Removable"),
-                                               volume("/media/user/MAC POD", "/dev/sdc2", "hfsplus", "Removable"),
-                                               volume("/mnt/share", "server:/x", "nfs", "Network")};
+            std::vector<TMountedVolume> table{volume("/", "/dev/sda1", "ext4"), volume(dir.Path(), "/dev/sda2", "vfat"),
+                                              volume(Hfs, "/dev/sdc2", "hfsplus"), volume("/mnt/share", "server:/x", "nfs")};
+            if (FatMounted) table.push_back(volume(Fat, FatDevice, "vfat"));
+            return table;
         });
     }
     ~FakeMounts() { SetMountedVolumesSource({}); }
 };
 
+bool HaveChecker() { return DiskCheckerProgram() != "fsck.vfat" || ProgramOnPath("fsck.vfat"); }
+
 }  // namespace
 
 TEST(DiskCheck, FatIsCheckedReadOnlyOthersAreNot) {
     FakeMounts mounts;
-    TDiskCheckPlan fat = PlanDiskCheck("/media/user/IPOD/");
+    TDiskCheckPlan fat = PlanDiskCheck(mounts.Fat + "/");
     EXPECT_EQ(fat.CommandLine, DiskCheckerProgram() + " -n \"/dev/sdb1\"");
     EXPECT_TRUE(fat.Note.empty());
-    TDiskCheckPlan hfs = PlanDiskCheck("/media/user/MAC POD/");
+    TDiskCheckPlan hfs = PlanDiskCheck(mounts.Hfs + "/");
     EXPECT_TRUE(hfs.CommandLine.empty());
     EXPECT_NE(hfs.Note.find("hfsplus"), std::string::npos);
     // A player copied to a folder of the system disk: its volume is ext4, which has no check here.
     EXPECT_TRUE(PlanDiskCheck("/home/user/player/").CommandLine.empty());
-    // Nothing runs for a plan without a command: the note is the output.
-    EXPECT_EQ(RunDiskCheck("/media/user/MAC POD/"), hfs.Note);
+    // Nothing runs for a plan without a command: the note is what the window says.
+    EXPECT_EQ(RunDiskCheck(DiskCheckTargetOf(mounts.Hfs + "/")).Meaning, hfs.Note);
+}
+
+TEST(DiskCheck, RunsOnlyOnThePlayersOwnVolume) {
+    FakeMounts mounts;
+    const TDiskCheckTarget target = DiskCheckTargetOf(mounts.Fat + "/");
+    EXPECT_FALSE(PlanDiskCheck(target).CommandLine.empty());
+    // The player's volume is unmounted while the window stays open: its empty mount point now
+    // lies on the disk below it (FAT too), which must not be checked in its place.
+    mounts.FatMounted = false;
+    std::filesystem::remove(mounts.Fat + "/iPod_Control");
+    const TDiskCheckPlan gone = PlanDiskCheck(target);
+    EXPECT_TRUE(gone.CommandLine.empty());
+    EXPECT_NE(gone.Note.find("取り外されたため"), std::string::npos) << gone.Note;
+    // Another volume mounted at the same place is not the player either.
+    mounts.FatMounted = true;
+    mounts.FatDevice = "/dev/sdd1";
+    std::filesystem::create_directories(mounts.Fat + "/iPod_Control");
+    EXPECT_TRUE(PlanDiskCheck(target).CommandLine.empty());
+}
+
+TEST(DiskCheck, TheResultIsSaidInJapanese) {
+    const std::string dev = "/dev/sdb1";
+    EXPECT_EQ(DiskCheckMeaning(0, "fsck.fat 4.2\n/dev/sdb1: 3 files, 10/100 clusters\n", "", dev),
+              "検査の結果: 異常は見つかりませんでした。");
+    // A mounted FAT volume always carries the dirty bit: that alone is no damage.
+    const std::string dirty =
+        "fsck.fat 4.2 (2021-01-31)\nDirty bit is set. Fs was not properly unmounted and some data may be corrupt.\n"
+        " Automatically removing dirty bit.\n\nLeaving filesystem unchanged.\n/dev/sdb1: 3 files, 10/100 clusters\n";
+    EXPECT_NE(DiskCheckMeaning(1, dirty, "", dev).find("異常は見つかりませんでした"), std::string::npos);
+    const std::string damaged = "fsck.fat 4.2\n/FILE.TXT\n  File size is 100 bytes, cluster chain length is 0 bytes.\n"
+                                "  Truncating file to 0 bytes.\nLeaving filesystem unchanged.\n";
+    EXPECT_NE(DiskCheckMeaning(1, damaged, "", dev).find("異常が見つかりました"), std::string::npos);
+    EXPECT_NE(DiskCheckMeaning(1, damaged, "", dev).find("何も修復していません"), std::string::npos);
+    // A user who may not read the device is told so, and what to do.
+    const std::string denied = DiskCheckMeaning(6, "fsck.fat 4.2\n", "open: Permission denied\n", dev);
+    EXPECT_NE(denied.find("権限がありません"), std::string::npos) << denied;
+    EXPECT_NE(denied.find("sudo fsck.vfat -n /dev/sdb1"), std::string::npos) << denied;
+    EXPECT_NE(DiskCheckMeaning(2, "", "", dev).find("検査できませんでした"), std::string::npos);
 }
 
 TEST(DiskCheck, CheckerOutsideThePathIsFoundInSbin) {
@@ -63,19 +111,34 @@ TEST(DiskCheck, CheckerOutsideThePathIsFoundInSbin) {
     }
 }
 
+TEST(DiskCheck, TheDirtyBitOfAMountedVolumeReadsAsNoFault) {
+    const std::string mkfs = ::access("/usr/sbin/mkfs.vfat", X_OK) == 0 ? "/usr/sbin/mkfs.vfat" : "mkfs.vfat";
+    if (!HaveChecker() || (mkfs == "mkfs.vfat" && !ProgramOnPath(mkfs))) GTEST_SKIP() << "no dosfstools";
+    FakeMounts mounts;
+    // A sound FAT16 volume as the system leaves it while mounted: its dirty bit set.
+    const std::string image = mounts.dir / "volume.img";
+    ASSERT_EQ(std::system((mkfs + " -C \"" + image + "\" 65536 >/dev/null 2>&1").c_str()), 0);
+    {
+        std::fstream f(image, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekg(0x25);
+        const char flags = static_cast<char>(f.get() | 1);
+        f.seekp(0x25);
+        f.put(flags);
+    }
+    mounts.FatDevice = image;
+    const TDiskCheckResult result = RunDiskCheck(DiskCheckTargetOf(mounts.Fat + "/"));
+    EXPECT_NE(result.Output.find("Dirty bit"), std::string::npos) << result.Output;
+    EXPECT_NE(result.Meaning.find("異常は見つかりませんでした"), std::string::npos) << result.Meaning;
+}
+
 TEST(DiskCheck, ACheckThatCannotOpenTheDeviceSaysSo) {
-    if (DiskCheckerProgram() == "fsck.vfat" && !ProgramOnPath("fsck.vfat")) GTEST_SKIP() << "no fsck.vfat";
-    SetMountedVolumesSource([] {
-        TMountedVolume v;
-        v.Root = "/media/user/GONE";
-        v.Device = "/dev/harrowin-no-such-device";
-        v.FsType = "vfat";
-        return std::vector<TMountedVolume>{v};
-    });
-    const std::string text = RunDiskCheck("/media/user/GONE/");
-    SetMountedVolumesSource({});
+    if (!HaveChecker()) GTEST_SKIP() << "no fsck.vfat";
+    FakeMounts mounts;
+    mounts.FatDevice = "/dev/harrowin-no-such-device";
+    const TDiskCheckResult result = RunDiskCheck(DiskCheckTargetOf(mounts.Fat + "/"));
     // Not a bare version line that reads like a clean check: the reason is shown too.
-    EXPECT_NE(text.find("open"), std::string::npos) << text;
+    EXPECT_NE(result.Output.find("open"), std::string::npos) << result.Output;
+    EXPECT_NE(result.Meaning.find("見つかりません"), std::string::npos) << result.Meaning;
 }
 
 namespace {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "foundation/encoding.h"
 #include "player/song_list_export.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -106,4 +109,25 @@ TEST(SongListExport, SecondSaveHoldsBothRunsUnderOneHeader) {
     EXPECT_EQ(library.Lines().size(), 3u);
     EXPECT_EQ(NumberText(0), "");
     EXPECT_EQ(NumberText(-2147483647 - 1), "-2147483648");
+}
+
+TEST(SongListExport, ALinkAtTheListsNameIsNotWrittenThroughAndAFullDiskKeepsTheOldList) {
+    TempDir dir;
+    TITXMakeLibrary library;
+    const std::string other = dir.Write("elsewhere/notes.txt", "precious");
+    dir.Write("out/earlier.mp3", "");
+    ASSERT_EQ(symlink(other.c_str(), (dir / "out/iPodLibrary.TXT").c_str()), 0);
+    EXPECT_THROW(library.SaveToFile(dir / "out/iPodLibrary.TXT"), EFileError);
+    EXPECT_EQ(ReadFileText(other), "precious");
+    // A good list stays when the next one cannot be written whole.
+    library.SaveToFile(dir / "out/list.TXT");
+    const std::string good = ReadFileText(dir / "out/list.TXT");
+    TITBSongItem song;
+    song.Title = std::string(4000, 'x');
+    library.AddSong(song, "1");
+    {
+        FileSizeLimit full(good.size() + 10);
+        EXPECT_THROW(library.SaveToFile(dir / "out/list.TXT"), EFileError);
+    }
+    EXPECT_EQ(ReadFileText(dir / "out/list.TXT"), good);
 }
