@@ -12,6 +12,7 @@
 #include "bench/bench_support.h"
 #include "platform/media_library.h"
 #include "podcast/episode_list.h"
+#include "podcast/episode_removal.h"
 #include "podcast/handover.h"
 #include "podcast/settings.h"
 #include "tests/support/temp_dir.h"
@@ -41,20 +42,23 @@ Times Run(int n) {
         ep->CAPTION = "第" + std::to_string(i) + "回 今日の話題";
         ep->AUTHOR = "編集部";
         ep->DATE = "Mon, 07 Dec 2026 07:00:00 +0900";
-        ep->Seen = true;
     }
+    // What an update that found every episode in the feed learnt.
+    TEpisodeRemoval removal;
+    removal.StartUpdate({site->NAME});
+    removal.FeedWalked(site->NAME);
+    for (int i = 0; i < episodes.Count(); ++i) removal.EpisodeListed(episodes.GetItem(i)->FILE);
     const std::string lib = dir / "MediaLibrary.sqlite";
     auto handOver = [&] {
         bool cancel = false;
         TPodcastHandover hand(ini, episodes, TPodcastWork{}, [&lib] { return std::make_unique<TMediaLibrary>(lib); });
-        hand.RegisterInITunes(cancel);
+        hand.RegisterInITunes(cancel, removal);
     };
     Times t;
     auto start = std::chrono::steady_clock::now();
     handOver();
     t.First = Milliseconds(std::chrono::steady_clock::now() - start);
-    // An update that found every episode again and nothing new.
-    for (int i = 0; i < episodes.Count(); ++i) episodes.GetItem(i)->Seen = true;
+    // The next update found every episode again and nothing new.
     start = std::chrono::steady_clock::now();
     handOver();
     t.Next = Milliseconds(std::chrono::steady_clock::now() - start);

@@ -158,3 +158,50 @@ void WriteNewFile(const std::string& path, std::string_view bytes) {
         ThrowCreateError(path, err);
     }
 }
+
+void CopyToNewFile(const std::string& source, const std::string& path) {
+    // Non-blocking, so that a named pipe at the source is refused instead of waited on.
+    const int in = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) throw EFileError("ファイル " + source + " を開けません。" + SysErrorText(errno));
+    const Descriptor input(in);
+    struct stat st {};
+    if (::fstat(input.fd(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        throw EFileError("ファイル " + source + " を開けません。" + SysErrorText(EINVAL));
+    }
+    const Target target = OpenTarget(path);
+    const Descriptor folder(target.folder);
+    mode_t mode = 0;
+    if (const int err = CheckExisting(folder.fd(), target.name, false, mode)) ThrowCreateError(path, err);
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = ".~hw" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        fd = ::openat(folder.fd(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) ThrowCreateError(path, errno);
+    }
+    if (fd < 0) ThrowCreateError(path, EEXIST);
+    Descriptor file(fd);
+    int err = 0;
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        const ssize_t got = ::read(input.fd(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) err = errno;
+        if (got <= 0) break;
+        if ((err = WriteAll(file.fd(), std::string_view(buffer.data(), static_cast<size_t>(got)))) != 0) break;
+    }
+    if (const int closeErr = file.Close(); err == 0) err = closeErr;
+    if (err == 0 && ::renameat2(folder.fd(), temp.c_str(), folder.fd(), target.name.c_str(), RENAME_NOREPLACE) != 0) {
+        err = errno;
+        if (err == EINVAL || err == ENOSYS) {
+            // A file system that cannot refuse the replacement itself: test, then rename.
+            err = CheckExisting(folder.fd(), target.name, false, mode);
+            if (err == 0 && ::renameat(folder.fd(), temp.c_str(), folder.fd(), target.name.c_str()) != 0) err = errno;
+        }
+    }
+    if (err != 0) {
+        ::unlinkat(folder.fd(), temp.c_str(), 0);
+        ThrowWriteError(path, err);
+    }
+}

@@ -19,3 +19,9 @@ void WriteWholeFile(const std::string& path, std::string_view bytes, TFolderLink
 // Writes the bytes as a new file; anything already of that name (a file, a link, a folder)
 // is never replaced and fails with EEXIST.
 void WriteNewFile(const std::string& path, std::string_view bytes);
+
+// Copies the regular file at `source` (never reached through a link at its last part) as a
+// new file: the bytes stream to a temporary name in the target's folder, which takes the
+// target's name only when all arrived; anything of that name is never replaced (EEXIST). The
+// target's folder may not be a link.
+void CopyToNewFile(const std::string& source, const std::string& path);

@@ -46,6 +46,9 @@ public:
 
     // Saves window bounds, the episode list and the settings (what closing the window does).
     void FormDestroy();
+    // Write the settings (with the feed list) or the episode list now; a failure is shown.
+    void SaveSettings();
+    void SaveEpisodes();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,7 +57,11 @@ protected:
 
 private:
     void SetStatus(const std::string& text);
-    QString SelectedName() const;
+    // The selected line, -1 when none is selected.
+    int SelectedRow() const;
+    // Deletes the files of a deleted feed: those its records name in its folder, then the
+    // folder when empty and its cache file.
+    void DeleteFeedFiles(const std::string& name);
     TPodcastWork MakeWork(QProgressBar* bar, QLabel* label);
 
     std::unique_ptr<Ui::TMainForm> ui;

@@ -33,6 +33,7 @@ struct Road {
     TPodCastList episodes;
     std::vector<std::string> labels, messages;
     TPodcastWork work;
+    TEpisodeRemoval removal;  // what the last run learnt
     Road() {
         ini = std::make_unique<TTolvIPodINI>(dir / "Lumenquist.INI");
         work.SetLabel = [this](const std::string& t) { labels.push_back(t); };
@@ -46,7 +47,8 @@ struct Road {
     }
     int32_t Run(bool cancel = false) {
         TPodcastUpdater up(*ini, episodes, dir.Path(), work);
-        up.UpdateFeeds(ini->NameList(), cancel);
+        up.UpdateFeeds(ini->Sites.Items(), cancel);
+        removal = up.Removal;
         return up.NewCount;
     }
 };
@@ -85,12 +87,12 @@ TEST(PodcastUpdate, TakesTheFirstItemsUpToTheLimitAndFetchesOnlyWhatIsMissing) {
     EXPECT_TRUE(fs::exists(road.dir / "RSSTemp/News.RSS"));
     EXPECT_EQ(server.LastAgent(), "MyApp");
 
-    // Nothing new: no downloads, every listed episode seen again.
+    // Nothing new: no downloads, every listed episode kept.
     const int before = server.Requests();
     EXPECT_EQ(road.Run(), 0);
     EXPECT_EQ(server.Requests(), before + 1);  // the feed document only
     EXPECT_EQ(server.LastAgent(), "Harrowin");
-    for (int i = 0; i < road.episodes.Count(); ++i) EXPECT_TRUE(road.episodes.GetItem(i)->Seen);
+    for (int i = 0; i < road.episodes.Count(); ++i) EXPECT_FALSE(road.removal.Removes(*road.episodes.GetItem(i)));
 }
 
 TEST(PodcastUpdate, NamesFromTheFeedAndTheUserStayInsideTheEpisodeFolder) {
@@ -136,8 +138,8 @@ TEST(PodcastUpdate, ErrorAnswersLeaveNoFileAndFeedsWithoutItemsKeepTheirEpisodes
     old->TITLE = "Never";
     road.Run();
     EXPECT_EQ(road.messages, std::vector<std::string>{"\"Never\"からPodCast情報を取得できませんでした"});
-    EXPECT_TRUE(old->Seen);
-    EXPECT_TRUE(road.episodes.GetItem(0)->Seen);  // News read from its earlier copy
+    EXPECT_FALSE(road.removal.Removes(*old));
+    EXPECT_FALSE(road.removal.Removes(*road.episodes.GetItem(0)));  // News read from its earlier copy
 }
 
 TEST(PodcastUpdate, CancelStopsEachRemainingFeedAfterOneEpisode) {
@@ -158,12 +160,16 @@ TEST(PodcastUpdate, CancelStopsEachRemainingFeedAfterOneEpisode) {
     bool cancel = false;
     TPodcastUpdater up(*road.ini, road.episodes, road.dir.Path(), road.work);
     up.UpdateFeeds({}, cancel);  // makes the folders
-    up.UpdateFeed("A", up.RssFolder(), up.CastFolder(), cancel);
+    up.UpdateFeed(*road.ini->Sites.GetItem(0), up.RssFolder(), up.CastFolder(), cancel);
     cancel = true;
-    up.UpdateFeed("B", up.RssFolder(), up.CastFolder(), cancel);
-    up.UpdateFeed("C", up.RssFolder(), up.CastFolder(), cancel);
+    up.UpdateFeed(*road.ini->Sites.GetItem(1), up.RssFolder(), up.CastFolder(), cancel);
+    up.UpdateFeed(*road.ini->Sites.GetItem(2), up.RssFolder(), up.CastFolder(), cancel);
     EXPECT_EQ(road.episodes.Count(), 5);
     EXPECT_EQ(road.ini->Sites.GetItem(2)->COLUMNS, 3);  // the third document is still read
+    // The episodes that the stopped walks did not reach are not dropped.
+    TPodCastItem* unreached = road.episodes.FindOrAdd(road.dir / "PodCastings/B/b3.mp3");
+    unreached->TITLE = "B";
+    EXPECT_FALSE(up.Removal.Removes(*unreached));
 }
 
 TEST(PodcastUpdate, ItemsWithoutEnclosureCountAmongTheTakenOnes) {
@@ -195,11 +201,12 @@ TEST(PodcastUpdate, ItemsWithoutEnclosureCountAmongTheTakenOnes) {
                                                      "[News]  Download...  ( 3/3 ) "}));
     EXPECT_EQ(road.episodes.Count(), 2);
 
-    // A limit of 0 or less takes no item: the known episodes stay unseen for the hand-over.
+    // A limit of 0 or less takes no item: the hand-over would drop every known episode, so it
+    // names the feed to ask first.
     road.ini->DeleteColumns = -1;
     EXPECT_EQ(road.Run(), 0);
     EXPECT_EQ(site->COLUMNS, 3);
-    for (int i = 0; i < road.episodes.Count(); ++i) EXPECT_FALSE(road.episodes.GetItem(i)->Seen);
+    EXPECT_EQ(road.removal.FeedsLosingEveryEpisode(road.episodes), std::vector<std::string>{"News"});
 }
 
 TEST(PodcastUpdate, LocalAddressesInAFeedAreNotCopied) {
@@ -234,7 +241,7 @@ TEST(PodcastUpdate, CancelStopsTheEpisodeBeingFetched) {
         if (server.BytesSent() > 100000) cancel = true;
     };
     TPodcastUpdater up(*road.ini, road.episodes, road.dir.Path(), road.work);
-    up.UpdateFeeds(road.ini->NameList(), cancel);
+    up.UpdateFeeds(road.ini->Sites.Items(), cancel);
     EXPECT_TRUE(cancel);
     EXPECT_EQ(up.NewCount, 1);
     // Neither the episode nor its temporary file is left; the next one was not started.
