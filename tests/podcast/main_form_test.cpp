@@ -1,5 +1,6 @@
 // The podcast program's main window under the offscreen platform: start-up defaults, feed
 // commands, the whole update against a loopback server, and the card drawing.
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -78,6 +79,7 @@ private slots:
             QCOMPARE(form.geometry().size(), QSize(600, 400));
             QCOMPARE(form.Settings().Sites.GetItem(0)->DATE, std::string("Not Updated"));
             QCOMPARE(form.Settings().Sites.GetItem(0)->AUTHOR, std::string("制作者不明"));
+            QCOMPARE(form.findChild<QAction*>("PM_EditURL")->shortcut(), QKeySequence(Qt::Key_Enter));
             form.close();
         }
         TIniFile ini(home.dir / "Lumenquist.INI");

@@ -250,4 +250,43 @@ TEST(PodcastUpdate, CancelStopsTheEpisodeBeingFetched) {
     EXPECT_EQ(road.episodes.GetItem(0)->FILE, road.dir / "PodCastings/News/long.mp3");
 }
 
+TEST(PodcastUpdate, EpisodeNamesLeaveTheQueryAndTwoEnclosuresNeverShareAFile) {
+    LoopbackHttpServer server;
+    server.Set("/a/ep.mp3", {200, "first", ""});
+    server.Set("/b/ep.mp3", {200, "second", ""});
+    server.Set("/c/ep1.mp3?updated=1700000000", {200, "third", ""});
+    server.Set("/feed", {200, Feed(server, {"/a/ep.mp3", "/b/ep.mp3", "/c/ep1.mp3?updated=1700000000"}), ""});
+    Road road;
+    road.AddFeed("News", server.Url("/feed"));
+    EXPECT_EQ(road.Run(), 3);
+    const std::string folder = road.dir / "PodCastings/News/";
+    EXPECT_EQ(ReadFileText(folder + "ep.mp3"), "first");
+    EXPECT_EQ(ReadFileText(folder + "ep(2).mp3"), "second");
+    EXPECT_EQ(ReadFileText(folder + "ep1.mp3"), "third");
+
+    // The first leaves the feed: the second keeps its own file and is not taken for the first.
+    server.Set("/feed", {200, Feed(server, {"/b/ep.mp3"}), ""});
+    EXPECT_EQ(road.Run(), 0);
+    EXPECT_FALSE(road.removal.Removes(*road.episodes.FindOrAdd(folder + "ep(2).mp3")));
+    EXPECT_TRUE(road.removal.Removes(*road.episodes.FindOrAdd(folder + "ep.mp3")));
+}
+
+TEST(PodcastUpdate, AnEndlessEnclosureStopsNearItsDeclaredLengthAndLeavesNoFile) {
+    LoopbackHttpServer server;
+    LoopbackHttpServer::Answer endless{200, std::string(65536, 'x'), ""};
+    endless.Endless = true;
+    server.Set("/endless.mp3", endless);
+    server.Set("/feed", {200,
+                         "<rss><channel><title>T</title><item><title>a</title><enclosure url=\"" +
+                             server.Url("/endless.mp3") + "\" length=\"30\" type=\"audio/mpeg\"/></item></channel></rss>",
+                         ""});
+    Road road;
+    road.AddFeed("News", server.Url("/feed"));
+    EXPECT_EQ(road.Run(), 1);
+    EXPECT_TRUE(fs::is_empty(road.dir / "PodCastings/News"));
+    EXPECT_LT(server.BytesSent(), EpisodeByteBound(30) + 16 * 1024 * 1024);
+    EXPECT_LT(EpisodeByteBound(30), 100 * 1024 * 1024);
+    EXPECT_EQ(EpisodeByteBound(0), 4096LL * 1024 * 1024);
+}
+
 }  // namespace
