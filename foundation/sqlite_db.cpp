@@ -23,7 +23,8 @@ TSqliteConnection::~TSqliteConnection() { Close(); }
 void TSqliteConnection::Close() {
     FCache.clear();
     if (FDb) {
-        sqlite3_close(FDb);
+        // A statement still held elsewhere keeps the file open until it is finalised.
+        sqlite3_close_v2(FDb);
         FDb = nullptr;
     }
 }
