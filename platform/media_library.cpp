@@ -255,8 +255,9 @@ void TMediaLibrary::BeginWork() {
 void TMediaLibrary::CommitWork() {
     TSqliteConnection& db = Open(FStore);
     if (!FStore->InWork) return;
-    db.Exec("COMMIT");
     FStore->InWork = false;
+    // After some failed writes (a full disk) SQLite has rolled the transaction back itself.
+    if (!sqlite3_get_autocommit(db.Handle())) db.Exec("COMMIT");
 }
 
 namespace {
@@ -332,8 +333,5 @@ void TMediaLibrary::Quit() {
         TSqliteConnection& db;
         ~Closer() { db.Close(); }
     } closer{*FStore->Db};
-    if (FStore->InWork) {
-        FStore->InWork = false;
-        FStore->Db->Exec("COMMIT");
-    }
+    CommitWork();
 }
