@@ -63,11 +63,14 @@ TEST(PodcastHandover, RegistersTagsAndRemovesDroppedEpisodes) {
     h.Episode("News", "1.mp3");
     TPodCastItem* dropped = h.Episode("News", "2.mp3");
     const std::string droppedFile = dropped->FILE;
+    // A record that an edited list points outside the episode folders.
+    const std::string outside = h.dir.Write("mine/keep.mp3", "the user's");
+    h.episodes.FindOrAdd(outside)->TITLE = "News";
     h.Register();
     {
         TMediaLibrary lib(h.Lib());
         auto tracks = lib.LibraryPlaylist().Tracks();
-        ASSERT_EQ(tracks.Count(), 2);
+        ASSERT_EQ(tracks.Count(), 3);
         EXPECT_EQ(tracks.Item(1).Name(), "Cap 1.mp3(Day)");
         EXPECT_EQ(tracks.Item(1).Artist(), "Auth");
         EXPECT_EQ(tracks.Item(1).Genre(), "PodCasting");
@@ -75,8 +78,8 @@ TEST(PodcastHandover, RegistersTagsAndRemovesDroppedEpisodes) {
         auto lists = lib.LibrarySource().PlayLists();
         ASSERT_EQ(lists.Count(), 2);
         EXPECT_EQ(lists.Item(1).Name(), "Harrowin Cast");
-        EXPECT_EQ(lists.Item(1).Tracks().size(), 2u);
-        EXPECT_EQ(lists.Item(2).Tracks().size(), 2u);
+        EXPECT_EQ(lists.Item(1).Tracks().size(), 3u);
+        EXPECT_EQ(lists.Item(2).Tracks().size(), 3u);
         lib.CreatePlaylist(" harrowin CAST ");  // a second one that differs in case and blanks
     }
     EXPECT_EQ(h.episodes.GetItem(1)->FORDELETENAME, "Cap 2.mp3(Day)");
@@ -85,6 +88,7 @@ TEST(PodcastHandover, RegistersTagsAndRemovesDroppedEpisodes) {
     h.Register(false, Hand::Listed("News", {h.episodes.GetItem(0)->FILE}));
     EXPECT_EQ(h.episodes.Count(), 1);
     EXPECT_FALSE(fs::exists(droppedFile));
+    EXPECT_EQ(ReadFileText(outside), "the user's");
     TMediaLibrary lib(h.Lib());
     ASSERT_EQ(lib.LibraryPlaylist().Tracks().Count(), 1);
     auto lists = lib.LibrarySource().PlayLists();
