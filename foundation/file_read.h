@@ -63,3 +63,7 @@ private:
 // missing file too, so a planted link cannot lead the read outside the player.
 FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes);
 FileBytes ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length);
+
+// True when both paths are regular files (neither reached through a link at its last part)
+// with the same bytes; false for anything else, a file that cannot be read included.
+bool SameFileBytes(const std::string& a, const std::string& b);

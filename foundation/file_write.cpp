@@ -144,7 +144,13 @@ int CopyFileData(int in, int out) {
     }
 }
 
-int CopyWholeFile(const std::string& source, const std::string& path, TFolderLink folderLink) {
+namespace {
+
+// Copies the regular file `source` into a pending file at `path` that takes its name as `how`
+// says: 0 or the errno (ENOENT for a source that is no regular file).
+int CopyThroughPending(const std::string& source, const std::string& path, TFolderLink folderLink,
+                       TPendingFile::TTake how) {
+    // Non-blocking, so that a named pipe at the source is refused instead of waited on.
     const int in = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) return errno == ELOOP ? ENOENT : errno;
     struct stat st {};
@@ -152,17 +158,30 @@ int CopyWholeFile(const std::string& source, const std::string& path, TFolderLin
     if (err == 0) {
         try {
             TPendingFile file(path, folderLink);
+            const bool replace = how == TPendingFile::TTake::Replace;
             mode_t mode = 0;
-            err = CheckExisting(file.FolderFd(), file.TargetName(), true, mode);
+            err = CheckExisting(file.FolderFd(), file.TargetName(), replace, mode);
             if (err == 0) err = CopyFileData(in, file.Fd());
             if (err == 0 && mode != 0) (void)::fchmod(file.Fd(), mode);
-            if (err == 0) err = file.TakeName(file.TargetName(), TPendingFile::TTake::Replace);
+            if (err == 0) err = file.TakeName(file.TargetName(), how);
         } catch (const EFileWriteError& e) {
             err = e.Code();
         }
     }
     ::close(in);
     return err;
+}
+
+}  // namespace
+
+int CopyWholeFile(const std::string& source, const std::string& path, TFolderLink folderLink) {
+    return CopyThroughPending(source, path, folderLink, TPendingFile::TTake::Replace);
+}
+
+void CopyToNewFile(const std::string& source, const std::string& path) {
+    if (const int err = CopyThroughPending(source, path, TFolderLink::Refuse, TPendingFile::TTake::New)) {
+        ThrowWriteError(path, err);
+    }
 }
 
 bool IsWriterTemporaryName(std::string_view name) {

@@ -88,3 +88,8 @@ private:
     int closeError_ = 0;
     bool taken_ = false;
 };
+
+// Copies the regular file `source` (never reached through a link at its last part) as a new
+// file: through a temporary in the target's folder, which takes the target's name only when
+// all arrived; anything of that name is never replaced (EEXIST).
+void CopyToNewFile(const std::string& source, const std::string& path);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <locale.h>
 
 #include <cstring>
@@ -234,4 +235,68 @@ std::string SysErrorText(int code) {
     std::string text = CLibraryJapaneseText(code);
     if (!text.empty()) return text;
     return "システムエラーが発生しました (エラー番号 " + std::to_string(code) + ")。";
+}
+
+std::string EntryNameAllowingAllButSlash(std::string_view text) {
+    // The control characters are those that ControlCharsToBlanks turns into blanks, so that a
+    // play-list line written from the name still names the file.
+    std::string name;
+    name.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            name += '_';
+            ++i;
+        } else {
+            name += (b == '/' || b < 0x20 || b == 0x7F) ? '_' : text[i];
+        }
+    }
+    if (name.find_first_not_of('.') == std::string::npos) name.insert(name.begin(), '_');
+    return name;
+}
+
+std::string EntryNameWithoutReservedChars(std::string_view text, std::string_view fallback) {
+    std::string name = ReplaceInvalidFileChars(text);
+    if (name.empty() || name == "." || name == "..") name = fallback;
+    if (!name.empty() && name[0] == '.') name[0] = '_';
+    return name;
+}
+
+namespace {
+
+// Where the extension of an entry name starts: its last "." when something stands before it
+// and at most 15 bytes follow; the name's end when it has none.
+size_t ExtensionStart(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || name.size() - dot > 16) return name.size();
+    return dot;
+}
+
+}  // namespace
+
+std::string EntryNameFitting(std::string_view name, size_t maxBytes) {
+    if (name.size() <= maxBytes) return std::string(name);
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : name) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    char mark[10];
+    std::snprintf(mark, sizeof mark, "~%08x", hash);
+    std::string_view extension = name.substr(ExtensionStart(name));
+    if (extension.size() + 9 >= maxBytes) extension = {};
+    const size_t room = maxBytes > extension.size() + 9 ? maxBytes - extension.size() - 9 : 0;
+    const std::string_view stem = name.substr(0, name.size() - extension.size());
+    return std::string(encoding::Utf8TruncateBytes(stem, room)) + mark + std::string(extension);
+}
+
+std::string FreeEntryName(std::string_view name, size_t maxBytes, const std::function<bool(const std::string&)>& taken) {
+    std::string candidate = EntryNameFitting(name, maxBytes);
+    if (!taken(candidate)) return candidate;
+    const size_t split = ExtensionStart(name);
+    const std::string_view stem = name.substr(0, split);
+    const std::string_view extension = name.substr(split);
+    for (int n = 2; n <= 9999; ++n) {
+        candidate = EntryNameFitting(std::string(stem) + "(" + std::to_string(n) + ")" + std::string(extension), maxBytes);
+        if (!taken(candidate)) return candidate;
+    }
+    return {};
 }

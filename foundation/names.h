@@ -1,9 +1,11 @@
 // Name and text helpers: raw text buffers to text, free file names, characters that a file
-// name may not hold, delimited fields and the system's error texts. Text is UTF-8 and every
+// name may not hold, the rules that make a text one folder entry's name, delimited fields and
+// the system's error texts. Text is UTF-8 and every
 // function works on characters (code points), never on single bytes of a character.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,3 +50,29 @@ std::string GetDelimitedField(int index, std::string_view text, std::string_view
 // message where the machine has one, else a Japanese text naming the number. Never empty,
 // whatever the user's locale.
 std::string SysErrorText(int code);
+
+// ---- Names of one folder entry ----
+
+// The most bytes a Linux file system allows in one name.
+inline constexpr size_t kMaxEntryNameBytes = 255;
+
+// A text (a feed name, a channel title, an enclosure's file name) as one entry name that allows
+// every character but "/" and the control characters, which become "_"; a name that is empty
+// or only dots gets a leading "_", so that it can never climb out of its folder or name the
+// folder itself.
+std::string EntryNameAllowingAllButSlash(std::string_view text);
+
+// A text (a play list's name) as one entry name without the eleven characters of
+// ReplaceInvalidFileChars (blanks take their place); "", "." and ".." give `fallback`, and a
+// leading "." becomes "_", so that the name is never hidden, empty or a way out.
+std::string EntryNameWithoutReservedChars(std::string_view text, std::string_view fallback);
+
+// The name when it fits in maxBytes bytes; otherwise its stem cut on a character boundary,
+// then "~" and eight hexadecimal digits of a hash of the whole name, then its extension (the
+// last "." and at most 15 bytes after it), in maxBytes bytes at most. Two names that differ
+// only beyond the cut so stay two names.
+std::string EntryNameFitting(std::string_view name, size_t maxBytes);
+
+// The name itself when `taken` says it is free, else the first free one of "<stem>(2)<ext>",
+// "<stem>(3)<ext>", ... up to (9999), each fitted into maxBytes; "" when all are taken.
+std::string FreeEntryName(std::string_view name, size_t maxBytes, const std::function<bool(const std::string&)>& taken);

@@ -51,6 +51,33 @@ std::string DecodeUtf8Document(const std::string& bytes) {
     return encoding::RepairUtf8(text);
 }
 
+std::string EnclosureFileName(const std::string& address) {
+    // The query and the fragment name no file: hosting services add "?updated=..." to every
+    // address, and a "/" inside them is no path separator.
+    std::string_view path(address);
+    path = path.substr(0, path.find_first_of("?#"));
+    const size_t last = path.find_last_of("/\\:");
+    if (last != std::string_view::npos) path.remove_prefix(last + 1);
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string name;
+    name.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '%' && i + 2 < path.size() && hex(path[i + 1]) >= 0 && hex(path[i + 2]) >= 0) {
+            name += static_cast<char>(hex(path[i + 1]) * 16 + hex(path[i + 2]));
+            i += 2;
+        } else {
+            name += path[i];
+        }
+    }
+    // Escapes may spell bytes that are no UTF-8; the episode list must stay UTF-8 text.
+    return encoding::RepairUtf8(name);
+}
+
 std::string TXMLReader::GetTagName(const std::string& token) {
     const std::string_view t = encoding::TrimView(token);
     if (t.size() < 3 || t[0] != '<') return std::string();
@@ -153,8 +180,7 @@ void TXMLReader::TakeEnclosure(TPodCastObject& item) const {
     if (type == "audio/mpeg" || type == "text/plain" || type == "video/mp4" ||
         type == "video/quicktime" || type == "application/octet-stream") {
         item.EnclosureURL = value("url");
-        const size_t last = item.EnclosureURL.find_last_of("/\\:");
-        item.FileName = last == std::string::npos ? item.EnclosureURL : item.EnclosureURL.substr(last + 1);
+        item.FileName = EnclosureFileName(item.EnclosureURL);
         item.LengthText = value("length");
         item.Length = ParseInt32(item.LengthText, 0);
     } else if (type == "image/jpeg") {

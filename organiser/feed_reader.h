@@ -23,7 +23,7 @@ public:
     std::string Date;          // pubDate or dc:date, as written
     std::string EnclosureURL;  // url of an accepted enclosure
     std::string LengthText;    // its length attribute
-    std::string FileName;      // the last segment of EnclosureURL (query text included)
+    std::string FileName;      // EnclosureFileName of EnclosureURL
     std::string ImageURL;      // url of an image/jpeg enclosure
     int32_t Length = 0;        // LengthText in bytes; 0 when it is not a number
     std::string Author;        // the channel author known when the item started
@@ -65,6 +65,10 @@ private:
     void TakeEnclosure(TPodCastObject& item) const;
 };
 
+// The file name an enclosure's address gives: its last path segment, without the query and the
+// fragment, with percent-escapes decoded (bytes that form no UTF-8 become U+FFFD). Not yet safe
+// as a file name: an escaped "/" stands as it is.
+std::string EnclosureFileName(const std::string& address);
 // A decimal 32-bit number, or `fallback` when the text is not one (leading blanks allowed).
 int32_t ParseInt32(const std::string& text, int32_t fallback);
 // UTF-8 text with anything that is not UTF-8 replaced by U+FFFD and a leading byte-order mark

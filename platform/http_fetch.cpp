@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +41,7 @@ struct TSink {
     std::string* Memory = nullptr;
     int Fd = -1;
     int64_t Limit = kFetchLimitBytes;
+    int64_t KeepFree = 0;  // bytes the file's file system keeps free; 0: not tested
     int64_t Received = 0;
     bool WriteFailed = false;
     bool TooLarge = false;
@@ -70,6 +72,14 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     if (sink->Memory) {
         sink->Memory->append(data, bytes);
         return bytes;
+    }
+    if (sink->KeepFree > 0) {
+        struct statvfs fs {};
+        if (fstatvfs(sink->Fd, &fs) != 0 ||
+            static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) < sink->KeepFree + static_cast<int64_t>(bytes)) {
+            sink->WriteFailed = true;
+            return 0;
+        }
     }
     if (!WriteAll(sink->Fd, data, bytes)) {
         sink->WriteFailed = true;
@@ -213,6 +223,7 @@ bool HttpFetchToFile(const std::string& Address, const std::string& Dest, const 
     TSink sink;
     sink.Fd = fd;
     sink.Limit = Options.MaxBytes < 0 ? -1 : Options.MaxBytes;
+    sink.KeepFree = Options.KeepFreeBytes;
     bool ok = Transfer(Address, sink, Options);
     if (::close(fd) != 0) ok = false;
     // mkstemp makes the file private; the document gets the usual permissions.

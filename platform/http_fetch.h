@@ -33,6 +33,9 @@ struct THttpFetchOptions {
     // A document larger than this (bytes) fails. HttpFetchToMemory never holds more than
     // kFetchLimitBytes, whatever is asked here; kUnbounded counts only for HttpFetchToFile.
     int64_t MaxBytes = kFetchLimitBytes;
+    // Downloads to a file stop (and fail) before the file system holding it has fewer than
+    // this many bytes free; 0 for no such test.
+    int64_t KeepFreeBytes = 0;
 };
 
 // True when the address begins (case-sensitively) with "http://", "https://", "ftp://" or

@@ -4,33 +4,34 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
+#include <set>
 
 #include "foundation/encoding.h"
+#include "foundation/file_write.h"
 #include "foundation/names.h"
+#include "foundation/paths.h"
+#include "foundation/sqlite_db.h"
 #include "platform/program_folder.h"
 
 namespace fs = std::filesystem;
 
 struct TMediaStore {
-    sqlite3* Db = nullptr;
-    ~TMediaStore() {
-        if (Db) sqlite3_close(Db);
-    }
+    std::unique_ptr<TSqliteConnection> Db;
+    bool InWork = false;  // a transaction of BeginWork is open
 };
 
 namespace {
 
-sqlite3* Open(const std::shared_ptr<TMediaStore>& store) {
-    if (!store || !store->Db) throw EMediaLibraryError("メディアライブラリは閉じられています");
-    return store->Db;
+TSqliteConnection& Open(const std::shared_ptr<TMediaStore>& store) {
+    if (!store || !store->Db || !store->Db->IsOpen()) throw EMediaLibraryError("メディアライブラリは閉じられています");
+    return *store->Db;
 }
 
 // The user reads these reasons in a message box: SQLite's own texts are English, so the
 // reason is told from its result code (and the system's error behind a failed file access).
-std::string Reason(sqlite3* db) {
+std::string Reason(sqlite3* db, int result) {
     if (!db) return SysErrorText(ENOMEM);
-    const int code = sqlite3_errcode(db) & 0xFF;
+    const int code = (result != SQLITE_OK ? result : sqlite3_errcode(db)) & 0xFF;
     switch (code) {
         case SQLITE_FULL: return SysErrorText(ENOSPC);
         case SQLITE_NOMEM: return SysErrorText(ENOMEM);
@@ -44,87 +45,67 @@ std::string Reason(sqlite3* db) {
         case SQLITE_PERM:
             if (const int err = sqlite3_system_errno(db)) return SysErrorText(err);
             return code == SQLITE_CANTOPEN ? "メディアライブラリのファイルを開けません" : SysErrorText(EIO);
-        default: return "メディアライブラリの処理に失敗しました (コード " + std::to_string(sqlite3_errcode(db)) + ")";
+        default: return "メディアライブラリの処理に失敗しました (コード " + std::to_string(result) + ")";
     }
 }
 
-[[noreturn]] void Fail(sqlite3* db, const std::string& what) {
-    throw EMediaLibraryError(what + ": " + Reason(db));
+void Failure(sqlite3* db, TSqliteStage stage, int code, const std::string& text) {
+    if (stage == TSqliteStage::Open) throw EMediaLibraryError("メディアライブラリ " + text + " を開けません: " + Reason(db, code));
+    throw EMediaLibraryError("メディアライブラリを操作できません: " + Reason(db, code));
 }
 
-// One prepared statement, finalised when it goes out of scope.
-class Statement {
-public:
-    Statement(sqlite3* db, const std::string& sql) : FDb(db) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &FStmt, nullptr) != SQLITE_OK) Fail(db, "メディアライブラリを操作できません");
-    }
-    ~Statement() { sqlite3_finalize(FStmt); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    Statement& Bind(int i, int64_t v) {
-        sqlite3_bind_int64(FStmt, i, v);
-        return *this;
-    }
-    Statement& Bind(int i, const std::string& v) {
-        sqlite3_bind_text(FStmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    // True while a row is there.
-    bool Step() {
-        const int rc = sqlite3_step(FStmt);
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) return false;
-        Fail(FDb, "メディアライブラリを操作できません");
-    }
-    void Run() {
-        while (Step()) {
-        }
-    }
-    int64_t Int(int col) const { return sqlite3_column_int64(FStmt, col); }
-    std::string Text(int col) const {
-        const auto* p = sqlite3_column_text(FStmt, col);
-        return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_column_bytes(FStmt, col)))
-                 : std::string();
-    }
-
-private:
-    sqlite3* FDb;
-    sqlite3_stmt* FStmt = nullptr;
-};
+[[noreturn]] void Deleted(const char* what) {
+    throw EMediaLibraryError(std::string("メディアライブラリ: ") + what + "は削除されています");
+}
 
 int64_t IdAt(const std::shared_ptr<TMediaStore>& store, const char* table, int32_t i) {
-    sqlite3* db = Open(store);
+    TSqliteConnection& db = Open(store);
     if (i >= 1) {
-        Statement s(db, std::string("SELECT id FROM ") + table + " ORDER BY id LIMIT 1 OFFSET ?");
+        TSqliteStatement& s = db.Cached(std::string("SELECT id FROM ") + table + " ORDER BY id LIMIT 1 OFFSET ?");
         s.Bind(1, static_cast<int64_t>(i - 1));
-        if (s.Step()) return s.Int(0);
+        if (s.Step()) {
+            const int64_t id = s.Int(0);
+            s.Reset();
+            return id;
+        }
     }
     throw EMediaLibraryError("メディアライブラリ: 番号 " + std::to_string(i) + " は範囲外です");
 }
 
 int32_t CountOf(const std::shared_ptr<TMediaStore>& store, const char* table) {
-    Statement s(Open(store), std::string("SELECT COUNT(*) FROM ") + table);
+    TSqliteStatement& s = Open(store).Cached(std::string("SELECT COUNT(*) FROM ") + table);
     s.Step();
-    return static_cast<int32_t>(s.Int(0));
+    const auto count = static_cast<int32_t>(s.Int(0));
+    s.Reset();
+    return count;
+}
+
+std::vector<int64_t> AllIds(const std::shared_ptr<TMediaStore>& store, const char* table) {
+    TSqliteStatement s(Open(store), std::string("SELECT id FROM ") + table + " ORDER BY id");
+    std::vector<int64_t> ids;
+    while (s.Step()) ids.push_back(s.Int(0));
+    return ids;
 }
 
 }  // namespace
 
 // ---- tracks
+// A statement that read one row is reset at once: one left standing on a row would keep the
+// file's read lock and hold off every other program writing the library.
 
 std::string TMediaTrack::Text(const char* column) const {
-    Statement s(Open(FStore), std::string("SELECT ") + column + " FROM tracks WHERE id = ?");
+    TSqliteStatement& s = Open(FStore).Cached(std::string("SELECT ") + column + " FROM tracks WHERE id = ?");
     s.Bind(1, FId);
-    if (!s.Step()) throw EMediaLibraryError("メディアライブラリ: トラックは削除されています");
-    return s.Text(0);
+    if (!s.Step()) Deleted("トラック");
+    std::string text = s.Text(0);
+    s.Reset();
+    return text;
 }
 
 void TMediaTrack::SetText(const char* column, const std::string& value) {
-    sqlite3* db = Open(FStore);
-    Statement s(db, std::string("UPDATE tracks SET ") + column + " = ? WHERE id = ?");
-    s.Bind(1, value).Bind(2, FId).Run();
-    if (sqlite3_changes(db) == 0) throw EMediaLibraryError("メディアライブラリ: トラックは削除されています");
+    TSqliteConnection& db = Open(FStore);
+    db.Cached(std::string("UPDATE tracks SET ") + column + " = ? WHERE id = ?").Bind(1, value).Bind(2, FId).Run();
+    if (db.Changes() == 0) Deleted("トラック");
 }
 
 std::string TMediaTrack::Location() const { return Text("location"); }
@@ -138,28 +119,30 @@ void TMediaTrack::SetGenre(const std::string& value) { SetText("genre", value); 
 void TMediaTrack::SetAlbum(const std::string& value) { SetText("album", value); }
 
 void TMediaTrack::Delete() {
-    sqlite3* db = Open(FStore);
-    Statement(db, "DELETE FROM playlist_tracks WHERE track_id = ?").Bind(1, FId).Run();
-    Statement(db, "DELETE FROM tracks WHERE id = ?").Bind(1, FId).Run();
+    TSqliteConnection& db = Open(FStore);
+    db.Cached("DELETE FROM playlist_tracks WHERE track_id = ?").Bind(1, FId).Run();
+    db.Cached("DELETE FROM tracks WHERE id = ?").Bind(1, FId).Run();
 }
 
 // ---- play lists
 
 std::string TMediaPlaylist::Name() const {
-    Statement s(Open(FStore), "SELECT name FROM playlists WHERE id = ?");
+    TSqliteStatement& s = Open(FStore).Cached("SELECT name FROM playlists WHERE id = ?");
     s.Bind(1, FId);
-    if (!s.Step()) throw EMediaLibraryError("メディアライブラリ: プレイリストは削除されています");
-    return s.Text(0);
+    if (!s.Step()) Deleted("プレイリスト");
+    std::string name = s.Text(0);
+    s.Reset();
+    return name;
 }
 
 void TMediaPlaylist::AddTrack(const TMediaTrack& track) {
-    sqlite3* db = Open(FStore);
+    TSqliteConnection& db = Open(FStore);
     Name();  // raises for a deleted play list
-    Statement check(db, "SELECT 1 FROM tracks WHERE id = ?");
+    TSqliteStatement& check = db.Cached("SELECT 1 FROM tracks WHERE id = ?");
     check.Bind(1, track.Id());
-    if (!check.Step()) throw EMediaLibraryError("メディアライブラリ: トラックは削除されています");
-    Statement(db,
-              "INSERT INTO playlist_tracks(playlist_id, position, track_id) VALUES(?, "
+    if (!check.Step()) Deleted("トラック");
+    check.Reset();
+    db.Cached("INSERT INTO playlist_tracks(playlist_id, position, track_id) VALUES(?, "
               "(SELECT COALESCE(MAX(position), 0) + 1 FROM playlist_tracks WHERE playlist_id = ?), ?)")
         .Bind(1, FId)
         .Bind(2, FId)
@@ -168,13 +151,13 @@ void TMediaPlaylist::AddTrack(const TMediaTrack& track) {
 }
 
 void TMediaPlaylist::Delete() {
-    sqlite3* db = Open(FStore);
-    Statement(db, "DELETE FROM playlist_tracks WHERE playlist_id = ?").Bind(1, FId).Run();
-    Statement(db, "DELETE FROM playlists WHERE id = ?").Bind(1, FId).Run();
+    TSqliteConnection& db = Open(FStore);
+    db.Cached("DELETE FROM playlist_tracks WHERE playlist_id = ?").Bind(1, FId).Run();
+    db.Cached("DELETE FROM playlists WHERE id = ?").Bind(1, FId).Run();
 }
 
 std::vector<TMediaTrack> TMediaPlaylist::Tracks() const {
-    Statement s(Open(FStore), "SELECT track_id FROM playlist_tracks WHERE playlist_id = ? ORDER BY position");
+    TSqliteStatement s(Open(FStore), "SELECT track_id FROM playlist_tracks WHERE playlist_id = ? ORDER BY position");
     s.Bind(1, FId);
     std::vector<TMediaTrack> result;
     while (s.Step()) result.emplace_back(FStore, s.Int(0));
@@ -185,20 +168,33 @@ std::vector<TMediaTrack> TMediaPlaylist::Tracks() const {
 
 int32_t TMediaTrackCollection::Count() const { return CountOf(FStore, "tracks"); }
 TMediaTrack TMediaTrackCollection::Item(int32_t i) const { return TMediaTrack(FStore, IdAt(FStore, "tracks", i)); }
+std::vector<TMediaTrack> TMediaTrackCollection::All() const {
+    std::vector<TMediaTrack> tracks;
+    for (const int64_t id : AllIds(FStore, "tracks")) tracks.emplace_back(FStore, id);
+    return tracks;
+}
+
 int32_t TMediaPlaylistCollection::Count() const { return CountOf(FStore, "playlists"); }
 TMediaPlaylist TMediaPlaylistCollection::Item(int32_t i) const {
     return TMediaPlaylist(FStore, IdAt(FStore, "playlists", i));
 }
+std::vector<TMediaPlaylist> TMediaPlaylistCollection::All() const {
+    std::vector<TMediaPlaylist> lists;
+    for (const int64_t id : AllIds(FStore, "playlists")) lists.emplace_back(FStore, id);
+    return lists;
+}
 
 void TMediaLibraryPlaylist::AddFile(const std::string& path) {
-    sqlite3* db = Open(FStore);
+    TSqliteConnection& db = Open(FStore);
     std::error_code ec;
     if (!fs::is_regular_file(fs::path(path), ec))
         throw EMediaLibraryError("メディアライブラリ: ファイル " + path + " が見つかりません");
-    Statement known(db, "SELECT 1 FROM tracks WHERE location = ?");
+    TSqliteStatement& known = db.Cached("SELECT 1 FROM tracks WHERE location = ?");
     known.Bind(1, path);
-    if (known.Step()) return;
-    Statement(db, "INSERT INTO tracks(location, name, artist, genre, album) VALUES(?, ?, '', '', '')")
+    const bool there = known.Step();
+    known.Reset();
+    if (there) return;
+    db.Cached("INSERT INTO tracks(location, name, artist, genre, album) VALUES(?, ?, '', '', '')")
         .Bind(1, path)
         .Bind(2, fs::path(path).stem().string())
         .Run();
@@ -214,29 +210,54 @@ TMediaLibrary::TMediaLibrary(const std::string& FileName) : FFileName(FileName),
     std::error_code ec;
     const fs::path parent = fs::path(FileName).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
-    if (sqlite3_open_v2(FileName.c_str(), &FStore->Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        throw EMediaLibraryError("メディアライブラリ " + FileName + " を開けません: " + Reason(FStore->Db));
-    }
-    sqlite3_busy_timeout(FStore->Db, 5000);
+    FStore->Db = std::make_unique<TSqliteConnection>(FileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, Failure);
+    sqlite3_busy_timeout(FStore->Db->Handle(), 5000);
+    // playlist_files: the .m3u8 files UpdateiPod wrote, so that those of lists that are gone
+    // can be removed without touching any other file of the folder.
     const char* schema =
         "CREATE TABLE IF NOT EXISTS tracks(id INTEGER PRIMARY KEY AUTOINCREMENT, location TEXT NOT NULL, "
         "name TEXT NOT NULL, artist TEXT NOT NULL, genre TEXT NOT NULL, album TEXT NOT NULL);"
         "CREATE TABLE IF NOT EXISTS playlists(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL);"
         "CREATE TABLE IF NOT EXISTS playlist_tracks(playlist_id INTEGER NOT NULL, position INTEGER NOT NULL, "
-        "track_id INTEGER NOT NULL);";
-    char* err = nullptr;
-    if (sqlite3_exec(FStore->Db, schema, nullptr, nullptr, &err) != SQLITE_OK) {
-        sqlite3_free(err);
-        throw EMediaLibraryError("メディアライブラリ " + FileName + " を開けません: " + Reason(FStore->Db));
+        "track_id INTEGER NOT NULL);"
+        "CREATE TABLE IF NOT EXISTS playlist_files(name TEXT PRIMARY KEY);"
+        "CREATE INDEX IF NOT EXISTS tracks_by_location ON tracks(location);"
+        "CREATE INDEX IF NOT EXISTS playlist_tracks_by_list ON playlist_tracks(playlist_id, position);"
+        "CREATE INDEX IF NOT EXISTS playlist_tracks_by_track ON playlist_tracks(track_id);";
+    try {
+        FStore->Db->Exec(schema);
+    } catch (const EMediaLibraryError&) {
+        throw EMediaLibraryError("メディアライブラリ " + FileName + " を開けません: " + Reason(FStore->Db->Handle(), SQLITE_OK));
     }
 }
 
-TMediaLibrary::~TMediaLibrary() = default;
+TMediaLibrary::~TMediaLibrary() {
+    try {
+        Quit();
+    } catch (...) {
+        // Closing cannot report; a transaction left open is rolled back by SQLite.
+    }
+}
 
 TMediaPlaylist TMediaLibrary::CreatePlaylist(const std::string& name) {
-    sqlite3* db = Open(FStore);
-    Statement(db, "INSERT INTO playlists(name) VALUES(?)").Bind(1, name).Run();
-    return TMediaPlaylist(FStore, sqlite3_last_insert_rowid(db));
+    TSqliteConnection& db = Open(FStore);
+    db.Cached("INSERT INTO playlists(name) VALUES(?)").Bind(1, name).Run();
+    return TMediaPlaylist(FStore, db.LastInsertId());
+}
+
+void TMediaLibrary::BeginWork() {
+    TSqliteConnection& db = Open(FStore);
+    if (FStore->InWork) return;
+    db.Exec("BEGIN IMMEDIATE");
+    FStore->InWork = true;
+}
+
+void TMediaLibrary::CommitWork() {
+    TSqliteConnection& db = Open(FStore);
+    if (!FStore->InWork) return;
+    FStore->InWork = false;
+    // After some failed writes (a full disk) SQLite has rolled the transaction back itself.
+    if (!sqlite3_get_autocommit(db.Handle())) db.Exec("COMMIT");
 }
 
 namespace {
@@ -251,36 +272,66 @@ std::string PlaylistEntry(const std::string& Artist, const std::string& Name, co
     return "#EXTINF:-1," + title + "\r\n" + ControlCharsToBlanks(Location) + "\r\n";
 }
 
+constexpr const char* kPlaylistExtension = ".m3u8";
+
 }  // namespace
 
 void TMediaLibrary::UpdateiPod() {
-    sqlite3* db = Open(FStore);
-    const fs::path folder = fs::path(FFileName).parent_path();
-    Statement lists(db, "SELECT id FROM playlists ORDER BY id");
+    TSqliteConnection& db = Open(FStore);
+    const std::string folder = IncludeBackslash(fs::path(FFileName).parent_path().string());
+    // File names are told apart without case as well, so that the folder can be copied to a
+    // file system that ignores it.
+    std::set<std::string> taken, assigned;
+    std::string failures;
+    TSqliteStatement entries(db,
+                             "SELECT t.artist, t.name, t.location FROM playlist_tracks p JOIN tracks t ON t.id = p.track_id "
+                             "WHERE p.playlist_id = ? ORDER BY p.position");
+    TSqliteStatement lists(db, "SELECT id, name FROM playlists ORDER BY id");
     while (lists.Step()) {
-        TMediaPlaylist list(FStore, lists.Int(0));
-        // A play list name is the user's text: it must stay a plain name inside the folder.
-        std::string name = ReplaceInvalidFileChars(list.Name());
-        if (name.empty() || name == "." || name == "..") name = "Playlist";
-        if (name[0] == '.') name[0] = '_';
+        // A play list name is the user's or a feed's text: it stays one plain name inside the
+        // folder, within the file system's limit.
+        const std::string stem = FreeEntryName(
+            EntryNameWithoutReservedChars(lists.Text(1), "Playlist"),
+            kMaxEntryNameBytes - std::char_traits<char>::length(kPlaylistExtension),
+            [&taken](const std::string& n) { return taken.count(encoding::AsciiLower(n)) > 0; });
+        if (stem.empty()) continue;
+        taken.insert(encoding::AsciiLower(stem));
+        const std::string name = stem + kPlaylistExtension;
+        assigned.insert(name);
         std::string text = "#EXTM3U\r\n";
-        for (const TMediaTrack& t : list.Tracks()) text += PlaylistEntry(t.Artist(), t.Name(), t.Location());
-        const fs::path target = folder / fs::path(name + ".m3u8");
-        const fs::path temp = folder / fs::path(name + ".m3u8.new");
-        {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            out << text;
-            if (!out.flush()) throw EMediaLibraryError("ファイル " + temp.string() + " を書き込めません");
+        entries.Reset();
+        entries.Bind(1, lists.Int(0));
+        while (entries.Step()) text += PlaylistEntry(entries.Text(0), entries.Text(1), entries.Text(2));
+        try {
+            // The folder is the program folder, which the user may have made a link.
+            WriteWholeFile(folder + name, text, TFolderLink::Follow);
+            db.Cached("INSERT OR IGNORE INTO playlist_files(name) VALUES(?)").Bind(1, name).Run();
+        } catch (const EFileError& e) {
+            failures += (failures.empty() ? "" : "\n") + e.Message();
         }
-        std::error_code ec;
-        fs::rename(temp, target, ec);
-        if (ec) throw EMediaLibraryError("ファイル " + target.string() + " を書き込めません: " + SysErrorText(ec.value()));
     }
+    // The files this library wrote for play lists that are gone. Only a regular file is
+    // removed: whatever else stands at such a name now is not the library's.
+    std::vector<std::string> stale;
+    {
+        TSqliteStatement written(db, "SELECT name FROM playlist_files");
+        while (written.Step()) {
+            if (!assigned.count(written.Text(0))) stale.push_back(written.Text(0));
+        }
+    }
+    for (const std::string& name : stale) {
+        if (name.find('/') == std::string::npos && PathKindOf(folder + name) == TPathKind::File) DeleteFileForced(folder + name);
+        db.Cached("DELETE FROM playlist_files WHERE name = ?").Bind(1, name).Run();
+    }
+    if (!failures.empty()) throw EMediaLibraryError(failures);
 }
 
 void TMediaLibrary::Quit() {
-    if (FStore->Db) {
-        sqlite3_close(FStore->Db);
-        FStore->Db = nullptr;
-    }
+    if (!FStore->Db || !FStore->Db->IsOpen()) return;
+    // Closed whatever the commit gives; a failed commit is reported after.
+    struct Closer {
+        TSqliteConnection& db;
+        ~Closer() { db.Close(); }
+    } closer{*FStore->Db};
+    CommitWork();
 }

@@ -2,7 +2,9 @@
 // file with its texts) and play lists of tracks, kept in an SQLite file in the program folder.
 // The objects are small handles onto rows of that file and offer the members the hand-over
 // calls; collections are indexed from 1. UpdateiPod writes every play list as an .m3u8 file
-// beside the library file so other music players can use them.
+// beside the library file so other music players can use them. Lookups by a track's location
+// and a play list's tracks go through indexes; the writes of one hand-over can be kept in one
+// transaction (BeginWork .. CommitWork), so that thousands of tracks take seconds, not minutes.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +70,8 @@ public:
     int32_t Count() const;
     // EMediaLibraryError when i is outside 1 .. Count.
     TMediaTrack Item(int32_t i) const;
+    // Item(1) .. Item(Count), read at once.
+    std::vector<TMediaTrack> All() const;
 
 private:
     std::shared_ptr<TMediaStore> FStore;
@@ -79,6 +83,8 @@ public:
     explicit TMediaPlaylistCollection(std::shared_ptr<TMediaStore> store) : FStore(std::move(store)) {}
     int32_t Count() const;
     TMediaPlaylist Item(int32_t i) const;
+    // Item(1) .. Item(Count), read at once.
+    std::vector<TMediaPlaylist> All() const;
 
 private:
     std::shared_ptr<TMediaStore> FStore;
@@ -120,10 +126,18 @@ public:
     TMediaSource LibrarySource() const { return TMediaSource(FStore); }
     TMediaPlaylist CreatePlaylist(const std::string& name);
     // Writes every play list as "<name>.m3u8" beside the library file (characters that cannot
-    // stand in a file name replaced by blanks), replacing the files of the last run. Each track
-    // is "#EXTINF:-1,<artist> - <name>" (the name alone without an artist) and its location,
-    // with control characters in them as blanks.
+    // stand in a file name replaced by blanks, a long name cut to the file system's limit, a
+    // name that another list's file has already taken numbered "(2)", ...), replacing the files
+    // of the last run through the foundation's safe writer, and removes the files it wrote for
+    // play lists that are gone. Each track is "#EXTINF:-1,<artist> - <name>" (the name alone
+    // without an artist) and its location, with control characters in them as blanks. A file
+    // that cannot be written does not stop the others; afterwards one EMediaLibraryError names
+    // every such file once.
     void UpdateiPod();
+    // The writes from BeginWork to CommitWork are one transaction (Quit commits one still
+    // open). Without it every write is its own.
+    void BeginWork();
+    void CommitWork();
     // Closes the library; every later call through any handle raises EMediaLibraryError.
     void Quit();
 

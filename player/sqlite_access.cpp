@@ -24,13 +24,6 @@ std::string ShortestText(double value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string ColumnText(sqlite3_stmt* statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement, column);
-    const int bytes = sqlite3_column_bytes(statement, column);
-    if (text == nullptr || bytes <= 0) return {};
-    return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(bytes));
-}
-
 }  // namespace
 
 std::string SQLiteCodeText(int Code) {
@@ -70,22 +63,13 @@ std::string SQLiteCodeText(int Code) {
 
 // ---- database ----
 
-TSQLiteDatabase::TSQLiteDatabase(const std::string& FileName) {
-    // Read-only and never created: a missing file is an error, not a new empty database.
-    const int rc = sqlite3_open_v2(FileName.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : "unknown error";
-        sqlite3_close(db_);
-        db_ = nullptr;
-        throw ESQLiteException("Failed to open database \"" + FileName + "\" : " + message);
-    }
-}
+namespace {
 
-TSQLiteDatabase::~TSQLiteDatabase() { sqlite3_close(db_); }
-
-void TSQLiteDatabase::RaiseError(const std::string& Message, const std::string& Sql) const {
-    const int code = db_ != nullptr ? sqlite3_errcode(db_) : 0;
-    const char* text = db_ != nullptr ? sqlite3_errmsg(db_) : nullptr;
+// Raises ESQLiteException: the message, followed by SQLite's code and text when the
+// connection holds an error.
+[[noreturn]] void RaiseError(sqlite3* db, const std::string& Message, const std::string& Sql) {
+    const int code = db != nullptr ? sqlite3_errcode(db) : 0;
+    const char* text = db != nullptr ? sqlite3_errmsg(db) : nullptr;
     if (code != SQLITE_OK && text != nullptr) {
         throw ESQLiteException(Message + ".\rError [" + std::to_string(code) + "]: " + SQLiteCodeText(code) +
                                ".\r\"" + Sql + "\": " + text);
@@ -93,66 +77,71 @@ void TSQLiteDatabase::RaiseError(const std::string& Message, const std::string& 
     throw ESQLiteException(Message);
 }
 
-sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& Sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, Sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        RaiseError("Error executing SQL", Sql);
+void Failure(sqlite3* db, TSqliteStage stage, int code, const std::string& text) {
+    switch (stage) {
+        case TSqliteStage::Open:
+            throw ESQLiteException("Failed to open database \"" + text + "\" : " +
+                                   (db != nullptr ? sqlite3_errmsg(db) : "unknown error"));
+        case TSqliteStage::Prepare:
+            // A statement that cannot be prepared without an error of its own (empty SQL).
+            if (code == SQLITE_OK) throw ESQLiteException("Could not prepare SQL statement");
+            RaiseError(db, "Error executing SQL", text);
+        case TSqliteStage::Step:
+        case TSqliteStage::Exec:
+            RaiseError(db, "Could not retrieve data", text);
     }
-    if (statement == nullptr) throw ESQLiteException("Could not prepare SQL statement");
-    return statement;
+    throw ESQLiteException("Could not retrieve data");
 }
 
-std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const std::string& Sql) {
-    sqlite3_stmt* statement = Prepare(Sql);
-    struct Finalizer {
-        sqlite3_stmt* s;
-        ~Finalizer() { sqlite3_finalize(s); }
-    } finalizer{statement};
+}  // namespace
 
+// Read-only and never created: a missing file is an error, not a new empty database.
+TSQLiteDatabase::TSQLiteDatabase(const std::string& FileName) : connection_(FileName, SQLITE_OPEN_READONLY, Failure) {}
+
+TSQLiteDatabase::~TSQLiteDatabase() = default;
+
+std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const std::string& Sql) {
+    TSqliteStatement statement(connection_, Sql);
     auto table = std::make_unique<TSQLiteTable>();
-    const int columns = sqlite3_column_count(statement);
+    const int columns = statement.ColumnCount();
     for (;;) {
-        const int rc = sqlite3_step(statement);
+        const int rc = statement.StepCode();
         if (rc == SQLITE_DONE) break;
         if (rc == SQLITE_BUSY) throw ESQLiteException("Could not prepare SQL statement");
         if (rc != SQLITE_ROW) {
-            sqlite3_reset(statement);
-            RaiseError("Could not retrieve data", Sql);
+            statement.Reset();
+            RaiseError(connection_.Handle(), "Could not retrieve data", Sql);
         }
         if (table->rowCount_ == 0) {
             for (int c = 0; c < columns; ++c) {
-                const char* name = sqlite3_column_name(statement, c);
-                table->columns_.push_back(encoding::AsciiUpper(name != nullptr ? name : ""));
-                table->types_.push_back(
-                    DeclaredTypeCode(sqlite3_column_decltype(statement, c), sqlite3_column_type(statement, c)));
+                table->columns_.push_back(encoding::AsciiUpper(statement.ColumnName(c)));
+                table->types_.push_back(DeclaredTypeCode(statement.DeclaredType(c), statement.ValueType(c)));
             }
         }
         ++table->rowCount_;
         for (int c = 0; c < columns; ++c) {
-            if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
+            if (statement.ValueType(c) == SQLITE_NULL) {
                 table->values_.emplace_back();
                 continue;
             }
             switch (table->types_[static_cast<size_t>(c)]) {
                 case kSQLiteInteger:
-                    table->values_.emplace_back(static_cast<int64_t>(sqlite3_column_int64(statement, c)));
+                    table->values_.emplace_back(statement.Int(c));
                     break;
                 case kSQLiteFloat:
-                    table->values_.emplace_back(sqlite3_column_double(statement, c));
+                    table->values_.emplace_back(statement.Float(c));
                     break;
                 case kSQLiteBlob: {
-                    const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, c));
-                    const int size = sqlite3_column_bytes(statement, c);
-                    if (bytes == nullptr || size <= 0) {
+                    const std::span<const uint8_t> bytes = statement.Blob(c);
+                    if (bytes.empty()) {
                         table->values_.emplace_back();
                     } else {
-                        table->values_.emplace_back(std::vector<uint8_t>(bytes, bytes + size));
+                        table->values_.emplace_back(std::vector<uint8_t>(bytes.begin(), bytes.end()));
                     }
                     break;
                 }
                 default:
-                    table->values_.emplace_back(ColumnText(statement, c));
+                    table->values_.emplace_back(statement.Text(c));
                     break;
             }
         }
@@ -239,40 +228,21 @@ const std::vector<uint8_t>* TSQLiteTable::ValueAsBlob(int32_t index) const {
 // ---- cursor ----
 
 TSQLiteUniTable::TSQLiteUniTable(TSQLiteDatabase& Database, const std::string& Sql)
-    : database_(Database), sql_(Sql) {
-    statement_ = database_.Prepare(Sql);
-    const int columns = sqlite3_column_count(statement_);
-    for (int c = 0; c < columns; ++c) {
-        const char* name = sqlite3_column_name(statement_, c);
-        columns_.push_back(encoding::AsciiUpper(name != nullptr ? name : ""));
-    }
-    try {
-        Next();
-    } catch (...) {
-        sqlite3_finalize(statement_);
-        statement_ = nullptr;
-        throw;
-    }
+    : statement_(std::make_unique<TSqliteStatement>(Database.Connection(), Sql)) {
+    const int columns = statement_->ColumnCount();
+    for (int c = 0; c < columns; ++c) columns_.push_back(encoding::AsciiUpper(statement_->ColumnName(c)));
+    Next();
 }
 
-TSQLiteUniTable::~TSQLiteUniTable() { sqlite3_finalize(statement_); }
+TSQLiteUniTable::~TSQLiteUniTable() = default;
 
 bool TSQLiteUniTable::Next() {
-    const int rc = sqlite3_step(statement_);
-    if (rc == SQLITE_ROW) {
-        atEnd_ = false;
-        ++rowNumber_;
-        return true;
-    }
-    if (rc == SQLITE_DONE) {
-        atEnd_ = true;
-        return false;
-    }
-    sqlite3_reset(statement_);
-    database_.RaiseError("Could not retrieve data", sql_);
+    atEnd_ = !statement_->Step();
+    if (!atEnd_) ++rowNumber_;
+    return !atEnd_;
 }
 
 std::string TSQLiteUniTable::ValueAsText(int32_t index) const {
     if (atEnd_ || index < 0 || index >= ColumnCount()) return {};
-    return ColumnText(statement_, index);
+    return statement_->Text(index);
 }

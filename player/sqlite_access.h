@@ -1,6 +1,6 @@
-// A thin object layer over the SQLite C interface for reading the player's SQLite library.
-// Databases are opened read-only: the program never writes the player's files. Every failure
-// raises ESQLiteException with an English message that includes SQLite's own text.
+// A thin object layer over the foundation's SQLite wrapper for reading the player's SQLite
+// library. Databases are opened read-only: the program never writes the player's files. Every
+// failure raises ESQLiteException with an English message that includes SQLite's own text.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +10,7 @@
 #include <vector>
 
 #include "foundation/errors.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
+#include "foundation/sqlite_db.h"
 
 class ESQLiteException : public ETolvError {
 public:
@@ -73,9 +71,7 @@ public:
     std::string ValueAsText(int32_t index) const;
 
 private:
-    TSQLiteDatabase& database_;
-    std::string sql_;
-    sqlite3_stmt* statement_ = nullptr;
+    std::unique_ptr<TSqliteStatement> statement_;
     std::vector<std::string> columns_;
     int32_t rowNumber_ = 0;
     bool atEnd_ = true;
@@ -93,14 +89,10 @@ public:
     // The first column of the first row as text; empty when there is no row.
     std::string QueryText(const std::string& Sql);
 
-    sqlite3* Handle() const { return db_; }
-    // Raises ESQLiteException: the message, followed by SQLite's code and text when the
-    // connection holds an error.
-    [[noreturn]] void RaiseError(const std::string& Message, const std::string& Sql) const;
-    sqlite3_stmt* Prepare(const std::string& Sql);
+    TSqliteConnection& Connection() { return connection_; }
 
 private:
-    sqlite3* db_ = nullptr;
+    TSqliteConnection connection_;
 };
 
 // The English text of an SQLite result code.

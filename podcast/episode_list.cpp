@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <unordered_set>
 
-#include "foundation/encoding.h"
 #include "foundation/ini_file.h"
 
 namespace {
@@ -16,30 +14,31 @@ std::string Section(int n) {
 }
 }  // namespace
 
-void TPodCastList::ClearSeen() {
-    for (auto& item : FItems) item->Seen = false;
-}
-
-void TPodCastList::ExtractUnseen(std::vector<std::string>& files) {
+void TPodCastList::ExtractWhere(const std::function<bool(const TPodCastItem&)>& leaves,
+                                std::vector<std::string>& files) {
     files.clear();
-    for (size_t i = FItems.size(); i-- > 0;) {
-        if (!FItems[i]->Seen) {
-            files.push_back(FItems[i]->FILE);
-            FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+    std::vector<std::unique_ptr<TPodCastItem>> kept;
+    kept.reserve(FItems.size());
+    for (auto& item : FItems) {
+        if (leaves(*item)) {
+            files.push_back(item->FILE);
+        } else {
+            kept.push_back(std::move(item));
         }
     }
-}
-
-void TPodCastList::MarkByFiles(const std::vector<std::string>& files) {
-    std::unordered_set<std::string> keys;
-    for (const auto& f : files) keys.insert(encoding::AsciiLower(f));
-    for (size_t i = FItems.size(); i-- > 0;) FItems[i]->Seen = keys.count(encoding::AsciiLower(FItems[i]->FILE)) == 0;
+    FItems = std::move(kept);
+    std::reverse(files.begin(), files.end());
 }
 
 TPodCastItem* TPodCastList::FindOrAdd(const std::string& path) {
     for (const auto& item : FItems)
         if (item->FILE == path) return item.get();
+    return Add(path);
+}
+
+TPodCastItem* TPodCastList::Add(const std::string& path) {
     FItems.push_back(std::make_unique<TPodCastItem>());
+    FItems.back()->FILE = path;
     return FItems.back().get();
 }
 
@@ -67,6 +66,7 @@ void TPodCastList::LoadFromFile(const std::string& FileName) {
         item->DESCRIPTION = ini.ReadString(s, "DESCRIPTION", "");
         item->AUTHOR = ini.ReadString(s, "AUTHOR", "");
         item->FORDELETENAME = ini.ReadString(s, "FORDELETENAME", "");
+        item->URL = ini.ReadString(s, "URL", "");
         FItems.push_back(std::move(item));
     }
 }
@@ -85,6 +85,9 @@ void TPodCastList::SaveToFile(const std::string& FileName) const {
         ini.WriteString(s, "DESCRIPTION", item.DESCRIPTION);
         ini.WriteString(s, "AUTHOR", item.AUTHOR);
         ini.WriteString(s, "FORDELETENAME", item.FORDELETENAME);
+        // A key of its own after the others: a reader that knows only those reads the file
+        // as before.
+        ini.WriteString(s, "URL", item.URL);
     }
     ini.UpdateFile();
 }

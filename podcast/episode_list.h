@@ -1,9 +1,10 @@
 // HarrowinCast's memory of every episode it downloaded, keyed by the full path of the file;
-// stored in "Lumenquist.LST" in the program folder. Seen marks the episodes the current update
-// found in their feeds; PlayListName, Size and Seen are not stored.
+// stored in "Lumenquist.LST" in the program folder. PlayListName and Size are not stored. Which
+// episodes leave the list is decided by TEpisodeRemoval (podcast/episode_removal.h).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,20 +18,21 @@ struct TPodCastItem {
     std::string FILE;         // full path of the downloaded file
     std::string DESCRIPTION;
     std::string FORDELETENAME;  // the track name given in the media library
+    // The enclosure's address the file came from, so that two enclosures of one file name
+    // keep two files; empty in lists written before it was kept.
+    std::string URL;
     std::string PlayListName;
     int32_t Size = 0;         // the enclosure's length attribute, bytes
-    bool Seen = false;
 };
 
 class TPodCastList {
 public:
-    void ClearSeen();
-    // Removes every episode not seen and returns their paths, last episode first.
-    void ExtractUnseen(std::vector<std::string>& files);
-    // Every episode seen, except those whose FILE is one of the files ignoring case.
-    void MarkByFiles(const std::vector<std::string>& files);
-    // The first episode of exactly that path; else a new empty episode appended.
+    // Removes every episode for which leaves is true and gives their paths, last episode first.
+    void ExtractWhere(const std::function<bool(const TPodCastItem&)>& leaves, std::vector<std::string>& files);
+    // The first episode of exactly that path; else a new episode of that path appended.
     TPodCastItem* FindOrAdd(const std::string& path);
+    // A new episode of that path appended, for a caller that knows the list has none.
+    TPodCastItem* Add(const std::string& path);
     int Count() const { return static_cast<int>(FItems.size()); }
     TPodCastItem* GetItem(int index) const;
 

@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
+#include "podcast/episode_removal.h"
 #include "podcast/work_hooks.h"
 
 class TTolvIPodINI;
@@ -15,6 +17,7 @@ struct TPodCastItem;
 class TMediaLibrary;
 class TMediaTrack;
 class TMediaPlaylist;
+class TTrackIndex;
 
 class TPodcastHandover {
 public:
@@ -24,17 +27,24 @@ public:
     TPodcastHandover(TTolvIPodINI& Settings, TPodCastList& Episodes, TPodcastWork Work, TLibraryFactory Factory = {});
     ~TPodcastHandover();
 
-    // Registers every episode; an error of the library still runs UpdateiPod (and Quit when
+    // Registers every episode, after removing (when DeleteFile is set) those that Removal lets
+    // go; the play lists of feeds no longer subscribed leave the library. All writes are one
+    // transaction of the library. An error of the library still runs UpdateiPod (and Quit when
     // set) before it goes on to the caller.
-    void RegisterInITunes(bool& Cancel);
-    void CopyToSaveFolder();
+    void RegisterInITunes(bool& Cancel, TEpisodeRemoval Removal = {});
+    // Copies every episode into a folder of its channel (of its feed when the feed has no
+    // channel title) inside the save folder. A copy never replaces a file: an earlier copy of the
+    // same episode is left as it is, any other file of that name keeps it and the copy takes the
+    // first free numbered name. Copies that fail are shown in one error message; the result
+    // is their number.
+    int CopyToSaveFolder();
 
 private:
-    void RemoveDroppedEpisodes();
+    void RemoveDroppedEpisodes(TEpisodeRemoval& Removal);
+    void RemovePlaylistsOfGoneFeeds();
     TMediaPlaylist RecreatePlaylist(const std::string& name);
-    void TagTrack(TMediaPlaylist& main, TPodCastItem& episode);
-    std::unique_ptr<TMediaTrack> FindTrack(const std::string& file, const std::string& trackName) const;
-    std::unique_ptr<TMediaPlaylist> FindPlaylist(const std::string& name) const;
+    void TagTrack(TMediaPlaylist& main, TPodCastItem& episode,
+                  const std::unordered_map<std::string, TMediaPlaylist>& lists);
     void Finish();
 
     TTolvIPodINI& FSettings;
@@ -42,4 +52,5 @@ private:
     TPodcastWork FWork;
     TLibraryFactory FFactory;
     std::unique_ptr<TMediaLibrary> FApp;
+    std::unique_ptr<TTrackIndex> FTracks;
 };

@@ -15,7 +15,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
+#include <filesystem>
 #include <functional>
+#include <set>
 
 #include "desktop/dialogs/edit_url_form.h"
 #include "desktop/progress_form.h"
@@ -27,7 +29,9 @@
 #include "platform/program_folder.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/dialogs/viewer_form.h"
+#include "podcast/episode_removal.h"
 #include "podcast/handover.h"
+#include "podcast/site_list.h"
 #include "podcast/update_road.h"
 #include "ui_main_form.h"
 #include "ui_viewer_form.h"
@@ -117,7 +121,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     connect(ui->PM_Config, &QAction::triggered, this, [this] { ConfigButtonClick(); });
     ui->URLListBox->viewport()->installEventFilter(
         new TDoubleClickFilter(ui->URLListBox, [this] { AddButtonClick(0); }));
-    ui->PM_EditURL->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    // The menu shows the first: the key is named Enter; the main keyboard's key works too.
+    ui->PM_EditURL->setShortcuts({QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)});
     connect(ui->URLListBox, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { FPopupMenu->popup(ui->URLListBox->viewport()->mapToGlobal(p)); });
 
@@ -189,6 +194,24 @@ void TMainForm::FormDestroy() {
     FIni->Save();
 }
 
+// The settings and the episode list are written whenever they change, so that a killed
+// program loses nothing of its run; a failure is shown once and the work goes on.
+void TMainForm::SaveSettings() {
+    try {
+        FIni->Save();
+    } catch (const std::exception& e) {
+        ShowFailure(this, e);
+    }
+}
+
+void TMainForm::SaveEpisodes() {
+    try {
+        FPodCastList->SaveToFile(FFolder + "Lumenquist.LST");
+    } catch (const std::exception& e) {
+        ShowFailure(this, e);
+    }
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
     try {
         FormDestroy();
@@ -205,47 +228,36 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 
 void TMainForm::CloseButtonClick() { close(); }
 
-QString TMainForm::SelectedName() const {
+int TMainForm::SelectedRow() const {
     QListWidgetItem* item = ui->URLListBox->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    return item && item->isSelected() ? ui->URLListBox->row(item) : -1;
 }
 
 bool TMainForm::EditFeed(std::string& Address, std::string& Name, bool InfoEnabled, const TPodSiteItem* Editing) {
     TEditURLForm form(TEditURLLook::Feed, this);
     form.SetSiteInfo([this] { PM_SiteInfoClick(); }, InfoEnabled);
-    if (Editing) {
-        form.NameTaken = [this, Editing](const std::string& name) { return FIni->Sites.NameTakenByOther(name, Editing); };
-    }
+    // A name that another feed has (ignoring case), or that would give another feed's folder and
+    // cache file, is refused: the two feeds would share episodes, play list and deletion.
+    form.NameTaken = [this, Editing](const std::string& name) { return FIni->Sites.NameTakenByOther(name, Editing); };
     return form.Edit(Address, Name);
 }
 
 void TMainForm::AddButtonClick(int tag) {
-    QListWidgetItem* line = ui->URLListBox->currentItem();
-    const bool selected = line && line->isSelected();
+    // A line names its feed by its place: the lines and the records are one to one.
+    const int row = SelectedRow();
     const std::string now = FormatDateTime("yyyy/MM/dd hh:mm", Now());
-    if (!selected || tag == 1) {
+    if (row < 0 || tag == 1) {
         std::string name, address = "http://";
+        // The dialog refuses a name already subscribed, so a new name is a new feed.
         if (!EditFeed(address, name, false)) return;
-        TPodSiteItem* existing = nullptr;
-        for (int i = 0; i < FIni->Sites.Count() && !existing; ++i)
-            if (FIni->Sites.GetItem(i)->NAME == name) existing = FIni->Sites.GetItem(i);
-        if (existing) {
-            // The list's lines and the feed records must stay one to one: a name already
-            // subscribed is updated in place rather than listed twice.
-            TPodSiteItem* site = existing;
-            site->URL = address;
-            site->DATE = now;
-            site->PLAYLIST = "PCast " + name;
-        } else {
-            TPodSiteItem* site = FIni->Sites.Add();
-            site->NAME = name;
-            site->PLAYLIST = "PCast " + name;
-            site->URL = address;
-            site->DATE = now;
-            ui->URLListBox->addItem(Q(name));
-        }
+        TPodSiteItem* site = FIni->Sites.Add();
+        site->NAME = name;
+        site->PLAYLIST = "PCast " + name;
+        site->URL = address;
+        site->DATE = now;
+        ui->URLListBox->addItem(Q(name));
     } else {
-        TPodSiteItem* site = FIni->Sites.Find(line->text().toStdString());
+        TPodSiteItem* site = FIni->Sites.GetItem(row);
         if (!site) return;
         std::string name = site->NAME, address = site->URL;
         if (!EditFeed(address, name, true, site)) return;
@@ -253,15 +265,19 @@ void TMainForm::AddButtonClick(int tag) {
         site->PLAYLIST = "PCast " + name;
         site->URL = address;
         site->DATE = now;
-        line->setText(Q(name));
+        ui->URLListBox->item(row)->setText(Q(name));
     }
+    SaveSettings();
     ui->URLListBox->viewport()->update();
 }
 
 void TMainForm::ConfigButtonClick() {
     TConfigForm form(this);
     form.LoadFrom(*FIni);
-    if (form.exec() == QDialog::Accepted) form.SaveTo(*FIni);
+    if (form.exec() == QDialog::Accepted) {
+        form.SaveTo(*FIni);
+        SaveSettings();
+    }
 }
 
 TPodcastWork TMainForm::MakeWork(QProgressBar* bar, QLabel* label) {
@@ -284,41 +300,67 @@ TPodcastWork TMainForm::MakeWork(QProgressBar* bar, QLabel* label) {
 }
 
 void TMainForm::PM_DeleteURLClick() {
-    QListWidgetItem* line = ui->URLListBox->currentItem();
-    if (!line || !line->isSelected()) return;
-    const std::string name = line->text().toStdString();
+    const int row = SelectedRow();
+    const TPodSiteItem* site = FIni->Sites.GetItem(row);
+    if (!site) return;
+    const std::string name = site->NAME;
     if (MessageBox(this, TMessageRequest{FormatText("\"%s\"を削除してもよろしいですか？", name.c_str()), {},
                                          TMsgIcon::Warning, TMsgButtons::YesNo}) == TMsgResult::No)
         return;
     try {
-        const std::string folder = FeedEpisodeFolder(FFolder, name);
-        std::vector<std::string> files;
-        ListFiles(folder, files);
-        FPodCastList->MarkByFiles(files);
-        delete ui->URLListBox->takeItem(ui->URLListBox->row(line));
+        // The record goes first, so that the hand-over below no longer makes the feed's play
+        // list but removes it.
+        delete ui->URLListBox->takeItem(row);
+        FIni->Sites.DeleteAt(row);
+        SaveSettings();
         if (FIni->SaveType == 0) {
             RunWithProgress("ファイルの削除", 0, FPodCastList->Count(),
-                            [this](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                            [this, name](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
                                 try {
-                                    TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label)).RegisterInITunes(cancel);
+                                    TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label))
+                                        .RegisterInITunes(cancel, TEpisodeRemoval::OfDeletedFeed(name));
                                 } catch (const std::exception& e) {
                                     ShowFailure(this, e);
                                 }
                                 return bar->value();
                             }, this);
         }
-        FIni->Sites.Delete(name);
-        DeleteFolderTree(folder);
+        DeleteFeedFiles(name);
+        SaveEpisodes();
         SetStatus("削除処理は完了しました");
     } catch (const std::exception& e) {
         ShowFailure(this, e);
     }
 }
 
+void TMainForm::DeleteFeedFiles(const std::string& name) {
+    // Only the files that the feed's own records name inside its folder; a file another
+    // record names too (a folder two feeds shared before names were told apart), and anything
+    // the program did not download there, stays, as does a folder that is not empty then.
+    const std::string folder = FeedEpisodeFolder(FFolder, name) + "/";
+    std::set<std::string> others;
+    for (int i = 0; i < FPodCastList->Count(); ++i) {
+        const TPodCastItem* episode = FPodCastList->GetItem(i);
+        if (episode->TITLE != name) others.insert(episode->FILE);
+    }
+    for (int i = 0; i < FPodCastList->Count(); ++i) {
+        const TPodCastItem* episode = FPodCastList->GetItem(i);
+        const std::string& file = episode->FILE;
+        if (episode->TITLE != name || others.count(file) || file.rfind(folder, 0) != 0 ||
+            file.find('/', folder.size()) != std::string::npos)
+            continue;
+        if (PathKindOf(file) == TPathKind::File) DeleteFileForced(file);
+    }
+    bool shared = false;
+    for (const TPodSiteItem* other : FIni->Sites.Items()) shared = shared || FeedEntryName(other->NAME) == FeedEntryName(name);
+    if (shared) return;
+    std::error_code ec;
+    if (PathKindOf(folder) == TPathKind::Folder) std::filesystem::remove(std::filesystem::path(ExcludeBackslash(folder)), ec);
+    if (PathKindOf(FeedCacheFile(FFolder, name)) == TPathKind::File) DeleteFileForced(FeedCacheFile(FFolder, name));
+}
+
 void TMainForm::PM_SiteInfoClick() {
-    QListWidgetItem* line = ui->URLListBox->currentItem();
-    if (!line || !line->isSelected()) return;
-    const TPodSiteItem* site = FIni->Sites.Find(line->text().toStdString());
+    const TPodSiteItem* site = FIni->Sites.GetItem(SelectedRow());
     if (!site) return;
     TViewerForm form(this);
     form.ui->ListView->clear();
@@ -338,39 +380,48 @@ void TMainForm::PM_SiteInfoClick() {
 
 void TMainForm::DownloadButtonClick() {
     SetStatus("RSSデータのダウンロードを行っています");
-    std::vector<std::string> names;
-    for (int i = 0; i < ui->URLListBox->count(); ++i) names.push_back(ui->URLListBox->item(i)->text().toStdString());
-    RunWithProgress("ファイルのダウンロード", 0, static_cast<int32_t>(names.size()),
-                    [this, names](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+    std::vector<TPodSiteItem*> feeds;
+    for (int i = 0; i < ui->URLListBox->count(); ++i) {
+        if (TPodSiteItem* site = FIni->Sites.GetItem(i)) feeds.push_back(site);
+    }
+    TEpisodeRemoval removal;
+    RunWithProgress("ファイルのダウンロード", 0, static_cast<int32_t>(feeds.size()),
+                    [this, &feeds, &removal](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
                         TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
                         try {
-                            updater.UpdateFeeds(names, cancel);
+                            updater.UpdateFeeds(feeds, cancel);
                         } catch (const std::exception& e) {
                             ShowFailure(this, e);
                         }
                         NewCount = updater.NewCount;
+                        removal = updater.Removal;
                         return bar->value();
                     }, this);
+    // What the download step learnt is kept before the hand-over starts.
+    SaveSettings();
+    SaveEpisodes();
     if (NewCount == 0 && FIni->NewAndUpdate) SetStatus("新着データはありませんでした");
     SetStatus("iTunesにファイルを登録中です。しばらくお待ちください。");
+    int failedCopies = 0;
     if (FIni->SaveType == 0 || FIni->SaveType == 1) {
         const bool toLibrary = FIni->SaveType == 0;
         RunWithProgress("ファイルの登録", 0, FPodCastList->Count(),
-                        [this, toLibrary](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                        [this, toLibrary, &removal, &failedCopies](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
                             try {
                                 TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
                                 if (toLibrary) {
-                                    hand.RegisterInITunes(cancel);
+                                    hand.RegisterInITunes(cancel, removal);
                                 } else {
-                                    hand.CopyToSaveFolder();
+                                    failedCopies = hand.CopyToSaveFolder();
                                 }
                             } catch (const std::exception& e) {
                                 ShowFailure(this, e);
                             }
                             return bar->value();
                         }, this);
+        SaveEpisodes();
     }
-    SetStatus("更新は完了しました");
+    SetStatus(failedCopies > 0 ? "更新は完了しましたが、コピーできなかったエピソードがあります" : "更新は完了しました");
 }
 
 void TMainForm::URLListBoxDrawItem(QPainter& painter, int index, const QRect& rect, bool selected, bool focused) const {

@@ -1,5 +1,6 @@
 // HarrowinCast's main window: the subscribed feeds drawn as cards, the tool buttons, the
-// pop-up menu and the status bar; it owns the settings and the episode list for the run.
+// pop-up menu and the status bar; it owns the settings and the episode list for the run and
+// writes them whenever they change as well as at exit. Line n of the list is feed n.
 #pragma once
 
 #include <QMainWindow>
@@ -28,7 +29,8 @@ public:
     void CloseButtonClick();
     // tag 1: a new feed; otherwise the selected feed is edited (a new one when none is selected).
     void AddButtonClick(int tag);
-    // Editing passes the feed edited: the dialog then refuses another feed's name.
+    // Editing passes the feed edited (nullptr for a new one): the dialog refuses a name that
+    // another feed has or that would share another feed's folder.
     bool EditFeed(std::string& Address, std::string& Name, bool InfoEnabled, const TPodSiteItem* Editing = nullptr);
     void ConfigButtonClick();
     void PM_DeleteURLClick();
@@ -46,6 +48,9 @@ public:
 
     // Saves window bounds, the episode list and the settings (what closing the window does).
     void FormDestroy();
+    // Write the settings (with the feed list) or the episode list now; a failure is shown.
+    void SaveSettings();
+    void SaveEpisodes();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,7 +59,11 @@ protected:
 
 private:
     void SetStatus(const std::string& text);
-    QString SelectedName() const;
+    // The selected line, -1 when none is selected.
+    int SelectedRow() const;
+    // Deletes the files of a deleted feed: those its records name in its folder, then the
+    // folder when empty and its cache file.
+    void DeleteFeedFiles(const std::string& name);
     TPodcastWork MakeWork(QProgressBar* bar, QLabel* label);
 
     std::unique_ptr<Ui::TMainForm> ui;

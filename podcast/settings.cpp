@@ -19,7 +19,11 @@ TTolvIPodINI::TTolvIPodINI(const std::string& FileName, int32_t ScreenWidth, int
     AutoUpdate = ini.ReadBool("Others", "AutoUpdate", AutoUpdate);
     QuitiTuunes = ini.ReadBool("Others", "QuitiTuunes", QuitiTuunes);
     NewAndUpdate = ini.ReadBool("Others", "NewAndUpdate", NewAndUpdate);
-    DeleteColumns = ini.ReadInteger("Others", "DeleteColumns", DeleteColumns);
+    // A count below 1 takes no episode, so the update would drop every known one: such a
+    // value (a file edited by hand, an old file) gives the default.
+    if (const int32_t columns = ini.ReadInteger("Others", "DeleteColumns", DeleteColumns); columns >= 1) {
+        DeleteColumns = columns;
+    }
     DeleteFile = ini.ReadBool("Others", "DeleteFile", DeleteFile);
     PlayListName = ini.ReadString("Others", "PlayListName", PlayListName);
     MakeAnyLists = ini.ReadBool("Others", "MakeAnyLists", MakeAnyLists);
@@ -54,6 +58,10 @@ void TTolvIPodINI::Save() {
     ini.WriteInteger("Saves", "SaveType", SaveType);
     Sites.SaveToIni(ini);
     ini.UpdateFile();
+}
+
+std::string TTolvIPodINI::Folder() const {
+    return IncludeBackslash(std::filesystem::path(FIni->FileName()).parent_path().string());
 }
 
 std::vector<std::string> TTolvIPodINI::NameList() const {

@@ -24,6 +24,8 @@ public:
     void Save();
     // The feeds' names in order (what the main window's list shows).
     std::vector<std::string> NameList() const;
+    // The folder of the settings file, the program folder, with a trailing "/".
+    std::string Folder() const;
 
     TPodSiteList Sites;
     int32_t X = 0;
@@ -34,7 +36,7 @@ public:
     bool AutoUpdate = false;
     bool QuitiTuunes = true;
     bool NewAndUpdate = false;
-    int32_t DeleteColumns = 7;
+    int32_t DeleteColumns = 7;  // at least 1 as read and as set in the dialog
     bool DeleteFile = true;
     std::string PlayListName = "Harrowin Cast";
     bool MakeAnyLists = false;

@@ -5,6 +5,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/ini_file.h"
+#include "foundation/names.h"
 
 namespace {
 const char* const kSection = "RSSURLData";
@@ -15,6 +16,12 @@ std::string ItemKey(int n, const char* field) {
     return std::string(prefix) + "." + field;
 }
 }  // namespace
+
+std::string FeedEntryName(const std::string& FeedName) {
+    // ".RSS" and the ".partXXXXXX" of a download in progress follow the name.
+    constexpr size_t kRoom = kMaxEntryNameBytes - 4 - 11;
+    return EntryNameFitting(EntryNameAllowingAllButSlash(FeedName), kRoom);
+}
 
 std::string PodcastCompareKey(const std::string& text) { return encoding::AsciiLower(encoding::Trim(text)); }
 
@@ -38,6 +45,17 @@ void TPodSiteList::Delete(const std::string& name) {
     }
 }
 
+void TPodSiteList::DeleteAt(int index) {
+    if (index < 0 || index >= Count()) return;
+    FItems.erase(FItems.begin() + index);
+}
+
+std::vector<TPodSiteItem*> TPodSiteList::Items() const {
+    std::vector<TPodSiteItem*> items;
+    for (const auto& item : FItems) items.push_back(item.get());
+    return items;
+}
+
 TPodSiteItem* TPodSiteList::GetItem(int index) const {
     if (index < 0 || index >= Count()) return nullptr;
     return FItems[static_cast<size_t>(index)].get();
@@ -54,8 +72,12 @@ TPodSiteItem* TPodSiteList::Find(const std::string& name) const {
 
 bool TPodSiteList::NameTakenByOther(const std::string& name, const TPodSiteItem* self) const {
     const std::string key = encoding::AsciiLower(name);
-    for (const auto& item : FItems)
-        if (item.get() != self && encoding::AsciiLower(item->NAME) == key) return true;
+    // Without case as well: the folder may lie on a file system that ignores it.
+    const std::string entry = encoding::AsciiLower(FeedEntryName(name));
+    for (const auto& item : FItems) {
+        if (item.get() == self) continue;
+        if (encoding::AsciiLower(item->NAME) == key || encoding::AsciiLower(FeedEntryName(item->NAME)) == entry) return true;
+    }
     return false;
 }
 

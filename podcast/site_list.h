@@ -31,14 +31,20 @@ public:
     TPodSiteItem* FindOrAdd(const std::string& name);
     // Deletes the last feed of exactly that name; nothing when there is none.
     void Delete(const std::string& name);
+    // Deletes the feed at the index (a line of the main window's list names its feed by its
+    // place, never by its text); nothing when the index is outside the list.
+    void DeleteAt(int index);
     int Count() const { return static_cast<int>(FItems.size()); }
     // nullptr when the index is outside the list.
     TPodSiteItem* GetItem(int index) const;
     // The last feed whose name equals the name ignoring case; nullptr when none does.
     TPodSiteItem* Find(const std::string& name) const;
-    // True when a feed other than self has the name, compared as Find compares: a feed renamed
-    // to it would share that feed's line and record.
+    // True when a feed other than self (nullptr: a new feed) has the name as Find compares it,
+    // or a name that makes the same folder and cache file names: the two would share a record,
+    // episodes and a play list.
     bool NameTakenByOther(const std::string& name, const TPodSiteItem* self) const;
+    // Every feed in order.
+    std::vector<TPodSiteItem*> Items() const;
 
     void LoadFromIni(TIniFile& ini);
     // Writes the feeds and then the whole file (EFileError when it cannot be written).
@@ -47,6 +53,11 @@ public:
 private:
     std::vector<std::unique_ptr<TPodSiteItem>> FItems;
 };
+
+// The name of a feed's episode folder under PodCastings/ and, with ".RSS", of its cache file
+// under RSSTemp/: the name made one folder entry, cut so that the cache file's name and the
+// temporary name of its download fit the file system's limit.
+std::string FeedEntryName(const std::string& FeedName);
 
 // Lower-cased (ASCII letters, as 8-bit code page 932 lower-casing does) and trimmed: the key by
 // which feed names, play list names and file paths are compared without case.

@@ -4,14 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-std::string SafeEntryName(const std::string& text) {
-    std::string name;
-    name.reserve(text.size());
-    for (const char c : text) name += (c == '/' || static_cast<unsigned char>(c) < 32) ? '_' : c;
-    if (name.find_first_not_of('.') == std::string::npos) name.insert(name.begin(), '_');
-    return name;
-}
-
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);

@@ -29,11 +29,5 @@ struct TPodcastWork {
     void Redraw() const { if (RedrawList) RedrawList(); }
 };
 
-// A text from a feed or from the user (a feed name, a channel title, an enclosure's file name)
-// made into one plain name inside its folder: "/" and control characters become "_", and a
-// name that is empty or only dots gets a leading "_", so it can never climb out of the folder
-// or name the folder itself.
-std::string SafeEntryName(const std::string& text);
-
 // printf-style formatting for the system's fixed texts.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

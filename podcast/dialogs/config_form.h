@@ -1,5 +1,5 @@
 // HarrowinCast's settings dialog: values move from the settings before showing and back after
-// OK; nothing is validated.
+// OK; the count of newest episodes takes only what can mean a number of episodes (1 or more).
 #pragma once
 
 #include <QDialog>

@@ -1,9 +1,12 @@
 #include "foundation/names.h"
 
 #include <cerrno>
+#include <set>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "foundation/encoding.h"
 
 #include "tests/support/temp_dir.h"
 
@@ -94,4 +97,37 @@ TEST(SysErrorText, GivesJapaneseReasonsWhateverTheLocale) {
     const std::string unknown = SysErrorText(123456);
     EXPECT_FALSE(unknown.empty());
     EXPECT_EQ(unknown.find("Unknown"), std::string::npos);
+}
+
+TEST(EntryNames, NeverClimbOrNameTheFolder) {
+    EXPECT_EQ(EntryNameAllowingAllButSlash("ep 1.mp3"), "ep 1.mp3");
+    EXPECT_EQ(EntryNameAllowingAllButSlash("ニュース"), "ニュース");
+    EXPECT_EQ(EntryNameAllowingAllButSlash(""), "_");
+    EXPECT_EQ(EntryNameAllowingAllButSlash("."), "_.");
+    EXPECT_EQ(EntryNameAllowingAllButSlash(".."), "_..");
+    EXPECT_EQ(EntryNameAllowingAllButSlash("../../etc"), ".._.._etc");
+    EXPECT_EQ(EntryNameAllowingAllButSlash("a/b\nc\x7F\xC2\x85" "d"), "a_b_c__d");
+    EXPECT_EQ(EntryNameAllowingAllButSlash(".hidden"), ".hidden");
+}
+
+TEST(EntryNames, LongNamesFitWithoutSplittingACharacterAndStayApart) {
+    std::string a, b;
+    for (int i = 0; i < 150; ++i) a += "番";  // 450 bytes
+    b = a + "二";
+    a += "一";
+    const std::string fa = EntryNameFitting(a + ".mp3", 244), fb = EntryNameFitting(b + ".mp3", 244);
+    EXPECT_LE(fa.size(), 244u);
+    EXPECT_TRUE(encoding::IsValidUtf8(fa));
+    EXPECT_TRUE(fa.ends_with(".mp3")) << fa;
+    EXPECT_NE(fa, fb);
+    EXPECT_EQ(EntryNameFitting("short.mp3", 244), "short.mp3");
+
+    std::set<std::string> taken{"ep.mp3", "ep(2).mp3"};
+    auto isTaken = [&taken](const std::string& n) { return taken.count(n) > 0; };
+    EXPECT_EQ(FreeEntryName("ep.mp3", 244, isTaken), "ep(3).mp3");
+    EXPECT_EQ(FreeEntryName("other", 244, isTaken), "other");
+    taken.insert(EntryNameFitting(a + ".mp3", 244));
+    const std::string next = FreeEntryName(a + ".mp3", 244, isTaken);
+    EXPECT_LE(next.size(), 244u);
+    EXPECT_FALSE(taken.count(next));
 }

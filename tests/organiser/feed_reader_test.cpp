@@ -105,7 +105,7 @@ TEST(FeedReader, Enclosures) {
     ASSERT_EQ(reader.Count(), 5);
     const auto* mp3 = reader.GetItem(0);
     EXPECT_EQ(mp3->EnclosureURL, "http://cast.example.com/ep/show%201.mp3?x=1");
-    EXPECT_EQ(mp3->FileName, "show%201.mp3?x=1");
+    EXPECT_EQ(mp3->FileName, "show 1.mp3");
     EXPECT_EQ(mp3->LengthText, "12345");
     EXPECT_EQ(mp3->Length, 12345);
     EXPECT_EQ(reader.GetItem(1)->FileName, "ep2.m4a");
@@ -123,6 +123,16 @@ TEST(FeedReader, Enclosures) {
     const auto upper = ParseText("<item><enclosure url=\"http://x/a.mp3\" type=\"Audio/MPEG\" length=\"3\"/></item>");
     ASSERT_EQ(upper.Count(), 1);
     EXPECT_EQ(upper.GetItem(0)->EnclosureURL, "");
+}
+
+TEST(FeedReader, EnclosureFileNamesLeaveQueryAndFragmentAndDecodeEscapes) {
+    EXPECT_EQ(EnclosureFileName("https://cdn.example.com/a/ep1.mp3?updated=1700000000"), "ep1.mp3");
+    EXPECT_EQ(EnclosureFileName("https://x/ep2.mp3#t=30"), "ep2.mp3");
+    EXPECT_EQ(EnclosureFileName("https://x/ep3.mp3?u=http://y/z.mp3"), "ep3.mp3");
+    EXPECT_EQ(EnclosureFileName("https://x/%E7%95%AA%E7%B5%84.mp3"), "番組.mp3");
+    EXPECT_EQ(EnclosureFileName("https://x/a%2Fb%zz%4.mp3"), "a/b%zz%4.mp3");
+    EXPECT_EQ(EnclosureFileName("https://x/bad%FF.mp3"), "bad\xEF\xBF\xBD.mp3");
+    EXPECT_EQ(EnclosureFileName("https://x/dir/"), "");
 }
 
 TEST(FeedReader, CdataIsTheWholeTextAndEmptyFieldsWaitForTheNextText) {

@@ -183,6 +183,11 @@ TEST_F(HttpFetchTest, AFullDiskStopsTheDownloadAndLeavesNothing) {
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(fetched);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+
+    // A download that would leave less free room than asked stops before the disk is full.
+    episode.KeepFreeBytes = INT64_MAX / 2;
+    EXPECT_FALSE(HttpFetchToFile(server_.Url("/big"), dest, episode));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 }  // namespace

@@ -90,4 +90,46 @@ TEST(MediaLibrary, UpdateiPodWritesEachPlaylistAsM3u8InsideTheLibraryFolder) {
     EXPECT_THROW(app.CreatePlaylist("x"), EMediaLibraryError);
 }
 
+TEST(MediaLibrary, AListThatCannotBeWrittenStopsNoOtherAndGoneListsLoseTheirFiles) {
+    TempDir dir;
+    TMediaLibrary app(dir / "lib/lib.sqlite");
+    auto lib = app.LibraryPlaylist();
+    lib.AddFile(dir.Write("ep.mp3", "x"));
+    std::string longName = "PCast ";
+    for (int i = 0; i < 150; ++i) longName += "番";  // 456 bytes
+    app.CreatePlaylist("Blocked");
+    app.CreatePlaylist(longName).AddTrack(lib.Tracks().Item(1));
+    app.CreatePlaylist("Harrowin Cast").AddTrack(lib.Tracks().Item(1));
+    app.CreatePlaylist("harrowin cast");  // a file name of its own, also where case is ignored
+    dir.Write("lib/Blocked.m3u8/inside", "a folder where the list's file should go");
+    try {
+        app.UpdateiPod();
+        ADD_FAILURE() << "the blocked list was not reported";
+    } catch (const EMediaLibraryError& e) {
+        EXPECT_EQ(e.Message().find("Blocked.m3u8"), e.Message().rfind("Blocked.m3u8")) << e.Message();
+        EXPECT_NE(e.Message().find("Blocked.m3u8"), std::string::npos) << e.Message();
+    }
+    const std::string entry = "#EXTM3U\r\n#EXTINF:-1,ep\r\n" + (dir / "ep.mp3") + "\r\n";
+    EXPECT_EQ(ReadFileText(dir / "lib/Harrowin Cast.m3u8"), entry);
+    EXPECT_EQ(ReadFileText(dir / "lib/harrowin cast(2).m3u8"), "#EXTM3U\r\n");
+    std::string longFile;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "lib")) {
+        if (e.path().filename().string().starts_with("PCast ")) longFile = e.path().filename();
+    }
+    EXPECT_LE(longFile.size(), 255u);
+    EXPECT_TRUE(longFile.ends_with(".m3u8")) << longFile;
+    EXPECT_EQ(ReadFileText(dir / ("lib/" + longFile)), entry);
+
+    // A list that is gone takes its file with it; a file the library never wrote stays.
+    auto lists = app.LibrarySource().PlayLists();
+    lists.Item(4).Delete();
+    lists.Item(3).Delete();
+    dir.Write("lib/Mine.m3u8", "the user's own");
+    EXPECT_THROW(app.UpdateiPod(), EMediaLibraryError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "lib/Harrowin Cast.m3u8"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "lib/harrowin cast(2).m3u8"));
+    EXPECT_TRUE(std::filesystem::exists(dir / ("lib/" + longFile)));
+    EXPECT_EQ(ReadFileText(dir / "lib/Mine.m3u8"), "the user's own");
+}
+
 }  // namespace

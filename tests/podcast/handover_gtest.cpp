@@ -4,6 +4,7 @@
 
 #include "platform/media_library.h"
 #include "podcast/episode_list.h"
+#include "podcast/episode_removal.h"
 #include "podcast/handover.h"
 #include "podcast/settings.h"
 #include "tests/support/temp_dir.h"
@@ -37,12 +38,19 @@ struct Hand {
         ep->DATE = "Day";
         ep->AUTHOR = "Auth";
         ep->BLOGNAME = blog;
-        ep->Seen = true;
         return ep;
     }
-    void Register(bool cancel = false) {
+    void Register(bool cancel = false, TEpisodeRemoval removal = {}) {
         TPodcastHandover h(*ini, episodes, work, [this] { return std::make_unique<TMediaLibrary>(Lib()); });
-        h.RegisterInITunes(cancel);
+        h.RegisterInITunes(cancel, removal);
+    }
+    // What an update that walked the feed and listed only these files learnt.
+    static TEpisodeRemoval Listed(const std::string& feed, const std::vector<std::string>& files) {
+        TEpisodeRemoval removal;
+        removal.StartUpdate({feed});
+        removal.FeedWalked(feed);
+        for (const auto& f : files) removal.EpisodeListed(f);
+        return removal;
     }
 };
 
@@ -55,11 +63,14 @@ TEST(PodcastHandover, RegistersTagsAndRemovesDroppedEpisodes) {
     h.Episode("News", "1.mp3");
     TPodCastItem* dropped = h.Episode("News", "2.mp3");
     const std::string droppedFile = dropped->FILE;
+    // A record that an edited list points outside the episode folders.
+    const std::string outside = h.dir.Write("mine/keep.mp3", "the user's");
+    h.episodes.FindOrAdd(outside)->TITLE = "News";
     h.Register();
     {
         TMediaLibrary lib(h.Lib());
         auto tracks = lib.LibraryPlaylist().Tracks();
-        ASSERT_EQ(tracks.Count(), 2);
+        ASSERT_EQ(tracks.Count(), 3);
         EXPECT_EQ(tracks.Item(1).Name(), "Cap 1.mp3(Day)");
         EXPECT_EQ(tracks.Item(1).Artist(), "Auth");
         EXPECT_EQ(tracks.Item(1).Genre(), "PodCasting");
@@ -67,18 +78,17 @@ TEST(PodcastHandover, RegistersTagsAndRemovesDroppedEpisodes) {
         auto lists = lib.LibrarySource().PlayLists();
         ASSERT_EQ(lists.Count(), 2);
         EXPECT_EQ(lists.Item(1).Name(), "Harrowin Cast");
-        EXPECT_EQ(lists.Item(1).Tracks().size(), 2u);
-        EXPECT_EQ(lists.Item(2).Tracks().size(), 2u);
+        EXPECT_EQ(lists.Item(1).Tracks().size(), 3u);
+        EXPECT_EQ(lists.Item(2).Tracks().size(), 3u);
         lib.CreatePlaylist(" harrowin CAST ");  // a second one that differs in case and blanks
     }
     EXPECT_EQ(h.episodes.GetItem(1)->FORDELETENAME, "Cap 2.mp3(Day)");
     EXPECT_TRUE(fs::exists(h.dir / "lib/Harrowin Cast.m3u8"));
 
-    h.episodes.ClearSeen();
-    h.episodes.GetItem(0)->Seen = true;
-    h.Register();
+    h.Register(false, Hand::Listed("News", {h.episodes.GetItem(0)->FILE}));
     EXPECT_EQ(h.episodes.Count(), 1);
     EXPECT_FALSE(fs::exists(droppedFile));
+    EXPECT_EQ(ReadFileText(outside), "the user's");
     TMediaLibrary lib(h.Lib());
     ASSERT_EQ(lib.LibraryPlaylist().Tracks().Count(), 1);
     auto lists = lib.LibrarySource().PlayLists();
@@ -146,17 +156,56 @@ TEST(PodcastHandover, PlaylistFileThatCannotBeWrittenReachesTheCallerAfterTaggin
     EXPECT_EQ(lib.LibrarySource().PlayLists().Item(1).Tracks().size(), 1u);
 }
 
-TEST(PodcastHandover, CopyOfAnEpisodeWithoutChannelTitleLandsInTheSaveFolder) {
+TEST(PodcastHandover, ACopyIntoTheProgramFolderNeverReplacesAFileAndLandsInAFolderOfItsChannel) {
     Hand h;
-    h.ini->SaveFolder = h.dir / "save";
-    fs::create_directories(h.dir / "save");
-    h.Episode("News", "a.mp3", "");
-    h.Episode("News", "b.mp3", "..");
+    h.ini->SaveFolder = h.dir.Path();  // the default: the program folder itself
+    const std::string list = h.dir.Write("Lumenquist.LST", "the episode list");
+    const std::string library = h.dir.Write("MediaLibrary.sqlite", "the library");
+    h.Episode("News", "Lumenquist.LST", "");          // no channel title: a folder of the feed
+    h.Episode("News", "MediaLibrary.sqlite", "");
+    h.Episode("Other", "b.mp3", "PodCastings");       // a channel named like the program's folder
+    h.dir.Write("News/MediaLibrary.sqlite", "the user's own file");
+    h.dir.Write("Blocked", "a file where a channel's folder should go");
+    h.Episode("Other", "c.mp3", "Blocked");
+    std::vector<std::string> errors;
+    h.work.ShowError = [&errors](const std::string& t) { errors.push_back(t); };
     TPodcastHandover hand(*h.ini, h.episodes, h.work);
-    hand.CopyToSaveFolder();
-    EXPECT_TRUE(h.questions.empty());
-    EXPECT_EQ(ReadFileText(h.dir / "save/a.mp3"), "audio");
-    EXPECT_EQ(ReadFileText(h.dir / "save/_../b.mp3"), "audio");
+    EXPECT_EQ(hand.CopyToSaveFolder(), 1);
+    EXPECT_EQ(ReadFileText(list), "the episode list");
+    EXPECT_EQ(ReadFileText(library), "the library");
+    EXPECT_EQ(ReadFileText(h.dir / "News/Lumenquist.LST"), "audio");
+    EXPECT_EQ(ReadFileText(h.dir / "News/MediaLibrary.sqlite"), "the user's own file");
+    EXPECT_EQ(ReadFileText(h.dir / "News/MediaLibrary(2).sqlite"), "audio");
+    EXPECT_EQ(ReadFileText(h.dir / "_PodCastings/b.mp3"), "audio");
+    EXPECT_FALSE(fs::exists(h.dir / "PodCastings/b.mp3"));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("1 件のエピソードをコピーできませんでした"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find("Blocked"), std::string::npos) << errors[0];
+
+    // The next update finds its earlier copies and copies nothing again.
+    fs::remove(h.dir / "Blocked");
+    EXPECT_EQ(hand.CopyToSaveFolder(), 0);
+    EXPECT_FALSE(fs::exists(h.dir / "News/Lumenquist(2).LST"));
+    EXPECT_FALSE(fs::exists(h.dir / "News/MediaLibrary(3).sqlite"));
+    EXPECT_EQ(ReadFileText(h.dir / "Blocked/c.mp3"), "audio");
+}
+
+TEST(PodcastHandover, RemovingEveryEpisodeOfAFeedThatStillListsItemsIsAskedFirst) {
+    Hand h;
+    h.ini->Sites.Add()->NAME = "News";
+    const std::string a = h.Episode("News", "a.mp3")->FILE;
+    h.Episode("News", "b.mp3");
+    h.answer = false;
+    h.Register(false, Hand::Listed("News", {}));  // the update listed none of them
+    ASSERT_EQ(h.questions.size(), 1u);
+    EXPECT_NE(h.questions[0].find("\"News\""), std::string::npos) << h.questions[0];
+    EXPECT_NE(h.questions[0].find("2 件"), std::string::npos) << h.questions[0];
+    EXPECT_EQ(h.episodes.Count(), 2);
+    EXPECT_TRUE(fs::exists(a));
+    h.answer = true;
+    h.Register(false, Hand::Listed("News", {}));
+    EXPECT_EQ(h.episodes.Count(), 0);
+    EXPECT_FALSE(fs::exists(a));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "foundation/ini_file.h"
 #include "podcast/episode_list.h"
+#include "podcast/episode_removal.h"
 #include "podcast/settings.h"
 #include "podcast/site_list.h"
 #include "podcast/work_hooks.h"
@@ -11,7 +12,8 @@ namespace {
 
 TEST(PodcastSettings, MissingFileOrSectionGivesDefaultsAndSaveRoundTrips) {
     TempDir dir;
-    dir.Write("Lumenquist.INI", "[Positions]\r\nMain_W=800\r\nState=abc\r\n");
+    // A count of 0 would take no episode and drop every known one.
+    dir.Write("Lumenquist.INI", "[Positions]\r\nMain_W=800\r\nState=abc\r\n[Others]\r\nDeleteColumns=0\r\n");
     {
         TTolvIPodINI ini(dir / "Lumenquist.INI", 1600, 1000);
         EXPECT_EQ(ini.X, 500);
@@ -63,6 +65,25 @@ TEST(PodcastSiteList, FindIgnoresCaseAndTakesTheLastWhileFindOrAddAndDeleteAreEx
     EXPECT_EQ(list.Count(), 2);
 }
 
+TEST(PodcastSiteList, ANameIsTakenByAnotherFeedsNameWithoutCaseOrByItsFolderName) {
+    TPodSiteList list;
+    TPodSiteItem* odd = list.Add();
+    odd->NAME = "変な番組/その他";
+    list.Add()->NAME = "Radio";
+    EXPECT_EQ(FeedEntryName("変な番組/その他"), "変な番組_その他");
+    EXPECT_TRUE(list.NameTakenByOther("変な番組_その他", nullptr));  // one folder, one cache file
+    EXPECT_TRUE(list.NameTakenByOther("RADIO", nullptr));
+    EXPECT_FALSE(list.NameTakenByOther("変な番組_その他", odd));  // the feed itself
+    EXPECT_FALSE(list.NameTakenByOther("Radio 2", nullptr));
+
+    // A long name gives folder and cache file names within the limit, told apart.
+    std::string longName;
+    for (int i = 0; i < 150; ++i) longName += "長";
+    list.Add()->NAME = longName + "一";
+    EXPECT_LE(FeedEntryName(longName + "一").size() + 4 + 11, 255u);
+    EXPECT_FALSE(list.NameTakenByOther(longName + "二", nullptr));
+}
+
 TEST(PodcastSiteList, DeletingTheLastFeedWritesCountZeroAndLeavesOldKeys) {
     TempDir dir;
     TIniFile ini(dir / "x.ini");
@@ -79,25 +100,53 @@ TEST(PodcastSiteList, DeletingTheLastFeedWritesCountZeroAndLeavesOldKeys) {
     EXPECT_EQ(loaded.Count(), 0);
 }
 
-TEST(PodcastEpisodeList, SeenMarksAndExtraction) {
+TEST(PodcastEpisodeList, FindOrAddIsExactAndExtractionGivesTheLastFirst) {
     TPodCastList list;
-    for (const char* f : {"/p/A.mp3", "/p/b.mp3", "/p/c.mp3"}) list.FindOrAdd(f)->FILE = f;
-    EXPECT_NE(list.FindOrAdd("/p/a.mp3"), list.GetItem(0));  // exact match only
-    list.GetItem(3)->FILE = "/p/a.mp3";
+    for (const char* f : {"/p/A.mp3", "/p/b.mp3", "/p/c.mp3"}) list.FindOrAdd(f);
+    TPodCastItem* lower = list.FindOrAdd("/p/a.mp3");
+    EXPECT_NE(lower, list.GetItem(0));  // exact match only
+    EXPECT_EQ(lower->FILE, "/p/a.mp3");
+    EXPECT_EQ(list.FindOrAdd("/p/b.mp3"), list.GetItem(1));
 
-    list.MarkByFiles({});
     std::vector<std::string> out{"stale"};
-    list.ExtractUnseen(out);
+    list.ExtractWhere([](const TPodCastItem&) { return false; }, out);
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(list.Count(), 4);
-
-    list.MarkByFiles({"/P/a.MP3", "/p/C.mp3"});  // both A.mp3 and a.mp3 match ignoring case
-    list.ExtractUnseen(out);
+    list.ExtractWhere([](const TPodCastItem& e) { return e.FILE != "/p/b.mp3"; }, out);
     EXPECT_EQ(out, (std::vector<std::string>{"/p/a.mp3", "/p/c.mp3", "/p/A.mp3"}));
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.GetItem(0)->FILE, "/p/b.mp3");
-    list.ClearSeen();
-    EXPECT_FALSE(list.GetItem(0)->Seen);
+}
+
+TEST(PodcastEpisodeRemoval, AnUpdateDropsOnlyWhatAWalkedFeedNoLongerListsAndADeletionOnlyItsFeed) {
+    TPodCastList list;
+    auto add = [&list](const std::string& feed, const std::string& file) { list.FindOrAdd(file)->TITLE = feed; };
+    add("News", "/n/1.mp3");
+    add("News", "/n/2.mp3");
+    add("news", "/x/1.mp3");       // another feed, whose name differs only in case
+    add("Stopped", "/s/1.mp3");    // its walk was stopped by Cancel, or it could not be read
+    add("Gone", "/g/1.mp3");       // no longer subscribed
+    add("Renewed", "/r/old.mp3");  // every item replaced
+    TEpisodeRemoval removal;
+    EXPECT_FALSE(removal.Removes(*list.GetItem(0)));  // no update: nothing goes
+    removal.StartUpdate({"News", "news", "Stopped", "Renewed"});
+    removal.FeedWalked("News");
+    removal.EpisodeListed("/n/2.mp3");
+    removal.FeedWalked("news");
+    removal.EpisodeListed("/x/1.mp3");
+    removal.FeedWalked("Renewed");
+    EXPECT_EQ(removal.FeedsLosingEveryEpisode(list), std::vector<std::string>{"Renewed"});
+    std::vector<bool> removed;
+    for (int i = 0; i < list.Count(); ++i) removed.push_back(removal.Removes(*list.GetItem(i)));
+    EXPECT_EQ(removed, (std::vector<bool>{true, false, false, false, true, true}));
+    removal.KeepFeed("Renewed");
+    EXPECT_FALSE(removal.Removes(*list.GetItem(5)));
+    EXPECT_TRUE(removal.FeedsLosingEveryEpisode(list).empty());
+
+    const TEpisodeRemoval deletion = TEpisodeRemoval::OfDeletedFeed("news");
+    removed.clear();
+    for (int i = 0; i < list.Count(); ++i) removed.push_back(deletion.Removes(*list.GetItem(i)));
+    EXPECT_EQ(removed, (std::vector<bool>{false, false, true, false, false, false}));
 }
 
 TEST(PodcastEpisodeList, SaveErasesStaleSectionsAndLoadFillsMissingOnes) {
@@ -106,16 +155,14 @@ TEST(PodcastEpisodeList, SaveErasesStaleSectionsAndLoadFillsMissingOnes) {
     TPodCastList list;
     for (int i = 0; i < 3; ++i) {
         TPodCastItem* ep = list.FindOrAdd("/f" + std::to_string(i));
-        ep->FILE = "/f" + std::to_string(i);
         ep->CAPTION = "第" + std::to_string(i) + "回";
         ep->FORDELETENAME = "x";
+        ep->URL = "https://example.invalid/" + std::to_string(i) + ".mp3";
         ep->Size = 5;
-        ep->Seen = true;
     }
     list.SaveToFile(file);
     std::vector<std::string> gone;
-    list.MarkByFiles({"/f1", "/f2"});
-    list.ExtractUnseen(gone);
+    list.ExtractWhere([](const TPodCastItem& e) { return e.FILE != "/f0"; }, gone);
     list.SaveToFile(file);
     EXPECT_EQ(ReadFileText(file).find("Item-1"), std::string::npos);
 
@@ -127,8 +174,8 @@ TEST(PodcastEpisodeList, SaveErasesStaleSectionsAndLoadFillsMissingOnes) {
     ASSERT_EQ(loaded.Count(), 1);
     EXPECT_EQ(loaded.GetItem(0)->CAPTION, "第0回");
     EXPECT_EQ(loaded.GetItem(0)->FORDELETENAME, "x");
+    EXPECT_EQ(loaded.GetItem(0)->URL, "https://example.invalid/0.mp3");
     EXPECT_EQ(loaded.GetItem(0)->Size, 0);
-    EXPECT_FALSE(loaded.GetItem(0)->Seen);
 
     dir.Write("more.LST", "[RSSURLData]\r\nCount=2\r\n[Item-0]\r\nFILE=/x\r\n");
     loaded.LoadFromFile(dir / "more.LST");
@@ -149,17 +196,6 @@ TEST(PodcastLists, ACountBeyondTheFileIsHeldToItsLines) {
     EXPECT_GE(ini.Sites.Count(), 1);
     EXPECT_LE(ini.Sites.Count(), 5);
     EXPECT_EQ(ini.Sites.GetItem(0)->NAME, "a");
-}
-
-TEST(PodcastNames, SafeEntryNameNeverClimbsOrNamesTheFolder) {
-    EXPECT_EQ(SafeEntryName("ep 1.mp3"), "ep 1.mp3");
-    EXPECT_EQ(SafeEntryName("ニュース"), "ニュース");
-    EXPECT_EQ(SafeEntryName(""), "_");
-    EXPECT_EQ(SafeEntryName("."), "_.");
-    EXPECT_EQ(SafeEntryName(".."), "_..");
-    EXPECT_EQ(SafeEntryName("../../etc"), ".._.._etc");
-    EXPECT_EQ(SafeEntryName("a/b\nc"), "a_b_c");
-    EXPECT_EQ(SafeEntryName(".hidden"), ".hidden");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The podcast program's main window under the offscreen platform: start-up defaults, feed
 // commands, the whole update against a loopback server, and the card drawing.
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -78,6 +79,7 @@ private slots:
             QCOMPARE(form.geometry().size(), QSize(600, 400));
             QCOMPARE(form.Settings().Sites.GetItem(0)->DATE, std::string("Not Updated"));
             QCOMPARE(form.Settings().Sites.GetItem(0)->AUTHOR, std::string("制作者不明"));
+            QCOMPARE(form.findChild<QAction*>("PM_EditURL")->shortcut(), QKeySequence(Qt::Key_Enter));
             form.close();
         }
         TIniFile ini(home.dir / "Lumenquist.INI");
@@ -111,12 +113,21 @@ private slots:
         form.AddButtonClick(1);
         QCOMPARE(form.URLListBox()->count(), 2);
         QCOMPARE(form.Settings().Sites.GetItem(1)->PLAYLIST, std::string("PCast Radio"));
-        // The same name again updates the feed instead of listing it twice.
-        AnswerFeedDialog("Radio", "http://127.0.0.1:2/feed");
+        // A name already subscribed, in any case, is refused: the dialog stays open.
+        bool stayedOpen = false;
+        WhenModal([&](QWidget* w) {
+            w->findChild<QLineEdit*>("Edit_name")->setText("radio");
+            w->findChild<QPushButton*>("Button_Ok")->click();
+            stayedOpen = w->isVisible();
+            w->findChild<QPushButton*>("Button_Cancel")->click();
+        });
         form.AddButtonClick(1);
+        QVERIFY(stayedOpen);
+        QCOMPARE(boxes.Seen.back().Text, std::string("[ radio ]は既に登録されているサイト名です"));
         QCOMPARE(form.URLListBox()->count(), 2);
         QCOMPARE(form.Settings().Sites.Count(), 2);
-        QCOMPARE(form.Settings().Sites.GetItem(1)->URL, std::string("http://127.0.0.1:2/feed"));
+        // The feed list is written at once, not only when the program closes.
+        QCOMPARE(TIniFile(home.dir / "Lumenquist.INI").ReadString("RSSURLData", "Item-1.NAME", ""), std::string("Radio"));
 
         form.URLListBox()->setCurrentRow(1);
         AnswerFeedDialog("Radio 2", "http://127.0.0.1:3/feed");
@@ -127,8 +138,7 @@ private slots:
         // A feed named ".." must not take the whole episode folder with it.
         home.dir.Write("PodCastings/other/keep.mp3", "x");
         const std::string mine = home.dir.Write("PodCastings/Radio 2/a.mp3", "x");
-        TPodCastItem* ep = form.Episodes().FindOrAdd(mine);
-        ep->FILE = mine;
+        form.Episodes().FindOrAdd(mine)->TITLE = "Radio 2";
         AnswerFeedDialog("..", "http://127.0.0.1:4/feed");
         form.AddButtonClick(1);
         form.URLListBox()->setCurrentRow(2);
@@ -142,8 +152,8 @@ private slots:
         QCOMPARE(form.URLListBox()->count(), 1);
         QCOMPARE(form.Settings().Sites.Count(), 1);
         QVERIFY(!fs::exists(home.dir / "PodCastings/Radio 2"));
-        QCOMPARE(form.Episodes().Count(), 1);  // kept, unseen, for a later hand-over
-        QVERIFY(!form.Episodes().GetItem(0)->Seen);
+        QCOMPARE(form.Episodes().Count(), 1);  // kept for a later hand-over to the library
+        QVERIFY(!fs::exists(mine));
         QCOMPARE(form.StatusText(), QString("削除処理は完了しました"));
     }
 
@@ -202,6 +212,73 @@ private slots:
         QCOMPARE(tracks.Item(1).Name(), std::string("第1回(D1)"));
         QCOMPARE(tracks.Item(1).Album(), site->NAME);
         QVERIFY(fs::exists(home.dir / "Harrowin Cast.m3u8"));
+        // Both lists are on disk before the program closes: a killed program keeps its run.
+        TPodCastList saved;
+        saved.LoadFromFile(home.dir / "Lumenquist.LST");
+        QCOMPARE(saved.Count(), 2);
+        QCOMPARE(saved.GetItem(1)->FORDELETENAME, std::string("第2回(D2)"));
+        QCOMPARE(TIniFile(home.dir / "Lumenquist.INI").ReadString("RSSURLData", "Item-0.AUTHOR", ""),
+                 std::string("制作者不明"));
+        QVERIFY(!form.Settings().Sites.GetItem(0)->DATE.empty());
+    }
+
+    void feedsThatShareAFolderOrDifferInCaseKeepTheirOwnEpisodesAndPlayLists() {
+        Home home;
+        Boxes boxes;
+        LoopbackHttpServer server;
+        server.Set("/upper", {200, "<rss><channel><title>T</title><description>upper</description>"
+                                   "<item><title>u</title></item></channel></rss>", ""});
+        server.Set("/lower", {200, "<rss><channel><title>T</title><description>lower</description>"
+                                   "<item><title>l</title></item></channel></rss>", ""});
+        TMainForm form;
+        form.Settings().QuitiTuunes = false;
+        form.Settings().MakeAnyLists = true;
+        // Feeds subscribed before such names were refused, in place of the default feed.
+        form.Settings().Sites.DeleteAt(0);
+        const std::vector<std::pair<std::string, std::string>> feeds{
+            {"Radio", "/lower"}, {"RADIO", "/upper"}, {"変な番組/その他", ""}, {"変な番組_その他", ""}};
+        for (const auto& [name, path] : feeds) {
+            TPodSiteItem* site = form.Settings().Sites.Add();
+            site->NAME = name;
+            site->PLAYLIST = "PCast " + name;
+            site->URL = path.empty() ? "" : server.Url(path);
+        }
+        form.FillNameList();
+        const std::string shared = home.dir / "PodCastings/変な番組_その他/";
+        const std::string mine = home.dir.Write("PodCastings/変な番組_その他/a.mp3", "a");
+        const std::string theirs = home.dir.Write("PodCastings/変な番組_その他/b.mp3", "b");
+        for (const auto& [file, feed] : {std::pair{mine, "変な番組_その他"}, std::pair{theirs, "変な番組/その他"}}) {
+            TPodCastItem* ep = form.Episodes().FindOrAdd(file);
+            ep->TITLE = feed;
+            ep->CAPTION = feed;
+        }
+        form.DownloadButtonClick();
+        // Each line updated its own feed.
+        QCOMPARE(form.Settings().Sites.GetItem(1)->DESCRIPTION, std::string("upper"));
+        QCOMPARE(form.Settings().Sites.GetItem(2)->DESCRIPTION, std::string(""));
+        QCOMPARE(form.Settings().Sites.GetItem(0)->DESCRIPTION, std::string("lower"));
+        QVERIFY(fs::exists(home.dir / "PCast 変な番組_その他.m3u8"));
+
+        form.URLListBox()->setCurrentRow(3);
+        form.PM_DeleteURLClick();
+        QVERIFY(!fs::exists(mine));
+        QCOMPARE(ReadFileText(theirs), std::string("b"));
+        QCOMPARE(form.Episodes().Count(), 1);
+        QCOMPARE(form.Episodes().GetItem(0)->FILE, theirs);
+        QVERIFY(!fs::exists(home.dir / "PCast 変な番組_その他.m3u8"));
+        QVERIFY(fs::exists(home.dir / "PCast 変な番組 その他.m3u8"));
+        {
+            TMediaLibrary lib(home.dir / "MediaLibrary.sqlite");
+            QCOMPARE(lib.LibraryPlaylist().Tracks().Count(), 1);
+            for (const TMediaPlaylist& list : lib.LibrarySource().PlayLists().All())
+                QVERIFY(list.Name() != "PCast 変な番組_その他");
+        }
+
+        // The first line is "Radio", whatever "RADIO" after it is called.
+        form.URLListBox()->setCurrentRow(0);
+        form.PM_DeleteURLClick();
+        QCOMPARE(form.Settings().Sites.GetItem(0)->NAME, std::string("RADIO"));
+        QCOMPARE(form.URLListBox()->item(0)->text(), QString("RADIO"));
     }
 
     void selectedCardIsBlueWithTheDarkerBar() {
@@ -242,12 +319,13 @@ private slots:
         Home home;
         TTolvIPodINI ini(home.dir / "Lumenquist.INI");
         ini.SaveType = 5;  // any value but 0 means the folder
-        ini.DeleteColumns = -3;
+        ini.DeleteColumns = 12;
         ini.PlayListName = "List";
         TConfigForm form;
         form.LoadFrom(ini);
         QVERIFY(form.ui->RButton_Manual->isChecked());
-        QCOMPARE(form.ui->SpinEdit_ColumnCount->value(), -3);
+        QCOMPARE(form.ui->SpinEdit_ColumnCount->value(), 12);
+        QCOMPARE(form.ui->SpinEdit_ColumnCount->minimum(), 1);  // a count of 0 would drop every episode
         QCOMPARE(form.ui->Edit_PlayListname->text(), QString("List"));
         SetSelectFolderHook([](std::string& folder) {
             folder = " /tmp/chosen ";

@@ -33,6 +33,7 @@ struct Road {
     TPodCastList episodes;
     std::vector<std::string> labels, messages;
     TPodcastWork work;
+    TEpisodeRemoval removal;  // what the last run learnt
     Road() {
         ini = std::make_unique<TTolvIPodINI>(dir / "Lumenquist.INI");
         work.SetLabel = [this](const std::string& t) { labels.push_back(t); };
@@ -46,7 +47,8 @@ struct Road {
     }
     int32_t Run(bool cancel = false) {
         TPodcastUpdater up(*ini, episodes, dir.Path(), work);
-        up.UpdateFeeds(ini->NameList(), cancel);
+        up.UpdateFeeds(ini->Sites.Items(), cancel);
+        removal = up.Removal;
         return up.NewCount;
     }
 };
@@ -85,12 +87,12 @@ TEST(PodcastUpdate, TakesTheFirstItemsUpToTheLimitAndFetchesOnlyWhatIsMissing) {
     EXPECT_TRUE(fs::exists(road.dir / "RSSTemp/News.RSS"));
     EXPECT_EQ(server.LastAgent(), "MyApp");
 
-    // Nothing new: no downloads, every listed episode seen again.
+    // Nothing new: no downloads, every listed episode kept.
     const int before = server.Requests();
     EXPECT_EQ(road.Run(), 0);
     EXPECT_EQ(server.Requests(), before + 1);  // the feed document only
     EXPECT_EQ(server.LastAgent(), "Harrowin");
-    for (int i = 0; i < road.episodes.Count(); ++i) EXPECT_TRUE(road.episodes.GetItem(i)->Seen);
+    for (int i = 0; i < road.episodes.Count(); ++i) EXPECT_FALSE(road.removal.Removes(*road.episodes.GetItem(i)));
 }
 
 TEST(PodcastUpdate, NamesFromTheFeedAndTheUserStayInsideTheEpisodeFolder) {
@@ -136,8 +138,8 @@ TEST(PodcastUpdate, ErrorAnswersLeaveNoFileAndFeedsWithoutItemsKeepTheirEpisodes
     old->TITLE = "Never";
     road.Run();
     EXPECT_EQ(road.messages, std::vector<std::string>{"\"Never\"からPodCast情報を取得できませんでした"});
-    EXPECT_TRUE(old->Seen);
-    EXPECT_TRUE(road.episodes.GetItem(0)->Seen);  // News read from its earlier copy
+    EXPECT_FALSE(road.removal.Removes(*old));
+    EXPECT_FALSE(road.removal.Removes(*road.episodes.GetItem(0)));  // News read from its earlier copy
 }
 
 TEST(PodcastUpdate, CancelStopsEachRemainingFeedAfterOneEpisode) {
@@ -158,12 +160,16 @@ TEST(PodcastUpdate, CancelStopsEachRemainingFeedAfterOneEpisode) {
     bool cancel = false;
     TPodcastUpdater up(*road.ini, road.episodes, road.dir.Path(), road.work);
     up.UpdateFeeds({}, cancel);  // makes the folders
-    up.UpdateFeed("A", up.RssFolder(), up.CastFolder(), cancel);
+    up.UpdateFeed(*road.ini->Sites.GetItem(0), up.RssFolder(), up.CastFolder(), cancel);
     cancel = true;
-    up.UpdateFeed("B", up.RssFolder(), up.CastFolder(), cancel);
-    up.UpdateFeed("C", up.RssFolder(), up.CastFolder(), cancel);
+    up.UpdateFeed(*road.ini->Sites.GetItem(1), up.RssFolder(), up.CastFolder(), cancel);
+    up.UpdateFeed(*road.ini->Sites.GetItem(2), up.RssFolder(), up.CastFolder(), cancel);
     EXPECT_EQ(road.episodes.Count(), 5);
     EXPECT_EQ(road.ini->Sites.GetItem(2)->COLUMNS, 3);  // the third document is still read
+    // The episodes that the stopped walks did not reach are not dropped.
+    TPodCastItem* unreached = road.episodes.FindOrAdd(road.dir / "PodCastings/B/b3.mp3");
+    unreached->TITLE = "B";
+    EXPECT_FALSE(up.Removal.Removes(*unreached));
 }
 
 TEST(PodcastUpdate, ItemsWithoutEnclosureCountAmongTheTakenOnes) {
@@ -195,11 +201,12 @@ TEST(PodcastUpdate, ItemsWithoutEnclosureCountAmongTheTakenOnes) {
                                                      "[News]  Download...  ( 3/3 ) "}));
     EXPECT_EQ(road.episodes.Count(), 2);
 
-    // A limit of 0 or less takes no item: the known episodes stay unseen for the hand-over.
+    // A limit of 0 or less takes no item: the hand-over would drop every known episode, so it
+    // names the feed to ask first.
     road.ini->DeleteColumns = -1;
     EXPECT_EQ(road.Run(), 0);
     EXPECT_EQ(site->COLUMNS, 3);
-    for (int i = 0; i < road.episodes.Count(); ++i) EXPECT_FALSE(road.episodes.GetItem(i)->Seen);
+    EXPECT_EQ(road.removal.FeedsLosingEveryEpisode(road.episodes), std::vector<std::string>{"News"});
 }
 
 TEST(PodcastUpdate, LocalAddressesInAFeedAreNotCopied) {
@@ -234,13 +241,52 @@ TEST(PodcastUpdate, CancelStopsTheEpisodeBeingFetched) {
         if (server.BytesSent() > 100000) cancel = true;
     };
     TPodcastUpdater up(*road.ini, road.episodes, road.dir.Path(), road.work);
-    up.UpdateFeeds(road.ini->NameList(), cancel);
+    up.UpdateFeeds(road.ini->Sites.Items(), cancel);
     EXPECT_TRUE(cancel);
     EXPECT_EQ(up.NewCount, 1);
     // Neither the episode nor its temporary file is left; the next one was not started.
     EXPECT_TRUE(fs::is_empty(road.dir / "PodCastings/News"));
     ASSERT_EQ(road.episodes.Count(), 1);
     EXPECT_EQ(road.episodes.GetItem(0)->FILE, road.dir / "PodCastings/News/long.mp3");
+}
+
+TEST(PodcastUpdate, EpisodeNamesLeaveTheQueryAndTwoEnclosuresNeverShareAFile) {
+    LoopbackHttpServer server;
+    server.Set("/a/ep.mp3", {200, "first", ""});
+    server.Set("/b/ep.mp3", {200, "second", ""});
+    server.Set("/c/ep1.mp3?updated=1700000000", {200, "third", ""});
+    server.Set("/feed", {200, Feed(server, {"/a/ep.mp3", "/b/ep.mp3", "/c/ep1.mp3?updated=1700000000"}), ""});
+    Road road;
+    road.AddFeed("News", server.Url("/feed"));
+    EXPECT_EQ(road.Run(), 3);
+    const std::string folder = road.dir / "PodCastings/News/";
+    EXPECT_EQ(ReadFileText(folder + "ep.mp3"), "first");
+    EXPECT_EQ(ReadFileText(folder + "ep(2).mp3"), "second");
+    EXPECT_EQ(ReadFileText(folder + "ep1.mp3"), "third");
+
+    // The first leaves the feed: the second keeps its own file and is not taken for the first.
+    server.Set("/feed", {200, Feed(server, {"/b/ep.mp3"}), ""});
+    EXPECT_EQ(road.Run(), 0);
+    EXPECT_FALSE(road.removal.Removes(*road.episodes.FindOrAdd(folder + "ep(2).mp3")));
+    EXPECT_TRUE(road.removal.Removes(*road.episodes.FindOrAdd(folder + "ep.mp3")));
+}
+
+TEST(PodcastUpdate, AnEndlessEnclosureStopsNearItsDeclaredLengthAndLeavesNoFile) {
+    LoopbackHttpServer server;
+    LoopbackHttpServer::Answer endless{200, std::string(65536, 'x'), ""};
+    endless.Endless = true;
+    server.Set("/endless.mp3", endless);
+    server.Set("/feed", {200,
+                         "<rss><channel><title>T</title><item><title>a</title><enclosure url=\"" +
+                             server.Url("/endless.mp3") + "\" length=\"30\" type=\"audio/mpeg\"/></item></channel></rss>",
+                         ""});
+    Road road;
+    road.AddFeed("News", server.Url("/feed"));
+    EXPECT_EQ(road.Run(), 1);
+    EXPECT_TRUE(fs::is_empty(road.dir / "PodCastings/News"));
+    EXPECT_LT(server.BytesSent(), EpisodeByteBound(30) + 16 * 1024 * 1024);
+    EXPECT_LT(EpisodeByteBound(30), 100 * 1024 * 1024);
+    EXPECT_EQ(EpisodeByteBound(0), 4096LL * 1024 * 1024);
 }
 
 }  // namespace
