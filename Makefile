@@ -32,7 +32,7 @@ test: test-plain test-asan
 run: build
 	@bash scripts/run-harrowin.sh $(BUILD)
 
-# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS (in parallel).
+# The libFuzzer targets, built with clang; `make fuzz` runs each for FUZZ_SECONDS (in parallel).
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARROWIN_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
