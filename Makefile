@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build test test-plain test-asan run fuzz clean
+.PHONY: deps build test test-plain test-asan run fuzz-build fuzz fuzz-smoke clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -32,11 +32,17 @@ test: test-plain test-asan
 run: build
 	@bash scripts/run-harrowin.sh $(BUILD)
 
-# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS (in parallel).
-fuzz: deps
+# The libFuzzer targets, built with clang; `make fuzz` runs each for FUZZ_SECONDS (in parallel).
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARROWIN_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
 	bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The short run CI makes after the tests: every target 10 s over its seeds.
+fuzz-smoke: fuzz-build
+	bash scripts/run-fuzz.sh $(FUZZ_BUILD) 10
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -116,13 +116,12 @@ void TMainForm::SetupPages() {
 
 void TMainForm::FormCreate(const QStringList& args, const std::string& settingsFile) {
     SetupPages();
-    // 1. The taskbar entry belongs to this window already under Qt.
-    // 2. The player object, reporting progress to the status bar.
+    // The player reports its progress in the status bar and asks its questions over this window.
     FPlayer = std::make_unique<TTolvIPOD>();
     SetPlayerProgress(*FPlayer, [this](int32_t p, int32_t m, const std::string& msg) { ShowProgressInStatus(p, m, msg); });
     FPlayer->OnConfirm = [this](const std::string& question) { return ConfirmWarning(this, question); };
     FPlayer->OnShowMessage = [this](const std::string& text) { ShowMessage(this, text); };
-    // 3. The settings, read at once.
+    // The default window places centre on the screen, so the settings need its size and ours.
     TScreenMetrics metrics;
     if (QScreen* screen = QApplication::primaryScreen()) {
         metrics.ScreenW = screen->geometry().width();
@@ -133,25 +132,16 @@ void TMainForm::FormCreate(const QStringList& args, const std::string& settingsF
     metrics.MainH = outer.height();
     const std::string file = settingsFile.empty() ? ProgramFolder() + "/" + kSettingsName : settingsFile;
     FSettings = std::make_unique<TTolvIPodINI>(file, metrics);
-    // 4.
     RestoreWindowState();
-    // 5.
     FLang = std::make_unique<TLagugae>();
-    // 6.
     StartRecognition();
-    // 7.
     setWindowTitle(QString::fromStdString(FLang->Get("TITLE") + " " + kVersion));
-    // 8. The sort states start at their initial values (member initialisers).
-    // 9.
     FDebugMode = !args.isEmpty() && args.front().toLower() == "-debug";
-    // 10.
     setAcceptDrops(true);
     qApp->installEventFilter(this);
     FWatcher = std::make_unique<TMountWatcher>();
     connect(FWatcher.get(), &TMountWatcher::DeviceChanged, this, [this](int code) { WMDeviceChange(code); });
-    // 11.
     FRecognizeOnEnter = true;
-    // 12.
     if (!FSettings->Copyright.Copyright) ShowTerms();
 }
 

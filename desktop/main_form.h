@@ -40,7 +40,8 @@ enum TPageTag : int {
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr const char* kVersion = "1.82";
+    // The program's version, the project's version in CMakeLists.txt.
+    static constexpr const char* kVersion = HARROWIN_VERSION;
 
     // Settings file name inside the program folder.
     static constexpr const char* kSettingsName = "Tessmar.INI";

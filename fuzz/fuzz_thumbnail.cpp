@@ -1,6 +1,7 @@
-// Decodes arbitrary bytes as a thumbnail: the first 8 bytes choose the byte-size class, the
-// dimensions, the cut and the offset; the rest is the thumbnail file. The same bytes go
-// through the JPEG decoder and the quarter turn directly.
+// Decodes arbitrary bytes as a thumbnail file: its last 8 bytes choose the byte-size class, the
+// dimensions, the cut and the offset, and stay part of the file, so that a real thumbnail file
+// or JPEG is a seed as it stands. The same bytes go through the JPEG decoder and the quarter
+// turn directly.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -13,17 +14,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 8) return 0;
     static const int32_t kSizes[] = {4100, 22880, 46464, 153600, 77440, 307200, 691200, -1};
-    const std::string file(reinterpret_cast<const char*>(data + 8), size - 8);
+    const std::string file(reinterpret_cast<const char*>(data), size);
+    const uint8_t* const switches = data + size - 8;
 
     TArtImageObject thumb;
-    thumb.ByteSize = kSizes[data[0] & 7] == -1 ? static_cast<int32_t>(file.size()) : kSizes[data[0] & 7];
-    thumb.Width = (data[1] | data[2] << 8) % 700 - 4;      // a few negative ones too
-    thumb.Height = (data[3] | data[4] << 8) % 700 - 4;
-    thumb.StoredWidth = (data[5] & 1) ? 176 : thumb.Width - 1 + (data[5] >> 1 & 3);
-    thumb.StoredHeight = thumb.Height + (data[5] >> 3 & 3) - 1;
-    thumb.Crop = (data[5] & 0x20) != 0;
-    thumb.Offset = (data[6] & 0x80) ? -static_cast<int32_t>(data[6] & 0x7F) : data[6];
-    if (data[7] & 1) thumb.ByteSize = static_cast<int32_t>(data[7]) << 20;   // far beyond the file
+    thumb.ByteSize = kSizes[switches[0] & 7] == -1 ? static_cast<int32_t>(file.size()) : kSizes[switches[0] & 7];
+    thumb.Width = (switches[1] | switches[2] << 8) % 700 - 4;      // a few negative ones too
+    thumb.Height = (switches[3] | switches[4] << 8) % 700 - 4;
+    thumb.StoredWidth = (switches[5] & 1) ? 176 : thumb.Width - 1 + (switches[5] >> 1 & 3);
+    thumb.StoredHeight = thumb.Height + (switches[5] >> 3 & 3) - 1;
+    thumb.Crop = (switches[5] & 0x20) != 0;
+    thumb.Offset = (switches[6] & 0x80) ? -static_cast<int32_t>(switches[6] & 0x7F) : switches[6];
+    if (switches[7] & 1) thumb.ByteSize = static_cast<int32_t>(switches[7]) << 20;   // far beyond the file
     thumb.OnOpenFile = [&](const std::string&) -> std::unique_ptr<std::istream> {
         return std::make_unique<std::istringstream>(file);
     };

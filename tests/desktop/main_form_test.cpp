@@ -137,7 +137,7 @@ void MainFormTest::creationWaitsAndDestructionWritesSettings() {
     const std::string file = AcceptedSettings(dir, "[Positions]\r\nMain_X=40\r\nMain_Y=30\r\n[Hand]\r\nMade=1\r\n");
     {
         TMainForm form({}, file);
-        QCOMPARE(form.windowTitle(), QString("Harrowin 1.82"));
+        QCOMPARE(form.windowTitle(), QString("Harrowin " HARROWIN_VERSION));
         QCOMPARE(form.pos(), QPoint(40, 30));
         QCOMPARE(form.StatusText(0), QString("[接続待ち]"));
         QVERIFY(OnlyIPodButton(form));

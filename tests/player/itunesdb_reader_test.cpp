@@ -468,7 +468,8 @@ TEST(ITunesDBReader, ZerosAndRandomBytesEndQuietly) {
 }
 
 TEST(ITunesDBReader, TinyTrackChunksDoNotMakeASongEach) {
-    // Ten thousand 8-byte track chunks: read as the Part reads them, each would be a song.
+    // Ten thousand 8-byte track chunks: a walk that trusted each chunk's own length would make a
+    // song of every one.
     Bytes tracks;
     for (int i = 0; i < 10000; ++i) {
         Bytes chunk = {'m', 'h', 'i', 't', 0, 0, 0, 0};
