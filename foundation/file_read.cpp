@@ -102,16 +102,14 @@ FileBytes ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t 
 }
 
 bool SameFileBytes(const std::string& a, const std::string& b) {
-    const FileHandle first(a, true), second(b, true);
     try {
-        if (OpenRegular(a, first) != OpenRegular(b, second)) return false;
+        const ReadOnlyFile first(a, true), second(b, true);
+        if (first.Size() != second.Size()) return false;
         constexpr uint64_t kBlock = 1 << 20;
-        for (uint64_t offset = 0;; offset += kBlock) {
-            const FileBytes x = ReadRange(a, first.fd(), offset, kBlock);
-            const FileBytes y = ReadRange(b, second.fd(), offset, kBlock);
-            if (x != y) return false;
-            if (x.size() < kBlock) return true;
+        for (uint64_t offset = 0; offset < first.Size(); offset += kBlock) {
+            if (first.ReadPart(offset, kBlock) != second.ReadPart(offset, kBlock)) return false;
         }
+        return true;
     } catch (const EFileError&) {
         return false;
     }
