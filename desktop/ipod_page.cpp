@@ -24,6 +24,7 @@
 #include "desktop/site_list_view.h"
 #include "desktop/status_text.h"
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
 #include "platform/program_folder.h"
 #include "platform/removal.h"
@@ -63,8 +64,9 @@ void TMainForm::Button_RecognizeClick() {
         FStatus1->setText(Q(FLang->Get("MSG_RECG_FAL")));
         return;
     } catch (const std::exception& e) {
+        // Memory exhausted or a failure of the C++ library: the user reads why in Japanese.
         StartRecognition();
-        ShowMessage(this, e.what());
+        ShowFailure(this, e);
         FStatus1->setText(Q(FLang->Get("MSG_RECG_FAL")));
         return;
     }

@@ -226,7 +226,7 @@ void TSongInfoForm::ShowRecordInfo() {
     if (const TArtItem* item = FindArtwork()) {
         if (TArtImageObject* image = item->GetImageByWidth(200)) {
             try {
-                image->LoadBitmap();
+                FArtwork->Pictures.Use(*image);
             } catch (const ETolvError&) {
                 // A damaged picture leaves the frame empty.
             }
@@ -298,7 +298,7 @@ void TSongInfoForm::LoadArtwork() {
     if (const TArtItem* item = FindArtwork()) {
         if (TArtImageObject* image = item->GetImageByWidth(0)) {
             try {
-                image->LoadBitmap();
+                FArtwork->Pictures.Use(*image);
             } catch (const ETolvError&) {
                 // shown blank
             }
