@@ -17,6 +17,7 @@
 #include "foundation/file_read.h"
 #include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
 #include "organiser/organiser_files.h"
@@ -245,8 +246,7 @@ void TMemoForm::showEvent(QShowEvent* event) {
     if (!FShownOnce) {
         FShownOnce = true;
         const auto& p = FSettings.Positions;
-        move(p.TView_X, p.TView_Y);
-        resize(p.TView_W, p.TView_H);
+        RestoreWindowPlace(*this, p.TView_X, p.TView_Y, p.TView_W, p.TView_H);
     }
     QDialog::showEvent(event);
 }
@@ -270,10 +270,11 @@ void TMemoForm::closeEvent(QCloseEvent* event) {
         }
     }
     auto& p = FSettings.Positions;
-    p.TView_X = x();
-    p.TView_Y = y();
-    p.TView_W = width();
-    p.TView_H = height();
+    const QRect place = StoredWindowPlace(*this);
+    p.TView_X = place.x();
+    p.TView_Y = place.y();
+    p.TView_W = place.width();
+    p.TView_H = place.height();
     event->accept();
     done(QDialog::Accepted);
 }

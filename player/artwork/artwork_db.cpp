@@ -109,13 +109,20 @@ constexpr uint64_t kMaxDatabaseBytes = 64u << 20;
 constexpr uint64_t kSetBytes = 16, kListBytes = 12, kEntryBytes = 52, kPictureBytes = 36, kContainerBytes = 24,
                    kStringBytes = 36, kAlbumBytes = 48, kAlbumItemBytes = 20;
 
+// The memory that one object made from the file takes: the object, the allocator's share and
+// its place in its list (bytes).
+template <typename T>
+constexpr uint64_t kMemoryOf = sizeof(T) + 16 + sizeof(void*);
+
 // Reads the chunk tree of one database file. Positions are absolute byte offsets in the file;
 // every read goes through ByteReader, so a position past the end reads zeros. Every loop
 // either moves forward or ends, so damaged lengths and counts cannot make it run forever.
-// Lengths may point back into what was read already, so that one stretch of a damaged file
-// could be read over and over, each time making its entries again: the walk ends once it has
-// taken more bytes than the file holds, which a sound file, read once, never does. What is
-// made from a file is so never more than a few times its size.
+// Two bounds keep a damaged file from costing more than a few times its size: several lengths
+// may lead to the same stretch of the file, which would then be read, and its entries made,
+// over and over, so the walk ends once it has taken more bytes than the file holds (a sound
+// file, read once, never does); and chunks can be far smaller than the objects made from them,
+// so it ends too once what it made takes more than twice the file's size (a sound file makes
+// about its own size).
 class ArtworkParser {
 public:
     ArtworkParser(std::span<const uint8_t> data, TArtItemList& items, TAlbumManager& albums)
@@ -144,12 +151,14 @@ private:
 
     bool At(std::string_view tag) const { return r_.Matches(pos_, tag); }
 
-    // Counts the bytes of a chunk as read; false once the walk has read more than the file holds.
-    bool Take(uint64_t bytes) {
+    // Counts the bytes of a chunk as read and the memory of what is made from it; false once
+    // either passes its bound (nothing is to be made then).
+    bool Take(uint64_t bytes, uint64_t made = 0) {
         taken_ += bytes;
-        return taken_ <= r_.Size();
+        made_ += made;
+        return !Spent();
     }
-    bool Spent() const { return taken_ > r_.Size(); }
+    bool Spent() const { return taken_ > r_.Size() || made_ > 2 * r_.Size(); }
 
     void ReadImageList() {
         const uint64_t start = pos_;
@@ -169,7 +178,7 @@ private:
         const bool is_entry = r_.Matches(start, "mhii");
         const uint64_t end = start + r_.U32LE(start + 8);
         pos_ = start + r_.U32LE(start + 4);
-        if (!is_entry || !Take(kEntryBytes)) return;
+        if (!is_entry || !Take(kEntryBytes, kMemoryOf<TArtItem>)) return;
         TArtItem* item = items_.Add();
         item->ImageId = r_.U32LE(start + 16);
         item->SongId = r_.U64LE(start + 20);
@@ -180,7 +189,7 @@ private:
             const uint64_t chunk = pos_;
             if (At("mhni")) {
                 pos_ = chunk + r_.U32LE(chunk + 4);
-                if (!Take(kPictureBytes)) break;
+                if (!Take(kPictureBytes, state == Container::Thumbnail ? kMemoryOf<TArtImageObject> : 0)) break;
                 if (state == Container::FullResolution) {
                     item->FullSize = r_.I32LE(chunk + 24);
                 } else if (state == Container::Thumbnail) {
@@ -246,12 +255,13 @@ private:
         const uint32_t encoding_kind = r_.U32LE(chunk + 28);
         const std::span<const uint8_t> bytes = r_.Bytes(chunk + 36, length);
         pos_ = chunk + total_length;
-        if (!Take(kStringBytes + bytes.size())) return {};
         // Every character of UTF-16 is kept: a photo's file name may hold characters that no
         // Japanese code page has, and the file must still be found under it.
-        if (encoding_kind == 1) return BytesToWideString(bytes, 1);
-        if (encoding_kind == 0 || encoding_kind == 2) return BytesToWideString(bytes, 0);
-        return {};
+        std::string text;
+        if (encoding_kind == 1) text = BytesToWideString(bytes, 1);
+        if (encoding_kind == 0 || encoding_kind == 2) text = BytesToWideString(bytes, 0);
+        if (!Take(kStringBytes + bytes.size(), text.capacity())) return {};
+        return text;
     }
 
     static std::string ColonsToSlashes(std::string text) {
@@ -280,7 +290,7 @@ private:
         const uint64_t item_count = r_.U32LE(start + 16);
         const uint64_t end = start + r_.U32LE(start + 8);
         pos_ = start + r_.U32LE(start + 4);
-        if (!Take(kAlbumBytes)) return;
+        if (!Take(kAlbumBytes, kMemoryOf<TIntList>)) return;
         TIntList* album = albums_.AddAlbum();
         album->FKind = r_.U8(start + 30);
         // One pass for the title and one per picture.
@@ -290,7 +300,7 @@ private:
                 album->FName = ReadString();
             } else if (At("mhia")) {
                 pos_ = chunk + r_.U32LE(chunk + 4);
-                if (!Take(kAlbumItemBytes)) break;
+                if (!Take(kAlbumItemBytes, 2 * sizeof(TIntItem))) break;
                 album->Add(static_cast<int32_t>(r_.U32LE(chunk + 16)));
             }
             // A pass that did not move would be repeated identically by every later pass.
@@ -303,7 +313,8 @@ private:
     TArtItemList& items_;
     TAlbumManager& albums_;
     uint64_t pos_ = 0;
-    uint64_t taken_ = 0;
+    uint64_t taken_ = 0;   // bytes of the file read
+    uint64_t made_ = 0;    // memory of what was made from them
 };
 
 // A name inside the database folder: relative parts only, never ".." (a damaged or hostile

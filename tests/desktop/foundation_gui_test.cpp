@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <climits>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -25,6 +26,7 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/gui/shell_open.h"
+#include "foundation/gui/window_place.h"
 
 namespace {
 
@@ -74,6 +76,7 @@ private slots:
     void shellOpenAddresses();
     void yesNoCancelBoxAnswersCancelWhenClosed();
     void boxButtonsSpeakJapanese();
+    void storedPlacesComeBackOntoTheScreen();
 };
 
 void FoundationGuiTest::init() {
@@ -241,6 +244,25 @@ void FoundationGuiTest::boxButtonsSpeakJapanese() {
     QVERIFY2(texts[0].startsWith(QString::fromUtf8("はい")), qPrintable(texts[0]));
     QVERIFY2(texts[1].startsWith(QString::fromUtf8("いいえ")), qPrintable(texts[1]));
     QVERIFY2(texts[2].startsWith(QString::fromUtf8("キャンセル")), qPrintable(texts[2]));
+}
+
+void FoundationGuiTest::storedPlacesComeBackOntoTheScreen() {
+    const QMargins frame(1, 20, 1, 1);
+    const QList<QRect> one = {QRect(0, 0, 1280, 1024)};
+    // On the screen, title bar included: where it was put.
+    QCOMPARE(OnScreen(100, 100, 400, 300, frame, one), QRect(100, 100, 400, 300));
+    // A corner left on the screen, or a place far beyond it: the whole window comes back.
+    QCOMPARE(OnScreen(3000, 2500, 594, 385, frame, one), QRect(1280 - 1 - 594, 1024 - 1 - 385, 594, 385));
+    QCOMPARE(OnScreen(-1000000000, -1000000000, 400, 300, frame, one), QRect(1, 20, 400, 300));
+    QCOMPARE(OnScreen(INT_MAX, INT_MIN, 400, 300, frame, one), QRect(1280 - 1 - 400, 20, 400, 300));
+    // The title bar above the top edge is off the screen too.
+    QCOMPARE(OnScreen(100, 5, 400, 300, frame, one), QRect(100, 20, 400, 300));
+    // Larger than the screen: as large as it is.
+    QCOMPARE(OnScreen(0, 0, 5000, 5000, frame, one), QRect(1, 20, 1278, 1003));
+    // Of two screens, the one the window mostly stands on.
+    const QList<QRect> two = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+    QCOMPARE(OnScreen(1200, 900, 400, 300, frame, two), QRect(1280 + 1, 1080 - 1 - 300, 400, 300));
+    QCOMPARE(OnScreen(1500, 100, 400, 300, frame, two), QRect(1500, 100, 400, 300));
 }
 
 void FoundationGuiTest::escapedExceptionsAreShownAndTheProgramGoesOn() {
