@@ -278,5 +278,6 @@ int main(int argc, char* argv[]) {
         SaveModal([&log] { log.Button2Click(); }, "save_picker");
     }
     form.Settings().Discard();
-    return 0;
+    // A window nobody asked for stood in the way of some picture: say so in the exit status.
+    return UnexpectedWindows() > 0 ? 1 : 0;
 }
