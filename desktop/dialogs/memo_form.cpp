@@ -16,6 +16,7 @@
 #include "foundation/errors.h"
 #include "foundation/file_read.h"
 #include "foundation/file_write.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
@@ -176,8 +177,8 @@ void TMemoForm::SaveTo(const std::string& name) {
 std::string TMemoForm::RunSaveDialog() {
     if (SaveDialogHook) return SaveDialogHook(FSaveName, FSaveFolder);
     const QString start = QString::fromStdString(FSaveName.empty() ? FSaveFolder : FSaveName);
-    return QFileDialog::getSaveFileName(this, QString(), start, "全てのファイル(*.*) (*)", nullptr,
-                                        QFileDialog::DontConfirmOverwrite)
+    return QFileDialog::getSaveFileName(this, QString(), start, QString::fromStdString(QtFileFilter("全てのファイル(*.*)|*.*")),
+                                        nullptr, QFileDialog::DontConfirmOverwrite | kFilterTextsOnly)
         .toStdString();
 }
 

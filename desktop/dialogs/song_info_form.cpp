@@ -13,6 +13,7 @@
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/gui/draw_fitted.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
 #include "foundation/names.h"
@@ -43,16 +44,6 @@ std::string ChangeExt(const std::string& path, const std::string& ext) {
 
 // A title as the start of a proposed file name: a "/" would name a folder.
 std::string NameFromTitle(const std::string& title) { return ReplaceChar(title, "/", " "); }
-
-// Qt file-dialog filters from "text|patterns|text|patterns".
-QString QtFilter(const std::string& filter) {
-    QStringList parts = Q(filter).split('|');
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        out << parts[i] + " (" + parts[i + 1].replace(';', ' ') + ")";
-    }
-    return out.join(";;");
-}
 
 }  // namespace
 
@@ -97,9 +88,10 @@ QImage BitmapToImage(const Bitmap32& bitmap) {
 TSongInfoForm::TAskSaveFile& TSongInfoForm::AskSaveFile() {
     static TAskSaveFile ask = [](const std::string& title, const std::string& filter, const std::string& proposed,
                                  int& filterIndex) {
-        QFileDialog dialog(QApplication::activeWindow(), Q(title), QString(), QtFilter(filter));
+        QFileDialog dialog(QApplication::activeWindow(), Q(title), QString(), Q(QtFileFilter(filter)));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);   // the window asks itself
+        dialog.setOption(kFilterTextsOnly);
         dialog.selectFile(Q(proposed));
         const QStringList filters = dialog.nameFilters();
         if (filterIndex >= 0 && filterIndex < filters.size()) dialog.selectNameFilter(filters[filterIndex]);

@@ -2,9 +2,12 @@
 // folder picker's title, start folder and cancel rule, and the address the shell open hands on.
 #include <QtTest>
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
@@ -77,6 +80,7 @@ private slots:
     void yesNoCancelBoxAnswersCancelWhenClosed();
     void boxButtonsSpeakJapanese();
     void storedPlacesComeBackOntoTheScreen();
+    void pickerListReadsJapanese();
 };
 
 void FoundationGuiTest::init() {
@@ -263,6 +267,37 @@ void FoundationGuiTest::storedPlacesComeBackOntoTheScreen() {
     const QList<QRect> two = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
     QCOMPARE(OnScreen(1200, 900, 400, 300, frame, two), QRect(1280 + 1, 1080 - 1 - 300, 400, 300));
     QCOMPARE(OnScreen(1500, 100, 400, 300, frame, two), QRect(1500, 100, 400, 300));
+}
+
+void FoundationGuiTest::pickerListReadsJapanese() {
+    // Whatever the system's language: a folder's type, a size and a date as a Japanese
+    // system writes them (Qt's model takes the system's language, its catalogue has no
+    // word for a folder).
+    SetUpJapaneseInterface();
+    QTemporaryDir start;
+    QVERIFY(QDir(start.path()).mkdir("sub"));
+    QFile file(start.path() + "/a.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(52, 'x'));
+    file.close();
+    QMap<QString, QStringList> rows;
+    QFileDialog picker(nullptr, QString(), start.path());
+    picker.setFileMode(QFileDialog::ExistingFile);
+    WhenPickerOpens(this, [&](QFileDialog* dialog) {
+        auto* view = dialog->findChild<QAbstractItemView*>("treeView");
+        (void)QTest::qWaitFor([view] { return view && view->model()->rowCount(view->rootIndex()) == 2; }, 5000);
+        for (int r = 0; view && r < view->model()->rowCount(view->rootIndex()); ++r) {
+            QStringList texts;
+            for (int c = 0; c < 4; ++c) texts << view->model()->index(r, c, view->rootIndex()).data().toString();
+            rows[texts[0]] = texts;
+        }
+        dialog->reject();
+    });
+    picker.exec();
+    QCOMPARE(rows.value("sub").value(2), QString::fromUtf8("フォルダー"));
+    QCOMPARE(rows.value("a.txt").value(1), QString::fromUtf8("52 バイト"));
+    QVERIFY2(QRegularExpression("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$").match(rows.value("sub").value(3)).hasMatch(),
+             qPrintable(rows.value("sub").value(3)));
 }
 
 void FoundationGuiTest::escapedExceptionsAreShownAndTheProgramGoesOn() {
