@@ -1,10 +1,8 @@
 // Recognition of the player and the iPod page of the main window: the waiting and connected
 // states, the page's buttons, the settings dialog, help and safe removal.
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
-#include <QUrl>
 #include <filesystem>
 
 #include "desktop/dialogs/config_form.h"
@@ -26,6 +24,7 @@
 #include "foundation/errors.h"
 #include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/shell_open.h"
 #include "platform/program_folder.h"
 #include "platform/removal.h"
 #include "ui_main_form.h"
@@ -157,7 +156,7 @@ void TMainForm::SpeedButton4Click() {
     if (OpenDocument) {
         OpenDocument(path);
     } else {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+        ShellOpen(path, this);
     }
 }
 

@@ -345,5 +345,5 @@ void TSongInfoForm::CopyArtworkToClipboard() {
 
 void TSongInfoForm::Button1Click() {
     // A location that leaves the player has no path: there is nothing to open.
-    if (!FPath.empty()) ShellOpen(FPath);
+    if (!FPath.empty()) ShellOpen(FPath, this);
 }

@@ -375,6 +375,6 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
         }
     }
     FMain.SetStatusText(1, QString::fromStdString(Format("フォルダ \"%s\" に写真ファイルを転送しました", {s.Folder})));
-    ShellOpen(s.Folder);
+    ShellOpen(s.Folder, &FMain);
     return done;
 }

@@ -195,6 +195,18 @@ void FoundationGuiTest::shellOpenAddresses() {
     // A relative name is a file of the current folder, not an address.
     const QString relative = QString::fromStdString(ShellOpenUrl("readme.txt"));
     QCOMPARE(QUrl(relative).toLocalFile(), QDir::current().absoluteFilePath("readme.txt"));
+    // With no program to open it with (no browser, say), the user is told in Japanese.
+    std::vector<std::string> shown;
+    SetMessageBoxHook([&shown](const TMessageRequest& r) {
+        shown.push_back(r.Text);
+        return TMsgResult::Ok;
+    });
+    SetShellOpenAnswerHook([](const std::string&) { return false; });
+    QVERIFY(!ShellOpen("/tmp/manual/index.html"));
+    SetMessageBoxHook({});
+    QCOMPARE(shown.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(shown[0]),
+             QString::fromUtf8("[ /tmp/manual/index.html ]を開くプログラムが見つからないため、開くことができませんでした。"));
 }
 
 void FoundationGuiTest::yesNoCancelBoxAnswersCancelWhenClosed() {
