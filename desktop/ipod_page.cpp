@@ -166,7 +166,7 @@ void TMainForm::SButton_RemoveClick() {
     const std::string root = CheckerOf(*FPlayer).DriveRoot;
     TRemovalPlan plan = PlanSafeRemoval(root, ProgramOnPath("udisksctl"));
     if (plan.Commands.empty()) {
-        ShowMessage(this, NotRemovableText(root));
+        ShowMessage(this, RefusalText(plan, root));
         return;
     }
     ui->SButton_Remove->setEnabled(false);
