@@ -5,12 +5,14 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QListView>
 #include <QLocale>
 #include <QSplitter>
 #include <QTranslator>
+#include <QTreeView>
 #include <memory>
 
 namespace {
@@ -64,6 +66,13 @@ public:
         auto* picker = qobject_cast<QFileDialog*>(watched);
         if (!picker) return false;
         if (!picker->proxyModel()) picker->setProxyModel(new TJapanesePickerTexts(picker));
+        // The date column was made as wide as Qt's own dates; the Japanese ones are longer.
+        if (auto* files = picker->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+            const int needed = files->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 16;
+            if (files->header()->count() > 3 && files->header()->sectionSize(3) < needed) {
+                files->header()->resizeSection(3, needed);
+            }
+        }
         auto* splitter = picker->findChild<QSplitter*>(QStringLiteral("splitter"));
         auto* places = picker->findChild<QListView*>(QStringLiteral("sidebar"));
         if (!splitter || !places || splitter->count() < 2) return false;
