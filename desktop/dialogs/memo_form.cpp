@@ -177,8 +177,9 @@ void TMemoForm::SaveTo(const std::string& name) {
 std::string TMemoForm::RunSaveDialog() {
     if (SaveDialogHook) return SaveDialogHook(FSaveName, FSaveFolder);
     const QString start = QString::fromStdString(FSaveName.empty() ? FSaveFolder : FSaveName);
-    return QFileDialog::getSaveFileName(this, QString(), start, QString::fromStdString(QtFileFilter("全てのファイル(*.*)|*.*")),
-                                        nullptr, QFileDialog::DontConfirmOverwrite | kFilterTextsOnly)
+    const QString filter = QString::fromStdString(QtFileFilter("全てのファイル(*.*)|*.*"));
+    return QFileDialog::getSaveFileName(this, QString(), start, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite | kFilterTextsOnly)
         .toStdString();
 }
 

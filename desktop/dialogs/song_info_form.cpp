@@ -96,7 +96,7 @@ TSongInfoForm::TAskSaveFile& TSongInfoForm::AskSaveFile() {
         const QStringList filters = dialog.nameFilters();
         if (filterIndex >= 0 && filterIndex < filters.size()) dialog.selectNameFilter(filters[filterIndex]);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-        filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+        filterIndex = SelectedFilterIndex(dialog);
         return dialog.selectedFiles().front().toStdString();
     };
     return ask;

@@ -3,6 +3,17 @@
 #include <QString>
 #include <QStringList>
 
+int SelectedFilterIndex(const QFileDialog& picker) {
+    const QString chosen = picker.selectedNameFilter();
+    const QStringList filters = picker.nameFilters();
+    for (int i = 0; i < filters.size(); ++i) {
+        const QString& filter = filters[i];
+        const qsizetype masks = filter.lastIndexOf(" (");
+        if (filter == chosen || (masks > 0 && filter.left(masks).simplified() == chosen)) return i;
+    }
+    return -1;
+}
+
 std::string QtFileFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList filters;

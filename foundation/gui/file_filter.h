@@ -13,3 +13,7 @@ std::string QtFileFilter(const std::string& filter);
 // What a picker shows of the filters: their texts alone, which carry their masks already
 // (the masks of Qt's form would follow them a second time).
 inline constexpr QFileDialog::Option kFilterTextsOnly = QFileDialog::HideNameFilterDetails;
+
+// The position among the picker's filters of the one chosen (-1 when none), also when the
+// picker shows their texts only (it then names the chosen one by its text).
+int SelectedFilterIndex(const QFileDialog& picker);

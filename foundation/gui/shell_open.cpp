@@ -58,8 +58,8 @@ bool ShellOpen(const std::string& target, QWidget* parent) {
     if (url.empty()) return false;
     // The desktop refuses when it finds no program for the address (no browser, no file
     // manager); without a word the user would only see that nothing happened.
-    const bool opened = Hook() ? Hook()(url)
-                               : QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
+    const bool opened =
+        Hook() ? Hook()(url) : QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
     if (!opened) ShowMessage(parent ? parent : QApplication::activeWindow(), ShellOpenFailureText(target));
     return opened;
 }

@@ -38,9 +38,12 @@ QRect OnScreen(int x, int y, int width, int height, const QMargins& frame, const
     const QRect* best = nullptr;
     int64_t bestArea = 0;
     for (const QRect& area : screens) {
-        const int64_t l = std::max<int64_t>(left, area.left()), r = std::min<int64_t>(left + outerWidth, area.left() + int64_t{area.width()});
-        const int64_t t = std::max<int64_t>(top, area.top()), b = std::min<int64_t>(top + outerHeight, area.top() + int64_t{area.height()});
-        if (l == left && t == top && r == left + outerWidth && b == top + outerHeight) return QRect(x, y, width, height);
+        const int64_t l = std::max<int64_t>(left, area.left());
+        const int64_t r = std::min<int64_t>(left + outerWidth, int64_t{area.left()} + area.width());
+        const int64_t t = std::max<int64_t>(top, area.top());
+        const int64_t b = std::min<int64_t>(top + outerHeight, int64_t{area.top()} + area.height());
+        const bool within = l == left && t == top && r == left + outerWidth && b == top + outerHeight;
+        if (within) return QRect(x, y, width, height);
         const int64_t overlap = (r > l && b > t) ? (r - l) * (b - t) : 0;
         if (overlap > bestArea) {
             bestArea = overlap;

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,7 @@
 
 #include "foundation/gui/draw_fitted.h"
 #include "foundation/gui/failure_message.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
@@ -310,6 +312,18 @@ void FoundationGuiTest::pickerListReadsJapanese() {
     QCOMPARE(rows.value("a.txt").value(1), QString::fromUtf8("52 バイト"));
     QVERIFY2(QRegularExpression("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$").match(rows.value("sub").value(3)).hasMatch(),
              qPrintable(rows.value("sub").value(3)));
+
+    // A filter's text carries its masks: it is shown once, not followed by them again, and
+    // the one chosen is still told by its place; "*.*" also takes names without a dot.
+    QFileDialog save(nullptr, QString(), start.path(),
+                     QString::fromStdString(QtFileFilter("テキストファイル(*.TXT)|*.TXT|全てのファイル(*.*)|*.*")));
+    save.setOption(kFilterTextsOnly);
+    auto* types = save.findChild<QComboBox*>("fileTypeCombo");
+    QVERIFY(types);
+    QCOMPARE(types->itemText(1), QString::fromUtf8("全てのファイル(*.*)"));
+    QCOMPARE(save.nameFilters().value(1), QString::fromUtf8("全てのファイル(*.*) (*)"));
+    save.selectNameFilter(save.nameFilters().value(1));
+    QCOMPARE(SelectedFilterIndex(save), 1);
 }
 
 void FoundationGuiTest::escapedExceptionsAreShownAndTheProgramGoesOn() {
