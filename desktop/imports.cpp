@@ -11,6 +11,7 @@
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
@@ -57,25 +58,7 @@ std::string ImportFilter(int tag) {
     }
 }
 
-std::string ImportFilterForQt(int tag) {
-    const QStringList parts = QString::fromStdString(ImportFilter(tag)).split('|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList masks;
-        for (const QString& mask : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
-            // "*.*" meant every file; on Linux it would miss names without an extension.
-            if (mask == "*.*") {
-                masks << "*";
-                continue;
-            }
-            // Names on Linux keep their case: each mask in both spellings.
-            masks << mask.toLower();
-            if (mask.toUpper() != mask.toLower()) masks << mask.toUpper();
-        }
-        filters << parts[i] + " (" + masks.join(' ') + ")";
-    }
-    return filters.join(";;").toStdString();
-}
+std::string ImportFilterForQt(int tag) { return QtFileFilter(ImportFilter(tag)); }
 
 int64_t SjisTextLength(const std::vector<std::string>& lines) {
     int64_t length = 0;
@@ -99,9 +82,8 @@ void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) 
 std::string AskImportFileName(TMainForm& main, int tag) {
     const std::string filter = ImportFilterForQt(tag);
     if (gOpenFileHook) return gOpenFileHook(filter);
-    // The filters' names already carry their masks as the user knows them.
     return QFileDialog::getOpenFileName(&main, QString(), QString(), QString::fromStdString(filter), nullptr,
-                                        QFileDialog::HideNameFilterDetails)
+                                        kFilterTextsOnly)
         .toStdString();
 }
 

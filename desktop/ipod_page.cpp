@@ -1,10 +1,8 @@
 // Recognition of the player and the iPod page of the main window: the waiting and connected
 // states, the page's buttons, the settings dialog, help and safe removal.
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
-#include <QUrl>
 #include <filesystem>
 
 #include "desktop/dialogs/config_form.h"
@@ -24,7 +22,9 @@
 #include "desktop/site_list_view.h"
 #include "desktop/status_text.h"
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/shell_open.h"
 #include "platform/program_folder.h"
 #include "platform/removal.h"
 #include "ui_main_form.h"
@@ -63,8 +63,9 @@ void TMainForm::Button_RecognizeClick() {
         FStatus1->setText(Q(FLang->Get("MSG_RECG_FAL")));
         return;
     } catch (const std::exception& e) {
+        // Memory exhausted or a failure of the C++ library: the user reads why in Japanese.
         StartRecognition();
-        ShowMessage(this, e.what());
+        ShowFailure(this, e);
         FStatus1->setText(Q(FLang->Get("MSG_RECG_FAL")));
         return;
     }
@@ -155,7 +156,7 @@ void TMainForm::SpeedButton4Click() {
     if (OpenDocument) {
         OpenDocument(path);
     } else {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+        ShellOpen(path, this);
     }
 }
 
@@ -165,7 +166,7 @@ void TMainForm::SButton_RemoveClick() {
     const std::string root = CheckerOf(*FPlayer).DriveRoot;
     TRemovalPlan plan = PlanSafeRemoval(root, ProgramOnPath("udisksctl"));
     if (plan.Commands.empty()) {
-        ShowMessage(this, NotRemovableText(root));
+        ShowMessage(this, RefusalText(plan, root));
         return;
     }
     ui->SButton_Remove->setEnabled(false);

@@ -36,6 +36,7 @@
 #include "foundation/gui/failure_message.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
 #include "platform/gui/mount_watcher.h"
 #include "platform/program_folder.h"
@@ -210,11 +211,14 @@ void TMainForm::SetActivePage(int tag) {
     ui->PageControl->setCurrentIndex(tag);
 }
 
-void TMainForm::RestoreWindowState() { move(FSettings->Positions.Main_X, FSettings->Positions.Main_Y); }
+void TMainForm::RestoreWindowState() {
+    RestoreWindowPosition(*this, FSettings->Positions.Main_X, FSettings->Positions.Main_Y);
+}
 
 void TMainForm::SaveWindowState() {
-    FSettings->Positions.Main_X = x();
-    FSettings->Positions.Main_Y = y();
+    const QRect place = StoredWindowPlace(*this);
+    FSettings->Positions.Main_X = place.x();
+    FSettings->Positions.Main_Y = place.y();
     StoreSiteList(*FSettings, FNewsPage->URLListView);
 }
 

@@ -141,6 +141,6 @@ int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCop
     const std::string endText = CopyEndText(naming.Video, folder, run.Copied, run.Failed, stopped);
     main.SetStatusText(1, QString::fromStdString(endText));
     if (run.Failed >= 1) main.ShowTransferLog(folder);
-    ShellOpen(folder);
+    ShellOpen(folder, &main);
     return done;
 }

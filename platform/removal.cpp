@@ -54,11 +54,16 @@ TRemovalPlan PlanSafeRemoval(const std::string& driveRoot, bool haveUdisksctl) {
     // the disk of a system started from a stick is never touched.
     for (const TMountedVolume& other : GetMountedVolumes()) {
         if (other.Root == volume.Root || !IsBlockDeviceVolume(other)) continue;
-        if (BlockDiskOfVolume(other).Folder == disk.Folder) return plan;
+        if (BlockDiskOfVolume(other).Folder == disk.Folder) plan.OtherMountPoints.push_back(other.Root);
+    }
+    if (!plan.OtherMountPoints.empty()) {
+        plan.Refusal = TRemovalRefusal::OtherVolumes;
+        return plan;
     }
     if (!Quotable(disk.Device) || !Quotable(volume.Root)) return plan;
     plan.Device = disk.Device;
     plan.MountPoint = volume.Root;
+    plan.Refusal = TRemovalRefusal::None;
     if (haveUdisksctl) {
         plan.Commands = {{"udisksctl", "unmount", "-b", disk.Device}, {"udisksctl", "power-off", "-b", disk.Device}};
     } else {
@@ -98,6 +103,16 @@ TRemovalOutcome RunRemovalPlan(const TRemovalPlan& plan) {
 std::string NotRemovableText(const std::string& driveRoot) {
     return "[ " + driveRoot +
            " ] は取り外し可能なデバイスのドライブではないため、ここから安全に取り外すことはできません。";
+}
+
+std::string RefusalText(const TRemovalPlan& plan, const std::string& driveRoot) {
+    if (plan.Refusal != TRemovalRefusal::OtherVolumes) return NotRemovableText(driveRoot);
+    std::string others;
+    for (const std::string& root : plan.OtherMountPoints) others += "\n" + root;
+    return "[ " + driveRoot +
+           " ] は取り外し可能なデバイスのドライブですが、同じデバイスのほかのドライブもマウントされています。"
+           "電源を切るとそれらも切り離されるため、ここから安全に取り外すことはできません。"
+           "先に次のドライブを取り外してください:" + others;
 }
 
 std::string RemovalFailureText(const TRemovalOutcome& outcome) {

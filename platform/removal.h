@@ -11,12 +11,21 @@
 #include <thread>
 #include <vector>
 
+// Why a place cannot be removed from here.
+enum class TRemovalRefusal {
+    None,           // it can: the plan holds its commands
+    NotRemovable,   // no whole volume of a disk that can be unplugged (a folder, the system disk, a share)
+    OtherVolumes,   // a disk that can be unplugged, but another of its volumes is mounted too
+};
+
 // What removing the player at one root takes.
 struct TRemovalPlan {
     std::string Device;      // the player's block device, e.g. "/dev/sdb1"
     std::string MountPoint;  // its mount point as the mount table writes it
     // The commands (each as its words), in order; empty when this place cannot be removed.
     std::vector<std::vector<std::string>> Commands;
+    TRemovalRefusal Refusal = TRemovalRefusal::NotRemovable;
+    std::vector<std::string> OtherMountPoints;   // the volumes in the way (OtherVolumes)
 };
 
 // The plan for the player whose root is driveRoot, decided over the mount table and the sysfs
@@ -36,8 +45,10 @@ struct TRemovalOutcome {
 // as long as udisks takes (seconds, or while it asks for a password).
 TRemovalOutcome RunRemovalPlan(const TRemovalPlan& plan);
 
-// The texts the user reads: the place is no removable device; the removal failed.
+// The texts the user reads: the place is no removable device; why the plan refuses the place;
+// the removal failed.
 std::string NotRemovableText(const std::string& driveRoot);
+std::string RefusalText(const TRemovalPlan& plan, const std::string& driveRoot);
 std::string RemovalFailureText(const TRemovalOutcome& outcome);
 
 // True when the program is found on PATH.

@@ -5,6 +5,7 @@
 
 #include "foundation/drives.h"
 #include "foundation/encoding.h"
+#include "foundation/errors.h"
 #include "foundation/file_read.h"
 #include "foundation/file_write.h"
 #include "foundation/paths.h"
@@ -71,7 +72,16 @@ bool TTolvIPOD::Load() {
     } else if (!Checker->MusicPath.empty()) {
         Music->LoadFromFolder(Checker->MusicPath, IncludeBackslash(root));
     }
-    if (EntryExists(Checker->ArtworkDatabasePath)) Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
+    if (EntryExists(Checker->ArtworkDatabasePath)) {
+        // The songs do without their pictures: an artwork database that cannot be read is told
+        // of, and the player is used all the same.
+        try {
+            Artwork->LoadFromFile(Checker->ArtworkDatabasePath);
+        } catch (const ETolvError& e) {
+            Artwork->Clear();
+            if (OnShowMessage) OnShowMessage(e.Message());
+        }
+    }
     if (EntryExists(Checker->LockedPath) || EntryExists(Checker->UnlockedPath)) ReadLockState();
     return true;
 }

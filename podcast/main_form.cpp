@@ -25,6 +25,7 @@
 #include "foundation/errors.h"
 #include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
 #include "platform/program_folder.h"
 #include "podcast/dialogs/config_form.h"
@@ -131,7 +132,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     QSize screen(1024, 768);
     if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->availableGeometry().size();
     FIni = std::make_unique<TTolvIPodINI>(FFolder + "Lumenquist.INI", screen.width(), screen.height());
-    setGeometry(FIni->X, FIni->Y, FIni->W, FIni->H);
+    RestoreWindowPlace(*this, FIni->X, FIni->Y, FIni->W, FIni->H);
     FillNameList();
     if (FIni->State == 1) {
         setWindowState(Qt::WindowMaximized);

@@ -89,7 +89,7 @@ void TEditURLForm::reject() { Button_CancelClick(0); }
 
 void TEditURLForm::Edit_nameChange() { ui->Button_Ok->setEnabled(!ui->Edit_name->text().isEmpty()); }
 
-void TEditURLForm::SpeedButton1Click() { ShellOpen(ui->Edit_URL->text().toStdString()); }
+void TEditURLForm::SpeedButton1Click() { ShellOpen(ui->Edit_URL->text().toStdString(), this); }
 
 void TEditURLForm::InfoButtonClick() {
     if (OnSiteInfo) OnSiteInfo();

@@ -7,6 +7,7 @@
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/names.h"
 #include "foundation/string_list.h"
@@ -57,7 +58,9 @@ TLogForm::TLogForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::T
     connect(ui->Button1, &QPushButton::clicked, this, &TLogForm::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TLogForm::Button2Click);
     AskFileName = [this](const std::string& proposed) {
-        QFileDialog dialog(this, "ログファイルの保存", QString(), "ログテキストファイル(*.LOG)");
+        QFileDialog dialog(this, "ログファイルの保存", QString(),
+                           QString::fromStdString(QtFileFilter("ログテキストファイル(*.LOG)|*.LOG")));
+        dialog.setOption(kFilterTextsOnly);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix("TXT");
         dialog.selectFile(QString::fromStdString(proposed));

@@ -16,7 +16,9 @@
 #include "foundation/errors.h"
 #include "foundation/file_read.h"
 #include "foundation/file_write.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/gui/window_place.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
@@ -182,8 +184,9 @@ void TMemoForm::SaveTo(const std::string& name) {
 std::string TMemoForm::RunSaveDialog() {
     if (SaveDialogHook) return SaveDialogHook(FSaveName, FSaveFolder);
     const QString start = QString::fromStdString(FSaveName.empty() ? FSaveFolder : FSaveName);
-    return QFileDialog::getSaveFileName(this, QString(), start, "全てのファイル(*.*) (*)", nullptr,
-                                        QFileDialog::DontConfirmOverwrite)
+    const QString filter = QString::fromStdString(QtFileFilter("全てのファイル(*.*)|*.*"));
+    return QFileDialog::getSaveFileName(this, QString(), start, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite | kFilterTextsOnly)
         .toStdString();
 }
 
@@ -252,8 +255,7 @@ void TMemoForm::showEvent(QShowEvent* event) {
     if (!FShownOnce) {
         FShownOnce = true;
         const auto& p = FSettings.Positions;
-        move(p.TView_X, p.TView_Y);
-        resize(p.TView_W, p.TView_H);
+        RestoreWindowPlace(*this, p.TView_X, p.TView_Y, p.TView_W, p.TView_H);
     }
     QDialog::showEvent(event);
 }
@@ -278,10 +280,11 @@ void TMemoForm::closeEvent(QCloseEvent* event) {
         }
     }
     auto& p = FSettings.Positions;
-    p.TView_X = x();
-    p.TView_Y = y();
-    p.TView_W = width();
-    p.TView_H = height();
+    const QRect place = StoredWindowPlace(*this);
+    p.TView_X = place.x();
+    p.TView_Y = place.y();
+    p.TView_W = place.width();
+    p.TView_H = place.height();
     event->accept();
     done(QDialog::Accepted);
 }

@@ -18,6 +18,7 @@
 #include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
+#include "foundation/gui/window_place.h"
 #include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
@@ -192,18 +193,18 @@ void TPhotoForm::SaveCopy(const std::string& folder) {
 
 void TPhotoForm::showEvent(QShowEvent* event) {
     const auto& p = FSettings.Positions;
-    move(p.PView_X, p.PView_Y);
-    if (p.PView_W > 0 && p.PView_H > 0) resize(p.PView_W, p.PView_H);
+    RestoreWindowPlace(*this, p.PView_X, p.PView_Y, p.PView_W, p.PView_H);
     QDialog::showEvent(event);
     PaintPhoto();
 }
 
 void TPhotoForm::done(int result) {
     auto& p = FSettings.Positions;
-    p.PView_X = x();
-    p.PView_Y = y();
-    p.PView_W = width();
-    p.PView_H = height();
+    const QRect place = StoredWindowPlace(*this);
+    p.PView_X = place.x();
+    p.PView_Y = place.y();
+    p.PView_W = place.width();
+    p.PView_H = place.height();
     QDialog::done(result);
 }
 

@@ -15,6 +15,7 @@
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
 #include "foundation/gui/draw_fitted.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
 #include "foundation/names.h"
@@ -45,16 +46,6 @@ std::string ChangeExt(const std::string& path, const std::string& ext) {
 
 // A title as the start of a proposed file name: a "/" would name a folder.
 std::string NameFromTitle(const std::string& title) { return ReplaceChar(title, "/", " "); }
-
-// Qt file-dialog filters from "text|patterns|text|patterns".
-QString QtFilter(const std::string& filter) {
-    QStringList parts = Q(filter).split('|');
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        out << parts[i] + " (" + parts[i + 1].replace(';', ' ') + ")";
-    }
-    return out.join(";;");
-}
 
 }  // namespace
 
@@ -99,14 +90,15 @@ QImage BitmapToImage(const Bitmap32& bitmap) {
 TSongInfoForm::TAskSaveFile& TSongInfoForm::AskSaveFile() {
     static TAskSaveFile ask = [](const std::string& title, const std::string& filter, const std::string& proposed,
                                  int& filterIndex) {
-        QFileDialog dialog(QApplication::activeWindow(), Q(title), QString(), QtFilter(filter));
+        QFileDialog dialog(QApplication::activeWindow(), Q(title), QString(), Q(QtFileFilter(filter)));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);   // the window asks itself
+        dialog.setOption(kFilterTextsOnly);
         dialog.selectFile(Q(proposed));
         const QStringList filters = dialog.nameFilters();
         if (filterIndex >= 0 && filterIndex < filters.size()) dialog.selectNameFilter(filters[filterIndex]);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-        filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+        filterIndex = SelectedFilterIndex(dialog);
         return dialog.selectedFiles().front().toStdString();
     };
     return ask;
@@ -228,7 +220,7 @@ void TSongInfoForm::ShowRecordInfo() {
     if (const TArtItem* item = FindArtwork()) {
         if (TArtImageObject* image = item->GetImageByWidth(200)) {
             try {
-                image->LoadBitmap();
+                FArtwork->Pictures.Use(*image);
             } catch (const ETolvError&) {
                 // A damaged picture leaves the frame empty.
             }
@@ -301,7 +293,7 @@ void TSongInfoForm::LoadArtwork() {
     if (const TArtItem* item = FindArtwork()) {
         if (TArtImageObject* image = item->GetImageByWidth(0)) {
             try {
-                image->LoadBitmap();
+                FArtwork->Pictures.Use(*image);
             } catch (const ETolvError&) {
                 // shown blank
             }
@@ -361,5 +353,5 @@ void TSongInfoForm::CopyArtworkToClipboard() {
 
 void TSongInfoForm::Button1Click() {
     // A location that leaves the player has no path: there is nothing to open.
-    if (!FPath.empty()) ShellOpen(FPath);
+    if (!FPath.empty()) ShellOpen(FPath, this);
 }

@@ -81,7 +81,7 @@ TMemoPage::TMemoPage(TMainForm& main, QWidget* parent)
     MemoListView->setColumnWidth(2, 100);
     ApplyReportListLook(*MemoListView);
     connect(SButton_MemoNew, &QPushButton::clicked, this, [this] { Button_MemoEditClick(1); });
-    connect(SButton_MemoImport, &QPushButton::clicked, this, [this] { Button_MemoInputClick(FMain, 0); });
+    connect(SButton_MemoImport, &QPushButton::clicked, this, [this] { ImportClick(); });
     MemoListView->viewport()->installEventFilter(this);
     SetupMenu();
 }
@@ -102,7 +102,7 @@ void TMemoPage::SetupMenu() {
     for (QAction* a : {PM_MemoEdit, PM_MemoNew, PM_MemoDelete}) {
         connect(a, &QAction::triggered, this, [this, a] { Button_MemoEditClick(a->property("tag").toInt()); });
     }
-    connect(PM_MemoImport, &QAction::triggered, this, [this] { Button_MemoInputClick(FMain, 0); });
+    connect(PM_MemoImport, &QAction::triggered, this, [this] { ImportClick(); });
     connect(MemoListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu_MemoList->popup(MemoListView->viewport()->mapToGlobal(p)); });
 }
@@ -119,6 +119,12 @@ std::string TMemoPage::RowPath(int row) const {
 }
 
 void TMemoPage::LoadNotesList() {
+    if (FListLoading) return;
+    FListLoading = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{FListLoading};
     const std::string notes = NotesFolder();
     std::vector<std::string> files;
     if (!notes.empty()) FMain.Player().ListFolder(ExcludeBackslash(notes), files);
@@ -136,7 +142,12 @@ void TMemoPage::LoadNotesList() {
 
 void TMemoPage::ImportFile(const std::string& path) { ::ImportFile(FMain, path, 0); }
 
+void TMemoPage::ImportClick() {
+    if (!FListLoading) Button_MemoInputClick(FMain, 0);
+}
+
 void TMemoPage::Button_MemoEditClick(int tag) {
+    if (FListLoading) return;
     const QList<QTreeWidgetItem*> selected = MemoListView->selectedItems();
     // The row edited is the first selected one in list order, whatever order they were picked in.
     int first = -1;

@@ -62,7 +62,11 @@ protected:
 
 private:
     void SetupMenu();
+    void ImportClick();
 
     TMainForm& FMain;
+    // While the list loads, window messages run (its progress is shown): the page's commands
+    // wait for the list, as they would act on rows that are about to be replaced.
+    bool FListLoading = false;
     std::unique_ptr<Ui::TMemoPage> ui;
 };

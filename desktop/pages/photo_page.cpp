@@ -53,9 +53,10 @@ public:
         const int dy = (cell.height() - FPage.ThumbSize.height()) / 2;
         const TArtItem* entry = FPage.EntryOfItem(index.row());
         TArtImageObject* icon = entry ? entry->GetImageByWidth(-1) : nullptr;
-        if (icon) {
+        const TArtworkDBLoader* photos = FPage.Photos();
+        if (icon && photos) {
             try {
-                icon->LoadBitmap();
+                photos->Pictures.Use(*icon);
             } catch (const ETolvError&) {
                 // a damaged thumbnail stays blank
             }
@@ -230,14 +231,17 @@ int32_t TPhotoPage::FillPhotoThumbnails(QProgressBar* bar, QLabel* label, bool&)
         const TArtItem* entry = photos->Items.GetItem(i);
         if (const TArtImageObject* icon = entry->GetImageByWidth(-1)) {
             PhotoListBox->addItem(QString::number(entry->ImageId));
-            w = icon->Width;
-            h = icon->Height;
+            // An icon whose padding leaves it no size (a damaged database) cannot size the
+            // cells: taken, it would give them no height and blank the whole list.
+            if (icon->Width > 0 && icon->Height > 0) {
+                w = icon->Width;
+                h = icon->Height;
+            }
             lastName = entry->PhotoName;
         }
         bar->setValue(i);
     }
-    // An icon without width cannot give a column count: the previous one stays.
-    if (w > 0) Columns = std::max(PhotoListBox->viewport()->width() / w, 1);
+    Columns = std::max(PhotoListBox->viewport()->width() / w, 1);
     SetCellSize(h + 2);
     ThumbSize = QSize(w, h);
     PhotoListBox->setCurrentRow(0);
@@ -387,6 +391,6 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
     }
     FMain.SetStatusText(1, QString::fromStdString(PhotoExtractEndText(s.Folder, written, failed)));
     if (!failures.empty()) ShowMessage(&FMain, failures);
-    ShellOpen(s.Folder);
+    ShellOpen(s.Folder, &FMain);
     return done;
 }

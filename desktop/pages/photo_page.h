@@ -71,8 +71,10 @@ public:
     // Columns of the thumbnail list as last set by a load.
     int32_t Columns = 3;
 
-private:
+    // The player's photo database (nullptr without a player object).
     TArtworkDBLoader* Photos() const;
+
+private:
     void StepPhoto(int delta, std::string& fileName, int32_t& index);
     void SetCellSize(int32_t itemHeight);
 

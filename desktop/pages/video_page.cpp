@@ -79,7 +79,7 @@ private:
                 if (const TArtItem* item = art->FindBySongID(static_cast<uint64_t>(song->DatabaseId))) {
                     if (TArtImageObject* image = item->GetImageByWidth(-1)) {
                         try {
-                            image->LoadBitmap();
+                            art->Pictures.Use(*image);
                         } catch (const ETolvError&) {
                             // a damaged thumbnail is drawn blank
                         }

@@ -91,6 +91,9 @@ int main(int argc, char* argv[]) {
     const std::string home = std::filesystem::temp_directory_path().string() + "/harrowin-shots";
     std::filesystem::create_directories(home + "/Music");
     g_target = QString::fromStdString(home + "/Music");
+    // A folder and an earlier log in it, so that the pickers' pictures show their columns.
+    std::filesystem::create_directories(home + "/Music/サンプル歌手");
+    std::ofstream(home + "/Music/転送失敗ログ(2026-12-01).LOG") << "1 :「サンプルの曲」(サンプル歌手) - 容量不足\r\n";
     const std::string ini = home + "/Tessmar.INI";
     // The drive lock first names an empty folder, so the window waits; then the sample player.
     const std::string nowhere = home + "/no-player";
@@ -278,5 +281,6 @@ int main(int argc, char* argv[]) {
         SaveModal([&log] { log.Button2Click(); }, "save_picker");
     }
     form.Settings().Discard();
-    return 0;
+    // A window nobody asked for stood in the way of some picture: say so in the exit status.
+    return UnexpectedWindows() > 0 ? 1 : 0;
 }

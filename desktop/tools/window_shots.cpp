@@ -4,7 +4,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -30,6 +32,52 @@ QRect FrameOf(QWidget* window) {
 
 // Set once a window manager has framed a window: from then on every window waits for its frame.
 bool g_framed = false;
+
+// Windows that were closed because no picture was asked of them.
+int g_unexpected = 0;
+// Set while SaveModal watches the modal windows itself.
+int g_watching = 0;
+
+// A progress window closes itself when its work is done: it is never in the way.
+bool IsProgressWindow(const QWidget* window) { return window->objectName() == QLatin1String("TProgressForm"); }
+
+// Ends a modal window that no picture was asked of (a message box a page showed, a dialog
+// that opened where none was expected), so the tool goes on instead of waiting for a user.
+void EndUnexpected(QWidget* window) {
+    ++g_unexpected;
+    QString text = window->windowTitle();
+    if (const auto* box = qobject_cast<QMessageBox*>(window)) text += " " + box->text();
+    std::fprintf(stderr, "closing a window no picture was asked of: %s\n", qPrintable(text));
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        dialog->done(QDialog::Rejected);
+    } else {
+        window->close();
+    }
+}
+
+// Outside SaveModal every modal window but a progress window is unexpected: it is ended once
+// it has stood for a moment.
+void WatchForStrayWindows() {
+    static QTimer* watchdog = nullptr;
+    if (watchdog) return;
+    watchdog = new QTimer(qApp);
+    watchdog->setInterval(500);
+    static QPointer<QWidget> seen;
+    QObject::connect(watchdog, &QTimer::timeout, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (g_watching > 0 || !modal || IsProgressWindow(modal)) {
+            seen = nullptr;
+            return;
+        }
+        if (seen == modal) {
+            EndUnexpected(modal);
+            seen = nullptr;
+        } else {
+            seen = modal;
+        }
+    });
+    watchdog->start();
+}
 
 // Lets the window system map, decorate and paint the window.
 void Settle(QWidget* window) {
@@ -59,7 +107,10 @@ QPixmap Picture(QWidget* window) {
 void SetShotFolder(const QString& folder) {
     Folder() = folder;
     QDir().mkpath(folder);
+    WatchForStrayWindows();
 }
+
+int UnexpectedWindows() { return g_unexpected; }
 
 void Save(QWidget* window, const QString& name) {
     window->show();
@@ -71,20 +122,35 @@ void Save(QWidget* window, const QString& name) {
 }
 
 void SaveModal(const std::function<void()>& open, const std::function<void(QDialog&)>& shoot) {
+    // The dialog shot is the first that opens after the command starts (a progress window
+    // aside); any other modal window until the command returns is ended, so that the
+    // command always returns.
+    const QPointer<QWidget> before = QApplication::activeModalWidget();
+    QPointer<QDialog> shot;
+    bool done = false;
+    int waited = 0;
     QTimer timer;
     timer.setInterval(50);
-    bool done = false;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || done) return;
+        QWidget* modal = QApplication::activeModalWidget();
+        // A dialog that refuses Cancel (a question it asked was ended) is ended as it stands.
+        if (modal && modal == shot && ++waited > 20) EndUnexpected(modal);
+        if (!modal || modal == before || modal == shot || IsProgressWindow(modal)) return;
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (done || !dialog) {
+            EndUnexpected(modal);
+            return;
+        }
         done = true;
-        timer.stop();
+        shot = dialog;
         shoot(*dialog);
-        dialog->reject();
+        if (shot) shot->reject();
     });
+    ++g_watching;
     timer.start();
     open();
     timer.stop();
+    --g_watching;
     if (!done) std::fprintf(stderr, "no dialog was opened\n");
 }
 

@@ -1,13 +1,18 @@
 #include "foundation/gui/japanese_ui.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QListView>
 #include <QLocale>
 #include <QSplitter>
 #include <QTranslator>
+#include <QTreeView>
 #include <memory>
 
 namespace {
@@ -23,8 +28,36 @@ bool InstallCatalogue(const char* name) {
     return true;
 }
 
+// The file list of Qt's picker writes sizes and dates in the system's language, whatever the
+// program's own locale (its model asks the system locale), and Qt's Japanese catalogue has no
+// word for a folder's type: these columns are written here as a Japanese system writes them.
+class TJapanesePickerTexts : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3) {
+            return QIdentityProxyModel::data(index, role);
+        }
+        const QModelIndex source = mapToSource(index);
+        const QFileInfo info = files->fileInfo(source);
+        const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+        switch (index.column()) {
+            case 1:
+                return info.isDir() ? QString() : japanese.formattedDataSize(files->size(source));
+            case 2:
+                if (info.isRoot()) return QStringLiteral("ドライブ");
+                if (info.isDir()) return QStringLiteral("フォルダー");
+                return QIdentityProxyModel::data(index, role);
+            default:
+                return japanese.toString(files->lastModified(source), QLocale::ShortFormat);
+        }
+    }
+};
+
 // Qt's picker gives its list of places a width made for English names: the Japanese ones
-// ("コンピュータ") would be cut. Each picker widens that list to its names as it opens.
+// ("コンピュータ") would be cut. Each picker widens that list to its names as it opens, and
+// takes the Japanese texts of its file list.
 class TPickerPlaces : public QObject {
 public:
     using QObject::QObject;
@@ -32,6 +65,14 @@ public:
         if (event->type() != QEvent::Show) return false;
         auto* picker = qobject_cast<QFileDialog*>(watched);
         if (!picker) return false;
+        if (!picker->proxyModel()) picker->setProxyModel(new TJapanesePickerTexts(picker));
+        // The date column was made as wide as Qt's own dates; the Japanese ones are longer.
+        if (auto* files = picker->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+            const int needed = files->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 16;
+            if (files->header()->count() > 3 && files->header()->sectionSize(3) < needed) {
+                files->header()->resizeSection(3, needed);
+            }
+        }
         auto* splitter = picker->findChild<QSplitter*>(QStringLiteral("splitter"));
         auto* places = picker->findChild<QListView*>(QStringLiteral("sidebar"));
         if (!splitter || !places || splitter->count() < 2) return false;

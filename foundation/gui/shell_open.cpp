@@ -1,14 +1,17 @@
 #include "foundation/gui/shell_open.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
 
+#include "foundation/gui/message_box.h"
+
 namespace {
-std::function<void(const std::string&)>& Hook() {
-    static std::function<void(const std::string&)> hook;
+std::function<bool(const std::string&)>& Hook() {
+    static std::function<bool(const std::string&)> hook;
     return hook;
 }
 
@@ -26,7 +29,22 @@ bool IsAddress(const std::string& target) {
 }
 }  // namespace
 
-void SetShellOpenHook(std::function<void(const std::string& url)> hook) { Hook() = std::move(hook); }
+void SetShellOpenHook(std::function<void(const std::string& url)> hook) {
+    if (!hook) {
+        Hook() = nullptr;
+        return;
+    }
+    Hook() = [hook = std::move(hook)](const std::string& url) {
+        hook(url);
+        return true;
+    };
+}
+
+void SetShellOpenAnswerHook(std::function<bool(const std::string& url)> hook) { Hook() = std::move(hook); }
+
+std::string ShellOpenFailureText(const std::string& target) {
+    return "[ " + target + " ]を開くプログラムが見つからないため、開くことができませんでした。";
+}
 
 std::string ShellOpenUrl(const std::string& target) {
     if (target.empty()) return {};
@@ -35,12 +53,13 @@ std::string ShellOpenUrl(const std::string& target) {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
 }
 
-void ShellOpen(const std::string& target) {
+bool ShellOpen(const std::string& target, QWidget* parent) {
     const std::string url = ShellOpenUrl(target);
-    if (url.empty()) return;
-    if (Hook()) {
-        Hook()(url);
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
+    if (url.empty()) return false;
+    // The desktop refuses when it finds no program for the address (no browser, no file
+    // manager); without a word the user would only see that nothing happened.
+    const bool opened =
+        Hook() ? Hook()(url) : QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
+    if (!opened) ShowMessage(parent ? parent : QApplication::activeWindow(), ShellOpenFailureText(target));
+    return opened;
 }

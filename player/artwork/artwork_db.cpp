@@ -101,9 +101,28 @@ void TAlbumManager::ListAlbumImageIDs(const std::string& Name, std::vector<std::
 
 namespace {
 
+// The largest database read (bytes). A player's full library of artwork or photos takes a few
+// tens of megabytes; a larger file is a damaged one and would only cost the memory.
+constexpr uint64_t kMaxDatabaseBytes = 64u << 20;
+
+// The bytes the reader takes of each chunk.
+constexpr uint64_t kSetBytes = 16, kListBytes = 12, kEntryBytes = 52, kPictureBytes = 36, kContainerBytes = 24,
+                   kStringBytes = 36, kAlbumBytes = 48, kAlbumItemBytes = 20;
+
+// The memory that one object made from the file takes: the object, the allocator's share and
+// its place in its list (bytes).
+template <typename T>
+constexpr uint64_t kMemoryOf = sizeof(T) + 16 + sizeof(void*);
+
 // Reads the chunk tree of one database file. Positions are absolute byte offsets in the file;
 // every read goes through ByteReader, so a position past the end reads zeros. Every loop
 // either moves forward or ends, so damaged lengths and counts cannot make it run forever.
+// Two bounds keep a damaged file from costing more than a few times its size: several lengths
+// may lead to the same stretch of the file, which would then be read, and its entries made,
+// over and over, so the walk ends once it has taken more bytes than the file holds (a sound
+// file, read once, never does); and chunks can be far smaller than the objects made from them,
+// so it ends too once what it made takes more than twice the file's size (a sound file makes
+// about its own size).
 class ArtworkParser {
 public:
     ArtworkParser(std::span<const uint8_t> data, TArtItemList& items, TAlbumManager& albums)
@@ -113,7 +132,7 @@ public:
         pos_ = r_.U32LE(4);  // past the file header
         while (pos_ <= r_.Size()) {
             const uint64_t start = pos_;
-            if (!r_.Matches(start, "mhsd")) return;
+            if (!r_.Matches(start, "mhsd") || !Take(kSetBytes)) return;
             const uint32_t header_length = r_.U32LE(start + 4);
             const uint32_t total_length = r_.U32LE(start + 8);
             const uint32_t kind = r_.U32LE(start + 12);
@@ -132,11 +151,21 @@ private:
 
     bool At(std::string_view tag) const { return r_.Matches(pos_, tag); }
 
+    // Counts the bytes of a chunk as read and the memory of what is made from it; false once
+    // either passes its bound (nothing is to be made then).
+    bool Take(uint64_t bytes, uint64_t made = 0) {
+        taken_ += bytes;
+        made_ += made;
+        return !Spent();
+    }
+    bool Spent() const { return taken_ > r_.Size() || made_ > 2 * r_.Size(); }
+
     void ReadImageList() {
         const uint64_t start = pos_;
         const uint32_t count = r_.U32LE(start + 8);
         pos_ = start + r_.U32LE(start + 4);
-        for (uint32_t i = 0; i < count; ++i) {
+        if (!Take(kListBytes)) return;
+        for (uint32_t i = 0; i < count && !Spent(); ++i) {
             const uint64_t before = pos_;
             ReadImageEntry();
             // An entry that did not move on would be read again identically.
@@ -149,17 +178,18 @@ private:
         const bool is_entry = r_.Matches(start, "mhii");
         const uint64_t end = start + r_.U32LE(start + 8);
         pos_ = start + r_.U32LE(start + 4);
-        if (!is_entry) return;
+        if (!is_entry || !Take(kEntryBytes, kMemoryOf<TArtItem>)) return;
         TArtItem* item = items_.Add();
         item->ImageId = r_.U32LE(start + 16);
         item->SongId = r_.U64LE(start + 20);
 
         Container state = Container::Empty;
         TArtImageObject* current = nullptr;
-        while (pos_ < end) {
+        while (pos_ < end && !Spent()) {
             const uint64_t chunk = pos_;
             if (At("mhni")) {
                 pos_ = chunk + r_.U32LE(chunk + 4);
+                if (!Take(kPictureBytes, state == Container::Thumbnail ? kMemoryOf<TArtImageObject> : 0)) break;
                 if (state == Container::FullResolution) {
                     item->FullSize = r_.I32LE(chunk + 24);
                 } else if (state == Container::Thumbnail) {
@@ -170,6 +200,7 @@ private:
                 pos_ = chunk + r_.U32LE(chunk + 4);
                 if ((kind & 0xFF) == 3) {
                     pos_ = chunk;
+                    // The string chunk counts its own bytes.
                     std::string name = ColonsToSlashes(ReadString());
                     if (state == Container::FullResolution) {
                         item->PhotoName = std::move(name);
@@ -177,6 +208,8 @@ private:
                         current->FileName = std::move(name);
                     }
                     // In the empty state, or before any picture header, the name belongs to nothing.
+                } else if (!Take(kContainerBytes)) {
+                    break;
                 } else if (kind == 2) {
                     state = Container::Thumbnail;
                 } else if (kind == 5) {
@@ -224,9 +257,11 @@ private:
         pos_ = chunk + total_length;
         // Every character of UTF-16 is kept: a photo's file name may hold characters that no
         // Japanese code page has, and the file must still be found under it.
-        if (encoding_kind == 1) return BytesToWideString(bytes, 1);
-        if (encoding_kind == 0 || encoding_kind == 2) return BytesToWideString(bytes, 0);
-        return {};
+        std::string text;
+        if (encoding_kind == 1) text = BytesToWideString(bytes, 1);
+        if (encoding_kind == 0 || encoding_kind == 2) text = BytesToWideString(bytes, 0);
+        if (!Take(kStringBytes + bytes.size(), text.capacity())) return {};
+        return text;
     }
 
     static std::string ColonsToSlashes(std::string text) {
@@ -240,7 +275,8 @@ private:
         const uint64_t start = pos_;
         const uint32_t count = r_.U32LE(start + 8);
         pos_ = start + r_.U32LE(start + 4);
-        for (uint32_t i = 0; i < count; ++i) {
+        if (!Take(kListBytes)) return;
+        for (uint32_t i = 0; i < count && !Spent(); ++i) {
             // A count beyond the data would only add empty albums.
             if (pos_ >= r_.Size()) return;
             const uint64_t before = pos_;
@@ -254,15 +290,17 @@ private:
         const uint64_t item_count = r_.U32LE(start + 16);
         const uint64_t end = start + r_.U32LE(start + 8);
         pos_ = start + r_.U32LE(start + 4);
+        if (!Take(kAlbumBytes, kMemoryOf<TIntList>)) return;
         TIntList* album = albums_.AddAlbum();
         album->FKind = r_.U8(start + 30);
         // One pass for the title and one per picture.
-        for (uint64_t pass = 0; pass <= item_count; ++pass) {
+        for (uint64_t pass = 0; pass <= item_count && !Spent(); ++pass) {
             const uint64_t chunk = pos_;
             if (At("mhod")) {
                 album->FName = ReadString();
             } else if (At("mhia")) {
                 pos_ = chunk + r_.U32LE(chunk + 4);
+                if (!Take(kAlbumItemBytes, 2 * sizeof(TIntItem))) break;
                 album->Add(static_cast<int32_t>(r_.U32LE(chunk + 16)));
             }
             // A pass that did not move would be repeated identically by every later pass.
@@ -275,6 +313,8 @@ private:
     TArtItemList& items_;
     TAlbumManager& albums_;
     uint64_t pos_ = 0;
+    uint64_t taken_ = 0;   // bytes of the file read
+    uint64_t made_ = 0;    // memory of what was made from them
 };
 
 // A name inside the database folder: relative parts only, never ".." (a damaged or hostile
@@ -301,13 +341,15 @@ TArtworkDBLoader::TArtworkDBLoader() {
 }
 
 void TArtworkDBLoader::Clear() {
+    Pictures.Clear();
     Items.Clear();
     Albums.Clear();
 }
 
 void TArtworkDBLoader::LoadFromFile(const std::string& FileName) {
     Clear();
-    const FileBytes data = ReadWholeFile(FileName);
+    // The database lies in the player: a link there is no database of it.
+    const FileBytes data = ReadPlayerFile(FileName, kMaxDatabaseBytes);
     const size_t slash = FileName.rfind('/');
     Folder = slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
     ParseStream(data);

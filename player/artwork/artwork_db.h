@@ -16,6 +16,7 @@
 #include "foundation/errors.h"
 #include "foundation/int_list.h"
 #include "foundation/progress_event.h"
+#include "player/artwork/decoded_pictures.h"
 #include "player/artwork/thumbnail.h"
 
 // The module's exception; declared for callers, raised by nothing here.
@@ -120,7 +121,7 @@ public:
     // bytes or not beginning with "mhfd" gives a message and nothing loaded; otherwise what
     // can be read is kept.
     void ParseStream(std::span<const uint8_t> Data);
-    // Empties Items and Albums.
+    // Empties Items and Albums (and forgets their decoded pictures).
     void Clear();
     // The entry at Index; nullptr outside the list.
     TArtItem* GetItem(int32_t Index) const { return Items.GetItem(Index); }
@@ -137,6 +138,9 @@ public:
     std::function<void(const std::string& Msg)> OnShowMessage;
     TArtItemList Items;
     TAlbumManager Albums;
+    // The pictures of Items that the windows keep decoded for drawing (decode through it);
+    // decoding changes nothing that was read, so a reader of the loader may decode too.
+    mutable TDecodedPictures Pictures;
 
 private:
     void ShowMessage(const std::string& text) const;

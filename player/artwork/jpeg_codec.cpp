@@ -52,7 +52,7 @@ void InstallErrorManager(ErrorManager& err) {
 void ProgressMonitor(j_common_ptr cinfo) {
     if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-        std::snprintf(err->message, sizeof err->message, "JPEG file has more than %d scans", kMaxScans);
+        std::snprintf(err->message, sizeof err->message, "JPEGファイルのスキャンが%d回を超えているため読み込めません", kMaxScans);
         std::longjmp(err->jump, 1);
     }
 }
@@ -249,13 +249,14 @@ bool EncodeRows(Encoder* e, const uint32_t* pixels, int32_t width, int32_t heigh
 
 }  // namespace
 
-void DecodeJpeg(std::span<const uint8_t> data, Bitmap32& bitmap) {
+void DecodeJpeg(std::span<const uint8_t> data, Bitmap32& bitmap, int64_t maxPixels) {
     Decoder d;
     if (!ReadHeader(&d, data.data(), data.size())) throw EJpegError(d.err.message);
     const int64_t width = d.cinfo.output_width;
     const int64_t height = d.cinfo.output_height;
-    if (!Bitmap32::SizeAllowed(width, height) || width > INT32_MAX || height > INT32_MAX) {
-        throw EJpegError("JPEG image is too large");
+    if (!Bitmap32::SizeAllowed(width, height) || width > INT32_MAX || height > INT32_MAX ||
+        width * height > maxPixels) {
+        throw EJpegError("JPEG画像が大きすぎるため読み込めません");
     }
     Bitmap32 picture(static_cast<int32_t>(width), static_cast<int32_t>(height), TPixelFormat::pf24bit);
     uint32_t* pixels = reinterpret_cast<uint32_t*>(picture.Bits());
@@ -264,7 +265,7 @@ void DecodeJpeg(std::span<const uint8_t> data, Bitmap32& bitmap) {
 }
 
 Bitmap32 LoadJpegFile(const std::string& path) {
-    const FileBytes data = ReadWholeFile(path);
+    const FileBytes data = ReadWholeFile(path, kMaxJpegFileBytes);
     Bitmap32 bitmap;
     DecodeJpeg(data, bitmap);
     return bitmap;

@@ -1,5 +1,6 @@
 #include "player/artwork/thumbnail.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -22,14 +23,21 @@ constexpr uint32_t FromRgb565(uint16_t v) {
                          static_cast<uint8_t>((v & 0x1F) << 3));
 }
 
-// Sets up the bitmap and returns how many whole rows of `bytes_per_pixel` pixels the data holds.
+// Sets up the bitmap for the rows the data fills and returns how many of them there are. The
+// stated height stays when the data fills at least half of it (a thumbnail file cut short),
+// otherwise the picture is only as high as the data fills: dimensions that claim far more
+// than the data holds come from a damaged database and must not cost memory.
 int32_t PrepareRaw(size_t data_size, int32_t width, int32_t height, int bytes_per_pixel, Bitmap32& bitmap) {
-    bitmap.SetSize(width, height);
     bitmap.PixelFormat = TPixelFormat::pf32bit;
-    if (bitmap.Width() <= 0 || bitmap.Height() <= 0) return 0;
-    const uint64_t row_bytes = static_cast<uint64_t>(bitmap.Width()) * static_cast<uint64_t>(bytes_per_pixel);
-    const uint64_t rows = data_size / row_bytes;
-    return rows < static_cast<uint64_t>(bitmap.Height()) ? static_cast<int32_t>(rows) : bitmap.Height();
+    const uint64_t row_bytes = static_cast<uint64_t>(std::max(width, 0)) * static_cast<uint64_t>(bytes_per_pixel);
+    const uint64_t rows = row_bytes == 0 ? 0 : std::min<uint64_t>(data_size / row_bytes, std::max(height, 0));
+    if (rows == 0) {
+        bitmap.SetSize(0, 0);
+        return 0;
+    }
+    const int32_t kept = rows * 2 >= static_cast<uint64_t>(height) ? height : static_cast<int32_t>(rows);
+    bitmap.SetSize(width, kept);
+    return static_cast<int32_t>(rows);
 }
 
 // The rows of raw pixels that the data holds, each pixel `kBytes` long and turned into a colour
@@ -54,10 +62,12 @@ void DecodeRgb565(std::span<const uint8_t> data, int32_t width, int32_t height, 
     });
 }
 
-// Reads `size` bytes at `offset` of the stream, or as many as the stream holds there.
-std::vector<uint8_t> ReadRun(std::istream& stream, int32_t offset, int32_t size) {
+// Reads `size` bytes at `offset` of the stream, or as many as the stream holds there, but
+// never more than `limit`.
+std::vector<uint8_t> ReadRun(std::istream& stream, int32_t offset, int32_t size, int64_t limit) {
     std::vector<uint8_t> data;
     if (offset < 0 || size <= 0) return data;
+    if (size > limit) size = static_cast<int32_t>(limit);
     stream.seekg(0, std::ios::end);
     const std::streamoff end = stream.tellg();
     if (end < 0 || offset >= end) return data;
@@ -87,11 +97,11 @@ void DecodeBgrx32(std::span<const uint8_t> data, int32_t width, int32_t height, 
 void DecodeJpegThumbnail(std::span<const uint8_t> data, int32_t width, int32_t height, Bitmap32& bitmap) {
     // The blank picture of the stated size stays when the JPEG library refuses the data, so a
     // caller that draws again does not decode (and fail) again.
-    if (Bitmap32::SizeAllowed(width, height)) {
+    if (int64_t{std::max(width, 0)} * std::max(height, 0) <= TArtImageObject::kMaxPixels) {
         bitmap.SetSize(width, height);
         bitmap.PixelFormat = TPixelFormat::pf32bit;
     }
-    DecodeJpeg(data, bitmap);
+    DecodeJpeg(data, bitmap, TArtImageObject::kMaxPixels);
 }
 
 void CutBitmap(int32_t x, int32_t y, int32_t width, int32_t height, Bitmap32& bitmap) {
@@ -116,7 +126,8 @@ void TArtImageObject::LoadBitmap() {
     if (!OnOpenFile) return;
     std::unique_ptr<std::istream> stream = OnOpenFile(FileName);
     if (!stream) return;
-    std::vector<uint8_t> data = ReadRun(*stream, Offset, ByteSize);
+    // Four bytes a pixel is the most any format takes: more could not be used.
+    std::vector<uint8_t> data = ReadRun(*stream, Offset, ByteSize, kMaxPixels * 4);
     stream.reset();
     // Nothing stands at the offset: there is no picture to decode.
     if (data.empty()) return;
@@ -124,14 +135,16 @@ void TArtImageObject::LoadBitmap() {
     int32_t cut_width = StoredWidth;
     int32_t cut_height = StoredHeight;
     bool turn = false;
+    // Raw pixels of a stated size no thumbnail has: a damaged database, no picture.
+    const bool raw_allowed = int64_t{std::max(Width, 0)} * std::max(Height, 0) <= kMaxPixels;
     try {
         bool big_endian = false;
         for (int32_t size : kSizeBigEndian) big_endian = big_endian || ByteSize == size;
         if (big_endian) {
-            DecodeRgb565BE(data, Width, Height, Bitmap);
+            if (raw_allowed) DecodeRgb565BE(data, Width, Height, Bitmap);
         } else if (ByteSize == kSizeSideways) {
             if (StoredWidth == kSidewaysWidth) {
-                DecodeRgb565LE(data, Width, Height, Bitmap);
+                if (raw_allowed) DecodeRgb565LE(data, Width, Height, Bitmap);
             } else {
                 cut_width = kSidewaysWidth;
                 cut_height = kSidewaysHeight;
@@ -139,19 +152,23 @@ void TArtImageObject::LoadBitmap() {
                 DecodeRgb565BE(data, kSidewaysWidth, kSidewaysHeight, Bitmap);
             }
         } else if (ByteSize == kSize32Bit) {
-            DecodeBgrx32(data, Width, Height, Bitmap);
+            if (raw_allowed) DecodeBgrx32(data, Width, Height, Bitmap);
         } else if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xD8) {
             DecodeJpegThumbnail(data, Width, Height, Bitmap);
         } else {
-            DecodeRgb565LE(data, Width, Height, Bitmap);
+            if (raw_allowed) DecodeRgb565LE(data, Width, Height, Bitmap);
         }
     } catch (const EBitmapError&) {
-        // Dimensions from a damaged database: no picture rather than gigabytes of blank.
         Bitmap.Clear();
         return;
     }
     data = {};
-    if (Crop && Bitmap32::SizeAllowed(cut_width, cut_height)) CutBitmap(0, 0, cut_width, cut_height, Bitmap);
+    if (Crop && !Bitmap.Empty()) {
+        // The cut takes back the column that evened out an odd width; it never makes the
+        // picture larger than that, whatever stored size a damaged database gives.
+        CutBitmap(0, 0, std::clamp(cut_width, 0, Bitmap.Width() + 1), std::clamp(cut_height, 0, Bitmap.Height()),
+                  Bitmap);
+    }
     if (turn) {
         TTolvPicFilters filters;
         filters.Rotate90(Bitmap);

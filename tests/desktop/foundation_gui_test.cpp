@@ -2,9 +2,13 @@
 // folder picker's title, start folder and cancel rule, and the address the shell open hands on.
 #include <QtTest>
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
@@ -14,6 +18,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <climits>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -21,10 +26,12 @@
 
 #include "foundation/gui/draw_fitted.h"
 #include "foundation/gui/failure_message.h"
+#include "foundation/gui/file_filter.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/gui/shell_open.h"
+#include "foundation/gui/window_place.h"
 
 namespace {
 
@@ -74,6 +81,8 @@ private slots:
     void shellOpenAddresses();
     void yesNoCancelBoxAnswersCancelWhenClosed();
     void boxButtonsSpeakJapanese();
+    void storedPlacesComeBackOntoTheScreen();
+    void pickerListReadsJapanese();
 };
 
 void FoundationGuiTest::init() {
@@ -188,6 +197,18 @@ void FoundationGuiTest::shellOpenAddresses() {
     // A relative name is a file of the current folder, not an address.
     const QString relative = QString::fromStdString(ShellOpenUrl("readme.txt"));
     QCOMPARE(QUrl(relative).toLocalFile(), QDir::current().absoluteFilePath("readme.txt"));
+    // With no program to open it with (no browser, say), the user is told in Japanese.
+    std::vector<std::string> shown;
+    SetMessageBoxHook([&shown](const TMessageRequest& r) {
+        shown.push_back(r.Text);
+        return TMsgResult::Ok;
+    });
+    SetShellOpenAnswerHook([](const std::string&) { return false; });
+    QVERIFY(!ShellOpen("/tmp/manual/index.html"));
+    SetMessageBoxHook({});
+    QCOMPARE(shown.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(shown[0]),
+             QString::fromUtf8("[ /tmp/manual/index.html ]を開くプログラムが見つからないため、開くことができませんでした。"));
 }
 
 void FoundationGuiTest::yesNoCancelBoxAnswersCancelWhenClosed() {
@@ -241,6 +262,68 @@ void FoundationGuiTest::boxButtonsSpeakJapanese() {
     QVERIFY2(texts[0].startsWith(QString::fromUtf8("はい")), qPrintable(texts[0]));
     QVERIFY2(texts[1].startsWith(QString::fromUtf8("いいえ")), qPrintable(texts[1]));
     QVERIFY2(texts[2].startsWith(QString::fromUtf8("キャンセル")), qPrintable(texts[2]));
+}
+
+void FoundationGuiTest::storedPlacesComeBackOntoTheScreen() {
+    const QMargins frame(1, 20, 1, 1);
+    const QList<QRect> one = {QRect(0, 0, 1280, 1024)};
+    // On the screen, title bar included: where it was put.
+    QCOMPARE(OnScreen(100, 100, 400, 300, frame, one), QRect(100, 100, 400, 300));
+    // A corner left on the screen, or a place far beyond it: the whole window comes back.
+    QCOMPARE(OnScreen(3000, 2500, 594, 385, frame, one), QRect(1280 - 1 - 594, 1024 - 1 - 385, 594, 385));
+    QCOMPARE(OnScreen(-1000000000, -1000000000, 400, 300, frame, one), QRect(1, 20, 400, 300));
+    QCOMPARE(OnScreen(INT_MAX, INT_MIN, 400, 300, frame, one), QRect(1280 - 1 - 400, 20, 400, 300));
+    // The title bar above the top edge is off the screen too.
+    QCOMPARE(OnScreen(100, 5, 400, 300, frame, one), QRect(100, 20, 400, 300));
+    // Larger than the screen: as large as it is.
+    QCOMPARE(OnScreen(0, 0, 5000, 5000, frame, one), QRect(1, 20, 1278, 1003));
+    // Of two screens, the one the window mostly stands on.
+    const QList<QRect> two = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+    QCOMPARE(OnScreen(1200, 900, 400, 300, frame, two), QRect(1280 + 1, 1080 - 1 - 300, 400, 300));
+    QCOMPARE(OnScreen(1500, 100, 400, 300, frame, two), QRect(1500, 100, 400, 300));
+}
+
+void FoundationGuiTest::pickerListReadsJapanese() {
+    // Whatever the system's language: a folder's type, a size and a date as a Japanese
+    // system writes them (Qt's model takes the system's language, its catalogue has no
+    // word for a folder).
+    SetUpJapaneseInterface();
+    QTemporaryDir start;
+    QVERIFY(QDir(start.path()).mkdir("sub"));
+    QFile file(start.path() + "/a.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(52, 'x'));
+    file.close();
+    QMap<QString, QStringList> rows;
+    QFileDialog picker(nullptr, QString(), start.path());
+    picker.setFileMode(QFileDialog::ExistingFile);
+    WhenPickerOpens(this, [&](QFileDialog* dialog) {
+        auto* view = dialog->findChild<QAbstractItemView*>("treeView");
+        (void)QTest::qWaitFor([view] { return view && view->model()->rowCount(view->rootIndex()) == 2; }, 5000);
+        for (int r = 0; view && r < view->model()->rowCount(view->rootIndex()); ++r) {
+            QStringList texts;
+            for (int c = 0; c < 4; ++c) texts << view->model()->index(r, c, view->rootIndex()).data().toString();
+            rows[texts[0]] = texts;
+        }
+        dialog->reject();
+    });
+    picker.exec();
+    QCOMPARE(rows.value("sub").value(2), QString::fromUtf8("フォルダー"));
+    QCOMPARE(rows.value("a.txt").value(1), QString::fromUtf8("52 バイト"));
+    QVERIFY2(QRegularExpression("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$").match(rows.value("sub").value(3)).hasMatch(),
+             qPrintable(rows.value("sub").value(3)));
+
+    // A filter's text carries its masks: it is shown once, not followed by them again, and
+    // the one chosen is still told by its place; "*.*" also takes names without a dot.
+    QFileDialog save(nullptr, QString(), start.path(),
+                     QString::fromStdString(QtFileFilter("テキストファイル(*.TXT)|*.TXT|全てのファイル(*.*)|*.*")));
+    save.setOption(kFilterTextsOnly);
+    auto* types = save.findChild<QComboBox*>("fileTypeCombo");
+    QVERIFY(types);
+    QCOMPARE(types->itemText(1), QString::fromUtf8("全てのファイル(*.*)"));
+    QCOMPARE(save.nameFilters().value(1), QString::fromUtf8("全てのファイル(*.*) (*)"));
+    save.selectNameFilter(save.nameFilters().value(1));
+    QCOMPARE(SelectedFilterIndex(save), 1);
 }
 
 void FoundationGuiTest::escapedExceptionsAreShownAndTheProgramGoesOn() {

@@ -35,6 +35,7 @@ private slots:
     void editorSaveAndClose();
     void editorFromThePage();
     void keypadEnterEditsTheSelectedNoteAndSite();
+    void doubleClickWhileTheListLoads();
 };
 
 namespace {
@@ -384,6 +385,29 @@ void MemoPageTest::keypadEnterEditsTheSelectedNoteAndSite() {
     });
     QTest::keyClick(news.URLListView, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(site, news.URLListView->topLevelItem(0)->text(0));
+}
+
+void MemoPageTest::doubleClickWhileTheListLoads() {
+    // The load lets window messages run: a double click then reached the half-made list and
+    // opened an editor for a new note in the middle of it.
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto form = OpenWithNotes(dir);
+    dir.Write("ipod/Notes/a.txt", std::string("A\r\n"));
+    TMemoPage& page = *form->MemoPage();
+    page.MemoListView->resize(400, 300);
+    bool opened = false;
+    WhenModalWith("MemoEdit", [&](QWidget* w) {
+        opened = true;
+        w->close();
+    });
+    const QPoint at(200, 280);
+    QCoreApplication::postEvent(page.MemoListView->viewport(),
+                                new QMouseEvent(QEvent::MouseButtonDblClick, at, page.MemoListView->viewport()->mapToGlobal(at),
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    form->LoadTabList(0);
+    QVERIFY(!opened);
+    QCOMPARE(page.MemoListView->topLevelItemCount(), 1);
 }
 
 QTEST_MAIN(MemoPageTest)

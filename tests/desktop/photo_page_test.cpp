@@ -363,6 +363,18 @@ void PhotoPageTest::noDatabase() {
     QVERIFY(boxes.Saw("ファイルが不正です"));
     QCOMPARE(second->StatusText(1), QString("0 枚のサムネイル画像を取得しました"));
     QVERIFY(second->PhotoPage()->ListEmpty());
+    // A last photo whose padding leaves its icon no height does not size the cells: taken,
+    // it gave them none and the whole list showed blank.
+    ArtworkDbWriter w;
+    w.AddThumbnail(w.AddImage(1), ":Thumbs:F1009_1.ithmb", Plain(40, 30, Bitmap32::Rgb(248, 0, 0)), ThumbFormat::Rgb565LE);
+    w.AddRawThumbnail(w.AddImage(2), ":Thumbs:F1009_1.ithmb", std::vector<uint8_t>(2400, 0), 40, 30, 0, -100);
+    w.WriteTo(dir / "ipod/Photos", "Photo DataBase");
+    auto third = OpenTestPlayer(dir, "ipod");
+    TPhotoPage& damaged = *third->PhotoPage();
+    damaged.LoadPhotoList();
+    QCOMPARE(damaged.PhotoListBox->count(), 2);
+    QCOMPARE(damaged.ThumbSize, QSize(40, 30));
+    QCOMPARE(damaged.PhotoListBox->gridSize().height(), 32);
 }
 
 void PhotoPageTest::samplePlayerPhotos() {

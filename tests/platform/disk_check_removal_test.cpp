@@ -208,6 +208,14 @@ TEST(Removal, OnlyTheRootOfAnUnpluggableDiskIsUnmountedAndPoweredOff) {
         EXPECT_TRUE(PlanSafeRemoval(root, true).Commands.empty()) << root;
         EXPECT_TRUE(PlanSafeRemoval(root, false).Commands.empty()) << root;
     }
+    // The user reads the real reason: a card whose other volume is mounted is removable.
+    const TRemovalPlan card = PlanSafeRemoval("/media/user/CARD1/", true);
+    EXPECT_EQ(card.Refusal, TRemovalRefusal::OtherVolumes);
+    const std::string why = RefusalText(card, "/media/user/CARD1/");
+    EXPECT_EQ(why.find("取り外し可能なデバイスのドライブではない"), std::string::npos) << why;
+    EXPECT_NE(why.find("/media/user/CARD2"), std::string::npos) << why;
+    EXPECT_EQ(PlanSafeRemoval("/data/", true).Refusal, TRemovalRefusal::NotRemovable);
+    EXPECT_EQ(RefusalText(PlanSafeRemoval("/data/", true), "/data/"), NotRemovableText("/data/"));
     EXPECT_TRUE(ProgramOnPath("sh"));
     EXPECT_FALSE(ProgramOnPath("no-such-program-harrowin"));
 }

@@ -298,6 +298,44 @@ TEST(ArtworkDB, DamagedLengthsAndCountsEndWithoutLoopingOrReadingOutside) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
+TEST(ArtworkDB, ADamagedFileCannotMultiplyWhatItHolds) {
+    // A thousand data sets of 16 bytes that all lead to one image list of an entry with 20
+    // thumbnails: read as they point, they would make that entry a thousand times.
+    Bytes children;
+    for (uint16_t w = 1; w <= 20; ++w) Append(children, Container(2, PictureHeader(1, 0, 8, w, 2, 0, 0, ":F1.ithmb")));
+    const Bytes list = ListChunk("mhli", 1, ImageEntry(7, 0, children, 20));
+    constexpr uint32_t kSets = 1000;
+    Bytes sets;
+    for (uint32_t i = 0; i < kSets; ++i) {
+        Bytes set(16, 0);
+        std::copy_n("mhsd", 4, set.begin());
+        PutU32(set, 4, (kSets - i) * 16);
+        PutU32(set, 8, 16);
+        PutU32(set, 12, 1);
+        Append(sets, set);
+    }
+    Append(sets, list);
+    const Bytes db = FileHeader(sets, kSets, 8);
+    RecordingLoader r;
+    r.Parse(db);
+    ASSERT_GE(r.loader.Items.GetCount(), 1);
+    EXPECT_EQ(r.loader.GetItem(0)->Images.GetCount(), 20);
+    EXPECT_LE(r.loader.Items.GetCount() * (52 + 20 * 36), static_cast<int32_t>(db.size()));
+
+    // A database beyond any player's is not read at all; the reason is told in Japanese.
+    TempDir dir;
+    const std::string big = dir / "ArtworkDB";
+    dir.Write("ArtworkDB", std::string(db.begin(), db.end()));
+    std::filesystem::resize_file(big, (uint64_t{64} << 20) + 1);
+    try {
+        r.loader.LoadFromFile(big);
+        ADD_FAILURE() << "read a database of 64 MiB and more";
+    } catch (const EFileError& e) {
+        EXPECT_NE(e.Message().find("大きすぎます"), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(r.loader.Items.GetCount(), 0);
+}
+
 TEST(ArtworkDB, LoadFromFileSetsTheFolderAndOpensThumbnailFiles) {
     TempDir dir;
     ArtworkDbWriter w;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <sstream>
 
 #include "player/artwork/artwork_db.h"
+#include "player/artwork/decoded_pictures.h"
 #include "player/artwork/jpeg_codec.h"
 #include "player/artwork/pic_filters.h"
 #include "tests/support/artwork_db_writer.h"
@@ -240,6 +242,68 @@ TEST(Thumbnail, HostileDimensionsAndDataStayHarmless) {
     EXPECT_TRUE(RowsBlank(jpeg.thumb.Bitmap, 0, 5));
     EXPECT_NO_THROW(jpeg.thumb.LoadBitmap());
     EXPECT_EQ(jpeg.opens, 1);
+}
+
+TEST(Thumbnail, ClaimsBeyondTheBytesCostNoMemory) {
+    // 8191 x 8192 pixels over 2 bytes: no row is filled, no picture (not 256 MB of blank).
+    MemoryThumb claim(std::vector<uint8_t>(2, 1), 0, 2, 8192, 8192);
+    claim.thumb.StoredWidth = 8191;
+    claim.thumb.Crop = true;
+    claim.thumb.LoadBitmap();
+    EXPECT_TRUE(claim.thumb.Bitmap.Empty());
+    EXPECT_EQ(claim.thumb.Bitmap.Pixels().capacity(), 0u);
+    // Bytes for one row of 100 pixels under a claim of 8000 rows: the row they fill.
+    const Bitmap32 row = MakeTestPicture(100, 1, 8);
+    MemoryThumb tall(EncodeThumbnail(row, ThumbFormat::Rgb565LE), 0, 200, 100, 8000);
+    tall.thumb.LoadBitmap();
+    EXPECT_EQ(tall.thumb.Bitmap, row);
+    // The cut of an odd width never enlarges the picture to a damaged stored size.
+    MemoryThumb cut(EncodeThumbnail(MakeTestPicture(4, 2, 9), ThumbFormat::Rgb565LE), 0, 16, 4, 2);
+    cut.thumb.StoredWidth = 8191;
+    cut.thumb.StoredHeight = 8192;
+    cut.thumb.Crop = true;
+    cut.thumb.LoadBitmap();
+    EXPECT_EQ(cut.thumb.Bitmap.Width(), 5);
+    EXPECT_EQ(cut.thumb.Bitmap.Height(), 2);
+    // A stated size no thumbnail has decodes to nothing, however many bytes stand behind it.
+    MemoryThumb huge(std::vector<uint8_t>(4096 * 1100 * 2, 1), 0, 4096 * 1100 * 2, 4096, 1100);
+    huge.thumb.LoadBitmap();
+    EXPECT_TRUE(huge.thumb.Bitmap.Empty());
+}
+
+TEST(Thumbnail, KeptPicturesStayWithinTheirBudget) {
+    // Room for two 8 x 4 pictures: drawing a third lets go of the one drawn longest ago.
+    const Bitmap32 picture = MakeTestPicture(8, 4, 6);
+    std::deque<MemoryThumb> thumbs;   // never moved: each one's handler points at it
+    for (int i = 0; i < 3; ++i) thumbs.emplace_back(EncodeThumbnail(picture, ThumbFormat::Rgb565LE), 0, 64, 8, 4);
+    TDecodedPictures kept(2 * (8 * 4 * 4 + 96));
+    kept.Use(thumbs[0].thumb);
+    kept.Use(thumbs[1].thumb);
+    kept.Use(thumbs[0].thumb);   // drawn again: now the newest
+    kept.Use(thumbs[2].thumb);
+    EXPECT_FALSE(thumbs[0].thumb.Bitmap.Empty());
+    EXPECT_TRUE(thumbs[1].thumb.Bitmap.Empty());
+    EXPECT_EQ(thumbs[2].thumb.Bitmap, picture);
+    EXPECT_EQ(thumbs[0].opens, 1);
+    // A picture let go is decoded again when it is drawn again.
+    kept.Use(thumbs[1].thumb);
+    EXPECT_EQ(thumbs[1].thumb.Bitmap, picture);
+    EXPECT_EQ(thumbs[1].opens, 2);
+    // A picture larger than the whole budget is still drawn.
+    TDecodedPictures tiny(1);
+    tiny.Use(thumbs[2].thumb);
+    EXPECT_FALSE(thumbs[2].thumb.Bitmap.Empty());
+
+    // The loader forgets its kept pictures with the entries they belong to.
+    ArtworkDbWriter w;
+    w.AddThumbnail(w.AddImage(1), ":F1.ithmb", picture, ThumbFormat::Rgb565LE);
+    TempDir dir;
+    TArtworkDBLoader loader;
+    loader.LoadFromFile(w.WriteTo(dir.Path(), "ArtworkDB"));
+    loader.Pictures.Use(*loader.GetItem(0)->GetImageByWidth(-1));
+    EXPECT_GT(loader.Pictures.Bytes(), 0u);
+    loader.Clear();
+    EXPECT_EQ(loader.Pictures.Bytes(), 0u);
 }
 
 TEST(Thumbnail, CutKeepsTheRectangleAndLeavesTheRestBlank) {
