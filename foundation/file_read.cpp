@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <utility>
 
 namespace {
 
@@ -49,40 +48,20 @@ FileBytes ReadWhole(const std::string& path, uint64_t maxBytes, bool noLinks) {
 // are treated.
 ReadOnlyFile::ReadOnlyFile(const std::string& path, bool noLinks)
     : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (noLinks ? O_NOFOLLOW : 0))) {
-    if (fd_ < 0) ThrowFileError(path, errno == ELOOP ? ENOENT : errno);
+    if (!fd_.IsOpen()) ThrowFileError(path, errno == ELOOP ? ENOENT : errno);
     struct stat st {};
     int err = 0;
-    if (::fstat(fd_, &st) != 0) err = errno;
+    if (::fstat(fd_.Get(), &st) != 0) err = errno;
     else if (S_ISDIR(st.st_mode)) err = EISDIR;
     else if (!S_ISREG(st.st_mode)) err = ENOENT;
-    if (err != 0) {
-        ::close(fd_);
-        ThrowFileError(path, err);
-    }
+    if (err != 0) ThrowFileError(path, err);
     size_ = static_cast<uint64_t>(st.st_size);
-}
-
-ReadOnlyFile::~ReadOnlyFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        path_ = std::move(other.path_);
-        fd_ = std::exchange(other.fd_, -1);
-        size_ = other.size_;
-    }
-    return *this;
 }
 
 FileBytes ReadOnlyFile::ReadPart(uint64_t offset, uint64_t length) const {
     if (offset >= size_) return {};
     if (length > size_ - offset) length = size_ - offset;
-    return ReadRange(path_, fd_, offset, length);
+    return ReadRange(path_, fd_.Get(), offset, length);
 }
 
 FileBytes ReadWholeFile(const std::string& path, uint64_t maxBytes) {

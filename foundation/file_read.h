@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/unique_fd.h"
+
 // An allocator that leaves new bytes unset: a buffer that a read fills at once need not be
 // zeroed first (a database of tens of megabytes would be written twice).
 template <typename T>
@@ -42,11 +44,6 @@ public:
     // Opens a regular file; with noLinks a link at the path reads as a missing file. Throws
     // EFileError naming the file.
     explicit ReadOnlyFile(const std::string& path, bool noLinks = false);
-    ~ReadOnlyFile();
-    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
-    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
     // The size when the file was opened.
     uint64_t Size() const { return size_; }
@@ -55,7 +52,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    TUniqueFd fd_;
     uint64_t size_ = 0;
 };
 

@@ -16,6 +16,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/names.h"
+#include "foundation/paths.h"
 
 namespace {
 
@@ -61,13 +62,11 @@ bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 // Removes the temporaries of writers that no longer run from the folder. This process's own
 // are never touched (another of its writes may be under way), nor anything but regular files.
 void RemoveStaleTemporaries(int folder) {
-    const int dup = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
-    if (dup < 0) return;
-    DIR* dir = ::fdopendir(dup);
-    if (!dir) {
-        ::close(dup);
-        return;
-    }
+    TUniqueFd dup(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+    if (!dup.IsOpen()) return;
+    DIR* dir = ::fdopendir(dup.Get());
+    if (!dir) return;
+    dup.Release();  // the stream owns it now
     std::vector<std::string> stale;
     const pid_t self = ::getpid();
     const time_t now = ::time(nullptr);
@@ -151,24 +150,23 @@ namespace {
 int CopyThroughPending(const std::string& source, const std::string& path, TFolderLink folderLink,
                        TPendingFile::TTake how) {
     // Non-blocking, so that a named pipe at the source is refused instead of waited on.
-    const int in = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0) return errno == ELOOP ? ENOENT : errno;
+    const TUniqueFd in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!in.IsOpen()) return errno == ELOOP ? ENOENT : errno;
     struct stat st {};
-    int err = ::fstat(in, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : ENOENT);
+    int err = ::fstat(in.Get(), &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : ENOENT);
     if (err == 0) {
         try {
             TPendingFile file(path, folderLink);
             const bool replace = how == TPendingFile::TTake::Replace;
             mode_t mode = 0;
             err = CheckExisting(file.FolderFd(), file.TargetName(), replace, mode);
-            if (err == 0) err = CopyFileData(in, file.Fd());
+            if (err == 0) err = CopyFileData(in.Get(), file.Fd());
             if (err == 0 && mode != 0) (void)::fchmod(file.Fd(), mode);
             if (err == 0) err = file.TakeName(file.TargetName(), how);
         } catch (const EFileWriteError& e) {
             err = e.Code();
         }
     }
-    ::close(in);
     return err;
 }
 
@@ -189,49 +187,35 @@ bool IsWriterTemporaryName(std::string_view name) {
     return TemporaryProcess(name, pid);
 }
 
-TPendingFile::TPendingFile(const std::string& path, TFolderLink folderLink) {
-    const size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+TPendingFile::TPendingFile(const std::string& path, TFolderLink folderLink) : name_(FileNameOf(path)) {
     if (name_.empty()) ThrowCreateError(path, EISDIR);
-    // A trailing "/" would make the system follow a link at the folder's last part.
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder.empty()) folder = "/";
+    // Without a trailing "/", which would make the system follow a link at the folder's last
+    // part.
+    const std::string folder = ContainingFolder(path);
     const int follow = folderLink == TFolderLink::Follow ? 0 : O_NOFOLLOW;
-    folder_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC);
-    if (folder_ < 0) ThrowCreateError(path, errno);
-    RemoveStaleTemporaries(folder_);
+    folder_.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
+    if (!folder_.IsOpen()) ThrowCreateError(path, errno);
+    RemoveStaleTemporaries(folder_.Get());
     static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    for (int attempt = 0; attempt < 100 && !fd_.IsOpen(); ++attempt) {
         // Short, so that it fits where the target's own name only just fits.
         temp_ = std::string(kTempPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
                 std::string(kTempSuffix);
-        fd_ = ::openat(folder_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST) {
-            const int err = errno;
-            ::close(folder_);
-            ThrowCreateError(path, err);
-        }
+        fd_.Reset(::openat(folder_.Get(), temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!fd_.IsOpen() && errno != EEXIST) ThrowCreateError(path, errno);
     }
-    if (fd_ < 0) {
-        ::close(folder_);
-        ThrowCreateError(path, EEXIST);
-    }
+    if (!fd_.IsOpen()) ThrowCreateError(path, EEXIST);
 }
 
 TPendingFile::~TPendingFile() {
     Close();
-    if (!taken_) ::unlinkat(folder_, temp_.c_str(), 0);
-    ::close(folder_);
+    if (!taken_) ::unlinkat(folder_.Get(), temp_.c_str(), 0);
 }
 
-int TPendingFile::Write(std::string_view bytes) { return fd_ < 0 ? EBADF : WriteAll(fd_, bytes); }
+int TPendingFile::Write(std::string_view bytes) { return fd_.IsOpen() ? WriteAll(fd_.Get(), bytes) : EBADF; }
 
 int TPendingFile::Close() {
-    if (fd_ >= 0) {
-        if (::close(fd_) != 0) closeError_ = errno;
-        fd_ = -1;
-    }
+    if (const int err = fd_.Close()) closeError_ = err;
     return closeError_;
 }
 
@@ -240,14 +224,14 @@ int TPendingFile::TakeName(const std::string& name, TTake how) {
     if (const int err = Close()) return err;
     int result = 0;
     if (how == TTake::Replace) {
-        result = ::renameat(folder_, temp_.c_str(), folder_, name.c_str());
+        result = ::renameat(folder_.Get(), temp_.c_str(), folder_.Get(), name.c_str());
     } else {
-        result = ::renameat2(folder_, temp_.c_str(), folder_, name.c_str(), RENAME_NOREPLACE);
+        result = ::renameat2(folder_.Get(), temp_.c_str(), folder_.Get(), name.c_str(), RENAME_NOREPLACE);
         if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
             // A file system that cannot refuse the replacement itself: test, then rename.
             mode_t mode = 0;
-            if (const int err = CheckExisting(folder_, name, false, mode)) return err;
-            result = ::renameat(folder_, temp_.c_str(), folder_, name.c_str());
+            if (const int err = CheckExisting(folder_.Get(), name, false, mode)) return err;
+            result = ::renameat(folder_.Get(), temp_.c_str(), folder_.Get(), name.c_str());
         }
     }
     if (result != 0) return errno;

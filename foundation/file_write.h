@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "foundation/errors.h"
+#include "foundation/unique_fd.h"
 
 // Whether the folder that holds the target may itself be a link. Inside the player it may not;
 // a place the user picked in a save dialog (a linked ~/Desktop, say) may.
@@ -62,9 +63,9 @@ public:
     TPendingFile& operator=(const TPendingFile&) = delete;
 
     // The descriptor to write to (-1 once closed).
-    int Fd() const { return fd_; }
+    int Fd() const { return fd_.Get(); }
     // The descriptor of the folder, and the file name part of the path given.
-    int FolderFd() const { return folder_; }
+    int FolderFd() const { return folder_.Get(); }
     const std::string& TargetName() const { return name_; }
 
     // Writes all of the bytes: 0 or the errno.
@@ -83,8 +84,8 @@ public:
 private:
     std::string name_;
     std::string temp_;
-    int folder_ = -1;
-    int fd_ = -1;
+    TUniqueFd folder_;
+    TUniqueFd fd_;
     int closeError_ = 0;
     bool taken_ = false;
 };

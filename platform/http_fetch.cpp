@@ -1,6 +1,7 @@
 #include "platform/http_fetch.h"
 
 #include "foundation/paths.h"
+#include "foundation/unique_fd.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>
@@ -179,10 +180,8 @@ constexpr size_t kPartRandomChars = 6;
 // Removes the temporary files that interrupted downloads of Dest left beside it (a program
 // killed mid-transfer cannot remove its own). Only files and links are removed, never folders.
 void RemoveStalePartials(const std::string& dest) {
-    const size_t slash = dest.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : dest.substr(0, slash));
-    const std::string prefix = (slash == std::string::npos ? dest : dest.substr(slash + 1)) + kPartInfix;
-    TFolderReader reader(folder);
+    const std::string prefix = FileNameOf(dest) + kPartInfix;
+    TFolderReader reader(ContainingFolder(dest));
     TFolderEntry entry{};
     std::vector<std::string> stale;
     while (reader.Next(entry)) {
@@ -218,14 +217,15 @@ bool HttpFetchToFile(const std::string& Address, const std::string& Dest, const 
     if (!IsFetchableAddress(Address) || Dest.empty()) return false;
     RemoveStalePartials(Dest);
     std::string temp = Dest + kPartInfix + std::string(kPartRandomChars, 'X');
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return false;
+    TUniqueFd file(mkstemp(temp.data()));
+    if (!file.IsOpen()) return false;
     TSink sink;
-    sink.Fd = fd;
+    sink.Fd = file.Get();
     sink.Limit = Options.MaxBytes < 0 ? -1 : Options.MaxBytes;
     sink.KeepFree = Options.KeepFreeBytes;
     bool ok = Transfer(Address, sink, Options);
-    if (::close(fd) != 0) ok = false;
+    // A write that the file system refuses only when the file is closed is a failed download.
+    if (file.Close() != 0) ok = false;
     // mkstemp makes the file private; the document gets the usual permissions.
     if (ok) {
         const mode_t mask = umask(0);

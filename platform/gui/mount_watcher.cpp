@@ -5,22 +5,20 @@
 #include <unistd.h>
 
 TMountWatcher::TMountWatcher(QObject* parent) : QObject(parent) {
-    FFd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-    if (FFd < 0) return;
-    FNotifier = std::make_unique<QSocketNotifier>(FFd, QSocketNotifier::Exception);
+    FFd.Reset(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
+    if (!FFd.IsOpen()) return;
+    FNotifier = std::make_unique<QSocketNotifier>(FFd.Get(), QSocketNotifier::Exception);
     connect(FNotifier.get(), &QSocketNotifier::activated, this, &TMountWatcher::OnActivated);
 }
 
-TMountWatcher::~TMountWatcher() {
-    FNotifier.reset();
-    if (FFd >= 0) ::close(FFd);
-}
+// The notifier goes before the descriptor it watches.
+TMountWatcher::~TMountWatcher() { FNotifier.reset(); }
 
 void TMountWatcher::OnActivated() {
     // The change stays signalled until the file is read again from the start.
     char buf[4096];
-    ::lseek(FFd, 0, SEEK_SET);
-    while (::read(FFd, buf, sizeof buf) > 0) {
+    ::lseek(FFd.Get(), 0, SEEK_SET);
+    while (::read(FFd.Get(), buf, sizeof buf) > 0) {
     }
     emit DeviceChanged(kConfigChanged);
 }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <memory>
 
+#include "foundation/unique_fd.h"
+
 class QSocketNotifier;
 
 class TMountWatcher : public QObject {
@@ -22,7 +24,7 @@ public:
     ~TMountWatcher() override;
 
     // False when the mount table could not be watched (the program then runs without it).
-    bool Active() const { return FFd >= 0; }
+    bool Active() const { return FFd.IsOpen(); }
 
 signals:
     // A change of the mount table, delivered as "configuration changed".
@@ -32,6 +34,6 @@ private slots:
     void OnActivated();
 
 private:
-    int FFd = -1;
+    TUniqueFd FFd;
     std::unique_ptr<QSocketNotifier> FNotifier;
 };
