@@ -61,6 +61,24 @@ TEST(InstanceLock, TheTestTakesTheLockSoTwoStartsCannotBothPass) {
     SetInstanceLockPath("");
 }
 
+TEST(InstanceLock, ALinkPlantedAtTheLockIsNeverFollowed) {
+    TempDir dir;
+    SetInstanceLockPath(dir / "lock");
+    // A dangling link would have the lock create the file it points to.
+    ASSERT_EQ(::symlink((dir / "made-through-link").c_str(), (dir / "lock").c_str()), 0);
+    EXPECT_TRUE(IsFirstInstance());
+    CreateInstanceMutex();
+    ReleaseInstanceMutex();
+    EXPECT_NE(::access((dir / "made-through-link").c_str(), F_OK), 0);
+    // A link to a file that someone holds locked would keep the program from starting.
+    ::unlink((dir / "lock").c_str());
+    OtherInstance holder(dir / "held");
+    ASSERT_EQ(::symlink((dir / "held").c_str(), (dir / "lock").c_str()), 0);
+    EXPECT_TRUE(IsFirstInstance());
+    ReleaseInstanceMutex();
+    SetInstanceLockPath("");
+}
+
 TEST(InstanceLock, AnUnusableLockFolderRunsWithoutTheGuard) {
     SetInstanceLockPath("/nonexistent-folder-harrowin/lock");
     EXPECT_TRUE(IsFirstInstance());
