@@ -13,8 +13,11 @@
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
+#include "foundation/file_read.h"
 #include "foundation/file_write.h"
 #include "foundation/names.h"
+#include "foundation/paths.h"
+#include "foundation/unique_fd.h"
 
 namespace {
 
@@ -105,18 +108,21 @@ TIniFile::Entry& TIniFile::Section::FindOrAdd(std::string_view key, bool& added)
     return Entries.back();
 }
 
-TIniFile::TIniFile(std::string FileName, Start How) : FFileName(std::move(FileName)) {
-    if (How == Start::Empty) return;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(FFileName.c_str(), "rb"), &std::fclose);
-    if (!file) return;
-    std::string raw;
-    struct stat st {};
-    if (::fstat(::fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        raw.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) raw.append(buffer, n);
-    LoadFromText(raw);
+TIniFile::TIniFile(std::string FileName, Start How, uint64_t MaxBytes)
+    : FFileName(std::move(FileName)), FMaxBytes(MaxBytes) {
+    if (How == Start::Empty || FFileName.empty()) return;
+    try {
+        // The user's own file: a link to it is followed (a pipe or device there is refused).
+        const ReadOnlyFile file(FFileName);
+        if (file.Size() > FMaxBytes) {
+            FTooLarge = true;
+            return;
+        }
+        const FileBytes bytes = file.ReadPart(0, file.Size());
+        LoadFromText(std::string(bytes.begin(), bytes.end()));
+    } catch (const EFileError&) {
+        // Missing or unreadable: the defaults.
+    }
 }
 
 void TIniFile::LoadFromText(const std::string& raw) {
@@ -240,27 +246,30 @@ namespace {
 // writer's failure, a full disk say, must leave the old file as it was). False when this is
 // not such a case or the file cannot be written.
 bool RewriteInPlace(const std::string& name, const std::string& text) {
-    const size_t slash = name.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : (slash == 0 ? "/" : name.substr(0, slash));
-    if (::access(folder.c_str(), W_OK) == 0 || errno != EACCES) return false;
-    const int fd = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (::access(ContainingFolder(name).c_str(), W_OK) == 0 || errno != EACCES) return false;
+    TUniqueFd fd(::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.IsOpen()) return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) == 0;
+    bool ok = ::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd.Get(), 0) == 0;
     size_t done = 0;
     while (ok && done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        const ssize_t put = ::write(fd.Get(), text.data() + done, text.size() - done);
         if (put < 0 && errno == EINTR) continue;
         ok = put > 0;
         if (ok) done += static_cast<size_t>(put);
     }
-    return ::close(fd) == 0 && ok;
+    // A write that fails only when the file is closed is a failed write.
+    return fd.Close() == 0 && ok;
 }
 
 }  // namespace
 
 void TIniFile::UpdateFile() const {
     const std::string text = ToText();
+    if (FTooLarge || text.size() > FMaxBytes) {
+        throw EFileError("ファイル " + FFileName + " は設定ファイルとしては大きすぎます (" +
+                         std::to_string(FMaxBytes >> 20) + " MB まで)。ファイルはそのまま残してあります。");
+    }
     // The program folder is the user's own place (a linked one included); the file goes
     // through the safe writer, so neither a full disk nor a link planted beside it costs the
     // settings already there, and two programs writing at once never share a temporary.

@@ -11,12 +11,20 @@
 #include <unordered_map>
 #include <vector>
 
+// The largest settings file read or written, in bytes: far above what the programs write (a
+// few kilobytes; a list of some hundred feeds, a megabyte or two), far below what would strain
+// the memory when read whole.
+inline constexpr uint64_t kMaxIniFileBytes = 16u << 20;
+
 class TIniFile {
 public:
     enum class Start { ReadFile, Empty };
-    // Reads the file when it exists; a missing or unreadable file gives an empty INI. Empty:
-    // the file is not read (it is to be replaced whole).
-    explicit TIniFile(std::string FileName, Start How = Start::ReadFile);
+    // Reads the file when it exists; a missing or unreadable file, or one that is no regular
+    // file (a pipe or a device behind a link), gives an empty INI. A file larger than MaxBytes
+    // is not read either (an empty INI), and it is never replaced: UpdateFile refuses, so that
+    // whatever is in it stays for the user to look at. Empty: the file is not read (it is to be
+    // replaced whole).
+    explicit TIniFile(std::string FileName, Start How = Start::ReadFile, uint64_t MaxBytes = kMaxIniFileBytes);
 
     const std::string& FileName() const { return FFileName; }
 
@@ -43,7 +51,9 @@ public:
     // itself states, which can never describe more records than it has lines.
     int32_t LineCount() const { return FLineCount; }
     // Writes the whole file through the safe writer (foundation/file_write), so a failed write
-    // leaves the old file as it was; throws EFileError naming the file when it cannot be written.
+    // leaves the old file as it was; throws EFileError naming the file when it cannot be written,
+    // when the text would be larger than MaxBytes (it could not be read back) and when the file
+    // was too large to be read.
     void UpdateFile() const;
 
 private:
@@ -76,6 +86,8 @@ private:
     const Entry* FindEntry(std::string_view section, std::string_view key) const;
 
     std::string FFileName;
+    uint64_t FMaxBytes;
+    bool FTooLarge = false;  // the file was over the bound and is not read
     std::vector<Section> FSections;
     NameIndex FSectionIndex;  // section name -> position in FSections
     int32_t FLineCount = 0;

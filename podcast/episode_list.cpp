@@ -7,6 +7,10 @@
 #include "foundation/ini_file.h"
 
 namespace {
+// The list keeps every episode with its description, so it may grow far beyond a settings
+// file; the bound only keeps a file that is no list of ours from filling the memory (bytes).
+constexpr uint64_t kMaxListBytes = 256u << 20;
+
 std::string Section(int n) {
     char name[32];
     std::snprintf(name, sizeof name, "Item-%d", n);
@@ -50,7 +54,7 @@ TPodCastItem* TPodCastList::GetItem(int index) const {
 void TPodCastList::LoadFromFile(const std::string& FileName) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(FileName, ec)) return;
-    TIniFile ini(FileName);
+    TIniFile ini(FileName, TIniFile::Start::ReadFile, kMaxListBytes);
     FItems.clear();
     // Missing sections give empty episodes, but never more than the file has lines: a Count
     // edited to two thousand million must not fill the memory.
@@ -72,7 +76,7 @@ void TPodCastList::LoadFromFile(const std::string& FileName) {
 }
 
 void TPodCastList::SaveToFile(const std::string& FileName) const {
-    TIniFile ini(FileName, TIniFile::Start::Empty);
+    TIniFile ini(FileName, TIniFile::Start::Empty, kMaxListBytes);
     ini.WriteInteger("RSSURLData", "Count", Count());
     for (int n = 0; n < Count(); ++n) {
         const TPodCastItem& item = *FItems[static_cast<size_t>(n)];

@@ -101,3 +101,19 @@ TEST(IniFile, FailedWriteKeepsTheOldFile) {
     // Nothing is left beside the file but the planted link.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 3);
 }
+
+TEST(IniFile, AFileOverTheBoundIsNeitherReadNorReplaced) {
+    TempDir dir;
+    const std::string big = "[A]\r\nB=" + std::string(200, 'x') + "\r\n";
+    const std::string path = dir.Write("big.ini", big);
+    TIniFile ini(path, TIniFile::Start::ReadFile, 100);
+    EXPECT_FALSE(ini.SectionExists("A"));
+    ini.WriteString("A", "B", "default");
+    EXPECT_THROW(ini.UpdateFile(), EFileError);
+    EXPECT_EQ(ReadFileText(path), big);
+    // Nor is a file written that could not be read back.
+    TIniFile grown(dir / "grown.ini", TIniFile::Start::ReadFile, 100);
+    grown.WriteString("A", "B", std::string(200, 'x'));
+    EXPECT_THROW(grown.UpdateFile(), EFileError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "grown.ini"));
+}
