@@ -25,7 +25,7 @@
 #include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
-#include "platform/program_folder.h"
+#include "foundation/program_folder.h"
 #include "platform/removal.h"
 #include "ui_main_form.h"
 

@@ -39,7 +39,7 @@
 #include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
 #include "platform/gui/mount_watcher.h"
-#include "platform/program_folder.h"
+#include "foundation/program_folder.h"
 #include "platform/removal.h"
 #include "ui_main_form.h"
 

@@ -1,8 +1,10 @@
-#include "platform/program_folder.h"
+#include "foundation/program_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "foundation/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -46,14 +48,13 @@ std::string ExecutableFolder() {
 
 std::string FindShippedFile(const std::string& relative, TProgramKind kind) {
     const std::string inProgram = ProgramFolder(kind) + "/" + relative;
-    std::error_code ec;
-    if (fs::exists(inProgram, ec)) return inProgram;
+    if (TargetExists(inProgram)) return inProgram;
     const std::string exeDir = ExecutableFolder();
     if (!exeDir.empty()) {
         const std::string beside = exeDir + "/" + relative;
-        if (fs::exists(beside, ec)) return beside;
+        if (TargetExists(beside)) return beside;
         const std::string installed = exeDir + "/../share/harrowin/" + relative;
-        if (fs::exists(installed, ec)) return fs::path(installed).lexically_normal().string();
+        if (TargetExists(installed)) return fs::path(installed).lexically_normal().string();
     }
     return inProgram;
 }

@@ -17,5 +17,7 @@ std::string ProgramFolder(TProgramKind kind = TProgramKind::Harrowin);
 std::string ExecutableFolder();
 
 // The first existing path of a shipped file or folder (relative name such as "Tessmar.MCD" or
-// "manual/index.html"); when none exists, the path in the program folder.
+// "manual/index.html"); when none exists, the path in the program folder. The files are the
+// program's own, so one installed as a link is taken; a dangling link, a pipe or a device is
+// no such file. Both programs and the player's model table look up their files here.
 std::string FindShippedFile(const std::string& relative, TProgramKind kind = TProgramKind::Harrowin);

@@ -10,8 +10,8 @@
 #include "foundation/file_write.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "foundation/program_folder.h"
 #include "foundation/sqlite_db.h"
-#include "platform/program_folder.h"
 
 namespace fs = std::filesystem;
 

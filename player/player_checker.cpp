@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -13,6 +12,7 @@
 #include "foundation/file_read.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "foundation/program_folder.h"
 #include "foundation/string_list.h"
 
 namespace fs = std::filesystem;
@@ -27,39 +27,13 @@ bool IsFolder(const std::string& path) {
     return fs::is_directory(path, ec);
 }
 
-std::string ExecutableFolder() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : exe.parent_path().string();
-}
-
 }  // namespace
 
-std::string FindModelTableFile() {
-    std::vector<std::string> candidates;
-    if (const char* home = std::getenv("HARROWIN_HOME"); home != nullptr && *home != '\0') {
-        candidates.push_back(IncludeBackslash(home) + "Tessmar.MCD");
-    } else if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
-        candidates.push_back(IncludeBackslash(data) + "Harrowin/Tessmar.MCD");
-    } else if (const char* user = std::getenv("HOME"); user != nullptr && *user != '\0') {
-        candidates.push_back(IncludeBackslash(user) + ".local/share/Harrowin/Tessmar.MCD");
-    }
-    const std::string exe = ExecutableFolder();
-    if (!exe.empty()) {
-        candidates.push_back(exe + "/Tessmar.MCD");
-        candidates.push_back(exe + "/../share/harrowin/Tessmar.MCD");
-    }
-    // The program's own files: a table the user installed as a link is taken.
-    for (const std::string& candidate : candidates) {
-        if (TargetExists(candidate)) return candidate;
-    }
-    return candidates.empty() ? std::string("Tessmar.MCD") : candidates.front();
-}
+std::string FindModelTableFile() { return FindShippedFile("Tessmar.MCD"); }
 
 bool IsMediaFileName(const std::string& name) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string ext = encoding::AsciiLower(name.substr(dot));
+    const std::string ext = encoding::AsciiLower(ExtensionOf(name));
+    if (ext.empty()) return false;
     static const char* const kExtensions[] = {".mp3", ".wma", ".m4a", ".aac", ".wav", ".ogg", ".aif", ".m4b", ".m4p"};
     for (const char* known : kExtensions) {
         if (ext == known) return true;

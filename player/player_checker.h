@@ -25,9 +25,9 @@ public:
 // How much of SysInfo is read (bytes): the real file is about a kilobyte of "key: value" lines.
 inline constexpr uint64_t kSysInfoLimit = 64u << 10;
 
-// Where the shipped model table is: the program folder ($HARROWIN_HOME, else
-// $XDG_DATA_HOME/Harrowin or ~/.local/share/Harrowin), beside the executable, then
-// ../share/harrowin beside it. The first candidate when none exists.
+// Where the shipped model table is, found as every shipped file is (FindShippedFile): the
+// program folder, beside the executable, then ../share/harrowin beside it; the path in the
+// program folder when none exists.
 std::string FindModelTableFile();
 
 class TMPlayerChecker {

@@ -27,7 +27,7 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
-#include "platform/program_folder.h"
+#include "foundation/program_folder.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/dialogs/viewer_form.h"
 #include "podcast/episode_removal.h"

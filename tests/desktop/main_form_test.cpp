@@ -29,7 +29,7 @@
 #include "foundation/drives.h"
 #include "foundation/console_runner.h"
 #include "platform/instance_lock.h"
-#include "platform/program_folder.h"
+#include "foundation/program_folder.h"
 #include "tests/desktop/desktop_test_util.h"
 
 namespace {
