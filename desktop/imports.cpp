@@ -23,11 +23,6 @@ std::function<std::string(const std::string&)> gOpenFileHook;
 
 constexpr const char* kEncodingLine = "<?xml encoding=\"Shift-JIS\"?>";
 
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string WithoutExtension(const std::string& name) {
     const size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
@@ -73,7 +68,7 @@ void WriteSingleNote(const std::string& folder, const std::string& sourceFile, c
     std::vector<std::string> note;
     if (addEncoded) note.emplace_back(kEncodingLine);
     note.insert(note.end(), lines.begin(), lines.end());
-    WriteWholeFile(IncludeBackslash(folder) + BaseName(sourceFile),
+    WriteWholeFile(IncludeBackslash(folder) + FileNameOf(sourceFile),
                                    encoding::Utf8ToCp932(JoinLines(note)));
 }
 
@@ -133,7 +128,7 @@ bool ImportTextAsNotes(TMainForm& main, const std::string& Folder, const std::ve
     divider.FOnProgress = [&main](int32_t p, int32_t m, const std::string& msg) { main.ShowProgressInStatus(p, m, msg); };
     divider.FOnMessage = [&main](const std::string& text) { ShowMessage(&main, text); };
     TTolvIPodINI& settings = main.Settings();
-    form.LoadFrom(settings, WithoutExtension(BaseName(FileName)));
+    form.LoadFrom(settings, WithoutExtension(FileNameOf(FileName)));
     bool ok = true;
     if (settings.TextDivide.EveryDisplay) {
         form.exec();

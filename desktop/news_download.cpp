@@ -12,12 +12,13 @@
 #include "foundation/errors.h"
 #include "foundation/file_read.h"
 #include "foundation/file_write.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
 #include "organiser/document_reader.h"
 #include "organiser/memo_divider.h"
 #include "platform/http_fetch.h"
-#include "platform/program_folder.h"
+#include "foundation/program_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -50,20 +51,11 @@ TNewsOptions NewsOptionsOf(const TTolvIPodINI& settings) {
     return o;
 }
 
-std::string SafeNameComponent(const std::string& name) {
-    std::string safe = name;
-    for (char& c : safe) {
-        if (c == '/' || c == '\0') c = ' ';
-    }
-    if (safe.find_first_not_of('.') == std::string::npos) return {};
-    return safe;
-}
-
 std::string NewsSubFolder(bool makeFolder, const std::string& saveFolder) {
     if (!makeFolder || saveFolder.empty()) return {};
     // The folder is deleted whole before every download: it must stay one level below the
     // notes folder, whatever the setting holds.
-    const std::string safe = SafeNameComponent(saveFolder);
+    const std::string safe = EntryNameAllowingAllButSlashAndZeroOrNone(saveFolder);
     if (encoding::Trim(safe).empty()) return {};
     return safe;
 }
@@ -77,7 +69,7 @@ std::string NewsTargetFolder(const std::string& notesFolder, bool makeFolder, co
 std::string NewsCacheFolder() { return ProgramFolder() + "/RDFData/"; }
 
 std::string NewsCacheFile(const std::string& cacheFolder, const std::string& siteName) {
-    return IncludeBackslash(cacheFolder) + SafeNameComponent(siteName) + ".RDF";
+    return IncludeBackslash(cacheFolder) + EntryNameAllowingAllButSlashAndZeroOrNone(siteName) + ".RDF";
 }
 
 bool FetchDocument(const std::string& Address, const std::string& Dest, const std::function<bool()>& Pump) {

@@ -25,10 +25,6 @@ TNewsOptions NewsOptionsOf(const TTolvIPodINI& settings);
 // The extensions of addresses taken as plain text.
 inline constexpr const char* kPlainTextMasks = "*.txt;*.c;*.pas;*.h;*.cpp;*.cs;*.vhd;";
 
-// A name made fit to be one file or folder name inside its folder: "/" and NUL become
-// blanks, and a name of only dots (".", "..") is no name at all (empty).
-std::string SafeNameComponent(const std::string& name);
-
 // The news sub-folder in use: the "SaveFolder" setting made a safe single folder name when
 // "MakeFolder" is on; empty when the notes go into the notes folder itself.
 std::string NewsSubFolder(bool makeFolder, const std::string& saveFolder);

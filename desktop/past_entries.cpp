@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "desktop/song_copy.h"
 #include "foundation/errors.h"
 #include "foundation/file_read.h"
 #include "foundation/file_write.h"
@@ -47,7 +46,7 @@ std::string FileInFolder(const std::string& Folder, const std::string& Name) {
     if (folder.empty() || !PathInside(folder, path)) return {};
     // A sub-folder that is a link would lead outside the folder (the file itself may be one:
     // deleting a link removes only the link, and reading or writing refuses it).
-    if (!LinkFreeBelow(folder, path.substr(0, path.rfind('/')))) return {};
+    if (!LinkFreeBelow(folder, FolderPartOf(path))) return {};
     return path;
 }
 

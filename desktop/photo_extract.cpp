@@ -41,8 +41,7 @@ bool PhotoNameClimbs(const std::string& photoName) {
 }
 
 std::string PhotoFileNamePart(const std::string& photoName) {
-    const size_t slash = photoName.rfind('/');
-    std::string name = slash == std::string::npos ? photoName : photoName.substr(slash + 1);
+    std::string name = FileNameOf(photoName);
     if (name == "." || name == "..") return {};
     return name;
 }

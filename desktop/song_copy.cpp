@@ -15,6 +15,7 @@
 #include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
+#include "foundation/unique_fd.h"
 #include "player/song_list_export.h"
 #include "player/song_records.h"
 
@@ -23,22 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUnknownArtist = "不明なアーティスト";
-
-// The extension of a file name with its full stop ("" when the name has no full stop).
-std::string ExtOf(const std::string& name) {
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot);
-}
-
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 std::string CutBytes(const std::string& text, size_t maxBytes) {
     return std::string(encoding::Utf8TruncateBytes(text, maxBytes));
@@ -52,17 +37,6 @@ std::string WithoutControls(std::string text) {
         if (static_cast<unsigned char>(c) < 32) c = ' ';
     }
     return text;
-}
-
-// A folder name: made safe, trimmed, cut to the limit (trimmed again after the cut).
-std::string SafeFolderName(const std::string& text) {
-    std::string name = encoding::Trim(WithoutControls(ReplaceInvalidFileCharsAndDot(text)));
-    name = encoding::Trim(CutBytes(name, kMaxNameBytes));
-    return name;
-}
-
-void CloseQuietly(int fd) {
-    if (fd >= 0) ::close(fd);
 }
 
 // The n-th name tried for a target: the target itself, then its "(n)" names.
@@ -79,7 +53,7 @@ bool IsDotsAndBlanksOnly(std::string_view text) {
 
 std::string FitFileName(const std::string& name, size_t maxBytes) {
     if (name.size() <= maxBytes) return name;
-    const std::string ext = ExtOf(name);
+    const std::string ext = ExtensionOf(name);
     if (!ext.empty() && ext.size() < maxBytes) {
         const std::string base = name.substr(0, name.size() - ext.size());
         return CutBytes(base, maxBytes - ext.size()) + ext;
@@ -96,14 +70,14 @@ std::string ArtistFolderName(const std::string& artist, bool video) {
         name = CutBytes(name, kMaxNameBytes);
         return IsDotsAndBlanksOnly(name) ? std::string() : name;
     }
-    const std::string name = SafeFolderName(artist);
+    const std::string name = EntryNameWithoutReservedCharsAndDots(artist);
     return name.empty() ? std::string(kUnknownArtist) : name;
 }
 
-std::string AlbumFolderName(const std::string& album) { return SafeFolderName(album); }
+std::string AlbumFolderName(const std::string& album) { return EntryNameWithoutReservedCharsAndDots(album); }
 
 std::string CopyFileName(const TITBSongItem& song, const std::string& playerName, const TCopyNaming& naming) {
-    const std::string ext = ExtOf(WithoutControls(playerName));
+    const std::string ext = ExtensionOf(WithoutControls(playerName));
     const std::string artist = WithoutControls(ReplaceInvalidFileChars(song.Artist));
     const std::string title = WithoutControls(ReplaceInvalidFileChars(song.Title));
     const bool hasArtist = !encoding::TrimView(artist).empty();
@@ -158,26 +132,10 @@ std::string PlayerSourcePath(const std::string& root, const std::string& locatio
     return FindPlayerPath(root, relative);
 }
 
-bool PathInside(const std::string& folder, const std::string& path) {
-    const fs::path f = fs::path(folder).lexically_normal();
-    const fs::path p = fs::path(path).lexically_normal();
-    auto fi = f.begin();
-    auto pi = p.begin();
-    for (; fi != f.end(); ++fi) {
-        if (fi->empty()) continue;   // the trailing "" of a folder written with "/"
-        if (pi == p.end() || *fi != *pi) return false;
-        ++pi;
-    }
-    for (; pi != p.end(); ++pi) {
-        if (!pi->empty() && *pi != "." && *pi != "..") return true;
-    }
-    return false;
-}
-
 std::string NumberedName(const std::string& target, int n) {
-    const std::string folder = FolderOf(target);
+    const std::string folder = FolderPartOf(target);
     const std::string name = FileNameOf(target);
-    const std::string ext = ExtOf(name);
+    const std::string ext = ExtensionOf(name);
     std::string base = name.substr(0, name.size() - ext.size());
     const std::string suffix = "(" + std::to_string(n) + ")";
     if (base.size() + suffix.size() + ext.size() > kMaxNameBytes && suffix.size() + ext.size() < kMaxNameBytes) {
@@ -220,36 +178,23 @@ int32_t WriteFileExclusive(std::string_view bytes, const std::string& target, st
 
 int32_t CopyFileExclusive(const std::string& source, const std::string& target, std::string& finalTarget) {
     // Non-blocking: opening a named pipe must not wait for a writer that never comes.
-    const int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0) return errno;
+    const TUniqueFd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!in.IsOpen()) return errno;
     struct stat st {};
-    if (::fstat(in, &st) != 0) {
-        const int err = errno;
-        CloseQuietly(in);
-        return err;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        CloseQuietly(in);
-        return EISDIR;
-    }
+    if (::fstat(in.Get(), &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
     // Only regular files are copied: a pipe or a device in the player counts as a missing file
     // (a device would give endless bytes).
-    if (!S_ISREG(st.st_mode)) {
-        CloseQuietly(in);
-        return ENOENT;
-    }
+    if (!S_ISREG(st.st_mode)) return ENOENT;
     // No copy when no name is left for it.
-    if (FirstFreeName(target).empty()) {
-        CloseQuietly(in);
-        return kErrNoFreeName;
-    }
+    if (FirstFreeName(target).empty()) return kErrNoFreeName;
     int32_t err = 0;
     try {
         // The bytes go to a temporary name in the target's folder, which takes a free final
         // name only once the copy is whole: a copy cut short (a full disk, a pulled player, a
         // killed program) never stands under a song's name, and nothing there is replaced.
         TPendingFile out(target, TFolderLink::Follow);
-        err = CopyFileData(in, out.Fd());
+        err = CopyFileData(in.Get(), out.Fd());
         if (err == 0) {
             struct stat made {};
             if (::fstat(out.Fd(), &made) == 0) ::fchmod(out.Fd(), (made.st_mode & 07777) | S_IRUSR | S_IWUSR);
@@ -260,7 +205,6 @@ int32_t CopyFileExclusive(const std::string& source, const std::string& target, 
     } catch (const EFileWriteError& e) {
         err = e.Code();
     }
-    CloseQuietly(in);
     return err;
 }
 
@@ -294,7 +238,7 @@ TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, i
         return TResult::Failed;
     }
     std::error_code ec;
-    fs::create_directories(FolderOf(target), ec);
+    fs::create_directories(FolderPartOf(target), ec);
     std::string finalTarget;
     const int32_t err = CopyFileExclusive(source, target, finalTarget);
     if (err == kErrNoFreeName) {

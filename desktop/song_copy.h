@@ -50,9 +50,6 @@ std::string CopyTargetName(const TITBSongItem& song, const std::string& playerNa
 // in "/"), found without regard to letter case when the exact spelling is missing. "" when the
 // location climbs out of the root.
 std::string PlayerSourcePath(const std::string& root, const std::string& location);
-// True when `path` lies inside `folder` once "." and ".." are resolved (both absolute or both
-// relative); a path equal to the folder is not inside it.
-bool PathInside(const std::string& folder, const std::string& path);
 
 // The n-th free-name candidate "<folder><base>(n)<ext>" of a target, its file name cut so the
 // "(n)" still fits into a name.

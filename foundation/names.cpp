@@ -49,12 +49,9 @@ std::string BytesToWideString(std::span<const uint8_t> bytes, int code) {
 }
 
 std::string UniqueFileName(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-    const std::string name = fileName.substr(folder.size());
-    const size_t dot = name.rfind('.');
-    const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
-    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    const std::string folder = FolderPartOf(fileName);
+    const std::string extension = ExtensionOf(fileName);
+    const std::string base = fileName.substr(folder.size(), fileName.size() - folder.size() - extension.size());
     for (int n = 2; n <= 99; ++n) {
         std::string candidate = folder + base + "(" + std::to_string(n) + ")" + extension;
         if (!NameTaken(candidate)) return candidate;
@@ -261,6 +258,36 @@ std::string EntryNameWithoutReservedChars(std::string_view text, std::string_vie
     if (name.empty() || name == "." || name == "..") name = fallback;
     if (!name.empty() && name[0] == '.') name[0] = '_';
     return name;
+}
+
+namespace {
+
+std::string BlankSlashAndZero(std::string_view text) {
+    std::string name(text);
+    for (char& c : name) {
+        if (c == '/' || c == '\0') c = ' ';
+    }
+    return name;
+}
+
+}  // namespace
+
+std::string EntryNameAllowingAllButSlashAndZero(std::string_view text) { return BlankSlashAndZero(text); }
+
+std::string EntryNameAllowingAllButSlashAndZeroOrNone(std::string_view text) {
+    std::string name = BlankSlashAndZero(text);
+    if (name.find_first_not_of('.') == std::string::npos) return {};
+    return name;
+}
+
+std::string EntryNameWithoutReservedCharsAndDots(std::string_view text) {
+    // No byte of a multi-byte UTF-8 character is below 32: the control characters are bytes.
+    std::string name = ReplaceInvalidFileCharsAndDot(text);
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 32) c = ' ';
+    }
+    name = encoding::Trim(name);
+    return encoding::Trim(encoding::Utf8TruncateBytes(name, kMaxEntryNameBytes));
 }
 
 namespace {

@@ -67,6 +67,21 @@ std::string EntryNameAllowingAllButSlash(std::string_view text);
 // leading "." becomes "_", so that the name is never hidden, empty or a way out.
 std::string EntryNameWithoutReservedChars(std::string_view text, std::string_view fallback);
 
+// A text (a note's title) as the base of entry names: "/" and the zero byte become blanks and
+// every other character stays, dots and blanks at its ends included. A name of dots alone is
+// left to the caller, which adds to the base or says what stands in for it.
+std::string EntryNameAllowingAllButSlashAndZero(std::string_view text);
+
+// As EntryNameAllowingAllButSlashAndZero, but a name made of dots alone ("", ".", "..") is no
+// name at all: "" (a setting that names a folder the program deletes and fills again).
+std::string EntryNameAllowingAllButSlashAndZeroOrNone(std::string_view text);
+
+// A text (an artist or album of a song) as one folder name without the twelve characters of
+// ReplaceInvalidFileCharsAndDot nor the control characters U+0000-U+001F, all of which become
+// blanks; trimmed (bytes <= 32 at both ends), cut on a character boundary to
+// kMaxEntryNameBytes and trimmed again. "" when nothing is left.
+std::string EntryNameWithoutReservedCharsAndDots(std::string_view text);
+
 // The name when it fits in maxBytes bytes; otherwise its stem cut on a character boundary,
 // then "~" and eight hexadecimal digits of a hash of the whole name, then its extension (the
 // last "." and at most 15 bytes after it), in maxBytes bytes at most. Two names that differ

@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 #include "foundation/encoding.h"
+#include "foundation/unique_fd.h"
 
 namespace {
 
@@ -54,13 +56,47 @@ bool DeleteFolderContents(TFolderReader& folder) {
     return ok;
 }
 
-std::string ExtractFileExt(const std::string& fileName) {
-    size_t dot = fileName.find_last_of("./");
-    if (dot == std::string::npos || fileName[dot] != '.') return {};
-    return fileName.substr(dot);
+}  // namespace
+
+std::string FileNameOf(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-}  // namespace
+std::string FolderPartOf(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string ContainingFolder(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return ".";
+    std::string folder(path.substr(0, slash));
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder.empty() ? std::string("/") : folder;
+}
+
+std::string ExtensionOf(std::string_view path) {
+    const size_t dot = path.find_last_of("./");
+    if (dot == std::string_view::npos || path[dot] != '.') return {};
+    return std::string(path.substr(dot));
+}
+
+bool PathInside(const std::string& folder, const std::string& path) {
+    const std::filesystem::path f = std::filesystem::path(folder).lexically_normal();
+    const std::filesystem::path p = std::filesystem::path(path).lexically_normal();
+    auto fi = f.begin();
+    auto pi = p.begin();
+    for (; fi != f.end(); ++fi) {
+        if (fi->empty()) continue;  // the trailing "" of a folder written with "/"
+        if (pi == p.end() || *fi != *pi) return false;
+        ++pi;
+    }
+    for (; pi != p.end(); ++pi) {
+        if (!pi->empty() && *pi != "." && *pi != "..") return true;
+    }
+    return false;
+}
 
 bool DeleteFileForced(const std::string& fileName) {
     if (fileName.empty()) return false;
@@ -87,7 +123,7 @@ std::string ExcludeBackslash(const std::string& path) {
 }
 
 bool MatchesExtension(const std::string& fileName, const std::string& masks) {
-    const std::string key = encoding::Trim("*" + encoding::AsciiLower(ExtractFileExt(fileName)));
+    const std::string key = encoding::Trim("*" + encoding::AsciiLower(ExtensionOf(fileName)));
     if (key == "*" || key == "*.") return false;
     const std::string list = encoding::AsciiLower(masks);
     size_t start = 0;
@@ -222,15 +258,17 @@ TFolderReader::TFolderReader(const TFolderReader& parent, std::string_view name)
 }
 
 void TFolderReader::Adopt(int fd) {
-    if (fd < 0) {
+    TUniqueFd folder(fd);
+    if (!folder.IsOpen()) {
         error_ = errno;
         return;
     }
-    dir_ = fdopendir(fd);
+    dir_ = fdopendir(folder.Get());
     if (dir_ == nullptr) {
         error_ = errno;
-        close(fd);
+        return;
     }
+    folder.Release();  // the stream owns it now
 }
 
 TFolderReader::~TFolderReader() {

@@ -20,6 +20,23 @@ std::string IncludeBackslash(const std::string& path);
 // Trimmed, with one trailing "/" removed if present (only one); "" stays "".
 std::string ExcludeBackslash(const std::string& path);
 
+// The parts of a path at its last "/". FileNameOf gives what follows it (the whole path when
+// there is none, "" for a path that ends in "/"), FolderPartOf what precedes it with the "/"
+// itself ("" when there is none), so that the two together are the path again.
+std::string FileNameOf(std::string_view path);
+std::string FolderPartOf(std::string_view path);
+// The folder that holds the entry a path names, as a path to open: FolderPartOf without its
+// trailing "/" (the root stays "/"), "." for a bare name. A trailing "/" would make the system
+// follow a link at the folder's last part.
+std::string ContainingFolder(std::string_view path);
+// The extension of the path's file name: from its last "." on, the "." included ("" when the
+// file name has none).
+std::string ExtensionOf(std::string_view path);
+
+// True when `path` lies inside `folder` once "." and ".." are resolved (both absolute or both
+// relative); a path equal to the folder is not inside it. Only the text is looked at.
+bool PathInside(const std::string& folder, const std::string& path);
+
 // True when the file's extension, as "*.ext" in lower case, is one of the ";"-ended entries of
 // the mask list ("*.txt;*.c;"): text after the last ";" is no entry; a name without an
 // extension never matches.

@@ -73,13 +73,7 @@ void TTolvMemoDivider::AssignText(const std::vector<std::string>& Source) {
     }
 }
 
-std::string TTolvMemoDivider::SafeTitle() const {
-    std::string name = FTitle;
-    for (char& c : name) {
-        if (c == '/' || c == '\0') c = ' ';
-    }
-    return name;
-}
+std::string TTolvMemoDivider::SafeTitle() const { return EntryNameAllowingAllButSlashAndZero(FTitle); }
 
 std::string TTolvMemoDivider::PageFileName(int n) const { return SafeTitle() + " " + Number3(n) + ".txt"; }
 

@@ -16,12 +16,7 @@
 
 namespace {
 
-std::string LowerExtension(const std::string& path) {
-    size_t slash = path.rfind('/');
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    return encoding::AsciiLower(path.substr(dot));
-}
+std::string LowerExtension(const std::string& path) { return encoding::AsciiLower(ExtensionOf(path)); }
 
 int32_t ClampToInt32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),

@@ -20,13 +20,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-std::string FilePart(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-}  // namespace
-
 // The library's tracks as the tagging looks them up, read once per hand-over: by location, and
 // by name together with the file name of the location, each lower-cased and trimmed. Of several
 // tracks that match, the one added last is taken, as a walk from the last track to the first
@@ -37,7 +30,7 @@ public:
         for (size_t i = 0; i < FTracks.size(); ++i) {
             const std::string location = PodcastCompareKey(FTracks[i].Location());
             FByLocation[location] = i;
-            FFileParts.push_back(FilePart(location));
+            FFileParts.push_back(FileNameOf(location));
             FNames.push_back(PodcastCompareKey(FTracks[i].Name()));
             FByName[FNames[i] + '\n' + FFileParts[i]].insert(i);
         }
@@ -51,7 +44,7 @@ public:
             position = it->second;
             found = true;
         }
-        if (auto it = FByName.find(PodcastCompareKey(trackName) + '\n' + FilePart(f)); it != FByName.end() && !it->second.empty()) {
+        if (auto it = FByName.find(PodcastCompareKey(trackName) + '\n' + FileNameOf(f)); it != FByName.end() && !it->second.empty()) {
             const size_t last = *it->second.rbegin();
             if (!found || last > position) position = last;
             found = true;
@@ -290,12 +283,12 @@ int TPodcastHandover::CopyToSaveFolder() {
             // The first name that is free or holds an earlier copy of this episode.
             bool copiedBefore = false;
             const std::string name = FreeEntryName(
-                EntryNameAllowingAllButSlash(FilePart(episode.FILE)), kMaxEntryNameBytes, [&](const std::string& n) {
+                EntryNameAllowingAllButSlash(FileNameOf(episode.FILE)), kMaxEntryNameBytes, [&](const std::string& n) {
                     if (!NameTaken(folder + n)) return false;
                     copiedBefore = SameFileBytes(episode.FILE, folder + n);
                     return !copiedBefore;
                 });
-            if (name.empty()) throw EFileError("ファイル " + folder + FilePart(episode.FILE) + " を作成できません。" + SysErrorText(EEXIST));
+            if (name.empty()) throw EFileError("ファイル " + folder + FileNameOf(episode.FILE) + " を作成できません。" + SysErrorText(EEXIST));
             if (!copiedBefore) CopyToNewFile(episode.FILE, folder + name);
         } catch (const EFileError& e) {
             failures.push_back(e.Message());

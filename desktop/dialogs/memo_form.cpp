@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "desktop/settings.h"
-#include "desktop/song_copy.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_read.h"

@@ -31,17 +31,9 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // ChangeFileExt: the extension after the last full stop of the file name replaced.
 std::string ChangeExt(const std::string& path, const std::string& ext) {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ext;
-    return path.substr(0, dot) + ext;
+    return path.substr(0, path.size() - ExtensionOf(path).size()) + ext;
 }
 
 // A title as the start of a proposed file name: a "/" would name a folder.
@@ -50,9 +42,7 @@ std::string NameFromTitle(const std::string& title) { return ReplaceChar(title, 
 }  // namespace
 
 std::string AudioFormatName(const std::string& path) {
-    const std::string name = FileNameOf(path);
-    const size_t dot = name.rfind('.');
-    const std::string ext = dot == std::string::npos ? std::string() : encoding::AsciiLower(name.substr(dot));
+    const std::string ext = encoding::AsciiLower(ExtensionOf(path));
     if (ext == ".mp3") return "MP3 (MPEG1 Layer3)";
     if (ext == ".mp4") return "MPEG4";
     if (ext == ".m4a") return "AAC (MPEG4 AAC)";

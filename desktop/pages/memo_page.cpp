@@ -57,9 +57,8 @@ std::string NoteHead(const std::string& fileBytes) {
 
 TNoteRow MakeNoteRow(const std::string& notesFolder, const std::string& path) {
     TNoteRow row;
-    const size_t slash = path.rfind('/');
-    row.Name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    row.Name = FileNameOf(path);
+    const std::string folder = FolderPartOf(path);
     row.Folder = folder.starts_with(notesFolder) ? folder.substr(notesFolder.size()) : folder;
     row.Size = Format("%.0n", {static_cast<double>(GetFileSize64(path))});
     const FileBytes bytes = ReadPlayerFilePart(path, 0, kNoteHeadLimit);

@@ -350,8 +350,7 @@ void TArtworkDBLoader::LoadFromFile(const std::string& FileName) {
     Clear();
     // The database lies in the player: a link there is no database of it.
     const FileBytes data = ReadPlayerFile(FileName, kMaxDatabaseBytes);
-    const size_t slash = FileName.rfind('/');
-    Folder = slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
+    Folder = FolderPartOf(FileName);
     ParseStream(data);
 }
 

@@ -110,6 +110,25 @@ TEST(EntryNames, NeverClimbOrNameTheFolder) {
     EXPECT_EQ(EntryNameAllowingAllButSlash(".hidden"), ".hidden");
 }
 
+TEST(EntryNames, EachRuleBlanksOnlyItsOwnCharacters) {
+    // A note title is a base that the caller adds to: dots and blanks stay.
+    EXPECT_EQ(EntryNameAllowingAllButSlashAndZero(std::string("../a\0b", 6)), ".. a b");
+    EXPECT_EQ(EntryNameAllowingAllButSlashAndZero(" 夏:休み\t"), " 夏:休み\t");
+    // A folder the program deletes and fills again: dots alone name no folder at all.
+    EXPECT_EQ(EntryNameAllowingAllButSlashAndZeroOrNone(".."), "");
+    EXPECT_EQ(EntryNameAllowingAllButSlashAndZeroOrNone(""), "");
+    EXPECT_EQ(EntryNameAllowingAllButSlashAndZeroOrNone("../x"), ".. x");
+    // A song's artist or album folder: the reserved characters, "." and controls become
+    // blanks, the ends are trimmed, and a long name is cut on a character boundary.
+    EXPECT_EQ(EntryNameWithoutReservedCharsAndDots(" a.b/c\td?e "), "a b c d e");
+    EXPECT_EQ(EntryNameWithoutReservedCharsAndDots(".."), "");
+    std::string longName;
+    for (int i = 0; i < 90; ++i) longName += "番";  // 270 bytes
+    const std::string cut = EntryNameWithoutReservedCharsAndDots("x" + longName);
+    EXPECT_EQ(cut.size(), 253u);
+    EXPECT_TRUE(encoding::IsValidUtf8(cut));
+}
+
 TEST(EntryNames, LongNamesFitWithoutSplittingACharacterAndStayApart) {
     std::string a, b;
     for (int i = 0; i < 150; ++i) a += "番";  // 450 bytes

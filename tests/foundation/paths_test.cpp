@@ -65,6 +65,26 @@ TEST(PathText, TrailingSeparators) {
     EXPECT_EQ(ExcludeBackslash("   "), "");
 }
 
+TEST(PathText, PartsAtTheLastSeparator) {
+    for (const std::string path : {"/a/b.mp3", "b.mp3", "/a/", "/", "", "a//b"}) {
+        EXPECT_EQ(FolderPartOf(path) + FileNameOf(path), path);
+    }
+    EXPECT_EQ(FileNameOf("/a/"), "");  // names a folder: no file name
+    EXPECT_EQ(FolderPartOf("b.mp3"), "");
+    // What a file in the path is opened in: never with a trailing "/" that follows a link.
+    EXPECT_EQ(ContainingFolder("/a/link//b"), "/a/link");
+    EXPECT_EQ(ContainingFolder("/b"), "/");
+    EXPECT_EQ(ContainingFolder("b"), ".");
+    EXPECT_EQ(ExtensionOf("/x.d/Makefile"), "");  // a dot of a folder is no extension
+    EXPECT_EQ(ExtensionOf("/x/a.b.MP3"), ".MP3");
+    EXPECT_EQ(ExtensionOf("notes."), ".");
+
+    EXPECT_TRUE(PathInside("/a/b/", "/a/b/c"));
+    EXPECT_FALSE(PathInside("/a/b/", "/a/b"));
+    EXPECT_FALSE(PathInside("/a/b/", "/a/bc/d"));
+    EXPECT_FALSE(PathInside("/a/b", "/a/b/../c"));
+}
+
 TEST(MatchesExtension, MaskEntriesEndInSemicolons) {
     const std::string news = "*.txt;*.c;*.pas;*.h;*.cpp;*.cs;*.vhd;";
     EXPECT_TRUE(MatchesExtension("/x/README.TXT", news));
