@@ -298,27 +298,25 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-std::string Utf8ToUtf16Le(std::string_view text) {
-    std::u16string units = Utf8ToUtf16(text);
+namespace {
+
+std::string Utf16Bytes(std::string_view text, ByteOrder order) {
+    const std::u16string units = Utf8ToUtf16(text);
+    const int first = order == ByteOrder::Little ? 0 : 8;
     std::string out;
     out.reserve(units.size() * 2);
-    for (char16_t u : units) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
+    for (const char16_t u : units) {
+        out += static_cast<char>((u >> first) & 0xFF);
+        out += static_cast<char>((u >> (8 - first)) & 0xFF);
     }
     return out;
 }
 
-std::string Utf8ToUtf16Be(std::string_view text) {
-    std::u16string units = Utf8ToUtf16(text);
-    std::string out;
-    out.reserve(units.size() * 2);
-    for (char16_t u : units) {
-        out += static_cast<char>(u >> 8);
-        out += static_cast<char>(u & 0xFF);
-    }
-    return out;
-}
+}  // namespace
+
+std::string Utf8ToUtf16Le(std::string_view text) { return Utf16Bytes(text, ByteOrder::Little); }
+
+std::string Utf8ToUtf16Be(std::string_view text) { return Utf16Bytes(text, ByteOrder::Big); }
 
 std::string Cp932ToUtf8(std::string_view text) {
     bool ascii = true;
