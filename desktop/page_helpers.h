@@ -17,7 +17,7 @@ class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
-class TMainForm;
+class TPageHost;
 class TITXMakeLibrary;
 class TTolvVCalBase;
 struct TCopyNaming;
@@ -61,6 +61,6 @@ bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, c
 // counted) with `total` as the count shown, until done or cancelled; then writes the import
 // list (when given) into the folder, puts the end text in the status line, shows the transfer
 // log after failures and opens the folder. Returns the number of songs copied.
-int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCopyNaming& naming,
+int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCopyNaming& naming,
                           TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
                           QProgressBar* bar, QLabel* label, bool& cancel);

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/player_access.h"
 #include "desktop/status_text.h"
 #include "foundation/file_write.h"
@@ -17,7 +17,7 @@ const char* const kOptionNames[7] = {"iTunesDB", "ArtworkDB", "PhotoDB", "アー
                                      "フォルダ構造レポート作成", "取得情報レポート作成"};
 }
 
-TDebugPage::TDebugPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMain(main) {
+TDebugPage::TDebugPage(TPageHost& host, QWidget* parent) : QWidget(parent), FHost(host) {
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < 7; ++i) {
         Options[i] = new QCheckBox(QString::fromUtf8(kOptionNames[i]), this);
@@ -32,9 +32,9 @@ TDebugPage::TDebugPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMai
 }
 
 std::string TDebugPage::BuildReport() const {
-    TTolvIPOD& player = FMain.Player();
+    TTolvIPOD& player = FHost.Player();
     const TMPlayerChecker& c = CheckerOf(player);
-    std::string out = "Harrowin " + std::string(TMainForm::kVersion) + " report\r\n";
+    std::string out = "Harrowin " + std::string(HARROWIN_VERSION) + " report\r\n";
     if (Options[6]->isChecked()) {
         out += "[取得情報]\r\n";
         out += "DriveRoot=" + c.DriveRoot + "\r\nPlayerName=" + c.PlayerName + "\r\nModelNumber=" + c.ModelNumber +

@@ -191,7 +191,7 @@ int main(int argc, char* argv[]) {
         cal->RunEditor = nullptr;
         SaveModal([&form] {
             TDateTime base = 0;
-            AskBaseDate(form, base);
+            AskBaseDate(&form, base);
         }, "del_past");
     }
 

@@ -57,7 +57,7 @@ void AddressPageTest::listHoldsEveryFileOfTheFolder() {
                                      {"memo.txt", Card("テキスト", "拡張子違い")},
                                      {"bad.vcf", "これは名刺ではない\r\n"}});
     TAddressPage& page = *form->AddressPage();
-    form->LoadTabList(1);
+    form->LoadTabList(TListKind::Contacts);
     QTreeWidget* list = page.AddressListView;
     QCOMPARE(list->topLevelItemCount(), 4);
     QCOMPARE(form->StatusText(1), QString("アドレス帳を読み込みました"));
@@ -128,7 +128,7 @@ void AddressPageTest::editingKeepsClearedFieldsAndTheFileName() {
     TRecordedBoxes boxes;
     auto form = ContactsPlayer(dir, {{"sub/x.vcf", Card("旧名", "消すメモ")}});
     TAddressPage& page = *form->AddressPage();
-    form->LoadTabList(1);
+    form->LoadTabList(TListKind::Contacts);
     page.AddressListView->topLevelItem(0)->setSelected(true);
     TIpodVCF seen;
     page.RunEditor = [&](TAddressForm& f) {
@@ -154,7 +154,7 @@ void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
     TRecordedBoxes boxes;
     auto form = ContactsPlayer(dir, {{"a.vcf", Card("A", "")}, {"b.vcf", Card("B", "")}, {"sub/c.vcf", Card("C", "")}});
     TAddressPage& page = *form->AddressPage();
-    form->LoadTabList(1);
+    form->LoadTabList(TListKind::Contacts);
     QTreeWidget* list = page.AddressListView;
     // Nothing selected.
     page.Button_AddAddressClick(2);
@@ -175,9 +175,9 @@ void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
     QVERIFY(!std::filesystem::exists(dir / "ipod/Contacts/sub/c.vcf"));
     QCOMPARE(list->topLevelItemCount(), 1);
     // A file gone meanwhile: the failure text, the others still go, the list reloads.
-    form->LoadTabList(1);
+    form->LoadTabList(TListKind::Contacts);
     dir.Write("ipod/Contacts/d.vcf", Card("D", ""));
-    form->LoadTabList(1);
+    form->LoadTabList(TListKind::Contacts);
     RowOf(list, "a.vcf")->setSelected(true);
     RowOf(list, "d.vcf")->setSelected(true);
     std::filesystem::remove(dir / "ipod/Contacts/a.vcf");
@@ -189,7 +189,7 @@ void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
     // Two names that differ only in a byte that is no UTF-8: each row opens and deletes its own.
     const std::string odd = dir.Write("ipod/Contacts/x\xff.vcf", Card("Odd", ""));
     const std::string plain = dir.Write("ipod/Contacts/x\xef\xbf\xbd.vcf", Card("Plain", ""));
-    form->LoadTabList(1);
+    form->LoadTabList(TListKind::Contacts);
     std::string opened;
     page.RunEditor = [&](TAddressForm& f) { opened = f.GetContact().FN; };
     RowOf(list, "x%FF.vcf")->setSelected(true);
@@ -213,7 +213,7 @@ void AddressPageTest::menuEntriesAndCommands() {
     QCOMPARE(page.N6->text(), QString("名刺(vCard)を取り込む(&I)..."));
     QCOMPARE(page.PopupMenu_Address->actions().size(), 6);  // four entries, two separators
     QCOMPARE(page.SButton_AddrNew->toolTip(), QString("名刺を新規に追加します"));
-    form->LoadTabList(1);
+    form->LoadTabList(TListKind::Contacts);
     std::vector<std::string> opened;
     page.RunEditor = [&](TAddressForm& f) { opened.push_back(f.GetContact().FN); };
     // "新規名刺を作成" carries command 1: with a row selected it edits that contact.

@@ -65,7 +65,7 @@ void MemoPageTest::listColumns() {
     // A Shift_JIS note made on Windows: 16 bytes never split a character.
     dir.Write("ipod/Notes/sjis.txt", encoding::Utf8ToCp932("あいうえおかきくけこ\r\n"));
     dir.Write("ipod/Notes/RSS News/News 001.txt", std::string("<Title>News</Title>\r\n"));
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     TMemoPage& page = *form->MemoPage();
     QCOMPARE(page.MemoListView->topLevelItemCount(), 4);
     QCOMPARE(form->StatusText(1), QString("メモを読み込みました"));
@@ -101,7 +101,7 @@ void MemoPageTest::hostileNotesFolder() {
     fs::create_symlink(dir / "gone.txt", dir / "ipod/Notes/dangling.txt");
     fs::create_symlink("/dev/zero", dir / "ipod/Notes/zero.txt");
     QVERIFY(::mkfifo((dir / "ipod/Notes/pipe.txt").c_str(), 0600) == 0);
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     TMemoPage& page = *form->MemoPage();
     QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
     QVERIFY(boxes.Boxes.empty());
@@ -115,7 +115,7 @@ void MemoPageTest::deleteNotes() {
     auto form = OpenWithNotes(dir);
     for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"}) dir.Write(std::string("ipod/Notes/") + n, std::string("x"));
     dir.Write("ipod/Notes/Sub/e.txt", std::string("x"));
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     TMemoPage& page = *form->MemoPage();
     QCOMPARE(page.MemoListView->topLevelItemCount(), 5);
     // Nothing selected.
@@ -151,7 +151,7 @@ void MemoPageTest::rowsActOnTheirOwnFile() {
     const std::string odd = dir.Write("ipod/Notes/bad\xff.txt", std::string("first\r\n"));
     const std::string plain = dir.Write("ipod/Notes/bad\xef\xbf\xbd.txt", std::string("second\r\n"));
     dir.Write("ipod/Notes/.~hw1073741823-3.tmp", std::string("cut short"));
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     TMemoPage& page = *form->MemoPage();
     QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
     const int row = RowOf(page, "bad%FF.txt");
@@ -298,7 +298,7 @@ void MemoPageTest::editorFromThePage() {
     TRecordedBoxes boxes;
     auto form = OpenWithNotes(dir);
     dir.Write("ipod/Notes/RSS News/News 001.txt", std::string("ニュース\r\n"));
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     TMemoPage& page = *form->MemoPage();
     // Double click below the rows with nothing selected: an empty editor for a new note.
     QString title;
@@ -329,7 +329,7 @@ void MemoPageTest::editorFromThePage() {
     // whatever order they were picked in.
     dir.Write("ipod/Notes/a.txt", std::string("A\r\n"));
     dir.Write("ipod/Notes/b.txt", std::string("B\r\n"));
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     const int low = std::min(RowOf(page, "a.txt"), RowOf(page, "b.txt"));
     const int high = std::max(RowOf(page, "a.txt"), RowOf(page, "b.txt"));
     QVERIFY(low >= 0);
@@ -358,7 +358,7 @@ void MemoPageTest::keypadEnterEditsTheSelectedNoteAndSite() {
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
 
     form->TabButtonClick(form->TabButton(kPageMemo));
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     TMemoPage& memo = *form->MemoPage();
     memo.MemoListView->setFocus();
     memo.MemoListView->setCurrentItem(memo.MemoListView->topLevelItem(0));
@@ -405,7 +405,7 @@ void MemoPageTest::doubleClickWhileTheListLoads() {
     QCoreApplication::postEvent(page.MemoListView->viewport(),
                                 new QMouseEvent(QEvent::MouseButtonDblClick, at, page.MemoListView->viewport()->mapToGlobal(at),
                                                 Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    form->LoadTabList(0);
+    form->LoadTabList(TListKind::Notes);
     QVERIFY(!opened);
     QCOMPARE(page.MemoListView->topLevelItemCount(), 1);
 }

@@ -179,7 +179,7 @@ void PastEntriesTest::removingPastEvents() {
                                      {"soon.ics", Block("vevent", vcal(now.addSecs(120)))},
                                      {"task.ics", Block("vtodo", "20000101T000000")}});
     TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     QCOMPARE(page.CalendarListView->topLevelItemCount(), 4);
     // Cancelled dialog: nothing happens.
     AnswerBase(now, false);
@@ -222,7 +222,7 @@ void PastEntriesTest::removingExpiredTasks() {
                                      {"t2.ics", Block("vtodo", "20070201T000000")},
                                      {"t3.ics", Block("vtodo", "20990101T000000")}});
     TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    form->LoadTabList(TListKind::ToDo);
     AnswerBase(QDateTime(QDate(2007, 2, 1), QTime(0, 0)));
     page.SButton_DeleteVTodo->click();
     QCOMPARE(boxes.Boxes.back().Text, std::string("1 個のタスクが既に経過済みです。削除してもよろしいですか？"));
@@ -231,7 +231,7 @@ void PastEntriesTest::removingExpiredTasks() {
     QCOMPARE(page.TodoListView->topLevelItemCount(), 2);
     // A row without a start stands first in the initial order and ends the scan.
     dir.Write("ipod/Calendars/nostart.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:vtodo\r\nEND:vtodo\r\nEND:vcalender\r\n");
-    form->LoadTabList(5);
+    form->LoadTabList(TListKind::ToDo);
     page.TodoListView->topLevelItem(0)->setText(1, "");
     boxes.Boxes.clear();
     AnswerBase(QDateTime(QDate(2100, 1, 1), QTime(0, 0)));
@@ -249,7 +249,7 @@ void PastEntriesTest::emptyStartEndsTheScanInDisplayOrder() {
                                      {"other.txt", "no calendar here\r\n"},
                                      {"late.ics", Block("vevent", "20990101T000000")}});
     TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     QTreeWidget* list = page.CalendarListView;
     QCOMPARE(list->topLevelItemCount(), 3);
     // Initial order, the shown start ascending: the empty start stands between the two and

@@ -86,7 +86,7 @@ void PhotoPageTest::loadingAndAlbums() {
     WritePhotoPlayer(dir);
     auto form = OpenTestPlayer(dir, "ipod");
     TPhotoPage& page = *form->PhotoPage();
-    form->LoadTabList(3);
+    form->LoadTabList(TListKind::Photos);
     // Only entries with a picture are listed; the count is of all entries.
     QCOMPARE(page.PhotoListBox->count(), 10);
     QCOMPARE(page.PhotoListBox->item(0)->text(), QString("100"));

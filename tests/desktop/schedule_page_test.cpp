@@ -70,7 +70,7 @@ void SchedulePageTest::listLeavesOutToDoItems() {
                                      {"t.ics", Todo("宿題", "20070101T000000")},
                                      {"other.txt", "何でもない\r\n"}});
     TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     QTreeWidget* list = page.CalendarListView;
     QCOMPARE(list->topLevelItemCount(), 3);
     QCOMPARE(form->StatusText(1), QString("スケジュールを読み込みました"));
@@ -101,7 +101,7 @@ void SchedulePageTest::badStartEndsTheLoading() {
     TRecordedBoxes boxes;
     auto form = CalendarPlayer(dir, {{"bad.ics", Event("壊れ", "20070315")}});
     form->SetStatusText(1, "前");
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     QCOMPARE(boxes.Boxes.size(), size_t(1));
     QVERIFY(form->StatusText(1) != QString("スケジュールを読み込みました"));
     QCOMPARE(form->SchedulePage()->CalendarListView->topLevelItemCount(), 1);
@@ -141,7 +141,7 @@ void SchedulePageTest::editingAndUncheckingTheEnd() {
     auto form = CalendarPlayer(dir, {{"e.ics", Event("会議", "20070315T143000",
                                                      "DTEND:20070315T160000\r\nDALARM:20070315T140000\r\nPRIORITY:x\r\n")}});
     TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     page.CalendarListView->topLevelItem(0)->setSelected(true);
     bool endChecked = false, alarmChecked = false;
     int priority = -1;
@@ -172,7 +172,7 @@ void SchedulePageTest::deleteAndCommands() {
     TRecordedBoxes boxes;
     auto form = CalendarPlayer(dir, {{"a.ics", Event("A", "20070101T000000")}, {"b.ics", Event("B", "20070201T000000")}});
     TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     page.MenuItem2->trigger();
     QVERIFY(boxes.Saw("ファイルが選択されていませんので削除できません"));
     page.CalendarListView->topLevelItem(1)->setSelected(true);
@@ -184,13 +184,13 @@ void SchedulePageTest::deleteAndCommands() {
     // Of two names that differ only in a byte that is no UTF-8, the row deletes its own file.
     const std::string odd = dir.Write("ipod/Calendars/e\xff.ics", Event("Odd", "20070101T000000"));
     const std::string plain = dir.Write("ipod/Calendars/e\xef\xbf\xbd.ics", Event("Plain", "20070101T000000"));
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     RowOf(page.CalendarListView, "e%FF.ics")->setSelected(true);
     page.Button_NewCalendarClick(2);
     QVERIFY(!std::filesystem::exists(odd));
     QVERIFY(std::filesystem::exists(plain));
     std::filesystem::remove(plain);
-    form->LoadTabList(2);
+    form->LoadTabList(TListKind::Calendar);
     // Menu entries: captions, tags and shortcuts.
     QCOMPARE(page.MenuItem1->property("tag").toInt(), 1);
     QCOMPARE(page.MenuItem4->property("tag").toInt(), 0);

@@ -491,7 +491,7 @@ void SongCopyTest::videosCopyWithTheirOwnRules() {
     TRecordedBoxes boxes;
     TRecordedShell shell;
     auto form = OpenTestPlayer(dir, "ipod");
-    form->LoadVideoList();
+    form->VideoPage()->LoadVideoList();
     TVideoPage& page = *form->VideoPage();
     QCOMPARE(page.VideoListBox->count(), 2);
     auto& copy = form->Settings().VideoCopy;

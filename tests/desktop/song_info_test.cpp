@@ -261,7 +261,7 @@ void SongInfoTest::videoDetails() {
     TRecordedBoxes boxes;
     TRecordedShell shell;
     auto form = Loaded(dir);
-    form->LoadVideoList();
+    form->VideoPage()->LoadVideoList();
     TVideoPage& page = *form->VideoPage();
     QCOMPARE(page.VideoListBox->count(), 1);
     QVERIFY(page.SButton_VideoInfo->isEnabled());

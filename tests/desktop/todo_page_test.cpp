@@ -76,7 +76,7 @@ void TodoPageTest::listLeavesOutEvents() {
                                  {"due.ics", Block("vtodo", "SUMMARY:他製\r\nDUE:20070101T000000\r\n")},
                                  {"e.ics", Block("vevent", "SUMMARY:会議\r\nDTSTART:20070101T000000\r\n")}});
     TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    form->LoadTabList(TListKind::ToDo);
     QTreeWidget* list = page.TodoListView;
     QCOMPARE(list->topLevelItemCount(), 2);
     QCOMPARE(form->StatusText(1), QString("Todoファイルを読み込みました"));
@@ -129,7 +129,7 @@ void TodoPageTest::commandsByTag() {
     TRecordedBoxes boxes;
     auto form = TodoPlayer(dir, {{"t.ics", Block("vtodo", "SUMMARY:古い\r\nDTSTART:20070320T180000\r\nDTEND:20070321T090000\r\n")}});
     TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    form->LoadTabList(TListKind::ToDo);
     TEditorRun run;
     run.Summary = "直した";
     run.Attach(page);
@@ -165,7 +165,7 @@ void TodoPageTest::deleteTasks() {
     TRecordedBoxes boxes;
     auto form = TodoPlayer(dir, {{"sub/t.ics", Block("vtodo", "SUMMARY:a\r\nDTSTART:20070320T180000\r\n")}});
     TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    form->LoadTabList(TListKind::ToDo);
     page.N24->trigger();
     QVERIFY(boxes.Saw("ファイルが選択されていませんので削除できません"));
     page.TodoListView->topLevelItem(0)->setSelected(true);
@@ -184,7 +184,7 @@ void TodoPageTest::listKeepsItsRowsWhenThePlayerGoes() {
     TRecordedBoxes boxes;
     auto form = TodoPlayer(dir, {{"t.ics", Block("vtodo", "SUMMARY:a\r\nDTSTART:20070320T180000\r\n")}});
     TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    form->LoadTabList(TListKind::ToDo);
     std::filesystem::remove_all(dir / "ipod");
     form->WMDeviceChange(TMountWatcher::kRemoveComplete);
     QCOMPARE(page.TodoListView->topLevelItemCount(), 1);
@@ -209,9 +209,9 @@ void TodoPageTest::samplePlayerOrganiser() {
     form.Button_RecognizeClick();
     // The three organiser lists of the sample player load without a message; events and
     // tasks share the folder and each list takes its own.
-    form.LoadTabList(1);
-    form.LoadTabList(2);
-    form.LoadTabList(5);
+    form.LoadTabList(TListKind::Contacts);
+    form.LoadTabList(TListKind::Calendar);
+    form.LoadTabList(TListKind::ToDo);
     QVERIFY(boxes.Boxes.empty());
     QVERIFY(form.AddressPage()->AddressListView->topLevelItemCount() > 0);
     QCOMPARE(form.TodoPage()->TodoListView->topLevelItemCount(), 3);

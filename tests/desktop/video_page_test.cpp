@@ -97,7 +97,7 @@ void VideoPageTest::rowsAreDrawnWithTheirThumbnail() {
     art.AddThumbnail(a, ":F1017_1.ithmb", red, ThumbFormat::Rgb565LE, 1017);
     art.WriteTo(dir / "ipod/iPod_Control/Artwork", "ArtworkDB");
     auto form = OpenTestPlayer(dir, "ipod");
-    form->LoadVideoList();
+    form->VideoPage()->LoadVideoList();
     TVideoPage& page = *form->VideoPage();
     page.VideoListBox->resize(400, 200);
     page.VideoListBox->show();
@@ -128,7 +128,7 @@ void VideoPageTest::samplePlayerVideos() {
         dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + sample + "\r\n");
     TMainForm form({}, settings);
     form.Button_RecognizeClick();
-    form.LoadVideoList();
+    form.VideoPage()->LoadVideoList();
     QCOMPARE(form.VideoPage()->VideoListBox->count(), MusicOf(form.Player()).Songs.GetVideoCount());
     QVERIFY(form.VideoPage()->VideoListBox->count() > 0);
     QCOMPARE(form.StatusText(1), QString("%1 本のビデオを取得しました").arg(form.VideoPage()->VideoListBox->count()));
