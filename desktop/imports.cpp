@@ -17,6 +17,8 @@
 #include "foundation/string_list.h"
 #include "organiser/memo_divider.h"
 
+namespace harrowin {
+
 namespace {
 
 std::function<std::string(const std::string&)> gOpenFileHook;
@@ -149,3 +151,5 @@ bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::ve
     divider.Divide(Folder);
     return true;
 }
+
+}  // namespace harrowin

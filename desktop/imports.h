@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace harrowin {
+
 class TPageHost;
 
 // The open-file dialog's filter of an import command's Tag ("name|masks|..." as stored);
@@ -39,3 +41,5 @@ bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::ve
 
 // Test seam: the open-file dialog (gets the Qt filter, returns the chosen file or empty).
 void SetImportOpenFileHook(std::function<std::string(const std::string& filter)> hook);
+
+}  // namespace harrowin

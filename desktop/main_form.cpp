@@ -44,6 +44,8 @@
 #include "platform/removal.h"
 #include "ui_main_form.h"
 
+namespace harrowin {
+
 namespace {
 
 const char* const kButtonNames[10] = {"TabButton_iPod", "TabButton_Song", "TabButton_Memo", "TabButton_Address",
@@ -377,3 +379,5 @@ void TMainForm::DispatchDrop(int page, const std::string& path) {
         default: ShowMessage(this, "ドラッグされたファイルを登録できません"); break;
     }
 }
+
+}  // namespace harrowin

@@ -16,11 +16,14 @@
 class QAbstractButton;
 class QLabel;
 class QToolButton;
-class TLagugae;
 class TMountWatcher;
 class TRemovalJob;
 struct TRemovalOutcome;
 class TTolvIPOD;
+
+namespace harrowin {
+
+class TLagugae;
 class TTolvIPodINI;
 class TListPage;
 class TSongPage;
@@ -174,3 +177,5 @@ private:
     // The removal under way (none when empty); last, so that it ends before anything it reports to.
     std::unique_ptr<TRemovalJob> FRemoval;
 };
+
+}  // namespace harrowin

@@ -19,6 +19,8 @@
 #include "platform/http_fetch.h"
 #include "platform/program_folder.h"
 
+namespace harrowin {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -240,3 +242,5 @@ bool DownloadNewsSite(const std::string& name, const std::string& address, const
 }
 
 void PrepareNewsDownload(const std::string& cacheFolder) { CreateFolder(cacheFolder, false); }
+
+}  // namespace harrowin

@@ -22,6 +22,8 @@
 #include "foundation/paths.h"
 #include "organiser/organiser_files.h"
 
+namespace harrowin {
+
 QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
                     const QList<QKeySequence>& keys) {
     auto* a = new QAction(QString::fromUtf8(text), owner);
@@ -144,3 +146,5 @@ int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCop
     ShellOpen(folder, host.DialogParent());
     return done;
 }
+
+}  // namespace harrowin

@@ -17,9 +17,12 @@ class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
-class TPageHost;
 class TITXMakeLibrary;
 class TTolvVCalBase;
+
+namespace harrowin {
+
+class TPageHost;
 struct TCopyNaming;
 
 // A menu entry owned by owner and appended to menu: its object name, caption (UTF-8) and Tag
@@ -64,3 +67,5 @@ bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, c
 int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCopyNaming& naming,
                           TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
                           QProgressBar* bar, QLabel* label, bool& cancel);
+
+}  // namespace harrowin

@@ -10,6 +10,9 @@
 
 class QWidget;
 class TTolvIPOD;
+
+namespace harrowin {
+
 class TLagugae;
 class TTolvIPodINI;
 
@@ -60,3 +63,5 @@ public:
 private:
     TPageHost& FHost;
 };
+
+}  // namespace harrowin

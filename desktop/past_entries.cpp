@@ -11,6 +11,8 @@
 #include "foundation/paths.h"
 #include "organiser/organiser_files.h"
 
+namespace harrowin {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -119,3 +121,5 @@ bool CopyIntoFolder(const std::string& Source, const std::string& Folder) {
     }
     return true;
 }
+
+}  // namespace harrowin

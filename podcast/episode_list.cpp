@@ -6,6 +6,8 @@
 
 #include "foundation/ini_file.h"
 
+namespace harrowincast {
+
 namespace {
 std::string Section(int n) {
     char name[32];
@@ -91,3 +93,5 @@ void TPodCastList::SaveToFile(const std::string& FileName) const {
     }
     ini.UpdateFile();
 }
+
+}  // namespace harrowincast

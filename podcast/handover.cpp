@@ -18,6 +18,8 @@
 #include "podcast/settings.h"
 #include "podcast/site_list.h"
 
+namespace harrowincast {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -311,3 +313,5 @@ int TPodcastHandover::CopyToSaveFolder() {
     }
     return static_cast<int>(failures.size());
 }
+
+}  // namespace harrowincast

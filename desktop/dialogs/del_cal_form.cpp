@@ -18,6 +18,8 @@
 #include "foundation/number_format.h"
 #include "ui_del_cal_form.h"
 
+namespace harrowin {
+
 TDelCalForm::TDelCalForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TDelCalForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -95,3 +97,5 @@ void SButton_CalDelClick(TPageHost& Host, const QTreeWidget& List, int Tag) {
         ShowMessage(parent, e.Message());
     }
 }
+
+}  // namespace harrowin

@@ -11,6 +11,9 @@ class QDateEdit;
 class QPushButton;
 class QTimeEdit;
 class QTreeWidget;
+
+namespace harrowin {
+
 class TPageHost;
 namespace Ui { class TDelCalForm; }
 
@@ -42,3 +45,5 @@ bool AskBaseDate(QWidget* Parent, TDateTime& Base);
 // page's list: asks the base, collects the rows of the list that started before it, asks once
 // and deletes their files, then reloads the list.
 void SButton_CalDelClick(TPageHost& Host, const QTreeWidget& List, int Tag);
+
+}  // namespace harrowin

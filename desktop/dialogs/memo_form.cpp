@@ -25,6 +25,8 @@
 #include "organiser/organiser_files.h"
 #include "ui_memo_form.h"
 
+namespace harrowin {
+
 std::function<std::string(const std::string&, const std::string&)> TMemoForm::SaveDialogHook;
 
 namespace {
@@ -290,3 +292,5 @@ void TMemoForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMemoForm::reject() { close(); }
+
+}  // namespace harrowin

@@ -19,6 +19,8 @@
 #include "foundation/paths.h"
 #include "ui_address_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr int kListTag = 5;
@@ -152,7 +154,7 @@ void TAddressPage::Button_AddAddressClick(int Tag) {
 
 void TAddressPage::ImportFile(const std::string& path) { ImportContactFile(path); }
 
-void TAddressPage::ImportContactFile(const std::string& FileName) { ::ImportContactFile(FHost, FileName); }
+void TAddressPage::ImportContactFile(const std::string& FileName) { harrowin::ImportContactFile(FHost, FileName); }
 
 void TAddressPage::Button_AddrCopyClick() {
     if (ListLoading()) return;
@@ -160,3 +162,5 @@ void TAddressPage::Button_AddrCopyClick() {
                                             : AskImportFileName(FHost, 1);
     if (!name.empty()) ImportFile(name);
 }
+
+}  // namespace harrowin

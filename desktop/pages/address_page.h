@@ -13,6 +13,9 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
+
+namespace harrowin {
+
 namespace Ui { class TAddressPage; }
 
 class TAddressPage : public TListPage {
@@ -61,3 +64,5 @@ public:
 private:
     std::unique_ptr<Ui::TAddressPage> ui;
 };
+
+}  // namespace harrowin

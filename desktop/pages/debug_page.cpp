@@ -12,6 +12,8 @@
 #include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
 
+namespace harrowin {
+
 namespace {
 const char* const kOptionNames[7] = {"iTunesDB", "ArtworkDB", "PhotoDB", "アートワーク情報", "フォト情報",
                                      "フォルダ構造レポート作成", "取得情報レポート作成"};
@@ -72,3 +74,5 @@ void TDebugPage::ExportClick() {
         ShowMessage(this, e.Message());
     }
 }
+
+}  // namespace harrowin

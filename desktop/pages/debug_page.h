@@ -7,6 +7,9 @@
 
 class QCheckBox;
 class QPushButton;
+
+namespace harrowin {
+
 class TPageHost;
 
 class TDebugPage : public QWidget {
@@ -24,3 +27,5 @@ public:
 private:
     TPageHost& FHost;
 };
+
+}  // namespace harrowin

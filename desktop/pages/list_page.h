@@ -7,6 +7,8 @@
 
 #include "desktop/page_host.h"
 
+namespace harrowin {
+
 class TListPage : public QWidget {
     Q_OBJECT
 public:
@@ -49,3 +51,5 @@ private:
     const TListKind FKind;
     bool FListLoading = false;
 };
+
+}  // namespace harrowin

@@ -23,6 +23,8 @@
 #include "foundation/paths.h"
 #include "ui_memo_page.h"
 
+namespace harrowin {
+
 namespace {
 
 // The list shows 16 bytes of a note's first line: this much of the file is read (bytes), so a
@@ -136,7 +138,7 @@ void TMemoPage::LoadNotesList() {
     FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Get("MSG_LOAD_NOTE")));
 }
 
-void TMemoPage::ImportFile(const std::string& path) { ::ImportFile(FHost, path, 0); }
+void TMemoPage::ImportFile(const std::string& path) { harrowin::ImportFile(FHost, path, 0); }
 
 void TMemoPage::ImportClick() {
     if (!ListLoading()) Button_MemoInputClick(FHost, 0);
@@ -218,3 +220,5 @@ bool TMemoPage::eventFilter(QObject* watched, QEvent* event) {
 bool TMemoPage::ListEmpty() const { return MemoListView->topLevelItemCount() == 0; }
 void TMemoPage::ClearList() { MemoListView->clear(); }
 QWidget* TMemoPage::FocusList() const { return MemoListView; }
+
+}  // namespace harrowin

@@ -13,6 +13,9 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
+
+namespace harrowin {
+
 namespace Ui { class TMemoPage; }
 
 // One row of the notes list: name, size (bytes, formatted), folder relative to the notes
@@ -66,3 +69,5 @@ private:
 
     std::unique_ptr<Ui::TMemoPage> ui;
 };
+
+}  // namespace harrowin

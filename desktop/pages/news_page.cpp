@@ -26,6 +26,8 @@
 #include "foundation/paths.h"
 #include "ui_news_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr const char* kNotUpdated = "Not Updated";
@@ -197,3 +199,5 @@ bool TNewsPage::eventFilter(QObject* watched, QEvent* event) {
 bool TNewsPage::ListEmpty() const { return URLListView->topLevelItemCount() == 0; }
 void TNewsPage::ClearList() { URLListView->clear(); }
 QWidget* TNewsPage::FocusList() const { return URLListView; }
+
+}  // namespace harrowin

@@ -16,6 +16,9 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
+
+namespace harrowin {
+
 namespace Ui { class TNewsPage; }
 
 class TNewsPage : public TListPage {
@@ -65,3 +68,5 @@ private:
     std::unique_ptr<Ui::TNewsPage> ui;
     std::string FError;
 };
+
+}  // namespace harrowin

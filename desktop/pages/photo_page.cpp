@@ -32,6 +32,8 @@
 #include "ui_photo_copy_form.h"
 #include "ui_photo_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr int kKindRole = Qt::UserRole + 1;
@@ -394,3 +396,5 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
     ShellOpen(s.Folder, FHost.DialogParent());
     return done;
 }
+
+}  // namespace harrowin

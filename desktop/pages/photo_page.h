@@ -20,6 +20,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TArtItem;
 class TArtworkDBLoader;
+
+namespace harrowin {
+
 namespace Ui { class TPhotoPage; }
 
 class TPhotoPage : public TListPage {
@@ -80,3 +83,5 @@ private:
 
     std::unique_ptr<Ui::TPhotoPage> ui;
 };
+
+}  // namespace harrowin

@@ -30,6 +30,8 @@
 #include "foundation/paths.h"
 #include "ui_schedule_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr int kListTag = 1;
@@ -249,7 +251,7 @@ void TSchedulePage::CalGraph_NextPrevClick(int Tag) {
 
 void TSchedulePage::ImportFile(const std::string& path) { ImportCalendarFile(path); }
 
-void TSchedulePage::ImportCalendarFile(const std::string& FileName) { ::ImportCalendarFile(FHost, FileName); }
+void TSchedulePage::ImportCalendarFile(const std::string& FileName) { harrowin::ImportCalendarFile(FHost, FileName); }
 
 void TSchedulePage::SButton_CalImportClick() {
     if (ListLoading()) return;
@@ -257,3 +259,5 @@ void TSchedulePage::SButton_CalImportClick() {
                                             : AskImportFileName(FHost, 2);
     if (!name.empty()) ImportFile(name);
 }
+
+}  // namespace harrowin

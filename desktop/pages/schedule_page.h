@@ -22,6 +22,9 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace harrowin {
+
 class TScheduleForm;
 namespace Ui { class TSchedulePage; }
 
@@ -97,3 +100,5 @@ private:
 
     std::unique_ptr<Ui::TSchedulePage> ui;
 };
+
+}  // namespace harrowin

@@ -34,6 +34,8 @@
 #include "foundation/paths.h"
 #include "ui_song_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr const char* kUnknownArtist = "不明なアーティスト";
@@ -358,7 +360,7 @@ int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* ba
     }
     const int32_t total = FModel->CheckedCount();
     bar->setMaximum(std::max(total, 1));
-    return ::CopySongsToFolder(FHost, folder, naming, importList, checked, total, bar, label, cancel);
+    return harrowin::CopySongsToFolder(FHost, folder, naming, importList, checked, total, bar, label, cancel);
 }
 
 // ---- details ----
@@ -460,3 +462,5 @@ int32_t TSongPage::CheckSongsByArtists(const TSongFindForm& form) {
     }
     return count;
 }
+
+}  // namespace harrowin

@@ -17,6 +17,9 @@ class QProgressBar;
 class QPushButton;
 class QTreeView;
 class QTreeWidget;
+
+namespace harrowin {
+
 class TSongListModel;
 class TSongFindForm;
 namespace Ui { class TSongPage; }
@@ -97,3 +100,5 @@ private:
     std::unique_ptr<Ui::TSongPage> ui;
     TSongListModel* FModel = nullptr;
 };
+
+}  // namespace harrowin

@@ -20,6 +20,8 @@
 #include "foundation/paths.h"
 #include "ui_todo_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr int kListTag = 4;
@@ -157,3 +159,5 @@ void TTodoPage::SButton_NewVTodoClick(int Tag) {
         ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
+
+}  // namespace harrowin

@@ -16,6 +16,9 @@ class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace harrowin {
+
 class TToDoForm;
 namespace Ui { class TTodoPage; }
 
@@ -60,3 +63,5 @@ public:
 private:
     std::unique_ptr<Ui::TTodoPage> ui;
 };
+
+}  // namespace harrowin

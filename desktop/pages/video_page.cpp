@@ -29,6 +29,8 @@
 #include "foundation/paths.h"
 #include "ui_video_page.h"
 
+namespace harrowin {
+
 namespace {
 
 int32_t IndexOfText(const QString& text) {
@@ -304,3 +306,5 @@ void TVideoPage::SButton_VideoInfoClick() {
         ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
+
+}  // namespace harrowin

@@ -15,6 +15,9 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+
+namespace harrowin {
+
 namespace Ui { class TVideoPage; }
 
 class TVideoPage : public TListPage {
@@ -62,3 +65,5 @@ private:
     std::unique_ptr<Ui::TVideoPage> ui;
     bool FBulkCheck = false;
 };
+
+}  // namespace harrowin

@@ -47,6 +47,8 @@
 #include "desktop/tools/window_shots.h"
 #include "foundation/gui/japanese_ui.h"
 
+using namespace harrowin;
+
 namespace {
 
 // An existing folder shown as the copy target of the copy dialogs.

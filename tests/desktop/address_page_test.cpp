@@ -14,6 +14,8 @@
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 
+using namespace harrowin;
+
 namespace {
 
 // A player with an empty music database and the given contact files.

@@ -17,6 +17,8 @@
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 
+using namespace harrowin;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -13,6 +13,8 @@
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 
+using namespace harrowin;
+
 class ListPageTest : public QObject {
     Q_OBJECT
 private slots:

@@ -37,6 +37,8 @@
 #include "platform/program_folder.h"
 #include "tests/desktop/desktop_test_util.h"
 
+using namespace harrowin;
+
 namespace {
 
 std::string AcceptedSettings(const TempDir& dir, const std::string& extra = {}) {

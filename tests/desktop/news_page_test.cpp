@@ -22,6 +22,8 @@
 #include "tests/desktop/test_page_host.h"
 #include "tests/support/loopback_http_server.h"
 
+using namespace harrowin;
+
 namespace fs = std::filesystem;
 
 namespace {

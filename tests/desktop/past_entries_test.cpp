@@ -18,6 +18,8 @@
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 
+using namespace harrowin;
+
 namespace {
 
 std::unique_ptr<TTestPageHost> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {

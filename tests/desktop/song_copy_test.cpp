@@ -35,6 +35,8 @@
 #include "tests/desktop/test_page_host.h"
 #include "tests/support/file_size_limit.h"
 
+using namespace harrowin;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 
+using namespace harrowin;
+
 class SongFillSpeedTest : public QObject {
     Q_OBJECT
 private slots:

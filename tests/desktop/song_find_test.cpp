@@ -14,6 +14,8 @@
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 
+using namespace harrowin;
+
 namespace {
 
 std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir) {

@@ -25,6 +25,8 @@
 #include "tests/support/mp3_writer.h"
 #include "ui_song_info_form.h"
 
+using namespace harrowin;
+
 namespace fs = std::filesystem;
 
 namespace {

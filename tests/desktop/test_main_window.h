@@ -9,6 +9,8 @@
 #include "desktop/main_form.h"
 #include "tests/support/temp_dir.h"
 
+namespace harrowin {
+
 // A main window whose settings lock it to the player folder; recognised at once.
 inline std::unique_ptr<TMainForm> OpenTestPlayer(const TempDir& dir, const std::string& sub,
                                                  const std::string& extraSettings = {}) {
@@ -18,3 +20,5 @@ inline std::unique_ptr<TMainForm> OpenTestPlayer(const TempDir& dir, const std::
     form->Button_RecognizeClick();
     return form;
 }
+
+}  // namespace harrowin

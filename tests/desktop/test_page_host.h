@@ -22,6 +22,8 @@
 #include "foundation/gui/message_box.h"
 #include "tests/support/temp_dir.h"
 
+namespace harrowin {
+
 class TTestPageHost : public TPageHost {
 public:
     // Settings in "<sub>-Tessmar.INI" locking to the folder dir/sub, then extraSettings.
@@ -99,3 +101,5 @@ private:
     // Last, so that the pages in it go before everything they use.
     QWidget FWindow;
 };
+
+}  // namespace harrowin

@@ -21,6 +21,8 @@
 #include "tests/desktop/test_main_window.h"
 #include "tests/desktop/test_page_host.h"
 
+using namespace harrowin;
+
 namespace {
 
 std::unique_ptr<TTestPageHost> TodoPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {

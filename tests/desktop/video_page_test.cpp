@@ -16,6 +16,8 @@
 #include "tests/desktop/test_page_host.h"
 #include "tests/support/artwork_db_writer.h"
 
+using namespace harrowin;
+
 class VideoPageTest : public QObject {
     Q_OBJECT
 private slots:
