@@ -32,7 +32,7 @@ public:
     virtual void ShowProgressInStatus(int32_t Position, int32_t Max, const std::string& Msg) = 0;
     // Fills the list of that kind again; a failure is shown to the user, not thrown.
     virtual void LoadTabList(TListKind Kind) = 0;
-    // The list sort state of a Tag 1..5 (for any other Tag a state that stays 0 for its reader).
+    // The list sort state of a Tag 1..5 (0 for any other Tag, which cannot be changed).
     virtual int32_t& SortState(int tag) = 0;
     // The transfer-failure log over the given output folder.
     virtual void ShowTransferLog(const std::string& folder) = 0;
