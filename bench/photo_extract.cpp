@@ -17,6 +17,8 @@
 #include "tests/support/artwork_db_writer.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowin;
+
 namespace {
 
 constexpr long kAimMb = 300;

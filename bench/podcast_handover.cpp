@@ -17,6 +17,8 @@
 #include "podcast/settings.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowincast;
+
 namespace {
 
 struct Times {

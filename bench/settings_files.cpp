@@ -12,6 +12,8 @@
 #include "podcast/settings.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowincast;
+
 int main() {
     TempDir dir;
     int failures = 0;

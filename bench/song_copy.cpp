@@ -18,6 +18,8 @@
 // The copy is part of the desktop program; its core has no windows, so it is built in here.
 #include "desktop/song_copy.cpp"
 
+using namespace harrowin;
+
 int main(int argc, char** argv) {
     const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "harrowin-bench-song-copy";
     const fs::path srcRoot = argc > 2 ? fs::path(argv[2]) / "harrowin-bench-song-copy-src" : work / "src";

@@ -13,6 +13,8 @@
 // The grouping belongs to the desktop program and has no windows: built in here.
 #include "desktop/artist_tree.cpp"
 
+using namespace harrowin;
+
 int main() {
     TempDir dir;
     ItdbDatabase db;

@@ -4,6 +4,8 @@
 
 #include "foundation/encoding.h"
 
+namespace harrowin {
+
 int32_t TArtistTree::FindOrAddArtistNode(const std::string& artist) {
     auto [it, added] = FIndex.try_emplace(encoding::AsciiLower(artist), static_cast<int32_t>(FNodes.size()));
     if (added) {
@@ -41,3 +43,5 @@ std::vector<std::vector<int32_t>> GroupArtistEntries(const std::vector<TArtistEn
     }
     return groups;
 }
+
+}  // namespace harrowin

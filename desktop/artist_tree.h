@@ -10,6 +10,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace harrowin {
+
 struct TArtistNode {
     std::string Text;
     std::vector<std::string> Albums;   // in the order they were added
@@ -43,3 +45,5 @@ struct TArtistEntry {
 // from the last one backwards (the order the fill has always added albums in, which decides
 // which spelling of an album differing only in case is shown).
 std::vector<std::vector<int32_t>> GroupArtistEntries(const std::vector<TArtistEntry>& entries);
+
+}  // namespace harrowin

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 #include "desktop/dialogs/memo_divide_form.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/settings.h"
@@ -17,6 +17,8 @@
 #include "foundation/string_list.h"
 #include "organiser/memo_divider.h"
 
+namespace harrowin {
+
 namespace {
 
 std::function<std::string(const std::string&)> gOpenFileHook;
@@ -28,17 +30,20 @@ std::string WithoutExtension(const std::string& name) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-std::string FolderOf(TMainForm& main, int kind) {
-    const TMPlayerChecker& c = CheckerOf(main.Player());
-    const std::string& folder = kind == 0 ? c.NotesPath : kind == 1 ? c.ContactsPath : c.CalendarsPath;
+// The player's folder of the notes, contacts or calendar list ("" without a player).
+std::string FolderOf(TPageHost& host, TListKind list) {
+    const TMPlayerChecker& c = CheckerOf(host.Player());
+    const std::string& folder = list == TListKind::Notes      ? c.NotesPath
+                                : list == TListKind::Contacts ? c.ContactsPath
+                                                              : c.CalendarsPath;
     return folder.empty() ? std::string() : IncludeBackslash(folder);
 }
 
-void ImportByCopy(TMainForm& main, const std::string& FileName, int kind) {
-    if (!CopyIntoFolder(FileName, FolderOf(main, kind))) {
-        ShowMessage(&main, "[ " + FileName + " ]のコピーに失敗しました");
+void ImportByCopy(TPageHost& host, const std::string& FileName, TListKind list) {
+    if (!CopyIntoFolder(FileName, FolderOf(host, list))) {
+        ShowMessage(host.DialogParent(), "[ " + FileName + " ]のコピーに失敗しました");
     }
-    main.LoadTabList(kind);
+    host.LoadTabList(list);
 }
 
 }  // namespace
@@ -74,60 +79,60 @@ void WriteSingleNote(const std::string& folder, const std::string& sourceFile, c
 
 void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) { gOpenFileHook = std::move(hook); }
 
-std::string AskImportFileName(TMainForm& main, int tag) {
+std::string AskImportFileName(TPageHost& host, int tag) {
     const std::string filter = ImportFilterForQt(tag);
     if (gOpenFileHook) return gOpenFileHook(filter);
-    return QFileDialog::getOpenFileName(&main, QString(), QString(), QString::fromStdString(filter), nullptr,
+    return QFileDialog::getOpenFileName(host.DialogParent(), QString(), QString(), QString::fromStdString(filter), nullptr,
                                         kFilterTextsOnly)
         .toStdString();
 }
 
-void Button_MemoInputClick(TMainForm& main, int tag) {
-    const std::string name = AskImportFileName(main, tag);
+void Button_MemoInputClick(TPageHost& host, int tag) {
+    const std::string name = AskImportFileName(host, tag);
     if (name.empty()) return;
     try {
-        ImportFile(main, name, tag);
+        ImportFile(host, name, tag);
     } catch (const ETolvError& e) {
-        ShowMessage(&main, e.Message());
+        ShowMessage(host.DialogParent(), e.Message());
     }
 }
 
-void ImportFile(TMainForm& main, const std::string& FileName, int32_t Kind) {
+void ImportFile(TPageHost& host, const std::string& FileName, int32_t Kind) {
     switch (Kind) {
-        case 0: ImportTextFile(main, FileName); break;
-        case 1: ImportContactFile(main, FileName); break;
-        case 2: ImportCalendarFile(main, FileName); break;
+        case 0: ImportTextFile(host, FileName); break;
+        case 1: ImportContactFile(host, FileName); break;
+        case 2: ImportCalendarFile(host, FileName); break;
         default: break;
     }
 }
 
-void ImportTextFile(TMainForm& main, const std::string& FileName) {
-    const std::string notes = FolderOf(main, 0);
+void ImportTextFile(TPageHost& host, const std::string& FileName) {
+    const std::string notes = FolderOf(host, TListKind::Notes);
     if (notes.empty()) return;
     TTolvStringList list;
     list.LoadFromFile(FileName, kTextDetect);
     const std::vector<std::string>& lines = list.Lines();
-    const bool addEncoded = main.Settings().TextDivide.AddEncoded;
+    const bool addEncoded = host.Settings().TextDivide.AddEncoded;
     bool ok = true;
     if (TextNeedsSplit(SjisTextLength(lines), addEncoded)) {
-        ok = ImportTextAsNotes(main, notes, lines, FileName);
+        ok = ImportTextAsNotes(host, notes, lines, FileName);
     } else {
         WriteSingleNote(notes, FileName, lines, addEncoded);
     }
-    if (ok) main.LoadTabList(0);
+    if (ok) host.LoadTabList(TListKind::Notes);
 }
 
-void ImportContactFile(TMainForm& main, const std::string& FileName) { ImportByCopy(main, FileName, 1); }
+void ImportContactFile(TPageHost& host, const std::string& FileName) { ImportByCopy(host, FileName, TListKind::Contacts); }
 
-void ImportCalendarFile(TMainForm& main, const std::string& FileName) { ImportByCopy(main, FileName, 2); }
+void ImportCalendarFile(TPageHost& host, const std::string& FileName) { ImportByCopy(host, FileName, TListKind::Calendar); }
 
-bool ImportTextAsNotes(TMainForm& main, const std::string& Folder, const std::vector<std::string>& Lines,
+bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::vector<std::string>& Lines,
                        const std::string& FileName) {
-    TMemoDivideForm form(&main);
+    TMemoDivideForm form(host.DialogParent());
     TTolvMemoDivider divider;
-    divider.FOnProgress = [&main](int32_t p, int32_t m, const std::string& msg) { main.ShowProgressInStatus(p, m, msg); };
-    divider.FOnMessage = [&main](const std::string& text) { ShowMessage(&main, text); };
-    TTolvIPodINI& settings = main.Settings();
+    divider.FOnProgress = [&host](int32_t p, int32_t m, const std::string& msg) { host.ShowProgressInStatus(p, m, msg); };
+    divider.FOnMessage = [&host](const std::string& text) { ShowMessage(host.DialogParent(), text); };
+    TTolvIPodINI& settings = host.Settings();
     form.LoadFrom(settings, WithoutExtension(FileNameOf(FileName)));
     bool ok = true;
     if (settings.TextDivide.EveryDisplay) {
@@ -141,3 +146,5 @@ bool ImportTextAsNotes(TMainForm& main, const std::string& Folder, const std::ve
     divider.Divide(Folder);
     return true;
 }
+
+}  // namespace harrowin

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-class TMainForm;
+namespace harrowin {
+
+class TPageHost;
 
 // The open-file dialog's filter of an import command's Tag ("name|masks|..." as stored);
 // empty for other Tags.
@@ -26,16 +28,18 @@ bool TextNeedsSplit(int64_t length, bool addEncoded);
 void WriteSingleNote(const std::string& folder, const std::string& sourceFile, const std::vector<std::string>& lines,
                      bool addEncoded);
 // The open-file dialog with the filter of a Tag (or the test seam below); "" when cancelled.
-std::string AskImportFileName(TMainForm& main, int tag);
+std::string AskImportFileName(TPageHost& host, int tag);
 // The main window's import command of a Tag: the open-file dialog, then ImportFile.
-void Button_MemoInputClick(TMainForm& main, int tag);
-void ImportFile(TMainForm& main, const std::string& FileName, int32_t Kind);
-void ImportTextFile(TMainForm& main, const std::string& FileName);
-void ImportContactFile(TMainForm& main, const std::string& FileName);
-void ImportCalendarFile(TMainForm& main, const std::string& FileName);
+void Button_MemoInputClick(TPageHost& host, int tag);
+void ImportFile(TPageHost& host, const std::string& FileName, int32_t Kind);
+void ImportTextFile(TPageHost& host, const std::string& FileName);
+void ImportContactFile(TPageHost& host, const std::string& FileName);
+void ImportCalendarFile(TPageHost& host, const std::string& FileName);
 // The split with the dialog (shown when "EveryDisplay" is on); false when it was cancelled.
-bool ImportTextAsNotes(TMainForm& main, const std::string& Folder, const std::vector<std::string>& Lines,
+bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::vector<std::string>& Lines,
                        const std::string& FileName);
 
 // Test seam: the open-file dialog (gets the Qt filter, returns the chosen file or empty).
 void SetImportOpenFileHook(std::function<std::string(const std::string& filter)> hook);
+
+}  // namespace harrowin

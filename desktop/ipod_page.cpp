@@ -29,6 +29,8 @@
 #include "platform/removal.h"
 #include "ui_main_form.h"
 
+namespace harrowin {
+
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -188,3 +190,5 @@ void TMainForm::ShowTransferLog(const std::string& folder) {
     form.Fill(MusicOf(*FPlayer).Songs, folder);
     form.exec();
 }
+
+}  // namespace harrowin

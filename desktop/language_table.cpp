@@ -1,5 +1,7 @@
 #include "desktop/language_table.h"
 
+namespace harrowin {
+
 void TLangObjList::Add(const std::string& Key, const std::string& Text) {
     FItems.push_back(std::make_unique<TLangObj>(TLangObj{Key, Text}));
 }
@@ -74,3 +76,5 @@ void TLagugae::AddTexts() {
     static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == kLanguageTextCount);
     for (const auto& row : kTexts) FList.Add(row[0], row[1]);
 }
+
+}  // namespace harrowin

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace harrowin {
+
 struct TLangObj {
     std::string Key;
     std::string Text;
@@ -43,3 +45,5 @@ private:
 
 // The number of entries one fill appends.
 constexpr size_t kLanguageTextCount = 47;
+
+}  // namespace harrowin

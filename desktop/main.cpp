@@ -11,5 +11,5 @@ int main(int argc, char* argv[]) {
     SetUpJapaneseInterface();
     QStringList args = QApplication::arguments();
     args.removeFirst();
-    return RunHarrowin(args);
+    return harrowin::RunHarrowin(args);
 }

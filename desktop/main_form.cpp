@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <filesystem>
+#include <type_traits>
 
 #include "desktop/dialogs/terms_form.h"
 #include "desktop/language_table.h"
@@ -42,6 +43,8 @@
 #include "foundation/program_folder.h"
 #include "platform/removal.h"
 #include "ui_main_form.h"
+
+namespace harrowin {
 
 namespace {
 
@@ -91,16 +94,21 @@ void TMainForm::SetupPages() {
     ui->StatusBar->addWidget(FStatus0);
     ui->StatusBar->addWidget(FStatus1, 1);
 
-    auto place = [](QWidget* sheet, QWidget* page) { sheet->layout()->addWidget(page); };
-    place(ui->SongSheet, FSongPage = new TSongPage(*this, ui->SongSheet));
-    place(ui->MemoSheet, FMemoPage = new TMemoPage(*this, ui->MemoSheet));
-    place(ui->AddressSheet, FAddressPage = new TAddressPage(*this, ui->AddressSheet));
-    place(ui->ScheduleSheet, FSchedulePage = new TSchedulePage(*this, ui->ScheduleSheet));
-    place(ui->PhotoSheet, FPhotoPage = new TPhotoPage(*this, ui->PhotoSheet));
-    place(ui->NewsSheet, FNewsPage = new TNewsPage(*this, ui->NewsSheet));
-    place(ui->ToDoSheet, FTodoPage = new TTodoPage(*this, ui->ToDoSheet));
-    place(ui->VideoSheet, FVideoPage = new TVideoPage(*this, ui->VideoSheet));
-    place(ui->DebugSheet, FDebugPage = new TDebugPage(*this, ui->DebugSheet));
+    // A page of the given Tag made in its sheet over this window.
+    const auto place = [this]<typename TPage>(std::unique_ptr<TPage>& page, QWidget* sheet, int tag) {
+        page = std::make_unique<TPage>(*this, sheet);
+        sheet->layout()->addWidget(page.get());
+        if constexpr (std::is_base_of_v<TListPage, TPage>) FListPages[tag] = page.get();
+    };
+    place(FSongPage, ui->SongSheet, kPageSong);
+    place(FMemoPage, ui->MemoSheet, kPageMemo);
+    place(FAddressPage, ui->AddressSheet, kPageAddress);
+    place(FSchedulePage, ui->ScheduleSheet, kPageCal);
+    place(FPhotoPage, ui->PhotoSheet, kPagePhoto);
+    place(FNewsPage, ui->NewsSheet, kPageNews);
+    place(FTodoPage, ui->ToDoSheet, kPageToDo);
+    place(FVideoPage, ui->VideoSheet, kPageVideo);
+    place(FDebugPage, ui->DebugSheet, kPageDebug);
 
     for (int tag = 0; tag < 10; ++tag) {
         QToolButton* button = TabButton(tag);
@@ -164,29 +172,12 @@ void TMainForm::FormDestroy() {
     } else {
         SaveWindowState();
     }
-    // The pages go before the objects they use (the player above all).
-    for (QWidget* page : std::initializer_list<QWidget*>{FSongPage, FMemoPage, FAddressPage, FSchedulePage, FPhotoPage,
-                                                          FNewsPage, FTodoPage, FVideoPage, FDebugPage}) {
-        delete page;
-    }
-    FSongPage = nullptr;
-    FMemoPage = nullptr;
-    FAddressPage = nullptr;
-    FSchedulePage = nullptr;
-    FPhotoPage = nullptr;
-    FNewsPage = nullptr;
-    FTodoPage = nullptr;
-    FVideoPage = nullptr;
-    FDebugPage = nullptr;
     if (!FAccepted) return;
-    FLang.reset();
-    FPlayer.reset();
     try {
         FSettings->Close();
     } catch (const std::exception& e) {
         ShowMessage(nullptr, "設定ファイルを保存できませんでした\n" + FailureText(e));
     }
-    FSettings.reset();
 }
 
 int32_t& TMainForm::SortState(int tag) {
@@ -234,84 +225,24 @@ void TMainForm::TabButtonClick(QAbstractButton* Sender) {
         SetActivePage(tag);
         Sender->setChecked(true);
     }
-    switch (ActivePage()) {
-        case kPageSong:
-            FSongPage->FocusList()->setFocus();
-            if (FSongPage->ListEmpty()) {
-                LoadTabList(6);
-                FSongPage->UpdateSongSelectionTotals();
-            }
-            break;
-        case kPageMemo:
-            FMemoPage->FocusList()->setFocus();
-            if (FMemoPage->ListEmpty()) LoadTabList(0);
-            break;
-        case kPageAddress:
-            FAddressPage->FocusList()->setFocus();
-            if (FAddressPage->ListEmpty()) LoadTabList(1);
-            break;
-        case kPageCal:
-            FSchedulePage->ShowListPage();
-            FSchedulePage->FocusList()->setFocus();
-            FSchedulePage->ResetMonth();
-            if (FSchedulePage->ListEmpty()) LoadTabList(2);
-            break;
-        case kPagePhoto:
-            FPhotoPage->FocusList()->setFocus();
-            if (FPhotoPage->ListEmpty()) LoadTabList(3);
-            break;
-        case kPageNews:
-            FNewsPage->FocusList()->setFocus();
-            if (FNewsPage->ListEmpty()) LoadTabList(4);
-            break;
-        case kPageToDo:
-            FTodoPage->FocusList()->setFocus();
-            if (FTodoPage->ListEmpty()) LoadTabList(5);
-            break;
-        case kPageVideo:
-            FVideoPage->FocusList()->setFocus();
-            if (FVideoPage->ListEmpty()) {
-                LoadTabList(7);
-                FVideoPage->UpdateVideoSelectionTotals();
-            }
-            break;
-        case kPageIPod:
-            iPodSheetEnter();
-            break;
-        default:
-            break;
+    const int page = ActivePage();
+    if (page == kPageIPod) {
+        iPodSheetEnter();
+    } else if (page >= 0 && page < static_cast<int>(FListPages.size()) && FListPages[page]) {
+        FListPages[page]->Enter();
     }
 }
 
-void TMainForm::LoadTabList(int32_t Kind) {
-    try {
-        switch (Kind) {
-            case 0: FMemoPage->LoadNotesList(); break;
-            case 1: FAddressPage->LoadContactList(); break;
-            case 2: FSchedulePage->LoadCalendarList(); break;
-            case 3: FPhotoPage->LoadAlbumList(); break;
-            case 4: FNewsPage->LoadSiteList(); break;
-            case 5: FTodoPage->LoadTaskList(); break;
-            case 6: FSongPage->LoadSongList(); break;
-            case 7: LoadVideoList(); break;
-            default: break;
+void TMainForm::LoadTabList(TListKind Kind) {
+    for (TListPage* page : FListPages) {
+        if (!page || page->Kind() != Kind) continue;
+        try {
+            page->LoadList();
+        } catch (const std::exception& e) {
+            ShowFailure(this, e);
         }
-    } catch (const std::exception& e) {
-        ShowFailure(this, e);
+        return;
     }
-}
-
-void TMainForm::LoadVideoList() {
-    // The fill lets window events run: a removal then waits until the list is filled.
-    const TPlayerWork work(*this);
-    const int32_t songs = SongCountOf(*FPlayer);
-    RunWithProgress("ビデオの取得", 0, songs,
-                        [this](QProgressBar* bar, QLabel* label, bool& cancel) {
-                            return FVideoPage->FillVideoList(bar, label, cancel);
-                        },
-                        this);
-    FVideoPage->SButton_VideoInfo->setEnabled(FVideoPage->VideoListBox->count() >= 1);
-    FStatus1->setText(QString("%1 本のビデオを取得しました").arg(FVideoPage->VideoListBox->count()));
 }
 
 void TMainForm::ShowConnected() {
@@ -399,12 +330,12 @@ void TMainForm::PlayerRemoved() {
     FStatus1->setText(QString::fromStdString(FLang->Get("MSG_REMOVED")));
 }
 
-TMainForm::TPlayerWork::TPlayerWork(TMainForm& main) : FMain(main) { ++FMain.FPlayerWorks; }
+void TMainForm::BeginPlayerWork() { ++FPlayerWorks; }
 
-TMainForm::TPlayerWork::~TPlayerWork() {
-    if (--FMain.FPlayerWorks > 0 || !FMain.FPlayerGone) return;
-    FMain.FPlayerGone = false;
-    FMain.PlayerRemoved();
+void TMainForm::EndPlayerWork() {
+    if (--FPlayerWorks > 0 || !FPlayerGone) return;
+    FPlayerGone = false;
+    PlayerRemoved();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -448,3 +379,5 @@ void TMainForm::DispatchDrop(int page, const std::string& path) {
         default: ShowMessage(this, "ドラッグされたファイルを登録できません"); break;
     }
 }
+
+}  // namespace harrowin

@@ -5,21 +5,27 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "desktop/page_host.h"
 #include "foundation/progress_event.h"
 
 class QAbstractButton;
 class QLabel;
 class QToolButton;
-class TLagugae;
 class TMountWatcher;
 class TRemovalJob;
 struct TRemovalOutcome;
 class TTolvIPOD;
+
+namespace harrowin {
+
+class TLagugae;
 class TTolvIPodINI;
+class TListPage;
 class TSongPage;
 class TMemoPage;
 class TAddressPage;
@@ -37,7 +43,7 @@ enum TPageTag : int {
     kPagePhoto = 5, kPageNews = 6, kPageToDo = 7, kPageVideo = 8, kPageDebug = 9
 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TPageHost {
     Q_OBJECT
 public:
     // The program's version, the project's version in CMakeLists.txt.
@@ -54,11 +60,19 @@ public:
     // False when the terms of use were refused at the first start: the program ends at once.
     bool Accepted() const { return FAccepted; }
 
-    // Operations used by the pages.
-    void ShowProgressInStatus(int32_t Position, int32_t Max, const std::string& Msg);
-    void LoadTabList(int32_t Kind);
+    // What the pages use of their window.
+    TTolvIPOD& Player() override { return *FPlayer; }
+    TTolvIPodINI& Settings() override { return *FSettings; }
+    const TLagugae& Lang() const override { return *FLang; }
+    QWidget* DialogParent() override { return this; }
+    void SetStatusText(int panel, const QString& text) override;
+    void ShowProgressInStatus(int32_t Position, int32_t Max, const std::string& Msg) override;
+    void LoadTabList(TListKind Kind) override;
+    int32_t& SortState(int tag) override;
+    void ShowTransferLog(const std::string& folder) override;
+    bool PlayerGone() const override { return FPlayerGone; }
+
     void ShowConnected();
-    void LoadVideoList();
     void RestoreWindowState();
     void SaveWindowState();
     // Sender: a toolbar button or null (then only the active page's work runs).
@@ -84,47 +98,22 @@ public:
     void EditSettings();
     void SpeedButton4Click();
     void SButton_RemoveClick();
-    // The transfer-failure log over the given output folder.
-    void ShowTransferLog(const std::string& folder);
 
-    // Held by long work on the player's files (a copy, an extraction) while it runs: a removal
-    // noticed meanwhile leaves the player's data in place and only marks the player gone (the
-    // work asks PlayerGone, counts what it did not reach as failed and ends), and the waiting
-    // state follows once the last such work is over.
-    class TPlayerWork {
-    public:
-        explicit TPlayerWork(TMainForm& main);
-        ~TPlayerWork();
-        TPlayerWork(const TPlayerWork&) = delete;
-        TPlayerWork& operator=(const TPlayerWork&) = delete;
-
-    private:
-        TMainForm& FMain;
-    };
-    // True while long work runs after the player went away.
-    bool PlayerGone() const { return FPlayerGone; }
-
-    TTolvIPOD& Player() { return *FPlayer; }
-    TTolvIPodINI& Settings() { return *FSettings; }
-    const TLagugae& Lang() const { return *FLang; }
     bool DebugMode() const { return FDebugMode; }
-    // The list sort state of a Tag 1..5 (0 for any other Tag, which cannot be changed).
-    int32_t& SortState(int tag);
     bool RecognizeOnEnter() const { return FRecognizeOnEnter; }
     QString StatusText(int panel) const;
-    void SetStatusText(int panel, const QString& text);
     int ActivePage() const;
     QToolButton* TabButton(int tag) const;
 
-    TSongPage* SongPage() const { return FSongPage; }
-    TMemoPage* MemoPage() const { return FMemoPage; }
-    TAddressPage* AddressPage() const { return FAddressPage; }
-    TSchedulePage* SchedulePage() const { return FSchedulePage; }
-    TPhotoPage* PhotoPage() const { return FPhotoPage; }
-    TNewsPage* NewsPage() const { return FNewsPage; }
-    TTodoPage* TodoPage() const { return FTodoPage; }
-    TVideoPage* VideoPage() const { return FVideoPage; }
-    TDebugPage* DebugPage() const { return FDebugPage; }
+    TSongPage* SongPage() const { return FSongPage.get(); }
+    TMemoPage* MemoPage() const { return FMemoPage.get(); }
+    TAddressPage* AddressPage() const { return FAddressPage.get(); }
+    TSchedulePage* SchedulePage() const { return FSchedulePage.get(); }
+    TPhotoPage* PhotoPage() const { return FPhotoPage.get(); }
+    TNewsPage* NewsPage() const { return FNewsPage.get(); }
+    TTodoPage* TodoPage() const { return FTodoPage.get(); }
+    TVideoPage* VideoPage() const { return FVideoPage.get(); }
+    TDebugPage* DebugPage() const { return FDebugPage.get(); }
 
     // Test seam: where a dropped file goes (page Tag, path); by default the page's import.
     std::function<void(int page, const std::string& path)> DropDispatch;
@@ -148,7 +137,11 @@ private:
     void RemovalFinished(const TRemovalOutcome& outcome);
     // The waiting state after the player went away.
     void PlayerRemoved();
+    void BeginPlayerWork() override;
+    void EndPlayerWork() override;
 
+    // Members go in the reverse order of their declaration: the pages, declared after the
+    // objects they use, go before them, and FormDestroy has saved everything before any goes.
     std::unique_ptr<Ui::TMainForm> ui;
     std::unique_ptr<TLagugae> FLang;
     std::unique_ptr<TTolvIPOD> FPlayer;
@@ -169,15 +162,20 @@ private:
     int32_t FSortStates[5] = {3, 2, 2, 2, 2};
     int32_t FNoSortState = 0;
 
-    TSongPage* FSongPage = nullptr;
-    TMemoPage* FMemoPage = nullptr;
-    TAddressPage* FAddressPage = nullptr;
-    TSchedulePage* FSchedulePage = nullptr;
-    TPhotoPage* FPhotoPage = nullptr;
-    TNewsPage* FNewsPage = nullptr;
-    TTodoPage* FTodoPage = nullptr;
-    TVideoPage* FVideoPage = nullptr;
-    TDebugPage* FDebugPage = nullptr;
+    // The pages sit in the sheets of the page control; these own them.
+    std::unique_ptr<TSongPage> FSongPage;
+    std::unique_ptr<TMemoPage> FMemoPage;
+    std::unique_ptr<TAddressPage> FAddressPage;
+    std::unique_ptr<TSchedulePage> FSchedulePage;
+    std::unique_ptr<TPhotoPage> FPhotoPage;
+    std::unique_ptr<TNewsPage> FNewsPage;
+    std::unique_ptr<TTodoPage> FTodoPage;
+    std::unique_ptr<TVideoPage> FVideoPage;
+    std::unique_ptr<TDebugPage> FDebugPage;
+    // The list pages by page Tag (none for the iPod and debug pages).
+    std::array<TListPage*, 10> FListPages{};
     // The removal under way (none when empty); last, so that it ends before anything it reports to.
     std::unique_ptr<TRemovalJob> FRemoval;
 };
+
+}  // namespace harrowin

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace harrowin {
+
 int ModelImageIndex(const std::string& family) {
     if (family == "mini") return 0;
     if (family == "nano") return 2;
@@ -92,3 +94,5 @@ QImage ModelPictureField(int index, QSize size) {
     p.drawImage(19, 19, ModelPicture(index));
     return field;
 }
+
+}  // namespace harrowin

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <string>
 
+namespace harrowin {
+
 // The picture index of a family: "mini" 0, "nano" 2, "shuffle" 3, "5G" 4, "nano2" 5,
 // "shuffle2" 6 (compared exactly), any other family 1.
 int ModelImageIndex(const std::string& family);
@@ -20,3 +22,5 @@ QImage ModelPicture(int index);
 // The picture as the window shows it: a white field of the given size with a one-pixel black
 // border and the entry drawn at (19, 19).
 QImage ModelPictureField(int index, QSize size);
+
+}  // namespace harrowin

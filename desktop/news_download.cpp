@@ -20,6 +20,8 @@
 #include "platform/http_fetch.h"
 #include "foundation/program_folder.h"
 
+namespace harrowin {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -232,3 +234,5 @@ bool DownloadNewsSite(const std::string& name, const std::string& address, const
 }
 
 void PrepareNewsDownload(const std::string& cacheFolder) { CreateFolder(cacheFolder, false); }
+
+}  // namespace harrowin

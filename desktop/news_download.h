@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace harrowin {
+
 class TTolvIPodINI;
 
 // The settings the download reads (sections "TextDivide" and "Internet").
@@ -103,3 +105,5 @@ bool DownloadNewsSite(const std::string& name, const std::string& address, const
 // Prepares a download: creates the cache folder. Nothing is deleted before a site is fetched.
 // EFileError when the cache folder cannot be created.
 void PrepareNewsDownload(const std::string& cacheFolder);
+
+}  // namespace harrowin

@@ -9,7 +9,7 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -21,6 +21,8 @@
 #include "foundation/names.h"
 #include "foundation/paths.h"
 #include "organiser/organiser_files.h"
+
+namespace harrowin {
 
 QAction* MenuAction(QWidget* owner, QMenu* menu, const char* name, const char* text, int tag,
                     const QList<QKeySequence>& keys) {
@@ -95,11 +97,11 @@ bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, c
     return true;
 }
 
-int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCopyNaming& naming,
+int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCopyNaming& naming,
                           TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
                           QProgressBar* bar, QLabel* label, bool& cancel) {
-    TTolvIPOD& player = main.Player();
-    const TMainForm::TPlayerWork work(main);
+    TTolvIPOD& player = host.Player();
+    const TPlayerWork work(host);
     const TITBSongList& songs = MusicOf(player).Songs;
     TSongCopyRun run(folder, CheckerOf(player).DriveRoot, naming, importList);
     int32_t done = 0;
@@ -114,7 +116,7 @@ int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCop
         TITBSongItem* song = index >= 0 ? songs.GetItem(index) : nullptr;
         if (!song) continue;
         // The player went away: every song not reached yet is a failure of this run.
-        if (main.PlayerGone()) {
+        if (host.PlayerGone()) {
             for (size_t rest = i; rest < songIndexes.size(); ++rest) {
                 if (TITBSongItem* left = songIndexes[rest] >= 0 ? songs.GetItem(songIndexes[rest]) : nullptr) {
                     run.MarkFailed(*left, ENODEV);
@@ -135,12 +137,14 @@ int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCop
         try {
             importList->SaveToFile(IncludeBackslash(folder) + "iPodLibrary.TXT");
         } catch (const ETolvError& e) {
-            ShowMessage(&main, e.Message());
+            ShowMessage(host.DialogParent(), e.Message());
         }
     }
     const std::string endText = CopyEndText(naming.Video, folder, run.Copied, run.Failed, stopped);
-    main.SetStatusText(1, QString::fromStdString(endText));
-    if (run.Failed >= 1) main.ShowTransferLog(folder);
-    ShellOpen(folder, &main);
+    host.SetStatusText(1, QString::fromStdString(endText));
+    if (run.Failed >= 1) host.ShowTransferLog(folder);
+    ShellOpen(folder, host.DialogParent());
     return done;
 }
+
+}  // namespace harrowin

@@ -17,9 +17,12 @@ class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
-class TMainForm;
 class TITXMakeLibrary;
 class TTolvVCalBase;
+
+namespace harrowin {
+
+class TPageHost;
 struct TCopyNaming;
 
 // A menu entry owned by owner and appended to menu: its object name, caption (UTF-8) and Tag
@@ -61,6 +64,8 @@ bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, c
 // counted) with `total` as the count shown, until done or cancelled; then writes the import
 // list (when given) into the folder, puts the end text in the status line, shows the transfer
 // log after failures and opens the folder. Returns the number of songs copied.
-int32_t CopySongsToFolder(TMainForm& main, const std::string& folder, const TCopyNaming& naming,
+int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCopyNaming& naming,
                           TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
                           QProgressBar* bar, QLabel* label, bool& cancel);
+
+}  // namespace harrowin

@@ -10,6 +10,8 @@
 #include "foundation/paths.h"
 #include "organiser/organiser_files.h"
 
+namespace harrowin {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -118,3 +120,5 @@ bool CopyIntoFolder(const std::string& Source, const std::string& Folder) {
     }
     return true;
 }
+
+}  // namespace harrowin

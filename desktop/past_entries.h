@@ -10,6 +10,8 @@
 
 #include "foundation/date_time.h"
 
+namespace harrowin {
+
 // One row of the calendar or to-do list as the removal sees it: the raw DTSTART text and the
 // file's path relative to the calendars folder.
 struct TPastEntryRow {
@@ -54,3 +56,5 @@ std::string NewContactFileName(const std::string& Folder, const std::string& Ful
 // Copies the file to folder + its own name, never replacing an existing file. False when the
 // copy failed (the target exists, the source cannot be read, the folder cannot be written).
 bool CopyIntoFolder(const std::string& Source, const std::string& Folder);
+
+}  // namespace harrowin

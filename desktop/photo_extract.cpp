@@ -13,6 +13,8 @@
 #include "player/artwork/artwork_db.h"
 #include "player/artwork/jpeg_codec.h"
 
+namespace harrowin {
+
 namespace fs = std::filesystem;
 
 bool PhotoIdOfText(const std::string& text, uint32_t& id) {
@@ -161,3 +163,5 @@ std::string PhotoFailureMessage(const std::vector<std::string>& failures, int32_
     if (failures.size() > kShown) text += Format("\nほか %d 件", {static_cast<int64_t>(failures.size() - kShown)});
     return text;
 }
+
+}  // namespace harrowin

@@ -12,6 +12,8 @@
 class TArtItem;
 class TArtworkDBLoader;
 
+namespace harrowin {
+
 // The image id an item text of the photo list stands for; false when the text is no id.
 bool PhotoIdOfText(const std::string& text, uint32_t& id);
 
@@ -85,3 +87,5 @@ private:
 std::string PhotoExtractEndText(const std::string& folder, int32_t written, int32_t failed);
 // The message listing the failures (the first few of them); "" when there are none.
 std::string PhotoFailureMessage(const std::vector<std::string>& failures, int32_t failed);
+
+}  // namespace harrowin

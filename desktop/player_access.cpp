@@ -1,5 +1,7 @@
 #include "desktop/player_access.h"
 
+namespace harrowin {
+
 TMPlayerChecker& CheckerOf(TTolvIPOD& player) { return *player.Checker; }
 TITunesDBLoader& MusicOf(TTolvIPOD& player) { return *player.Music; }
 void SetPlayerProgress(TTolvIPOD& player, TTolvProgressEvent handler) { player.OnProgress = std::move(handler); }
@@ -14,3 +16,5 @@ void SetFixedDrive(TTolvIPOD& player, const std::string& drive) { player.FixedDr
 bool LoadPlayer(TTolvIPOD& player) { return player.Load(); }
 int32_t SongCountOf(TTolvIPOD& player) { return MusicOf(player).Songs.GetCount(); }
 int32_t VideoCountOf(TTolvIPOD& player) { return MusicOf(player).Songs.GetVideoCount(); }
+
+}  // namespace harrowin

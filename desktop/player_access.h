@@ -10,6 +10,8 @@
 
 #include "player/player.h"
 
+namespace harrowin {
+
 TMPlayerChecker& CheckerOf(TTolvIPOD& player);
 TITunesDBLoader& MusicOf(TTolvIPOD& player);
 void SetPlayerProgress(TTolvIPOD& player, TTolvProgressEvent handler);
@@ -19,3 +21,5 @@ bool LoadPlayer(TTolvIPOD& player);
 void ResetPlayer(TTolvIPOD& player);
 int32_t SongCountOf(TTolvIPOD& player);
 int32_t VideoCountOf(TTolvIPOD& player);
+
+}  // namespace harrowin

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace harrowin {
+
 namespace {
 
 const QCollator& ListCollator() {
@@ -119,3 +121,5 @@ QSize TGridLineDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
     size.setHeight(std::max(size.height(), option.fontMetrics.height() + 6));
     return size;
 }
+
+}  // namespace harrowin

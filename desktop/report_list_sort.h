@@ -15,6 +15,8 @@
 class QAbstractItemModel;
 class QAbstractItemView;
 
+namespace harrowin {
+
 // The order of two texts as the Japanese system sorts lists: locale order, letter case
 // significant, digits compared as characters ("10" before "9"). -1, 0 or 1.
 int CompareListText(const QString& a, const QString& b);
@@ -63,3 +65,5 @@ public:
     // (an underscore in "20261119T100000_0.ics").
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
+
+}  // namespace harrowin

@@ -4,6 +4,8 @@
 
 #include "foundation/names.h"
 
+namespace harrowin {
+
 namespace {
 
 // Field i of a ";"-separated record; a missing field is empty.
@@ -196,3 +198,5 @@ void TTolvIPodINI::StoreSiteRows(const std::vector<TSiteRow>& rows) {
     FSites.clear();
     for (const TSiteRow& row : rows) FSites.push_back(SiteRecord(row));
 }
+
+}  // namespace harrowin

@@ -10,6 +10,8 @@
 
 #include "foundation/ini_file.h"
 
+namespace harrowin {
+
 // The screen and main-window sizes that the position defaults centre on.
 struct TScreenMetrics {
     int32_t ScreenW = 1024, ScreenH = 768;
@@ -137,3 +139,5 @@ private:
 
 // "%s;%s;%s;%d;" of one row: the stored form of a site.
 std::string SiteRecord(const TSiteRow& row);
+
+}  // namespace harrowin

@@ -4,6 +4,8 @@
 
 #include "desktop/settings.h"
 
+namespace harrowin {
+
 QTreeWidgetItem* AddSiteRow(QTreeWidget* view, const TSiteRow& row) {
     auto* item = new QTreeWidgetItem(view);
     item->setText(0, QString::fromStdString(row.Name));
@@ -37,3 +39,5 @@ std::vector<TSiteRow> DefaultSiteRows(TTolvIPodINI& settings) {
     settings.SetSites(std::move(kept));
     return rows;
 }
+
+}  // namespace harrowin

@@ -7,6 +7,9 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace harrowin {
+
 class TTolvIPodINI;
 struct TSiteRow;
 
@@ -18,3 +21,5 @@ void StoreSiteList(TTolvIPodINI& settings, const QTreeWidget* view);
 QTreeWidgetItem* AddSiteRow(QTreeWidget* view, const TSiteRow& row);
 // The five default sites, as rows (the stored sites of the settings are left as they were).
 std::vector<TSiteRow> DefaultSiteRows(TTolvIPodINI& settings);
+
+}  // namespace harrowin

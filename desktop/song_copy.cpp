@@ -19,6 +19,8 @@
 #include "player/song_list_export.h"
 #include "player/song_records.h"
 
+namespace harrowin {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -305,3 +307,5 @@ TFolderCheck CheckCopyFolder(const std::string& text, const std::function<int64_
                         {mb});
     return check;
 }
+
+}  // namespace harrowin

@@ -14,6 +14,8 @@ class TITBSongItem;
 class TPendingFile;
 class TITXMakeLibrary;
 
+namespace harrowin {
+
 // The longest name one folder entry may have on the file systems in use (bytes).
 constexpr size_t kMaxNameBytes = 255;
 
@@ -116,3 +118,5 @@ struct TFolderCheck {
     bool OkEnabled = false;
 };
 TFolderCheck CheckCopyFolder(const std::string& text, const std::function<int64_t(const std::string& folder)>& freeBytes);
+
+}  // namespace harrowin

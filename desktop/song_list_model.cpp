@@ -6,6 +6,8 @@
 #include "desktop/report_list_sort.h"
 #include "player/song_records.h"
 
+namespace harrowin {
+
 void SetSongListItem(TSongRow& row, const TITBSongItem& song, int32_t index) {
     row.Title = song.Title;
     row.Artist = song.Artist;
@@ -161,3 +163,5 @@ int64_t TSongListModel::CheckedBytes() const {
     }
     return sum;
 }
+
+}  // namespace harrowin

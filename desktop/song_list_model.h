@@ -12,6 +12,8 @@
 
 class TITBSongItem;
 
+namespace harrowin {
+
 struct TSongRow {
     std::string Title, Artist, Album;   // UTF-8, as the song holds them
     QString TitleText, ArtistText, AlbumText;
@@ -63,3 +65,5 @@ private:
 
 // SetSongListItem: a row's texts and numbers from a song.
 void SetSongListItem(TSongRow& row, const TITBSongItem& song, int32_t index);
+
+}  // namespace harrowin

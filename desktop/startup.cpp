@@ -6,6 +6,8 @@
 #include "foundation/gui/message_box.h"
 #include "platform/instance_lock.h"
 
+namespace harrowin {
+
 int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& runLoop) {
     // The test takes the lock at once, so two starts at the same moment cannot both pass.
     if (!IsFirstInstance()) {
@@ -26,3 +28,5 @@ int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& r
     ReleaseInstanceMutex();
     return code;
 }
+
+}  // namespace harrowin

@@ -5,9 +5,13 @@
 #include <QStringList>
 #include <functional>
 
+namespace harrowin {
+
 class TMainForm;
 
 // Runs the program with its arguments (without the program name) and returns the exit code.
 // A second copy shows "既にHarrowinが起動しています" before any window exists and ends with 0.
 // runLoop runs the message loop with the shown window (default: QApplication::exec).
 int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& runLoop = {});
+
+}  // namespace harrowin

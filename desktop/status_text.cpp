@@ -4,6 +4,8 @@
 
 #include "foundation/number_format.h"
 
+namespace harrowin {
+
 std::string ProgressStatusText(int32_t Position, int32_t Max, const std::string& Msg) {
     if (Max == 0) return Msg;
     // The multiplication wraps at 32 bits as the status bar always did; the division cannot
@@ -24,3 +26,5 @@ std::string MegabytesRounded(int64_t bytes) {
 }
 
 std::string SongCountText(int64_t count) { return GroupThousands(count) + " 曲"; }
+
+}  // namespace harrowin

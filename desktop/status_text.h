@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace harrowin {
+
 // "%d %% - %s" with Position*100 div Max (32-bit, truncating toward zero), or Msg alone when
 // both numbers are 0. A Max of 0 with a Position (never reported by callers) shows Msg alone.
 std::string ProgressStatusText(int32_t Position, int32_t Max, const std::string& Msg);
@@ -17,3 +19,5 @@ std::string MegabytesShifted(uint64_t bytes);
 std::string MegabytesRounded(int64_t bytes);
 // "%.0n 曲".
 std::string SongCountText(int64_t count);
+
+}  // namespace harrowin

@@ -9,6 +9,8 @@
 // The list has no windows; it is part of HarrowinCast, built in here.
 #include "podcast/episode_list.cpp"
 
+using namespace harrowincast;
+
 namespace {
 
 bool SameEpisode(const TPodCastItem& a, const TPodCastItem& b) {

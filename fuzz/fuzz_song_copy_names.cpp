@@ -10,6 +10,8 @@
 // The naming has no windows; it is part of the desktop program, built in here.
 #include "desktop/song_copy.cpp"
 
+using namespace harrowin;
+
 namespace {
 
 std::string Take(std::string_view& data) {

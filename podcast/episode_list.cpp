@@ -6,6 +6,8 @@
 
 #include "foundation/ini_file.h"
 
+namespace harrowincast {
+
 namespace {
 // The list keeps every episode with its description, so it may grow far beyond a settings
 // file; the bound only keeps a file that is no list of ours from filling the memory (bytes).
@@ -95,3 +97,5 @@ void TPodCastList::SaveToFile(const std::string& FileName) const {
     }
     ini.UpdateFile();
 }
+
+}  // namespace harrowincast

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace harrowincast {
+
 struct TPodCastItem {
     std::string TITLE;        // NAME of the feed it belongs to
     std::string BLOGNAME;     // channel title
@@ -44,3 +46,5 @@ public:
 private:
     std::vector<std::unique_ptr<TPodCastItem>> FItems;
 };
+
+}  // namespace harrowincast

@@ -4,6 +4,8 @@
 
 #include "podcast/episode_list.h"
 
+namespace harrowincast {
+
 TEpisodeRemoval TEpisodeRemoval::OfDeletedFeed(const std::string& FeedName) {
     TEpisodeRemoval removal;
     removal.FMode = TMode::DeletedFeed;
@@ -47,3 +49,5 @@ std::vector<std::string> TEpisodeRemoval::FeedsLosingEveryEpisode(const TPodCast
         if (!keeps) feeds.push_back(feed);
     return feeds;
 }
+
+}  // namespace harrowincast

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace harrowincast {
+
 class TPodCastList;
 struct TPodCastItem;
 
@@ -44,3 +46,5 @@ private:
     std::string FDeleted;
     std::set<std::string> FSubscribed, FWalked, FKept, FListed;
 };
+
+}  // namespace harrowincast

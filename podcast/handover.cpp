@@ -18,6 +18,8 @@
 #include "podcast/settings.h"
 #include "podcast/site_list.h"
 
+namespace harrowincast {
+
 namespace fs = std::filesystem;
 
 // The library's tracks as the tagging looks them up, read once per hand-over: by location, and
@@ -304,3 +306,5 @@ int TPodcastHandover::CopyToSaveFolder() {
     }
     return static_cast<int>(failures.size());
 }
+
+}  // namespace harrowincast

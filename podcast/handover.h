@@ -11,13 +11,16 @@
 #include "podcast/episode_removal.h"
 #include "podcast/work_hooks.h"
 
-class TTolvIPodINI;
-class TPodCastList;
-struct TPodCastItem;
 class TMediaLibrary;
 class TMediaTrack;
 class TMediaPlaylist;
+
+namespace harrowincast {
+
 class TTrackIndex;
+class TTolvIPodINI;
+class TPodCastList;
+struct TPodCastItem;
 
 class TPodcastHandover {
 public:
@@ -54,3 +57,5 @@ private:
     std::unique_ptr<TMediaLibrary> FApp;
     std::unique_ptr<TTrackIndex> FTracks;
 };
+
+}  // namespace harrowincast

@@ -7,8 +7,8 @@
 
 int main(int argc, char* argv[]) {
     TGuardedApplication app(argc, argv);
-    PrepareHarrowinCast();
-    TMainForm form;
+    harrowincast::PrepareHarrowinCast();
+    harrowincast::TMainForm form;
     form.show();
     return QApplication::exec();
 }

@@ -37,6 +37,8 @@
 #include "ui_main_form.h"
 #include "ui_viewer_form.h"
 
+namespace harrowincast {
+
 namespace {
 
 const char* const kDefaultFeedName = "NHKラジオニュース";
@@ -469,3 +471,5 @@ void TMainForm::URLListBoxDrawItem(QPainter& painter, int index, const QRect& re
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
     }
 }
+
+}  // namespace harrowincast

@@ -18,6 +18,9 @@ class QMenu;
 class QPainter;
 class QProgressBar;
 class QRect;
+
+namespace harrowincast {
+
 namespace Ui { class TMainForm; }
 
 class TMainForm : public QMainWindow {
@@ -82,3 +85,5 @@ void GetWindowBounds(const QWidget* window, QPoint& Position, QSize& Size);
 
 // The "データサイズ" text of the feed information: the kilobytes with thousands separators.
 std::string FormatSizeKB(int32_t bytes);
+
+}  // namespace harrowincast

@@ -5,6 +5,8 @@
 #include "foundation/ini_file.h"
 #include "foundation/paths.h"
 
+namespace harrowincast {
+
 TTolvIPodINI::TTolvIPodINI(const std::string& FileName, int32_t ScreenWidth, int32_t ScreenHeight)
     : FIni(std::make_unique<TIniFile>(FileName)) {
     X = (ScreenWidth - 600) / 2;
@@ -69,3 +71,5 @@ std::vector<std::string> TTolvIPodINI::NameList() const {
     for (int i = 0; i < Sites.Count(); ++i) names.push_back(Sites.GetItem(i)->NAME);
     return names;
 }
+
+}  // namespace harrowincast

@@ -11,6 +11,8 @@
 
 class TIniFile;
 
+namespace harrowincast {
+
 class TTolvIPodINI {
 public:
     // Reads the file (a missing file gives the defaults). The screen size places the default
@@ -46,3 +48,5 @@ public:
 private:
     std::unique_ptr<TIniFile> FIni;
 };
+
+}  // namespace harrowincast

@@ -7,6 +7,8 @@
 #include "foundation/ini_file.h"
 #include "foundation/names.h"
 
+namespace harrowincast {
+
 namespace {
 const char* const kSection = "RSSURLData";
 
@@ -117,3 +119,5 @@ void TPodSiteList::SaveToIni(TIniFile& ini) const {
     }
     ini.UpdateFile();
 }
+
+}  // namespace harrowincast

@@ -9,6 +9,8 @@
 
 class TIniFile;
 
+namespace harrowincast {
+
 // One subscribed feed. SIZE is the sum of the enclosure lengths of the last update in bytes;
 // COLUMNS the number of items of the feed at the last update.
 struct TPodSiteItem {
@@ -62,3 +64,5 @@ std::string FeedEntryName(const std::string& FeedName);
 // Lower-cased (ASCII letters, as 8-bit code page 932 lower-casing does) and trimmed: the key by
 // which feed names, play list names and file paths are compared without case.
 std::string PodcastCompareKey(const std::string& text);
+
+}  // namespace harrowincast

@@ -4,7 +4,11 @@
 
 #include "foundation/gui/japanese_ui.h"
 
+namespace harrowincast {
+
 void PrepareHarrowinCast() {
     QApplication::setApplicationName("HarrowinCast");
     SetUpJapaneseInterface();
 }
+
+}  // namespace harrowincast

@@ -2,6 +2,10 @@
 // Japanese interface both programs share.
 #pragma once
 
+namespace harrowincast {
+
 // Names the running application "HarrowinCast" without a display name (Qt would append a
 // display name to every window's caption) and sets up the Japanese interface.
 void PrepareHarrowinCast();
+
+}  // namespace harrowincast

@@ -14,6 +14,8 @@
 #include "podcast/settings.h"
 #include "podcast/site_list.h"
 
+namespace harrowincast {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -214,3 +216,5 @@ void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader&
     }
     if (walked) Removal.FeedWalked(Site.NAME);
 }
+
+}  // namespace harrowincast

@@ -14,11 +14,14 @@
 #include "podcast/episode_removal.h"
 #include "podcast/work_hooks.h"
 
+class TXMLReader;
+
+namespace harrowincast {
+
 class TTolvIPodINI;
 class TPodCastList;
 struct TPodCastItem;
 struct TPodSiteItem;
-class TXMLReader;
 
 class TPodcastUpdater {
 public:
@@ -85,3 +88,5 @@ bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, 
 // file appears only once the whole answer arrived.
 bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work = {},
                          bool* Cancel = nullptr, int64_t DeclaredLength = 0);
+
+}  // namespace harrowincast

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace harrowincast {
+
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -16,3 +18,5 @@ std::string FormatText(const char* format, ...) {
     va_end(args);
     return std::string(buffer.data(), static_cast<size_t>(n > 0 ? n : 0));
 }
+
+}  // namespace harrowincast

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+namespace harrowincast {
+
 struct TPodcastWork {
     std::function<void(int32_t Max)> SetMax;
     std::function<void(int32_t Position)> SetPosition;
@@ -31,3 +33,5 @@ struct TPodcastWork {
 
 // printf-style formatting for the system's fixed texts.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace harrowincast

@@ -10,6 +10,8 @@
 #include "foundation/gui/window_size.h"
 #include "ui_address_form.h"
 
+namespace harrowin {
+
 namespace {
 
 // The rows in display order and the record field each one shows.
@@ -86,3 +88,5 @@ void TAddressForm::Button_OKClick(QObject* Sender) {
     FOk = Sender && Sender->property("tag").toInt() == 1;
     if (FOk) accept(); else reject();
 }
+
+}  // namespace harrowin

@@ -12,6 +12,9 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
+
+namespace harrowin {
+
 namespace Ui { class TAddressForm; }
 
 class TAddressForm : public QDialog {
@@ -42,3 +45,5 @@ public:
 private:
     std::unique_ptr<Ui::TAddressForm> ui;
 };
+
+}  // namespace harrowin

@@ -9,6 +9,8 @@
 #include "foundation/gui/window_size.h"
 #include "ui_config_form.h"
 
+namespace harrowin {
+
 TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TConfigForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
@@ -86,3 +88,5 @@ void TConfigForm::StoreTo(TTolvIPodINI& s) const {
     s.TextDivide.AddEncoded = ui->CheckBox_Encode->isChecked();
     s.TextDivide.EveryDisplay = ui->CheckBox_MemDivEveryOn->isChecked();
 }
+
+}  // namespace harrowin

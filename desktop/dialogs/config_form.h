@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace harrowin {
+
 class TTolvIPodINI;
 namespace Ui { class TConfigForm; }
 
@@ -28,3 +30,5 @@ public:
 private:
     std::unique_ptr<Ui::TConfigForm> ui;
 };
+
+}  // namespace harrowin

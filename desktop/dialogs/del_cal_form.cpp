@@ -9,9 +9,7 @@
 
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/page_helpers.h"
-#include "desktop/main_form.h"
-#include "desktop/pages/schedule_page.h"
-#include "desktop/pages/todo_page.h"
+#include "desktop/page_host.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "foundation/errors.h"
@@ -19,6 +17,8 @@
 #include "foundation/gui/window_size.h"
 #include "foundation/number_format.h"
 #include "ui_del_cal_form.h"
+
+namespace harrowin {
 
 TDelCalForm::TDelCalForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TDelCalForm>()) {
     ui->setupUi(this);
@@ -53,37 +53,34 @@ void TDelCalForm::SButton_SetNowClick() {
 
 TDateTime TDelCalForm::BaseDateTime() const { return DateValue(DatePick->date()) + TimeValue(TimePick->time()); }
 
-bool AskBaseDate(TMainForm& Main, TDateTime& Base) {
-    TDelCalForm form(&Main);
+bool AskBaseDate(QWidget* Parent, TDateTime& Base) {
+    TDelCalForm form(Parent);
     form.SButton_SetNowClick();
     form.exec();
     Base = form.BaseDateTime();
     return form.FOk;
 }
 
-void SButton_CalDelClick(TMainForm& Main, int Tag) {
+void SButton_CalDelClick(TPageHost& Host, const QTreeWidget& List, int Tag) {
+    QWidget* const parent = Host.DialogParent();
     try {
         TDateTime base = 0;
-        if (!AskBaseDate(Main, base)) return;
-        QTreeWidget* list = nullptr;
+        if (!AskBaseDate(parent, base)) return;
         const char* question = nullptr;
-        int kind = 0;
+        TListKind kind = TListKind::Calendar;
         if (Tag == 0) {
-            list = Main.SchedulePage()->CalendarListView;
             question = "%d 個のスケジュールが既に経過済みです。削除してもよろしいですか？";
-            kind = 2;
         } else if (Tag == 1) {
-            list = Main.TodoPage()->TodoListView;
             question = "%d 個のタスクが既に経過済みです。削除してもよろしいですか？";
-            kind = 5;
+            kind = TListKind::ToDo;
         } else {
             return;
         }
         // The rows in the order the list shows them: the raw start (column 1) and the file name
         // (column 4).
         std::vector<TPastEntryRow> rows;
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* row = list->topLevelItem(i);
+        for (int i = 0; i < List.topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = List.topLevelItem(i);
             rows.push_back({row->text(1).toStdString(), RowFile(*row, 4)});
         }
         std::vector<std::string> names;
@@ -92,11 +89,13 @@ void SButton_CalDelClick(TMainForm& Main, int Tag) {
         request.Text = Format(question, {static_cast<int64_t>(names.size())});
         request.Icon = TMsgIcon::Warning;
         request.Buttons = TMsgButtons::OkCancel;
-        if (MessageBox(&Main, request) != TMsgResult::Ok) return;
-        DeleteListedFiles(CheckerOf(Main.Player()).CalendarsPath, names,
-                          [&Main](const std::string&) { ShowMessage(&Main, "ファイルの削除に失敗しました"); });
-        Main.LoadTabList(kind);
+        if (MessageBox(parent, request) != TMsgResult::Ok) return;
+        DeleteListedFiles(CheckerOf(Host.Player()).CalendarsPath, names,
+                          [parent](const std::string&) { ShowMessage(parent, "ファイルの削除に失敗しました"); });
+        Host.LoadTabList(kind);
     } catch (const ETolvError& e) {
-        ShowMessage(&Main, e.Message());
+        ShowMessage(parent, e.Message());
     }
 }
+
+}  // namespace harrowin

@@ -10,7 +10,11 @@
 class QDateEdit;
 class QPushButton;
 class QTimeEdit;
-class TMainForm;
+class QTreeWidget;
+
+namespace harrowin {
+
+class TPageHost;
 namespace Ui { class TDelCalForm; }
 
 class TDelCalForm : public QDialog {
@@ -36,8 +40,10 @@ private:
 };
 
 // Shows the dialog with both pickers at now; true when closed with OK, Base := its value.
-bool AskBaseDate(TMainForm& Main, TDateTime& Base);
-// The command of the calendar page's button (tag 0) and the to-do page's (tag 1): asks the
-// base, collects the rows of that page's list that started before it, asks once and deletes
-// their files, then reloads that list.
-void SButton_CalDelClick(TMainForm& Main, int Tag);
+bool AskBaseDate(QWidget* Parent, TDateTime& Base);
+// The command of the calendar page's button (tag 0) and the to-do page's (tag 1) over that
+// page's list: asks the base, collects the rows of the list that started before it, asks once
+// and deletes their files, then reloads the list.
+void SButton_CalDelClick(TPageHost& Host, const QTreeWidget& List, int Tag);
+
+}  // namespace harrowin

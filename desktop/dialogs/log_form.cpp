@@ -14,6 +14,8 @@
 #include "player/song_records.h"
 #include "ui_log_form.h"
 
+namespace harrowin {
+
 std::string TransferErrorText(int32_t code) {
     switch (code) {
         case -3: return "出力先の容量が足りません";
@@ -105,3 +107,5 @@ void TLogForm::Button2Click() {
         ShowMessage(this, e.Message());
     }
 }
+
+}  // namespace harrowin

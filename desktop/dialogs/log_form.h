@@ -9,6 +9,9 @@
 #include <vector>
 
 class TITBSongList;
+
+namespace harrowin {
+
 namespace Ui { class TLogForm; }
 
 // The reason text of a transfer error code (-3..0, else the system's text for the errno).
@@ -43,3 +46,5 @@ private:
     std::unique_ptr<Ui::TLogForm> ui;
     std::vector<TLogRow> FRows;
 };
+
+}  // namespace harrowin

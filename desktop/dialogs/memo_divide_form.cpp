@@ -6,6 +6,8 @@
 #include "organiser/memo_divider.h"
 #include "ui_memo_divide_form.h"
 
+namespace harrowin {
+
 TMemoDivideForm::TMemoDivideForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TMemoDivideForm>()) {
     ui->setupUi(this);
     FOk = false;
@@ -64,3 +66,5 @@ void TMemoDivideForm::ApplyTo(TTolvMemoDivider& divider) const {
     divider.FTitleTag = ui->CheckBox_TitleAdd->isChecked();
     divider.FCopyDir = ui->CheckBox_CopyDir->isChecked();
 }
+
+}  // namespace harrowin

@@ -6,8 +6,11 @@
 #include <memory>
 #include <string>
 
-class TTolvIPodINI;
 class TTolvMemoDivider;
+
+namespace harrowin {
+
+class TTolvIPodINI;
 namespace Ui { class TMemoDivideForm; }
 
 class TMemoDivideForm : public QDialog {
@@ -30,3 +33,5 @@ public:
 protected:
     void reject() override;
 };
+
+}  // namespace harrowin

@@ -24,6 +24,8 @@
 #include "organiser/organiser_files.h"
 #include "ui_memo_form.h"
 
+namespace harrowin {
+
 std::function<std::string(const std::string&, const std::string&)> TMemoForm::SaveDialogHook;
 
 namespace {
@@ -289,3 +291,5 @@ void TMemoForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMemoForm::reject() { close(); }
+
+}  // namespace harrowin

@@ -13,6 +13,9 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QTextEdit;
+
+namespace harrowin {
+
 class TTolvIPodINI;
 namespace Ui { class TMemoForm; }
 
@@ -77,3 +80,5 @@ private:
     int FAllowedChars = kMaxChars;
     bool FShownOnce = false;
 };
+
+}  // namespace harrowin

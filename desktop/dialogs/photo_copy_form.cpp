@@ -10,6 +10,8 @@
 #include "foundation/paths.h"
 #include "ui_photo_copy_form.h"
 
+namespace harrowin {
+
 TPhotoCopyForm::TPhotoCopyForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TPhotoCopyForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
@@ -49,3 +51,5 @@ void TPhotoCopyForm::SetTypeIndex(int32_t index) {
         buttons[i]->setAutoExclusive(true);
     }
 }
+
+}  // namespace harrowin

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace harrowin {
+
 namespace Ui { class TPhotoCopyForm; }
 
 class TPhotoCopyForm : public QDialog {
@@ -26,3 +28,5 @@ public:
 private:
     std::unique_ptr<Ui::TPhotoCopyForm> ui;
 };
+
+}  // namespace harrowin

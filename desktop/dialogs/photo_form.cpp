@@ -26,6 +26,8 @@
 #include "player/artwork/jpeg_codec.h"
 #include "ui_photo_form.h"
 
+namespace harrowin {
+
 namespace fs = std::filesystem;
 
 void TABitmap::Assign(const QImage& image) { FImage = image.convertToFormat(QImage::Format_RGB32); }
@@ -251,3 +253,5 @@ bool TPhotoForm::eventFilter(QObject* watched, QEvent* event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+}  // namespace harrowin

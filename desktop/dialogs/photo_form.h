@@ -12,6 +12,9 @@
 
 class Bitmap32;
 class QLabel;
+
+namespace harrowin {
+
 class TTolvIPodINI;
 namespace Ui { class TPhotoForm; }
 
@@ -95,3 +98,5 @@ private:
     QLabel* FPanel0 = nullptr;
     QLabel* FPanel1 = nullptr;
 };
+
+}  // namespace harrowin

@@ -16,6 +16,8 @@
 #include "foundation/number_format.h"
 #include "ui_schedule_form.h"
 
+namespace harrowin {
+
 QDate PickerDate(TDateTime Value) {
     const TDateParts p = DecodeDateTime(Value);
     return QDate(p.year, p.month, p.day);
@@ -144,3 +146,5 @@ TIpodVCal TScheduleForm::GetEvent() const {
     if (CheckBox_UseAlarm->isChecked()) e.DAlarm = VCalText(DatePick_Alarm->date(), TimePick_Alarm->time());
     return e;
 }
+
+}  // namespace harrowin

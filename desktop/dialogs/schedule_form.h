@@ -21,6 +21,9 @@ class QPushButton;
 class QSlider;
 class QTimeEdit;
 class QToolButton;
+
+namespace harrowin {
+
 namespace Ui { class TScheduleForm; }
 
 // The date part / time of day of a date-time value, and back.
@@ -75,3 +78,5 @@ public:
 private:
     std::unique_ptr<Ui::TScheduleForm> ui;
 };
+
+}  // namespace harrowin

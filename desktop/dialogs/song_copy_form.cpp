@@ -12,6 +12,8 @@
 #include "foundation/paths.h"
 #include "ui_song_copy_form.h"
 
+namespace harrowin {
+
 namespace {
 
 std::string Text(const QString& s) { return s.toStdString(); }
@@ -134,3 +136,5 @@ bool AskVideoCopySettings(QWidget* parent, TTolvIPodINI& settings) {
     if (form.FOk) form.StoreVideoSettings(settings);
     return form.FOk;
 }
+
+}  // namespace harrowin

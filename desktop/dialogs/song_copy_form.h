@@ -9,6 +9,9 @@
 #include <string>
 
 class QAbstractButton;
+
+namespace harrowin {
+
 class TTolvIPodINI;
 namespace Ui { class TSongCopyCfgForm; }
 
@@ -47,3 +50,5 @@ private:
 // OK (the settings then hold the dialog's values).
 bool AskSongCopySettings(QWidget* parent, TTolvIPodINI& settings);
 bool AskVideoCopySettings(QWidget* parent, TTolvIPodINI& settings);
+
+}  // namespace harrowin

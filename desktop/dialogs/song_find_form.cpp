@@ -7,6 +7,8 @@
 #include "foundation/gui/window_size.h"
 #include "ui_song_find_form.h"
 
+namespace harrowin {
+
 std::vector<std::string> SplitFindWords(const std::string& text) {
     std::vector<std::string> words;
     std::string word;
@@ -105,3 +107,5 @@ std::string TSongFindForm::ArtistText(int i) const {
     const QTreeWidgetItem* item = ui->ArtistsListView->topLevelItem(i);
     return item ? item->text(0).toStdString() : std::string();
 }
+
+}  // namespace harrowin

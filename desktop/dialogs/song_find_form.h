@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace harrowin {
+
 namespace Ui { class TSongFindForm; }
 
 // The words of a search text: split at blanks (U+0020 only; a full-width blank belongs to a
@@ -42,3 +44,5 @@ public:
 private:
     std::unique_ptr<Ui::TSongFindForm> ui;
 };
+
+}  // namespace harrowin

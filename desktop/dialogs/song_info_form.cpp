@@ -27,6 +27,8 @@
 #include "player/tags/lyrics_reader.h"
 #include "ui_song_info_form.h"
 
+namespace harrowin {
+
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -345,3 +347,5 @@ void TSongInfoForm::Button1Click() {
     // A location that leaves the player has no path: there is nothing to open.
     if (!FPath.empty()) ShellOpen(FPath, this);
 }
+
+}  // namespace harrowin

@@ -13,8 +13,12 @@
 #include "foundation/date_time.h"
 #include "player/artwork/bitmap32.h"
 
+class TArtItem;
 class TArtworkDBLoader;
 class TITBSongItem;
+
+namespace harrowin {
+
 namespace Ui { class TSongInfoForm; }
 
 // The format text of a file by its extension (any letter case).
@@ -71,7 +75,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    const class TArtItem* FindArtwork() const;
+    const TArtItem* FindArtwork() const;
     void FitWrappedPath();
     bool ConfirmOverwrite(const std::string& fileName);
 
@@ -83,3 +87,5 @@ private:
     QImage FArtImage;
     Bitmap32 FArtBitmap;
 };
+
+}  // namespace harrowin

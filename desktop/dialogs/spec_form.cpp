@@ -17,6 +17,8 @@
 #include "player/player_checker.h"
 #include "ui_spec_form.h"
 
+namespace harrowin {
+
 TSpecForm::TSpecForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TSpecForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
@@ -97,3 +99,5 @@ void TSpecForm::Button1Click() {
 void TSpecForm::N1Click() { ui->IniMemo->copy(); }
 
 void TSpecForm::A1Click() { ui->IniMemo->selectAll(); }
+
+}  // namespace harrowin

@@ -10,6 +10,9 @@
 #include "platform/disk_check.h"
 
 class TMPlayerChecker;
+
+namespace harrowin {
+
 namespace Ui { class TSpecForm; }
 
 class TSpecForm : public QDialog {
@@ -38,3 +41,5 @@ private:
     TDiskCheckTarget FTarget;
     int FImageIndex = 1;
 };
+
+}  // namespace harrowin

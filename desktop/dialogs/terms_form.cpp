@@ -11,6 +11,8 @@
 #include "foundation/gui/window_size.h"
 #include "ui_terms_form.h"
 
+namespace harrowin {
+
 TCRForm::TCRForm(TTolvIPodINI& settings, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TCRForm>()), FSettings(settings) {
     ui->setupUi(this);
@@ -66,3 +68,5 @@ void TCRForm::Button2Click() {
     FSettings.Copyright.Copyright = false;
     reject();
 }
+
+}  // namespace harrowin

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <memory>
 
+namespace harrowin {
+
 class TTolvIPodINI;
 namespace Ui { class TCRForm; }
 
@@ -27,3 +29,5 @@ private:
     std::unique_ptr<Ui::TCRForm> ui;
     TTolvIPodINI& FSettings;
 };
+
+}  // namespace harrowin

@@ -12,6 +12,8 @@
 #include "foundation/gui/window_size.h"
 #include "ui_todo_form.h"
 
+namespace harrowin {
+
 TToDoForm::TToDoForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TToDoForm>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -50,3 +52,5 @@ TVTodoObj TToDoForm::GetTask() const {
     task.Due = VCalText(DatePick_Start->date(), TimePick_Start->time());
     return task;
 }
+
+}  // namespace harrowin

@@ -12,6 +12,9 @@ class QDateEdit;
 class QLineEdit;
 class QPushButton;
 class QTimeEdit;
+
+namespace harrowin {
+
 namespace Ui { class TToDoForm; }
 
 class TToDoForm : public QDialog {
@@ -34,3 +37,5 @@ public:
 private:
     std::unique_ptr<Ui::TToDoForm> ui;
 };
+
+}  // namespace harrowin

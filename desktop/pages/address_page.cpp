@@ -9,7 +9,7 @@
 #include "desktop/dialogs/address_form.h"
 #include "desktop/imports.h"
 #include "desktop/language_table.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
@@ -19,14 +19,16 @@
 #include "foundation/paths.h"
 #include "ui_address_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr int kListTag = 5;
 
 }  // namespace
 
-TAddressPage::TAddressPage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TAddressPage>()) {
+TAddressPage::TAddressPage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::Contacts, parent), ui(std::make_unique<Ui::TAddressPage>()) {
     ui->setupUi(this);
     AddressListView = ui->AddressListView;
     SButton_AddrNew = ui->SButton_AddrNew;
@@ -35,7 +37,7 @@ TAddressPage::TAddressPage(TMainForm& main, QWidget* parent)
     AddressListView->setColumnWidth(0, 130);
     AddressListView->setColumnWidth(1, 130);
     AddressListView->setColumnWidth(2, 245);
-    SetupSortableReportList(*AddressListView, FMain.SortState(kListTag));
+    SetupSortableReportList(*AddressListView, FHost.SortState(kListTag));
 
     PopupMenu_Address = new QMenu(this);
     PopupMenu_Address->setObjectName("PopupMenu_Address");
@@ -66,12 +68,14 @@ bool TAddressPage::ListEmpty() const { return AddressListView->topLevelItemCount
 void TAddressPage::ClearList() { AddressListView->clear(); }
 QWidget* TAddressPage::FocusList() const { return AddressListView; }
 
-std::string TAddressPage::ContactsFolder() const { return CheckerOf(FMain.Player()).ContactsPath; }
+std::string TAddressPage::ContactsFolder() const { return CheckerOf(FHost.Player()).ContactsPath; }
 
 void TAddressPage::LoadContactList() {
+    const TListLoad load(*this);
+    if (!load.Started()) return;
     const std::string folder = ContactsFolder();
     std::vector<std::string> files;
-    if (!folder.empty()) FMain.Player().ListFolder(folder, files);
+    if (!folder.empty()) FHost.Player().ListFolder(folder, files);
     AddressListView->clear();
     QList<QTreeWidgetItem*> rows;
     for (const std::string& file : files) {
@@ -82,8 +86,8 @@ void TAddressPage::LoadContactList() {
         rows.append(row);
     }
     AddressListView->addTopLevelItems(rows);
-    SortByState(*AddressListView, FMain.SortState(kListTag));
-    FMain.SetStatusText(1, QString::fromStdString(FMain.Lang().Get("MSG_LOAD_ADDR")));
+    SortByState(*AddressListView, FHost.SortState(kListTag));
+    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Get("MSG_LOAD_ADDR")));
 }
 
 TIpodVCF TAddressPage::ReadContactFile(const std::string& FileName) {
@@ -100,7 +104,7 @@ void TAddressPage::WriteContactFile(const TIpodVCF& Contact, const std::string& 
 
 void TAddressPage::EditContact(const std::string& FileNameIn) {
     std::string FileName = FileNameIn;
-    TAddressForm form(&FMain);
+    TAddressForm form(FHost.DialogParent());
     std::error_code ec;
     if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetContact(ReadContactFile(FileName));
     if (RunEditor) {
@@ -112,12 +116,13 @@ void TAddressPage::EditContact(const std::string& FileNameIn) {
     const TIpodVCF contact = form.GetContact();
     if (FileName.empty()) FileName = NewContactFileName(IncludeBackslash(ContactsFolder()), contact.FN);
     WriteContactFile(contact, FileName);
-    FMain.LoadTabList(1);
+    FHost.LoadTabList(TListKind::Contacts);
 }
 
-bool TAddressPage::DeleteContacts() { return DeleteSelectedFiles(&FMain, *AddressListView, 0, ContactsFolder()); }
+bool TAddressPage::DeleteContacts() { return DeleteSelectedFiles(FHost.DialogParent(), *AddressListView, 0, ContactsFolder()); }
 
 void TAddressPage::Button_AddAddressClick(int Tag) {
+    if (ListLoading()) return;
     try {
         const bool selected = FirstSelected(*AddressListView) != nullptr;
         switch (Tag) {
@@ -134,25 +139,28 @@ void TAddressPage::Button_AddAddressClick(int Tag) {
                 break;
             case 2:
                 if (selected) {
-                    if (DeleteContacts()) FMain.LoadTabList(1);
+                    if (DeleteContacts()) FHost.LoadTabList(TListKind::Contacts);
                 } else {
-                    ShowMessage(&FMain, "ファイルが選択されていませんので削除できません");
+                    ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
                 }
                 break;
             default:
                 break;
         }
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
 
 void TAddressPage::ImportFile(const std::string& path) { ImportContactFile(path); }
 
-void TAddressPage::ImportContactFile(const std::string& FileName) { ::ImportContactFile(FMain, FileName); }
+void TAddressPage::ImportContactFile(const std::string& FileName) { harrowin::ImportContactFile(FHost, FileName); }
 
 void TAddressPage::Button_AddrCopyClick() {
+    if (ListLoading()) return;
     const std::string name = OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(1)))
-                                            : AskImportFileName(FMain, 1);
+                                            : AskImportFileName(FHost, 1);
     if (!name.empty()) ImportFile(name);
 }
+
+}  // namespace harrowin

@@ -2,28 +2,31 @@
 // sortable report list, with new, edit, delete and import. Created and owned by the main window.
 #pragma once
 
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "desktop/pages/list_page.h"
 #include "organiser/organiser_files.h"
 
 class QAction;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
-class TMainForm;
+
+namespace harrowin {
+
 namespace Ui { class TAddressPage; }
 
-class TAddressPage : public QWidget {
+class TAddressPage : public TListPage {
     Q_OBJECT
 public:
-    TAddressPage(TMainForm& main, QWidget* parent = nullptr);
+    TAddressPage(TPageHost& host, QWidget* parent = nullptr);
     ~TAddressPage() override;
 
-    // Refills the list from the contacts folder (kind 1 of LoadTabList).
+    // Refills the list from the contacts folder.
     void LoadContactList();
+    void LoadList() override { LoadContactList(); }
     TIpodVCF ReadContactFile(const std::string& FileName);
     void WriteContactFile(const TIpodVCF& Contact, const std::string& FileName);
     // Runs the editor; FileName empty for a new contact. On OK writes and reloads.
@@ -38,9 +41,9 @@ public:
     // The import command: the open-file dialog with the vCard filter.
     void Button_AddrCopyClick();
 
-    bool ListEmpty() const;
+    bool ListEmpty() const override;
     void ClearList();
-    QWidget* FocusList() const;
+    QWidget* FocusList() const override;
     // The contacts folder ("" without a player).
     std::string ContactsFolder() const;
 
@@ -59,6 +62,7 @@ public:
     std::function<void(class TAddressForm& Form)> RunEditor;
 
 private:
-    TMainForm& FMain;
     std::unique_ptr<Ui::TAddressPage> ui;
 };
+
+}  // namespace harrowin

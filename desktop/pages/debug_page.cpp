@@ -6,18 +6,20 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/player_access.h"
 #include "desktop/status_text.h"
 #include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
+
+namespace harrowin {
 
 namespace {
 const char* const kOptionNames[7] = {"iTunesDB", "ArtworkDB", "PhotoDB", "アートワーク情報", "フォト情報",
                                      "フォルダ構造レポート作成", "取得情報レポート作成"};
 }
 
-TDebugPage::TDebugPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMain(main) {
+TDebugPage::TDebugPage(TPageHost& host, QWidget* parent) : QWidget(parent), FHost(host) {
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < 7; ++i) {
         Options[i] = new QCheckBox(QString::fromUtf8(kOptionNames[i]), this);
@@ -32,9 +34,9 @@ TDebugPage::TDebugPage(TMainForm& main, QWidget* parent) : QWidget(parent), FMai
 }
 
 std::string TDebugPage::BuildReport() const {
-    TTolvIPOD& player = FMain.Player();
+    TTolvIPOD& player = FHost.Player();
     const TMPlayerChecker& c = CheckerOf(player);
-    std::string out = "Harrowin " + std::string(TMainForm::kVersion) + " report\r\n";
+    std::string out = "Harrowin " + std::string(HARROWIN_VERSION) + " report\r\n";
     if (Options[6]->isChecked()) {
         out += "[取得情報]\r\n";
         out += "DriveRoot=" + c.DriveRoot + "\r\nPlayerName=" + c.PlayerName + "\r\nModelNumber=" + c.ModelNumber +
@@ -72,3 +74,5 @@ void TDebugPage::ExportClick() {
         ShowMessage(this, e.Message());
     }
 }
+
+}  // namespace harrowin

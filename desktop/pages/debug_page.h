@@ -7,12 +7,15 @@
 
 class QCheckBox;
 class QPushButton;
-class TMainForm;
+
+namespace harrowin {
+
+class TPageHost;
 
 class TDebugPage : public QWidget {
     Q_OBJECT
 public:
-    TDebugPage(TMainForm& main, QWidget* parent = nullptr);
+    TDebugPage(TPageHost& host, QWidget* parent = nullptr);
 
     // The report of the checked options (what the checker and the databases hold).
     std::string BuildReport() const;
@@ -22,5 +25,7 @@ public:
     QPushButton* Button_Export = nullptr;
 
 private:
-    TMainForm& FMain;
+    TPageHost& FHost;
 };
+
+}  // namespace harrowin

@@ -11,7 +11,7 @@
 #include "desktop/dialogs/memo_form.h"
 #include "desktop/imports.h"
 #include "desktop/language_table.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -22,6 +22,8 @@
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
 #include "ui_memo_page.h"
+
+namespace harrowin {
 
 namespace {
 
@@ -68,8 +70,8 @@ TNoteRow MakeNoteRow(const std::string& notesFolder, const std::string& path) {
     return row;
 }
 
-TMemoPage::TMemoPage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TMemoPage>()) {
+TMemoPage::TMemoPage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::Notes, parent), ui(std::make_unique<Ui::TMemoPage>()) {
     ui->setupUi(this);
     MemoListView = ui->MemoListView;
     SButton_MemoNew = ui->SButton_MemoNew;
@@ -107,7 +109,7 @@ void TMemoPage::SetupMenu() {
 }
 
 std::string TMemoPage::NotesFolder() const {
-    const std::string notes = CheckerOf(FMain.Player()).NotesPath;
+    const std::string notes = CheckerOf(FHost.Player()).NotesPath;
     return notes.empty() ? std::string() : IncludeBackslash(notes);
 }
 
@@ -118,15 +120,11 @@ std::string TMemoPage::RowPath(int row) const {
 }
 
 void TMemoPage::LoadNotesList() {
-    if (FListLoading) return;
-    FListLoading = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{FListLoading};
+    const TListLoad load(*this);
+    if (!load.Started()) return;
     const std::string notes = NotesFolder();
     std::vector<std::string> files;
-    if (!notes.empty()) FMain.Player().ListFolder(ExcludeBackslash(notes), files);
+    if (!notes.empty()) FHost.Player().ListFolder(ExcludeBackslash(notes), files);
     MemoListView->clear();
     for (const std::string& path : files) {
         const TNoteRow row = MakeNoteRow(notes, path);
@@ -136,17 +134,17 @@ void TMemoPage::LoadNotesList() {
         SetRowFile(*item, 2, row.Folder);
         item->setText(3, QString::fromStdString(row.Head));
     }
-    FMain.SetStatusText(1, QString::fromStdString(FMain.Lang().Get("MSG_LOAD_NOTE")));
+    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Get("MSG_LOAD_NOTE")));
 }
 
-void TMemoPage::ImportFile(const std::string& path) { ::ImportFile(FMain, path, 0); }
+void TMemoPage::ImportFile(const std::string& path) { harrowin::ImportFile(FHost, path, 0); }
 
 void TMemoPage::ImportClick() {
-    if (!FListLoading) Button_MemoInputClick(FMain, 0);
+    if (!ListLoading()) Button_MemoInputClick(FHost, 0);
 }
 
 void TMemoPage::Button_MemoEditClick(int tag) {
-    if (FListLoading) return;
+    if (ListLoading()) return;
     const QList<QTreeWidgetItem*> selected = MemoListView->selectedItems();
     // The row edited is the first selected one in list order, whatever order they were picked in.
     int first = -1;
@@ -163,9 +161,9 @@ void TMemoPage::Button_MemoEditClick(int tag) {
             break;
         case 2:
             if (selected.isEmpty()) {
-                ShowMessage(&FMain, "ファイルが選択されていませんので削除できません");
+                ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
             } else if (DeleteNotes()) {
-                FMain.LoadTabList(0);
+                FHost.LoadTabList(TListKind::Notes);
             }
             break;
         default:
@@ -176,17 +174,17 @@ void TMemoPage::Button_MemoEditClick(int tag) {
 void TMemoPage::EditNote(const std::string& FileName) {
     bool saved = false;
     {
-        TMemoForm form(FMain.Settings(), &FMain);
+        TMemoForm form(FHost.Settings(), FHost.DialogParent());
         try {
             form.LoadNote(FileName, NotesFolder());
         } catch (const ETolvError& e) {
-            ShowMessage(&FMain, e.Message());
+            ShowMessage(FHost.DialogParent(), e.Message());
             return;
         }
         form.exec();
         saved = form.FSaved;
     }
-    if (saved) FMain.LoadTabList(0);
+    if (saved) FHost.LoadTabList(TListKind::Notes);
 }
 
 bool TMemoPage::DeleteNotes() {
@@ -198,14 +196,14 @@ bool TMemoPage::DeleteNotes() {
     if (rows.empty()) return false;
     std::string s = MemoListView->topLevelItem(rows.front())->text(0).toStdString();
     if (rows.size() > 1) s = "\"" + s + "\"を含む複数の選択されたファイル";
-    if (!ConfirmWarning(&FMain, "[ " + s + " ]を削除してもよろしいですか？")) return false;
+    if (!ConfirmWarning(FHost.DialogParent(), "[ " + s + " ]を削除してもよろしいですか？")) return false;
     for (int row : rows) {
-        if (!DeleteFileForced(RowPath(row))) ShowMessage(&FMain, "ファイルの削除に失敗しました");
+        if (!DeleteFileForced(RowPath(row))) ShowMessage(FHost.DialogParent(), "ファイルの削除に失敗しました");
     }
     try {
-        FMain.Player().DeleteEmptyFolders(ExcludeBackslash(NotesFolder()));
+        FHost.Player().DeleteEmptyFolders(ExcludeBackslash(NotesFolder()));
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
     return true;
 }
@@ -221,3 +219,5 @@ bool TMemoPage::eventFilter(QObject* watched, QEvent* event) {
 bool TMemoPage::ListEmpty() const { return MemoListView->topLevelItemCount() == 0; }
 void TMemoPage::ClearList() { MemoListView->clear(); }
 QWidget* TMemoPage::FocusList() const { return MemoListView; }
+
+}  // namespace harrowin

@@ -3,16 +3,19 @@
 // main window.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "desktop/pages/list_page.h"
 
 class QAction;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
-class TMainForm;
+
+namespace harrowin {
+
 namespace Ui { class TMemoPage; }
 
 // One row of the notes list: name, size (bytes, formatted), folder relative to the notes
@@ -26,14 +29,14 @@ TNoteRow MakeNoteRow(const std::string& notesFolder, const std::string& path);
 // The first 16 code page 932 bytes of a note's first line (never half a character), trimmed.
 std::string NoteHead(const std::string& fileBytes);
 
-class TMemoPage : public QWidget {
+class TMemoPage : public TListPage {
     Q_OBJECT
 public:
-    TMemoPage(TMainForm& main, QWidget* parent = nullptr);
+    TMemoPage(TPageHost& host, QWidget* parent = nullptr);
     ~TMemoPage() override;
 
-    // Kind 0 of LoadTabList.
     void LoadNotesList();
+    void LoadList() override { LoadNotesList(); }
     // A dropped file imported as notes.
     void ImportFile(const std::string& path);
     void Button_MemoEditClick(int tag);
@@ -43,9 +46,9 @@ public:
     std::string NotesFolder() const;
     // The full path of a row.
     std::string RowPath(int row) const;
-    bool ListEmpty() const;
+    bool ListEmpty() const override;
     void ClearList();
-    QWidget* FocusList() const;
+    QWidget* FocusList() const override;
 
     QTreeWidget* MemoListView = nullptr;
     QPushButton* SButton_MemoNew = nullptr;
@@ -64,9 +67,7 @@ private:
     void SetupMenu();
     void ImportClick();
 
-    TMainForm& FMain;
-    // While the list loads, window messages run (its progress is shown): the page's commands
-    // wait for the list, as they would act on rows that are about to be replaced.
-    bool FListLoading = false;
     std::unique_ptr<Ui::TMemoPage> ui;
 };
+
+}  // namespace harrowin

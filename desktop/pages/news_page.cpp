@@ -12,7 +12,7 @@
 #include <QTreeWidget>
 
 #include "desktop/dialogs/edit_url_form.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/news_download.h"
 #include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
@@ -26,6 +26,8 @@
 #include "foundation/paths.h"
 #include "ui_news_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr const char* kNotUpdated = "Not Updated";
@@ -38,8 +40,8 @@ bool EditSite(QWidget* owner, std::string& URL, std::string& Name) {
 
 }  // namespace
 
-TNewsPage::TNewsPage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TNewsPage>()) {
+TNewsPage::TNewsPage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::Sites, parent), ui(std::make_unique<Ui::TNewsPage>()) {
     ui->setupUi(this);
     URLListView = ui->URLListView;
     SButton_Download = ui->SButton_Download;
@@ -82,7 +84,7 @@ void TNewsPage::SetupMenu() {
             [this](const QPoint& p) { PopupMenu_URLList->popup(URLListView->viewport()->mapToGlobal(p)); });
 }
 
-void TNewsPage::LoadSiteList() { FillSiteList(FMain.Settings(), URLListView); }
+void TNewsPage::LoadSiteList() { FillSiteList(FHost.Settings(), URLListView); }
 
 void TNewsPage::AddSite(int mode, const std::string& path) { EditOrAddSite(mode, path); }
 
@@ -101,29 +103,29 @@ void TNewsPage::EditOrAddSite(int32_t Mode, const std::string& Path) {
     } else {
         name = selected->text(0).toStdString();
         url = selected->text(1).toStdString();
-        if (EditSite(&FMain, url, name)) {
+        if (EditSite(FHost.DialogParent(), url, name)) {
             selected->setText(0, QString::fromStdString(name));
             selected->setText(1, QString::fromStdString(url));
         }
         return;
     }
-    if (EditSite(&FMain, url, name)) AddSiteRow(URLListView, {name, url, kNotUpdated, false});
+    if (EditSite(FHost.DialogParent(), url, name)) AddSiteRow(URLListView, {name, url, kNotUpdated, false});
 }
 
 void TNewsPage::PM_SiteDeleteClick() {
     QTreeWidgetItem* selected = URLListView->currentItem();
     if (!selected || !selected->isSelected()) {
-        ShowMessage(&FMain, "アイテムが選択されていません");
+        ShowMessage(FHost.DialogParent(), "アイテムが選択されていません");
         return;
     }
-    if (!ConfirmWarning(&FMain, "[ " + selected->text(0).toStdString() + " ]を削除してもよろしいですか？")) return;
+    if (!ConfirmWarning(FHost.DialogParent(), "[ " + selected->text(0).toStdString() + " ]を削除してもよろしいですか？")) return;
     delete selected;
 }
 
 void TNewsPage::PM_SiteAllDeleteClick() {
-    if (!ConfirmWarning(&FMain, "サイト情報をクリアして初期状態にします。よろしいですか？")) return;
+    if (!ConfirmWarning(FHost.DialogParent(), "サイト情報をクリアして初期状態にします。よろしいですか？")) return;
     URLListView->clear();
-    for (TSiteRow row : DefaultSiteRows(FMain.Settings())) {
+    for (TSiteRow row : DefaultSiteRows(FHost.Settings())) {
         row.LastUpdate = kNotUpdated;
         row.Checked = false;
         AddSiteRow(URLListView, row);
@@ -133,19 +135,19 @@ void TNewsPage::PM_SiteAllDeleteClick() {
 void TNewsPage::SButton_DownloadClick() {
     // The download lets window events run while it waits: a removal then waits for its end
     // rather than emptying the site list under it.
-    const TMainForm::TPlayerWork work(FMain);
-    if (!IsOnline()) ShowMessage(&FMain, "このコンピュータはオンラインではありません!");
+    const TPlayerWork work(FHost);
+    if (!IsOnline()) ShowMessage(FHost.DialogParent(), "このコンピュータはオンラインではありません!");
     FError.clear();
     RunWithProgress("ダウンロード状況", 0, URLListView->topLevelItemCount(),
                     [this](QProgressBar* bar, QLabel* label, bool& cancel) { return DownloadNews(bar, label, cancel); },
-                    &FMain);
-    if (!FError.empty()) ShowMessage(&FMain, FError);
-    FMain.LoadTabList(0);
+                    FHost.DialogParent());
+    if (!FError.empty()) ShowMessage(FHost.DialogParent(), FError);
+    FHost.LoadTabList(TListKind::Notes);
 }
 
 int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) {
-    const TTolvIPodINI& s = FMain.Settings();
-    const std::string notes = CheckerOf(FMain.Player()).NotesPath;
+    const TTolvIPodINI& s = FHost.Settings();
+    const std::string notes = CheckerOf(FHost.Player()).NotesPath;
     // Without a player there is no notes folder to write into (and nothing to clean).
     if (notes.empty()) return bar->value();
     const std::string cache = NewsCacheFolder();
@@ -159,9 +161,9 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
         // A press of Cancel stops the transfer in progress, not only the sites after it.
         const auto pump = [this, &cancel] {
             QCoreApplication::processEvents();
-            return !cancel && !FMain.PlayerGone();
+            return !cancel && !FHost.PlayerGone();
         };
-        const auto message = [this](const std::string& text) { ShowMessage(&FMain, text); };
+        const auto message = [this](const std::string& text) { ShowMessage(FHost.DialogParent(), text); };
         for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = URLListView->topLevelItem(i);
             bar->setValue(i);
@@ -172,7 +174,7 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
                                  pump, message, &pages)) {
                 item->setText(2, NowText());
             }
-            if (cancel || FMain.PlayerGone()) break;
+            if (cancel || FHost.PlayerGone()) break;
             QCoreApplication::processEvents();
         }
     } catch (const std::exception& e) {
@@ -197,3 +199,5 @@ bool TNewsPage::eventFilter(QObject* watched, QEvent* event) {
 bool TNewsPage::ListEmpty() const { return URLListView->topLevelItemCount() == 0; }
 void TNewsPage::ClearList() { URLListView->clear(); }
 QWidget* TNewsPage::FocusList() const { return URLListView; }
+
+}  // namespace harrowin

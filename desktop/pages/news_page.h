@@ -3,11 +3,12 @@
 // window; the list view is the working copy of the stored sites.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "desktop/pages/list_page.h"
 
 class QAction;
 class QLabel;
@@ -15,17 +16,20 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
-class TMainForm;
+
+namespace harrowin {
+
 namespace Ui { class TNewsPage; }
 
-class TNewsPage : public QWidget {
+class TNewsPage : public TListPage {
     Q_OBJECT
 public:
-    TNewsPage(TMainForm& main, QWidget* parent = nullptr);
+    TNewsPage(TPageHost& host, QWidget* parent = nullptr);
     ~TNewsPage() override;
 
-    // Kind 4 of LoadTabList: the stored sites into the list view.
+    // The stored sites into the list view.
     void LoadSiteList();
+    void LoadList() override { LoadSiteList(); }
     // The add-site operation of a drop (mode 3, the dropped file's path) or of the commands.
     void AddSite(int mode, const std::string& path);
     void EditOrAddSite(int32_t Mode, const std::string& Path);
@@ -36,9 +40,9 @@ public:
     void SButton_DownloadClick();
     // The progress window's work; returns the bar's position.
     int32_t DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel);
-    bool ListEmpty() const;
+    bool ListEmpty() const override;
     void ClearList();
-    QWidget* FocusList() const;
+    QWidget* FocusList() const override;
 
     // Test seam: the time written into the last-update column (default: now).
     std::function<QString()> NowText;
@@ -61,7 +65,8 @@ protected:
 private:
     void SetupMenu();
 
-    TMainForm& FMain;
     std::unique_ptr<Ui::TNewsPage> ui;
     std::string FError;
 };
+
+}  // namespace harrowin

@@ -18,7 +18,7 @@
 
 #include "desktop/dialogs/photo_copy_form.h"
 #include "desktop/dialogs/photo_form.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
 #include "desktop/photo_extract.h"
 #include "desktop/player_access.h"
@@ -31,6 +31,8 @@
 #include "player/artwork/artwork_db.h"
 #include "ui_photo_copy_form.h"
 #include "ui_photo_page.h"
+
+namespace harrowin {
 
 namespace {
 
@@ -112,8 +114,8 @@ private:
 
 }  // namespace
 
-TPhotoPage::TPhotoPage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TPhotoPage>()) {
+TPhotoPage::TPhotoPage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::Photos, parent), ui(std::make_unique<Ui::TPhotoPage>()) {
     ui->setupUi(this);
     PhotoListBox = ui->PhotoListBox;
     PhotoAlbumListView = ui->PhotoAlbumListView;
@@ -159,7 +161,7 @@ void TPhotoPage::ClearList() {
 }
 QWidget* TPhotoPage::FocusList() const { return PhotoListBox; }
 
-TArtworkDBLoader* TPhotoPage::Photos() const { return FMain.Player().Photos.get(); }
+TArtworkDBLoader* TPhotoPage::Photos() const { return FHost.Player().Photos.get(); }
 
 TArtItem* TPhotoPage::EntryOfItem(int item) const {
     const QListWidgetItem* row = PhotoListBox->item(item);
@@ -187,19 +189,19 @@ void TPhotoPage::SetCellSize(int32_t itemHeight) {
 void TPhotoPage::LoadPhotoList() {
     SButton_OpenPhoto->setEnabled(false);
     SButton_ExtractPhotos->setEnabled(false);
-    TTolvIPOD& player = FMain.Player();
+    TTolvIPOD& player = FHost.Player();
     const std::string path = CheckerOf(player).PhotoDatabasePath;
     std::error_code ec;
     TArtworkDBLoader* photos = Photos();
     if (!photos || path.empty() || !std::filesystem::is_regular_file(path, ec)) {
-        FMain.SetStatusText(1, "iPod内にフォトデータが見つかりません");
+        FHost.SetStatusText(1, "iPod内にフォトデータが見つかりません");
         return;
     }
     try {
-        photos->OnShowMessage = [this](const std::string& text) { ShowMessage(&FMain, text); };
+        photos->OnShowMessage = [this](const std::string& text) { ShowMessage(FHost.DialogParent(), text); };
         photos->LoadFromFile(path);
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
         return;
     }
     // A load replaces the albums: without this a second load would list every album twice.
@@ -214,10 +216,10 @@ void TPhotoPage::LoadPhotoList() {
     });
     const int32_t n = RunWithProgress(
         "サムネイルの取得", 0, photos->Items.GetCount(),
-        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillPhotoThumbnails(bar, label, cancel); }, &FMain);
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillPhotoThumbnails(bar, label, cancel); }, FHost.DialogParent());
     const TArtItem* first = photos->GetItem(0);
     if (n > 0 && first && !first->PhotoName.empty()) SButton_OpenPhoto->setEnabled(true);
-    FMain.SetStatusText(1, QString::fromStdString(Format("%d 枚のサムネイル画像を取得しました", {n + 1})));
+    FHost.SetStatusText(1, QString::fromStdString(Format("%d 枚のサムネイル画像を取得しました", {n + 1})));
 }
 
 int32_t TPhotoPage::FillPhotoThumbnails(QProgressBar* bar, QLabel* label, bool&) {
@@ -294,7 +296,7 @@ void TPhotoPage::SButton_OpenPhotoClick() {
 }
 
 void TPhotoPage::ShowPhoto(const std::string& fileName) {
-    TPhotoForm form(FMain.Settings(), &FMain);
+    TPhotoForm form(FHost.Settings(), FHost.DialogParent());
     if (Photos()) form.PhotoFolder = Photos()->Folder;
     form.FOnNext = [this](std::string& name, int32_t& index, int32_t) { NextPhoto(name, index); };
     form.FOnPrior = [this](std::string& name, int32_t& index, int32_t) { PriorPhoto(name, index); };
@@ -322,13 +324,13 @@ void TPhotoPage::SButton_ExtractPhotosClick() {
     // dialog, so the enabled button never silently does nothing.
     const TArtItem* first = photos ? photos->GetItem(0) : nullptr;
     if (!first) {
-        ShowMessage(&FMain, "フォトデータに写真が登録されていません");
+        ShowMessage(FHost.DialogParent(), "フォトデータに写真が登録されていません");
         return;
     }
-    auto& s = FMain.Settings().PhotoCopy;
+    auto& s = FHost.Settings().PhotoCopy;
     bool ok = false;
     {
-        TPhotoCopyForm form(&FMain);
+        TPhotoCopyForm form(FHost.DialogParent());
         form.Ui().Edit_Folder->setText(QString::fromStdString(s.Folder));
         const bool full = !first->PhotoName.empty();
         s.Type = full ? 1 : 0;
@@ -344,13 +346,13 @@ void TPhotoPage::SButton_ExtractPhotosClick() {
     // The work counts checked albums; an empty thumbnail list must not stop it before it starts.
     RunWithProgress(
         "フォトの取り出し", 0, std::max(CheckedAlbumCount(), 1),
-        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return ExtractPhotos(bar, label, cancel); }, &FMain);
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return ExtractPhotos(bar, label, cancel); }, FHost.DialogParent());
 }
 
 int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel) {
-    const TMainForm::TPlayerWork work(FMain);
+    const TPlayerWork work(FHost);
     const TArtworkDBLoader* photos = Photos();
-    const auto& s = FMain.Settings().PhotoCopy;
+    const auto& s = FHost.Settings().PhotoCopy;
     const int32_t total = CheckedAlbumCount();
     bar->setMaximum(total);
     int32_t done = 0;
@@ -359,7 +361,7 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
     std::string failures;
     if (photos) {
         TPhotoExtractRun run(*photos, s.Folder, s.Type);
-        run.PlayerGone = [this] { return FMain.PlayerGone(); };
+        run.PlayerGone = [this] { return FHost.PlayerGone(); };
         auto showLabel = [label](const std::string& text) {
             label->setText(QString::fromStdString(text));
             label->repaint();
@@ -378,7 +380,7 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
             const std::string caption = item->text(0).toStdString();
             if (!going) {
                 // The albums a pulled player kept from the extraction count as failed too.
-                if (FMain.PlayerGone()) run.SkipAlbum(caption);
+                if (FHost.PlayerGone()) run.SkipAlbum(caption);
                 continue;
             }
             ++done;
@@ -389,8 +391,10 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
         failed = run.Failed;
         failures = PhotoFailureMessage(run.Failures, run.Failed);
     }
-    FMain.SetStatusText(1, QString::fromStdString(PhotoExtractEndText(s.Folder, written, failed)));
-    if (!failures.empty()) ShowMessage(&FMain, failures);
-    ShellOpen(s.Folder, &FMain);
+    FHost.SetStatusText(1, QString::fromStdString(PhotoExtractEndText(s.Folder, written, failed)));
+    if (!failures.empty()) ShowMessage(FHost.DialogParent(), failures);
+    ShellOpen(s.Folder, FHost.DialogParent());
     return done;
 }
+
+}  // namespace harrowin

@@ -4,10 +4,11 @@
 #pragma once
 
 #include <QSize>
-#include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "desktop/pages/list_page.h"
 
 class QAction;
 class QLabel;
@@ -19,21 +20,23 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TArtItem;
 class TArtworkDBLoader;
-class TMainForm;
+
+namespace harrowin {
+
 namespace Ui { class TPhotoPage; }
 
-class TPhotoPage : public QWidget {
+class TPhotoPage : public TListPage {
     Q_OBJECT
 public:
-    TPhotoPage(TMainForm& main, QWidget* parent = nullptr);
+    TPhotoPage(TPageHost& host, QWidget* parent = nullptr);
     ~TPhotoPage() override;
 
-    // The loader the main window calls (LoadPhotoList).
-    void LoadAlbumList() { LoadPhotoList(); }
+    // The albums and the thumbnails of the first album, through the progress window.
     void LoadPhotoList();
-    bool ListEmpty() const;
+    void LoadList() override { LoadPhotoList(); }
+    bool ListEmpty() const override;
     void ClearList();
-    QWidget* FocusList() const;
+    QWidget* FocusList() const override;
 
     // The work of the thumbnail listing run in the progress window; returns the position.
     int32_t FillPhotoThumbnails(QProgressBar* bar, QLabel* label, bool& cancel);
@@ -78,6 +81,7 @@ private:
     void StepPhoto(int delta, std::string& fileName, int32_t& index);
     void SetCellSize(int32_t itemHeight);
 
-    TMainForm& FMain;
     std::unique_ptr<Ui::TPhotoPage> ui;
 };
+
+}  // namespace harrowin

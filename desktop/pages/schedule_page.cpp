@@ -20,7 +20,7 @@
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/imports.h"
 #include "desktop/language_table.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
@@ -30,14 +30,16 @@
 #include "foundation/paths.h"
 #include "ui_schedule_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr int kListTag = 1;
 
 }  // namespace
 
-TSchedulePage::TSchedulePage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TSchedulePage>()) {
+TSchedulePage::TSchedulePage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::Calendar, parent), ui(std::make_unique<Ui::TSchedulePage>()) {
     ui->setupUi(this);
     CalendarPages = ui->CalendarPages;
     CalendarListView = ui->CalendarListView;
@@ -57,7 +59,7 @@ TSchedulePage::TSchedulePage(TMainForm& main, QWidget* parent)
     const int widths[5] = {100, 0, 120, 140, 140};
     for (int c = 0; c < 5; ++c) CalendarListView->setColumnWidth(c, widths[c]);
     CalendarListView->header()->setMinimumSectionSize(0);
-    SetupSortableReportList(*CalendarListView, FMain.SortState(kListTag));
+    SetupSortableReportList(*CalendarListView, FHost.SortState(kListTag));
 
     QFont gridFont = CalendarGraph->font();
     gridFont.setPixelSize(16);
@@ -82,7 +84,7 @@ TSchedulePage::TSchedulePage(TMainForm& main, QWidget* parent)
             [this](const QPoint& p) { PopupMenu_Calendar->popup(CalendarListView->viewport()->mapToGlobal(p)); });
     connect(CalendarListView, &QTreeWidget::itemDoubleClicked, this, [this] { Button_NewCalendarClick(kListTag); });
     connect(SButton_CalNew, &QPushButton::clicked, this, [this] { Button_NewCalendarClick(0); });
-    connect(SButton_CalDel, &QPushButton::clicked, this, [this] { SButton_CalDelClick(FMain, 0); });
+    connect(SButton_CalDel, &QPushButton::clicked, this, [this] { RemovePastEvents(); });
     connect(SButton_CalImport, &QPushButton::clicked, this, [this] { SButton_CalImportClick(); });
 
     connect(CalendarGraph, &QCalendarWidget::selectionChanged, this, [this] { SButton_Cal_SetGraphClick(4); });
@@ -98,18 +100,27 @@ TSchedulePage::TSchedulePage(TMainForm& main, QWidget* parent)
 
 TSchedulePage::~TSchedulePage() = default;
 
+void TSchedulePage::Enter() {
+    ShowListPage();
+    FocusList()->setFocus();
+    ResetMonth();
+    if (ListEmpty()) FHost.LoadTabList(TListKind::Calendar);
+}
+
 void TSchedulePage::ShowListPage() { CalendarPages->setCurrentIndex(0); }
 void TSchedulePage::ResetMonth() { SButton_Cal_SetGraphClick(0); }
 bool TSchedulePage::ListEmpty() const { return CalendarListView->topLevelItemCount() == 0; }
 void TSchedulePage::ClearList() { CalendarListView->clear(); }
 QWidget* TSchedulePage::FocusList() const { return CalendarListView; }
-std::string TSchedulePage::CalendarsFolder() const { return CheckerOf(FMain.Player()).CalendarsPath; }
+std::string TSchedulePage::CalendarsFolder() const { return CheckerOf(FHost.Player()).CalendarsPath; }
 TDateTime TSchedulePage::GraphDate() const { return DateValue(CalendarGraph->selectedDate()); }
 
 void TSchedulePage::LoadCalendarList() {
+    const TListLoad load(*this);
+    if (!load.Started()) return;
     const std::string folder = CalendarsFolder();
     std::vector<std::string> files;
-    if (!folder.empty()) FMain.Player().ListFolder(folder, files);
+    if (!folder.empty()) FHost.Player().ListFolder(folder, files);
     CalendarListView->clear();
     CalendarListView->setColumnWidth(1, 0);
     for (const std::string& file : files) {
@@ -117,8 +128,8 @@ void TSchedulePage::LoadCalendarList() {
         if (vcal.IndexOfKeyValue("begin", "vtodo") >= 1) continue;
         AddCalendarRow(*CalendarListView, vcal, folder, file);
     }
-    SortByState(*CalendarListView, FMain.SortState(kListTag));
-    FMain.SetStatusText(1, QString::fromStdString(FMain.Lang().Get("MSG_LOAD_CALD")));
+    SortByState(*CalendarListView, FHost.SortState(kListTag));
+    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Get("MSG_LOAD_CALD")));
 }
 
 TIpodVCal TSchedulePage::ReadEventFile(const std::string& FileName) {
@@ -135,7 +146,7 @@ void TSchedulePage::WriteEventFile(const TIpodVCal& Event, const std::string& Fi
 
 void TSchedulePage::EditEvent(const std::string& FileNameIn, TDateTime DefaultDate) {
     std::string FileName = FileNameIn;
-    TScheduleForm form(&FMain);
+    TScheduleForm form(FHost.DialogParent());
     std::error_code ec;
     if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetEvent(ReadEventFile(FileName));
     if (DefaultDate != 0) form.SetAllPickers(DefaultDate);
@@ -153,12 +164,17 @@ void TSchedulePage::EditEvent(const std::string& FileNameIn, TDateTime DefaultDa
         FileName = MakeEventFileName(folder, event.DtStart);
     }
     WriteEventFile(event, FileName);
-    FMain.LoadTabList(2);
+    FHost.LoadTabList(TListKind::Calendar);
 }
 
-bool TSchedulePage::DeleteEvents() { return DeleteSelectedFiles(&FMain, *CalendarListView, 4, CalendarsFolder()); }
+void TSchedulePage::RemovePastEvents() {
+    if (!ListLoading()) SButton_CalDelClick(FHost, *CalendarListView, 0);
+}
+
+bool TSchedulePage::DeleteEvents() { return DeleteSelectedFiles(FHost.DialogParent(), *CalendarListView, 4, CalendarsFolder()); }
 
 void TSchedulePage::Button_NewCalendarClick(int Tag) {
+    if (ListLoading()) return;
     try {
         QTreeWidgetItem* selected = FirstSelected(*CalendarListView);
         switch (Tag) {
@@ -170,9 +186,9 @@ void TSchedulePage::Button_NewCalendarClick(int Tag) {
                 break;
             case 2:
                 if (selected) {
-                    if (DeleteEvents()) FMain.LoadTabList(2);
+                    if (DeleteEvents()) FHost.LoadTabList(TListKind::Calendar);
                 } else {
-                    ShowMessage(&FMain, "ファイルが選択されていませんので削除できません");
+                    ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
                 }
                 break;
             case 4:
@@ -182,7 +198,7 @@ void TSchedulePage::Button_NewCalendarClick(int Tag) {
                 break;
         }
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
 
@@ -235,10 +251,13 @@ void TSchedulePage::CalGraph_NextPrevClick(int Tag) {
 
 void TSchedulePage::ImportFile(const std::string& path) { ImportCalendarFile(path); }
 
-void TSchedulePage::ImportCalendarFile(const std::string& FileName) { ::ImportCalendarFile(FMain, FileName); }
+void TSchedulePage::ImportCalendarFile(const std::string& FileName) { harrowin::ImportCalendarFile(FHost, FileName); }
 
 void TSchedulePage::SButton_CalImportClick() {
+    if (ListLoading()) return;
     const std::string name = OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(2)))
-                                            : AskImportFileName(FMain, 2);
+                                            : AskImportFileName(FHost, 2);
     if (!name.empty()) ImportFile(name);
 }
+
+}  // namespace harrowin

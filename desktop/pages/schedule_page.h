@@ -3,12 +3,12 @@
 // Created and owned by the main window.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "desktop/pages/list_page.h"
 #include "foundation/date_time.h"
 #include "organiser/organiser_files.h"
 
@@ -22,24 +22,29 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TMainForm;
+
+namespace harrowin {
+
 class TScheduleForm;
 namespace Ui { class TSchedulePage; }
 
-class TSchedulePage : public QWidget {
+class TSchedulePage : public TListPage {
     Q_OBJECT
 public:
-    TSchedulePage(TMainForm& main, QWidget* parent = nullptr);
+    TSchedulePage(TPageHost& host, QWidget* parent = nullptr);
     ~TSchedulePage() override;
 
-    // Refills the list from the calendars folder (kind 2 of LoadTabList); to-do files are left
-    // out. EConvertError from a start that is no date-time ends the loading at that file.
+    // Refills the list from the calendars folder; to-do files are left out. EConvertError from
+    // a start that is no date-time ends the loading at that file.
     void LoadCalendarList();
+    void LoadList() override { LoadCalendarList(); }
     TIpodVCal ReadEventFile(const std::string& FileName);
     void WriteEventFile(const TIpodVCal& Event, const std::string& FileName);
     // Runs the editor; FileName empty for a new event, DefaultDate 0 for none.
     void EditEvent(const std::string& FileName, TDateTime DefaultDate);
     bool DeleteEvents();
+    // The removal of past events (the calendar page's tag 0 of the removal command).
+    void RemovePastEvents();
     // The calendar commands by tag: 0 new, 1 edit, 2 delete, 4 new on the month grid's date.
     void Button_NewCalendarClick(int Tag);
     // The month-view commands by tag: 0 today, 1..3 the pickers' dates, 4 the grid's date.
@@ -52,13 +57,15 @@ public:
     void ImportCalendarFile(const std::string& FileName);
     void SButton_CalImportClick();
 
+    // Entering the page shows the list sub-page and the month of today.
+    void Enter() override;
     // Shows the list sub-page.
     void ShowListPage();
     // The month view to today.
     void ResetMonth();
-    bool ListEmpty() const;
+    bool ListEmpty() const override;
     void ClearList();
-    QWidget* FocusList() const;
+    QWidget* FocusList() const override;
     std::string CalendarsFolder() const;
     // The month grid's date as a date-time (midnight).
     TDateTime GraphDate() const;
@@ -91,6 +98,7 @@ private:
     // Moves the grid to the date (day, then month, then year), each step raising its change.
     void MoveGraph(int Year, int Month, int Day);
 
-    TMainForm& FMain;
     std::unique_ptr<Ui::TSchedulePage> ui;
 };
+
+}  // namespace harrowin

@@ -18,7 +18,7 @@
 #include "desktop/dialogs/song_find_form.h"
 #include "desktop/dialogs/song_info_form.h"
 #include "desktop/language_table.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
@@ -33,6 +33,8 @@
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
 #include "ui_song_page.h"
+
+namespace harrowin {
 
 namespace {
 
@@ -53,8 +55,8 @@ void SetLabel(QLabel* label, const std::string& text) {
 
 }  // namespace
 
-TSongPage::TSongPage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TSongPage>()) {
+TSongPage::TSongPage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::Songs, parent), ui(std::make_unique<Ui::TSongPage>()) {
     ui->setupUi(this);
     SongTreeView = ui->SongTreeView;
     SongListView = ui->SongListView;
@@ -139,18 +141,25 @@ QWidget* TSongPage::FocusList() const { return SongListView; }
 
 // ---- filling ----
 
+void TSongPage::Enter() {
+    FocusList()->setFocus();
+    if (!ListEmpty()) return;
+    FHost.LoadTabList(TListKind::Songs);
+    UpdateSongSelectionTotals();
+}
+
 void TSongPage::LoadSongList() {
     // The fill lets window events run: a removal then waits until the lists are filled.
-    const TMainForm::TPlayerWork work(FMain);
-    const int32_t n = SongCountOf(FMain.Player());
+    const TPlayerWork work(FHost);
+    const int32_t n = SongCountOf(FHost.Player());
     const int32_t result = RunWithProgress(
         "音楽ファイルの一覧取得", 0, n,
-        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillSongViews(bar, label, cancel); }, &FMain);
-    FMain.SetStatusText(1, QString::fromStdString(Format(FMain.Lang().Get("MSG_LOAD_SONG"), {result + 1})));
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillSongViews(bar, label, cancel); }, FHost.DialogParent());
+    FHost.SetStatusText(1, QString::fromStdString(Format(FHost.Lang().Get("MSG_LOAD_SONG"), {result + 1})));
 }
 
 int32_t TSongPage::FillSongViews(QProgressBar* bar, QLabel* label, bool& cancel) {
-    const TITBSongList& songs = MusicOf(FMain.Player()).Songs;
+    const TITBSongList& songs = MusicOf(FHost.Player()).Songs;
     const int32_t n = songs.GetCount();
     std::vector<TArtistEntry> entries;
     SongTreeView->clear();
@@ -197,7 +206,7 @@ int32_t TSongPage::FillSongViews(QProgressBar* bar, QLabel* label, bool& cancel)
     if (finished && handled > 0) bar->setValue(handled - 1);
     FillTree(tree);
     SongTreeView->setUpdatesEnabled(true);
-    SortByState(*SongListView, FMain.SortState(kTagSongList));
+    SortByState(*SongListView, FHost.SortState(kTagSongList));
     return bar->value();
 }
 
@@ -236,7 +245,7 @@ void TSongPage::SetAllSongChecks(bool flag) { FModel->SetAllChecked(flag); }
 void TSongPage::UpdateSongSelectionTotals() {
     const int count = FModel->CheckedCount();
     const int64_t bytes = FModel->CheckedBytes();
-    FMain.SetStatusText(1, QString::fromStdString(Format("%d 曲を選択しています ( 合計 %.1n MB )",
+    FHost.SetStatusText(1, QString::fromStdString(Format("%d 曲を選択しています ( 合計 %.1n MB )",
                                                          {count, static_cast<double>(bytes) / 1048576.0})));
     SButton_OutSongs->setEnabled(count >= 1);
     Menu_OutSongs->setEnabled(count >= 1);
@@ -316,29 +325,29 @@ void TSongPage::CheckSongsOfArtistAlbum(const std::string& artistName, const std
 }
 
 void TSongPage::VideoListViewColumnClick(int column) {
-    ReportColumnClick(*SongListView, FMain.SortState(SongListView->property("tag").toInt()), column);
+    ReportColumnClick(*SongListView, FHost.SortState(SongListView->property("tag").toInt()), column);
 }
 
 // ---- copy ----
 
 void TSongPage::SButton_OutSongsClick() {
     try {
-        if (!AskSongCopySettings(&FMain, FMain.Settings())) return;
-        const std::string folder = FMain.Settings().SongCopy.Folder;
+        if (!AskSongCopySettings(FHost.DialogParent(), FHost.Settings())) return;
+        const std::string folder = FHost.Settings().SongCopy.Folder;
         RunWithProgress(
             "楽曲の転送状況", 0, FModel->CheckedCount(),
             [this, folder](QProgressBar* bar, QLabel* label, bool& cancel) {
                 return CopySongsToFolder(folder, bar, label, cancel);
             },
-            &FMain);
+            FHost.DialogParent());
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
 
 int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
-    TTolvIPOD& player = FMain.Player();
-    const auto& s = FMain.Settings().SongCopy;
+    TTolvIPOD& player = FHost.Player();
+    const auto& s = FHost.Settings().SongCopy;
     TCopyNaming naming;
     naming.ArtistFolder = s.MakeFolder_Artist;
     naming.AlbumFolder = s.MakeFolder_Album;
@@ -351,7 +360,7 @@ int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* ba
     }
     const int32_t total = FModel->CheckedCount();
     bar->setMaximum(std::max(total, 1));
-    return ::CopySongsToFolder(FMain, folder, naming, importList, checked, total, bar, label, cancel);
+    return harrowin::CopySongsToFolder(FHost, folder, naming, importList, checked, total, bar, label, cancel);
 }
 
 // ---- details ----
@@ -359,10 +368,10 @@ int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* ba
 bool TSongPage::ShowSongInfo() {
     const int row = SelectedRow();
     if (row < 0) return false;
-    TTolvIPOD& player = FMain.Player();
+    TTolvIPOD& player = FHost.Player();
     TITBSongItem* song = MusicOf(player).Songs.GetItem(FModel->Row(row).SongIndex);
     if (!song) return false;
-    TSongInfoForm form(&FMain, player.Artwork.get());
+    TSongInfoForm form(FHost.DialogParent(), player.Artwork.get());
     form.VideoMode = false;
     form.ShowPages();
     form.GetMainCheck = [this, row] { return FModel->Checked(row); };
@@ -376,7 +385,7 @@ void TSongPage::Menu_PropertyClick() {
     try {
         if (ShowSongInfo()) UpdateSongSelectionTotals();
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
 
@@ -384,14 +393,14 @@ void TSongPage::Menu_PropertyClick() {
 
 void TSongPage::SButton_FindSongsClick() {
     try {
-        auto& f = FMain.Settings().SongFind;
-        TSongFindForm form(&FMain);
+        auto& f = FHost.Settings().SongFind;
+        TSongFindForm form(FHost.DialogParent());
         form.SetValues(f.Text, f.Type, f.PageIndex);
         std::vector<std::string> artists;
         for (int i = 0; i < SongTreeView->topLevelItemCount(); ++i) artists.push_back(NodeText(SongTreeView->topLevelItem(i)));
         form.FillArtists(artists);
         std::vector<std::string> playLists;
-        const TITBPlayLists& lists = MusicOf(FMain.Player()).PlayLists;
+        const TITBPlayLists& lists = MusicOf(FHost.Player()).PlayLists;
         for (int32_t i = 0; i < lists.GetCount(); ++i) playLists.push_back(lists.GetItem(i)->Title);
         form.FillPlayLists(playLists);
         if (form.exec() == QDialog::Accepted) {
@@ -403,11 +412,11 @@ void TSongPage::SButton_FindSongsClick() {
             if (f.PageIndex == 2) count = CheckSongsByArtists(form);
             const std::string text = count <= 0 ? std::string("該当する曲はありませんでした")
                                                 : Format("%d 曲をチェック項目に追加しました", {count});
-            FMain.SetStatusText(1, QString::fromStdString(text));
-            MessageBox(&FMain, TMessageRequest{text, "", TMsgIcon::Information, TMsgButtons::Ok});
+            FHost.SetStatusText(1, QString::fromStdString(text));
+            MessageBox(FHost.DialogParent(), TMessageRequest{text, "", TMsgIcon::Information, TMsgButtons::Ok});
         }
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
     UpdateSongSelectionTotals();
 }
@@ -427,7 +436,7 @@ int32_t TSongPage::CheckSongsByText(const std::string& text, int32_t type) {
         const int64_t percent = static_cast<int64_t>(i + 1) * 100 / n;
         if (percent != shownPercent || i + 1 == n) {
             shownPercent = percent;
-            FMain.ShowProgressInStatus(i + 1, n, "曲のチェック処理中");
+            FHost.ShowProgressInStatus(i + 1, n, "曲のチェック処理中");
         }
     }
     return count;
@@ -439,7 +448,7 @@ int32_t TSongPage::CheckSongsByArtists(const TSongFindForm& form) {
     const int n = form.ArtistCount();
     int32_t count = 0;
     for (int i = 0; i < n; ++i) {
-        FMain.ShowProgressInStatus(i + 1, n, "曲のチェック処理中");
+        FHost.ShowProgressInStatus(i + 1, n, "曲のチェック処理中");
         if (form.ArtistChecked(i)) {
             auto it = rowsOfArtist.find(Lower(form.ArtistText(i)));
             if (it != rowsOfArtist.end()) {
@@ -453,3 +462,5 @@ int32_t TSongPage::CheckSongsByArtists(const TSongFindForm& form) {
     }
     return count;
 }
+
+}  // namespace harrowin

@@ -4,10 +4,11 @@
 // Created and owned by the main window.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "desktop/pages/list_page.h"
 
 class QAction;
 class QLabel;
@@ -16,26 +17,30 @@ class QProgressBar;
 class QPushButton;
 class QTreeView;
 class QTreeWidget;
-class TMainForm;
+
+namespace harrowin {
+
 class TSongListModel;
 class TSongFindForm;
 namespace Ui { class TSongPage; }
 
-class TSongPage : public QWidget {
+class TSongPage : public TListPage {
     Q_OBJECT
 public:
-    TSongPage(TMainForm& main, QWidget* parent = nullptr);
+    TSongPage(TPageHost& host, QWidget* parent = nullptr);
     ~TSongPage() override;
 
-    // Fills the song views through the progress window and reports the count (kind 6 of
-    // LoadTabList).
+    // Fills the song views through the progress window and reports the count.
     void LoadSongList();
+    void LoadList() override { LoadSongList(); }
+    // Entering the page with an empty list loads it and shows the totals of the checked songs.
+    void Enter() override;
     // The fill of list and tree (the progress window's work); returns the position reached.
     int32_t FillSongViews(QProgressBar* bar, QLabel* label, bool& cancel);
     void UpdateSongSelectionTotals();
-    bool ListEmpty() const;
+    bool ListEmpty() const override;
     void ClearList();
-    QWidget* FocusList() const;
+    QWidget* FocusList() const override;
 
     // The check commands.
     void SetAllSongChecks(bool flag);
@@ -92,7 +97,8 @@ private:
     void SetupMenus();
     void FillTree(const class TArtistTree& tree);
 
-    TMainForm& FMain;
     std::unique_ptr<Ui::TSongPage> ui;
     TSongListModel* FModel = nullptr;
 };
+
+}  // namespace harrowin

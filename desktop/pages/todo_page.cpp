@@ -10,7 +10,7 @@
 #include "desktop/dialogs/del_cal_form.h"
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/dialogs/todo_form.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
@@ -20,14 +20,16 @@
 #include "foundation/paths.h"
 #include "ui_todo_page.h"
 
+namespace harrowin {
+
 namespace {
 
 constexpr int kListTag = 4;
 
 }  // namespace
 
-TTodoPage::TTodoPage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TTodoPage>()) {
+TTodoPage::TTodoPage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::ToDo, parent), ui(std::make_unique<Ui::TTodoPage>()) {
     ui->setupUi(this);
     TodoListView = ui->TodoListView;
     SButton_NewVTodo = ui->SButton_NewVTodo;
@@ -37,7 +39,7 @@ TTodoPage::TTodoPage(TMainForm& main, QWidget* parent)
     const int widths[5] = {150, 0, 120, 140, 100};
     for (int c = 0; c < 5; ++c) TodoListView->setColumnWidth(c, widths[c]);
     TodoListView->header()->setMinimumSectionSize(0);
-    SetupSortableReportList(*TodoListView, FMain.SortState(kListTag));
+    SetupSortableReportList(*TodoListView, FHost.SortState(kListTag));
 
     PopupMenu_Todo = new QMenu(this);
     PopupMenu_Todo->setObjectName("PopupMenu_Todo");
@@ -53,25 +55,27 @@ TTodoPage::TTodoPage(TMainForm& main, QWidget* parent)
     for (QAction* a : {N22, N21, N24}) {
         connect(a, &QAction::triggered, this, [this, a] { SButton_NewVTodoClick(a->property("tag").toInt()); });
     }
-    connect(N25, &QAction::triggered, this, [this] { SButton_CalDelClick(FMain, 1); });
+    connect(N25, &QAction::triggered, this, [this] { RemoveExpiredTasks(); });
     connect(TodoListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu_Todo->popup(TodoListView->viewport()->mapToGlobal(p)); });
     connect(TodoListView, &QTreeWidget::itemDoubleClicked, this, [this] { SButton_NewVTodoClick(kListTag); });
     connect(SButton_NewVTodo, &QPushButton::clicked, this, [this] { SButton_NewVTodoClick(4); });
     connect(SButton_EditVTodo, &QPushButton::clicked, this, [this] { SButton_NewVTodoClick(1); });
-    connect(SButton_DeleteVTodo, &QPushButton::clicked, this, [this] { SButton_CalDelClick(FMain, 1); });
+    connect(SButton_DeleteVTodo, &QPushButton::clicked, this, [this] { RemoveExpiredTasks(); });
 }
 
 TTodoPage::~TTodoPage() = default;
 
 bool TTodoPage::ListEmpty() const { return TodoListView->topLevelItemCount() == 0; }
 QWidget* TTodoPage::FocusList() const { return TodoListView; }
-std::string TTodoPage::CalendarsFolder() const { return CheckerOf(FMain.Player()).CalendarsPath; }
+std::string TTodoPage::CalendarsFolder() const { return CheckerOf(FHost.Player()).CalendarsPath; }
 
 void TTodoPage::LoadTaskList() {
+    const TListLoad load(*this);
+    if (!load.Started()) return;
     const std::string folder = CalendarsFolder();
     std::vector<std::string> files;
-    if (!folder.empty()) FMain.Player().ListFolder(folder, files);
+    if (!folder.empty()) FHost.Player().ListFolder(folder, files);
     TodoListView->clear();
     TodoListView->setColumnWidth(1, 0);
     for (const std::string& file : files) {
@@ -79,8 +83,8 @@ void TTodoPage::LoadTaskList() {
         if (todo.IndexOfKeyValue("begin", "vevent") >= 1) continue;
         AddCalendarRow(*TodoListView, todo, folder, file);
     }
-    SortByState(*TodoListView, FMain.SortState(kListTag));
-    FMain.SetStatusText(1, "Todoファイルを読み込みました");
+    SortByState(*TodoListView, FHost.SortState(kListTag));
+    FHost.SetStatusText(1, "Todoファイルを読み込みました");
 }
 
 TVTodoObj TTodoPage::ReadTaskFile(const std::string& FileName) {
@@ -97,7 +101,7 @@ void TTodoPage::WriteTaskFile(const TVTodoObj& Task, const std::string& FileName
 
 void TTodoPage::EditTask(const std::string& FileNameIn, TDateTime DefaultDate) {
     std::string FileName = FileNameIn;
-    TToDoForm form(&FMain);
+    TToDoForm form(FHost.DialogParent());
     std::error_code ec;
     if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetTask(ReadTaskFile(FileName));
     if (DefaultDate != 0) {
@@ -114,12 +118,17 @@ void TTodoPage::EditTask(const std::string& FileNameIn, TDateTime DefaultDate) {
         FileName = MakeTaskFileName(folder, task.Due) + ".ics";
     }
     WriteTaskFile(task, FileName);
-    FMain.LoadTabList(5);
+    FHost.LoadTabList(TListKind::ToDo);
 }
 
-bool TTodoPage::DeleteTasks() { return DeleteSelectedFiles(&FMain, *TodoListView, 4, CalendarsFolder()); }
+void TTodoPage::RemoveExpiredTasks() {
+    if (!ListLoading()) SButton_CalDelClick(FHost, *TodoListView, 1);
+}
+
+bool TTodoPage::DeleteTasks() { return DeleteSelectedFiles(FHost.DialogParent(), *TodoListView, 4, CalendarsFolder()); }
 
 void TTodoPage::SButton_NewVTodoClick(int Tag) {
+    if (ListLoading()) return;
     try {
         QTreeWidgetItem* selected = FirstSelected(*TodoListView);
         switch (Tag) {
@@ -135,9 +144,9 @@ void TTodoPage::SButton_NewVTodoClick(int Tag) {
                 break;
             case 2:
                 if (selected) {
-                    if (DeleteTasks()) FMain.LoadTabList(5);
+                    if (DeleteTasks()) FHost.LoadTabList(TListKind::ToDo);
                 } else {
-                    ShowMessage(&FMain, "ファイルが選択されていませんので削除できません");
+                    ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
                 }
                 break;
             case 4:
@@ -147,6 +156,8 @@ void TTodoPage::SButton_NewVTodoClick(int Tag) {
                 break;
         }
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
+
+}  // namespace harrowin

@@ -3,11 +3,11 @@
 // player goes; only its own commands reload it. Created and owned by the main window.
 #pragma once
 
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "desktop/pages/list_page.h"
 #include "foundation/date_time.h"
 #include "organiser/organiser_files.h"
 
@@ -16,30 +16,35 @@ class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TMainForm;
+
+namespace harrowin {
+
 class TToDoForm;
 namespace Ui { class TTodoPage; }
 
-class TTodoPage : public QWidget {
+class TTodoPage : public TListPage {
     Q_OBJECT
 public:
-    TTodoPage(TMainForm& main, QWidget* parent = nullptr);
+    TTodoPage(TPageHost& host, QWidget* parent = nullptr);
     ~TTodoPage() override;
 
-    // Refills the list (kind 5 of LoadTabList); event files are left out. EConvertError from a
-    // start that is no date-time ends the loading at that file.
+    // Refills the list; event files are left out. EConvertError from a start that is no
+    // date-time ends the loading at that file.
     void LoadTaskList();
+    void LoadList() override { LoadTaskList(); }
     TVTodoObj ReadTaskFile(const std::string& FileName);
     void WriteTaskFile(const TVTodoObj& Task, const std::string& FileName);
     // Runs the editor; FileName empty for a new task, DefaultDate 0 for none.
     void EditTask(const std::string& FileName, TDateTime DefaultDate);
     bool DeleteTasks();
+    // The removal of expired tasks (the to-do page's tag 1 of the removal command).
+    void RemoveExpiredTasks();
     // The to-do commands by tag: 0 new, 1 edit (new due now without a selection), 2 delete,
     // 4 new due now.
     void SButton_NewVTodoClick(int Tag);
 
-    bool ListEmpty() const;
-    QWidget* FocusList() const;
+    bool ListEmpty() const override;
+    QWidget* FocusList() const override;
     std::string CalendarsFolder() const;
 
     QTreeWidget* TodoListView = nullptr;
@@ -56,6 +61,7 @@ public:
     std::function<int(TToDoForm& Form)> RunEditor;
 
 private:
-    TMainForm& FMain;
     std::unique_ptr<Ui::TTodoPage> ui;
 };
+
+}  // namespace harrowin

@@ -13,7 +13,7 @@
 
 #include "desktop/dialogs/song_copy_form.h"
 #include "desktop/dialogs/song_info_form.h"
-#include "desktop/main_form.h"
+#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
@@ -29,6 +29,8 @@
 #include "foundation/paths.h"
 #include "ui_video_page.h"
 
+namespace harrowin {
+
 namespace {
 
 int32_t IndexOfText(const QString& text) {
@@ -40,7 +42,7 @@ int32_t IndexOfText(const QString& text) {
 // VideoListBoxDrawItem: the thumbnail and five lines of one video, after the check box.
 class TVideoRowDelegate : public QStyledItemDelegate {
 public:
-    TVideoRowDelegate(TMainForm& main, QObject* parent) : QStyledItemDelegate(parent), FMain(main) {}
+    TVideoRowDelegate(TPageHost& host, QObject* parent) : QStyledItemDelegate(parent), FHost(host) {}
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         // Rows span the list's width, as the rows of a check list box do.
@@ -73,9 +75,9 @@ private:
         const int left = check.right() + 4;
         const int top = opt.rect.top();
         const int32_t songIndex = IndexOfText(index.data(Qt::DisplayRole).toString());
-        const TITBSongItem* song = songIndex >= 0 ? MusicOf(FMain.Player()).Songs.GetItem(songIndex) : nullptr;
+        const TITBSongItem* song = songIndex >= 0 ? MusicOf(FHost.Player()).Songs.GetItem(songIndex) : nullptr;
         if (song) {
-            if (const TArtworkDBLoader* art = FMain.Player().Artwork.get()) {
+            if (const TArtworkDBLoader* art = FHost.Player().Artwork.get()) {
                 if (const TArtItem* item = art->FindBySongID(static_cast<uint64_t>(song->DatabaseId))) {
                     if (TArtImageObject* image = item->GetImageByWidth(-1)) {
                         try {
@@ -122,18 +124,18 @@ private:
         painter->restore();
     }
 
-    TMainForm& FMain;
+    TPageHost& FHost;
 };
 
 }  // namespace
 
-TVideoPage::TVideoPage(TMainForm& main, QWidget* parent)
-    : QWidget(parent), FMain(main), ui(std::make_unique<Ui::TVideoPage>()) {
+TVideoPage::TVideoPage(TPageHost& host, QWidget* parent)
+    : TListPage(host, TListKind::Videos, parent), ui(std::make_unique<Ui::TVideoPage>()) {
     ui->setupUi(this);
     VideoListBox = ui->VideoListBox;
     SButton_VideoInfo = ui->SButton_VideoInfo;
     SButton_ExtractVideos = ui->SButton_ExtractVideos;
-    VideoListBox->setItemDelegate(new TVideoRowDelegate(main, VideoListBox));
+    VideoListBox->setItemDelegate(new TVideoRowDelegate(host, VideoListBox));
 
     PopupMenu_Video = new QMenu(this);
     PopupMenu_Video->setObjectName("PopupMenu_Video");
@@ -172,10 +174,28 @@ int32_t TVideoPage::EntrySongIndex(int entry) const {
     return item ? IndexOfText(item->text()) : -1;
 }
 
+void TVideoPage::Enter() {
+    FocusList()->setFocus();
+    if (!ListEmpty()) return;
+    FHost.LoadTabList(TListKind::Videos);
+    UpdateVideoSelectionTotals();
+}
+
+void TVideoPage::LoadVideoList() {
+    // The fill lets window events run: a removal then waits until the list is filled.
+    const TPlayerWork work(FHost);
+    RunWithProgress(
+        "ビデオの取得", 0, SongCountOf(FHost.Player()),
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillVideoList(bar, label, cancel); },
+        FHost.DialogParent());
+    SButton_VideoInfo->setEnabled(VideoListBox->count() >= 1);
+    FHost.SetStatusText(1, QString("%1 本のビデオを取得しました").arg(VideoListBox->count()));
+}
+
 int32_t TVideoPage::FillVideoList(QProgressBar* bar, QLabel* label, bool&) {
     FBulkCheck = true;
     VideoListBox->clear();
-    const TITBSongList& songs = MusicOf(FMain.Player()).Songs;
+    const TITBSongList& songs = MusicOf(FHost.Player()).Songs;
     const int32_t n = songs.GetCount();
     for (int32_t i = 0; i < n; ++i) {
         const TITBSongItem* song = songs.GetItem(i);
@@ -206,7 +226,7 @@ void TVideoPage::Menu_Video_AllCheckClick(int tag) {
 void TVideoPage::VideoListBoxClickCheck() { UpdateVideoSelectionTotals(); }
 
 void TVideoPage::UpdateVideoSelectionTotals() {
-    const TITBSongList& songs = MusicOf(FMain.Player()).Songs;
+    const TITBSongList& songs = MusicOf(FHost.Player()).Songs;
     int32_t count = 0;
     int64_t bytes = 0;
     for (int i = 0; i < VideoListBox->count(); ++i) {
@@ -215,7 +235,7 @@ void TVideoPage::UpdateVideoSelectionTotals() {
         const int32_t index = EntrySongIndex(i);
         if (const TITBSongItem* song = index >= 0 ? songs.GetItem(index) : nullptr) bytes += song->Size;
     }
-    FMain.SetStatusText(1, QString::fromStdString(Format("%d 本をチェックしています ( 全体で %.1n MB )",
+    FHost.SetStatusText(1, QString::fromStdString(Format("%d 本をチェックしています ( 全体で %.1n MB )",
                                                          {count, static_cast<double>(bytes) / 1048576.0})));
     SButton_ExtractVideos->setEnabled(count >= 1);
     Menu_Video_Extract->setEnabled(count >= 1);
@@ -223,26 +243,26 @@ void TVideoPage::UpdateVideoSelectionTotals() {
 
 void TVideoPage::SButton_ExtractVideosClick() {
     try {
-        if (!AskVideoCopySettings(&FMain, FMain.Settings())) return;
+        if (!AskVideoCopySettings(FHost.DialogParent(), FHost.Settings())) return;
         int checked = 0;
         for (int i = 0; i < VideoListBox->count(); ++i) {
             if (VideoListBox->item(i)->checkState() == Qt::Checked) ++checked;
         }
-        const std::string folder = FMain.Settings().VideoCopy.VideoFolder;
+        const std::string folder = FHost.Settings().VideoCopy.VideoFolder;
         RunWithProgress(
             "楽曲の転送状況", 0, checked,
             [this, folder](QProgressBar* bar, QLabel* label, bool& cancel) {
                 return CopyVideosToFolder(folder, bar, label, cancel);
             },
-            &FMain);
+            FHost.DialogParent());
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
 
 int32_t TVideoPage::CopyVideosToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
-    TTolvIPOD& player = FMain.Player();
-    const auto& s = FMain.Settings().VideoCopy;
+    TTolvIPOD& player = FHost.Player();
+    const auto& s = FHost.Settings().VideoCopy;
     TCopyNaming naming;
     naming.Video = true;
     naming.ArtistFolder = s.MakeArtistFolder;
@@ -253,15 +273,15 @@ int32_t TVideoPage::CopyVideosToFolder(const std::string& folder, QProgressBar* 
     for (int i = 0; i < VideoListBox->count(); ++i) {
         if (VideoListBox->item(i)->checkState() == Qt::Checked) checked.push_back(EntrySongIndex(i));
     }
-    return CopySongsToFolder(FMain, folder, naming, importList, checked, static_cast<int32_t>(checked.size()), bar,
+    return CopySongsToFolder(FHost, folder, naming, importList, checked, static_cast<int32_t>(checked.size()), bar,
                              label, cancel);
 }
 
 bool TVideoPage::ShowVideoInfo() {
     const int entry = VideoListBox->currentRow();
     if (entry < 0) return false;
-    TTolvIPOD& player = FMain.Player();
-    TSongInfoForm form(&FMain, player.Artwork.get());
+    TTolvIPOD& player = FHost.Player();
+    TSongInfoForm form(FHost.DialogParent(), player.Artwork.get());
     form.VideoMode = true;
     form.ShowPages();
     form.setWindowTitle("ビデオファイルの詳細情報");
@@ -283,6 +303,8 @@ void TVideoPage::SButton_VideoInfoClick() {
     try {
         if (ShowVideoInfo()) UpdateVideoSelectionTotals();
     } catch (const ETolvError& e) {
-        ShowMessage(&FMain, e.Message());
+        ShowMessage(FHost.DialogParent(), e.Message());
     }
 }
+
+}  // namespace harrowin

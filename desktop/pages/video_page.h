@@ -3,10 +3,11 @@
 // copy to the PC and the details window. Created and owned by the main window.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "desktop/pages/list_page.h"
 
 class QAction;
 class QLabel;
@@ -14,21 +15,28 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class TMainForm;
+
+namespace harrowin {
+
 namespace Ui { class TVideoPage; }
 
-class TVideoPage : public QWidget {
+class TVideoPage : public TListPage {
     Q_OBJECT
 public:
-    TVideoPage(TMainForm& main, QWidget* parent = nullptr);
+    TVideoPage(TPageHost& host, QWidget* parent = nullptr);
     ~TVideoPage() override;
 
+    // Fills the list through the progress window and reports the count.
+    void LoadVideoList();
+    void LoadList() override { LoadVideoList(); }
+    // Entering the page with an empty list loads it and shows the totals of the checked videos.
+    void Enter() override;
     // The work of the video-list loading run in the progress window; returns the position.
     int32_t FillVideoList(QProgressBar* bar, QLabel* label, bool& cancel);
     void UpdateVideoSelectionTotals();
-    bool ListEmpty() const;
+    bool ListEmpty() const override;
     void ClearList();
-    QWidget* FocusList() const;
+    QWidget* FocusList() const override;
 
     void SetAllVideoChecks(bool flag);
     void Menu_Video_AllCheckClick(int tag);
@@ -54,7 +62,8 @@ public:
     QAction* Menu_Video_Info = nullptr;
 
 private:
-    TMainForm& FMain;
     std::unique_ptr<Ui::TVideoPage> ui;
     bool FBulkCheck = false;
 };
+
+}  // namespace harrowin

@@ -47,6 +47,8 @@
 #include "desktop/tools/window_shots.h"
 #include "foundation/gui/japanese_ui.h"
 
+using namespace harrowin;
+
 namespace {
 
 // An existing folder shown as the copy target of the copy dialogs.
@@ -191,7 +193,7 @@ int main(int argc, char* argv[]) {
         cal->RunEditor = nullptr;
         SaveModal([&form] {
             TDateTime base = 0;
-            AskBaseDate(form, base);
+            AskBaseDate(&form, base);
         }, "del_past");
     }
 

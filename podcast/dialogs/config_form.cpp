@@ -7,6 +7,8 @@
 #include "podcast/settings.h"
 #include "ui_config_form.h"
 
+namespace harrowincast {
+
 TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TConfigForm>()) {
     ui->setupUi(this);
     connect(ui->SButton_OpenFolder, &QToolButton::clicked, this, [this] { SButton_OpenFolderClick(); });
@@ -46,3 +48,5 @@ void TConfigForm::SButton_OpenFolderClick() {
     std::string folder = ui->Edit_ManualSave->text().toStdString();
     if (SelectFolder(folder, this)) ui->Edit_ManualSave->setText(QString::fromStdString(TrimIncludeBackslash(folder)));
 }
+
+}  // namespace harrowincast

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <memory>
 
+namespace harrowincast {
+
 namespace Ui { class TConfigForm; }
 class TTolvIPodINI;
 
@@ -20,3 +22,5 @@ public:
 
     std::unique_ptr<Ui::TConfigForm> ui;
 };
+
+}  // namespace harrowincast

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <memory>
 
+namespace harrowincast {
+
 namespace Ui { class TViewerForm; }
 
 class TViewerForm : public QDialog {
@@ -13,3 +15,5 @@ public:
     ~TViewerForm() override;
     std::unique_ptr<Ui::TViewerForm> ui;
 };
+
+}  // namespace harrowincast

@@ -13,6 +13,8 @@
 #include "podcast/main_form.h"
 #include "podcast/startup.h"
 
+using namespace harrowincast;
+
 namespace {
 
 // Three subscribed feeds as an earlier update left them.

@@ -10,18 +10,20 @@
 #include <filesystem>
 
 #include "desktop/dialogs/address_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/address_page.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace {
 
 // A player with an empty music database and the given contact files.
-std::unique_ptr<TMainForm> ContactsPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> ContactsPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Contacts");
     for (const auto& [name, text] : files) dir.Write("ipod/Contacts/" + name, text);
-    return OpenTestPlayer(dir, "ipod");
+    return std::make_unique<TTestPageHost>(dir, "ipod");
 }
 
 std::string Card(const std::string& fn, const std::string& note) {
@@ -52,15 +54,15 @@ private slots:
 void AddressPageTest::listHoldsEveryFileOfTheFolder() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = ContactsPlayer(dir, {{"b.vcf", Card("Bさん", "友人")},
+    auto host = ContactsPlayer(dir, {{"b.vcf", Card("Bさん", "友人")},
                                      {"sub/a.vcf", Card("Aさん", "")},
                                      {"memo.txt", Card("テキスト", "拡張子違い")},
                                      {"bad.vcf", "これは名刺ではない\r\n"}});
-    TAddressPage& page = *form->AddressPage();
-    form->LoadTabList(1);
+    TAddressPage& page = host->Page<TAddressPage>();
+    host->LoadTabList(TListKind::Contacts);
     QTreeWidget* list = page.AddressListView;
     QCOMPARE(list->topLevelItemCount(), 4);
-    QCOMPARE(form->StatusText(1), QString("アドレス帳を読み込みました"));
+    QCOMPARE(host->StatusText(1), QString("アドレス帳を読み込みました"));
     // Sub-folder files show under their relative path; other extensions are contacts too;
     // an invalid file lists with empty name and comment.
     QVERIFY(RowOf(list, "sub/a.vcf"));
@@ -75,10 +77,10 @@ void AddressPageTest::listHoldsEveryFileOfTheFolder() {
     list->header()->sectionClicked(0);
     QCOMPARE(list->topLevelItem(0)->text(0), QString("b.vcf"));
     QCOMPARE(list->headerItem()->text(0), QString("ファイル名▲"));
-    // The list is emptied when the player goes and reloads on the next showing of the page.
-    form->ClearAllLists();
+    // An emptied list (the player went) reloads on the next entering of the page.
+    page.ClearList();
     QVERIFY(page.ListEmpty());
-    form->TabButtonClick(form->TabButton(kPageAddress));
+    page.Enter();
     QCOMPARE(list->topLevelItemCount(), 4);
     QCOMPARE(list->property("tag").toInt(), 5);
 }
@@ -86,8 +88,8 @@ void AddressPageTest::listHoldsEveryFileOfTheFolder() {
 void AddressPageTest::newContactsAndTheirFileNames() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = ContactsPlayer(dir, {{"山田.vcf", Card("山田", "古いメモ")}});
-    TAddressPage& page = *form->AddressPage();
+    auto host = ContactsPlayer(dir, {{"山田.vcf", Card("山田", "古いメモ")}});
+    TAddressPage& page = host->Page<TAddressPage>();
     std::string fullName;
     page.RunEditor = [&](TAddressForm& f) {
         TIpodVCF c;
@@ -126,9 +128,9 @@ void AddressPageTest::newContactsAndTheirFileNames() {
 void AddressPageTest::editingKeepsClearedFieldsAndTheFileName() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = ContactsPlayer(dir, {{"sub/x.vcf", Card("旧名", "消すメモ")}});
-    TAddressPage& page = *form->AddressPage();
-    form->LoadTabList(1);
+    auto host = ContactsPlayer(dir, {{"sub/x.vcf", Card("旧名", "消すメモ")}});
+    TAddressPage& page = host->Page<TAddressPage>();
+    host->LoadTabList(TListKind::Contacts);
     page.AddressListView->topLevelItem(0)->setSelected(true);
     TIpodVCF seen;
     page.RunEditor = [&](TAddressForm& f) {
@@ -152,9 +154,9 @@ void AddressPageTest::editingKeepsClearedFieldsAndTheFileName() {
 void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = ContactsPlayer(dir, {{"a.vcf", Card("A", "")}, {"b.vcf", Card("B", "")}, {"sub/c.vcf", Card("C", "")}});
-    TAddressPage& page = *form->AddressPage();
-    form->LoadTabList(1);
+    auto host = ContactsPlayer(dir, {{"a.vcf", Card("A", "")}, {"b.vcf", Card("B", "")}, {"sub/c.vcf", Card("C", "")}});
+    TAddressPage& page = host->Page<TAddressPage>();
+    host->LoadTabList(TListKind::Contacts);
     QTreeWidget* list = page.AddressListView;
     // Nothing selected.
     page.Button_AddAddressClick(2);
@@ -175,9 +177,9 @@ void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
     QVERIFY(!std::filesystem::exists(dir / "ipod/Contacts/sub/c.vcf"));
     QCOMPARE(list->topLevelItemCount(), 1);
     // A file gone meanwhile: the failure text, the others still go, the list reloads.
-    form->LoadTabList(1);
+    host->LoadTabList(TListKind::Contacts);
     dir.Write("ipod/Contacts/d.vcf", Card("D", ""));
-    form->LoadTabList(1);
+    host->LoadTabList(TListKind::Contacts);
     RowOf(list, "a.vcf")->setSelected(true);
     RowOf(list, "d.vcf")->setSelected(true);
     std::filesystem::remove(dir / "ipod/Contacts/a.vcf");
@@ -189,7 +191,7 @@ void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
     // Two names that differ only in a byte that is no UTF-8: each row opens and deletes its own.
     const std::string odd = dir.Write("ipod/Contacts/x\xff.vcf", Card("Odd", ""));
     const std::string plain = dir.Write("ipod/Contacts/x\xef\xbf\xbd.vcf", Card("Plain", ""));
-    form->LoadTabList(1);
+    host->LoadTabList(TListKind::Contacts);
     std::string opened;
     page.RunEditor = [&](TAddressForm& f) { opened = f.GetContact().FN; };
     RowOf(list, "x%FF.vcf")->setSelected(true);
@@ -204,8 +206,8 @@ void AddressPageTest::deleteAsksForTheFirstAndDeletesAll() {
 void AddressPageTest::menuEntriesAndCommands() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = ContactsPlayer(dir, {{"a.vcf", Card("A", "")}});
-    TAddressPage& page = *form->AddressPage();
+    auto host = ContactsPlayer(dir, {{"a.vcf", Card("A", "")}});
+    TAddressPage& page = host->Page<TAddressPage>();
     QCOMPARE(page.Edit1->text(), QString("編集(&E)..."));
     QCOMPARE(page.N3->text(), QString("新規名刺を作成(&N)"));
     QCOMPARE(page.N3->shortcut(), QKeySequence("Ctrl+N"));
@@ -213,7 +215,7 @@ void AddressPageTest::menuEntriesAndCommands() {
     QCOMPARE(page.N6->text(), QString("名刺(vCard)を取り込む(&I)..."));
     QCOMPARE(page.PopupMenu_Address->actions().size(), 6);  // four entries, two separators
     QCOMPARE(page.SButton_AddrNew->toolTip(), QString("名刺を新規に追加します"));
-    form->LoadTabList(1);
+    host->LoadTabList(TListKind::Contacts);
     std::vector<std::string> opened;
     page.RunEditor = [&](TAddressForm& f) { opened.push_back(f.GetContact().FN); };
     // "新規名刺を作成" carries command 1: with a row selected it edits that contact.
@@ -230,10 +232,10 @@ void AddressPageTest::menuEntriesAndCommands() {
     QCOMPARE(opened, (std::vector<std::string>{"A", ""}));
     // The entries' keys act on the focused list: Enter edits the selected contact, Ctrl+N
     // too (command 1), Delete asks to delete it.
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    form->TabButtonClick(form->TabButton(kPageAddress));
+    host->Window().show();
+    QApplication::setActiveWindow(&host->Window());
+    QVERIFY(QTest::qWaitForWindowActive(&host->Window()));
+    page.Enter();
     page.AddressListView->setFocus();
     page.AddressListView->setCurrentItem(page.AddressListView->topLevelItem(0));
     opened.clear();
@@ -248,8 +250,8 @@ void AddressPageTest::menuEntriesAndCommands() {
 void AddressPageTest::importRefusesToReplace() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = ContactsPlayer(dir, {{"same.vcf", Card("元", "")}});
-    TAddressPage& page = *form->AddressPage();
+    auto host = ContactsPlayer(dir, {{"same.vcf", Card("元", "")}});
+    TAddressPage& page = host->Page<TAddressPage>();
     const std::string fresh = dir.Write("pc/new.VCF", Card("新", ""));
     const std::string same = dir.Write("pc/same.vcf", Card("上書き", ""));
     QString filterSeen;
@@ -262,7 +264,6 @@ void AddressPageTest::importRefusesToReplace() {
     QCOMPARE(ReadFileText(dir / "ipod/Contacts/new.VCF"), Card("新", ""));
     QCOMPARE(page.AddressListView->topLevelItemCount(), 2);
     // A drop of a file whose name exists: the message, and the file stays.
-    form->DropDispatch = {};
     page.ImportFile(same);
     QVERIFY(boxes.Saw("[ " + same + " ]のコピーに失敗しました"));
     QCOMPARE(ReadFileText(dir / "ipod/Contacts/same.vcf"), Card("元", ""));

@@ -11,24 +11,26 @@
 #include <filesystem>
 
 #include "desktop/imports.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/memo_page.h"
 #include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::unique_ptr<TMainForm> OpenPlayer(const TempDir& dir, const std::string& settings = {}) {
+std::unique_ptr<TTestPageHost> OpenPlayer(const TempDir& dir, const std::string& settings = {}) {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);
     dir.Write("ipod/Notes/.keep", std::string());
     dir.Write("ipod/Contacts/.keep", std::string());
     dir.Write("ipod/Calendars/.keep", std::string());
-    return OpenTestPlayer(dir, "ipod", settings);
+    return std::make_unique<TTestPageHost>(dir, "ipod", settings);
 }
 
 // A text of exactly `bytes` bytes in lines of 48 characters plus CR LF.
@@ -40,8 +42,8 @@ std::string TextOfSize(size_t bytes) {
     return text;
 }
 
-bool RowOfName(TMainForm& form, const QString& name) {
-    QTreeWidget* list = form.MemoPage()->MemoListView;
+bool RowOfName(const TMemoPage& page, const QString& name) {
+    const QTreeWidget* list = page.MemoListView;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         if (list->topLevelItem(i)->text(0) == name) return true;
     }
@@ -64,19 +66,20 @@ private slots:
 void ImportTest::shortTextIsOneNote() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenPlayer(dir);
+    auto host = OpenPlayer(dir);
+    TMemoPage& notes = host->Page<TMemoPage>();
     const std::string src = dir.Write("pc/short.txt", TextOfSize(3000));
     // Dropped on the notes page.
-    form->TabButtonClick(form->TabButton(kPageMemo));
-    form->WMDropFiles({QString::fromStdString(src)});
+    notes.Enter();
+    notes.ImportFile(src);
     const std::string note = ReadFileText(dir / "ipod/Notes/short.txt");
     QVERIFY(note.starts_with("<?xml encoding=\"Shift-JIS\"?>\r\naaaa"));
     QCOMPARE(note.size(), size_t(3000 + 30));
-    QVERIFY(RowOfName(*form, "short.txt"));
+    QVERIFY(RowOfName(notes, "short.txt"));
     // A 4,050-byte text without the encoding line stays one note too (no dialog).
-    form->Settings().TextDivide.AddEncoded = false;
+    host->Settings().TextDivide.AddEncoded = false;
     const std::string mid = dir.Write("pc/mid.txt", TextOfSize(4050));
-    ImportFile(*form, mid, 0);
+    ImportFile(*host, mid, 0);
     QCOMPARE(ReadFileText(dir / "ipod/Notes/mid.txt"), TextOfSize(4050));
     // A UTF-16 file with its byte-order mark is stored as Shift_JIS.
     const std::string u16 = encoding::Utf8ToUtf16Le("日本語のメモ\r\n");
@@ -86,7 +89,7 @@ void ImportTest::shortTextIsOneNote() {
         filter = f;
         return dir / "pc/wide.txt";
     });
-    form->MemoPage()->SButton_MemoImport->click();
+    notes.SButton_MemoImport->click();
     QVERIFY(filter.starts_with("全てのテキストファイル (*.txt *.TXT *.c *.C"));
     QCOMPARE(ReadFileText(dir / "ipod/Notes/wide.txt"), encoding::Utf8ToCp932("日本語のメモ\r\n"));
 }
@@ -94,7 +97,7 @@ void ImportTest::shortTextIsOneNote() {
 void ImportTest::longTextIsSplitWithTheDialog() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenPlayer(dir, "[TextDivide]\r\nMakeFolder=0\r\nMakeDivMode=0\r\nMakeWordSize=2000\r\n");
+    auto host = OpenPlayer(dir, "[TextDivide]\r\nMakeFolder=0\r\nMakeDivMode=0\r\nMakeWordSize=2000\r\n");
     const std::string src = dir.Write("pc/story.txt", TextOfSize(4050));
     QString title;
     int size = 0;
@@ -108,7 +111,7 @@ void ImportTest::longTextIsSplitWithTheDialog() {
         w->findChild<QCheckBox*>("CheckBox_PageNo")->setChecked(false);
         w->findChild<QPushButton*>("Button_Ok")->click();
     });
-    ImportFile(*form, src, 0);
+    ImportFile(*host, src, 0);
     QCOMPARE(title, QString("story"));
     QCOMPARE(size, 2000);
     QVERIFY(encode);
@@ -116,12 +119,12 @@ void ImportTest::longTextIsSplitWithTheDialog() {
     QVERIFY(fs::exists(dir / "ipod/Notes/story 002.txt"));
     QVERIFY(!fs::exists(dir / "ipod/Notes/story.txt"));
     // The dialog's values were stored back.
-    QVERIFY(!form->Settings().TextDivide.EveryDisplay);
-    QVERIFY(!form->Settings().TextDivide.MakePageNo);
+    QVERIFY(!host->Settings().TextDivide.EveryDisplay);
+    QVERIFY(!host->Settings().TextDivide.MakePageNo);
     // With the dialog turned off the stored settings split without asking.
     fs::remove_all(dir / "ipod/Notes");
     fs::create_directory(dir / "ipod/Notes");
-    ImportFile(*form, src, 0);
+    ImportFile(*host, src, 0);
     QVERIFY(fs::exists(dir / "ipod/Notes/story 001.txt"));
     QVERIFY(ReadFileText(dir / "ipod/Notes/story 001.txt").find("【Page") == std::string::npos);
 }
@@ -129,32 +132,32 @@ void ImportTest::longTextIsSplitWithTheDialog() {
 void ImportTest::cancelledDialogWritesNothing() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenPlayer(dir);
+    auto host = OpenPlayer(dir);
     const std::string src = dir.Write("pc/big.txt", TextOfSize(5000));
     WhenModalWith("Edit_Title", [&](QWidget* w) {
         w->findChild<QComboBox*>("ComboBox_BaseType")->setCurrentIndex(3);
         w->findChild<QCheckBox*>("CheckBox_DelRuby")->setChecked(true);
         w->findChild<QPushButton*>("Button_Cancel")->click();
     });
-    ImportFile(*form, src, 0);
+    ImportFile(*host, src, 0);
     int files = 0;
     for (const auto& e : fs::recursive_directory_iterator(dir / "ipod/Notes")) files += e.is_regular_file() ? 1 : 0;
     QCOMPARE(files, 1);  // the .keep file only
-    QCOMPARE(form->Settings().TextDivide.MakeDivMode, 0);
-    QVERIFY(!form->Settings().TextDivide.MakeDelRuby);
+    QCOMPARE(host->Settings().TextDivide.MakeDivMode, 0);
+    QVERIFY(!host->Settings().TextDivide.MakeDelRuby);
 }
 
 void ImportTest::contactAndCalendarCopies() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenPlayer(dir);
+    auto host = OpenPlayer(dir);
     dir.Write("ipod/Contacts/same.vcf", std::string("on the player"));
     const std::string same = dir.Write("pc/same.vcf", std::string("from the pc"));
     const std::string fresh = dir.Write("pc/fresh.vcf", std::string("BEGIN:VCARD\r\nEND:VCARD\r\n"));
-    ImportFile(*form, same, 1);
+    ImportFile(*host, same, 1);
     QVERIFY(boxes.Saw("[ " + same + " ]のコピーに失敗しました"));
     QCOMPARE(ReadFileText(dir / "ipod/Contacts/same.vcf"), std::string("on the player"));
-    ImportFile(*form, fresh, 1);
+    ImportFile(*host, fresh, 1);
     QCOMPARE(ReadFileText(dir / "ipod/Contacts/fresh.vcf"), std::string("BEGIN:VCARD\r\nEND:VCARD\r\n"));
     // Calendars the same way, by the open-file dialog of Tag 2.
     const std::string ics = dir.Write("pc/plan.ics", std::string("anything"));
@@ -163,18 +166,18 @@ void ImportTest::contactAndCalendarCopies() {
         filter = f;
         return ics;
     });
-    Button_MemoInputClick(*form, 2);
+    Button_MemoInputClick(*host, 2);
     QVERIFY(filter.starts_with("vCalendarファイル(*.ICS) (*.ics *.ICS)"));
     QCOMPARE(ReadFileText(dir / "ipod/Calendars/plan.ics"), std::string("anything"));
     // A missing file and an unknown kind.
-    ImportFile(*form, dir / "pc/none.ics", 2);
+    ImportFile(*host, dir / "pc/none.ics", 2);
     QVERIFY(boxes.Saw("[ " + (dir / "pc/none.ics") + " ]のコピーに失敗しました"));
     const size_t before = boxes.Boxes.size();
-    ImportFile(*form, ics, 7);
+    ImportFile(*host, ics, 7);
     QCOMPARE(boxes.Boxes.size(), before);
     // A cancelled open-file dialog imports nothing.
     SetImportOpenFileHook([](const std::string&) { return std::string(); });
-    Button_MemoInputClick(*form, 1);
+    Button_MemoInputClick(*host, 1);
     QCOMPARE(boxes.Boxes.size(), before);
 }
 

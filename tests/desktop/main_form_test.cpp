@@ -22,15 +22,22 @@
 #include "desktop/dialogs/spec_form.h"
 #include "desktop/main_form.h"
 #include "desktop/pages/address_page.h"
+#include "desktop/pages/memo_page.h"
+#include "desktop/pages/schedule_page.h"
+#include "desktop/pages/song_page.h"
 #include "desktop/pages/todo_page.h"
+#include "desktop/pages/video_page.h"
 #include "desktop/player_access.h"
 #include "desktop/settings.h"
+#include "desktop/song_list_model.h"
 #include "desktop/startup.h"
 #include "foundation/drives.h"
 #include "foundation/console_runner.h"
 #include "platform/instance_lock.h"
 #include "foundation/program_folder.h"
 #include "tests/desktop/desktop_test_util.h"
+
+using namespace harrowin;
 
 namespace {
 
@@ -83,6 +90,7 @@ private slots:
     void vanishedDatabaseReturnsToWaiting();
     void damagedArtworkDatabaseIsReported();
     void pageButtonsAndKeys();
+    void eachButtonEntersItsOwnPage();
     void progressInStatus();
     void newsListIsStoredAtExit();
     void removalReturnsToWaiting();
@@ -361,6 +369,52 @@ void MainFormTest::pageButtonsAndKeys() {
     QTest::keyClick(&eater, Qt::Key_A);
     QCOMPARE(form.ActivePage(), int(kPageSong));
     QCOMPARE(eater.Keys, 2);
+}
+
+void MainFormTest::eachButtonEntersItsOwnPage() {
+    TempDir dir;
+    MakeSamplePlayer(dir, "player");
+    TMainForm form({}, LockedTo(dir, "player"));
+    TRecordedBoxes boxes;
+    form.Button_RecognizeClick();
+    // Each button shows its page and loads that page's list; songs and videos show their totals.
+    form.TabButtonClick(form.TabButton(kPageSong));
+    QCOMPARE(form.ActivePage(), int(kPageSong));
+    QCOMPARE(form.SongPage()->SongModel().Count(), 2);
+    QCOMPARE(form.StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
+    form.TabButtonClick(form.TabButton(kPageVideo));
+    QCOMPARE(form.VideoPage()->VideoListBox->count(), 1);
+    QCOMPARE(form.StatusText(1), QString("0 本をチェックしています ( 全体で 0.0 MB )"));
+    form.TabButtonClick(form.TabButton(kPageMemo));
+    QCOMPARE(form.MemoPage()->MemoListView->topLevelItemCount(), 1);
+    form.TabButtonClick(form.TabButton(kPageToDo));
+    QCOMPARE(form.TodoPage()->TodoListView->topLevelItemCount(), 1);
+    TSchedulePage& calendar = *form.SchedulePage();
+    calendar.CalendarPages->setCurrentIndex(1);
+    form.TabButtonClick(form.TabButton(kPageCal));
+    QCOMPARE(calendar.CalendarPages->currentIndex(), 0);
+    QCOMPARE(calendar.CalendarListView->topLevelItemCount(), 1);
+    form.TabButtonClick(form.TabButton(kPagePhoto));
+    QCOMPARE(form.StatusText(1), QString("iPod内にフォトデータが見つかりません"));
+    QTreeWidget* contacts = form.AddressPage()->AddressListView;
+    form.TabButtonClick(form.TabButton(kPageAddress));
+    QCOMPARE(form.ActivePage(), int(kPageAddress));
+    QCOMPARE(contacts->topLevelItemCount(), 1);
+    QVERIFY(boxes.Boxes.empty());
+    // A list that stands is not loaded again by entering its page.
+    dir.Write("player/Contacts/b.vcf", std::string("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+    form.TabButtonClick(form.TabButton(kPageAddress));
+    QCOMPARE(contacts->topLevelItemCount(), 1);
+    // A file dropped on the page shown goes to that page's import, which reloads the list.
+    const std::string card = dir.Write("pc/c.vcf", std::string("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+    form.WMDropFiles({QString::fromStdString(card)});
+    QVERIFY(std::filesystem::exists(dir / "player/Contacts/c.vcf"));
+    QCOMPARE(contacts->topLevelItemCount(), 3);
+    // When the player goes every list is emptied but the to-do list.
+    form.ClearAllLists();
+    QVERIFY(form.SongPage()->ListEmpty() && form.VideoPage()->ListEmpty() && form.MemoPage()->ListEmpty());
+    QVERIFY(calendar.ListEmpty() && form.AddressPage()->ListEmpty());
+    QCOMPARE(form.TodoPage()->TodoListView->topLevelItemCount(), 1);
 }
 
 void MainFormTest::newsListIsStoredAtExit() {

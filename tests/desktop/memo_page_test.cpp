@@ -13,12 +13,14 @@
 #include <filesystem>
 
 #include "desktop/dialogs/memo_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
 #include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace fs = std::filesystem;
 
@@ -40,11 +42,11 @@ private slots:
 
 namespace {
 
-std::unique_ptr<TMainForm> OpenWithNotes(const TempDir& dir) {
+std::unique_ptr<TTestPageHost> OpenWithNotes(const TempDir& dir) {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);
-    return OpenTestPlayer(dir, "ipod");
+    return std::make_unique<TTestPageHost>(dir, "ipod");
 }
 
 int RowOf(const TMemoPage& page, const QString& name) {
@@ -59,16 +61,16 @@ int RowOf(const TMemoPage& page, const QString& name) {
 void MemoPageTest::listColumns() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenWithNotes(dir);
+    auto host = OpenWithNotes(dir);
     dir.Write("ipod/Notes/long.txt", "  \t0123456789abcdefghij\r\nsecond line\r\n" + std::string(1200, 'x'));
     dir.Write("ipod/Notes/empty.txt", std::string());
     // A Shift_JIS note made on Windows: 16 bytes never split a character.
     dir.Write("ipod/Notes/sjis.txt", encoding::Utf8ToCp932("あいうえおかきくけこ\r\n"));
     dir.Write("ipod/Notes/RSS News/News 001.txt", std::string("<Title>News</Title>\r\n"));
-    form->LoadTabList(0);
-    TMemoPage& page = *form->MemoPage();
+    TMemoPage& page = host->Page<TMemoPage>();
+    host->LoadTabList(TListKind::Notes);
     QCOMPARE(page.MemoListView->topLevelItemCount(), 4);
-    QCOMPARE(form->StatusText(1), QString("メモを読み込みました"));
+    QCOMPARE(host->StatusText(1), QString("メモを読み込みました"));
     const QTreeWidgetItem* lng = page.MemoListView->topLevelItem(RowOf(page, "long.txt"));
     QCOMPARE(lng->text(1), QString("1,238"));
     QCOMPARE(lng->text(2), QString(""));
@@ -91,7 +93,7 @@ void MemoPageTest::listColumns() {
 void MemoPageTest::hostileNotesFolder() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenWithNotes(dir);
+    auto host = OpenWithNotes(dir);
     // A 3 GB note whose first line runs past what is read, cut inside a UTF-8 character.
     std::string head;
     while (head.size() < 5000) head += "あ";
@@ -101,8 +103,8 @@ void MemoPageTest::hostileNotesFolder() {
     fs::create_symlink(dir / "gone.txt", dir / "ipod/Notes/dangling.txt");
     fs::create_symlink("/dev/zero", dir / "ipod/Notes/zero.txt");
     QVERIFY(::mkfifo((dir / "ipod/Notes/pipe.txt").c_str(), 0600) == 0);
-    form->LoadTabList(0);
-    TMemoPage& page = *form->MemoPage();
+    TMemoPage& page = host->Page<TMemoPage>();
+    host->LoadTabList(TListKind::Notes);
     QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
     QVERIFY(boxes.Boxes.empty());
     QCOMPARE(page.MemoListView->topLevelItem(RowOf(page, "huge.txt"))->text(3), QString("ああああああああ"));
@@ -112,11 +114,11 @@ void MemoPageTest::hostileNotesFolder() {
 void MemoPageTest::deleteNotes() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenWithNotes(dir);
+    auto host = OpenWithNotes(dir);
     for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"}) dir.Write(std::string("ipod/Notes/") + n, std::string("x"));
     dir.Write("ipod/Notes/Sub/e.txt", std::string("x"));
-    form->LoadTabList(0);
-    TMemoPage& page = *form->MemoPage();
+    TMemoPage& page = host->Page<TMemoPage>();
+    host->LoadTabList(TListKind::Notes);
     QCOMPARE(page.MemoListView->topLevelItemCount(), 5);
     // Nothing selected.
     page.Button_MemoEditClick(2);
@@ -145,14 +147,14 @@ void MemoPageTest::deleteNotes() {
 void MemoPageTest::rowsActOnTheirOwnFile() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenWithNotes(dir);
+    auto host = OpenWithNotes(dir);
     // Two names from another computer that differ only in a byte that is no UTF-8 (shown as
     // "bad%FF.txt" and "bad\uFFFD.txt"), and a temporary a killed write left behind.
     const std::string odd = dir.Write("ipod/Notes/bad\xff.txt", std::string("first\r\n"));
     const std::string plain = dir.Write("ipod/Notes/bad\xef\xbf\xbd.txt", std::string("second\r\n"));
     dir.Write("ipod/Notes/.~hw1073741823-3.tmp", std::string("cut short"));
-    form->LoadTabList(0);
-    TMemoPage& page = *form->MemoPage();
+    TMemoPage& page = host->Page<TMemoPage>();
+    host->LoadTabList(TListKind::Notes);
     QCOMPARE(page.MemoListView->topLevelItemCount(), 2);
     const int row = RowOf(page, "bad%FF.txt");
     QVERIFY(row >= 0 && RowOf(page, "bad\uFFFD.txt") >= 0);
@@ -296,10 +298,10 @@ void MemoPageTest::editorSaveAndClose() {
 void MemoPageTest::editorFromThePage() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenWithNotes(dir);
+    auto host = OpenWithNotes(dir);
     dir.Write("ipod/Notes/RSS News/News 001.txt", std::string("ニュース\r\n"));
-    form->LoadTabList(0);
-    TMemoPage& page = *form->MemoPage();
+    TMemoPage& page = host->Page<TMemoPage>();
+    host->LoadTabList(TListKind::Notes);
     // Double click below the rows with nothing selected: an empty editor for a new note.
     QString title;
     WhenModalWith("MemoEdit", [&](QWidget* w) {
@@ -329,7 +331,7 @@ void MemoPageTest::editorFromThePage() {
     // whatever order they were picked in.
     dir.Write("ipod/Notes/a.txt", std::string("A\r\n"));
     dir.Write("ipod/Notes/b.txt", std::string("B\r\n"));
-    form->LoadTabList(0);
+    host->LoadTabList(TListKind::Notes);
     const int low = std::min(RowOf(page, "a.txt"), RowOf(page, "b.txt"));
     const int high = std::max(RowOf(page, "a.txt"), RowOf(page, "b.txt"));
     QVERIFY(low >= 0);
@@ -351,15 +353,17 @@ void MemoPageTest::keypadEnterEditsTheSelectedNoteAndSite() {
     TempDir dir;
     qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
     TRecordedBoxes boxes;
-    auto form = OpenWithNotes(dir);
+    auto host = OpenWithNotes(dir);
     dir.Write("ipod/Notes/only.txt", std::string("メモ\r\n"));
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    TMemoPage& memo = host->Page<TMemoPage>();
+    TNewsPage& news = host->Page<TNewsPage>();
+    news.hide();
+    host->Window().show();
+    QApplication::setActiveWindow(&host->Window());
+    QVERIFY(QTest::qWaitForWindowActive(&host->Window()));
 
-    form->TabButtonClick(form->TabButton(kPageMemo));
-    form->LoadTabList(0);
-    TMemoPage& memo = *form->MemoPage();
+    memo.Enter();
+    host->LoadTabList(TListKind::Notes);
     memo.MemoListView->setFocus();
     memo.MemoListView->setCurrentItem(memo.MemoListView->topLevelItem(0));
     QString title;
@@ -370,10 +374,11 @@ void MemoPageTest::keypadEnterEditsTheSelectedNoteAndSite() {
     QTest::keyClick(memo.MemoListView, Qt::Key_Enter, Qt::KeypadModifier);
     QVERIFY2(title.endsWith("only.txt ]"), qPrintable(title));
 
-    QApplication::setActiveWindow(form.get());
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    form->TabButtonClick(form->TabButton(kPageNews));
-    TNewsPage& news = *form->NewsPage();
+    QApplication::setActiveWindow(&host->Window());
+    QVERIFY(QTest::qWaitForWindowActive(&host->Window()));
+    memo.hide();
+    news.show();
+    news.Enter();
     QVERIFY(news.URLListView->topLevelItemCount() > 0);
     news.URLListView->setFocus();
     news.URLListView->setCurrentItem(news.URLListView->topLevelItem(0));
@@ -392,9 +397,9 @@ void MemoPageTest::doubleClickWhileTheListLoads() {
     // opened an editor for a new note in the middle of it.
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = OpenWithNotes(dir);
+    auto host = OpenWithNotes(dir);
     dir.Write("ipod/Notes/a.txt", std::string("A\r\n"));
-    TMemoPage& page = *form->MemoPage();
+    TMemoPage& page = host->Page<TMemoPage>();
     page.MemoListView->resize(400, 300);
     bool opened = false;
     WhenModalWith("MemoEdit", [&](QWidget* w) {
@@ -405,7 +410,7 @@ void MemoPageTest::doubleClickWhileTheListLoads() {
     QCoreApplication::postEvent(page.MemoListView->viewport(),
                                 new QMouseEvent(QEvent::MouseButtonDblClick, at, page.MemoListView->viewport()->mapToGlobal(at),
                                                 Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    form->LoadTabList(0);
+    host->LoadTabList(TListKind::Notes);
     QVERIFY(!opened);
     QCOMPARE(page.MemoListView->topLevelItemCount(), 1);
 }

@@ -10,7 +10,6 @@
 #include <filesystem>
 
 #include "desktop/dialogs/edit_url_form.h"
-#include "desktop/main_form.h"
 #include "desktop/news_download.h"
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
@@ -20,7 +19,10 @@
 #include "foundation/encoding.h"
 #include "organiser/memo_divider.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
 #include "tests/support/loopback_http_server.h"
+
+using namespace harrowin;
 
 namespace fs = std::filesystem;
 
@@ -77,9 +79,9 @@ void NewsPageTest::siteCommands() {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TNewsPage& page = *form->NewsPage();
-    form->TabButtonClick(form->TabButton(kPageNews));
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
+    page.Enter();
     page.ClearList();
 
     // A dropped file: name "不明なニュース", the path as address; Cancel adds nothing.
@@ -89,7 +91,7 @@ void NewsPageTest::siteCommands() {
         seenUrl = w->findChild<QLineEdit*>("Edit_URL")->text();
         AnswerSiteDialog(w, QString(), QString(), false);
     });
-    form->WMDropFiles({QString::fromStdString(dir / "news.txt")});
+    page.AddSite(3, dir / "news.txt");
     QCOMPARE(seenName, QString("不明なニュース"));
     QCOMPARE(seenUrl, QString::fromStdString(dir / "news.txt"));
     QVERIFY(page.ListEmpty());
@@ -152,7 +154,7 @@ void NewsPageTest::siteCommands() {
     QCOMPARE(page.URLListView->topLevelItemCount(), 2);
 
     // Reset: the five default sites, unchecked, not updated; the stored sites are untouched.
-    const std::vector<std::string> stored = form->Settings().Sites();
+    const std::vector<std::string> stored = host->Settings().Sites();
     page.PM_SiteAllDeleteClick();
     QVERIFY(boxes.Saw("サイト情報をクリアして初期状態にします。よろしいですか？"));
     QCOMPARE(page.URLListView->topLevelItemCount(), 5);
@@ -160,7 +162,7 @@ void NewsPageTest::siteCommands() {
         QCOMPARE(page.URLListView->topLevelItem(i)->checkState(0), Qt::Unchecked);
         QCOMPARE(page.URLListView->topLevelItem(i)->text(2), QString("Not Updated"));
     }
-    QCOMPARE(form->Settings().Sites(), stored);
+    QCOMPARE(host->Settings().Sites(), stored);
     // The menu entries and their keys.
     QCOMPARE(page.PM_Download->shortcut(), QKeySequence(Qt::Key_F9));
     QCOMPARE(page.PM_SiteDelete->text(), QString("サイトを削除(&D)"));
@@ -198,8 +200,9 @@ void NewsPageTest::downloadIntoNewsFolder() {
     // The user's own notes, one of them in the news folder.
     dir.Write("ipod/Notes/RSS News/mine too.txt", std::string("keep"));
     dir.Write("ipod/Notes/mine.txt", std::string("keep"));
-    auto form = OpenTestPlayer(dir, "ipod");
-    TNewsPage& page = *form->NewsPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
+    const TMemoPage& notes = host->Page<TMemoPage>();
     page.NowText = [] { return QString("2024/01/31 09:05"); };
     // An earlier download wrote a page; a download with no site checked deletes nothing.
     page.ClearList();
@@ -239,7 +242,7 @@ void NewsPageTest::downloadIntoNewsFolder() {
     QVERIFY(!fs::exists(dir / "home/RDFData/Off.RDF"));
     QVERIFY(!fs::exists(dir / "home/RDFData/Gone.RDF"));
     // The notes list was reloaded.
-    QVERIFY(!form->MemoPage()->ListEmpty());
+    QVERIFY(!notes.ListEmpty());
     // The agent of news documents.
     QCOMPARE(server.LastAgent(), std::string("MyApp"));
 }
@@ -257,8 +260,8 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     dir.Write("ipod/Notes/Local.txt", std::string("old text\r\n"));
     const std::string local = dir.Write("pc/local news.txt", std::string("from disk\r\n"));
     // "MakeFolder" off: pages go into the notes folder, replacing pages of the same name.
-    auto form = OpenTestPlayer(dir, "ipod", "[TextDivide]\r\nMakeFolder=0\r\nAddEncoded=0\r\n");
-    TNewsPage& page = *form->NewsPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod", "[TextDivide]\r\nMakeFolder=0\r\nAddEncoded=0\r\n");
+    TNewsPage& page = host->Page<TNewsPage>();
     page.ClearList();
     AddRow(page, "Local", local, true);
     AddRow(page, "../../escape", server.Url("/a.txt"), true);
@@ -317,8 +320,8 @@ void NewsPageTest::cancelStopsTheTransferInProgress() {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TNewsPage& page = *form->NewsPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
     page.ClearList();
     AddRow(page, "Long", server.Url("/long.txt"), true);
     // The user presses Cancel once the page is arriving.

@@ -11,20 +11,22 @@
 
 #include "desktop/dialogs/del_cal_form.h"
 #include "desktop/dialogs/schedule_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/schedule_page.h"
 #include "desktop/pages/todo_page.h"
 #include "desktop/past_entries.h"
 #include "foundation/errors.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace {
 
-std::unique_ptr<TMainForm> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Calendars");
     for (const auto& [name, text] : files) dir.Write("ipod/Calendars/" + name, text);
-    return OpenTestPlayer(dir, "ipod");
+    return std::make_unique<TTestPageHost>(dir, "ipod");
 }
 
 std::string Block(const std::string& block, const std::string& start) {
@@ -173,13 +175,13 @@ void PastEntriesTest::removingPastEvents() {
     boxes.Answer = TMsgResult::Ok;
     const QDateTime now = QDateTime::currentDateTime();
     auto vcal = [](const QDateTime& t) { return VCalText(t.date(), t.time()); };
-    auto form = CalendarPlayer(dir, {{"old1.ics", Block("vevent", "20070101T000000")},
+    auto host = CalendarPlayer(dir, {{"old1.ics", Block("vevent", "20070101T000000")},
                                      {"old2.ics", Block("vevent", "20070102T000000")},
                                      {"sub/old3.ics", Block("vevent", vcal(now.addSecs(-120)))},
                                      {"soon.ics", Block("vevent", vcal(now.addSecs(120)))},
                                      {"task.ics", Block("vtodo", "20000101T000000")}});
-    TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    TSchedulePage& page = host->Page<TSchedulePage>();
+    host->LoadTabList(TListKind::Calendar);
     QCOMPARE(page.CalendarListView->topLevelItemCount(), 4);
     // Cancelled dialog: nothing happens.
     AnswerBase(now, false);
@@ -218,11 +220,11 @@ void PastEntriesTest::removingExpiredTasks() {
     TempDir dir;
     TRecordedBoxes boxes;
     boxes.Answer = TMsgResult::Ok;
-    auto form = CalendarPlayer(dir, {{"t1.ics", Block("vtodo", "20070101T000000")},
+    auto host = CalendarPlayer(dir, {{"t1.ics", Block("vtodo", "20070101T000000")},
                                      {"t2.ics", Block("vtodo", "20070201T000000")},
                                      {"t3.ics", Block("vtodo", "20990101T000000")}});
-    TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    TTodoPage& page = host->Page<TTodoPage>();
+    host->LoadTabList(TListKind::ToDo);
     AnswerBase(QDateTime(QDate(2007, 2, 1), QTime(0, 0)));
     page.SButton_DeleteVTodo->click();
     QCOMPARE(boxes.Boxes.back().Text, std::string("1 個のタスクが既に経過済みです。削除してもよろしいですか？"));
@@ -231,7 +233,7 @@ void PastEntriesTest::removingExpiredTasks() {
     QCOMPARE(page.TodoListView->topLevelItemCount(), 2);
     // A row without a start stands first in the initial order and ends the scan.
     dir.Write("ipod/Calendars/nostart.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:vtodo\r\nEND:vtodo\r\nEND:vcalender\r\n");
-    form->LoadTabList(5);
+    host->LoadTabList(TListKind::ToDo);
     page.TodoListView->topLevelItem(0)->setText(1, "");
     boxes.Boxes.clear();
     AnswerBase(QDateTime(QDate(2100, 1, 1), QTime(0, 0)));
@@ -245,11 +247,11 @@ void PastEntriesTest::emptyStartEndsTheScanInDisplayOrder() {
     TRecordedBoxes boxes;
     boxes.Answer = TMsgResult::Cancel;
     // A file holding neither block lists with an empty start and the current time shown.
-    auto form = CalendarPlayer(dir, {{"old.ics", Block("vevent", "20070101T000000")},
+    auto host = CalendarPlayer(dir, {{"old.ics", Block("vevent", "20070101T000000")},
                                      {"other.txt", "no calendar here\r\n"},
                                      {"late.ics", Block("vevent", "20990101T000000")}});
-    TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    TSchedulePage& page = host->Page<TSchedulePage>();
+    host->LoadTabList(TListKind::Calendar);
     QTreeWidget* list = page.CalendarListView;
     QCOMPARE(list->topLevelItemCount(), 3);
     // Initial order, the shown start ascending: the empty start stands between the two and

@@ -14,6 +14,8 @@
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowin;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -15,6 +15,8 @@
 #include "tests/support/artwork_db_writer.h"
 #include "ui_photo_form.h"
 
+using namespace harrowin;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -14,15 +14,17 @@
 #include <filesystem>
 
 #include "desktop/dialogs/photo_copy_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/photo_page.h"
 #include "desktop/player_access.h"
 #include "desktop/settings.h"
 #include "player/artwork/artwork_db.h"
 #include "player/player.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
 #include "tests/support/artwork_db_writer.h"
 #include "ui_photo_copy_form.h"
+
+using namespace harrowin;
 
 namespace fs = std::filesystem;
 
@@ -84,13 +86,13 @@ void PhotoPageTest::loadingAndAlbums() {
     TempDir dir;
     TRecordedBoxes boxes;
     WritePhotoPlayer(dir);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TPhotoPage& page = *form->PhotoPage();
-    form->LoadTabList(3);
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& page = host->Page<TPhotoPage>();
+    host->LoadTabList(TListKind::Photos);
     // Only entries with a picture are listed; the count is of all entries.
     QCOMPARE(page.PhotoListBox->count(), 10);
     QCOMPARE(page.PhotoListBox->item(0)->text(), QString("100"));
-    QCOMPARE(form->StatusText(1), QString("12 枚のサムネイル画像を取得しました"));
+    QCOMPARE(host->StatusText(1), QString("12 枚のサムネイル画像を取得しました"));
     QCOMPARE(page.ThumbSize, QSize(40, 30));
     QCOMPARE(page.PhotoListBox->gridSize().height(), 32);
     QCOMPARE(page.PhotoListBox->currentRow(), 0);
@@ -130,8 +132,8 @@ void PhotoPageTest::checkMarks() {
     TempDir dir;
     TRecordedBoxes boxes;
     WritePhotoPlayer(dir);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TPhotoPage& page = *form->PhotoPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& page = host->Page<TPhotoPage>();
     page.LoadPhotoList();
     page.A1->trigger();
     QCOMPARE(Row(page, 0)->checkState(0), Qt::Unchecked);
@@ -150,10 +152,10 @@ void PhotoPageTest::checkMarks() {
     QVERIFY(page.SButton_ExtractPhotos->isEnabled());
     // Ctrl+A in the album list checks them all.
     page.N27->trigger();
-    form->show();
-    form->TabButtonClick(form->TabButton(kPagePhoto));
-    QApplication::setActiveWindow(form.get());
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    host->Window().show();
+    page.Enter();
+    QApplication::setActiveWindow(&host->Window());
+    QVERIFY(QTest::qWaitForWindowActive(&host->Window()));
     page.PhotoAlbumListView->setFocus();
     QTest::keyClick(page.PhotoAlbumListView, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(Row(page, 1)->checkState(0), Qt::Checked);
@@ -166,13 +168,13 @@ void PhotoPageTest::checkMarks() {
     });
     QTest::keyClick(page.PhotoAlbumListView, Qt::Key_F9);
     QTRY_VERIFY_WITH_TIMEOUT(asked, 2000);
-    form->hide();
+    host->Window().hide();
 
     // As the only album it can.
     TempDir alone;
     WritePhotoPlayer(alone, false);
-    auto second = OpenTestPlayer(alone, "ipod");
-    TPhotoPage& p2 = *second->PhotoPage();
+    auto second = std::make_unique<TTestPageHost>(alone, "ipod");
+    TPhotoPage& p2 = second->Page<TPhotoPage>();
     p2.LoadPhotoList();
     QCOMPARE(p2.PhotoAlbumListView->topLevelItemCount(), 1);
     p2.A1->trigger();
@@ -186,11 +188,11 @@ void PhotoPageTest::drawingACell() {
     TempDir dir;
     TRecordedBoxes boxes;
     WritePhotoPlayer(dir);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TPhotoPage& page = *form->PhotoPage();
-    form->show();
-    form->TabButtonClick(form->TabButton(kPagePhoto));
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& page = host->Page<TPhotoPage>();
+    host->Window().show();
+    page.Enter();
+    QVERIFY(QTest::qWaitForWindowExposed(&host->Window()));
     page.PhotoAlbumListView->setCurrentItem(Row(page, 1));  // 100, 101, 110 (no picture)
     page.PhotoListBox->setCurrentRow(1);
     QImage shot(page.PhotoListBox->viewport()->size(), QImage::Format_RGB32);
@@ -211,8 +213,8 @@ void PhotoPageTest::steppingForTheViewer() {
     TempDir dir;
     TRecordedBoxes boxes;
     WritePhotoPlayer(dir);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TPhotoPage& page = *form->PhotoPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& page = host->Page<TPhotoPage>();
     page.LoadPhotoList();
     page.PhotoAlbumListView->setCurrentItem(Row(page, 0));
     const std::string folder = (dir / "ipod/Photos");
@@ -270,15 +272,15 @@ void PhotoPageTest::extractionThroughTheDialog() {
     TRecordedBoxes boxes;
     TRecordedShell shell;
     WritePhotoPlayer(dir);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TPhotoPage& page = *form->PhotoPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& page = host->Page<TPhotoPage>();
     page.LoadPhotoList();
     page.A1->trigger();
     // The album shown is empty: the extraction of the checked ones still runs.
     page.PhotoListBox->clear();
     const std::string out = dir / "out";
     fs::create_directories(out);
-    form->Settings().PhotoCopy.Type = 0;
+    host->Settings().PhotoCopy.Type = 0;
     bool typeEnabled = false;
     int typeShown = -1;
     QString folderShown = "x";
@@ -296,13 +298,13 @@ void PhotoPageTest::extractionThroughTheDialog() {
     QVERIFY(typeEnabled);
     QCOMPARE(typeShown, 1);
     QCOMPARE(folderShown, QString());
-    QCOMPARE(form->Settings().PhotoCopy.Folder, out);
-    QCOMPARE(form->Settings().PhotoCopy.Type, 1);
+    QCOMPARE(host->Settings().PhotoCopy.Folder, out);
+    QCOMPARE(host->Settings().PhotoCopy.Type, 1);
     QVERIFY(fs::exists(out + "/旅行/P100.jpg"));
     QVERIFY(fs::exists(out + "/旅行/P101.jpg"));
     QVERIFY(fs::exists(out + "/家 族/P102.jpg"));
     QVERIFY(!fs::exists(out + "/Photo Library"));
-    QCOMPARE(form->StatusText(1), QString::fromStdString("フォルダ \"" + out + "\" に写真ファイルを転送しました"));
+    QCOMPARE(host->StatusText(1), QString::fromStdString("フォルダ \"" + out + "\" に写真ファイルを転送しました"));
     QCOMPARE(shell.Urls.size(), size_t(1));
     // Cancel in the dialog: nothing more is written.
     WhenModalWith("RGroup_Type", [&](QWidget* w) { static_cast<TPhotoCopyForm*>(w)->Ui().CloseButton->click(); });
@@ -316,7 +318,7 @@ void PhotoPageTest::extractionThroughTheDialog() {
         dialog->Ui().OkButton->click();
     });
     page.SButton_ExtractPhotosClick();
-    QCOMPARE(form->Settings().PhotoCopy.Type, 0);
+    QCOMPARE(host->Settings().PhotoCopy.Type, 0);
     QVERIFY(fs::exists(out + "/旅行/IMG00000.jpg"));
     QVERIFY(fs::exists(out + "/旅行/IMG00001.jpg"));
     QVERIFY(!fs::exists(out + "/旅行/IMG00002.jpg"));
@@ -325,8 +327,8 @@ void PhotoPageTest::extractionThroughTheDialog() {
     // photo in hand: the next album is not touched, and the folder is still opened.
     const std::string again = dir / "again";
     fs::create_directories(again);
-    form->Settings().PhotoCopy.Folder = again;
-    form->Settings().PhotoCopy.Type = 0;
+    host->Settings().PhotoCopy.Folder = again;
+    host->Settings().PhotoCopy.Type = 0;
     QProgressBar bar;
     QLabel label;
     bool cancel = true;
@@ -335,10 +337,10 @@ void PhotoPageTest::extractionThroughTheDialog() {
     QVERIFY(!fs::exists(again + "/旅行/IMG00001.jpg"));
     QVERIFY(!fs::exists(again + "/家 族"));
     QCOMPARE(label.text(), QString("写真アルバム(1/2)のコピー中 0%"));
-    QCOMPARE(form->StatusText(1), QString::fromStdString("フォルダ \"" + again + "\" に写真ファイルを転送しました"));
+    QCOMPARE(host->StatusText(1), QString::fromStdString("フォルダ \"" + again + "\" に写真ファイルを転送しました"));
     QCOMPARE(shell.Urls.size(), size_t(3));
     // A database without entries: no dialog, the reader's error in its place.
-    form->Player().Photos->Items.Clear();
+    host->Player().Photos->Items.Clear();
     page.SButton_ExtractPhotosClick();
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(boxes.Saw("フォトデータに写真が登録されていません"));
@@ -350,27 +352,27 @@ void PhotoPageTest::noDatabase() {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
     WriteTestPlayer(dir, "ipod", db);
-    auto form = OpenTestPlayer(dir, "ipod");
-    TPhotoPage& page = *form->PhotoPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& page = host->Page<TPhotoPage>();
     page.LoadPhotoList();
-    QCOMPARE(form->StatusText(1), QString("iPod内にフォトデータが見つかりません"));
+    QCOMPARE(host->StatusText(1), QString("iPod内にフォトデータが見つかりません"));
     QVERIFY(page.ListEmpty());
     QVERIFY(!page.SButton_OpenPhoto->isEnabled());
     // A file too small to be a database: the reader's message, an empty page.
     dir.Write("ipod/Photos/Photo DataBase", std::string("mhfd"));
-    auto second = OpenTestPlayer(dir, "ipod");
-    second->PhotoPage()->LoadPhotoList();
+    auto second = std::make_unique<TTestPageHost>(dir, "ipod");
+    second->Page<TPhotoPage>().LoadPhotoList();
     QVERIFY(boxes.Saw("ファイルが不正です"));
     QCOMPARE(second->StatusText(1), QString("0 枚のサムネイル画像を取得しました"));
-    QVERIFY(second->PhotoPage()->ListEmpty());
+    QVERIFY(second->Page<TPhotoPage>().ListEmpty());
     // A last photo whose padding leaves its icon no height does not size the cells: taken,
     // it gave them none and the whole list showed blank.
     ArtworkDbWriter w;
     w.AddThumbnail(w.AddImage(1), ":Thumbs:F1009_1.ithmb", Plain(40, 30, Bitmap32::Rgb(248, 0, 0)), ThumbFormat::Rgb565LE);
     w.AddRawThumbnail(w.AddImage(2), ":Thumbs:F1009_1.ithmb", std::vector<uint8_t>(2400, 0), 40, 30, 0, -100);
     w.WriteTo(dir / "ipod/Photos", "Photo DataBase");
-    auto third = OpenTestPlayer(dir, "ipod");
-    TPhotoPage& damaged = *third->PhotoPage();
+    auto third = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& damaged = third->Page<TPhotoPage>();
     damaged.LoadPhotoList();
     QCOMPARE(damaged.PhotoListBox->count(), 2);
     QCOMPARE(damaged.ThumbSize, QSize(40, 30));
@@ -382,16 +384,13 @@ void PhotoPageTest::samplePlayerPhotos() {
     if (!fs::exists(sample + "/Photos/Photo DataBase")) QSKIP("the sample player is not written");
     TempDir dir;
     TRecordedBoxes boxes;
-    const std::string settings =
-        dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + sample + "\r\n");
-    TMainForm form({}, settings);
-    form.Button_RecognizeClick();
-    TPhotoPage& page = *form.PhotoPage();
+    TTestPageHost host(dir, "Tessmar.INI", sample, {});
+    TPhotoPage& page = host.Page<TPhotoPage>();
     page.LoadPhotoList();
-    const int32_t entries = form.Player().Photos->Items.GetCount();
+    const int32_t entries = host.Player().Photos->Items.GetCount();
     QVERIFY(entries > 0);
     QCOMPARE(page.PhotoListBox->count(), entries);
-    QCOMPARE(form.StatusText(1), QString("%1 枚のサムネイル画像を取得しました").arg(entries));
+    QCOMPARE(host.StatusText(1), QString("%1 枚のサムネイル画像を取得しました").arg(entries));
     QCOMPARE(page.PhotoAlbumListView->topLevelItemCount(), 3);
     QVERIFY(page.SButton_OpenPhoto->isEnabled());
     // The viewer opens the first full-size photo.

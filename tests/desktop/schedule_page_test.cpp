@@ -15,19 +15,21 @@
 #include <filesystem>
 
 #include "desktop/dialogs/schedule_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/schedule_page.h"
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace {
 
-std::unique_ptr<TMainForm> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Calendars");
     for (const auto& [name, text] : files) dir.Write("ipod/Calendars/" + name, text);
-    return OpenTestPlayer(dir, "ipod");
+    return std::make_unique<TTestPageHost>(dir, "ipod");
 }
 
 std::string Event(const std::string& summary, const std::string& start, const std::string& extra = "") {
@@ -65,15 +67,15 @@ private slots:
 void SchedulePageTest::listLeavesOutToDoItems() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = CalendarPlayer(dir, {{"e1.ics", Event("会議", "20070315T143000", "DESCRIPTION:三階\r\n")},
+    auto host = CalendarPlayer(dir, {{"e1.ics", Event("会議", "20070315T143000", "DESCRIPTION:三階\r\n")},
                                      {"sub/e2.ics", Event("旅行", "20061201T080000")},
                                      {"t.ics", Todo("宿題", "20070101T000000")},
                                      {"other.txt", "何でもない\r\n"}});
-    TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    TSchedulePage& page = host->Page<TSchedulePage>();
+    host->LoadTabList(TListKind::Calendar);
     QTreeWidget* list = page.CalendarListView;
     QCOMPARE(list->topLevelItemCount(), 3);
-    QCOMPARE(form->StatusText(1), QString("スケジュールを読み込みました"));
+    QCOMPARE(host->StatusText(1), QString("スケジュールを読み込みました"));
     QCOMPARE(list->columnWidth(1), 0);
     QTreeWidgetItem* e1 = RowOf(list, "e1.ics");
     QCOMPARE(e1->text(0), QString("会議"));
@@ -88,10 +90,10 @@ void SchedulePageTest::listLeavesOutToDoItems() {
     // Sorted by the shown start, ascending.
     QCOMPARE(list->topLevelItem(0)->text(4), QString("sub/e2.ics"));
     QCOMPARE(list->topLevelItem(2)->text(4), QString("other.txt"));
-    // Showing the page selects the list sub-page and resets the month view to today.
+    // Entering the page selects the list sub-page and resets the month view to today.
     page.CalendarPages->setCurrentIndex(1);
     page.CalendarGraph->setSelectedDate(QDate(2001, 1, 1));
-    form->TabButtonClick(form->TabButton(kPageCal));
+    page.Enter();
     QCOMPARE(page.CalendarPages->currentIndex(), 0);
     QCOMPARE(page.CalendarGraph->selectedDate(), QDate::currentDate());
 }
@@ -99,19 +101,20 @@ void SchedulePageTest::listLeavesOutToDoItems() {
 void SchedulePageTest::badStartEndsTheLoading() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = CalendarPlayer(dir, {{"bad.ics", Event("壊れ", "20070315")}});
-    form->SetStatusText(1, "前");
-    form->LoadTabList(2);
+    auto host = CalendarPlayer(dir, {{"bad.ics", Event("壊れ", "20070315")}});
+    const TSchedulePage& page = host->Page<TSchedulePage>();
+    host->SetStatusText(1, "前");
+    host->LoadTabList(TListKind::Calendar);
     QCOMPARE(boxes.Boxes.size(), size_t(1));
-    QVERIFY(form->StatusText(1) != QString("スケジュールを読み込みました"));
-    QCOMPARE(form->SchedulePage()->CalendarListView->topLevelItemCount(), 1);
+    QVERIFY(host->StatusText(1) != QString("スケジュールを読み込みました"));
+    QCOMPARE(page.CalendarListView->topLevelItemCount(), 1);
 }
 
 void SchedulePageTest::newEventFromTheMonthGrid() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = CalendarPlayer(dir, {});
-    TSchedulePage& page = *form->SchedulePage();
+    auto host = CalendarPlayer(dir, {});
+    TSchedulePage& page = host->Page<TSchedulePage>();
     page.SetCalendarDate(EncodeDate(2007, 3, 15));
     std::vector<QDateTime> pickers;
     page.RunEditor = [&](TScheduleForm& f) {
@@ -138,10 +141,10 @@ void SchedulePageTest::newEventFromTheMonthGrid() {
 void SchedulePageTest::editingAndUncheckingTheEnd() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = CalendarPlayer(dir, {{"e.ics", Event("会議", "20070315T143000",
+    auto host = CalendarPlayer(dir, {{"e.ics", Event("会議", "20070315T143000",
                                                      "DTEND:20070315T160000\r\nDALARM:20070315T140000\r\nPRIORITY:x\r\n")}});
-    TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    TSchedulePage& page = host->Page<TSchedulePage>();
+    host->LoadTabList(TListKind::Calendar);
     page.CalendarListView->topLevelItem(0)->setSelected(true);
     bool endChecked = false, alarmChecked = false;
     int priority = -1;
@@ -170,9 +173,9 @@ void SchedulePageTest::editingAndUncheckingTheEnd() {
 void SchedulePageTest::deleteAndCommands() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = CalendarPlayer(dir, {{"a.ics", Event("A", "20070101T000000")}, {"b.ics", Event("B", "20070201T000000")}});
-    TSchedulePage& page = *form->SchedulePage();
-    form->LoadTabList(2);
+    auto host = CalendarPlayer(dir, {{"a.ics", Event("A", "20070101T000000")}, {"b.ics", Event("B", "20070201T000000")}});
+    TSchedulePage& page = host->Page<TSchedulePage>();
+    host->LoadTabList(TListKind::Calendar);
     page.MenuItem2->trigger();
     QVERIFY(boxes.Saw("ファイルが選択されていませんので削除できません"));
     page.CalendarListView->topLevelItem(1)->setSelected(true);
@@ -184,13 +187,13 @@ void SchedulePageTest::deleteAndCommands() {
     // Of two names that differ only in a byte that is no UTF-8, the row deletes its own file.
     const std::string odd = dir.Write("ipod/Calendars/e\xff.ics", Event("Odd", "20070101T000000"));
     const std::string plain = dir.Write("ipod/Calendars/e\xef\xbf\xbd.ics", Event("Plain", "20070101T000000"));
-    form->LoadTabList(2);
+    host->LoadTabList(TListKind::Calendar);
     RowOf(page.CalendarListView, "e%FF.ics")->setSelected(true);
     page.Button_NewCalendarClick(2);
     QVERIFY(!std::filesystem::exists(odd));
     QVERIFY(std::filesystem::exists(plain));
     std::filesystem::remove(plain);
-    form->LoadTabList(2);
+    host->LoadTabList(TListKind::Calendar);
     // Menu entries: captions, tags and shortcuts.
     QCOMPARE(page.MenuItem1->property("tag").toInt(), 1);
     QCOMPARE(page.MenuItem4->property("tag").toInt(), 0);
@@ -211,8 +214,8 @@ void SchedulePageTest::deleteAndCommands() {
 void SchedulePageTest::monthView() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = CalendarPlayer(dir, {});
-    TSchedulePage& page = *form->SchedulePage();
+    auto host = CalendarPlayer(dir, {});
+    TSchedulePage& page = host->Page<TSchedulePage>();
     page.SetCalendarDate(EncodeDate(2007, 1, 31));
     QCOMPARE(page.YearMonthLabel->text(), QString("2007年01月"));
     // Next month from 31 January: the last day of February.
@@ -276,12 +279,10 @@ void SchedulePageTest::editorDefaultsAndCopies() {
 void SchedulePageTest::importCalendarFile() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = CalendarPlayer(dir, {{"x.ics", Event("元", "20070101T000000")}});
-    TSchedulePage& page = *form->SchedulePage();
+    auto host = CalendarPlayer(dir, {{"x.ics", Event("元", "20070101T000000")}});
+    TSchedulePage& page = host->Page<TSchedulePage>();
     const std::string pc = dir.Write("pc/x.ics", Event("新", "20070101T000000"));
     const std::string fresh = dir.Write("pc/y.ics", Event("別", "20070101T000000"));
-    form->WMDropFiles({QString::fromStdString(pc)});  // not on the calendar page: refused
-    QVERIFY(boxes.Saw("現在の画面ではドラッグされたファイルを登録できません"));
     page.ImportFile(pc);
     QVERIFY(boxes.Saw("[ " + pc + " ]のコピーに失敗しました"));
     QVERIFY(ReadFileText(dir / "ipod/Calendars/x.ics").find("SUMMARY:元") != std::string::npos);

@@ -10,6 +10,8 @@
 #include "foundation/ini_file.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowin;
+
 class SettingsTest : public QObject {
     Q_OBJECT
 private slots:

@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include "desktop/dialogs/song_copy_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/song_page.h"
 #include "desktop/pages/video_page.h"
 #include "desktop/player_access.h"
@@ -33,7 +32,11 @@
 #include "player/song_list_export.h"
 #include "player/song_records.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_main_window.h"
+#include "tests/desktop/test_page_host.h"
 #include "tests/support/file_size_limit.h"
+
+using namespace harrowin;
 
 namespace fs = std::filesystem;
 
@@ -81,11 +84,11 @@ std::vector<std::string> ImportLocations(const std::string& file) {
 
 void CheckAll(TSongPage& page) { page.PopMenu_SelectAllClick(1); }
 
-int32_t RunSongCopy(TMainForm& form) {
-    TSongPage& page = *form.SongPage();
+int32_t RunSongCopy(TTestPageHost& host) {
+    TSongPage& page = host.Page<TSongPage>();
     return RunWithProgress("楽曲の転送状況", 0, page.SongModel().CheckedCount(),
                            [&](QProgressBar* bar, QLabel* label, bool& cancel) {
-                               return page.CopySongsToFolder(form.Settings().SongCopy.Folder, bar, label, cancel);
+                               return page.CopySongsToFolder(host.Settings().SongCopy.Folder, bar, label, cancel);
                            });
 }
 
@@ -305,24 +308,24 @@ void SongCopyTest::twoRunsNumberTheirCopiesAndListBoth() {
     WriteTestPlayer(dir, "ipod", db);
     TRecordedBoxes boxes;
     TRecordedShell shell;
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->SongPage()->LoadSongList();
-    auto& copy = form->Settings().SongCopy;
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    host->Page<TSongPage>().LoadSongList();
+    auto& copy = host->Settings().SongCopy;
     copy.Folder = dir / "out/";
     copy.MakeFolder_Artist = true;
     copy.MakeFolder_Album = true;
     copy.AddTrackNo = true;
     copy.MakingNameType = 0;
     copy.MakeLibraryData = true;
-    CheckAll(*form->SongPage());
-    QCOMPARE(RunSongCopy(*form), 2);
+    CheckAll(host->Page<TSongPage>());
+    QCOMPARE(RunSongCopy(*host), 2);
     QVERIFY(fs::exists(dir / "out/歌手A/盤/07 歌手A-朝.mp3"));
     QVERIFY(fs::exists(dir / "out/不明なアーティスト/夜.mp3"));
-    QCOMPARE(form->StatusText(1).toStdString(), "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを全曲転送しました");
+    QCOMPARE(host->StatusText(1).toStdString(), "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを全曲転送しました");
     QCOMPARE(shell.Urls.size(), size_t(1));
     QCOMPARE(ImportLocations(dir / "out/iPodLibrary.TXT").size(), size_t(2));
 
-    QCOMPARE(RunSongCopy(*form), 2);
+    QCOMPARE(RunSongCopy(*host), 2);
     QVERIFY(fs::exists(dir / "out/歌手A/盤/07 歌手A-朝(2).mp3"));
     QVERIFY(fs::exists(dir / "out/不明なアーティスト/夜(2).mp3"));
     const std::vector<std::string> lines = ImportLocations(dir / "out/iPodLibrary.TXT");
@@ -346,14 +349,14 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     WriteITunesDBToPlayer(dir / "ipod", db);
     TRecordedBoxes boxes;
     TRecordedShell shell;
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->SongPage()->LoadSongList();
-    auto& copy = form->Settings().SongCopy;
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    host->Page<TSongPage>().LoadSongList();
+    auto& copy = host->Settings().SongCopy;
     copy.Folder = dir / "out/";
     copy.MakeFolder_Artist = false;
     copy.MakingNameType = 1;
     copy.MakeLibraryData = true;
-    CheckAll(*form->SongPage());
+    CheckAll(host->Page<TSongPage>());
     QStringList logRows;
     QString logFolder;
     WhenModalWith("LogListView", [&](QWidget* w) {
@@ -364,13 +367,13 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
         if (auto* label = w->findChild<QLabel*>("Label_OutFolder")) logFolder = label->text();
         w->close();
     });
-    RunSongCopy(*form);
+    RunSongCopy(*host);
     QVERIFY(fs::exists(dir / "out/良い.mp3"));
     QVERIFY(!fs::exists(dir / "out/無い.mp3"));
     QVERIFY(!fs::exists(dir / "out/外.mp3"));
-    QCOMPARE(form->StatusText(1).toStdString(),
+    QCOMPARE(host->StatusText(1).toStdString(),
              "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(スキップは 2 曲)");
-    const TITBSongList& songs = MusicOf(form->Player()).Songs;
+    const TITBSongList& songs = MusicOf(host->Player()).Songs;
     QVERIFY(songs.GetItem(1)->TransferFailed);
     QCOMPARE(songs.GetItem(1)->TransferError, int32_t(ENOENT));
     QVERIFY(songs.GetItem(2)->TransferFailed);
@@ -405,9 +408,9 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
         }
         w->close();
     });
-    RunSongCopy(*form);
+    RunSongCopy(*host);
     QCOMPARE(songs.GetItem(0)->TransferError, expected);
-    QVERIFY(form->StatusText(1).contains("0 曲転送しました(スキップは 3 曲)"));
+    QVERIFY(host->StatusText(1).contains("0 曲転送しました(スキップは 3 曲)"));
     QCOMPARE(logRows.size(), 3);
     QVERIFY(logRows.contains("良い|" + QString::fromStdString(SysErrorText(expected)) + " - " +
                              QString::fromStdString(db.Songs[0].Location)));
@@ -461,10 +464,10 @@ void SongCopyTest::cancelReportsTheCopiedCount() {
     WriteTestPlayer(dir, "ipod", db);
     TRecordedBoxes boxes;
     TRecordedShell shell;
-    auto form = OpenTestPlayer(dir, "ipod");
-    TSongPage& page = *form->SongPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TSongPage& page = host->Page<TSongPage>();
     page.LoadSongList();
-    auto& copy = form->Settings().SongCopy;
+    auto& copy = host->Settings().SongCopy;
     copy.Folder = dir / "out/";
     copy.MakingNameType = 1;
     copy.MakeFolder_Artist = false;
@@ -474,7 +477,7 @@ void SongCopyTest::cancelReportsTheCopiedCount() {
         return page.CopySongsToFolder(copy.Folder, bar, label, cancel);
     });
     QCOMPARE(done, 1);
-    QCOMPARE(form->StatusText(1).toStdString(),
+    QCOMPARE(host->StatusText(1).toStdString(),
              "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(スキップは 0 曲)");
     // The import list is still written.
     QCOMPARE(ImportLocations(dir / "out/iPodLibrary.TXT").size(), size_t(1));
@@ -487,11 +490,11 @@ void SongCopyTest::videosCopyWithTheirOwnRules() {
     WriteTestPlayer(dir, "ipod", db);
     TRecordedBoxes boxes;
     TRecordedShell shell;
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->LoadVideoList();
-    TVideoPage& page = *form->VideoPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    host->Page<TVideoPage>().LoadVideoList();
+    TVideoPage& page = host->Page<TVideoPage>();
     QCOMPARE(page.VideoListBox->count(), 2);
-    auto& copy = form->Settings().VideoCopy;
+    auto& copy = host->Settings().VideoCopy;
     copy.VideoFolder = dir / "vid/";
     copy.MakeArtistFolder = true;
     copy.MakeType = 1;
@@ -502,7 +505,7 @@ void SongCopyTest::videosCopyWithTheirOwnRules() {
     QVERIFY(fs::exists(dir / "vid/Mr. V/映像.m4v"));
     QVERIFY(fs::exists(dir / "vid/無名.m4v"));
     QVERIFY(!fs::exists(dir / "vid/iPodLibrary.TXT"));
-    QCOMPARE(form->StatusText(1).toStdString(), "フォルダ \"" + (dir / "vid/") + "\" にビデオファイルを全て転送しました");
+    QCOMPARE(host->StatusText(1).toStdString(), "フォルダ \"" + (dir / "vid/") + "\" にビデオファイルを全て転送しました");
 }
 
 void SongCopyTest::dialogStoresItsValues() {
@@ -557,19 +560,16 @@ void SongCopyTest::samplePlayerIsCopied() {
     TempDir dir;
     TRecordedBoxes boxes;
     TRecordedShell shell;
-    const std::string settings = dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" +
-                                                              sample + "\r\n");
-    TMainForm form({}, settings);
-    form.Button_RecognizeClick();
-    TSongPage& page = *form.SongPage();
+    TTestPageHost host(dir, "Tessmar.INI", sample, {});
+    TSongPage& page = host.Page<TSongPage>();
     page.LoadSongList();
     CheckAll(page);
     // The default settings: artist folders, artist-title names, the import list.
-    form.Settings().SongCopy.Folder = dir / "out/";
+    host.Settings().SongCopy.Folder = dir / "out/";
     const int32_t checked = page.SongModel().CheckedCount();
     QVERIFY(checked > 0);
-    QCOMPARE(RunSongCopy(form), checked);
-    QCOMPARE(form.StatusText(1).toStdString(), "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを全曲転送しました");
+    QCOMPARE(RunSongCopy(host), checked);
+    QCOMPARE(host.StatusText(1).toStdString(), "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを全曲転送しました");
     const std::vector<std::string> lines = ImportLocations(dir / "out/iPodLibrary.TXT");
     QCOMPARE(static_cast<int32_t>(lines.size()), checked);
     for (const std::string& line : lines) QVERIFY2(fs::exists(line) && PathInside(dir / "out/", line), line.c_str());

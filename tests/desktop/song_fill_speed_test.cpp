@@ -4,10 +4,12 @@
 #include <QElapsedTimer>
 #include <QTreeWidget>
 
-#include "desktop/main_form.h"
 #include "desktop/pages/song_page.h"
 #include "desktop/song_list_model.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 class SongFillSpeedTest : public QObject {
     Q_OBJECT
@@ -27,23 +29,23 @@ void SongFillSpeedTest::twentyThousandSongs() {
         db.Songs.push_back(std::move(s));
     }
     WriteTestPlayer(dir, "ipod", db, false);
-    auto form = OpenTestPlayer(dir, "ipod");
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
     QElapsedTimer timer;
     timer.start();
-    form->SongPage()->LoadSongList();
+    host->Page<TSongPage>().LoadSongList();
     const qint64 ms = timer.elapsed();
-    qInfo("filled 20000 rows and %d artists in %lld ms", form->SongPage()->SongTreeView->topLevelItemCount(), ms);
-    QCOMPARE(form->SongPage()->SongModel().Count(), 20000);
-    QCOMPARE(form->SongPage()->SongTreeView->topLevelItemCount(), 2000);
-    QCOMPARE(form->SongPage()->SongTreeView->topLevelItem(0)->childCount(), 3);
-    QCOMPARE(form->StatusText(1), QString("20000 曲を読み込みました"));
+    qInfo("filled 20000 rows and %d artists in %lld ms", host->Page<TSongPage>().SongTreeView->topLevelItemCount(), ms);
+    QCOMPARE(host->Page<TSongPage>().SongModel().Count(), 20000);
+    QCOMPARE(host->Page<TSongPage>().SongTreeView->topLevelItemCount(), 2000);
+    QCOMPARE(host->Page<TSongPage>().SongTreeView->topLevelItem(0)->childCount(), 3);
+    QCOMPARE(host->StatusText(1), QString("20000 曲を読み込みました"));
     timer.restart();
-    form->SongPage()->VideoListViewColumnClick(0);
+    host->Page<TSongPage>().VideoListViewColumnClick(0);
     qInfo("sorted 20000 rows by title in %lld ms", timer.elapsed());
     timer.restart();
-    form->SongPage()->PopMenu_SelectAllClick(1);
+    host->Page<TSongPage>().PopMenu_SelectAllClick(1);
     qInfo("checked all and totalled in %lld ms", timer.elapsed());
-    QCOMPARE(form->StatusText(1), QString("20000 曲を選択しています ( 合計 76,293.9 MB )"));
+    QCOMPARE(host->StatusText(1), QString("20000 曲を選択しています ( 合計 76,293.9 MB )"));
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
     QVERIFY2(ms < 1000, qPrintable(QString("fill took %1 ms").arg(ms)));
 #endif

@@ -8,23 +8,25 @@
 #include <QTreeWidget>
 
 #include "desktop/dialogs/song_find_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/song_page.h"
 #include "desktop/settings.h"
 #include "desktop/song_list_model.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace {
 
-std::unique_ptr<TMainForm> Loaded(const TempDir& dir) {
+std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir) {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "Yesterday", "The Beatles", "Help!"), TestSong(2, "夜の歌", "歌手Ａ", "夜想曲"),
                 TestSong(3, "Help Me", "Joni", "Court and Spark"), TestSong(4, "Other", "the beatles", "Abbey Road")};
     db.PlayLists = {ItdbPlayList{"Library", 1, true, {}, false, {}, {}}, ItdbPlayList{"お気に入り", 2, false, {}, false, {}, {}}};
     WriteTestPlayer(dir, "ipod", db);
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->SongPage()->LoadSongList();
-    return form;
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    host->Page<TSongPage>().LoadSongList();
+    return host;
 }
 
 }  // namespace
@@ -61,8 +63,8 @@ void SongFindTest::wordsAndMatching() {
 void SongFindTest::wordSearchChecksAndCounts() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = Loaded(dir);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir);
+    TSongPage& page = host->Page<TSongPage>();
     // With the default settings the dialog opens on the word page with the album field.
     int page0 = -1;
     bool albumChosen = false;
@@ -83,10 +85,10 @@ void SongFindTest::wordSearchChecksAndCounts() {
     QVERIFY(boxes.Saw("3 曲をチェック項目に追加しました"));
     QCOMPARE(boxes.Boxes.back().Icon, TMsgIcon::Information);
     // The totals replace the status text afterwards.
-    QCOMPARE(form->StatusText(1), QString("3 曲を選択しています ( 合計 0.0 MB )"));
-    QCOMPARE(form->Settings().SongFind.Text, std::string("help BEATLES"));
-    QCOMPARE(form->Settings().SongFind.Type, 3);
-    QCOMPARE(form->Settings().SongFind.PageIndex, 0);
+    QCOMPARE(host->StatusText(1), QString("3 曲を選択しています ( 合計 0.0 MB )"));
+    QCOMPARE(host->Settings().SongFind.Text, std::string("help BEATLES"));
+    QCOMPARE(host->Settings().SongFind.Type, 3);
+    QCOMPARE(host->Settings().SongFind.PageIndex, 0);
     // Again: rows already checked count too.
     QCOMPARE(page.CheckSongsByText("beatles", 0), 2);
     QCOMPARE(page.SongModel().CheckedCount(), 3);
@@ -105,8 +107,8 @@ void SongFindTest::wordSearchChecksAndCounts() {
 void SongFindTest::artistSearch() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = Loaded(dir);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir);
+    TSongPage& page = host->Page<TSongPage>();
     QStringList artists;
     QStringList playLists;
     WhenModal([&](QWidget* w) {
@@ -127,7 +129,7 @@ void SongFindTest::artistSearch() {
     QCOMPARE(playLists, (QStringList{"Library", "お気に入り"}));
     QCOMPARE(page.SongModel().CheckedCount(), 2);
     QVERIFY(boxes.Saw("2 曲をチェック項目に追加しました"));
-    QCOMPARE(form->Settings().SongFind.PageIndex, 2);
+    QCOMPARE(host->Settings().SongFind.PageIndex, 2);
     // Ticking the same artist again counts its songs again.
     WhenModal([&](QWidget* w) {
         QCOMPARE(w->findChild<QTabWidget*>("Findpages")->currentIndex(), 2);
@@ -144,16 +146,16 @@ void SongFindTest::artistSearch() {
 void SongFindTest::cancelAndNoMatch() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = Loaded(dir);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir);
+    TSongPage& page = host->Page<TSongPage>();
     WhenModal([&](QWidget* w) {
         w->findChild<QLineEdit*>("Edit_FindSongs")->setText("changed");
         w->findChild<QPushButton*>("Button_Cancel")->click();
     });
     page.SButton_FindSongsClick();
     QVERIFY(boxes.Boxes.empty());
-    QCOMPARE(form->Settings().SongFind.Text, std::string(""));
-    QCOMPARE(form->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
+    QCOMPARE(host->Settings().SongFind.Text, std::string(""));
+    QCOMPARE(host->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
     // Only blanks: no words, the no-match message.
     WhenModal([&](QWidget* w) {
         w->findChild<QLineEdit*>("Edit_FindSongs")->setText("   ");
@@ -163,8 +165,8 @@ void SongFindTest::cancelAndNoMatch() {
     QVERIFY(boxes.Saw("該当する曲はありませんでした"));
     QCOMPARE(page.SongModel().CheckedCount(), 0);
     // The hidden play-list page in front (an edited settings file): nothing is searched.
-    form->Settings().SongFind.PageIndex = 1;
-    form->Settings().SongFind.Text = "help";
+    host->Settings().SongFind.PageIndex = 1;
+    host->Settings().SongFind.Text = "help";
     boxes.Boxes.clear();
     WhenModal([&](QWidget* w) { w->findChild<QPushButton*>("Button_Ok")->click(); });
     page.SButton_FindSongsClick();

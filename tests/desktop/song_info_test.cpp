@@ -13,7 +13,6 @@
 #include <filesystem>
 
 #include "desktop/dialogs/song_info_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/song_page.h"
 #include "desktop/pages/video_page.h"
 #include "desktop/song_list_model.h"
@@ -21,9 +20,12 @@
 #include "foundation/number_format.h"
 #include "player/artwork/jpeg_codec.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
 #include "tests/support/artwork_db_writer.h"
 #include "tests/support/mp3_writer.h"
 #include "ui_song_info_form.h"
+
+using namespace harrowin;
 
 namespace fs = std::filesystem;
 
@@ -32,7 +34,7 @@ namespace {
 const char* const kLyrics = "一行目の歌詞\nsecond line";
 
 // Song 1 has lyrics and artwork, song 2 neither, 3 is a video with artwork.
-std::unique_ptr<TMainForm> Loaded(const TempDir& dir) {
+std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir) {
     ItdbDatabase db;
     ItdbSong withAll = TestSong(1, "歌詞のある歌", "歌手", "盤");
     withAll.Rating = 60;
@@ -61,9 +63,9 @@ std::unique_ptr<TMainForm> Loaded(const TempDir& dir) {
     ArtworkTestImage& v = art.AddImage(101, static_cast<uint64_t>(video.DatabaseId));
     art.AddThumbnail(v, ":F1017_1.ithmb", MakeTestPicture(56, 56, 3), ThumbFormat::Rgb565LE, 1017);
     art.WriteTo(dir / "ipod/iPod_Control/Artwork", "ArtworkDB");
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->SongPage()->LoadSongList();
-    return form;
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    host->Page<TSongPage>().LoadSongList();
+    return host;
 }
 
 int RowOf(TSongPage& page, int songIndex) {
@@ -106,8 +108,8 @@ void SongInfoTest::textHelpers() {
 void SongInfoTest::songWithLyricsAndArtwork() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = Loaded(dir);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir);
+    TSongPage& page = host->Page<TSongPage>();
     page.SelectRow(RowOf(page, 0));
     std::vector<std::string> saved;
     TSongInfoForm::AskSaveFile() = [&](const std::string& title, const std::string&, const std::string& proposed, int& filter) {
@@ -190,8 +192,8 @@ void SongInfoTest::songWithLyricsAndArtwork() {
 void SongInfoTest::songWithoutLyricsOrArtwork() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = Loaded(dir);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir);
+    TSongPage& page = host->Page<TSongPage>();
     page.SelectRow(RowOf(page, 1));
     QString lyrics, rate, format;
     bool memoEnabled = true, saveEnabled = true, artEnabled = true;
@@ -228,8 +230,8 @@ void SongInfoTest::songWithoutLyricsOrArtwork() {
 void SongInfoTest::checkBoxMirrorsTheRow() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = Loaded(dir);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir);
+    TSongPage& page = host->Page<TSongPage>();
     const int row = RowOf(page, 1);
     page.SelectRow(row);
     // Unchecked row: nothing changed unless the box is clicked.
@@ -242,7 +244,7 @@ void SongInfoTest::checkBoxMirrorsTheRow() {
     });
     page.Menu_PropertyClick();
     QVERIFY(page.SongModel().Checked(row));
-    QCOMPARE(form->StatusText(1), QString("1 曲を選択しています ( 合計 0.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("1 曲を選択しています ( 合計 0.0 MB )"));
     // A checked row reports a change at once (the box takes its state).
     bool boxChecked = false;
     WhenModal([&](QWidget* w) {
@@ -260,9 +262,9 @@ void SongInfoTest::videoDetails() {
     TempDir dir;
     TRecordedBoxes boxes;
     TRecordedShell shell;
-    auto form = Loaded(dir);
-    form->LoadVideoList();
-    TVideoPage& page = *form->VideoPage();
+    auto host = Loaded(dir);
+    host->Page<TVideoPage>().LoadVideoList();
+    TVideoPage& page = host->Page<TVideoPage>();
     QCOMPARE(page.VideoListBox->count(), 1);
     QVERIFY(page.SButton_VideoInfo->isEnabled());
     page.VideoListBox->setCurrentRow(0);
@@ -290,7 +292,7 @@ void SongInfoTest::videoDetails() {
     QCOMPARE(shell.Urls.size(), size_t(1));
     QVERIFY(shell.Urls[0].ends_with("V3.m4v"));
     QCOMPARE(page.VideoListBox->item(0)->checkState(), Qt::Checked);
-    QCOMPARE(form->StatusText(1), QString("1 本をチェックしています ( 全体で 0.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("1 本をチェックしています ( 全体で 0.0 MB )"));
     // An entry that names no song opens nothing.
     page.VideoListBox->item(0)->setText("abc");
     QVERIFY(!page.ShowVideoInfo());

@@ -12,13 +12,15 @@
 #include <filesystem>
 
 #include "desktop/artist_tree.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/song_page.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
 #include "desktop/song_list_model.h"
 #include "player/player.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace {
 
@@ -41,11 +43,11 @@ QStringList Column(const TSongListModel& model, int column) {
 
 QString Header(const TSongListModel& model, int column) { return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); }
 
-std::unique_ptr<TMainForm> Loaded(const TempDir& dir, const ItdbDatabase& db) {
+std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir, const ItdbDatabase& db) {
     WriteTestPlayer(dir, "ipod", db);
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->SongPage()->LoadSongList();
-    return form;
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    host->Page<TSongPage>().LoadSongList();
+    return host;
 }
 
 }  // namespace
@@ -95,17 +97,17 @@ void SongListTest::oneSongAndNoSong() {
         TempDir dir;
         ItdbDatabase db;
         db.Songs = {TestSong(1, "唯一", "歌手", "盤")};
-        auto form = Loaded(dir, db);
-        QCOMPARE(form->SongPage()->SongModel().Count(), 1);
-        QCOMPARE(form->SongPage()->SongModel().Row(0).SongIndex, 0);
-        QCOMPARE(form->StatusText(1), QString("1 曲を読み込みました"));
-        QCOMPARE(TreeTexts(*form->SongPage()->SongTreeView), QStringList{"歌手|盤"});
+        auto host = Loaded(dir, db);
+        QCOMPARE(host->Page<TSongPage>().SongModel().Count(), 1);
+        QCOMPARE(host->Page<TSongPage>().SongModel().Row(0).SongIndex, 0);
+        QCOMPARE(host->StatusText(1), QString("1 曲を読み込みました"));
+        QCOMPARE(TreeTexts(*host->Page<TSongPage>().SongTreeView), QStringList{"歌手|盤"});
     }
     {
         TempDir dir;
-        auto form = Loaded(dir, ItdbDatabase{});
-        QVERIFY(form->SongPage()->ListEmpty());
-        QCOMPARE(form->StatusText(1), QString("0 曲を読み込みました"));
+        auto host = Loaded(dir, ItdbDatabase{});
+        QVERIFY(host->Page<TSongPage>().ListEmpty());
+        QCOMPARE(host->StatusText(1), QString("0 曲を読み込みました"));
     }
 }
 
@@ -117,8 +119,8 @@ void SongListTest::listAndTreeFilling() {
                 TestSong(3, "s3", "BEATLES", "Help"),    TestSong(4, "s4", "", "Lonely"),
                 TestSong(5, "s5", "Queen", "  "),        TestSong(6, "s6", "Help", "Queen"),
                 TestVideo(7, "v", "Video Artist"),       TestSong(8, "s8", "Zed", "")};
-    auto form = Loaded(dir, db);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir, db);
+    TSongPage& page = host->Page<TSongPage>();
     // Videos are not listed; songs without an artist are.
     QCOMPARE(page.SongModel().Count(), 7);
     QStringList indexes;
@@ -129,7 +131,7 @@ void SongListTest::listAndTreeFilling() {
     // empty album makes no node; an artist named like another's album has its own node.
     QCOMPARE(TreeTexts(*page.SongTreeView), (QStringList{"Beatles|Abbey|Help", "Help|Queen", "Queen", "Zed"}));
     // Six songs have an artist.
-    QCOMPARE(form->StatusText(1), QString("6 曲を読み込みました"));
+    QCOMPARE(host->StatusText(1), QString("6 曲を読み込みました"));
     // A refill replaces everything.
     page.SetAllSongChecks(true);
     page.LoadSongList();
@@ -146,22 +148,22 @@ void SongListTest::sortMarksAndOrder() {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "10", "b", "x"), TestSong(2, "9", "B", "y"), TestSong(3, "b", "a", "z"),
                 TestSong(4, "B", "a", "w"), TestSong(5, "あ", "c", "v")};
-    auto form = Loaded(dir, db);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir, db);
+    TSongPage& page = host->Page<TSongPage>();
     const TSongListModel& model = page.SongModel();
     // Filled in the artist order (state 2) without a mark; equal artists keep their order.
     QCOMPARE(Column(model, 1), (QStringList{"a", "a", "b", "B", "c"}));
     QCOMPARE(Column(model, 0).mid(0, 2), (QStringList{"b", "B"}));
     QCOMPARE(Header(model, 1), QString("アーティスト"));
-    QCOMPARE(form->SortState(2), 2);
+    QCOMPARE(host->SortState(2), 2);
     // The artist column again: descending with "▼".
     page.VideoListViewColumnClick(1);
-    QCOMPARE(form->SortState(2), -2);
+    QCOMPARE(host->SortState(2), -2);
     QCOMPARE(Header(model, 1), QString("アーティスト▼"));
     QCOMPARE(Column(model, 1), (QStringList{"c", "B", "b", "a", "a"}));
     // Another column: the mark moves, ascending; digits compare as characters.
     page.VideoListViewColumnClick(0);
-    QCOMPARE(form->SortState(2), 1);
+    QCOMPARE(host->SortState(2), 1);
     QCOMPARE(Header(model, 1), QString("アーティスト"));
     QCOMPARE(Header(model, 0), QString("曲名▲"));
     const QStringList titles = Column(model, 0);
@@ -172,7 +174,7 @@ void SongListTest::sortMarksAndOrder() {
     QCOMPARE(Column(model, 0).first(), titles.last());
     // The header click reaches the same handler.
     page.SongListView->header()->sectionClicked(2);
-    QCOMPARE(form->SortState(2), 3);
+    QCOMPARE(host->SortState(2), 3);
     QCOMPARE(Header(model, 2), QString("アルバム▲"));
     QCOMPARE(Column(model, 2), (QStringList{"v", "w", "x", "y", "z"}));
     // Rows keep their data through sorting.
@@ -220,34 +222,34 @@ void SongListTest::checksAndTotals() {
     // 3 songs of 2,000,000,000 bytes: beyond 4 GB together.
     db.Songs = {TestSong(1, "a", "A", "", 2000000000), TestSong(2, "b", "A", "", 2000000000),
                 TestSong(3, "c", "B", "", 2000000000)};
-    auto form = Loaded(dir, db);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir, db);
+    TSongPage& page = host->Page<TSongPage>();
     page.UpdateSongSelectionTotals();
     QVERIFY(!page.SButton_OutSongs->isEnabled());
     QVERIFY(!page.Menu_OutSongs->isEnabled());
     page.PopMenu_SelectAllClick(1);
-    QCOMPARE(form->StatusText(1), QString("3 曲を選択しています ( 合計 5,722.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("3 曲を選択しています ( 合計 5,722.0 MB )"));
     QVERIFY(page.SButton_OutSongs->isEnabled());
     QVERIFY(page.Menu_OutSongs->isEnabled());
     page.PopMenu_SelectAllClick(5);   // any other Tag changes nothing
     QCOMPARE(page.SongModel().CheckedCount(), 3);
     page.PopMenu_SelectAllClick(0);
-    QCOMPARE(form->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
     QVERIFY(!page.SButton_OutSongs->isEnabled());
     // A check by the user (the model's check role) updates the totals at once.
     TSongListModel& model = page.SongModel();
     QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
-    QCOMPARE(form->StatusText(1), QString("1 曲を選択しています ( 合計 1,907.3 MB )"));
+    QCOMPARE(host->StatusText(1), QString("1 曲を選択しています ( 合計 1,907.3 MB )"));
     QVERIFY(page.SButton_OutSongs->isEnabled());
     QVERIFY(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
     QVERIFY(!page.SButton_OutSongs->isEnabled());
     QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable);
     QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsUserCheckable));
-    // The page switch loads an empty list and shows the totals.
+    // Entering the page loads an empty list and shows the totals.
     page.ClearList();
-    form->TabButtonClick(form->TabButton(kPageSong));
+    page.Enter();
     QCOMPARE(page.SongModel().Count(), 3);
-    QCOMPARE(form->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));
 }
 
 void SongListTest::treeCommands() {
@@ -256,8 +258,8 @@ void SongListTest::treeCommands() {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "t1", "Zed", "one"), TestSong(2, "t2", "alpha", "One"), TestSong(3, "t3", "ALPHA", "two"),
                 TestSong(4, "t4", "beta", "one")};
-    auto form = Loaded(dir, db);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir, db);
+    TSongPage& page = host->Page<TSongPage>();
     QTreeWidget& tree = *page.SongTreeView;
     QCOMPARE(TreeTexts(tree), (QStringList{"alpha|One|two", "beta|one", "Zed|one"}));
     // Double click on an album: the first song of its artist is selected.
@@ -268,7 +270,7 @@ void SongListTest::treeCommands() {
     tree.setCurrentItem(tree.topLevelItem(0)->child(0));
     page.N12Click();
     QCOMPARE(page.SongModel().CheckedCount(), 1);
-    QCOMPARE(form->StatusText(1), QString("1 曲を選択しています ( 合計 0.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("1 曲を選択しています ( 合計 0.0 MB )"));
     // The whole artist.
     tree.setCurrentItem(tree.topLevelItem(0));
     page.N12Click();
@@ -290,8 +292,8 @@ void SongListTest::popUpEntriesAndShortcuts() {
     TRecordedBoxes boxes;
     ItdbDatabase db;
     db.Songs = {TestSong(1, "a", "A"), TestSong(2, "b", "B")};
-    auto form = Loaded(dir, db);
-    TSongPage& page = *form->SongPage();
+    auto host = Loaded(dir, db);
+    TSongPage& page = host->Page<TSongPage>();
     struct Entry {
         QAction* action;
         const char* name;
@@ -316,14 +318,14 @@ void SongListTest::popUpEntriesAndShortcuts() {
     QVERIFY(page.PopupMenu_SongList->actions().contains(page.Menu_FindSongs));
     QVERIFY(page.PopupMenu_AristTree->actions().contains(page.N17));
     // The keys act on the focused list: Ctrl+A checks every row and shows the totals.
-    form->show();
-    form->TabButtonClick(form->TabButton(kPageSong));
-    QApplication::setActiveWindow(form.get());
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    host->Window().show();
+    page.Enter();
+    QApplication::setActiveWindow(&host->Window());
+    QVERIFY(QTest::qWaitForWindowActive(&host->Window()));
     page.SongListView->setFocus();
     QTest::keyClick(page.SongListView, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(page.SongModel().CheckedCount(), 2);
-    QCOMPARE(form->StatusText(1), QString("2 曲を選択しています ( 合計 0.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("2 曲を選択しています ( 合計 0.0 MB )"));
     // Ctrl+F opens the find window.
     bool findOpened = false;
     WhenModal([&](QWidget* w) {
@@ -339,14 +341,13 @@ void SongListTest::samplePlayerIsListed() {
     if (!std::filesystem::exists(sample + "/iPod_Control/iTunes/iTunesDB")) QSKIP("the sample player is not written");
     TempDir dir;
     TRecordedBoxes boxes;
-    const std::string settings = dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + sample + "\r\n");
-    TMainForm form({}, settings);
-    form.Button_RecognizeClick();
-    form.SongPage()->LoadSongList();
-    const TITBSongList& songs = MusicOf(form.Player()).Songs;
-    QCOMPARE(form.SongPage()->SongModel().Count(), songs.GetCount() - songs.GetVideoCount());
-    QVERIFY(form.SongPage()->SongTreeView->topLevelItemCount() > 10);
-    QVERIFY(form.StatusText(1).endsWith("曲を読み込みました"));
+    TTestPageHost host(dir, "Tessmar.INI", sample, {});
+    TSongPage& page = host.Page<TSongPage>();
+    page.LoadSongList();
+    const TITBSongList& songs = MusicOf(host.Player()).Songs;
+    QCOMPARE(page.SongModel().Count(), songs.GetCount() - songs.GetVideoCount());
+    QVERIFY(page.SongTreeView->topLevelItemCount() > 10);
+    QVERIFY(host.StatusText(1).endsWith("曲を読み込みました"));
 }
 
 QTEST_MAIN(SongListTest)

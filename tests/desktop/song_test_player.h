@@ -1,5 +1,5 @@
-// Helpers of the song and video page tests: a player tree written with the project's iTunesDB
-// writer, a main window recognising it through the drive lock, and recorded shell calls.
+// Helpers of the page tests: a player tree written with the project's iTunesDB writer, recorded
+// shell calls and acting on a modal window once it is open.
 #pragma once
 
 #include <QApplication>
@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "desktop/main_form.h"
 #include "foundation/gui/shell_open.h"
 #include "tests/desktop/desktop_test_util.h"
 #include "tests/support/itunesdb_writer.h"
@@ -54,16 +53,6 @@ inline void WriteTestPlayer(const TempDir& dir, const std::string& sub, const It
         const size_t size = static_cast<size_t>(std::min<int32_t>(std::max<int32_t>(s.Size, 0), 1 << 20));
         dir.Write(sub + "/" + FileOfLocation(s.Location), std::string(size, static_cast<char>('a' + s.Id % 26)));
     }
-}
-
-// A main window whose settings lock it to the player folder; recognised at once.
-inline std::unique_ptr<TMainForm> OpenTestPlayer(const TempDir& dir, const std::string& sub,
-                                                 const std::string& extraSettings = {}) {
-    const std::string settings = dir.Write(sub + "-Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" +
-                                                                     (dir / sub) + "\r\n" + extraSettings);
-    auto form = std::make_unique<TMainForm>(QStringList{}, settings);
-    form->Button_RecognizeClick();
-    return form;
 }
 
 // Records what ShellOpen would hand to the desktop.

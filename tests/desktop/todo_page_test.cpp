@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "desktop/dialogs/todo_form.h"
-#include "desktop/main_form.h"
 #include "desktop/pages/address_page.h"
 #include "desktop/pages/schedule_page.h"
 #include "desktop/pages/todo_page.h"
@@ -19,14 +18,18 @@
 #include "platform/gui/mount_watcher.h"
 #include "desktop/dialogs/schedule_form.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_main_window.h"
+#include "tests/desktop/test_page_host.h"
+
+using namespace harrowin;
 
 namespace {
 
-std::unique_ptr<TMainForm> TodoPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> TodoPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Calendars");
     for (const auto& [name, text] : files) dir.Write("ipod/Calendars/" + name, text);
-    return OpenTestPlayer(dir, "ipod");
+    return std::make_unique<TTestPageHost>(dir, "ipod");
 }
 
 std::string Block(const std::string& block, const std::string& lines) {
@@ -72,14 +75,14 @@ private slots:
 void TodoPageTest::listLeavesOutEvents() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = TodoPlayer(dir, {{"t1.ics", Block("vtodo", "SUMMARY:宿題\r\nDTSTART:20070320T180000\r\nDTEND:20070320T180000\r\nDESCRIPTION:数学\r\n")},
+    auto host = TodoPlayer(dir, {{"t1.ics", Block("vtodo", "SUMMARY:宿題\r\nDTSTART:20070320T180000\r\nDTEND:20070320T180000\r\nDESCRIPTION:数学\r\n")},
                                  {"due.ics", Block("vtodo", "SUMMARY:他製\r\nDUE:20070101T000000\r\n")},
                                  {"e.ics", Block("vevent", "SUMMARY:会議\r\nDTSTART:20070101T000000\r\n")}});
-    TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    TTodoPage& page = host->Page<TTodoPage>();
+    host->LoadTabList(TListKind::ToDo);
     QTreeWidget* list = page.TodoListView;
     QCOMPARE(list->topLevelItemCount(), 2);
-    QCOMPARE(form->StatusText(1), QString("Todoファイルを読み込みました"));
+    QCOMPARE(host->StatusText(1), QString("Todoファイルを読み込みました"));
     QCOMPARE(list->columnWidth(1), 0);
     QTreeWidgetItem* t1 = RowOf(list, "t1.ics");
     QCOMPARE(t1->text(0), QString("宿題"));
@@ -94,8 +97,8 @@ void TodoPageTest::listLeavesOutEvents() {
 void TodoPageTest::newTasksGetTheirOwnFiles() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = TodoPlayer(dir, {});
-    TTodoPage& page = *form->TodoPage();
+    auto host = TodoPlayer(dir, {});
+    TTodoPage& page = host->Page<TTodoPage>();
     TEditorRun run;
     run.Attach(page);
     // Double click: a new task due now; twice with the same due time gives two files.
@@ -127,9 +130,9 @@ void TodoPageTest::newTasksGetTheirOwnFiles() {
 void TodoPageTest::commandsByTag() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = TodoPlayer(dir, {{"t.ics", Block("vtodo", "SUMMARY:古い\r\nDTSTART:20070320T180000\r\nDTEND:20070321T090000\r\n")}});
-    TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    auto host = TodoPlayer(dir, {{"t.ics", Block("vtodo", "SUMMARY:古い\r\nDTSTART:20070320T180000\r\nDTEND:20070321T090000\r\n")}});
+    TTodoPage& page = host->Page<TTodoPage>();
+    host->LoadTabList(TListKind::ToDo);
     TEditorRun run;
     run.Summary = "直した";
     run.Attach(page);
@@ -163,9 +166,9 @@ void TodoPageTest::commandsByTag() {
 void TodoPageTest::deleteTasks() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = TodoPlayer(dir, {{"sub/t.ics", Block("vtodo", "SUMMARY:a\r\nDTSTART:20070320T180000\r\n")}});
-    TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    auto host = TodoPlayer(dir, {{"sub/t.ics", Block("vtodo", "SUMMARY:a\r\nDTSTART:20070320T180000\r\n")}});
+    TTodoPage& page = host->Page<TTodoPage>();
+    host->LoadTabList(TListKind::ToDo);
     page.N24->trigger();
     QVERIFY(boxes.Saw("ファイルが選択されていませんので削除できません"));
     page.TodoListView->topLevelItem(0)->setSelected(true);
@@ -182,9 +185,12 @@ void TodoPageTest::deleteTasks() {
 void TodoPageTest::listKeepsItsRowsWhenThePlayerGoes() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto form = TodoPlayer(dir, {{"t.ics", Block("vtodo", "SUMMARY:a\r\nDTSTART:20070320T180000\r\n")}});
+    // The main window empties the other lists when the player goes.
+    WriteTestPlayer(dir, "ipod", ItdbDatabase{});
+    dir.Write("ipod/Calendars/t.ics", Block("vtodo", "SUMMARY:a\r\nDTSTART:20070320T180000\r\n"));
+    auto form = OpenTestPlayer(dir, "ipod");
     TTodoPage& page = *form->TodoPage();
-    form->LoadTabList(5);
+    form->LoadTabList(TListKind::ToDo);
     std::filesystem::remove_all(dir / "ipod");
     form->WMDeviceChange(TMountWatcher::kRemoveComplete);
     QCOMPARE(page.TodoListView->topLevelItemCount(), 1);
@@ -203,21 +209,21 @@ void TodoPageTest::samplePlayerOrganiser() {
     if (!std::filesystem::exists(sample + "/Calendars")) QSKIP("the sample player is not written");
     TempDir dir;
     TRecordedBoxes boxes;
-    const std::string settings =
-        dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + sample + "\r\n");
-    TMainForm form({}, settings);
-    form.Button_RecognizeClick();
+    TTestPageHost host(dir, "Tessmar.INI", sample, {});
+    const TAddressPage& contacts = host.Page<TAddressPage>();
+    const TSchedulePage& calendar = host.Page<TSchedulePage>();
+    const TTodoPage& todo = host.Page<TTodoPage>();
     // The three organiser lists of the sample player load without a message; events and
     // tasks share the folder and each list takes its own.
-    form.LoadTabList(1);
-    form.LoadTabList(2);
-    form.LoadTabList(5);
+    host.LoadTabList(TListKind::Contacts);
+    host.LoadTabList(TListKind::Calendar);
+    host.LoadTabList(TListKind::ToDo);
     QVERIFY(boxes.Boxes.empty());
-    QVERIFY(form.AddressPage()->AddressListView->topLevelItemCount() > 0);
-    QCOMPARE(form.TodoPage()->TodoListView->topLevelItemCount(), 3);
-    QVERIFY(form.SchedulePage()->CalendarListView->topLevelItemCount() > 0);
-    for (int i = 0; i < form.SchedulePage()->CalendarListView->topLevelItemCount(); ++i) {
-        QVERIFY(!form.SchedulePage()->CalendarListView->topLevelItem(i)->text(4).startsWith("t"));
+    QVERIFY(contacts.AddressListView->topLevelItemCount() > 0);
+    QCOMPARE(todo.TodoListView->topLevelItemCount(), 3);
+    QVERIFY(calendar.CalendarListView->topLevelItemCount() > 0);
+    for (int i = 0; i < calendar.CalendarListView->topLevelItemCount(); ++i) {
+        QVERIFY(!calendar.CalendarListView->topLevelItem(i)->text(4).startsWith("t"));
     }
 }
 

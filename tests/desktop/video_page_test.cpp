@@ -9,12 +9,14 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "desktop/main_form.h"
 #include "desktop/pages/video_page.h"
 #include "desktop/player_access.h"
 #include "player/player.h"
 #include "tests/desktop/song_test_player.h"
+#include "tests/desktop/test_page_host.h"
 #include "tests/support/artwork_db_writer.h"
+
+using namespace harrowin;
 
 class VideoPageTest : public QObject {
     Q_OBJECT
@@ -31,30 +33,30 @@ void VideoPageTest::fillChecksAndTotals() {
     db.Songs = {TestSong(1, "歌", "A"), TestVideo(2, "映像1", "V", 2000000000), TestVideo(3, "映像2", "V", 2000000000),
                 TestVideo(4, "映像3", "", 2000000000)};
     WriteTestPlayer(dir, "ipod", db);
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->TabButtonClick(form->TabButton(kPageVideo));
-    TVideoPage& page = *form->VideoPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TVideoPage& page = host->Page<TVideoPage>();
+    page.Enter();
     // Entries are the songs' indexes in the database.
     QCOMPARE(page.VideoListBox->count(), 3);
     QCOMPARE(page.VideoListBox->item(0)->text(), QString("1"));
     QCOMPARE(page.VideoListBox->item(2)->text(), QString("3"));
-    QCOMPARE(form->StatusText(1), QString("0 本をチェックしています ( 全体で 0.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("0 本をチェックしています ( 全体で 0.0 MB )"));
     QVERIFY(page.SButton_VideoInfo->isEnabled());
     QVERIFY(!page.SButton_ExtractVideos->isEnabled());
     page.Menu_Video_AllCheckClick(1);
     // Beyond 4 GB without overflow.
-    QCOMPARE(form->StatusText(1), QString("3 本をチェックしています ( 全体で 5,722.0 MB )"));
+    QCOMPARE(host->StatusText(1), QString("3 本をチェックしています ( 全体で 5,722.0 MB )"));
     QVERIFY(page.SButton_ExtractVideos->isEnabled());
     QVERIFY(page.Menu_Video_Extract->isEnabled());
     // An entry whose text is no number is counted without size.
     page.VideoListBox->item(2)->setText("x");
     page.UpdateVideoSelectionTotals();
-    QCOMPARE(form->StatusText(1), QString("3 本をチェックしています ( 全体で 3,814.7 MB )"));
+    QCOMPARE(host->StatusText(1), QString("3 本をチェックしています ( 全体で 3,814.7 MB )"));
     page.Menu_Video_AllCheckClick(0);
     QVERIFY(!page.SButton_ExtractVideos->isEnabled());
     // A click on a check box updates the totals.
     page.VideoListBox->item(0)->setCheckState(Qt::Checked);
-    QCOMPARE(form->StatusText(1), QString("1 本をチェックしています ( 全体で 1,907.3 MB )"));
+    QCOMPARE(host->StatusText(1), QString("1 本をチェックしています ( 全体で 1,907.3 MB )"));
     page.Menu_Video_AllCheckClick(7);
     QCOMPARE(page.VideoListBox->item(1)->checkState(), Qt::Unchecked);
     // The pop-up entries: check all (Tag 1, Ctrl+A), uncheck all (Tag 0), extract (F9),
@@ -65,18 +67,18 @@ void VideoPageTest::fillChecksAndTotals() {
     QCOMPARE(page.Menu_Video_Extract->shortcut(), QKeySequence(Qt::Key_F9));
     QCOMPARE(page.Menu_Video_Info->text(), QString("ビデオの詳細情報"));
     QCOMPARE(page.Menu_Video_Info->shortcut(), QKeySequence("Ctrl+P"));
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    host->Window().show();
+    QApplication::setActiveWindow(&host->Window());
+    QVERIFY(QTest::qWaitForWindowActive(&host->Window()));
     page.VideoListBox->setFocus();
     QTest::keyClick(page.VideoListBox, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(form->StatusText(1), QString("3 本をチェックしています ( 全体で 3,814.7 MB )"));
+    QCOMPARE(host->StatusText(1), QString("3 本をチェックしています ( 全体で 3,814.7 MB )"));
     page.Menu_Video_UnCheck->trigger();
     QCOMPARE(page.VideoListBox->item(0)->checkState(), Qt::Unchecked);
-    // Losing the player empties the list; the next showing reloads it.
+    // Losing the player empties the list; the next entering reloads it.
     page.ClearList();
     QVERIFY(page.ListEmpty());
-    form->TabButtonClick(form->TabButton(kPageVideo));
+    page.Enter();
     QCOMPARE(page.VideoListBox->count(), 3);
 }
 
@@ -96,9 +98,9 @@ void VideoPageTest::rowsAreDrawnWithTheirThumbnail() {
     }
     art.AddThumbnail(a, ":F1017_1.ithmb", red, ThumbFormat::Rgb565LE, 1017);
     art.WriteTo(dir / "ipod/iPod_Control/Artwork", "ArtworkDB");
-    auto form = OpenTestPlayer(dir, "ipod");
-    form->LoadVideoList();
-    TVideoPage& page = *form->VideoPage();
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    host->Page<TVideoPage>().LoadVideoList();
+    TVideoPage& page = host->Page<TVideoPage>();
     page.VideoListBox->resize(400, 200);
     page.VideoListBox->show();
     QCOMPARE(page.VideoListBox->visualItemRect(page.VideoListBox->item(0)).height(), 64);
@@ -124,14 +126,12 @@ void VideoPageTest::samplePlayerVideos() {
     if (!std::filesystem::exists(sample + "/iPod_Control/iTunes/iTunesDB")) QSKIP("the sample player is not written");
     TempDir dir;
     TRecordedBoxes boxes;
-    const std::string settings =
-        dir.Write("Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + sample + "\r\n");
-    TMainForm form({}, settings);
-    form.Button_RecognizeClick();
-    form.LoadVideoList();
-    QCOMPARE(form.VideoPage()->VideoListBox->count(), MusicOf(form.Player()).Songs.GetVideoCount());
-    QVERIFY(form.VideoPage()->VideoListBox->count() > 0);
-    QCOMPARE(form.StatusText(1), QString("%1 本のビデオを取得しました").arg(form.VideoPage()->VideoListBox->count()));
+    TTestPageHost host(dir, "Tessmar.INI", sample, {});
+    TVideoPage& page = host.Page<TVideoPage>();
+    page.LoadVideoList();
+    QCOMPARE(page.VideoListBox->count(), MusicOf(host.Player()).Songs.GetVideoCount());
+    QVERIFY(page.VideoListBox->count() > 0);
+    QCOMPARE(host.StatusText(1), QString("%1 本のビデオを取得しました").arg(page.VideoListBox->count()));
 }
 
 QTEST_MAIN(VideoPageTest)

@@ -9,6 +9,8 @@
 #include "podcast/settings.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowincast;
+
 namespace fs = std::filesystem;
 
 namespace {

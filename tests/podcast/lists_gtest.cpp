@@ -8,6 +8,8 @@
 #include "podcast/work_hooks.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowincast;
+
 namespace {
 
 TEST(PodcastSettings, MissingFileOrSectionGivesDefaultsAndSaveRoundTrips) {

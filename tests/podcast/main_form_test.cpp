@@ -23,6 +23,8 @@
 #include "tests/support/temp_dir.h"
 #include "ui_config_form.h"
 
+using namespace harrowincast;
+
 namespace fs = std::filesystem;
 
 namespace {

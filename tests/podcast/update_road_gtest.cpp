@@ -8,6 +8,8 @@
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/temp_dir.h"
 
+using namespace harrowincast;
+
 namespace fs = std::filesystem;
 
 namespace {
