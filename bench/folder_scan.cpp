@@ -29,9 +29,12 @@ int main(int argc, char** argv) {
         std::snprintf(name, sizeof name, "S%05d.mp3", i);
         fs::create_directories(music + "/" + folder);
         Mp3FileLayout layout;
-        layout.id3v2 = BuildSongTag({.title = "曲 " + std::to_string(i), .artist = "Artist " + std::to_string(i % 50),
-                                     .album = "Album " + std::to_string(i % 200), .year = "2008",
-                                     .comment = "bench", .genre = "Pop"});
+        layout.id3v2 = BuildSongTag({.title = "曲 " + std::to_string(i),
+                                     .artist = "Artist " + std::to_string(i % 50),
+                                     .album = "Album " + std::to_string(i % 200),
+                                     .year = "2008",
+                                     .comment = "bench",
+                                     .genre = "Pop"});
         layout.audioBytes = fileBytes - layout.id3v2.size();
         std::string path = music + "/" + folder + "/" + name;
         WriteMp3File(path, layout);

@@ -55,7 +55,8 @@ ItdbDatabase MakeDatabase() {
 }  // namespace
 
 int main() {
-    const std::string path = (std::filesystem::temp_directory_path() / ("harrowin-bench-itunesdb-" + std::to_string(getpid()))).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("harrowin-bench-itunesdb-" + std::to_string(getpid()))).string();
     if (!MadeInChild([&] { WriteITunesDB(path, MakeDatabase()); })) {
         std::fprintf(stderr, "writing the database failed\n");
         return 1;
@@ -72,7 +73,8 @@ int main() {
         songs = loader.Songs.GetCount();
     }
     std::sort(times.begin(), times.end());
-    std::printf("iTunesDB %s: %ju bytes, %d songs\n", path.c_str(), static_cast<uintmax_t>(std::filesystem::file_size(path)), songs);
+    std::printf("iTunesDB %s: %ju bytes, %d songs\n", path.c_str(),
+                static_cast<uintmax_t>(std::filesystem::file_size(path)), songs);
     std::printf("LoadFromFile median of %d: %.1f ms (min %.1f, max %.1f)\n", kRuns, (times[4] + times[5]) / 2,
                 times.front(), times.back());
     std::printf("peak memory (ru_maxrss): %.1f MiB\n", PeakRssKb() / 1024.0);

@@ -50,7 +50,8 @@ int main() {
         if (ms >= 100) ++failures;
     }
     {
-        const std::string feed = feed_writer::Encode(feed_writer::Rss2(channel, "Shift_JIS"), feed_writer::Bytes::ShiftJis);
+        const std::string feed =
+            feed_writer::Encode(feed_writer::Rss2(channel, "Shift_JIS"), feed_writer::Bytes::ShiftJis);
         const std::string path = dir.Write("feed_sjis.rss", feed);
         const double ms = Best(5, [&] {
             THTMLReader reader;
@@ -64,7 +65,8 @@ int main() {
     std::vector<std::string> text;
     size_t sjis = 0;
     for (int i = 0; sjis < 1024 * 1024; ++i) {
-        std::string line = "吾輩《わがはい》は猫である。名前はまだ無い、どこで生れたかとんと見当がつかぬ。Line " + std::to_string(i) + ", more text!";
+        std::string line = "吾輩《わがはい》は猫である。名前はまだ無い、どこで生れたかとんと見当がつかぬ。Line " +
+                           std::to_string(i) + ", more text!";
         sjis += line.size() * 2 / 3 + 2;
         text.push_back(line);
     }

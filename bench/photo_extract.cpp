@@ -30,8 +30,10 @@ Bitmap32 PhotoLikePicture(int32_t width, int32_t height) {
     Bitmap32 picture(width, height, TPixelFormat::pf32bit);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            picture.SetPixel(x, y, Bitmap32::Rgb(static_cast<uint8_t>(x * 255 / width), static_cast<uint8_t>(y * 255 / height),
-                                                 static_cast<uint8_t>((x + y) % 256)));
+            picture.SetPixel(
+                x, y,
+                Bitmap32::Rgb(static_cast<uint8_t>(x * 255 / width), static_cast<uint8_t>(y * 255 / height),
+                              static_cast<uint8_t>((x + y) % 256)));
         }
     }
     return picture;
@@ -46,7 +48,8 @@ void WritePhotoDatabase(const std::string& folder, int photos) {
         ids.push_back(id);
         ArtworkTestImage& image = w.AddImage(id);
         if (i == 0) {
-            icon = w.AddThumbnail(image, ":Thumbs:F1009_1.ithmb", MakeTestPicture(42, 30, 1), ThumbFormat::Rgb565LE, 1009);
+            icon =
+                w.AddThumbnail(image, ":Thumbs:F1009_1.ithmb", MakeTestPicture(42, 30, 1), ThumbFormat::Rgb565LE, 1009);
             full = w.AddThumbnail(image, ":Thumbs:F1019_1.ithmb", PhotoLikePicture(720, 480), ThumbFormat::Jpeg, 1019);
         } else {
             image.Thumbs.push_back(icon);

@@ -29,8 +29,8 @@ int main() {
             for (int i = 0; i < 80000; ++i) found += !ini.ReadString("keys", "KEY" + std::to_string(i), "").empty();
             written = ini.ToText().size();
         });
-        std::printf("INI of 80,000 keys read, looked up and written (%zu found, %zu bytes): %.1f ms\n", found,
-                    written, ms);
+        std::printf("INI of 80,000 keys read, looked up and written (%zu found, %zu bytes): %.1f ms\n", found, written,
+                    ms);
     }
 
     {
@@ -47,7 +47,8 @@ int main() {
                         "\r\nBLOGNAME=毎日のニュース\r\nCAPTION=" + caption + "\r\nDATE=" + date +
                         "\r\nFILE=/home/user/.local/share/HarrowinCast/PodCastings/ニュース/ep" + n +
                         ".mp3\r\nDESCRIPTION=今日のニュースをお伝えします。天気、経済、スポーツ。\r\nAUTHOR=編集部"
-                        "\r\nFORDELETENAME=" + caption + "(" + date + ")\r\n\r\n";
+                        "\r\nFORDELETENAME=" +
+                        caption + "(" + date + ")\r\n\r\n";
             }
             dir.Write("Lumenquist.LST", text);
             std::printf("episode list file: %.1f MB\n", text.size() / 1048576.0);

@@ -55,8 +55,9 @@ int main(int argc, char** argv) {
         const auto start = fresh("ours");
         for (int i = 0; i < kFiles; ++i) {
             std::string final;
-            const int32_t err = CopyFileExclusive(sources[static_cast<size_t>(i)],
-                                                  (work / "ours" / ("song" + std::to_string(i) + ".mp3")).string(), final);
+            const int32_t err =
+                CopyFileExclusive(sources[static_cast<size_t>(i)],
+                                  (work / "ours" / ("song" + std::to_string(i) + ".mp3")).string(), final);
             if (err != 0) return -1.0;
         }
         return Seconds(std::chrono::steady_clock::now() - start);

@@ -14,7 +14,7 @@ namespace harrowin {
 
 struct TArtistNode {
     std::string Text;
-    std::vector<std::string> Albums;   // in the order they were added
+    std::vector<std::string> Albums;  // in the order they were added
 };
 
 class TArtistTree {

@@ -51,7 +51,8 @@ void ImportByCopy(TPageHost& host, const std::string& FileName, TListKind list) 
 std::string ImportFilter(int tag) {
     switch (tag) {
         case 0:
-            return "全てのテキストファイル|*.TXT;*.C;*.PAS;*.CPP;|テキストファイル|*.TXT;|ソースコードファイル|*.C;*.PAS;*.CPP;*.H;*.CS;*.BAS;*.VHD|全てのファイル(*.*)|*.*";
+            return "全てのテキストファイル|*.TXT;*.C;*.PAS;*.CPP;|テキストファイル|*.TXT;|ソースコードファイル|*.C;*."
+                   "PAS;*.CPP;*.H;*.CS;*.BAS;*.VHD|全てのファイル(*.*)|*.*";
         case 1: return "vCardファイル(*.VCF)|*.VCF|全てのファイル(*.*)|*.*";
         case 2: return "vCalendarファイル(*.ICS)|*.ICS|全てのファイル(*.*)|*.*";
         default: return {};
@@ -73,8 +74,7 @@ void WriteSingleNote(const std::string& folder, const std::string& sourceFile, c
     std::vector<std::string> note;
     if (addEncoded) note.emplace_back(kEncodingLine);
     note.insert(note.end(), lines.begin(), lines.end());
-    WriteWholeFile(IncludeBackslash(folder) + FileNameOf(sourceFile),
-                                   encoding::Utf8ToCp932(JoinLines(note)));
+    WriteWholeFile(IncludeBackslash(folder) + FileNameOf(sourceFile), encoding::Utf8ToCp932(JoinLines(note)));
 }
 
 void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) { gOpenFileHook = std::move(hook); }
@@ -82,8 +82,8 @@ void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) 
 std::string AskImportFileName(TPageHost& host, int tag) {
     const std::string filter = ImportFilterForQt(tag);
     if (gOpenFileHook) return gOpenFileHook(filter);
-    return QFileDialog::getOpenFileName(host.DialogParent(), QString(), QString(), QString::fromStdString(filter), nullptr,
-                                        kFilterTextsOnly)
+    return QFileDialog::getOpenFileName(host.DialogParent(), QString(), QString(), QString::fromStdString(filter),
+                                        nullptr, kFilterTextsOnly)
         .toStdString();
 }
 
@@ -122,15 +122,21 @@ void ImportTextFile(TPageHost& host, const std::string& FileName) {
     if (ok) host.LoadTabList(TListKind::Notes);
 }
 
-void ImportContactFile(TPageHost& host, const std::string& FileName) { ImportByCopy(host, FileName, TListKind::Contacts); }
+void ImportContactFile(TPageHost& host, const std::string& FileName) {
+    ImportByCopy(host, FileName, TListKind::Contacts);
+}
 
-void ImportCalendarFile(TPageHost& host, const std::string& FileName) { ImportByCopy(host, FileName, TListKind::Calendar); }
+void ImportCalendarFile(TPageHost& host, const std::string& FileName) {
+    ImportByCopy(host, FileName, TListKind::Calendar);
+}
 
 bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::vector<std::string>& Lines,
                        const std::string& FileName) {
     TMemoDivideForm form(host.DialogParent());
     TTolvMemoDivider divider;
-    divider.FOnProgress = [&host](int32_t p, int32_t m, const std::string& msg) { host.ShowProgressInStatus(p, m, msg); };
+    divider.FOnProgress = [&host](int32_t p, int32_t m, const std::string& msg) {
+        host.ShowProgressInStatus(p, m, msg);
+    };
     divider.FOnMessage = [&host](const std::string& text) { ShowMessage(host.DialogParent(), text); };
     TTolvIPodINI& settings = host.Settings();
     form.LoadFrom(settings, WithoutExtension(FileNameOf(FileName)));

@@ -173,7 +173,8 @@ void TMainForm::SButton_RemoveClick() {
     }
     ui->SButton_Remove->setEnabled(false);
     FRemoval = std::make_unique<TRemovalJob>(std::move(plan), [this](const TRemovalOutcome& outcome) {
-        QMetaObject::invokeMethod(this, [this, outcome] { RemovalFinished(outcome); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { RemovalFinished(outcome); }, Qt::QueuedConnection);
     });
 }
 

@@ -6,13 +6,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTreeWidget>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
 #include <type_traits>
@@ -39,8 +39,8 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
-#include "platform/gui/mount_watcher.h"
 #include "foundation/program_folder.h"
+#include "platform/gui/mount_watcher.h"
 #include "platform/removal.h"
 #include "ui_main_form.h"
 
@@ -48,8 +48,8 @@ namespace harrowin {
 
 namespace {
 
-const char* const kButtonNames[10] = {"TabButton_iPod", "TabButton_Song", "TabButton_Memo", "TabButton_Address",
-                                      "TabButton_Cal", "TabButton_Photo", "TabButton_News", "TabButton_ToDo",
+const char* const kButtonNames[10] = {"TabButton_iPod",  "TabButton_Song",  "TabButton_Memo", "TabButton_Address",
+                                      "TabButton_Cal",   "TabButton_Photo", "TabButton_News", "TabButton_ToDo",
                                       "TabButton_Video", "TabButton_Debug"};
 
 // Key F1..F9 -> page Tag.
@@ -76,14 +76,12 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsFile, Q
     FormCreate(args, settingsFile);
 }
 
-TMainForm::~TMainForm() {
-    FormDestroy();
-}
+TMainForm::~TMainForm() { FormDestroy(); }
 
 void TMainForm::SetupPages() {
     setFont(ProgramFont());
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
 
     FStatus0 = new QLabel(this);
     FStatus0->setObjectName("StatusPanel0");
@@ -127,7 +125,8 @@ void TMainForm::FormCreate(const QStringList& args, const std::string& settingsF
     SetupPages();
     // The player reports its progress in the status bar and asks its questions over this window.
     FPlayer = std::make_unique<TTolvIPOD>();
-    SetPlayerProgress(*FPlayer, [this](int32_t p, int32_t m, const std::string& msg) { ShowProgressInStatus(p, m, msg); });
+    SetPlayerProgress(*FPlayer,
+                      [this](int32_t p, int32_t m, const std::string& msg) { ShowProgressInStatus(p, m, msg); });
     FPlayer->OnConfirm = [this](const std::string& question) { return ConfirmWarning(this, question); };
     FPlayer->OnShowMessage = [this](const std::string& text) { ShowMessage(this, text); };
     // The default window places centre on the screen, so the settings need its size and ours.
@@ -305,10 +304,8 @@ void TMainForm::WMDeviceChange(int eventCode) {
         case TMountWatcher::kConfigChanged:
         case TMountWatcher::kQueryRemove:
         case TMountWatcher::kRemovePending:
-        case TMountWatcher::kRemoveComplete:
-            break;
-        default:
-            return;
+        case TMountWatcher::kRemoveComplete: break;
+        default: return;
     }
     // With no player the root is empty and the folder is looked for relative to the current
     // folder, which normally finds nothing: the waiting state is set again.

@@ -35,12 +35,22 @@ class TNewsPage;
 class TTodoPage;
 class TVideoPage;
 class TDebugPage;
-namespace Ui { class TMainForm; }
+namespace Ui {
+class TMainForm;
+}
 
 // The page Tags of the toolbar buttons.
 enum TPageTag : int {
-    kPageIPod = 0, kPageSong = 1, kPageMemo = 2, kPageAddress = 3, kPageCal = 4,
-    kPagePhoto = 5, kPageNews = 6, kPageToDo = 7, kPageVideo = 8, kPageDebug = 9
+    kPageIPod = 0,
+    kPageSong = 1,
+    kPageMemo = 2,
+    kPageAddress = 3,
+    kPageCal = 4,
+    kPagePhoto = 5,
+    kPageNews = 6,
+    kPageToDo = 7,
+    kPageVideo = 8,
+    kPageDebug = 9
 };
 
 class TMainForm : public QMainWindow, public TPageHost {

@@ -14,11 +14,11 @@
 #include "foundation/file_write.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "foundation/program_folder.h"
 #include "foundation/string_list.h"
 #include "organiser/document_reader.h"
 #include "organiser/memo_divider.h"
 #include "platform/http_fetch.h"
-#include "foundation/program_folder.h"
 
 namespace harrowin {
 
@@ -128,7 +128,9 @@ bool StatPage(const std::string& path, int64_t& size, int64_t& mtime) {
 
 }  // namespace
 
-std::string NewsPagesRecordFile(const std::string& cacheFolder) { return IncludeBackslash(cacheFolder) + "NewsPages.LST"; }
+std::string NewsPagesRecordFile(const std::string& cacheFolder) {
+    return IncludeBackslash(cacheFolder) + "NewsPages.LST";
+}
 
 TNewsPages::TNewsPages(std::string recordFile, std::string notesFolder)
     : FRecordFile(std::move(recordFile)), FNotesFolder(IncludeBackslash(notesFolder)) {
@@ -166,7 +168,8 @@ void TNewsPages::ReplaceEarlierPages() {
         // Nothing below the notes folder is reached through a link.
         if (!LinkFreeBelow(FNotesFolder, path)) continue;
         int64_t size = 0, mtime = 0;
-        if (!StatPage(path, size, mtime) || size != page.Size || std::llabs(mtime - page.MTime) > kTimeSlackSeconds) continue;
+        if (!StatPage(path, size, mtime) || size != page.Size || std::llabs(mtime - page.MTime) > kTimeSlackSeconds)
+            continue;
         DeleteFileForced(path);
     }
     FEarlier.clear();
@@ -221,8 +224,8 @@ void DivideNews(const std::string& title, const std::string& folder, const std::
 }
 
 bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
-                      const std::string& targetFolder, const TNewsOptions& options,
-                      const std::function<bool()>& pump, const TNewsMessageEvent& onMessage, TNewsPages* pages) {
+                      const std::string& targetFolder, const TNewsOptions& options, const std::function<bool()>& pump,
+                      const TNewsMessageEvent& onMessage, TNewsPages* pages) {
     const std::string cacheFile = NewsCacheFile(cacheFolder, name);
     if (!FetchDocument(address, cacheFile, pump)) return false;
     if (pages) pages->ReplaceEarlierPages();

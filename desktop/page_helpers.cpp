@@ -1,23 +1,23 @@
 #include "desktop/page_helpers.h"
 
 #include <QAction>
-#include <cerrno>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <cerrno>
 
 #include "desktop/page_host.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
 #include "desktop/song_copy.h"
+#include "foundation/date_time.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
-#include "foundation/date_time.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
 #include "organiser/organiser_files.h"
@@ -91,7 +91,8 @@ bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, c
         if (row->isSelected()) names.push_back(RowFile(*row, column));
     }
     if (names.empty()) return false;
-    if (!ConfirmWarning(parent, "[ " + ReadableFileName(names.front()) + " ]を削除してもよろしいですか？")) return false;
+    if (!ConfirmWarning(parent, "[ " + ReadableFileName(names.front()) + " ]を削除してもよろしいですか？"))
+        return false;
     DeleteListedFiles(folder, names,
                       [parent](const std::string&) { ShowMessage(parent, "ファイルの削除に失敗しました"); });
     return true;

@@ -93,8 +93,8 @@ std::string NewContactFileName(const std::string& Folder, const std::string& Ful
     const std::string path = Folder + FullName + ".vcf";
     bool allowed = true;
     for (unsigned char c : FullName) {
-        if (c < 32 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
-            c == '>' || c == '|') {
+        if (c < 32 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
+            c == '|') {
             allowed = false;
         }
     }

@@ -96,8 +96,9 @@ void TPhotoExtractRun::Fail(const std::string& what, int32_t code, int32_t count
 void TPhotoExtractRun::SkipAlbum(const std::string& caption) {
     std::vector<std::string> ids;
     FPhotos.Albums.GetAlbumImageIDs(caption, ids);
-    if (!ids.empty()) Fail(Format("%s の %d 枚", {caption, static_cast<int64_t>(ids.size())}), ENODEV,
-                           static_cast<int32_t>(ids.size()));
+    if (!ids.empty())
+        Fail(Format("%s の %d 枚", {caption, static_cast<int64_t>(ids.size())}), ENODEV,
+             static_cast<int32_t>(ids.size()));
 }
 
 bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, int32_t total, const TLabelEvent& label,
@@ -116,8 +117,7 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
         uint32_t id = 0;
         TArtItem* entry = PhotoIdOfText(ids[static_cast<size_t>(j)], id) ? FPhotos.Items.FindByID(id) : nullptr;
         if (!entry) continue;
-        const std::string fileName =
-            FType == 0 ? Format("IMG%.05d.jpg", {j}) : PhotoFileNamePart(entry->PhotoName);
+        const std::string fileName = FType == 0 ? Format("IMG%.05d.jpg", {j}) : PhotoFileNamePart(entry->PhotoName);
         // A photo without a file of its own has nothing to copy (its target would be the folder).
         if (fileName.empty()) continue;
         // A record naming a file outside the player's photo folder, or reaching one through a
@@ -137,8 +137,9 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
         const fs::path parent = fs::path(target).parent_path();
         if (!parent.empty() && !fs::is_directory(parent, ec)) fs::create_directories(parent, ec);
         std::string written;
-        const int32_t result = FType == 0 ? SavePhotoAsJpeg(*entry, target, written)
-                                          : CopyFileExclusive(PhotoFileOf(FPhotos.Folder, entry->PhotoName), target, written);
+        const int32_t result = FType == 0
+                                   ? SavePhotoAsJpeg(*entry, target, written)
+                                   : CopyFileExclusive(PhotoFileOf(FPhotos.Folder, entry->PhotoName), target, written);
         if (result == 0) {
             ++Written;
         } else if (result != kPhotoNoPicture) {

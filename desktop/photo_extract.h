@@ -68,8 +68,8 @@ public:
     // away as failed.
     void SkipAlbum(const std::string& caption);
 
-    int32_t Written = 0;   // files saved or copied
-    int32_t Failed = 0;    // photos asked for that were not written
+    int32_t Written = 0;  // files saved or copied
+    int32_t Failed = 0;   // photos asked for that were not written
     // One line per failure: the file (or album) and the reason.
     std::vector<std::string> Failures;
     // Asked before each photo (may be empty): true once the player has gone away.

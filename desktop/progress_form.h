@@ -12,7 +12,9 @@
 
 class QLabel;
 class QProgressBar;
-namespace Ui { class TProgressForm; }
+namespace Ui {
+class TProgressForm;
+}
 
 // The work: sets the bar and the label as it goes, lets pending window messages run between
 // items (QCoreApplication::processEvents) and stops at the next item once Cancel is true.

@@ -7,8 +7,8 @@
 #pragma once
 
 #include <QCollatorSortKey>
-#include <QStyledItemDelegate>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <QTreeWidgetItem>
 #include <cstdint>
 

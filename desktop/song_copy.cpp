@@ -98,7 +98,8 @@ std::string CopyFileName(const TITBSongItem& song, const std::string& playerName
         name = Format("%0.2d %s", {song.TrackNumber, name});
     }
     // A name of full stops alone ("." or ".." from a title without extension) is no file.
-    if (IsDotsAndBlanksOnly(name)) name = IsDotsAndBlanksOnly(playerName) ? std::string("_") : WithoutControls(playerName);
+    if (IsDotsAndBlanksOnly(name))
+        name = IsDotsAndBlanksOnly(playerName) ? std::string("_") : WithoutControls(playerName);
     return FitFileName(name);
 }
 
@@ -280,7 +281,8 @@ std::string CopyEndText(bool video, const std::string& folder, int32_t copied, i
                   {folder, copied, failed});
 }
 
-TFolderCheck CheckCopyFolder(const std::string& text, const std::function<int64_t(const std::string& folder)>& freeBytes) {
+TFolderCheck CheckCopyFolder(const std::string& text,
+                             const std::function<int64_t(const std::string& folder)>& freeBytes) {
     TFolderCheck check;
     // The "drive" of a path is the volume it lies on: an absolute path always has one, found
     // through its nearest existing folder; an empty or relative text has none.
@@ -303,8 +305,9 @@ TFolderCheck CheckCopyFolder(const std::string& text, const std::function<int64_
     }
     check.OkEnabled = true;
     const int64_t mb = free >> 20;
-    check.Text = Format(fs::is_directory(path, ec) ? "このフォルダは存在します (%d MB空き)" : "このフォルダは存在しません (%d MB空き)",
-                        {mb});
+    check.Text = Format(
+        fs::is_directory(path, ec) ? "このフォルダは存在します (%d MB空き)" : "このフォルダは存在しません (%d MB空き)",
+        {mb});
     return check;
 }
 

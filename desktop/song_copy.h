@@ -20,16 +20,16 @@ namespace harrowin {
 constexpr size_t kMaxNameBytes = 255;
 
 // Error codes of a failed copy besides errno values.
-constexpr int32_t kErrNoFreeName = -2;     // all of "(2)" to "(99)" are taken
-constexpr int32_t kErrOutsideRoot = -1;    // the location leaves the player (or the target folder)
+constexpr int32_t kErrNoFreeName = -2;   // all of "(2)" to "(99)" are taken
+constexpr int32_t kErrOutsideRoot = -1;  // the location leaves the player (or the target folder)
 
 // The naming settings of one copy run (songs: section SongCopy, videos: VideoCopy).
 struct TCopyNaming {
-    bool Video = false;         // video rules: no track prefix, no "不明なアーティスト" folder
+    bool Video = false;  // video rules: no track prefix, no "不明なアーティスト" folder
     bool ArtistFolder = true;
     bool AlbumFolder = false;
-    int32_t NameType = 0;       // 0 artist-title, 1 title, 2 the player's own name
-    bool AddTrackNo = false;    // songs only
+    int32_t NameType = 0;     // 0 artist-title, 1 title, 2 the player's own name
+    bool AddTrackNo = false;  // songs only
 };
 
 // True for a text made only of full stops and blanks (also the empty text): such a folder
@@ -88,7 +88,8 @@ public:
     // Copies one song; marks it failed (TransferFailed, TransferError) when it cannot be
     // copied. Label receives the progress text before the copy (`done`, `total` as shown) and
     // the failure text after a failure.
-    TResult CopySong(TITBSongItem& song, int32_t done, int32_t total, const std::function<void(const std::string&)>& label);
+    TResult CopySong(TITBSongItem& song, int32_t done, int32_t total,
+                     const std::function<void(const std::string&)>& label);
     // Counts a song the run could not copy (the player went away before it) as failed with the
     // error code, for the log.
     void MarkFailed(TITBSongItem& song, int32_t code);
@@ -117,6 +118,7 @@ struct TFolderCheck {
     std::string Text;
     bool OkEnabled = false;
 };
-TFolderCheck CheckCopyFolder(const std::string& text, const std::function<int64_t(const std::string& folder)>& freeBytes);
+TFolderCheck CheckCopyFolder(const std::string& text,
+                             const std::function<int64_t(const std::string& folder)>& freeBytes);
 
 }  // namespace harrowin

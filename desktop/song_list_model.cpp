@@ -149,7 +149,8 @@ void TSongListModel::SetChecked(int row, bool checked) {
 
 void TSongListModel::SetAllChecked(bool checked) {
     for (TSongRow& row : FRows) row.Checked = checked;
-    if (!FRows.empty()) emit dataChanged(index(0, 0), index(static_cast<int>(FRows.size()) - 1, 0), {Qt::CheckStateRole});
+    if (!FRows.empty())
+        emit dataChanged(index(0, 0), index(static_cast<int>(FRows.size()) - 1, 0), {Qt::CheckStateRole});
 }
 
 int TSongListModel::CheckedCount() const {

@@ -15,7 +15,7 @@ class TITBSongItem;
 namespace harrowin {
 
 struct TSongRow {
-    std::string Title, Artist, Album;   // UTF-8, as the song holds them
+    std::string Title, Artist, Album;  // UTF-8, as the song holds them
     QString TitleText, ArtistText, AlbumText;
     int32_t SongIndex = -1;
     int64_t SizeBytes = 0;

@@ -17,13 +17,9 @@ std::string ProgressStatusText(int32_t Position, int32_t Max, const std::string&
 
 std::string GroupThousands(int64_t value) { return FormatNumber(static_cast<double>(value), 0); }
 
-std::string MegabytesShifted(uint64_t bytes) {
-    return GroupThousands(static_cast<int64_t>(bytes >> 20)) + " MB";
-}
+std::string MegabytesShifted(uint64_t bytes) { return GroupThousands(static_cast<int64_t>(bytes >> 20)) + " MB"; }
 
-std::string MegabytesRounded(int64_t bytes) {
-    return FormatNumber(static_cast<double>(bytes) / 1048576.0, 0) + " MB";
-}
+std::string MegabytesRounded(int64_t bytes) { return FormatNumber(static_cast<double>(bytes) / 1048576.0, 0) + " MB"; }
 
 std::string SongCountText(int64_t count) { return GroupThousands(count) + " 曲"; }
 

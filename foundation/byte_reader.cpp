@@ -17,4 +17,3 @@ bool ByteReader::Matches(uint64_t offset, std::string_view tag) const {
     if (!Has(offset, tag.size())) return false;
     return std::memcmp(data_.data() + offset, tag.data(), tag.size()) == 0;
 }
-

@@ -17,11 +17,9 @@ class ByteReader {
 public:
     ByteReader() = default;
     explicit ByteReader(std::span<const uint8_t> data) : data_(data) {}
-    ByteReader(const void* data, size_t size)
-        : data_(static_cast<const uint8_t*>(data), size) {}
+    ByteReader(const void* data, size_t size) : data_(static_cast<const uint8_t*>(data), size) {}
     explicit ByteReader(const std::vector<uint8_t>& data) : data_(data.data(), data.size()) {}
-    explicit ByteReader(std::string_view data)
-        : data_(reinterpret_cast<const uint8_t*>(data.data()), data.size()) {}
+    explicit ByteReader(std::string_view data) : data_(reinterpret_cast<const uint8_t*>(data.data()), data.size()) {}
 
     size_t Size() const { return data_.size(); }
     std::span<const uint8_t> Data() const { return data_; }

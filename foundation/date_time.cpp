@@ -164,19 +164,14 @@ void AppendFormatted(std::string& out, std::string_view pattern, TDateTime value
                 break;
             case 'M':
                 take_run();
-                if (count <= 2)
-                    out += Digits(p.month, static_cast<int>(count));
-                else
-                    out += std::to_string(p.month) + "月";
+                if (count <= 2) out += Digits(p.month, static_cast<int>(count));
+                else out += std::to_string(p.month) + "月";
                 break;
             case 'D':
                 take_run();
-                if (count <= 2)
-                    out += Digits(p.day, static_cast<int>(count));
-                else if (count == 3)
-                    out += kShortDayNames[WeekDay(value)];
-                else if (count == 4)
-                    out += kLongDayNames[WeekDay(value)];
+                if (count <= 2) out += Digits(p.day, static_cast<int>(count));
+                else if (count == 3) out += kShortDayNames[WeekDay(value)];
+                else if (count == 4) out += kLongDayNames[WeekDay(value)];
                 else if (depth < 2)
                     AppendFormatted(out, count == 5 ? kShortDateFormat : kLongDateFormat, value, depth + 1);
                 break;
@@ -217,9 +212,7 @@ void AppendFormatted(std::string& out, std::string_view pattern, TDateTime value
                 count = end < pattern.size() ? end - i + 1 : end - i;
                 break;
             }
-            default:
-                out += starter;
-                break;
+            default: out += starter; break;
         }
         i += count;
     }
@@ -323,7 +316,9 @@ TDateTime VCalToDate(const std::string& text) {
     if (text.empty()) return Date();
     const size_t t = text.find('T');
     const std::string date = t == std::string::npos ? std::string() : text.substr(0, t);
-    auto piece = [&](size_t from, size_t length) { return from < date.size() ? date.substr(from, length) : std::string(); };
+    auto piece = [&](size_t from, size_t length) {
+        return from < date.size() ? date.substr(from, length) : std::string();
+    };
     return StrToDate(piece(0, 4) + "/" + piece(4, 2) + "/" + piece(6, 2));
 }
 
@@ -331,7 +326,9 @@ TDateTime VCalToTime(const std::string& text) {
     if (text.empty()) return Time();
     const size_t t = text.find('T');
     const std::string time = t == std::string::npos ? std::string() : text.substr(t + 1, 4);
-    auto piece = [&](size_t from, size_t length) { return from < time.size() ? time.substr(from, length) : std::string(); };
+    auto piece = [&](size_t from, size_t length) {
+        return from < time.size() ? time.substr(from, length) : std::string();
+    };
     return StrToTime(piece(0, 2) + ":" + piece(2, 2) + ":00");
 }
 

@@ -32,7 +32,8 @@ std::string UnescapeMountField(std::string_view field) {
     std::string out;
     out.reserve(field.size());
     for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2]) && IsOctal(field[i + 3])) {
+        if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2]) &&
+            IsOctal(field[i + 3])) {
             int value = (field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0');
             if (value <= 255) {
                 out.push_back(static_cast<char>(value));
@@ -102,8 +103,7 @@ std::string SysfsBlockFolder(const TMountedVolume& volume, const std::string& sy
 }
 
 bool IsUnder(const std::string& path, const std::string& folder) {
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           path[folder.size()] == '/';
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
 // Whether a device path below the sysfs root passes a USB or FireWire bus: such a disk can be
@@ -115,7 +115,8 @@ bool OnHotplugBus(const std::string& below_root) {
         if (next == std::string::npos) next = below_root.size();
         const std::string part = below_root.substr(i, next - i);
         if (part.rfind("usb", 0) == 0) return true;
-        if (part.size() > 2 && part.rfind("fw", 0) == 0 && std::isdigit(static_cast<unsigned char>(part[2]))) return true;
+        if (part.size() > 2 && part.rfind("fw", 0) == 0 && std::isdigit(static_cast<unsigned char>(part[2])))
+            return true;
         i = next + 1;
     }
     return false;
@@ -145,7 +146,8 @@ std::string NormalizeAbsolute(const std::string& path) {
 std::string UnescapeUdev(const std::string& name) {
     std::string out;
     for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && std::isxdigit(static_cast<unsigned char>(name[i + 2])) &&
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' &&
+            std::isxdigit(static_cast<unsigned char>(name[i + 2])) &&
             std::isxdigit(static_cast<unsigned char>(name[i + 3]))) {
             out.push_back(static_cast<char>(std::strtol(name.substr(i + 2, 2).c_str(), nullptr, 16)));
             i += 3;
@@ -171,9 +173,7 @@ std::string LabelFromDiskByLabel(const std::string& device) {
     return {};
 }
 
-std::vector<TMountedVolume> ReadMountTable() {
-    return ParseMountInfo(ReadSmallFile("/proc/self/mountinfo"));
-}
+std::vector<TMountedVolume> ReadMountTable() { return ParseMountInfo(ReadSmallFile("/proc/self/mountinfo")); }
 
 }  // namespace
 
@@ -278,7 +278,8 @@ TBlockDisk BlockDiskOfVolume(const TMountedVolume& volume) {
 bool IsBlockDeviceVolume(const TMountedVolume& volume) {
     // Memory and kernel file systems name no device node; these few do yet are no volume the
     // user keeps files on (squashfs: the read-only images of packaged programs).
-    static const char* const kNotVolumes[] = {"tmpfs", "ramfs", "devtmpfs", "squashfs", "overlay", "proc", "sysfs", "devpts"};
+    static const char* const kNotVolumes[] = {"tmpfs",   "ramfs", "devtmpfs", "squashfs",
+                                              "overlay", "proc",  "sysfs",    "devpts"};
     for (const char* type : kNotVolumes)
         if (volume.FsType == type) return false;
     return volume.Device.size() > 5 && volume.Device.rfind("/dev/", 0) == 0;

@@ -13,8 +13,8 @@ struct TDriveDataInfo {
     std::string VolumeLabel;    // label of the volume, or "NotFound"
     std::string DriveTypeName;  // "Removable", "HardDisk", "Network", "CD/DVD", "RAMDisk", "Unknown", "Error"
     int64_t TotalBytes = 0;
-    int64_t FreeBytes = 0;      // bytes free for the calling user
-    int64_t UsedBytes = 0;      // TotalBytes - FreeBytes
+    int64_t FreeBytes = 0;  // bytes free for the calling user
+    int64_t UsedBytes = 0;  // TotalBytes - FreeBytes
 };
 
 TDriveDataInfo GetDriveDataInfo(const std::string& path);
@@ -26,9 +26,9 @@ std::string GetDriveTypeName(const std::string& path);
 
 // One mounted volume of the mount table.
 struct TMountedVolume {
-    std::string Root;      // mount point, without trailing "/" (except "/" itself)
-    std::string Device;    // mount source, e.g. "/dev/sdb1"
-    std::string FsType;    // e.g. "vfat", "hfsplus", "nfs", "tmpfs"
+    std::string Root;           // mount point, without trailing "/" (except "/" itself)
+    std::string Device;         // mount source, e.g. "/dev/sdb1"
+    std::string FsType;         // e.g. "vfat", "hfsplus", "nfs", "tmpfs"
     std::string DriveTypeName;  // the drive kind text for this volume
     std::string DeviceNumber;   // "major:minor" of the mount table ("" when not known)
 };

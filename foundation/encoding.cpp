@@ -21,11 +21,17 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
     size_t len;
     char32_t min;
     if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2; cp = b0 & 0x1F; min = 0x80;
+        len = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
     } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3; cp = b0 & 0x0F; min = 0x800;
+        len = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
     } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4; cp = b0 & 0x07; min = 0x10000;
+        len = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
     } else {
         return 0;
     }
@@ -45,8 +51,7 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
 class Utf16Decoder {
 public:
     Utf16Decoder(std::span<const uint8_t> bytes, ByteOrder order, bool stopAtZero, OddLastByte odd)
-        : data_(bytes.data()), units_(bytes.size() / 2), big_(order == ByteOrder::Big),
-          stop_at_zero_(stopAtZero) {
+        : data_(bytes.data()), units_(bytes.size() / 2), big_(order == ByteOrder::Big), stop_at_zero_(stopAtZero) {
         if (bytes.size() % 2 != 0 && odd == OddLastByte::ZeroPadded) {
             const uint8_t last = bytes.back();
             pad_ = big_ ? char32_t(last) << 8 : char32_t(last);
@@ -78,7 +83,8 @@ public:
                 }
                 if (has_low && low >= 0xDC00 && low <= 0xDFFF) {
                     Put(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                    if (i < units_) ++i; else pad_taken = true;
+                    if (i < units_) ++i;
+                    else pad_taken = true;
                     continue;
                 }
             }
@@ -172,7 +178,9 @@ constexpr ByteOrder kHostOrder = std::endian::native == std::endian::big ? ByteO
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() { if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_); }
+    ~Converter() {
+        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+    }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
     iconv_t get() const { return cd_; }
@@ -321,7 +329,10 @@ std::string Utf8ToUtf16Be(std::string_view text) { return Utf16Bytes(text, ByteO
 std::string Cp932ToUtf8(std::string_view text) {
     bool ascii = true;
     for (char c : text) {
-        if (static_cast<uint8_t>(c) >= 0x80) { ascii = false; break; }
+        if (static_cast<uint8_t>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
     }
     if (ascii) return std::string(text);
     thread_local Converter conv("UTF-8", "CP932");
@@ -334,7 +345,10 @@ std::string Cp932ToUtf8(std::string_view text) {
 std::string Utf8ToCp932(std::string_view text) {
     bool ascii = true;
     for (char c : text) {
-        if (static_cast<uint8_t>(c) >= 0x80) { ascii = false; break; }
+        if (static_cast<uint8_t>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
     }
     if (ascii) return std::string(text);
     thread_local Converter conv("CP932", "UTF-8");
@@ -346,9 +360,7 @@ std::string Utf8ToCp932(std::string_view text) {
     });
 }
 
-std::string Text8ToUtf8(std::string_view text) {
-    return IsValidUtf8(text) ? std::string(text) : Cp932ToUtf8(text);
-}
+std::string Text8ToUtf8(std::string_view text) { return IsValidUtf8(text) ? std::string(text) : Cp932ToUtf8(text); }
 
 std::string Latin1ToUtf8(std::string_view text) {
     std::string out;

@@ -30,8 +30,7 @@ enum class ByteOrder { Little, Big };
 enum class OddLastByte { Dropped, ZeroPadded };
 // UTF-16 text up to its first zero unit (or the end) as UTF-8, every character kept; a zero
 // byte that is half of a unit ends nothing. An unpaired surrogate becomes U+FFFD.
-std::string Utf16UpToZero(std::span<const uint8_t> bytes, ByteOrder order,
-                          OddLastByte odd = OddLastByte::Dropped);
+std::string Utf16UpToZero(std::span<const uint8_t> bytes, ByteOrder order, OddLastByte odd = OddLastByte::Dropped);
 
 // UTF-8 text as it came, with every malformed byte replaced by U+FFFD.
 std::string RepairUtf8(std::string_view text);

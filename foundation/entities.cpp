@@ -16,12 +16,11 @@ struct Named {
 constexpr Named kXml[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
 
 constexpr Named kHtml[] = {
-    {"nbsp", ' '},     {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122}, {"hellip", 0x2026},
-    {"mdash", 0x2014}, {"ndash", 0x2013}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C},
-    {"rdquo", 0x201D}, {"laquo", 0xAB},   {"raquo", 0xBB},   {"middot", 0xB7},  {"bull", 0x2022},
-    {"yen", 0xA5},     {"times", 0xD7},   {"divide", 0xF7},  {"deg", 0xB0},     {"plusmn", 0xB1},
-    {"sect", 0xA7},    {"para", 0xB6},    {"euro", 0x20AC},  {"larr", 0x2190},  {"rarr", 0x2192},
-    {"uarr", 0x2191},  {"darr", 0x2193},  {"hearts", 0x2665}};
+    {"nbsp", ' '},     {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122}, {"hellip", 0x2026}, {"mdash", 0x2014},
+    {"ndash", 0x2013}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D},  {"laquo", 0xAB},
+    {"raquo", 0xBB},   {"middot", 0xB7},  {"bull", 0x2022},  {"yen", 0xA5},     {"times", 0xD7},    {"divide", 0xF7},
+    {"deg", 0xB0},     {"plusmn", 0xB1},  {"sect", 0xA7},    {"para", 0xB6},    {"euro", 0x20AC},   {"larr", 0x2190},
+    {"rarr", 0x2192},  {"uarr", 0x2191},  {"darr", 0x2193},  {"hearts", 0x2665}};
 
 // The longest reference read: a name of the tables or eight digits after "&#x".
 constexpr size_t kMaxReference = 12;

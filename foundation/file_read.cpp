@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace {
 
 [[noreturn]] void ThrowFileError(const std::string& path, int err) {
@@ -64,17 +63,13 @@ FileBytes ReadOnlyFile::ReadPart(uint64_t offset, uint64_t length) const {
     return ReadRange(path_, fd_.Get(), offset, length);
 }
 
-FileBytes ReadWholeFile(const std::string& path, uint64_t maxBytes) {
-    return ReadWhole(path, maxBytes, false);
-}
+FileBytes ReadWholeFile(const std::string& path, uint64_t maxBytes) { return ReadWhole(path, maxBytes, false); }
 
 FileBytes ReadFilePart(const std::string& path, uint64_t offset, uint64_t length) {
     return ReadOnlyFile(path).ReadPart(offset, length);
 }
 
-FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes) {
-    return ReadWhole(path, maxBytes, true);
-}
+FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes) { return ReadWhole(path, maxBytes, true); }
 
 FileBytes ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length) {
     return ReadOnlyFile(path, true).ReadPart(offset, length);

@@ -16,14 +16,20 @@
 template <typename T>
 struct UninitializedAllocator : std::allocator<T> {
     template <typename U>
-    struct rebind { using other = UninitializedAllocator<U>; };
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
     UninitializedAllocator() = default;
     template <typename U>
     UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
     template <typename U>
-    void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
     template <typename U, typename... Args>
-    void construct(U* p, Args&&... args) { ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...); }
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
 };
 
 // The bytes of a file as read; every byte of it came from the file.

@@ -44,7 +44,8 @@ bool TemporaryProcess(std::string_view name, pid_t& pid) {
         !name.ends_with(kTempSuffix)) {
         return false;
     }
-    const std::string_view middle = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+    const std::string_view middle =
+        name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
     const size_t dash = middle.find('-');
     if (dash == std::string_view::npos || dash == 0 || dash + 1 == middle.size()) return false;
     for (size_t i = 0; i < middle.size(); ++i) {

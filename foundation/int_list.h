@@ -26,9 +26,9 @@ struct TIntItem {
 
 class TIntList {
 public:
-    std::string FName;              // the list's name (UTF-8)
-    std::vector<TIntItem> FItems;   // in insertion order
-    int32_t FKind = 0;              // set and read by the owner only
+    std::string FName;             // the list's name (UTF-8)
+    std::vector<TIntItem> FItems;  // in insertion order
+    int32_t FKind = 0;             // set and read by the owner only
 
     // Empties the name and the values; FKind stays.
     void Clear();

@@ -40,8 +40,7 @@ int DetectJapaneseCode(std::string_view text) {
     size_t i = 0;
     while (i + 1 < n) {
         const uint8_t b = ByteAt(text, i);
-        if (b == kEsc && i + 2 < text.size() && (text[i + 1] == '$' || text[i + 1] == '(') &&
-            text[i + 2] == 'B') {
+        if (b == kEsc && i + 2 < text.size() && (text[i + 1] == '$' || text[i + 1] == '(') && text[i + 2] == 'B') {
             return kJapaneseJis;
         }
         if (b >= 0x80 && b <= 0xA0) {

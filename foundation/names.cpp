@@ -63,10 +63,8 @@ std::string ReplaceChar(std::string_view text, std::string_view find, std::strin
     std::string out;
     out.reserve(text.size());
     for (std::string_view c : Characters(text)) {
-        if (c == find)
-            out += replacement;
-        else
-            out += c;
+        if (c == find) out += replacement;
+        else out += c;
     }
     return out;
 }
@@ -82,10 +80,8 @@ std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars)
     for (std::string_view c : Characters(text)) {
         bool hit = false;
         for (std::string_view s : set) hit = hit || s == c;
-        if (hit)
-            out += ' ';
-        else
-            out += c;
+        if (hit) out += ' ';
+        else out += c;
     }
     return out;
 }
@@ -212,7 +208,8 @@ constexpr TErrorText kErrorTexts[] = {
 std::string CLibraryJapaneseText(int code) {
     static const locale_t japanese = [] {
         for (const char* name : {"ja_JP.UTF-8", "ja_JP.utf8"}) {
-            if (locale_t l = newlocale(LC_MESSAGES_MASK | LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr))) return l;
+            if (locale_t l = newlocale(LC_MESSAGES_MASK | LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr)))
+                return l;
         }
         return static_cast<locale_t>(nullptr);
     }();
@@ -315,14 +312,16 @@ std::string EntryNameFitting(std::string_view name, size_t maxBytes) {
     return std::string(encoding::Utf8TruncateBytes(stem, room)) + mark + std::string(extension);
 }
 
-std::string FreeEntryName(std::string_view name, size_t maxBytes, const std::function<bool(const std::string&)>& taken) {
+std::string FreeEntryName(std::string_view name, size_t maxBytes,
+                          const std::function<bool(const std::string&)>& taken) {
     std::string candidate = EntryNameFitting(name, maxBytes);
     if (!taken(candidate)) return candidate;
     const size_t split = ExtensionStart(name);
     const std::string_view stem = name.substr(0, split);
     const std::string_view extension = name.substr(split);
     for (int n = 2; n <= 9999; ++n) {
-        candidate = EntryNameFitting(std::string(stem) + "(" + std::to_string(n) + ")" + std::string(extension), maxBytes);
+        candidate =
+            EntryNameFitting(std::string(stem) + "(" + std::to_string(n) + ")" + std::string(extension), maxBytes);
         if (!taken(candidate)) return candidate;
     }
     return {};

@@ -196,10 +196,8 @@ std::string Format(std::string_view pattern, std::initializer_list<TFormatArg> a
             case 'e':
             case 'g': {
                 double value = 0;
-                if (const auto* d = std::get_if<double>(&arg.Value()))
-                    value = *d;
-                else
-                    Invalid(pattern);
+                if (const auto* d = std::get_if<double>(&arg.Value())) value = *d;
+                else Invalid(pattern);
                 if (type == 'f' || type == 'n') {
                     text = FixedText(value, precision < 0 ? 2 : precision, type == 'n');
                 } else {
@@ -216,8 +214,7 @@ std::string Format(std::string_view pattern, std::initializer_list<TFormatArg> a
                 text = precision >= 0 ? std::string(encoding::Utf8Left(*s, static_cast<size_t>(precision))) : *s;
                 break;
             }
-            default:
-                Invalid(pattern);
+            default: Invalid(pattern);
         }
         out += PadLeftChars(text, width, left);
     }

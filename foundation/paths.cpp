@@ -20,8 +20,7 @@ namespace {
 void ClearReadOnlyAt(int dirfd, const char* name) {
     struct stat st {};
     if (fstatat(dirfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
-    if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
-        fchmodat(dirfd, name, (st.st_mode & 07777) | S_IWUSR, 0);
+    if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) fchmodat(dirfd, name, (st.st_mode & 07777) | S_IWUSR, 0);
 }
 
 // A folder must be readable, writable and searchable before its entries can be removed.

@@ -50,11 +50,11 @@ bool DeleteFolderTree(const std::string& folder);
 
 // What is at a path, without following a link there.
 enum class TPathKind {
-    None,    // nothing (or the path cannot be looked at)
-    File,    // a regular file
+    None,  // nothing (or the path cannot be looked at)
+    File,  // a regular file
     Folder,
-    Link,    // a symbolic link, whatever it points to
-    Other,   // a named pipe, a device or a socket: never read as a file
+    Link,   // a symbolic link, whatever it points to
+    Other,  // a named pipe, a device or a socket: never read as a file
 };
 // A trailing "/" is ignored, so that "link/" is still the link and not what it points to.
 TPathKind PathKindOf(const std::string& path);

@@ -100,8 +100,14 @@ void TTolvStringList::LoadFromBytes(std::string_view bytes, TextEncoding code) {
     }
     switch (code) {
         case kTextShiftJis: SetSjisText(bytes); break;
-        case kTextJis: SetText(bytes); SetSjisText(JisToSjis(Text())); break;
-        case kTextEucJp: SetText(bytes); SetSjisText(EucToSjis(Text())); break;
+        case kTextJis:
+            SetText(bytes);
+            SetSjisText(JisToSjis(Text()));
+            break;
+        case kTextEucJp:
+            SetText(bytes);
+            SetSjisText(EucToSjis(Text()));
+            break;
         case kTextUtf16Le: LoadUtf16(bytes, false); break;
         case kTextUtf16Be: LoadUtf16(bytes, true); break;
         case kTextUtf8:

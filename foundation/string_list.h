@@ -52,8 +52,8 @@ constexpr TextEncoding kTextDetect = 0;    // a request only; never stored after
 constexpr TextEncoding kTextShiftJis = 1;  // code page 932
 constexpr TextEncoding kTextJis = 2;       // ISO-2022-JP
 constexpr TextEncoding kTextEucJp = 3;
-constexpr TextEncoding kTextUtf16Le = 4;   // the first two bytes (the mark) are skipped
-constexpr TextEncoding kTextUtf16Be = 5;   // the first two bytes (the mark) are skipped
+constexpr TextEncoding kTextUtf16Le = 4;  // the first two bytes (the mark) are skipped
+constexpr TextEncoding kTextUtf16Be = 5;  // the first two bytes (the mark) are skipped
 constexpr TextEncoding kTextUtf8 = 6;
 
 class TTolvStringList : public TStringList {

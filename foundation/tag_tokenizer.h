@@ -30,10 +30,10 @@ public:
     // ("<![CDATA[" to "]]>") is one text token of its content, whatever markup it holds.
     void NextToken();
 
-    std::string FSource;                    // the whole document
-    TTokenKind FKind = TTokenKind::End;     // kind of the current token
-    std::string FToken;                     // the current token (a tag with its brackets)
-    size_t FCursor = 0;                     // byte offset in FSource where the next token starts
+    std::string FSource;                 // the whole document
+    TTokenKind FKind = TTokenKind::End;  // kind of the current token
+    std::string FToken;                  // the current token (a tag with its brackets)
+    size_t FCursor = 0;                  // byte offset in FSource where the next token starts
     // The text token is a CDATA section's content: character data as it stands, in which no
     // markup and no reference counts.
     bool FCData = false;

@@ -19,13 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     TArtImageObject thumb;
     thumb.ByteSize = kSizes[switches[0] & 7] == -1 ? static_cast<int32_t>(file.size()) : kSizes[switches[0] & 7];
-    thumb.Width = (switches[1] | switches[2] << 8) % 700 - 4;      // a few negative ones too
+    thumb.Width = (switches[1] | switches[2] << 8) % 700 - 4;  // a few negative ones too
     thumb.Height = (switches[3] | switches[4] << 8) % 700 - 4;
     thumb.StoredWidth = (switches[5] & 1) ? 176 : thumb.Width - 1 + (switches[5] >> 1 & 3);
     thumb.StoredHeight = thumb.Height + (switches[5] >> 3 & 3) - 1;
     thumb.Crop = (switches[5] & 0x20) != 0;
     thumb.Offset = (switches[6] & 0x80) ? -static_cast<int32_t>(switches[6] & 0x7F) : switches[6];
-    if (switches[7] & 1) thumb.ByteSize = static_cast<int32_t>(switches[7]) << 20;   // far beyond the file
+    if (switches[7] & 1) thumb.ByteSize = static_cast<int32_t>(switches[7]) << 20;  // far beyond the file
     thumb.OnOpenFile = [&](const std::string&) -> std::unique_ptr<std::istream> {
         return std::make_unique<std::istringstream>(file);
     };

@@ -41,8 +41,9 @@ std::string DescriptionText(std::string_view html) {
     while (i < html.size()) {
         const char c = html[i];
         const char next = i + 1 < html.size() ? html[i + 1] : '\0';
-        const bool tagStart = c == '<' && closes &&
-                              (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!' || next == '?');
+        const bool tagStart =
+            c == '<' && closes &&
+            (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!' || next == '?');
         const size_t close = tagStart ? html.find('>', i) : std::string_view::npos;
         if (tagStart && close == std::string_view::npos) closes = false;
         if (close == std::string_view::npos) {
@@ -74,9 +75,7 @@ bool StartsWithUtf16Mark(std::string_view bytes) {
 
 std::string THTMLReader::GetTagName(const std::string& token) { return TXMLReader::GetTagName(token); }
 
-int THTMLReader::EncodingFromXmlDecl(const std::string& token) {
-    return TXMLReader::EncodingOfXmlDeclaration(token);
-}
+int THTMLReader::EncodingFromXmlDecl(const std::string& token) { return TXMLReader::EncodingOfXmlDeclaration(token); }
 
 int THTMLReader::EncodingFromMeta(const std::string& token) {
     TTagAnalysis tag;
@@ -223,15 +222,16 @@ void THTMLReader::HtmlToText() {
                     else if (n == "h4") take(Mark::Heading4);
                     else if (n == "li") take(Mark::ListItem);
                     else if (n == "--") state = InComment;
-                    else if (n == "p") { state = InParagraph; take(Mark::Plain); }
-                    else if (n == "ul") state = InList;
+                    else if (n == "p") {
+                        state = InParagraph;
+                        take(Mark::Plain);
+                    } else if (n == "ul") state = InList;
                     else take(Mark::Plain);
                     break;
                 case InList:
                     if (n == "li") take(Mark::ListItem);
                     break;
-                default:
-                    break;
+                default: break;
             }
             if (n == "br") work.Add("");
             continue;

@@ -12,8 +12,8 @@
 #include "foundation/tag_tokenizer.h"
 
 // FDocKind values.
-constexpr uint8_t kDocPage = 0;     // HTML
-constexpr uint8_t kDocFeed = 1;     // RSS or RDF
+constexpr uint8_t kDocPage = 0;  // HTML
+constexpr uint8_t kDocFeed = 1;  // RSS or RDF
 constexpr uint8_t kDocUnknown = 2;
 
 class THTMLReader : public TTokenReader {
@@ -42,8 +42,8 @@ public:
     void AddLabeledLine(const std::string& Label, const std::string& Value, bool Switch);
 
     uint8_t FDocKind = kDocUnknown;
-    std::string FText;       // the document's text after decoding
-    bool FAddURL = false;    // write "Link:" lines (feeds)
-    bool FAddDate = false;   // write "Date:" lines (feeds)
-    TStringList FLines;      // the result
+    std::string FText;      // the document's text after decoding
+    bool FAddURL = false;   // write "Link:" lines (feeds)
+    bool FAddDate = false;  // write "Date:" lines (feeds)
+    TStringList FLines;     // the result
 };

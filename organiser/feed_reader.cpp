@@ -141,8 +141,7 @@ void TXMLReader::Parse() {
                     pending = &FChannelTitle;
                 } else if (n == "description") {
                     pending = &FChannelDescription;
-                } else if (n == "dc:publisher" || n == "managingeditor" || n == "webmaster" ||
-                           n == "author") {
+                } else if (n == "dc:publisher" || n == "managingeditor" || n == "webmaster" || n == "author") {
                     pending = &FChannelAuthor;
                 } else if (n == "pubdate" || n == "lastbuilddate" || n == "dc:date") {
                     pending = &FChannelDate;
@@ -177,8 +176,8 @@ void TXMLReader::TakeEnclosure(TPodCastObject& item) const {
     // the decoded one.
     auto value = [&tag](const char* name) { return entities::DecodeXml(tag.GetValue(name)); };
     const std::string type = value("type");
-    if (type == "audio/mpeg" || type == "text/plain" || type == "video/mp4" ||
-        type == "video/quicktime" || type == "application/octet-stream") {
+    if (type == "audio/mpeg" || type == "text/plain" || type == "video/mp4" || type == "video/quicktime" ||
+        type == "application/octet-stream") {
         item.EnclosureURL = value("url");
         item.FileName = EnclosureFileName(item.EnclosureURL);
         item.LengthText = value("length");

@@ -35,7 +35,11 @@ bool IsJapaneseBreak(const std::string& text, size_t p, size_t len) {
     if (static_cast<uint8_t>(text[p]) != 0x81) return false;
     // 、 。 ． ？ ！ in code page 932.
     switch (static_cast<uint8_t>(text[p + 1])) {
-        case 0x41: case 0x42: case 0x44: case 0x48: case 0x49: return true;
+        case 0x41:
+        case 0x42:
+        case 0x44:
+        case 0x48:
+        case 0x49: return true;
         default: return false;
     }
 }
@@ -57,7 +61,7 @@ bool HoldsText(const std::string& text, size_t from, size_t to) {
 }  // namespace
 
 struct TTolvMemoDivider::Context {
-    std::string folder;    // target folder, "" or ending in "/"
+    std::string folder;  // target folder, "" or ending in "/"
     int64_t room = 0;
     std::string progress;  // the progress message
 };
@@ -97,8 +101,7 @@ int64_t TTolvMemoDivider::Room() const {
     if (FPageNo) room -= static_cast<int64_t>(HeadLines(999).front().size()) + 1;
     if (FEncodeTag) room -= kEncodingReserve;
     if (FTitleTag) {
-        room -= static_cast<int64_t>(
-                    encoding::Utf8ToCp932("<Title>" + FTitle + " 999</Title>").size()) + 1;
+        room -= static_cast<int64_t>(encoding::Utf8ToCp932("<Title>" + FTitle + " 999</Title>").size()) + 1;
     }
     return room;
 }
@@ -165,8 +168,7 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
     }
 
     // Line breaks are the same bytes in both encodings: the text converts in one go.
-    std::vector<std::string> lines =
-        SplitLines(encoding::Utf8ToCp932(JoinLines(FLines)));
+    std::vector<std::string> lines = SplitLines(encoding::Utf8ToCp932(JoinLines(FLines)));
     if (FDelRuby) {
         lines = SplitLines(RemoveRuby(JoinLines(lines), FOnProgress));
         FLines.clear();
@@ -186,7 +188,9 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
     }
     switch (FCutType) {
         case 0: CutByLines(ctx, lines); break;
-        case 1: case 2: case 3: CutByCharacters(ctx, text); break;
+        case 1:
+        case 2:
+        case 3: CutByCharacters(ctx, text); break;
         default: break;
     }
 }

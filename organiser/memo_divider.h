@@ -39,7 +39,7 @@ public:
 
     std::vector<std::string> FLines;  // the text to split (UTF-8)
     std::string FTitle;               // base of the file names, title line and message text
-    int32_t FCutType = 0;  // 0 at line ends, 1 after Japanese punctuation, 2 after English, 3 anywhere
+    int32_t FCutType = 0;             // 0 at line ends, 1 after Japanese punctuation, 2 after English, 3 anywhere
     bool FDelRuby = false;
     int32_t FPageSize = 0;  // bytes
     bool FNextLink = false;
@@ -47,7 +47,7 @@ public:
     bool FPageNo = false;
     bool FEncodeTag = false;
     bool FTitleTag = false;
-    TTolvProgressEvent FOnProgress;                   // may be empty
+    TTolvProgressEvent FOnProgress;  // may be empty
     // The files the last Divide wrote (full paths, in order), also when it ended in an error.
     std::vector<std::string> FWritten;
     std::function<void(const std::string&)> FOnMessage;  // the messages shown to the user
@@ -65,5 +65,4 @@ private:
 
 // The splitter's message for a line (or a room) too small to cut by: it is also the answer
 // to a page size that leaves no room at all, whatever the cut type.
-inline constexpr const char* kMemoLineTooLong =
-    "行に文字を詰め込みすぎです。行によるカット処理が行えません。";
+inline constexpr const char* kMemoLineTooLong = "行に文字を詰め込みすぎです。行によるカット処理が行えません。";

@@ -35,14 +35,9 @@ constexpr TRecordKey<TIpodVCF> kContactKeys[] = {
 };
 
 constexpr TRecordKey<TIpodVCal> kEventKeys[] = {
-    {"SUMMARY", &TIpodVCal::Summary},
-    {"DTSTART", &TIpodVCal::DtStart},
-    {"DTEND", &TIpodVCal::DtEnd},
-    {"DALARM", &TIpodVCal::DAlarm},
-    {"CATEGORIES", &TIpodVCal::Categories},
-    {"PRIORITY", &TIpodVCal::Priority},
-    {"CLASS", &TIpodVCal::Class},
-    {"DESCRIPTION", &TIpodVCal::Description},
+    {"SUMMARY", &TIpodVCal::Summary}, {"DTSTART", &TIpodVCal::DtStart},         {"DTEND", &TIpodVCal::DtEnd},
+    {"DALARM", &TIpodVCal::DAlarm},   {"CATEGORIES", &TIpodVCal::Categories},   {"PRIORITY", &TIpodVCal::Priority},
+    {"CLASS", &TIpodVCal::Class},     {"DESCRIPTION", &TIpodVCal::Description},
 };
 
 // The key of a line (trimmed text before the first ":"), or false for a line without ":".
@@ -71,8 +66,7 @@ bool SameText(std::string_view a, std::string_view b) {
 // ---------------------------------------------------------------------------------------------
 // Shared line machinery
 
-TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName,
-                                   std::vector<std::string> NewFileLines, bool ContactText)
+TTolvKeyLineFile::TTolvKeyLineFile(const std::string& FileName, std::vector<std::string> NewFileLines, bool ContactText)
     : FFileName(FileName) {
     if (!EntryExists(FileName)) {
         FLines = std::move(NewFileLines);
@@ -91,9 +85,7 @@ void TTolvKeyLineFile::SetValidity(bool Valid, const char* Marker) {
     FMarker = Marker;
 }
 
-void TTolvKeyLineFile::Save() {
-    WriteWholeFile(FFileName, JoinLines(FLines));
-}
+void TTolvKeyLineFile::Save() { WriteWholeFile(FFileName, JoinLines(FLines)); }
 
 int TTolvKeyLineFile::FindKey(const std::string& Key, std::string* Raw) const {
     const std::string_view wanted = Key;

@@ -76,8 +76,7 @@ protected:
     // Keeps the name; the new-file lines when no file is at the path (a link, a named pipe or a
     // device counts as none: the player's files are untrusted), else the file's lines
     // (EFileError when it cannot be read or is larger than kOrganiserFileLimit).
-    TTolvKeyLineFile(const std::string& FileName, std::vector<std::string> NewFileLines,
-                     bool ContactText);
+    TTolvKeyLineFile(const std::string& FileName, std::vector<std::string> NewFileLines, bool ContactText);
     // Records the validity rule's outcome after loading (only a loaded file can be invalid).
     void SetValidity(bool Valid, const char* Marker);
 

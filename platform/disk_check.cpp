@@ -71,8 +71,10 @@ TDiskCheckPlan PlanDiskCheck(const TDiskCheckTarget& target) {
         // The device name goes in quotes: the command line is split into words at blanks.
         return {DiskCheckerProgram() + " -n \"" + now.Device + "\"", {}, now.Device};
     }
-    return {{}, "このファイルシステム (" + now.FsType + ") を検査するプログラムはありません。[ " + now.Root +
-                    " ] は検査されませんでした。", {}};
+    return {{},
+            "このファイルシステム (" + now.FsType + ") を検査するプログラムはありません。[ " + now.Root +
+                " ] は検査されませんでした。",
+            {}};
 }
 
 TDiskCheckPlan PlanDiskCheck(const std::string& driveRoot) { return PlanDiskCheck(DiskCheckTargetOf(driveRoot)); }
@@ -82,19 +84,23 @@ std::string DiskCheckMeaning(uint32_t exitCode, const std::string& output, const
     // The checker says why it could not open the device only on its error stream.
     if (Contains(errors, "open:") || Contains(errors, "Permission denied")) {
         if (Contains(errors, "Permission denied")) {
-            return Format("検査できませんでした: デバイス %s を読む権限がありません。管理者として端末で「sudo fsck.vfat -n %s」"
-                          "を実行すると検査できます。",
-                          {device, device});
+            return Format(
+                "検査できませんでした: デバイス %s を読む権限がありません。管理者として端末で「sudo fsck.vfat -n %s」"
+                "を実行すると検査できます。",
+                {device, device});
         }
         if (Contains(errors, "No such file") || Contains(errors, "No such device")) {
-            return Format("検査できませんでした: デバイス %s が見つかりません。iPodが接続されているか確かめてください。", {device});
+            return Format(
+                "検査できませんでした: デバイス %s が見つかりません。iPodが接続されているか確かめてください。",
+                {device});
         }
         return Format("検査できませんでした: デバイス %s を開けませんでした。", {device});
     }
     if (exitCode == 0) return "検査の結果: 異常は見つかりませんでした。";
     if (exitCode == 1) {
         if (OnlyTheMountedVolumesMarks(output)) {
-            return "検査の結果: 異常は見つかりませんでした（「Dirty bit is set」は使用中のボリュームに付く印で、損傷ではありません）。";
+            return "検査の結果: 異常は見つかりませんでした（「Dirty bit is "
+                   "set」は使用中のボリュームに付く印で、損傷ではありません）。";
         }
         return "検査の結果: 異常が見つかりました。この検査は読み取りだけを行うため、何も修復していません。";
     }

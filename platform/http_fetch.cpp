@@ -76,8 +76,8 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     }
     if (sink->KeepFree > 0) {
         struct statvfs fs {};
-        if (fstatvfs(sink->Fd, &fs) != 0 ||
-            static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) < sink->KeepFree + static_cast<int64_t>(bytes)) {
+        if (fstatvfs(sink->Fd, &fs) != 0 || static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) <
+                                                sink->KeepFree + static_cast<int64_t>(bytes)) {
             sink->WriteFailed = true;
             return 0;
         }

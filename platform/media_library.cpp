@@ -50,7 +50,8 @@ std::string Reason(sqlite3* db, int result) {
 }
 
 void Failure(sqlite3* db, TSqliteStage stage, int code, const std::string& text) {
-    if (stage == TSqliteStage::Open) throw EMediaLibraryError("メディアライブラリ " + text + " を開けません: " + Reason(db, code));
+    if (stage == TSqliteStage::Open)
+        throw EMediaLibraryError("メディアライブラリ " + text + " を開けません: " + Reason(db, code));
     throw EMediaLibraryError("メディアライブラリを操作できません: " + Reason(db, code));
 }
 
@@ -142,8 +143,9 @@ void TMediaPlaylist::AddTrack(const TMediaTrack& track) {
     check.Bind(1, track.Id());
     if (!check.Step()) Deleted("トラック");
     check.Reset();
-    db.Cached("INSERT INTO playlist_tracks(playlist_id, position, track_id) VALUES(?, "
-              "(SELECT COALESCE(MAX(position), 0) + 1 FROM playlist_tracks WHERE playlist_id = ?), ?)")
+    db.Cached(
+          "INSERT INTO playlist_tracks(playlist_id, position, track_id) VALUES(?, "
+          "(SELECT COALESCE(MAX(position), 0) + 1 FROM playlist_tracks WHERE playlist_id = ?), ?)")
         .Bind(1, FId)
         .Bind(2, FId)
         .Bind(3, track.Id())
@@ -206,7 +208,8 @@ std::string TMediaLibrary::DefaultFileName() {
     return ProgramFolder(TProgramKind::HarrowinCast) + "/MediaLibrary.sqlite";
 }
 
-TMediaLibrary::TMediaLibrary(const std::string& FileName) : FFileName(FileName), FStore(std::make_shared<TMediaStore>()) {
+TMediaLibrary::TMediaLibrary(const std::string& FileName)
+    : FFileName(FileName), FStore(std::make_shared<TMediaStore>()) {
     std::error_code ec;
     const fs::path parent = fs::path(FileName).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
@@ -227,7 +230,8 @@ TMediaLibrary::TMediaLibrary(const std::string& FileName) : FFileName(FileName),
     try {
         FStore->Db->Exec(schema);
     } catch (const EMediaLibraryError&) {
-        throw EMediaLibraryError("メディアライブラリ " + FileName + " を開けません: " + Reason(FStore->Db->Handle(), SQLITE_OK));
+        throw EMediaLibraryError("メディアライブラリ " + FileName +
+                                 " を開けません: " + Reason(FStore->Db->Handle(), SQLITE_OK));
     }
 }
 
@@ -283,17 +287,18 @@ void TMediaLibrary::UpdateiPod() {
     // file system that ignores it.
     std::set<std::string> taken, assigned;
     std::string failures;
-    TSqliteStatement entries(db,
-                             "SELECT t.artist, t.name, t.location FROM playlist_tracks p JOIN tracks t ON t.id = p.track_id "
-                             "WHERE p.playlist_id = ? ORDER BY p.position");
+    TSqliteStatement entries(
+        db,
+        "SELECT t.artist, t.name, t.location FROM playlist_tracks p JOIN tracks t ON t.id = p.track_id "
+        "WHERE p.playlist_id = ? ORDER BY p.position");
     TSqliteStatement lists(db, "SELECT id, name FROM playlists ORDER BY id");
     while (lists.Step()) {
         // A play list name is the user's or a feed's text: it stays one plain name inside the
         // folder, within the file system's limit.
-        const std::string stem = FreeEntryName(
-            EntryNameWithoutReservedChars(lists.Text(1), "Playlist"),
-            kMaxEntryNameBytes - std::char_traits<char>::length(kPlaylistExtension),
-            [&taken](const std::string& n) { return taken.count(encoding::AsciiLower(n)) > 0; });
+        const std::string stem =
+            FreeEntryName(EntryNameWithoutReservedChars(lists.Text(1), "Playlist"),
+                          kMaxEntryNameBytes - std::char_traits<char>::length(kPlaylistExtension),
+                          [&taken](const std::string& n) { return taken.count(encoding::AsciiLower(n)) > 0; });
         if (stem.empty()) continue;
         taken.insert(encoding::AsciiLower(stem));
         const std::string name = stem + kPlaylistExtension;
@@ -320,7 +325,8 @@ void TMediaLibrary::UpdateiPod() {
         }
     }
     for (const std::string& name : stale) {
-        if (name.find('/') == std::string::npos && PathKindOf(folder + name) == TPathKind::File) DeleteFileForced(folder + name);
+        if (name.find('/') == std::string::npos && PathKindOf(folder + name) == TPathKind::File)
+            DeleteFileForced(folder + name);
         db.Cached("DELETE FROM playlist_files WHERE name = ?").Bind(1, name).Run();
     }
     if (!failures.empty()) throw EMediaLibraryError(failures);

@@ -112,7 +112,8 @@ std::string RefusalText(const TRemovalPlan& plan, const std::string& driveRoot) 
     return "[ " + driveRoot +
            " ] は取り外し可能なデバイスのドライブですが、同じデバイスのほかのドライブもマウントされています。"
            "電源を切るとそれらも切り離されるため、ここから安全に取り外すことはできません。"
-           "先に次のドライブを取り外してください:" + others;
+           "先に次のドライブを取り外してください:" +
+           others;
 }
 
 std::string RemovalFailureText(const TRemovalOutcome& outcome) {

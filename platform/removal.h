@@ -13,9 +13,9 @@
 
 // Why a place cannot be removed from here.
 enum class TRemovalRefusal {
-    None,           // it can: the plan holds its commands
-    NotRemovable,   // no whole volume of a disk that can be unplugged (a folder, the system disk, a share)
-    OtherVolumes,   // a disk that can be unplugged, but another of its volumes is mounted too
+    None,          // it can: the plan holds its commands
+    NotRemovable,  // no whole volume of a disk that can be unplugged (a folder, the system disk, a share)
+    OtherVolumes,  // a disk that can be unplugged, but another of its volumes is mounted too
 };
 
 // What removing the player at one root takes.
@@ -25,7 +25,7 @@ struct TRemovalPlan {
     // The commands (each as its words), in order; empty when this place cannot be removed.
     std::vector<std::vector<std::string>> Commands;
     TRemovalRefusal Refusal = TRemovalRefusal::NotRemovable;
-    std::vector<std::string> OtherMountPoints;   // the volumes in the way (OtherVolumes)
+    std::vector<std::string> OtherMountPoints;  // the volumes in the way (OtherVolumes)
 };
 
 // The plan for the player whose root is driveRoot, decided over the mount table and the sysfs

@@ -41,8 +41,15 @@ std::string* TrackStringField(TITBSongItem& song, int32_t type) {
 
 bool IsVideoTrack(uint32_t mediaType, uint32_t fileType) {
     switch (mediaType) {
-        case 2: case 6: case 32: case 64: case 96: return true;
-        case 0: case 1: case 4: case 8: return false;
+        case 2:
+        case 6:
+        case 32:
+        case 64:
+        case 96: return true;
+        case 0:
+        case 1:
+        case 4:
+        case 8: return false;
         default: return fileType == 0x4D345620u;  // the bytes "\x20V4M" of an MPEG-4 video
     }
 }
@@ -51,16 +58,21 @@ bool IsVideoTrack(uint32_t mediaType, uint32_t fileType) {
 // composer, grouping): their data is the rule's text.
 bool IsTextRule(uint32_t field) {
     switch (field) {
-        case 2: case 3: case 4: case 8: case 9: case 15: case 18: case 39: return true;
+        case 2:
+        case 3:
+        case 4:
+        case 8:
+        case 9:
+        case 15:
+        case 18:
+        case 39: return true;
         default: return false;
     }
 }
 
 }  // namespace
 
-TDateTime ItunesDate(uint32_t Seconds) {
-    return static_cast<double>(Seconds) / 86400.0 + kDaysTo1904;
-}
+TDateTime ItunesDate(uint32_t Seconds) { return static_cast<double>(Seconds) / 86400.0 + kDaysTo1904; }
 
 // A text of odd length is cut inside its last unit: that byte meets the padding zero.
 std::string ReadWideText(std::span<const uint8_t> Buffer, int32_t) {

@@ -19,8 +19,8 @@ namespace {
 std::string LowerExtension(const std::string& path) { return encoding::AsciiLower(ExtensionOf(path)); }
 
 int32_t ClampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // Every occurrence of one character replaced by another (each given as its UTF-8 bytes).
@@ -139,9 +139,7 @@ TMP3Tag TITunesDBLoader::ReadMP3Tag(const std::string& Path) {
     return tag;
 }
 
-std::string TITunesDBLoader::LocationFromPath(const std::string& Path) {
-    return ReplaceWideChar(Path, "/", ":");
-}
+std::string TITunesDBLoader::LocationFromPath(const std::string& Path) { return ReplaceWideChar(Path, "/", ":"); }
 
 bool TITunesDBLoader::IsInvalidSong(const TITBSongItem& Song) {
     return Song.Title.empty() || Song.Length <= 0 || Song.Bitrate < 48 || Song.Size == 0;

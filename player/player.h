@@ -31,9 +31,9 @@ public:
     TTolvIPOD(const TTolvIPOD&) = delete;
     TTolvIPOD& operator=(const TTolvIPOD&) = delete;
 
-    std::string FixedDrive;      // folder to test instead of searching; empty means search
-    std::string LockText;        // trimmed text of the lock marker file read last
-    uint8_t Locked = 0;          // 1 after "_locked" was read, 0 after "_unlocked"
+    std::string FixedDrive;  // folder to test instead of searching; empty means search
+    std::string LockText;    // trimmed text of the lock marker file read last
+    uint8_t Locked = 0;      // 1 after "_locked" was read, 0 after "_unlocked"
     // Whatever callback is held when the checker or the music loader report is the one called.
     TTolvProgressEvent OnProgress;
     // Asks the user a Yes/No question; true for Yes. Unset means No.

@@ -162,8 +162,8 @@ std::string TMPlayerChecker::ReadModel(const std::string& Number) {
     // The table key is characters 2 to 5 of the model number ("xA623" -> "A623").
     const std::string_view rest = std::string_view(Number).substr(encoding::Utf8Left(Number, 1).size());
     const std::string key(encoding::Utf8Left(rest, 4));
-    const std::string line = key.empty() ? std::string(kDefaultModelLine)
-                                         : ModelTable.ReadString("iPod", key, kDefaultModelLine);
+    const std::string line =
+        key.empty() ? std::string(kDefaultModelLine) : ModelTable.ReadString("iPod", key, kDefaultModelLine);
     Capacity = GetDelimitedField(4, line, ",");
     Generation = GetDelimitedField(3, line, ",");
     ModelKind = GetDelimitedField(2, line, ",");

@@ -40,16 +40,16 @@ public:
     TIniFile ModelTable;
     TTolvProgressEvent OnProgress;
     std::string DriveRoot;
-    int64_t DiskTotal = 0, DiskFree = 0, DiskUsed = 0;   // bytes
+    int64_t DiskTotal = 0, DiskFree = 0, DiskUsed = 0;  // bytes
     int32_t SongCount = 0;
-    int64_t SongBytes = 0;                                // bytes
-    std::string MusicPath, NotesPath, ContactsPath, CalendarsPath, LibraryPath, DatabasePath,
-        PhotoDatabasePath, ArtworkDatabasePath, SysInfoPath, LockedPath, UnlockedPath;
+    int64_t SongBytes = 0;  // bytes
+    std::string MusicPath, NotesPath, ContactsPath, CalendarsPath, LibraryPath, DatabasePath, PhotoDatabasePath,
+        ArtworkDatabasePath, SysInfoPath, LockedPath, UnlockedPath;
     bool HasSongs = false, HasNotes = false, HasContacts = false, HasCalendar = false, HasPhotos = false,
          HasToDo = false, HasVideos = false;
-    uint8_t ModelClass = 0;                               // 1..5 by family
-    std::string ModelName, PlayerName, Owner, Host, Serial, ModelNumber, ModelKind, Generation, Family,
-        Region, Software, Capacity;
+    uint8_t ModelClass = 0;  // 1..5 by family
+    std::string ModelName, PlayerName, Owner, Host, Serial, ModelNumber, ModelKind, Generation, Family, Region,
+        Software, Capacity;
 
     void Reset();
     // True when the root's volume is removable or a network volume and Check succeeds.

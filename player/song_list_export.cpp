@@ -7,11 +7,33 @@
 
 namespace {
 
-const char* const kHeaders[27] = {
-    "名前", "アーティスト", "作曲者", "アルバム", "グループ", "ジャンル", "サイズ", "時間", "ディスク番号",
-    "ディスク数", "トラック番号", "トラック数", "年", "変更日", "追加日", "ビットレート", "サンプルレート",
-    "音量調整", "種類", "イコライザ", "コメント", "再生回数", "最後に再生した日", "スキップ回数",
-    "最後にスキップした日", "マイレート", "場所"};
+const char* const kHeaders[27] = {"名前",
+                                  "アーティスト",
+                                  "作曲者",
+                                  "アルバム",
+                                  "グループ",
+                                  "ジャンル",
+                                  "サイズ",
+                                  "時間",
+                                  "ディスク番号",
+                                  "ディスク数",
+                                  "トラック番号",
+                                  "トラック数",
+                                  "年",
+                                  "変更日",
+                                  "追加日",
+                                  "ビットレート",
+                                  "サンプルレート",
+                                  "音量調整",
+                                  "種類",
+                                  "イコライザ",
+                                  "コメント",
+                                  "再生回数",
+                                  "最後に再生した日",
+                                  "スキップ回数",
+                                  "最後にスキップした日",
+                                  "マイレート",
+                                  "場所"};
 
 }  // namespace
 
@@ -30,13 +52,33 @@ void TITXMakeLibrary::Reset() {
 }
 
 void TITXMakeLibrary::AddSong(const TITBSongItem& s, const std::string& Location) {
-    const std::string columns[27] = {
-        s.Title, s.Artist, s.Composer, s.Album, s.Grouping, s.Genre,
-        NumberText(s.Size), NumberText(s.Length / 1000), NumberText(s.DiscNumber), NumberText(s.DiscCount),
-        NumberText(s.TrackNumber), NumberText(s.TrackCount), NumberText(s.Year),
-        DateTimeToStr(s.DateModified), DateTimeToStr(s.DateAdded),
-        NumberText(s.Bitrate), NumberText(s.SampleRate), NumberText(s.Volume), s.Kind, s.Equalizer, s.Comment,
-        NumberText(s.PlayCount), "", "", "", NumberText(s.Rating), Location};
+    const std::string columns[27] = {s.Title,
+                                     s.Artist,
+                                     s.Composer,
+                                     s.Album,
+                                     s.Grouping,
+                                     s.Genre,
+                                     NumberText(s.Size),
+                                     NumberText(s.Length / 1000),
+                                     NumberText(s.DiscNumber),
+                                     NumberText(s.DiscCount),
+                                     NumberText(s.TrackNumber),
+                                     NumberText(s.TrackCount),
+                                     NumberText(s.Year),
+                                     DateTimeToStr(s.DateModified),
+                                     DateTimeToStr(s.DateAdded),
+                                     NumberText(s.Bitrate),
+                                     NumberText(s.SampleRate),
+                                     NumberText(s.Volume),
+                                     s.Kind,
+                                     s.Equalizer,
+                                     s.Comment,
+                                     NumberText(s.PlayCount),
+                                     "",
+                                     "",
+                                     "",
+                                     NumberText(s.Rating),
+                                     Location};
     // A tab or line break inside a tag would split the row or shift its columns.
     std::string line;
     for (int i = 0; i < 27; ++i) {

@@ -26,7 +26,7 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
 
 private:
-    std::vector<std::string> lines_;   // UTF-8
+    std::vector<std::string> lines_;  // UTF-8
 };
 
 // A number column: the signed decimal text, empty for 0.

@@ -31,7 +31,7 @@ class TITBSongItem {
 public:
     TITBSongItem();
 
-    std::string Location;   // iTunesDB: as stored (":" separators); SQLite: "/iPod_Control/Music/..."
+    std::string Location;  // iTunesDB: as stored (":" separators); SQLite: "/iPod_Control/Music/..."
     std::string Title;
     std::string Artist;
     std::string Album;
@@ -41,13 +41,13 @@ public:
     std::string Equalizer;
     std::string Composer;
     std::string Grouping;
-    int32_t Bitrate = 0;      // kbit/s
-    int32_t Length = 0;       // ms
-    int32_t Size = 0;         // bytes
+    int32_t Bitrate = 0;  // kbit/s
+    int32_t Length = 0;   // ms
+    int32_t Size = 0;     // bytes
     int32_t Id = 0;
     int32_t PlayCount = 0;
     int32_t SampleRate = 44100;  // Hz
-    uint8_t Rating = 0;       // 0..100
+    uint8_t Rating = 0;          // 0..100
     int32_t Volume = 0;
     int32_t Year = 2000;
     int32_t TrackNumber = 0;
@@ -58,7 +58,7 @@ public:
     TDateTime DateModified;
     TDateTime ExtraDate;
     TDateTime LastPlayed;
-    int64_t DatabaseId = 0;   // the library's own id; the key of the song's artwork
+    int64_t DatabaseId = 0;  // the library's own id; the key of the song's artwork
     int32_t ArtworkCount = 0;
     int32_t ArtworkSize = 0;
     bool IsVideo = false;
@@ -92,9 +92,9 @@ public:
 
 // The smart-playlist settings record as stored (nothing in the system interprets it).
 struct TITBSmartPlayListPrefs {
-    uint8_t Bytes[5] = {0, 0, 0, 0, 0};   // record offsets 24..28
-    int32_t Value = 0;                    // offset 32
-    uint8_t Tail[2] = {0, 0};             // offsets 36 and 37
+    uint8_t Bytes[5] = {0, 0, 0, 0, 0};  // record offsets 24..28
+    int32_t Value = 0;                   // offset 32
+    uint8_t Tail[2] = {0, 0};            // offsets 36 and 37
 };
 
 // The rules of one playlist (empty for an ordinary playlist) and its settings.
@@ -114,11 +114,11 @@ private:
 // One playlist.
 class TITBPlayListData {
 public:
-    int32_t ItemCount = 0;             // as the playlist header declares
-    std::vector<int32_t> Tracks;       // track references; no reader fills them
+    int32_t ItemCount = 0;        // as the playlist header declares
+    std::vector<int32_t> Tracks;  // track references; no reader fills them
     TITBSmartPlayLists Rules;
     std::string Title;
-    int32_t Id = 0;                    // low 32 bits of the playlist id
+    int32_t Id = 0;  // low 32 bits of the playlist id
 };
 
 // The playlists in file order.
@@ -131,7 +131,7 @@ public:
     // nullptr at or past the end; a negative index raises TITBException.
     TITBPlayListData* GetItem(int32_t index) const;
 
-    int32_t DeclaredCount = 0;         // as the playlist list header declares
+    int32_t DeclaredCount = 0;  // as the playlist list header declares
 
 private:
     std::vector<std::unique_ptr<TITBPlayListData>> items_;
@@ -145,14 +145,14 @@ public:
     TITunesDBLoader(const TITunesDBLoader&) = delete;
     TITunesDBLoader& operator=(const TITunesDBLoader&) = delete;
 
-    int32_t State = 0;                       // type of the iTunesDB section being read
-    TITBSongItem* CurrentSong = nullptr;     // not owned
+    int32_t State = 0;                            // type of the iTunesDB section being read
+    TITBSongItem* CurrentSong = nullptr;          // not owned
     TITBPlayListData* CurrentPlayList = nullptr;  // not owned
     TTolvProgressEvent OnProgress;
     TITBPlayLists PlayLists;
     TITBSongList Songs;
-    int64_t TotalSize = 0;                   // bytes
-    int64_t TotalTime = 0;                   // ms
+    int64_t TotalSize = 0;  // bytes
+    int64_t TotalTime = 0;  // ms
 
     void Clear();
     int64_t GetTotalSize() const;

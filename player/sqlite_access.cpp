@@ -71,8 +71,8 @@ namespace {
     const int code = db != nullptr ? sqlite3_errcode(db) : 0;
     const char* text = db != nullptr ? sqlite3_errmsg(db) : nullptr;
     if (code != SQLITE_OK && text != nullptr) {
-        throw ESQLiteException(Message + ".\rError [" + std::to_string(code) + "]: " + SQLiteCodeText(code) +
-                               ".\r\"" + Sql + "\": " + text);
+        throw ESQLiteException(Message + ".\rError [" + std::to_string(code) + "]: " + SQLiteCodeText(code) + ".\r\"" +
+                               Sql + "\": " + text);
     }
     throw ESQLiteException(Message);
 }
@@ -80,15 +80,14 @@ namespace {
 void Failure(sqlite3* db, TSqliteStage stage, int code, const std::string& text) {
     switch (stage) {
         case TSqliteStage::Open:
-            throw ESQLiteException("Failed to open database \"" + text + "\" : " +
-                                   (db != nullptr ? sqlite3_errmsg(db) : "unknown error"));
+            throw ESQLiteException("Failed to open database \"" + text +
+                                   "\" : " + (db != nullptr ? sqlite3_errmsg(db) : "unknown error"));
         case TSqliteStage::Prepare:
             // A statement that cannot be prepared without an error of its own (empty SQL).
             if (code == SQLITE_OK) throw ESQLiteException("Could not prepare SQL statement");
             RaiseError(db, "Error executing SQL", text);
         case TSqliteStage::Step:
-        case TSqliteStage::Exec:
-            RaiseError(db, "Could not retrieve data", text);
+        case TSqliteStage::Exec: RaiseError(db, "Could not retrieve data", text);
     }
     throw ESQLiteException("Could not retrieve data");
 }
@@ -125,12 +124,8 @@ std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const std::string& Sql
                 continue;
             }
             switch (table->types_[static_cast<size_t>(c)]) {
-                case kSQLiteInteger:
-                    table->values_.emplace_back(statement.Int(c));
-                    break;
-                case kSQLiteFloat:
-                    table->values_.emplace_back(statement.Float(c));
-                    break;
+                case kSQLiteInteger: table->values_.emplace_back(statement.Int(c)); break;
+                case kSQLiteFloat: table->values_.emplace_back(statement.Float(c)); break;
                 case kSQLiteBlob: {
                     const std::span<const uint8_t> bytes = statement.Blob(c);
                     if (bytes.empty()) {
@@ -140,9 +135,7 @@ std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const std::string& Sql
                     }
                     break;
                 }
-                default:
-                    table->values_.emplace_back(statement.Text(c));
-                    break;
+                default: table->values_.emplace_back(statement.Text(c)); break;
             }
         }
     }
@@ -174,7 +167,8 @@ int32_t TSQLiteTable::ColumnIndex(const std::string& Name) const {
 }
 
 size_t TSQLiteTable::CheckedColumn(int32_t index) const {
-    if (index < 0 || index >= ColumnCount()) throw ESQLiteException("Field not found in dataset: " + std::to_string(index));
+    if (index < 0 || index >= ColumnCount())
+        throw ESQLiteException("Field not found in dataset: " + std::to_string(index));
     return static_cast<size_t>(index);
 }
 

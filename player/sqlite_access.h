@@ -49,7 +49,7 @@ private:
 
     std::vector<std::string> columns_;  // upper-cased
     std::vector<int> types_;
-    std::vector<Value> values_;         // row after row
+    std::vector<Value> values_;  // row after row
     int32_t rowCount_ = 0;
     int32_t row_ = 0;
 };

@@ -69,8 +69,8 @@ void TITunesDBLoader::LoadFromSQLite(const std::string& Folder) {
         song->Album = items->ValueAsText(album);
         song->Title = items->ValueAsText(title);
         const int64_t id = items->ValueAsInt64(pid);
-        song->IsVideo = items->ValueAsInt64(isMovie) + items->ValueAsInt64(isMusicVideo) +
-                            items->ValueAsInt64(isTvShow) > 0;
+        song->IsVideo =
+            items->ValueAsInt64(isMovie) + items->ValueAsInt64(isMusicVideo) + items->ValueAsInt64(isTvShow) > 0;
         song->TrackNumber = WholeNumber(items->ValueAsText(trackNumber));
         song->TrackCount = WholeNumber(items->ValueAsText(trackCount));
         song->DiscNumber = WholeNumber(items->ValueAsText(discNumber));

@@ -12,19 +12,19 @@
 namespace harrowincast {
 
 struct TPodCastItem {
-    std::string TITLE;        // NAME of the feed it belongs to
-    std::string BLOGNAME;     // channel title
-    std::string CAPTION;      // the item's title
+    std::string TITLE;     // NAME of the feed it belongs to
+    std::string BLOGNAME;  // channel title
+    std::string CAPTION;   // the item's title
     std::string AUTHOR;
-    std::string DATE;         // as written in the feed
-    std::string FILE;         // full path of the downloaded file
+    std::string DATE;  // as written in the feed
+    std::string FILE;  // full path of the downloaded file
     std::string DESCRIPTION;
     std::string FORDELETENAME;  // the track name given in the media library
     // The enclosure's address the file came from, so that two enclosures of one file name
     // keep two files; empty in lists written before it was kept.
     std::string URL;
     std::string PlayListName;
-    int32_t Size = 0;         // the enclosure's length attribute, bytes
+    int32_t Size = 0;  // the enclosure's length attribute, bytes
 };
 
 class TPodCastList {

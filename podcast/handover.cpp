@@ -46,7 +46,8 @@ public:
             position = it->second;
             found = true;
         }
-        if (auto it = FByName.find(PodcastCompareKey(trackName) + '\n' + FileNameOf(f)); it != FByName.end() && !it->second.empty()) {
+        if (auto it = FByName.find(PodcastCompareKey(trackName) + '\n' + FileNameOf(f));
+            it != FByName.end() && !it->second.empty()) {
             const size_t last = *it->second.rbegin();
             if (!found || last > position) position = last;
             found = true;
@@ -80,7 +81,8 @@ namespace {
 // The play lists of the library by name key, the first of each key.
 std::unordered_map<std::string, TMediaPlaylist> PlaylistsByKey(const TMediaLibrary& app) {
     std::unordered_map<std::string, TMediaPlaylist> lists;
-    for (const TMediaPlaylist& list : app.LibrarySource().PlayLists().All()) lists.emplace(PodcastCompareKey(list.Name()), list);
+    for (const TMediaPlaylist& list : app.LibrarySource().PlayLists().All())
+        lists.emplace(PodcastCompareKey(list.Name()), list);
     return lists;
 }
 
@@ -115,7 +117,8 @@ void TPodcastHandover::RegisterInITunes(bool& Cancel, TEpisodeRemoval Removal) {
             }
         }
         FTracks = std::make_unique<TTrackIndex>(*FApp);
-        const auto lists = FSettings.MakeAnyLists ? PlaylistsByKey(*FApp) : std::unordered_map<std::string, TMediaPlaylist>();
+        const auto lists =
+            FSettings.MakeAnyLists ? PlaylistsByKey(*FApp) : std::unordered_map<std::string, TMediaPlaylist>();
         for (int b = 0; b < count; ++b) {
             FWork.Position(b);
             FWork.Label(FormatText("プレイリストに登録中です ( %d / %d )", b + 1, count));
@@ -254,14 +257,16 @@ bool IsProgramEntry(const std::string& name) {
 int TPodcastHandover::CopyToSaveFolder() {
     std::error_code ec;
     if (!fs::is_directory(FSettings.SaveFolder, ec)) {
-        if (!FWork.Confirm(FormatText("データ転送先フォルダ[ %s ]を作成してもよろしいですか？", FSettings.SaveFolder.c_str()))) {
+        if (!FWork.Confirm(
+                FormatText("データ転送先フォルダ[ %s ]を作成してもよろしいですか？", FSettings.SaveFolder.c_str()))) {
             FWork.Message("転送先フォルダが不明のため、データの転送を中止しました");
             return 0;
         }
         fs::create_directories(FSettings.SaveFolder, ec);
     }
     const std::string save = IncludeBackslash(FSettings.SaveFolder);
-    const bool programFolder = fs::equivalent(fs::path(save), fs::path(FSettings.Folder().empty() ? "." : FSettings.Folder()), ec);
+    const bool programFolder =
+        fs::equivalent(fs::path(save), fs::path(FSettings.Folder().empty() ? "." : FSettings.Folder()), ec);
     std::vector<std::string> failures;
     const int count = FEpisodes.Count();
     FWork.Max(count);
@@ -275,8 +280,9 @@ int TPodcastHandover::CopyToSaveFolder() {
             continue;
         }
         // The channel title comes from the feed: it names one folder inside the save folder.
-        std::string channel = EntryNameFitting(
-            EntryNameAllowingAllButSlash(episode.BLOGNAME.empty() ? episode.TITLE : episode.BLOGNAME), kMaxEntryNameBytes - 1);
+        std::string channel =
+            EntryNameFitting(EntryNameAllowingAllButSlash(episode.BLOGNAME.empty() ? episode.TITLE : episode.BLOGNAME),
+                             kMaxEntryNameBytes - 1);
         if (programFolder && IsProgramEntry(channel)) channel = "_" + channel;
         const std::string folder = save + channel + "/";
         try {
@@ -284,13 +290,15 @@ int TPodcastHandover::CopyToSaveFolder() {
             if (ec) throw EFileError("フォルダ " + folder + " を作成できません。" + SysErrorText(ec.value()));
             // The first name that is free or holds an earlier copy of this episode.
             bool copiedBefore = false;
-            const std::string name = FreeEntryName(
-                EntryNameAllowingAllButSlash(FileNameOf(episode.FILE)), kMaxEntryNameBytes, [&](const std::string& n) {
-                    if (!NameTaken(folder + n)) return false;
-                    copiedBefore = SameFileBytes(episode.FILE, folder + n);
-                    return !copiedBefore;
-                });
-            if (name.empty()) throw EFileError("ファイル " + folder + FileNameOf(episode.FILE) + " を作成できません。" + SysErrorText(EEXIST));
+            const std::string name = FreeEntryName(EntryNameAllowingAllButSlash(FileNameOf(episode.FILE)),
+                                                   kMaxEntryNameBytes, [&](const std::string& n) {
+                                                       if (!NameTaken(folder + n)) return false;
+                                                       copiedBefore = SameFileBytes(episode.FILE, folder + n);
+                                                       return !copiedBefore;
+                                                   });
+            if (name.empty())
+                throw EFileError("ファイル " + folder + FileNameOf(episode.FILE) + " を作成できません。" +
+                                 SysErrorText(EEXIST));
             if (!copiedBefore) CopyToNewFile(episode.FILE, folder + name);
         } catch (const EFileError& e) {
             failures.push_back(e.Message());

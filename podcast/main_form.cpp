@@ -49,7 +49,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 // Draws each line of the feed list as the main window's card.
 class TFeedCardDelegate : public QStyledItemDelegate {
 public:
-    explicit TFeedCardDelegate(const TMainForm* form) : QStyledItemDelegate(const_cast<TMainForm*>(form)), FForm(form) {}
+    explicit TFeedCardDelegate(const TMainForm* form)
+        : QStyledItemDelegate(const_cast<TMainForm*>(form)), FForm(form) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         painter->save();
         FForm->URLListBoxDrawItem(*painter, index.row(), option.rect, option.state & QStyle::State_Selected,
@@ -67,7 +68,8 @@ QColor FromBGR(uint32_t v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) 
 // A double click anywhere on the feed list, on a card or below the last one, runs the command.
 class TDoubleClickFilter : public QObject {
 public:
-    TDoubleClickFilter(QObject* parent, std::function<void()> command) : QObject(parent), FCommand(std::move(command)) {}
+    TDoubleClickFilter(QObject* parent, std::function<void()> command)
+        : QObject(parent), FCommand(std::move(command)) {}
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonDblClick) {
             FCommand();
@@ -107,7 +109,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     ui->URLListBox->setItemDelegate(new TFeedCardDelegate(this));
 
     FPopupMenu = new QMenu(this);
-    for (QAction* a : {ui->PM_EditURL, ui->PM_AddSite, ui->PM_DeleteURL, ui->PM_Download, ui->PM_SiteInfo, ui->PM_Config}) {
+    for (QAction* a :
+         {ui->PM_EditURL, ui->PM_AddSite, ui->PM_DeleteURL, ui->PM_Download, ui->PM_SiteInfo, ui->PM_Config}) {
         FPopupMenu->addAction(a);
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
@@ -307,8 +310,10 @@ void TMainForm::PM_DeleteURLClick() {
     const TPodSiteItem* site = FIni->Sites.GetItem(row);
     if (!site) return;
     const std::string name = site->NAME;
-    if (MessageBox(this, TMessageRequest{FormatText("\"%s\"を削除してもよろしいですか？", name.c_str()), {},
-                                         TMsgIcon::Warning, TMsgButtons::YesNo}) == TMsgResult::No)
+    if (MessageBox(this, TMessageRequest{FormatText("\"%s\"を削除してもよろしいですか？", name.c_str()),
+                                         {},
+                                         TMsgIcon::Warning,
+                                         TMsgButtons::YesNo}) == TMsgResult::No)
         return;
     try {
         // The record goes first, so that the hand-over below no longer makes the feed's play
@@ -317,16 +322,18 @@ void TMainForm::PM_DeleteURLClick() {
         FIni->Sites.DeleteAt(row);
         SaveSettings();
         if (FIni->SaveType == 0) {
-            RunWithProgress("ファイルの削除", 0, FPodCastList->Count(),
-                            [this, name](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
-                                try {
-                                    TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label))
-                                        .RegisterInITunes(cancel, TEpisodeRemoval::OfDeletedFeed(name));
-                                } catch (const std::exception& e) {
-                                    ShowFailure(this, e);
-                                }
-                                return bar->value();
-                            }, this);
+            RunWithProgress(
+                "ファイルの削除", 0, FPodCastList->Count(),
+                [this, name](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                    try {
+                        TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label))
+                            .RegisterInITunes(cancel, TEpisodeRemoval::OfDeletedFeed(name));
+                    } catch (const std::exception& e) {
+                        ShowFailure(this, e);
+                    }
+                    return bar->value();
+                },
+                this);
         }
         DeleteFeedFiles(name);
         SaveEpisodes();
@@ -355,10 +362,12 @@ void TMainForm::DeleteFeedFiles(const std::string& name) {
         if (PathKindOf(file) == TPathKind::File) DeleteFileForced(file);
     }
     bool shared = false;
-    for (const TPodSiteItem* other : FIni->Sites.Items()) shared = shared || FeedEntryName(other->NAME) == FeedEntryName(name);
+    for (const TPodSiteItem* other : FIni->Sites.Items())
+        shared = shared || FeedEntryName(other->NAME) == FeedEntryName(name);
     if (shared) return;
     std::error_code ec;
-    if (PathKindOf(folder) == TPathKind::Folder) std::filesystem::remove(std::filesystem::path(ExcludeBackslash(folder)), ec);
+    if (PathKindOf(folder) == TPathKind::Folder)
+        std::filesystem::remove(std::filesystem::path(ExcludeBackslash(folder)), ec);
     if (PathKindOf(FeedCacheFile(FFolder, name)) == TPathKind::File) DeleteFileForced(FeedCacheFile(FFolder, name));
 }
 
@@ -388,18 +397,20 @@ void TMainForm::DownloadButtonClick() {
         if (TPodSiteItem* site = FIni->Sites.GetItem(i)) feeds.push_back(site);
     }
     TEpisodeRemoval removal;
-    RunWithProgress("ファイルのダウンロード", 0, static_cast<int32_t>(feeds.size()),
-                    [this, &feeds, &removal](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
-                        TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
-                        try {
-                            updater.UpdateFeeds(feeds, cancel);
-                        } catch (const std::exception& e) {
-                            ShowFailure(this, e);
-                        }
-                        NewCount = updater.NewCount;
-                        removal = updater.Removal;
-                        return bar->value();
-                    }, this);
+    RunWithProgress(
+        "ファイルのダウンロード", 0, static_cast<int32_t>(feeds.size()),
+        [this, &feeds, &removal](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+            TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
+            try {
+                updater.UpdateFeeds(feeds, cancel);
+            } catch (const std::exception& e) {
+                ShowFailure(this, e);
+            }
+            NewCount = updater.NewCount;
+            removal = updater.Removal;
+            return bar->value();
+        },
+        this);
     // What the download step learnt is kept before the hand-over starts.
     SaveSettings();
     SaveEpisodes();
@@ -408,20 +419,22 @@ void TMainForm::DownloadButtonClick() {
     int failedCopies = 0;
     if (FIni->SaveType == 0 || FIni->SaveType == 1) {
         const bool toLibrary = FIni->SaveType == 0;
-        RunWithProgress("ファイルの登録", 0, FPodCastList->Count(),
-                        [this, toLibrary, &removal, &failedCopies](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
-                            try {
-                                TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
-                                if (toLibrary) {
-                                    hand.RegisterInITunes(cancel, removal);
-                                } else {
-                                    failedCopies = hand.CopyToSaveFolder();
-                                }
-                            } catch (const std::exception& e) {
-                                ShowFailure(this, e);
-                            }
-                            return bar->value();
-                        }, this);
+        RunWithProgress(
+            "ファイルの登録", 0, FPodCastList->Count(),
+            [this, toLibrary, &removal, &failedCopies](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                try {
+                    TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
+                    if (toLibrary) {
+                        hand.RegisterInITunes(cancel, removal);
+                    } else {
+                        failedCopies = hand.CopyToSaveFolder();
+                    }
+                } catch (const std::exception& e) {
+                    ShowFailure(this, e);
+                }
+                return bar->value();
+            },
+            this);
         SaveEpisodes();
     }
     SetStatus(failedCopies > 0 ? "更新は完了しましたが、コピーできなかったエピソードがあります" : "更新は完了しました");

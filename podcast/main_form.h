@@ -21,7 +21,9 @@ class QRect;
 
 namespace harrowincast {
 
-namespace Ui { class TMainForm; }
+namespace Ui {
+class TMainForm;
+}
 
 class TMainForm : public QMainWindow {
     Q_OBJECT

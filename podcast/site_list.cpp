@@ -78,7 +78,8 @@ bool TPodSiteList::NameTakenByOther(const std::string& name, const TPodSiteItem*
     const std::string entry = encoding::AsciiLower(FeedEntryName(name));
     for (const auto& item : FItems) {
         if (item.get() == self) continue;
-        if (encoding::AsciiLower(item->NAME) == key || encoding::AsciiLower(FeedEntryName(item->NAME)) == entry) return true;
+        if (encoding::AsciiLower(item->NAME) == key || encoding::AsciiLower(FeedEntryName(item->NAME)) == entry)
+            return true;
     }
     return false;
 }

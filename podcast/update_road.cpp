@@ -30,8 +30,8 @@ bool IsNetworkAddress(const std::string& address) {
 // Each press of Cancel stops the transfer it interrupts: the flag is lowered while the transfer
 // runs, so a press during a transfer that began after an earlier press is seen too, and raised
 // again afterwards for the road's own test of it.
-bool Fetch(const std::string& address, const std::string& fileName, THttpFetchOptions options,
-           const TPodcastWork& work, bool* cancel) {
+bool Fetch(const std::string& address, const std::string& fileName, THttpFetchOptions options, const TPodcastWork& work,
+           bool* cancel) {
     if (!IsNetworkAddress(address)) return false;
     const bool cancelledBefore = cancel && *cancel;
     if (cancel) *cancel = false;

@@ -34,7 +34,8 @@ public:
     void UpdateFeed(TPodSiteItem& Site, const std::string& RssFolder, const std::string& CastFolder, bool& Cancel);
     // The newest items of a feed whose document listed items: each episode not on disk fetched,
     // each taken one recorded.
-    void DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader& Reader, const std::string& CastFolder, bool& Cancel);
+    void DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader& Reader, const std::string& CastFolder,
+                              bool& Cancel);
 
     // Episodes downloaded by the current update (each attempt counts).
     int32_t NewCount = 0;

@@ -12,23 +12,39 @@ namespace harrowincast {
 struct TPodcastWork {
     std::function<void(int32_t Max)> SetMax;
     std::function<void(int32_t Position)> SetPosition;
-    std::function<void(const std::string& Text)> SetLabel;  // shown and repainted at once
-    std::function<void(const std::string& Text)> SetStatus;  // status panel 0
-    std::function<void()> Pump;                              // lets pending window messages run
-    std::function<void(const std::string& Text)> ShowMessage;  // plain box, OK
-    std::function<void(const std::string& Text)> ShowError;    // error box, OK
+    std::function<void(const std::string& Text)> SetLabel;        // shown and repainted at once
+    std::function<void(const std::string& Text)> SetStatus;       // status panel 0
+    std::function<void()> Pump;                                   // lets pending window messages run
+    std::function<void(const std::string& Text)> ShowMessage;     // plain box, OK
+    std::function<void(const std::string& Text)> ShowError;       // error box, OK
     std::function<bool(const std::string& Text)> ConfirmWarning;  // warning, Yes / No
-    std::function<void()> RedrawList;                         // the feed cards changed
+    std::function<void()> RedrawList;                             // the feed cards changed
 
-    void Max(int32_t v) const { if (SetMax) SetMax(v); }
-    void Position(int32_t v) const { if (SetPosition) SetPosition(v); }
-    void Label(const std::string& t) const { if (SetLabel) SetLabel(t); }
-    void Status(const std::string& t) const { if (SetStatus) SetStatus(t); }
-    void RunPending() const { if (Pump) Pump(); }
-    void Message(const std::string& t) const { if (ShowMessage) ShowMessage(t); }
-    void Error(const std::string& t) const { if (ShowError) ShowError(t); }
+    void Max(int32_t v) const {
+        if (SetMax) SetMax(v);
+    }
+    void Position(int32_t v) const {
+        if (SetPosition) SetPosition(v);
+    }
+    void Label(const std::string& t) const {
+        if (SetLabel) SetLabel(t);
+    }
+    void Status(const std::string& t) const {
+        if (SetStatus) SetStatus(t);
+    }
+    void RunPending() const {
+        if (Pump) Pump();
+    }
+    void Message(const std::string& t) const {
+        if (ShowMessage) ShowMessage(t);
+    }
+    void Error(const std::string& t) const {
+        if (ShowError) ShowError(t);
+    }
     bool Confirm(const std::string& t) const { return ConfirmWarning && ConfirmWarning(t); }
-    void Redraw() const { if (RedrawList) RedrawList(); }
+    void Redraw() const {
+        if (RedrawList) RedrawList();
+    }
 };
 
 // printf-style formatting for the system's fixed texts.

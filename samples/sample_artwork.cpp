@@ -42,8 +42,10 @@ Bitmap32 DrawCover(int32_t size, Colour from, Colour to, Colour disc) {
 
 // A landscape: sky, sun, two rows of hills and water or a field.
 Bitmap32 DrawLandscape(int32_t width, int32_t height, int seed) {
-    const Colour skies[] = {{90, 160, 235}, {250, 170, 110}, {40, 60, 120}, {150, 200, 240}, {200, 120, 160}, {120, 180, 200}};
-    const Colour grounds[] = {{60, 140, 70}, {200, 170, 90}, {30, 90, 130}, {110, 160, 60}, {90, 70, 110}, {40, 120, 150}};
+    const Colour skies[] = {{90, 160, 235},  {250, 170, 110}, {40, 60, 120},
+                            {150, 200, 240}, {200, 120, 160}, {120, 180, 200}};
+    const Colour grounds[] = {{60, 140, 70},  {200, 170, 90}, {30, 90, 130},
+                              {110, 160, 60}, {90, 70, 110},  {40, 120, 150}};
     const Colour sky = skies[seed % 6], ground = grounds[seed % 6];
     Bitmap32 b(width, height, TPixelFormat::pf32bit);
     const double sun_x = width * (0.2 + 0.12 * (seed % 6)), sun_y = height * 0.28, sun_r = height * 0.09;
@@ -111,7 +113,7 @@ void WriteSampleArtwork(const std::string& root) {
 
 void WriteSamplePhotos(const std::string& root) {
     struct SamplePhoto {
-        const char* file;   // below "Full Resolution"
+        const char* file;  // below "Full Resolution"
         int seed;
     };
     const SamplePhoto photos[] = {

@@ -30,8 +30,8 @@ void WriteContacts(const std::string& folder) {
         {"青葉;みどり", "青葉 みどり", "営業部長", "こもれび商事", ";;桜町1-2-3;青葉市;;100-0001;日本",
          ";;港通り4-5;青葉市;;100-0002;日本", "03-0000-1111", "03-0000-2222", "090-0000-3333",
          "http://komorebi.example.jp/", "midori@example.jp", "月曜日は午前中に連絡"},
-        {"北島;航", "北島 航", "", "港町ブルース社", "", ";;埠頭1;港町;;200-0003;日本", "", "045-000-4444", "",
-         "", "wataru@example.jp", ""},
+        {"北島;航", "北島 航", "", "港町ブルース社", "", ";;埠頭1;港町;;200-0003;日本", "", "045-000-4444", "", "",
+         "wataru@example.jp", ""},
         {"Lantern;Paper", "Paper Lantern", "Bandleader", "Small Hours Ltd.", "", "", "", "", "+44 20 0000 0000",
          "http://lanterns.example.com/", "band@example.com", "Jazz on Fridays"},
     };
@@ -100,8 +100,9 @@ void WriteNotes(const std::string& folder) {
     for (int chapter = 1; chapter <= 12; ++chapter) {
         story.push_back("第" + std::to_string(chapter) + "章");
         for (int line = 0; line < 8; ++line) {
-            story.push_back("むかしむかし、山《やま》の麓《ふもと》の小さな村に、働き者の若者が住んでいました。"
-                            "若者は毎朝早く起きて、畑を耕し、川で水を汲み、夜は星を眺めて過ごしました。");
+            story.push_back(
+                "むかしむかし、山《やま》の麓《ふもと》の小さな村に、働き者の若者が住んでいました。"
+                "若者は毎朝早く起きて、畑を耕し、川で水を汲み、夜は星を眺めて過ごしました。");
         }
         story.push_back("");
     }

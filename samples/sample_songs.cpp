@@ -84,12 +84,9 @@ constexpr uint32_t kJune2007 = 3263500800u;
 
 void WriteSampleSongs(const std::string& root) {
     PlayerTreeLayout layout;
-    layout.SysInfo = {{"pszSerialNumber", "8K7241HARRW"},
-                    {"ModelNumStr", "xA147"},
-                    {"RegionCode", "J/A"},
-                    {"buildID", "0x17808000 (1.3)"},
-                    {"boardHwName", "iPod M25"},
-                    {"FirewireGuid", "0x000A2700138A2B6C"}};
+    layout.SysInfo = {
+        {"pszSerialNumber", "8K7241HARRW"}, {"ModelNumStr", "xA147"},    {"RegionCode", "J/A"},
+        {"buildID", "0x17808000 (1.3)"},    {"boardHwName", "iPod M25"}, {"FirewireGuid", "0x000A2700138A2B6C"}};
     layout.DeviceInfo = {"HARROWIN SAMPLE", "山田 太郎", "DESKTOP-SAMPLE", ""};
 
     int32_t id = 100;
@@ -109,7 +106,8 @@ void WriteSampleSongs(const std::string& root) {
         song.TrackNumber = track;
         song.Id = id;
         song.DatabaseId = databaseId++;
-        song.Location = ":iPod_Control:Music:F" + std::string(id % 2 ? "01" : "00") + ":HRW" + std::to_string(id) + ".mp3";
+        song.Location =
+            ":iPod_Control:Music:F" + std::string(id % 2 ? "01" : "00") + ":HRW" + std::to_string(id) + ".mp3";
         song.Length = 1045;  // a second of silence, in whole frames
         song.Bitrate = 128;
         song.SampleRate = 44100;
@@ -159,8 +157,9 @@ void WriteSampleSongs(const std::string& root) {
     ItdbPlayList smart = playList("青葉 みどりの曲", 0x1003, {});
     smart.Smart = true;
     smart.Rules = {{4, 0x01000002, "青葉", 0}};
-    layout.Database.PlayLists = {master, playList("お気に入り", 0x1001, favourites), playList("ドライブ用", 0x1002, drive),
-                                 smart, playList("空のプレイリスト", 0x1004, {})};
+    layout.Database.PlayLists = {master, playList("お気に入り", 0x1001, favourites),
+                                 playList("ドライブ用", 0x1002, drive), smart,
+                                 playList("空のプレイリスト", 0x1004, {})};
     layout.Database.AlbumSection = true;
 
     // The MPEG files carry ID3 tags with the texts of their database entries, so a scan of the
@@ -169,8 +168,11 @@ void WriteSampleSongs(const std::string& root) {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> taggedFiles;
     for (ItdbSong& song : layout.Database.Songs) {
         if (song.Location.size() < 4 || song.Location.compare(song.Location.size() - 4, 4, ".mp3") != 0) continue;
-        std::vector<uint8_t> bytes = WithSongTag({.title = song.Title, .artist = song.Artist, .album = song.Album,
-                                                  .year = std::to_string(song.Year), .comment = song.Comment,
+        std::vector<uint8_t> bytes = WithSongTag({.title = song.Title,
+                                                  .artist = song.Artist,
+                                                  .album = song.Album,
+                                                  .year = std::to_string(song.Year),
+                                                  .comment = song.Comment,
                                                   .genre = song.Genre},
                                                  silence);
         song.Size = static_cast<int32_t>(bytes.size());

@@ -20,10 +20,18 @@ struct TContactRow {
     std::string TIpodVCF::*Field;
 };
 const TContactRow kRows[12] = {
-    {"名前", &TIpodVCF::N},          {"フルネーム", &TIpodVCF::FN},       {"役職", &TIpodVCF::Title},
-    {"所属", &TIpodVCF::Org},        {"携帯電話番号", &TIpodVCF::TelCell}, {"会社電話番号", &TIpodVCF::TelWork},
-    {"自宅電話番号", &TIpodVCF::TelHome}, {"メールアドレス", &TIpodVCF::Email}, {"URL", &TIpodVCF::Url},
-    {"会社住所", &TIpodVCF::AdrWork}, {"自宅住所", &TIpodVCF::AdrHome},    {"コメント", &TIpodVCF::Note},
+    {"名前", &TIpodVCF::N},
+    {"フルネーム", &TIpodVCF::FN},
+    {"役職", &TIpodVCF::Title},
+    {"所属", &TIpodVCF::Org},
+    {"携帯電話番号", &TIpodVCF::TelCell},
+    {"会社電話番号", &TIpodVCF::TelWork},
+    {"自宅電話番号", &TIpodVCF::TelHome},
+    {"メールアドレス", &TIpodVCF::Email},
+    {"URL", &TIpodVCF::Url},
+    {"会社住所", &TIpodVCF::AdrWork},
+    {"自宅住所", &TIpodVCF::AdrHome},
+    {"コメント", &TIpodVCF::Note},
 };
 
 }  // namespace
@@ -86,7 +94,8 @@ void TAddressForm::Button_EditClick() {
 
 void TAddressForm::Button_OKClick(QObject* Sender) {
     FOk = Sender && Sender->property("tag").toInt() == 1;
-    if (FOk) accept(); else reject();
+    if (FOk) accept();
+    else reject();
 }
 
 }  // namespace harrowin

@@ -15,7 +15,9 @@ class QTreeWidget;
 
 namespace harrowin {
 
-namespace Ui { class TAddressForm; }
+namespace Ui {
+class TAddressForm;
+}
 
 class TAddressForm : public QDialog {
     Q_OBJECT

@@ -10,7 +10,9 @@
 namespace harrowin {
 
 class TTolvIPodINI;
-namespace Ui { class TConfigForm; }
+namespace Ui {
+class TConfigForm;
+}
 
 class TConfigForm : public QDialog {
     Q_OBJECT

@@ -42,7 +42,8 @@ TDelCalForm::~TDelCalForm() = default;
 
 void TDelCalForm::Button_OKClick(QObject* Sender) {
     FOk = Sender && Sender->property("tag").toInt() == 1;
-    if (FOk) accept(); else reject();
+    if (FOk) accept();
+    else reject();
 }
 
 void TDelCalForm::SButton_SetNowClick() {

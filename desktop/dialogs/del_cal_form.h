@@ -15,7 +15,9 @@ class QTreeWidget;
 namespace harrowin {
 
 class TPageHost;
-namespace Ui { class TDelCalForm; }
+namespace Ui {
+class TDelCalForm;
+}
 
 class TDelCalForm : public QDialog {
     Q_OBJECT

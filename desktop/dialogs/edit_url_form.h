@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
-namespace Ui { class TEditURLForm; }
+namespace Ui {
+class TEditURLForm;
+}
 
 // The refusal of a name that another feed has already.
 inline constexpr const char* kFeedNameTaken = "[ %s ]は既に登録されているサイト名です";

@@ -12,7 +12,9 @@ class TITBSongList;
 
 namespace harrowin {
 
-namespace Ui { class TLogForm; }
+namespace Ui {
+class TLogForm;
+}
 
 // The reason text of a transfer error code (-3..0, else the system's text for the errno).
 std::string TransferErrorText(int32_t code);

@@ -11,7 +11,9 @@ class TTolvMemoDivider;
 namespace harrowin {
 
 class TTolvIPodINI;
-namespace Ui { class TMemoDivideForm; }
+namespace Ui {
+class TMemoDivideForm;
+}
 
 class TMemoDivideForm : public QDialog {
     Q_OBJECT

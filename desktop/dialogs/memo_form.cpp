@@ -92,8 +92,10 @@ TMemoForm::TMemoForm(TTolvIPodINI& settings, QWidget* parent)
         menu->addActions({undo, redo});
         menu->addSeparator();
         menu->addActions({cut, copy, paste});
-        for (QAction* a : {undo, redo}) connect(a, &QAction::triggered, this, [this, a] { Undo1Click(a->property("tag").toInt()); });
-        for (QAction* a : {cut, copy, paste}) connect(a, &QAction::triggered, this, [this, a] { Menu_Edit(a->property("tag").toInt()); });
+        for (QAction* a : {undo, redo})
+            connect(a, &QAction::triggered, this, [this, a] { Undo1Click(a->property("tag").toInt()); });
+        for (QAction* a : {cut, copy, paste})
+            connect(a, &QAction::triggered, this, [this, a] { Menu_Edit(a->property("tag").toInt()); });
         if (set == 1) {
             Undo1 = undo;
             Repeat1 = redo;
@@ -129,7 +131,8 @@ void TMemoForm::LoadNote(const std::string& FileName, const std::string& NotesFo
     } else {
         FFileName = FileName;
         const FileBytes bytes = ReadPlayerFile(FileName, kOrganiserFileLimit);
-        const std::string text = encoding::Text8ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        const std::string text =
+            encoding::Text8ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         ui->MemoEdit->setPlainText(QString::fromStdString(text));
     }
     FLoading = false;
@@ -175,8 +178,7 @@ void TMemoForm::SaveTo(const std::string& name) {
     // Inside the player's notes folder no linked folder is written through; a place the user
     // picked elsewhere is the user's own choice, a linked home folder included.
     const bool inNotes = !FSaveFolder.empty() && PathInside(IncludeBackslash(FSaveFolder), name);
-    WriteWholeFile(name, encoding::Utf8ToCp932(JoinLines(lines)),
-                   inNotes ? TFolderLink::Refuse : TFolderLink::Follow);
+    WriteWholeFile(name, encoding::Utf8ToCp932(JoinLines(lines)), inNotes ? TFolderLink::Refuse : TFolderLink::Follow);
     FFileName = name;
     FModified = false;
     FSaved = true;
@@ -221,11 +223,8 @@ void TMemoForm::Menu_FileClick(int tag) {
                 SaveTo(name);
                 break;
             }
-            case 3:
-                close();
-                return;
-            default:
-                break;
+            case 3: close(); return;
+            default: break;
         }
     } catch (const ETolvError& e) {
         ShowMessage(this, e.Message());
@@ -273,11 +272,8 @@ void TMemoForm::closeEvent(QCloseEvent* event) {
                     return;
                 }
                 break;
-            case TMsgResult::No:
-                break;
-            default:
-                event->ignore();
-                return;
+            case TMsgResult::No: break;
+            default: event->ignore(); return;
         }
     }
     auto& p = FSettings.Positions;

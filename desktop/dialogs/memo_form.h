@@ -17,7 +17,9 @@ class QTextEdit;
 namespace harrowin {
 
 class TTolvIPodINI;
-namespace Ui { class TMemoForm; }
+namespace Ui {
+class TMemoForm;
+}
 
 class TMemoForm : public QDialog {
     Q_OBJECT

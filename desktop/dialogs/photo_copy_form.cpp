@@ -27,7 +27,8 @@ TPhotoCopyForm::~TPhotoCopyForm() = default;
 
 void TPhotoCopyForm::Edit_FolderChange() {
     // The same check as the song copy dialog, through its free-space source.
-    const TFolderCheck check = CheckCopyFolder(ui->Edit_Folder->text().toStdString(), TSongCopyCfgForm::FreeBytesSource());
+    const TFolderCheck check =
+        CheckCopyFolder(ui->Edit_Folder->text().toStdString(), TSongCopyCfgForm::FreeBytesSource());
     ui->OkButton->setEnabled(check.OkEnabled);
     ui->Label_DirCheck->setText(QString::fromStdString(check.Text));
 }

@@ -8,7 +8,9 @@
 
 namespace harrowin {
 
-namespace Ui { class TPhotoCopyForm; }
+namespace Ui {
+class TPhotoCopyForm;
+}
 
 class TPhotoCopyForm : public QDialog {
     Q_OBJECT
@@ -16,7 +18,7 @@ public:
     explicit TPhotoCopyForm(QWidget* parent = nullptr);
     ~TPhotoCopyForm() override;
 
-    void Edit_FolderChange();          // also run once at creation (FormCreate)
+    void Edit_FolderChange();  // also run once at creation (FormCreate)
     void SButton_OpenFolderClick();
 
     // RGroup_Type's index: 0 the small pictures, 1 the full-size files (-1 when none is set).

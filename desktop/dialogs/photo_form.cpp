@@ -187,7 +187,8 @@ void TPhotoForm::SaveCopy(const std::string& folder) {
     }
     // Through a temporary name: a copy cut short keeps the file that was there.
     if (const int err = CopyWholeFile(FFileName, target, TFolderLink::Follow)) {
-        ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送できませんでした。%s", {name, folder, SysErrorText(err)}));
+        ShowMessage(this,
+                    Format("ファイル[ %s ]を\" %s \"に転送できませんでした。%s", {name, folder, SysErrorText(err)}));
         return;
     }
     ShowMessage(this, Format("ファイル[ %s ]を\" %s \"に転送しました", {name, folder}));

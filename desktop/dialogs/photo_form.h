@@ -16,7 +16,9 @@ class QLabel;
 namespace harrowin {
 
 class TTolvIPodINI;
-namespace Ui { class TPhotoForm; }
+namespace Ui {
+class TPhotoForm;
+}
 
 // A picture that holds 32 bits a pixel whatever it was loaded from or assigned.
 class TABitmap {
@@ -59,7 +61,7 @@ public:
     // Draws the picture fitted into the scroll box's area.
     void PaintPhoto();
 
-    void Button_NextClick(QObject* Sender);   // Button_Prior (Tag 0) and Button_Next (Tag 1)
+    void Button_NextClick(QObject* Sender);  // Button_Prior (Tag 0) and Button_Next (Tag 1)
     void Button_ClipboardClick();
     void Button_SaveClick();
     void SaveCopy(const std::string& folder);
@@ -84,7 +86,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public:
-    void done(int result) override;                  // FormClose
+    void done(int result) override;  // FormClose
 
 private:
     void MouseWheel(int delta);

@@ -66,7 +66,7 @@ TScheduleForm::TScheduleForm(QWidget* parent) : QDialog(parent), ui(std::make_un
     // The morning/afternoon mark in Japanese, whatever the desktop's language.
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     for (QWidget* picker : std::initializer_list<QWidget*>{DatePick_Start, TimePick_Start, DatePick_End, TimePick_End,
-                                                            DatePick_Alarm, TimePick_Alarm}) {
+                                                           DatePick_Alarm, TimePick_Alarm}) {
         picker->setLocale(japanese);
     }
     // The combo boxes start with empty texts, as edit fields do.
@@ -109,7 +109,8 @@ void TScheduleForm::SButton_EndCopyClick(int Tag) {
 
 void TScheduleForm::Button_OkClick(int Tag) {
     FOk = Tag == 1;
-    if (FOk) accept(); else reject();
+    if (FOk) accept();
+    else reject();
 }
 
 void TScheduleForm::SetEvent(const TIpodVCal& Event) {

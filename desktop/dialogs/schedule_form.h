@@ -24,7 +24,9 @@ class QToolButton;
 
 namespace harrowin {
 
-namespace Ui { class TScheduleForm; }
+namespace Ui {
+class TScheduleForm;
+}
 
 // The date part / time of day of a date-time value, and back.
 QDate PickerDate(TDateTime Value);

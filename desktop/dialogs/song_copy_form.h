@@ -13,7 +13,9 @@ class QAbstractButton;
 namespace harrowin {
 
 class TTolvIPodINI;
-namespace Ui { class TSongCopyCfgForm; }
+namespace Ui {
+class TSongCopyCfgForm;
+}
 
 class TSongCopyCfgForm : public QDialog {
     Q_OBJECT
@@ -28,7 +30,7 @@ public:
     void LoadVideoSettings(const TTolvIPodINI& settings);
     void StoreVideoSettings(TTolvIPodINI& settings) const;
 
-    void FolderCheck();                       // FormCreate and Edit_FolderChange
+    void FolderCheck();  // FormCreate and Edit_FolderChange
     void Edit_FolderChange() { FolderCheck(); }
     void SButton_OpenFolderClick();
     void Button_OkClick(QAbstractButton* sender);

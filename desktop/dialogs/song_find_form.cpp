@@ -57,7 +57,8 @@ TSongFindForm::~TSongFindForm() = default;
 
 void TSongFindForm::SetValues(const std::string& text, int32_t type, int32_t pageIndex) {
     ui->Edit_FindSongs->setText(QString::fromStdString(text));
-    QRadioButton* buttons[4] = {ui->RadioButton_Type0, ui->RadioButton_Type1, ui->RadioButton_Type2, ui->RadioButton_Type3};
+    QRadioButton* buttons[4] = {ui->RadioButton_Type0, ui->RadioButton_Type1, ui->RadioButton_Type2,
+                                ui->RadioButton_Type3};
     for (int i = 0; i < 4; ++i) {
         buttons[i]->setAutoExclusive(false);
         buttons[i]->setChecked(i == type);

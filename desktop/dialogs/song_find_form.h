@@ -10,7 +10,9 @@
 
 namespace harrowin {
 
-namespace Ui { class TSongFindForm; }
+namespace Ui {
+class TSongFindForm;
+}
 
 // The words of a search text: split at blanks (U+0020 only; a full-width blank belongs to a
 // word), each trimmed and lower-cased; empty words are dropped.

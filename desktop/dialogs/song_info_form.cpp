@@ -84,7 +84,7 @@ TSongInfoForm::TAskSaveFile& TSongInfoForm::AskSaveFile() {
                                  int& filterIndex) {
         QFileDialog dialog(QApplication::activeWindow(), Q(title), QString(), Q(QtFileFilter(filter)));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);   // the window asks itself
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the window asks itself
         dialog.setOption(kFilterTextsOnly);
         dialog.selectFile(Q(proposed));
         const QStringList filters = dialog.nameFilters();
@@ -233,7 +233,7 @@ void TSongInfoForm::LoadLyrics() {
     try {
         loader.LoadFromFile(FPath);
     } catch (const ETolvError&) {
-        loader.Clear();   // an unreadable file has no lyrics to show
+        loader.Clear();  // an unreadable file has no lyrics to show
     }
     const bool none = encoding::TrimView(loader.Lyrics).empty();
     ui->LyricMemo->setEnabled(!none);
@@ -313,9 +313,9 @@ void TSongInfoForm::AWMenu_ClipClick(int tag) {
 void TSongInfoForm::SaveArtwork() {
     if (!FSong || FArtImage.isNull()) return;
     int filterIndex = 0;
-    std::string name =
-        AskSaveFile()("アートワークの保存", "JPEG イメージファイル (*.jpg)|*.jpg;*.jpeg;*.jpe|ビットマップ (*.bmp)|*.bmp",
-                      NameFromTitle(FSong->Title) + "のアートワーク", filterIndex);
+    std::string name = AskSaveFile()("アートワークの保存",
+                                     "JPEG イメージファイル (*.jpg)|*.jpg;*.jpeg;*.jpe|ビットマップ (*.bmp)|*.bmp",
+                                     NameFromTitle(FSong->Title) + "のアートワーク", filterIndex);
     if (name.empty()) return;
     name = ChangeExt(name, filterIndex == 1 ? ".bmp" : ".jpg");
     if (!ConfirmOverwrite(name)) return;
@@ -326,7 +326,8 @@ void TSongInfoForm::SaveArtwork() {
             if (!buffer.open(QIODevice::WriteOnly) || !FArtImage.save(&buffer, "BMP")) {
                 throw EFileError("[ " + name + " ]を保存できませんでした");
             }
-            WriteWholeFile(name, std::string_view(bmp.constData(), static_cast<size_t>(bmp.size())), TFolderLink::Follow);
+            WriteWholeFile(name, std::string_view(bmp.constData(), static_cast<size_t>(bmp.size())),
+                           TFolderLink::Follow);
         } else {
             SaveArtworkAsJpeg(name);
         }
@@ -335,7 +336,9 @@ void TSongInfoForm::SaveArtwork() {
     }
 }
 
-void TSongInfoForm::SaveArtworkAsJpeg(const std::string& fileName) { SaveJpegFile(FArtBitmap, fileName, kJpegSaveQuality); }
+void TSongInfoForm::SaveArtworkAsJpeg(const std::string& fileName) {
+    SaveJpegFile(FArtBitmap, fileName, kJpegSaveQuality);
+}
 
 void TSongInfoForm::Button_CloseClick() { accept(); }
 

@@ -19,7 +19,9 @@ class TITBSongItem;
 
 namespace harrowin {
 
-namespace Ui { class TSongInfoForm; }
+namespace Ui {
+class TSongInfoForm;
+}
 
 // The format text of a file by its extension (any letter case).
 std::string AudioFormatName(const std::string& path);

@@ -64,7 +64,8 @@ void TSpecForm::FillInformation(const TMPlayerChecker& c) {
         try {
             TTolvStringList lines;
             const FileBytes bytes = ReadPlayerFilePart(c.SysInfoPath, 0, kSysInfoLimit);
-            lines.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), kTextDetect);
+            lines.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                                kTextDetect);
             QStringList text;
             for (const std::string& line : lines.Lines()) text << QString::fromStdString(line);
             ui->IniMemo->setPlainText(text.join('\n'));
@@ -79,9 +80,10 @@ void TSpecForm::FillInformation(const TMPlayerChecker& c) {
 }
 
 void TSpecForm::Button1Click() {
-    if (!ConfirmWarning(this,
-                        "iPodをスキャンディスクしてもよろしいですか？意味のわからない方は、「いいえ」を選択して作業を中止"
-                        "してください。")) {
+    if (!ConfirmWarning(
+            this,
+            "iPodをスキャンディスクしてもよろしいですか？意味のわからない方は、「いいえ」を選択して作業を中止"
+            "してください。")) {
         return;
     }
     try {

@@ -13,7 +13,9 @@ class TMPlayerChecker;
 
 namespace harrowin {
 
-namespace Ui { class TSpecForm; }
+namespace Ui {
+class TSpecForm;
+}
 
 class TSpecForm : public QDialog {
     Q_OBJECT

@@ -8,7 +8,9 @@
 namespace harrowin {
 
 class TTolvIPodINI;
-namespace Ui { class TCRForm; }
+namespace Ui {
+class TCRForm;
+}
 
 class TCRForm : public QDialog {
     Q_OBJECT

@@ -15,7 +15,9 @@ class QTimeEdit;
 
 namespace harrowin {
 
-namespace Ui { class TToDoForm; }
+namespace Ui {
+class TToDoForm;
+}
 
 class TToDoForm : public QDialog {
     Q_OBJECT

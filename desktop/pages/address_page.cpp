@@ -9,8 +9,8 @@
 #include "desktop/dialogs/address_form.h"
 #include "desktop/imports.h"
 #include "desktop/language_table.h"
-#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -41,8 +41,8 @@ TAddressPage::TAddressPage(TPageHost& host, QWidget* parent)
 
     PopupMenu_Address = new QMenu(this);
     PopupMenu_Address->setObjectName("PopupMenu_Address");
-    Edit1 = MenuAction(this, PopupMenu_Address, "Edit1", "編集(&E)...",
-                       1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    Edit1 = MenuAction(this, PopupMenu_Address, "Edit1", "編集(&E)...", 1,
+                       {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     N3 = MenuAction(this, PopupMenu_Address, "N3", "新規名刺を作成(&N)", 1, {QKeySequence("Ctrl+N")});
     PopupMenu_Address->addSeparator();
     Delete2 = MenuAction(this, PopupMenu_Address, "Delete2", "削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
@@ -119,16 +119,16 @@ void TAddressPage::EditContact(const std::string& FileNameIn) {
     FHost.LoadTabList(TListKind::Contacts);
 }
 
-bool TAddressPage::DeleteContacts() { return DeleteSelectedFiles(FHost.DialogParent(), *AddressListView, 0, ContactsFolder()); }
+bool TAddressPage::DeleteContacts() {
+    return DeleteSelectedFiles(FHost.DialogParent(), *AddressListView, 0, ContactsFolder());
+}
 
 void TAddressPage::Button_AddAddressClick(int Tag) {
     if (ListLoading()) return;
     try {
         const bool selected = FirstSelected(*AddressListView) != nullptr;
         switch (Tag) {
-            case 0:
-                EditContact({});
-                break;
+            case 0: EditContact({}); break;
             case 1:
                 if (selected) {
                     QTreeWidgetItem* row = FirstSelected(*AddressListView);
@@ -144,8 +144,7 @@ void TAddressPage::Button_AddAddressClick(int Tag) {
                     ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
     } catch (const ETolvError& e) {
         ShowMessage(FHost.DialogParent(), e.Message());
@@ -158,8 +157,8 @@ void TAddressPage::ImportContactFile(const std::string& FileName) { harrowin::Im
 
 void TAddressPage::Button_AddrCopyClick() {
     if (ListLoading()) return;
-    const std::string name = OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(1)))
-                                            : AskImportFileName(FHost, 1);
+    const std::string name =
+        OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(1))) : AskImportFileName(FHost, 1);
     if (!name.empty()) ImportFile(name);
 }
 

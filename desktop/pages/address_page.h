@@ -16,7 +16,9 @@ class QTreeWidget;
 
 namespace harrowin {
 
-namespace Ui { class TAddressPage; }
+namespace Ui {
+class TAddressPage;
+}
 
 class TAddressPage : public TListPage {
     Q_OBJECT

@@ -15,8 +15,13 @@
 namespace harrowin {
 
 namespace {
-const char* const kOptionNames[7] = {"iTunesDB", "ArtworkDB", "PhotoDB", "アートワーク情報", "フォト情報",
-                                     "フォルダ構造レポート作成", "取得情報レポート作成"};
+const char* const kOptionNames[7] = {"iTunesDB",
+                                     "ArtworkDB",
+                                     "PhotoDB",
+                                     "アートワーク情報",
+                                     "フォト情報",
+                                     "フォルダ構造レポート作成",
+                                     "取得情報レポート作成"};
 }
 
 TDebugPage::TDebugPage(TPageHost& host, QWidget* parent) : QWidget(parent), FHost(host) {
@@ -43,8 +48,7 @@ std::string TDebugPage::BuildReport() const {
                "\r\nModelKind=" + c.ModelKind + "\r\nGeneration=" + c.Generation + "\r\nFamily=" + c.Family +
                "\r\nCapacity=" + c.Capacity + "\r\nSerial=" + c.Serial + "\r\nSoftware=" + c.Software +
                "\r\nDiskTotal=" + std::to_string(c.DiskTotal) + "\r\nDiskFree=" + std::to_string(c.DiskFree) +
-               "\r\nSongCount=" + std::to_string(c.SongCount) + "\r\nSongBytes=" + std::to_string(c.SongBytes) +
-               "\r\n";
+               "\r\nSongCount=" + std::to_string(c.SongCount) + "\r\nSongBytes=" + std::to_string(c.SongBytes) + "\r\n";
     }
     if (Options[0]->isChecked()) {
         const TITunesDBLoader& music = MusicOf(player);
@@ -58,8 +62,8 @@ std::string TDebugPage::BuildReport() const {
     }
     if (Options[5]->isChecked()) {
         out += "[フォルダ]\r\nMusic=" + c.MusicPath + "\r\nNotes=" + c.NotesPath + "\r\nContacts=" + c.ContactsPath +
-               "\r\nCalendars=" + c.CalendarsPath + "\r\nDatabase=" + c.DatabasePath + "\r\nLibrary=" +
-               c.LibraryPath + "\r\nArtworkDB=" + c.ArtworkDatabasePath + "\r\nPhotoDB=" + c.PhotoDatabasePath +
+               "\r\nCalendars=" + c.CalendarsPath + "\r\nDatabase=" + c.DatabasePath + "\r\nLibrary=" + c.LibraryPath +
+               "\r\nArtworkDB=" + c.ArtworkDatabasePath + "\r\nPhotoDB=" + c.PhotoDatabasePath +
                "\r\nSysInfo=" + c.SysInfoPath + "\r\n";
     }
     return out;

@@ -11,8 +11,8 @@
 #include "desktop/dialogs/memo_form.h"
 #include "desktop/imports.h"
 #include "desktop/language_table.h"
-#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
 #include "foundation/encoding.h"
@@ -65,7 +65,8 @@ TNoteRow MakeNoteRow(const std::string& notesFolder, const std::string& path) {
     row.Size = Format("%.0n", {static_cast<double>(GetFileSize64(path))});
     const FileBytes bytes = ReadPlayerFilePart(path, 0, kNoteHeadLimit);
     std::string head(bytes.begin(), bytes.end());
-    if (head.size() == kNoteHeadLimit && head.find_first_of("\r\n") == std::string::npos) head = WithoutCutCharacter(head);
+    if (head.size() == kNoteHeadLimit && head.find_first_of("\r\n") == std::string::npos)
+        head = WithoutCutCharacter(head);
     row.Head = NoteHead(head);
     return row;
 }
@@ -95,10 +96,11 @@ void TMemoPage::SetupMenu() {
     PM_MemoEdit = MenuAction(this, PopupMenu_MemoList, "PM_MemoEdit", "編集(&E)...", 0,
                              {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     PM_MemoNew = MenuAction(this, PopupMenu_MemoList, "PM_MemoNew", "新規メモを作成(&N)", 1, {QKeySequence("Ctrl+N")});
-    PM_MemoDelete = MenuAction(this, PopupMenu_MemoList, "PM_MemoDelete", "削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
+    PM_MemoDelete =
+        MenuAction(this, PopupMenu_MemoList, "PM_MemoDelete", "削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
     PopupMenu_MemoList->addSeparator();
-    PM_MemoImport = MenuAction(this, PopupMenu_MemoList, "PM_MemoImport", "テキストファイルを取り込む(&I)...",
-                               0, {QKeySequence(Qt::Key_F9)});
+    PM_MemoImport = MenuAction(this, PopupMenu_MemoList, "PM_MemoImport", "テキストファイルを取り込む(&I)...", 0,
+                               {QKeySequence(Qt::Key_F9)});
     MemoListView->addActions({PM_MemoEdit, PM_MemoNew, PM_MemoDelete, PM_MemoImport});
     for (QAction* a : {PM_MemoEdit, PM_MemoNew, PM_MemoDelete}) {
         connect(a, &QAction::triggered, this, [this, a] { Button_MemoEditClick(a->property("tag").toInt()); });
@@ -153,12 +155,8 @@ void TMemoPage::Button_MemoEditClick(int tag) {
         if (first < 0 || row < first) first = row;
     }
     switch (tag) {
-        case 0:
-            EditNote(first < 0 ? std::string() : RowPath(first));
-            break;
-        case 1:
-            EditNote(std::string());
-            break;
+        case 0: EditNote(first < 0 ? std::string() : RowPath(first)); break;
+        case 1: EditNote(std::string()); break;
         case 2:
             if (selected.isEmpty()) {
                 ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
@@ -166,8 +164,7 @@ void TMemoPage::Button_MemoEditClick(int tag) {
                 FHost.LoadTabList(TListKind::Notes);
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

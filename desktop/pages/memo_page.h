@@ -16,7 +16,9 @@ class QTreeWidget;
 
 namespace harrowin {
 
-namespace Ui { class TMemoPage; }
+namespace Ui {
+class TMemoPage;
+}
 
 // One row of the notes list: name, size (bytes, formatted), folder relative to the notes
 // folder ending in "/" (empty directly in it), and the head of the first line.

@@ -1,9 +1,9 @@
 #include "desktop/pages/news_page.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -12,9 +12,9 @@
 #include <QTreeWidget>
 
 #include "desktop/dialogs/edit_url_form.h"
-#include "desktop/page_host.h"
 #include "desktop/news_download.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/report_list_sort.h"
@@ -65,13 +65,14 @@ TNewsPage::~TNewsPage() = default;
 void TNewsPage::SetupMenu() {
     PopupMenu_URLList = new QMenu(this);
     PopupMenu_URLList->setObjectName("PopupMenu_URLList");
-    PM_Download = MenuAction(this, PopupMenu_URLList, "PM_Download", "ダウンロード更新(&D)...", 0, {QKeySequence(Qt::Key_F9)});
+    PM_Download =
+        MenuAction(this, PopupMenu_URLList, "PM_Download", "ダウンロード更新(&D)...", 0, {QKeySequence(Qt::Key_F9)});
     PopupMenu_URLList->addSeparator();
     PM_SiteEdit = MenuAction(this, PopupMenu_URLList, "PM_SiteEdit", "サイトの編集(&E)", 0,
                              {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     PM_SiteAdd = MenuAction(this, PopupMenu_URLList, "PM_SiteAdd", "サイトの新規追加(&N)", 1);
-    PM_SiteDelete = MenuAction(this, PopupMenu_URLList, "PM_SiteDelete", "サイトを削除(&D)",
-                               0, {QKeySequence(Qt::Key_Delete)});
+    PM_SiteDelete =
+        MenuAction(this, PopupMenu_URLList, "PM_SiteDelete", "サイトを削除(&D)", 0, {QKeySequence(Qt::Key_Delete)});
     PopupMenu_URLList->addSeparator();
     PM_SiteAllDelete = MenuAction(this, PopupMenu_URLList, "PM_SiteAllDelete", "デフォルトでサイトを全てクリア(&A)", 0);
     URLListView->addActions({PM_Download, PM_SiteEdit, PM_SiteDelete});
@@ -118,7 +119,9 @@ void TNewsPage::PM_SiteDeleteClick() {
         ShowMessage(FHost.DialogParent(), "アイテムが選択されていません");
         return;
     }
-    if (!ConfirmWarning(FHost.DialogParent(), "[ " + selected->text(0).toStdString() + " ]を削除してもよろしいですか？")) return;
+    if (!ConfirmWarning(FHost.DialogParent(),
+                        "[ " + selected->text(0).toStdString() + " ]を削除してもよろしいですか？"))
+        return;
     delete selected;
 }
 
@@ -138,9 +141,10 @@ void TNewsPage::SButton_DownloadClick() {
     const TPlayerWork work(FHost);
     if (!IsOnline()) ShowMessage(FHost.DialogParent(), "このコンピュータはオンラインではありません!");
     FError.clear();
-    RunWithProgress("ダウンロード状況", 0, URLListView->topLevelItemCount(),
-                    [this](QProgressBar* bar, QLabel* label, bool& cancel) { return DownloadNews(bar, label, cancel); },
-                    FHost.DialogParent());
+    RunWithProgress(
+        "ダウンロード状況", 0, URLListView->topLevelItemCount(),
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return DownloadNews(bar, label, cancel); },
+        FHost.DialogParent());
     if (!FError.empty()) ShowMessage(FHost.DialogParent(), FError);
     FHost.LoadTabList(TListKind::Notes);
 }
@@ -170,8 +174,8 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
             label->setText(QString("Downloading... %1").arg(item->text(0)));
             label->repaint();
             if (item->checkState(0) != Qt::Checked) continue;
-            if (DownloadNewsSite(item->text(0).toStdString(), item->text(1).toStdString(), cache, target, options,
-                                 pump, message, &pages)) {
+            if (DownloadNewsSite(item->text(0).toStdString(), item->text(1).toStdString(), cache, target, options, pump,
+                                 message, &pages)) {
                 item->setText(2, NowText());
             }
             if (cancel || FHost.PlayerGone()) break;

@@ -19,7 +19,9 @@ class QTreeWidget;
 
 namespace harrowin {
 
-namespace Ui { class TNewsPage; }
+namespace Ui {
+class TNewsPage;
+}
 
 class TNewsPage : public TListPage {
     Q_OBJECT

@@ -18,8 +18,8 @@
 
 #include "desktop/dialogs/photo_copy_form.h"
 #include "desktop/dialogs/photo_form.h"
-#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/photo_extract.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
@@ -131,8 +131,8 @@ TPhotoPage::TPhotoPage(TPageHost& host, QWidget* parent)
     A1 = MenuAction(this, PopupMenu_Photo, "A1", "全てを選択(&A)", 0, {QKeySequence("Ctrl+A")});
     N27 = MenuAction(this, PopupMenu_Photo, "N27", "全ての選択を解除(&R)", 1);
     PopupMenu_Photo->addSeparator();
-    Menu_ExtractPhotos = MenuAction(this, PopupMenu_Photo, "Menu_ExtractPhotos", "フォトを取り出す(&X)",
-                                    0, {QKeySequence(Qt::Key_F9)});
+    Menu_ExtractPhotos =
+        MenuAction(this, PopupMenu_Photo, "Menu_ExtractPhotos", "フォトを取り出す(&X)", 0, {QKeySequence(Qt::Key_F9)});
     Menu_ExtractPhotos->setEnabled(false);
     addActions({A1, Menu_ExtractPhotos});
 
@@ -216,7 +216,8 @@ void TPhotoPage::LoadPhotoList() {
     });
     const int32_t n = RunWithProgress(
         "サムネイルの取得", 0, photos->Items.GetCount(),
-        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillPhotoThumbnails(bar, label, cancel); }, FHost.DialogParent());
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillPhotoThumbnails(bar, label, cancel); },
+        FHost.DialogParent());
     const TArtItem* first = photos->GetItem(0);
     if (n > 0 && first && !first->PhotoName.empty()) SButton_OpenPhoto->setEnabled(true);
     FHost.SetStatusText(1, QString::fromStdString(Format("%d 枚のサムネイル画像を取得しました", {n + 1})));
@@ -346,7 +347,8 @@ void TPhotoPage::SButton_ExtractPhotosClick() {
     // The work counts checked albums; an empty thumbnail list must not stop it before it starts.
     RunWithProgress(
         "フォトの取り出し", 0, std::max(CheckedAlbumCount(), 1),
-        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return ExtractPhotos(bar, label, cancel); }, FHost.DialogParent());
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return ExtractPhotos(bar, label, cancel); },
+        FHost.DialogParent());
 }
 
 int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel) {

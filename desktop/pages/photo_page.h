@@ -23,7 +23,9 @@ class TArtworkDBLoader;
 
 namespace harrowin {
 
-namespace Ui { class TPhotoPage; }
+namespace Ui {
+class TPhotoPage;
+}
 
 class TPhotoPage : public TListPage {
     Q_OBJECT
@@ -43,7 +45,7 @@ public:
 
     void PhotoAlbumListViewSelectItem(QTreeWidgetItem* item);
     void PhotoAlbumListViewChange(QTreeWidgetItem* item);
-    void N27Click(int tag);   // Tag 0 checks every album but the library, Tag 1 unchecks them
+    void N27Click(int tag);  // Tag 0 checks every album but the library, Tag 1 unchecks them
 
     void SButton_OpenPhotoClick();
     // The viewer over the file; modal, freed afterwards.

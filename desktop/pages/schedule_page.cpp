@@ -20,8 +20,8 @@
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/imports.h"
 #include "desktop/language_table.h"
-#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -68,11 +68,12 @@ TSchedulePage::TSchedulePage(TPageHost& host, QWidget* parent)
 
     PopupMenu_Calendar = new QMenu(this);
     PopupMenu_Calendar->setObjectName("PopupMenu_Calendar");
-    MenuItem1 = MenuAction(this, PopupMenu_Calendar, "MenuItem1", "編集(&E)...",
-                           1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    MenuItem1 = MenuAction(this, PopupMenu_Calendar, "MenuItem1", "編集(&E)...", 1,
+                           {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     MenuItem2 = MenuAction(this, PopupMenu_Calendar, "MenuItem2", "削除(&D)", 2);
     PopupMenu_Calendar->addSeparator();
-    MenuItem4 = MenuAction(this, PopupMenu_Calendar, "MenuItem4", "新規スケジュールを作成(&N)", 0, {QKeySequence("Ctrl+N")});
+    MenuItem4 =
+        MenuAction(this, PopupMenu_Calendar, "MenuItem4", "新規スケジュールを作成(&N)", 0, {QKeySequence("Ctrl+N")});
     PopupMenu_Calendar->addSeparator();
     MenuItem6 = MenuAction(this, PopupMenu_Calendar, "MenuItem6", "スケジュール(vCard)を取り込む(&I)...", 2);
     CalendarListView->addActions({MenuItem1, MenuItem4});
@@ -171,16 +172,16 @@ void TSchedulePage::RemovePastEvents() {
     if (!ListLoading()) SButton_CalDelClick(FHost, *CalendarListView, 0);
 }
 
-bool TSchedulePage::DeleteEvents() { return DeleteSelectedFiles(FHost.DialogParent(), *CalendarListView, 4, CalendarsFolder()); }
+bool TSchedulePage::DeleteEvents() {
+    return DeleteSelectedFiles(FHost.DialogParent(), *CalendarListView, 4, CalendarsFolder());
+}
 
 void TSchedulePage::Button_NewCalendarClick(int Tag) {
     if (ListLoading()) return;
     try {
         QTreeWidgetItem* selected = FirstSelected(*CalendarListView);
         switch (Tag) {
-            case 0:
-                EditEvent({}, 0);
-                break;
+            case 0: EditEvent({}, 0); break;
             case 1:
                 EditEvent(selected ? FileInFolder(CalendarsFolder(), RowFile(*selected, 4)) : std::string(), 0);
                 break;
@@ -191,11 +192,8 @@ void TSchedulePage::Button_NewCalendarClick(int Tag) {
                     ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
                 }
                 break;
-            case 4:
-                EditEvent({}, GraphDate());
-                break;
-            default:
-                break;
+            case 4: EditEvent({}, GraphDate()); break;
+            default: break;
         }
     } catch (const ETolvError& e) {
         ShowMessage(FHost.DialogParent(), e.Message());
@@ -255,8 +253,8 @@ void TSchedulePage::ImportCalendarFile(const std::string& FileName) { harrowin::
 
 void TSchedulePage::SButton_CalImportClick() {
     if (ListLoading()) return;
-    const std::string name = OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(2)))
-                                            : AskImportFileName(FHost, 2);
+    const std::string name =
+        OpenFileDialog ? OpenFileDialog(QString::fromStdString(ImportFilterForQt(2))) : AskImportFileName(FHost, 2);
     if (!name.empty()) ImportFile(name);
 }
 

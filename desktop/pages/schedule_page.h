@@ -26,7 +26,9 @@ class QTreeWidgetItem;
 namespace harrowin {
 
 class TScheduleForm;
-namespace Ui { class TSchedulePage; }
+namespace Ui {
+class TSchedulePage;
+}
 
 class TSchedulePage : public TListPage {
     Q_OBJECT

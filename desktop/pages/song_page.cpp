@@ -18,8 +18,8 @@
 #include "desktop/dialogs/song_find_form.h"
 #include "desktop/dialogs/song_info_form.h"
 #include "desktop/language_table.h"
-#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/report_list_sort.h"
@@ -92,14 +92,17 @@ TSongPage::~TSongPage() = default;
 void TSongPage::SetupMenus() {
     PopupMenu_SongList = new QMenu(this);
     PopupMenu_SongList->setObjectName("PopupMenu_SongList");
-    PopMenu_SelectAll = MenuAction(this, PopupMenu_SongList, "PopMenu_SelectAll", "全てを選択(&L)",
-                                   1, {QKeySequence("Ctrl+A")});
+    PopMenu_SelectAll =
+        MenuAction(this, PopupMenu_SongList, "PopMenu_SelectAll", "全てを選択(&L)", 1, {QKeySequence("Ctrl+A")});
     N1 = MenuAction(this, PopupMenu_SongList, "N1", "全ての選択を解除(&R)", 0);
     PopupMenu_SongList->addSeparator();
-    Menu_OutSongs = MenuAction(this, PopupMenu_SongList, "Menu_OutSongs", "曲を取り出す(&X)", 0, {QKeySequence(Qt::Key_F9)});
+    Menu_OutSongs =
+        MenuAction(this, PopupMenu_SongList, "Menu_OutSongs", "曲を取り出す(&X)", 0, {QKeySequence(Qt::Key_F9)});
     Menu_OutSongs->setEnabled(false);
-    Menu_Property = MenuAction(this, PopupMenu_SongList, "Menu_Property", "曲の詳細情報(&P)", 0, {QKeySequence("Ctrl+P")});
-    Menu_FindSongs = MenuAction(this, PopupMenu_SongList, "Menu_FindSongs", "曲の検索(&F)", 0, {QKeySequence("Ctrl+F")});
+    Menu_Property =
+        MenuAction(this, PopupMenu_SongList, "Menu_Property", "曲の詳細情報(&P)", 0, {QKeySequence("Ctrl+P")});
+    Menu_FindSongs =
+        MenuAction(this, PopupMenu_SongList, "Menu_FindSongs", "曲の検索(&F)", 0, {QKeySequence("Ctrl+F")});
     SongListView->addActions({PopMenu_SelectAll, Menu_OutSongs, Menu_Property, Menu_FindSongs});
     connect(PopMenu_SelectAll, &QAction::triggered, this, [this] { PopMenu_SelectAllClick(1); });
     connect(N1, &QAction::triggered, this, [this] { PopMenu_SelectAllClick(0); });
@@ -154,7 +157,8 @@ void TSongPage::LoadSongList() {
     const int32_t n = SongCountOf(FHost.Player());
     const int32_t result = RunWithProgress(
         "音楽ファイルの一覧取得", 0, n,
-        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillSongViews(bar, label, cancel); }, FHost.DialogParent());
+        [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillSongViews(bar, label, cancel); },
+        FHost.DialogParent());
     FHost.SetStatusText(1, QString::fromStdString(Format(FHost.Lang().Get("MSG_LOAD_SONG"), {result + 1})));
 }
 
@@ -213,12 +217,14 @@ int32_t TSongPage::FillSongViews(QProgressBar* bar, QLabel* label, bool& cancel)
 void TSongPage::FillTree(const TArtistTree& tree) {
     // Both levels sorted by text, as the list sorts (letter case significant).
     auto sorted = [](std::vector<std::pair<QCollatorSortKey, int>>& keys) {
-        std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
     };
     const auto& nodes = tree.Nodes();
     std::vector<std::pair<QCollatorSortKey, int>> order;
     order.reserve(nodes.size());
-    for (size_t i = 0; i < nodes.size(); ++i) order.emplace_back(ListSortKey(QString::fromStdString(nodes[i].Text)), static_cast<int>(i));
+    for (size_t i = 0; i < nodes.size(); ++i)
+        order.emplace_back(ListSortKey(QString::fromStdString(nodes[i].Text)), static_cast<int>(i));
     sorted(order);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(order.size()));
@@ -231,7 +237,8 @@ void TSongPage::FillTree(const TArtistTree& tree) {
         }
         sorted(albums);
         for (const auto& [akey, a] : albums) {
-            artist->addChild(new QTreeWidgetItem(QStringList{QString::fromStdString(node.Albums[static_cast<size_t>(a)])}));
+            artist->addChild(
+                new QTreeWidgetItem(QStringList{QString::fromStdString(node.Albums[static_cast<size_t>(a)])}));
         }
         items.append(artist);
     }
@@ -295,7 +302,8 @@ int TSongPage::SelectedRow() const {
 
 void TSongPage::SelectRow(int row) {
     const QModelIndex index = FModel->index(row, 0);
-    SongListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    SongListView->selectionModel()->setCurrentIndex(index,
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     SongListView->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
@@ -397,7 +405,8 @@ void TSongPage::SButton_FindSongsClick() {
         TSongFindForm form(FHost.DialogParent());
         form.SetValues(f.Text, f.Type, f.PageIndex);
         std::vector<std::string> artists;
-        for (int i = 0; i < SongTreeView->topLevelItemCount(); ++i) artists.push_back(NodeText(SongTreeView->topLevelItem(i)));
+        for (int i = 0; i < SongTreeView->topLevelItemCount(); ++i)
+            artists.push_back(NodeText(SongTreeView->topLevelItem(i)));
         form.FillArtists(artists);
         std::vector<std::string> playLists;
         const TITBPlayLists& lists = MusicOf(FHost.Player()).PlayLists;

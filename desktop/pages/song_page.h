@@ -22,7 +22,9 @@ namespace harrowin {
 
 class TSongListModel;
 class TSongFindForm;
-namespace Ui { class TSongPage; }
+namespace Ui {
+class TSongPage;
+}
 
 class TSongPage : public TListPage {
     Q_OBJECT

@@ -10,8 +10,8 @@
 #include "desktop/dialogs/del_cal_form.h"
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/dialogs/todo_form.h"
-#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/past_entries.h"
 #include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
@@ -43,8 +43,8 @@ TTodoPage::TTodoPage(TPageHost& host, QWidget* parent)
 
     PopupMenu_Todo = new QMenu(this);
     PopupMenu_Todo->setObjectName("PopupMenu_Todo");
-    N22 = MenuAction(this, PopupMenu_Todo, "N22", "タスクの編集(&E)...",
-                     1, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    N22 = MenuAction(this, PopupMenu_Todo, "N22", "タスクの編集(&E)...", 1,
+                     {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     N21 = MenuAction(this, PopupMenu_Todo, "N21", "タスクの新規追加(&A)", 0);
     PopupMenu_Todo->addSeparator();
     N24 = MenuAction(this, PopupMenu_Todo, "N24", "タスクの削除(&D)", 2, {QKeySequence(Qt::Key_Delete)});
@@ -132,9 +132,7 @@ void TTodoPage::SButton_NewVTodoClick(int Tag) {
     try {
         QTreeWidgetItem* selected = FirstSelected(*TodoListView);
         switch (Tag) {
-            case 0:
-                EditTask({}, 0);
-                break;
+            case 0: EditTask({}, 0); break;
             case 1:
                 if (selected) {
                     EditTask(FileInFolder(CalendarsFolder(), RowFile(*selected, 4)), 0);
@@ -149,11 +147,8 @@ void TTodoPage::SButton_NewVTodoClick(int Tag) {
                     ShowMessage(FHost.DialogParent(), "ファイルが選択されていませんので削除できません");
                 }
                 break;
-            case 4:
-                EditTask({}, Now());
-                break;
-            default:
-                break;
+            case 4: EditTask({}, Now()); break;
+            default: break;
         }
     } catch (const ETolvError& e) {
         ShowMessage(FHost.DialogParent(), e.Message());

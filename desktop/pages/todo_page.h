@@ -20,7 +20,9 @@ class QTreeWidgetItem;
 namespace harrowin {
 
 class TToDoForm;
-namespace Ui { class TTodoPage; }
+namespace Ui {
+class TTodoPage;
+}
 
 class TTodoPage : public TListPage {
     Q_OBJECT

@@ -13,8 +13,8 @@
 
 #include "desktop/dialogs/song_copy_form.h"
 #include "desktop/dialogs/song_info_form.h"
-#include "desktop/page_host.h"
 #include "desktop/page_helpers.h"
+#include "desktop/page_host.h"
 #include "desktop/player_access.h"
 #include "desktop/progress_form.h"
 #include "desktop/settings.h"
@@ -86,7 +86,8 @@ private:
                             // a damaged thumbnail is drawn blank
                         }
                         const QImage picture = BitmapToImage(image->Bitmap);
-                        if (!picture.isNull()) DrawBitmapFitted(*painter, left + 5, top + 1, 90, 60, rowColour, picture);
+                        if (!picture.isNull())
+                            DrawBitmapFitted(*painter, left + 5, top + 1, 90, 60, rowColour, picture);
                     }
                 }
             }
@@ -139,14 +140,15 @@ TVideoPage::TVideoPage(TPageHost& host, QWidget* parent)
 
     PopupMenu_Video = new QMenu(this);
     PopupMenu_Video->setObjectName("PopupMenu_Video");
-    Menu_Video_AllCheck = MenuAction(this, PopupMenu_Video, "Menu_Video_AllCheck", "全てをチェック(&L)",
-                                     1, {QKeySequence("Ctrl+A")});
+    Menu_Video_AllCheck =
+        MenuAction(this, PopupMenu_Video, "Menu_Video_AllCheck", "全てをチェック(&L)", 1, {QKeySequence("Ctrl+A")});
     Menu_Video_UnCheck = MenuAction(this, PopupMenu_Video, "Menu_Video_UnCheck", "全てのチェックを解除(&R)", 0);
     PopupMenu_Video->addSeparator();
-    Menu_Video_Extract = MenuAction(this, PopupMenu_Video, "Menu_Video_Extract", "ビデオを取り出す(&X)",
-                                    0, {QKeySequence(Qt::Key_F9)});
+    Menu_Video_Extract =
+        MenuAction(this, PopupMenu_Video, "Menu_Video_Extract", "ビデオを取り出す(&X)", 0, {QKeySequence(Qt::Key_F9)});
     Menu_Video_Extract->setEnabled(false);
-    Menu_Video_Info = MenuAction(this, PopupMenu_Video, "Menu_Video_Info", "ビデオの詳細情報", 0, {QKeySequence("Ctrl+P")});
+    Menu_Video_Info =
+        MenuAction(this, PopupMenu_Video, "Menu_Video_Info", "ビデオの詳細情報", 0, {QKeySequence("Ctrl+P")});
     VideoListBox->addActions({Menu_Video_AllCheck, Menu_Video_Extract, Menu_Video_Info});
 
     connect(Menu_Video_AllCheck, &QAction::triggered, this, [this] { Menu_Video_AllCheckClick(1); });
@@ -213,7 +215,8 @@ int32_t TVideoPage::FillVideoList(QProgressBar* bar, QLabel* label, bool&) {
 
 void TVideoPage::SetAllVideoChecks(bool flag) {
     FBulkCheck = true;
-    for (int i = 0; i < VideoListBox->count(); ++i) VideoListBox->item(i)->setCheckState(flag ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < VideoListBox->count(); ++i)
+        VideoListBox->item(i)->setCheckState(flag ? Qt::Checked : Qt::Unchecked);
     FBulkCheck = false;
 }
 

@@ -18,7 +18,9 @@ class QPushButton;
 
 namespace harrowin {
 
-namespace Ui { class TVideoPage; }
+namespace Ui {
+class TVideoPage;
+}
 
 class TVideoPage : public TListPage {
     Q_OBJECT

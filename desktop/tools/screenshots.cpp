@@ -100,7 +100,8 @@ int main(int argc, char* argv[]) {
     // The drive lock first names an empty folder, so the window waits; then the sample player.
     const std::string nowhere = home + "/no-player";
     std::filesystem::create_directories(nowhere);
-    std::ofstream(ini) << "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" << nowhere << "\r\n";
+    std::ofstream(ini) << "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" << nowhere
+                       << "\r\n";
 
     {
         TTolvIPodINI settings(home + "/terms.INI");
@@ -128,11 +129,13 @@ int main(int argc, char* argv[]) {
         songs->SelectRow(RowOfTitle(songs, "ひだまり"));
         Save(&form, "song");
         SaveModal([songs] { songs->Menu_PropertyClick(); }, [](QDialog& d) { SaveTabs(d, "SongPages", "song_info"); });
-        SaveModal([songs] { songs->SButton_FindSongsClick(); }, [](QDialog& d) { SaveTabs(d, "Findpages", "song_find"); });
-        SaveModal([&form] { AskSongCopySettings(&form, form.Settings()); }, [](QDialog& d) {
-            SetFolder(d);
-            Save(&d, "song_copy");
-        });
+        SaveModal([songs] { songs->SButton_FindSongsClick(); },
+                  [](QDialog& d) { SaveTabs(d, "Findpages", "song_find"); });
+        SaveModal([&form] { AskSongCopySettings(&form, form.Settings()); },
+                  [](QDialog& d) {
+                      SetFolder(d);
+                      Save(&d, "song_copy");
+                  });
         songs->SetAllSongChecks(false);
     }
 
@@ -140,13 +143,15 @@ int main(int argc, char* argv[]) {
     if (TVideoPage* videos = form.VideoPage()) {
         videos->SetAllVideoChecks(true);
         videos->UpdateVideoSelectionTotals();
-        if (auto* list = videos->findChild<QListWidget*>("VideoListBox"); list && list->count() > 0) list->setCurrentRow(0);
+        if (auto* list = videos->findChild<QListWidget*>("VideoListBox"); list && list->count() > 0)
+            list->setCurrentRow(0);
         Save(&form, "video");
         SaveModal([videos] { videos->SButton_VideoInfoClick(); }, "video_info");
-        SaveModal([&form] { AskVideoCopySettings(&form, form.Settings()); }, [](QDialog& d) {
-            SetFolder(d);
-            Save(&d, "video_copy");
-        });
+        SaveModal([&form] { AskVideoCopySettings(&form, form.Settings()); },
+                  [](QDialog& d) {
+                      SetFolder(d);
+                      Save(&d, "video_copy");
+                  });
         videos->SetAllVideoChecks(false);
     }
 
@@ -191,10 +196,12 @@ int main(int argc, char* argv[]) {
         cal->RunEditor = [](TScheduleForm& f) { Save(&f, "calendar_edit"); };
         cal->Button_NewCalendarClick(1);
         cal->RunEditor = nullptr;
-        SaveModal([&form] {
-            TDateTime base = 0;
-            AskBaseDate(&form, base);
-        }, "del_past");
+        SaveModal(
+            [&form] {
+                TDateTime base = 0;
+                AskBaseDate(&form, base);
+            },
+            "del_past");
     }
 
     ShowPage(form, kPageToDo);
@@ -212,14 +219,16 @@ int main(int argc, char* argv[]) {
     ShowPage(form, kPagePhoto);
     if (TPhotoPage* photo = form.PhotoPage()) {
         // An album after the library, with its thumbnails, and its first photo selected.
-        if (auto* albums = photo->findChild<QTreeWidget*>("PhotoAlbumListView"); albums && albums->topLevelItemCount() > 0) {
+        if (auto* albums = photo->findChild<QTreeWidget*>("PhotoAlbumListView");
+            albums && albums->topLevelItemCount() > 0) {
             QTreeWidgetItem* item = albums->topLevelItem(albums->topLevelItemCount() > 1 ? 1 : 0);
             albums->setCurrentItem(item);
             photo->PhotoAlbumListViewSelectItem(item);
             item->setCheckState(0, Qt::Checked);
             photo->PhotoAlbumListViewChange(item);
         }
-        if (auto* list = photo->findChild<QListWidget*>("PhotoListBox"); list && list->count() > 0) list->setCurrentRow(0);
+        if (auto* list = photo->findChild<QListWidget*>("PhotoListBox"); list && list->count() > 0)
+            list->setCurrentRow(0);
         Save(&form, "photo");
         SaveModal([photo] { photo->SButton_OpenPhotoClick(); }, "photo_view");
         TPhotoCopyForm copy(&form);
@@ -267,7 +276,8 @@ int main(int argc, char* argv[]) {
         const struct {
             const char* Title;
             int32_t Error;
-        } failures[] = {{"サンプルの曲", -2}, {"もう一つの曲", ENOSPC}, {"三つ目の曲", ENOTDIR}, {"四つ目の曲", EACCES}};
+        } failures[] = {
+            {"サンプルの曲", -2}, {"もう一つの曲", ENOSPC}, {"三つ目の曲", ENOTDIR}, {"四つ目の曲", EACCES}};
         int n = 0;
         for (const auto& f : failures) {
             auto song = std::make_unique<TITBSongItem>();

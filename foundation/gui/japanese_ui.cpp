@@ -43,14 +43,12 @@ public:
         const QFileInfo info = files->fileInfo(source);
         const QLocale japanese(QLocale::Japanese, QLocale::Japan);
         switch (index.column()) {
-            case 1:
-                return info.isDir() ? QString() : japanese.formattedDataSize(files->size(source));
+            case 1: return info.isDir() ? QString() : japanese.formattedDataSize(files->size(source));
             case 2:
                 if (info.isRoot()) return QStringLiteral("ドライブ");
                 if (info.isDir()) return QStringLiteral("フォルダー");
                 return QIdentityProxyModel::data(index, role);
-            default:
-                return japanese.toString(files->lastModified(source), QLocale::ShortFormat);
+            default: return japanese.toString(files->lastModified(source), QLocale::ShortFormat);
         }
     }
 };

@@ -32,9 +32,7 @@ TMsgResult MessageBox(QWidget* parent, const TMessageRequest& request) {
         case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
     }
     switch (request.Buttons) {
-        case TMsgButtons::Ok:
-            box.setStandardButtons(QMessageBox::Ok);
-            break;
+        case TMsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
         case TMsgButtons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setEscapeButton(QMessageBox::No);

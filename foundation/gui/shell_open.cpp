@@ -1,9 +1,9 @@
 #include "foundation/gui/shell_open.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QDesktopServices>
 #include <QDir>
-#include <QByteArray>
 #include <QString>
 #include <QUrl>
 
@@ -48,7 +48,8 @@ std::string ShellOpenFailureText(const std::string& target) {
 
 std::string ShellOpenUrl(const std::string& target) {
     if (target.empty()) return {};
-    if (target[0] != '/' && IsAddress(target)) return QUrl(QString::fromStdString(target)).toString(QUrl::FullyEncoded).toStdString();
+    if (target[0] != '/' && IsAddress(target))
+        return QUrl(QString::fromStdString(target)).toString(QUrl::FullyEncoded).toStdString();
     const QString path = QDir(QDir::currentPath()).absoluteFilePath(QString::fromStdString(target));
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
 }
@@ -59,7 +60,8 @@ bool ShellOpen(const std::string& target, QWidget* parent) {
     // The desktop refuses when it finds no program for the address (no browser, no file
     // manager); without a word the user would only see that nothing happened.
     const bool opened =
-        Hook() ? Hook()(url) : QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
+        Hook() ? Hook()(url)
+               : QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
     if (!opened) ShowMessage(parent ? parent : QApplication::activeWindow(), ShellOpenFailureText(target));
     return opened;
 }

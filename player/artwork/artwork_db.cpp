@@ -313,8 +313,8 @@ private:
     TArtItemList& items_;
     TAlbumManager& albums_;
     uint64_t pos_ = 0;
-    uint64_t taken_ = 0;   // bytes of the file read
-    uint64_t made_ = 0;    // memory of what was made from them
+    uint64_t taken_ = 0;  // bytes of the file read
+    uint64_t made_ = 0;   // memory of what was made from them
 };
 
 // A name inside the database folder: relative parts only, never ".." (a damaged or hostile

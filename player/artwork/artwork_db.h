@@ -51,12 +51,12 @@ public:
     // Images.FindByWidth.
     TArtImageObject* GetImageByWidth(int32_t Width) const { return Images.FindByWidth(Width); }
 
-    std::string PhotoName;      // full-size photo file relative to the folder ("/" between parts); empty for artwork
-    int32_t FullSize = 0;       // byte size of that file
+    std::string PhotoName;  // full-size photo file relative to the folder ("/" between parts); empty for artwork
+    int32_t FullSize = 0;   // byte size of that file
     TOpenFileEvent OnOpenFile;
     TArtImageObjectList Images;
     uint32_t ImageId = 0;
-    uint64_t SongId = 0;        // the song's DatabaseId (artwork database)
+    uint64_t SongId = 0;  // the song's DatabaseId (artwork database)
 };
 
 // The image entries in file order.
@@ -132,8 +132,8 @@ public:
     // the player is found as well.
     std::unique_ptr<std::istream> OpenThumbnailFile(const std::string& FileName) const;
 
-    std::string Folder;                 // folder of the file last loaded, ending with "/"
-    TTolvProgressEvent OnProgress;      // the owner's; reading reports no progress
+    std::string Folder;             // folder of the file last loaded, ending with "/"
+    TTolvProgressEvent OnProgress;  // the owner's; reading reports no progress
     // Shows a plain message box with the text; set by the window (unset: nobody is told).
     std::function<void(const std::string& Msg)> OnShowMessage;
     TArtItemList Items;

@@ -47,8 +47,8 @@ public:
 
     // True when a picture of this size may be made (negative sides count as 0).
     static bool SizeAllowed(int64_t width, int64_t height) {
-        return width <= 0 || height <= 0 || (width <= kMaxPixels && height <= kMaxPixels &&
-                                             width * height <= kMaxPixels);
+        return width <= 0 || height <= 0 ||
+               (width <= kMaxPixels && height <= kMaxPixels && width * height <= kMaxPixels);
     }
 
     int32_t Width() const { return width_; }

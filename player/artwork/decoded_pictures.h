@@ -38,6 +38,6 @@ private:
 
     size_t FBudget;
     size_t FBytes = 0;
-    std::list<Kept> FOrder;   // drawn longest ago first
+    std::list<Kept> FOrder;  // drawn longest ago first
     std::unordered_map<const TArtImageObject*, std::list<Kept>::iterator> FIndex;
 };

@@ -1,9 +1,9 @@
 #include "player/artwork/jpeg_codec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -52,7 +52,8 @@ void InstallErrorManager(ErrorManager& err) {
 void ProgressMonitor(j_common_ptr cinfo) {
     if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-        std::snprintf(err->message, sizeof err->message, "JPEGファイルのスキャンが%d回を超えているため読み込めません", kMaxScans);
+        std::snprintf(err->message, sizeof err->message, "JPEGファイルのスキャンが%d回を超えているため読み込めません",
+                      kMaxScans);
         std::longjmp(err->jump, 1);
     }
 }
@@ -147,7 +148,7 @@ bool DecodeRows(Decoder* d, uint32_t* pixels) {
     const int components = cinfo->output_components;
     const bool inverted = cinfo->saw_Adobe_marker;
     JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                  width * static_cast<JDIMENSION>(components), 1);
+                                                 width * static_cast<JDIMENSION>(components), 1);
     while (cinfo->output_scanline < cinfo->output_height) {
         const JDIMENSION y = cinfo->output_scanline;
         if (jpeg_read_scanlines(cinfo, row, 1) != 1) break;
@@ -173,7 +174,7 @@ struct Encoder {
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
     jpeg_destination_mgr dest{};
-    JOCTET* buffer = nullptr;   // malloc'd: it grows inside libjpeg's callbacks
+    JOCTET* buffer = nullptr;  // malloc'd: it grows inside libjpeg's callbacks
     size_t capacity = 0;
     size_t size = 0;
     bool created = false;
@@ -232,7 +233,7 @@ bool EncodeRows(Encoder* e, const uint32_t* pixels, int32_t width, int32_t heigh
     jpeg_set_quality(&e->cinfo, quality, TRUE);
     jpeg_start_compress(&e->cinfo, TRUE);
     JSAMPARRAY row = (*e->cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&e->cinfo), JPOOL_IMAGE,
-                                                    static_cast<JDIMENSION>(width) * 3, 1);
+                                                   static_cast<JDIMENSION>(width) * 3, 1);
     while (e->cinfo.next_scanline < e->cinfo.image_height) {
         const uint32_t* in = pixels + static_cast<size_t>(e->cinfo.next_scanline) * static_cast<size_t>(width);
         JSAMPLE* s = row[0];
@@ -283,5 +284,6 @@ std::vector<uint8_t> EncodeJpeg(const Bitmap32& bitmap, int quality) {
 void SaveJpegFile(const Bitmap32& bitmap, const std::string& path, int quality) {
     const std::vector<uint8_t> data = EncodeJpeg(bitmap, quality);
     // A place the user picked: its folder may be a link, the file itself is never written through one.
-    WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), TFolderLink::Follow);
+    WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
+                   TFolderLink::Follow);
 }

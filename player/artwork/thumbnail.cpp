@@ -12,7 +12,7 @@ namespace {
 
 // Byte sizes of the thumbnail formats the player writes; nothing else in the file tells them apart.
 constexpr int32_t kSizeBigEndian[] = {4100, 22880, 46464, 153600};
-constexpr int32_t kSizeSideways = 77440;      // 176 x 220 RGB565, stored on its side
+constexpr int32_t kSizeSideways = 77440;  // 176 x 220 RGB565, stored on its side
 constexpr int32_t kSidewaysWidth = 176;
 constexpr int32_t kSidewaysHeight = 220;
 constexpr int32_t kSize32Bit = 307200;

@@ -32,16 +32,16 @@ public:
     // kMaxPixels can use.
     void LoadBitmap();
 
-    std::string FileName;        // relative to the database folder, "/" between parts
-    int32_t Offset = 0;          // of the picture in the thumbnail file
-    int32_t ByteSize = 0;        // of the picture
-    int32_t Width = 0;           // used for decoding and for choosing among thumbnails
+    std::string FileName;  // relative to the database folder, "/" between parts
+    int32_t Offset = 0;    // of the picture in the thumbnail file
+    int32_t ByteSize = 0;  // of the picture
+    int32_t Width = 0;     // used for decoding and for choosing among thumbnails
     int32_t Height = 0;
-    int32_t StoredWidth = 0;     // as stored, padding included
+    int32_t StoredWidth = 0;  // as stored, padding included
     int32_t StoredHeight = 0;
-    bool Crop = false;           // cut the decoded picture to StoredWidth x StoredHeight
+    bool Crop = false;  // cut the decoded picture to StoredWidth x StoredHeight
     TOpenFileEvent OnOpenFile;
-    Bitmap32 Bitmap;             // empty until LoadBitmap
+    Bitmap32 Bitmap;  // empty until LoadBitmap
 };
 
 // The decoding steps of LoadBitmap. Each sets up `bitmap` as `width` x `height` at 32 bits per

@@ -19,8 +19,8 @@ constexpr std::array<const char*, 126> kGenres = {
     "AlternRock", "Bass", "Soul", "Punk", "Space", "Meditative", "Instrumental Pop", "Instrumental Rock", "Ethnic",
     "Gothic",
     // 50-59
-    "Drakwave", "Techno-Industrial", "Electronic", "Pop-Folk", "EuroDance", "Dream", "Southern Rock", "Comedy",
-    "Cult", "Gangsta",
+    "Drakwave", "Techno-Industrial", "Electronic", "Pop-Folk", "EuroDance", "Dream", "Southern Rock", "Comedy", "Cult",
+    "Gangsta",
     // 60-69
     "Top 40", "Christian Rap", "Pop/Folk", "Jungle", "Native American", "Cabaret", "New Wave", "Psychadelic", "Rave",
     "Showtunes",

@@ -7,8 +7,7 @@
 namespace id3v2 {
 
 uint32_t Syncsafe(uint32_t value) {
-    return ((value >> 24) & 0x7F) << 21 | ((value >> 16) & 0x7F) << 14 | ((value >> 8) & 0x7F) << 7 |
-           (value & 0x7F);
+    return ((value >> 24) & 0x7F) << 21 | ((value >> 16) & 0x7F) << 14 | ((value >> 8) & 0x7F) << 7 | (value & 0x7F);
 }
 
 FrameWalk::FrameWalk(TagStream& stream) : stream_(stream) {

@@ -61,8 +61,7 @@ std::string DecodeLyrics(std::span<const uint8_t> content, uint8_t encodingByte)
             auto text = content.subspan(PastNul(content, 3, true));
             return encoding::Utf16UpToZero(text, encoding::ByteOrder::Big);
         }
-        default:
-            return MarkedUtf16Strings(content);
+        default: return MarkedUtf16Strings(content);
     }
 }
 

@@ -21,9 +21,7 @@ std::string_view FieldBytes(std::span<const uint8_t> bytes) {
 
 namespace tagtext {
 
-std::string Field8(std::span<const uint8_t> bytes) {
-    return encoding::Text8ToUtf8(FieldBytes(bytes));
-}
+std::string Field8(std::span<const uint8_t> bytes) { return encoding::Text8ToUtf8(FieldBytes(bytes)); }
 
 }  // namespace tagtext
 
@@ -33,9 +31,7 @@ namespace {
 constexpr uint64_t kMaxTextBytes = 65535;
 
 // The text of a UTF-8 field, every malformed byte replaced.
-std::string FieldUtf8(std::span<const uint8_t> bytes) {
-    return encoding::RepairUtf8(FieldBytes(bytes));
-}
+std::string FieldUtf8(std::span<const uint8_t> bytes) { return encoding::RepairUtf8(FieldBytes(bytes)); }
 
 // Encoding 1 carries a byte-order mark; a text without one is taken as little-endian.
 std::string Utf16WithBom(std::span<const uint8_t> bytes) {
@@ -99,16 +95,15 @@ std::string* FrameField(const std::string& id, int major, TMP3Tag& tag) {
 }
 
 // Bit rates in kbit/s by bit-rate index; index 15, which the standard forbids, gives 1000.
-constexpr std::array<int32_t, 16> kMpeg1Layer1 = {0, 32, 64, 96, 128, 160, 192, 224,
+constexpr std::array<int32_t, 16> kMpeg1Layer1 = {0,   32,  64,  96,  128, 160, 192, 224,
                                                   256, 288, 320, 352, 384, 416, 448, 1000};
-constexpr std::array<int32_t, 16> kMpeg1Layer2 = {0, 32, 48, 56, 64, 80, 96, 112,
+constexpr std::array<int32_t, 16> kMpeg1Layer2 = {0,   32,  48,  56,  64,  80,  96,  112,
                                                   128, 160, 192, 224, 256, 320, 384, 1000};
-constexpr std::array<int32_t, 16> kMpeg1Layer3 = {0, 32, 40, 48, 56, 64, 80, 96,
+constexpr std::array<int32_t, 16> kMpeg1Layer3 = {0,   32,  40,  48,  56,  64,  80,  96,
                                                   112, 128, 160, 192, 224, 256, 320, 1000};
-constexpr std::array<int32_t, 16> kMpeg2Layer1 = {0, 32, 48, 56, 64, 80, 96, 112,
+constexpr std::array<int32_t, 16> kMpeg2Layer1 = {0,   32,  48,  56,  64,  80,  96,  112,
                                                   128, 144, 160, 176, 192, 224, 256, 1000};
-constexpr std::array<int32_t, 16> kMpeg2Layer23 = {0, 8, 16, 24, 32, 40, 48, 56,
-                                                   64, 80, 96, 112, 128, 144, 160, 1000};
+constexpr std::array<int32_t, 16> kMpeg2Layer23 = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 1000};
 
 int32_t BitrateOf(unsigned version, unsigned layer, unsigned index) {
     if (version == 1 || layer == 0) return 0;
@@ -237,13 +232,12 @@ void TTolvMP3TagReader::ReadID3v2Frames(id3v2::FrameWalk& walk, TMP3Tag& tag) {
     }
 }
 
-void TTolvMP3TagReader::ReadMPEGHeader(TagStream& stream, uint64_t headerOffset, uint64_t audioStart,
-                                       TMP3Tag& tag) {
+void TTolvMP3TagReader::ReadMPEGHeader(TagStream& stream, uint64_t headerOffset, uint64_t audioStart, TMP3Tag& tag) {
     const uint64_t fileSize = stream.Size();
     tag.FileSize = static_cast<int64_t>(fileSize);
     const TagWindow bytes = stream.Window(headerOffset, 4);
-    uint32_t h = uint32_t(bytes.U8(0)) << 24 | uint32_t(bytes.U8(1)) << 16 | uint32_t(bytes.U8(2)) << 8 |
-                 uint32_t(bytes.U8(3));
+    uint32_t h =
+        uint32_t(bytes.U8(0)) << 24 | uint32_t(bytes.U8(1)) << 16 | uint32_t(bytes.U8(2)) << 8 | uint32_t(bytes.U8(3));
     unsigned version = (h >> 19) & 3;
     unsigned layer = (h >> 17) & 3;
     unsigned bitrateIndex = (h >> 12) & 15;

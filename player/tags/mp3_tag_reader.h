@@ -35,12 +35,12 @@ struct TMP3Tag {
 
 // The kinds of file the reader tells apart.
 enum class TMediaFileKind : int {
-    Plain = 0,         // no tag recognised (plain MPEG audio, or shorter than 129 bytes)
-    ID3v1 = 1,         // "TAG" in the last 128 bytes
-    ID3v2 = 2,         // "ID3" at offset 0
-    MP4 = 3,           // "M4A" at offset 8
-    RIFF = 4,          // "RIF" at offset 0 without ID3v1
-    RIFFWithID3v1 = 41 // "RIF" at offset 0 with ID3v1
+    Plain = 0,          // no tag recognised (plain MPEG audio, or shorter than 129 bytes)
+    ID3v1 = 1,          // "TAG" in the last 128 bytes
+    ID3v2 = 2,          // "ID3" at offset 0
+    MP4 = 3,            // "M4A" at offset 8
+    RIFF = 4,           // "RIF" at offset 0 without ID3v1
+    RIFFWithID3v1 = 41  // "RIF" at offset 0 with ID3v1
 };
 
 inline constexpr const char* kKindTextMPEG = "MPEG オーディオファイル";

@@ -39,11 +39,26 @@ void ReadMetadataAtoms(TagStream& stream, TMP3Tag& tag) {
         if (atomSize < 8) break;
 
         std::string* field = nullptr;
-        if (name == "\xA9" "art") field = &tag.Artist;
-        else if (name == "\xA9" "nam") field = &tag.Title;
-        else if (name == "\xA9" "alb") field = &tag.Album;
-        else if (name == "\xA9" "day") field = &tag.Year;
-        else if (name == "\xA9" "gen") field = &tag.Genre;
+        if (name ==
+            "\xA9"
+            "art")
+            field = &tag.Artist;
+        else if (name ==
+                 "\xA9"
+                 "nam")
+            field = &tag.Title;
+        else if (name ==
+                 "\xA9"
+                 "alb")
+            field = &tag.Album;
+        else if (name ==
+                 "\xA9"
+                 "day")
+            field = &tag.Year;
+        else if (name ==
+                 "\xA9"
+                 "gen")
+            field = &tag.Genre;
         if (field) {
             if (atomSize < 24) {
                 field->clear();
@@ -62,6 +77,5 @@ void ReadMetadataAtoms(TagStream& stream, TMP3Tag& tag) {
         pos += atomSize;
     }
 }
-
 
 }  // namespace mp4

@@ -21,8 +21,7 @@
 class TagWindow : private ByteReader {
 public:
     TagWindow() = default;
-    TagWindow(std::shared_ptr<const FileBytes> block, ByteReader bytes)
-        : ByteReader(bytes), block_(std::move(block)) {}
+    TagWindow(std::shared_ptr<const FileBytes> block, ByteReader bytes) : ByteReader(bytes), block_(std::move(block)) {}
 
     using ByteReader::Bytes;
     using ByteReader::Data;

@@ -7,7 +7,9 @@
 
 namespace harrowincast {
 
-namespace Ui { class TConfigForm; }
+namespace Ui {
+class TConfigForm;
+}
 class TTolvIPodINI;
 
 class TConfigForm : public QDialog {

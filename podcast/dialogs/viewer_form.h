@@ -6,7 +6,9 @@
 
 namespace harrowincast {
 
-namespace Ui { class TViewerForm; }
+namespace Ui {
+class TViewerForm;
+}
 
 class TViewerForm : public QDialog {
     Q_OBJECT

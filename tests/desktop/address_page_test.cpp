@@ -1,12 +1,12 @@
 // The contacts page: the list of contact files, the editor, new, edit and delete, and the
 // import of contact files.
-#include <QtTest>
 #include <QAction>
-#include <QMenu>
-#include <QToolButton>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/dialogs/address_form.h"
@@ -19,7 +19,8 @@ using namespace harrowin;
 namespace {
 
 // A player with an empty music database and the given contact files.
-std::unique_ptr<TTestPageHost> ContactsPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> ContactsPlayer(const TempDir& dir,
+                                              const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Contacts");
     for (const auto& [name, text] : files) dir.Write("ipod/Contacts/" + name, text);
@@ -281,8 +282,18 @@ void AddressPageTest::editorRowsAndInputBox() {
     QCOMPARE(f.DataListView->topLevelItem(4)->text(0), QString("携帯電話番号"));
     QCOMPARE(f.FOk, false);
     TIpodVCF c;
-    c.N = "n";  c.FN = "fn";  c.Title = "t";  c.Org = "o";  c.TelCell = "cell";  c.TelWork = "work";
-    c.TelHome = "home";  c.Email = "e";  c.Url = "u";  c.AdrWork = "aw";  c.AdrHome = "ah";  c.Note = "note";
+    c.N = "n";
+    c.FN = "fn";
+    c.Title = "t";
+    c.Org = "o";
+    c.TelCell = "cell";
+    c.TelWork = "work";
+    c.TelHome = "home";
+    c.Email = "e";
+    c.Url = "u";
+    c.AdrWork = "aw";
+    c.AdrHome = "ah";
+    c.Note = "note";
     f.SetContact(c);
     QCOMPARE(f.DataListView->topLevelItem(9)->text(1), QString("aw"));
     QCOMPARE(f.DataListView->topLevelItem(11)->text(1), QString("note"));

@@ -1,6 +1,5 @@
 // The Qt-side helpers of the foundation: the fitted drawing (bands and placement in pixels), the
 // folder picker's title, start folder and cancel rule, and the address the shell open hands on.
-#include <QtTest>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -8,15 +7,16 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <QtTest>
 
 #include <climits>
 #include <cstdlib>
@@ -133,7 +133,7 @@ void FoundationGuiTest::boxReplacesWhatWasThereAndNothingOutside() {
     QVERIFY(Near(target.pixel(110, 50), kOutside));
     QVERIFY(Near(target.pixel(50, 19), kOutside));
     QVERIFY(Near(target.pixel(50, 120), kOutside));
-    QCOMPARE(qGreen(target.pixel(50, 20)), 0);        // the band, not green below it
+    QCOMPARE(qGreen(target.pixel(50, 20)), 0);  // the band, not green below it
     QVERIFY(Near(target.pixel(50, 20 + 25), kPicture));
     QVERIFY(Near(target.pixel(50, 20 + 74), kPicture));
     QCOMPARE(qGreen(target.pixel(50, 20 + 75)), 0);
@@ -208,7 +208,8 @@ void FoundationGuiTest::shellOpenAddresses() {
     SetMessageBoxHook({});
     QCOMPARE(shown.size(), size_t(1));
     QCOMPARE(QString::fromStdString(shown[0]),
-             QString::fromUtf8("[ /tmp/manual/index.html ]を開くプログラムが見つからないため、開くことができませんでした。"));
+             QString::fromUtf8(
+                 "[ /tmp/manual/index.html ]を開くプログラムが見つからないため、開くことができませんでした。"));
 }
 
 void FoundationGuiTest::yesNoCancelBoxAnswersCancelWhenClosed() {

@@ -1,6 +1,5 @@
 // Importing files into the player: a text file as one note or as pages through the splitting
 // dialog, its settings, encodings, and contact and calendar files copied without overwriting.
-#include <QtTest>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -8,6 +7,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/imports.h"

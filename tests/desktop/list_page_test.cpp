@@ -1,8 +1,8 @@
 // What the list pages share: while a list loads, window messages run, and a command that
 // arrives then waits for the list instead of acting on rows about to be replaced.
-#include <QtTest>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include "desktop/dialogs/address_form.h"
 #include "desktop/dialogs/schedule_form.h"
@@ -50,7 +50,8 @@ void ListPageTest::commandsWaitWhileTheListLoads() {
     };
     // A "new" click queued before each load reaches the page while the load lets messages run.
     const auto clickDuringLoad = [&](QPushButton* button, TListKind kind) {
-        QMetaObject::invokeMethod(button, [button] { button->click(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            button, [button] { button->click(); }, Qt::QueuedConnection);
         host.LoadTabList(kind);
     };
     clickDuringLoad(contacts.SButton_AddrNew, TListKind::Contacts);

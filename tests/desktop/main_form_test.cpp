@@ -1,6 +1,5 @@
 // The main window: creation and destruction, the terms of use, page buttons and keys, status
 // texts, recognition against a player tree and against none, removal, drops, the dialogs.
-#include <QtTest>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -11,6 +10,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -31,10 +31,10 @@
 #include "desktop/settings.h"
 #include "desktop/song_list_model.h"
 #include "desktop/startup.h"
-#include "foundation/drives.h"
 #include "foundation/console_runner.h"
-#include "platform/instance_lock.h"
+#include "foundation/drives.h"
 #include "foundation/program_folder.h"
+#include "platform/instance_lock.h"
 #include "tests/desktop/desktop_test_util.h"
 
 using namespace harrowin;
@@ -133,7 +133,12 @@ void MainFormTest::termsAcceptedOnceNeverAsksAgain() {
     QVERIFY(ReadFileText(file).find("[Copyright]\r\nCopyright=1\r\n") != std::string::npos);
     // The second start shows no dialog: nothing modal is open during creation.
     bool sawDialog = false;
-    WhenModal([&sawDialog](QWidget* w) { sawDialog = true; w->close(); }, 5);
+    WhenModal(
+        [&sawDialog](QWidget* w) {
+            sawDialog = true;
+            w->close();
+        },
+        5);
     TMainForm again({}, file);
     QTest::qWait(100);
     QVERIFY(!sawDialog);
@@ -543,7 +548,10 @@ void MainFormTest::settingsDialogRoundTrip() {
     TMainForm form({}, AcceptedSettings(dir, "[TextDivide]\r\nMakeDivMode=3\r\n"));
     TTolvIPodINI& s = form.Settings();
     // OK without changes leaves every setting as it was.
-    const std::string before = [&] { s.SaveSettings(); return s.Ini().ToText(); }();
+    const std::string before = [&] {
+        s.SaveSettings();
+        return s.Ini().ToText();
+    }();
     WhenModal([](QWidget* w) {
         QCOMPARE(w->windowTitle(), QString("Harrowinの設定"));
         QTest::mouseClick(w->findChild<QPushButton*>("Button2"), Qt::LeftButton);
@@ -580,7 +588,8 @@ void MainFormTest::settingsDialogRoundTrip() {
     WhenModal([](QWidget* w) {
         auto* combo = w->findChild<QComboBox*>("ComboBox_Drive");
         QVERIFY(combo->count() >= 1);
-        for (int i = 0; i < combo->count(); ++i) QVERIFY(std::filesystem::is_directory(combo->itemText(i).toStdString()));
+        for (int i = 0; i < combo->count(); ++i)
+            QVERIFY(std::filesystem::is_directory(combo->itemText(i).toStdString()));
         QTest::mouseClick(w->findChild<QPushButton*>("Button1"), Qt::LeftButton);
     });
     form.EditSettings();
@@ -616,16 +625,17 @@ struct FakeUsbPlayer {
         const std::string usb = sys + "/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/block/sdz";
         const std::string ata = sys + "/devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda";
         dir.Write("sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/block/sdz/removable", std::string("1\n"));
-        dir.Write("sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/block/sdz/sdz1/partition", std::string("1\n"));
+        dir.Write("sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/block/sdz/sdz1/partition",
+                  std::string("1\n"));
         dir.Write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda/removable", std::string("0\n"));
         dir.Write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda/sda1/partition", std::string("1\n"));
         std::filesystem::create_directories(sys + "/class/block");
         std::filesystem::create_directory_symlink(usb + "/sdz1", sys + "/class/block/sdz1");
         std::filesystem::create_directory_symlink(ata + "/sda1", sys + "/class/block/sda1");
-        const std::string udisks = dir.Write("bin/udisksctl", "#!/bin/sh\necho \"$@\" >> '" + Log +
-                                                                   "'\ni=0\nwhile [ ! -e '" + Gate +
-                                                                   "' ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done\n"
-                                                                   "echo 'Error unmounting /dev/sdz1: target is busy' >&2\nexit 1\n");
+        const std::string udisks =
+            dir.Write("bin/udisksctl", "#!/bin/sh\necho \"$@\" >> '" + Log + "'\ni=0\nwhile [ ! -e '" + Gate +
+                                           "' ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done\n"
+                                           "echo 'Error unmounting /dev/sdz1: target is busy' >&2\nexit 1\n");
         std::filesystem::permissions(udisks, std::filesystem::perms::owner_all);
         const char* path = std::getenv("PATH");
         SavedPath = path ? path : "";
@@ -695,8 +705,9 @@ void MainFormTest::driveListAndTypedDrive() {
             v.FsType = fs;
             return v;
         };
-        return std::vector<TMountedVolume>{volume(dir / "proc", "proc", "proc"), volume(dir / "media/IPOD", "/dev/sdz1", "vfat"),
-                                           volume(dir / "shm", "tmpfs", "tmpfs"), volume(dir / "media/IPOD", "/dev/sdz1", "vfat")};
+        return std::vector<TMountedVolume>{
+            volume(dir / "proc", "proc", "proc"), volume(dir / "media/IPOD", "/dev/sdz1", "vfat"),
+            volume(dir / "shm", "tmpfs", "tmpfs"), volume(dir / "media/IPOD", "/dev/sdz1", "vfat")};
     });
     {
         TMainForm form({}, LockedTo(dir, "copy"));
@@ -712,7 +723,8 @@ void MainFormTest::driveListAndTypedDrive() {
             QTest::mouseClick(w->findChild<QPushButton*>("Button2"), Qt::LeftButton);
         });
         form.EditSettings();
-        QCOMPARE(listed, (QStringList{QString::fromStdString(dir / "media/IPOD"), QString::fromStdString(dir / "copy")}));
+        QCOMPARE(listed,
+                 (QStringList{QString::fromStdString(dir / "media/IPOD"), QString::fromStdString(dir / "copy")}));
         QCOMPARE(form.Settings().Recognize.DriveLockPath, dir / "media/IP");
     }
     SetMountedVolumesSource({});
@@ -807,11 +819,13 @@ void MainFormTest::failureLogListsAndSaves() {
     QCOMPARE(list->topLevelItem(1)->text(0), QString("2"));
     QCOMPARE(list->topLevelItem(1)->text(1), QString("曲2"));
     QVERIFY(list->topLevelItem(1)->text(3).endsWith(" - :iPod_Control:Music:F00:2.mp3"));
-    QCOMPARE(list->topLevelItem(0)->text(3),
-             QString("データファイルが存在しません - :iPod_Control:Music:F00:0.mp3"));
+    QCOMPARE(list->topLevelItem(0)->text(3), QString("データファイルが存在しません - :iPod_Control:Music:F00:0.mp3"));
     QCOMPARE(form.findChild<QLabel*>("Label_OutFolder")->text(), QString("/home/user/Music"));
     std::string proposed;
-    form.AskFileName = [&](const std::string& name) { proposed = name; return dir / "log.TXT"; };
+    form.AskFileName = [&](const std::string& name) {
+        proposed = name;
+        return dir / "log.TXT";
+    };
     form.Button2Click();
     QVERIFY(proposed.find('/') == std::string::npos);
     QVERIFY(proposed.rfind("転送失敗ログ(", 0) == 0);
@@ -852,7 +866,12 @@ void MainFormTest::secondInstanceIsRefused() {
     // After the first copy ends, a start succeeds; it runs its loop and writes its settings.
     { std::ofstream(settings) << "[Copyright]\r\nCopyright=1\r\n"; }
     bool ran = false;
-    QCOMPARE(RunHarrowin({}, [&ran](TMainForm& f) { ran = f.isVisible(); return 0; }), 0);
+    QCOMPARE(RunHarrowin({},
+                         [&ran](TMainForm& f) {
+                             ran = f.isVisible();
+                             return 0;
+                         }),
+             0);
     QVERIFY(ran);
     QVERIFY(ReadFileText(settings).find("[RSSURLData]") != std::string::npos);
     // The lock was given back at the end.

@@ -1,12 +1,12 @@
 // The notes page and the note editor: the list's columns, opening and saving notes, the close
 // question, and deleting one or several notes.
-#include <QtTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,9 +27,7 @@ namespace fs = std::filesystem;
 class MemoPageTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() {
-        TMemoForm::SaveDialogHook = {};
-    }
+    void cleanup() { TMemoForm::SaveDialogHook = {}; }
     void listColumns();
     void hostileNotesFolder();
     void deleteNotes();
@@ -115,7 +113,8 @@ void MemoPageTest::deleteNotes() {
     TempDir dir;
     TRecordedBoxes boxes;
     auto host = OpenWithNotes(dir);
-    for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"}) dir.Write(std::string("ipod/Notes/") + n, std::string("x"));
+    for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        dir.Write(std::string("ipod/Notes/") + n, std::string("x"));
     dir.Write("ipod/Notes/Sub/e.txt", std::string("x"));
     TMemoPage& page = host->Page<TMemoPage>();
     host->LoadTabList(TListKind::Notes);
@@ -407,9 +406,10 @@ void MemoPageTest::doubleClickWhileTheListLoads() {
         w->close();
     });
     const QPoint at(200, 280);
-    QCoreApplication::postEvent(page.MemoListView->viewport(),
-                                new QMouseEvent(QEvent::MouseButtonDblClick, at, page.MemoListView->viewport()->mapToGlobal(at),
-                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        page.MemoListView->viewport(),
+        new QMouseEvent(QEvent::MouseButtonDblClick, at, page.MemoListView->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        Qt::LeftButton, Qt::NoModifier));
     host->LoadTabList(TListKind::Notes);
     QVERIFY(!opened);
     QCOMPARE(page.MemoListView->topLevelItemCount(), 1);

@@ -1,12 +1,12 @@
 // The news page: the site list commands with the site dialog, and the download of the checked
 // sites from a loopback server into note pages (the news sub-folder, plain text, failures,
 // names that must stay inside their folders).
-#include <QtTest>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/dialogs/edit_url_form.h"
@@ -30,7 +30,8 @@ namespace {
 
 const char* const kFeed =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n<title>朝のニュース</title>\n"
-    "<item>\n<title>見出しその一</title>\n<link>http://example.jp/1</link>\n<description>本文その一</description>\n</item>\n"
+    "<item>\n<title>見出しその一</title>\n<link>http://example.jp/1</link>\n<description>本文その一</description>\n</"
+    "item>\n"
     "</channel>\n</rss>\n";
 
 std::vector<std::string> FilesUnder(const std::string& folder) {
@@ -104,7 +105,8 @@ void NewsPageTest::siteCommands() {
     QCOMPARE(row->text(2), QString("Not Updated"));
     QCOMPARE(row->checkState(0), Qt::Unchecked);
 
-    // The edit command (here a double click below the rows) with no row selected adds a site: empty name, OK disabled, "http://".
+    // The edit command (here a double click below the rows) with no row selected adds a site: empty name, OK disabled,
+    // "http://".
     page.URLListView->clearSelection();
     page.URLListView->setCurrentItem(nullptr);
     bool okEnabled = true;

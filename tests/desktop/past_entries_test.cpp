@@ -1,11 +1,11 @@
 // Removing past events and expired tasks, and the file work the organiser pages share: which
 // rows lie before the base, deleting listed files, names of new files, the import copy.
-#include <QtTest>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 #include <set>
 
@@ -22,7 +22,8 @@ using namespace harrowin;
 
 namespace {
 
-std::unique_ptr<TTestPageHost> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> CalendarPlayer(const TempDir& dir,
+                                              const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Calendars");
     for (const auto& [name, text] : files) dir.Write("ipod/Calendars/" + name, text);
@@ -62,9 +63,10 @@ private slots:
 void PastEntriesTest::collectIsStrictAndStopsAtAnEmptyStart() {
     const TDateTime base = EncodeDateTime(2007, 3, 15, 14, 30, 0);
     std::vector<std::string> names;
-    QVERIFY(CollectPastEntries(names, {{"20070315T142900", "a"}, {"20070315T143000", "equal"}, {"20070315T143100", "b"},
-                                       {"20070101T000000", "c"}},
-                               base));
+    QVERIFY(CollectPastEntries(
+        names,
+        {{"20070315T142900", "a"}, {"20070315T143000", "equal"}, {"20070315T143100", "b"}, {"20070101T000000", "c"}},
+        base));
     QCOMPARE(names, (std::vector<std::string>{"a", "c"}));
     // An empty start ends the walk, whatever follows.
     names.clear();
@@ -127,8 +129,10 @@ void PastEntriesTest::deleteAndCopy() {
     std::filesystem::permissions(ro, std::filesystem::perms::owner_read);
     const std::string outside = dir.Write("../outside-" + std::to_string(::getpid()) + ".ics", "o");
     std::vector<std::string> failed;
-    DeleteListedFiles(folder, {"a.ics", "missing.ics", "sub/b.ics", "ro.ics", "../" + std::filesystem::path(outside).filename().string()},
-                      [&failed](const std::string& p) { failed.push_back(p); });
+    DeleteListedFiles(
+        folder,
+        {"a.ics", "missing.ics", "sub/b.ics", "ro.ics", "../" + std::filesystem::path(outside).filename().string()},
+        [&failed](const std::string& p) { failed.push_back(p); });
     QCOMPARE(failed.size(), size_t(2));
     QCOMPARE(failed[0], folder + "missing.ics");
     QVERIFY(!std::filesystem::exists(dir / "a.ics"));
@@ -232,7 +236,8 @@ void PastEntriesTest::removingExpiredTasks() {
     QVERIFY(std::filesystem::exists(dir / "ipod/Calendars/t2.ics"));
     QCOMPARE(page.TodoListView->topLevelItemCount(), 2);
     // A row without a start stands first in the initial order and ends the scan.
-    dir.Write("ipod/Calendars/nostart.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:vtodo\r\nEND:vtodo\r\nEND:vcalender\r\n");
+    dir.Write("ipod/Calendars/nostart.ics",
+              "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:vtodo\r\nEND:vtodo\r\nEND:vcalender\r\n");
     host->LoadTabList(TListKind::ToDo);
     page.TodoListView->topLevelItem(0)->setText(1, "");
     boxes.Boxes.clear();

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "desktop/photo_extract.h"
+#include "foundation/names.h"
 #include "player/artwork/artwork_db.h"
 #include "player/artwork/jpeg_codec.h"
-#include "foundation/names.h"
 #include "tests/support/artwork_db_writer.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
@@ -94,7 +94,10 @@ void PhotoExtractTest::smallPicturesNumberedPerAlbum() {
     int steps = 0;
     TPhotoExtractRun run(db, out, 0);
     auto label = [&](const std::string& t) { labels.push_back(t); };
-    auto step = [&] { ++steps; return true; };
+    auto step = [&] {
+        ++steps;
+        return true;
+    };
     QVERIFY(run.ExtractAlbum("Library", 1, 3, label, step));
     QVERIFY(run.ExtractAlbum("夏.休み/2007", 2, 3, label, step));
     QVERIFY(run.ExtractAlbum("..", 3, 3, label, step));
@@ -178,8 +181,12 @@ void PhotoExtractTest::noFreeNameSkipsThePhoto() {
     std::vector<std::string> labels;
     int steps = 0;
     TPhotoExtractRun run(db, dir / "out", 0);
-    QVERIFY(run.ExtractAlbum("A", 1, 1, [&](const std::string& t) { labels.push_back(t); },
-                             [&] { ++steps; return true; }));
+    QVERIFY(run.ExtractAlbum(
+        "A", 1, 1, [&](const std::string& t) { labels.push_back(t); },
+        [&] {
+            ++steps;
+            return true;
+        }));
     QCOMPARE(labels[1], std::string("[ IMG00000.jpg ]のリネームに失敗しました"));
     QCOMPARE(ReadFileText(dir / "out/A/IMG00000.jpg"), std::string("old"));
     QCOMPARE(steps, 1);  // the skipped photo does not reach the step
@@ -247,7 +254,10 @@ void PhotoExtractTest::failuresAreCountedWithTheirReason() {
     TPhotoExtractRun pulled(db, dir / "out2", 0);
     int photos = 0;
     pulled.PlayerGone = [&photos] { return photos > 0; };
-    QVERIFY(!pulled.ExtractAlbum("A", 1, 2, {}, [&photos] { ++photos; return true; }));
+    QVERIFY(!pulled.ExtractAlbum("A", 1, 2, {}, [&photos] {
+        ++photos;
+        return true;
+    }));
     pulled.SkipAlbum("B");
     QCOMPARE(pulled.Written, 1);
     QCOMPARE(pulled.Failed, 4);

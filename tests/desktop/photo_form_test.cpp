@@ -1,11 +1,11 @@
 // The photo viewer: fitting the picture into the window, the files it takes and refuses, the
 // step buttons, the copy into a folder with its overwrite question, and the 32-bit picture.
-#include <QtTest>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScrollArea>
 #include <QToolButton>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/dialogs/photo_form.h"

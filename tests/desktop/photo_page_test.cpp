@@ -1,7 +1,6 @@
 // The photos page: loading thumbnails and albums, album selection, check marks with the
 // library album kept apart, drawing a cell, stepping through photos for the viewer, and the
 // extraction through its dialog.
-#include <QtTest>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/dialogs/photo_copy_form.h"
@@ -51,12 +51,14 @@ void WritePhotoPlayer(const TempDir& dir, bool albums = true) {
         ArtworkTestImage& image = w.AddImage(id);
         all.push_back(id);
         if (id >= 110) continue;
-        w.AddThumbnail(image, ":Thumbs:F1009_1.ithmb", Plain(40, 30, Bitmap32::Rgb(248, 0, 0)), ThumbFormat::Rgb565LE, 1009);
+        w.AddThumbnail(image, ":Thumbs:F1009_1.ithmb", Plain(40, 30, Bitmap32::Rgb(248, 0, 0)), ThumbFormat::Rgb565LE,
+                       1009);
         w.AddThumbnail(image, ":Thumbs:F1015_1.ithmb", Plain(120, 90, Bitmap32::Rgb(0, 0, 248)), ThumbFormat::Rgb565LE,
                        1015);
         const std::string file = "P" + std::to_string(id) + ".jpg";
         image.PhotoName = ":Full Resolution:2008:" + file;
-        image.FullSize = WriteJpegPicture(dir / ("ipod/Photos/Full Resolution/2008/" + file), Plain(64, 48, Bitmap32::Rgb(0, 200, 0)));
+        image.FullSize = WriteJpegPicture(dir / ("ipod/Photos/Full Resolution/2008/" + file),
+                                          Plain(64, 48, Bitmap32::Rgb(0, 200, 0)));
     }
     w.AddAlbum("Photo Library", 1, all);
     if (albums) {
@@ -368,7 +370,8 @@ void PhotoPageTest::noDatabase() {
     // A last photo whose padding leaves its icon no height does not size the cells: taken,
     // it gave them none and the whole list showed blank.
     ArtworkDbWriter w;
-    w.AddThumbnail(w.AddImage(1), ":Thumbs:F1009_1.ithmb", Plain(40, 30, Bitmap32::Rgb(248, 0, 0)), ThumbFormat::Rgb565LE);
+    w.AddThumbnail(w.AddImage(1), ":Thumbs:F1009_1.ithmb", Plain(40, 30, Bitmap32::Rgb(248, 0, 0)),
+                   ThumbFormat::Rgb565LE);
     w.AddRawThumbnail(w.AddImage(2), ":Thumbs:F1009_1.ithmb", std::vector<uint8_t>(2400, 0), 40, 30, 0, -100);
     w.WriteTo(dir / "ipod/Photos", "Photo DataBase");
     auto third = std::make_unique<TTestPageHost>(dir, "ipod");

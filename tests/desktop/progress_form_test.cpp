@@ -1,8 +1,8 @@
 // The progress window: the work starts once the window is shown, the result and cancel rules.
-#include <QtTest>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QtTest>
 
 #include "desktop/progress_form.h"
 
@@ -19,7 +19,10 @@ private slots:
 
 void ProgressFormTest::nothingToDoMakesNoWindow() {
     bool called = false;
-    auto work = [&](QProgressBar*, QLabel*, bool&) { called = true; return 0; };
+    auto work = [&](QProgressBar*, QLabel*, bool&) {
+        called = true;
+        return 0;
+    };
     QCOMPARE(RunWithProgress("x", 0, 0, work), -1);
     QCOMPARE(RunWithProgress("x", 0, -5, work), -1);
     QVERIFY(!called);

@@ -1,6 +1,5 @@
 // The calendar page: the event list, the editor, new/edit/delete, the month view and the import
 // of calendar files.
-#include <QtTest>
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -12,6 +11,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/dialogs/schedule_form.h"
@@ -25,7 +25,8 @@ using namespace harrowin;
 
 namespace {
 
-std::unique_ptr<TTestPageHost> CalendarPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> CalendarPlayer(const TempDir& dir,
+                                              const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Calendars");
     for (const auto& [name, text] : files) dir.Write("ipod/Calendars/" + name, text);
@@ -141,8 +142,9 @@ void SchedulePageTest::newEventFromTheMonthGrid() {
 void SchedulePageTest::editingAndUncheckingTheEnd() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto host = CalendarPlayer(dir, {{"e.ics", Event("会議", "20070315T143000",
-                                                     "DTEND:20070315T160000\r\nDALARM:20070315T140000\r\nPRIORITY:x\r\n")}});
+    auto host = CalendarPlayer(
+        dir, {{"e.ics",
+               Event("会議", "20070315T143000", "DTEND:20070315T160000\r\nDALARM:20070315T140000\r\nPRIORITY:x\r\n")}});
     TSchedulePage& page = host->Page<TSchedulePage>();
     host->LoadTabList(TListKind::Calendar);
     page.CalendarListView->topLevelItem(0)->setSelected(true);
@@ -173,7 +175,8 @@ void SchedulePageTest::editingAndUncheckingTheEnd() {
 void SchedulePageTest::deleteAndCommands() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto host = CalendarPlayer(dir, {{"a.ics", Event("A", "20070101T000000")}, {"b.ics", Event("B", "20070201T000000")}});
+    auto host =
+        CalendarPlayer(dir, {{"a.ics", Event("A", "20070101T000000")}, {"b.ics", Event("B", "20070201T000000")}});
     TSchedulePage& page = host->Page<TSchedulePage>();
     host->LoadTabList(TListKind::Calendar);
     page.MenuItem2->trigger();

@@ -51,18 +51,68 @@ void SettingsTest::firstStartWritesEveryKeyInFileOrder() {
         }
     }
     const std::string text = ReadFileText(file);
-    const char* order[] = {"[Positions]", "Main_X=", "Main_Y=", "TView_X=", "TView_Y=", "TView_W=400", "TView_H=330",
-                           "PView_X=", "PView_Y=", "PView_W=640", "PView_H=400", "[SongCopy]",
-                           "MakeFolder_Artist=1", "MakeFolder_Album=0", "MakingNameType=0", "Folder=",
-                           "AddTrackNo=0", "MakeLibraryData=1", "[VideoCopy]", "VideoFolder=",
-                           "MakeArtistFolder=1", "MakeAlbumFolder=0", "MakeType=0", "MakeImportFile=0",
-                           "[TextDivide]", "MakePageNo=1", "MakeLink=1", "MakeDelRuby=0", "MakeDivMode=0",
-                           "MakeWordSize=4050", "MakeFolder=1", "AddEncoded=1", "AddTitle=1", "EveryDisplay=1",
-                           "[SongFind]", "Type=2", "Text=", "PageIndex=0", "[Copyright]", "Copyright=0",
-                           "[Internet]", "AutoDownLoad=0", "SaveFolder=RSS News", "AddRSSDate=0", "AddRSSURL=0",
-                           "[Recognize]", "MakeFolder=0", "DriveLockPath=", "[PhotoCopy]", "Folder=", "Type=0",
-                           "[Photos]", "Type=0", "PosX=0", "PosY=0", "[RSSURLData]", "Count=4", "No.0=",
-                           "No.1=", "No.2=", "No.3=", "No.4="};
+    const char* order[] = {"[Positions]",
+                           "Main_X=",
+                           "Main_Y=",
+                           "TView_X=",
+                           "TView_Y=",
+                           "TView_W=400",
+                           "TView_H=330",
+                           "PView_X=",
+                           "PView_Y=",
+                           "PView_W=640",
+                           "PView_H=400",
+                           "[SongCopy]",
+                           "MakeFolder_Artist=1",
+                           "MakeFolder_Album=0",
+                           "MakingNameType=0",
+                           "Folder=",
+                           "AddTrackNo=0",
+                           "MakeLibraryData=1",
+                           "[VideoCopy]",
+                           "VideoFolder=",
+                           "MakeArtistFolder=1",
+                           "MakeAlbumFolder=0",
+                           "MakeType=0",
+                           "MakeImportFile=0",
+                           "[TextDivide]",
+                           "MakePageNo=1",
+                           "MakeLink=1",
+                           "MakeDelRuby=0",
+                           "MakeDivMode=0",
+                           "MakeWordSize=4050",
+                           "MakeFolder=1",
+                           "AddEncoded=1",
+                           "AddTitle=1",
+                           "EveryDisplay=1",
+                           "[SongFind]",
+                           "Type=2",
+                           "Text=",
+                           "PageIndex=0",
+                           "[Copyright]",
+                           "Copyright=0",
+                           "[Internet]",
+                           "AutoDownLoad=0",
+                           "SaveFolder=RSS News",
+                           "AddRSSDate=0",
+                           "AddRSSURL=0",
+                           "[Recognize]",
+                           "MakeFolder=0",
+                           "DriveLockPath=",
+                           "[PhotoCopy]",
+                           "Folder=",
+                           "Type=0",
+                           "[Photos]",
+                           "Type=0",
+                           "PosX=0",
+                           "PosY=0",
+                           "[RSSURLData]",
+                           "Count=4",
+                           "No.0=",
+                           "No.1=",
+                           "No.2=",
+                           "No.3=",
+                           "No.4="};
     size_t at = 0;
     for (const char* piece : order) {
         const size_t found = text.find(piece, at);
@@ -157,8 +207,9 @@ void SettingsTest::siteRowsAndStore() {
 
 void SettingsTest::badFileStartsWithDefaultsKeepingReadableValues() {
     TempDir dir;
-    std::string garbage = "\x01\x02 nonsense\r\n[Positions\r\nMain_X=abc\r\n[SongCopy]\r\nMakeFolder_Artist=zz\r\n"
-                          "MakingNameType=3\r\n=novalue\r\n[RSSURLData]\r\nCount=many\r\nNo.0=X;y;z;1;\r\n";
+    std::string garbage =
+        "\x01\x02 nonsense\r\n[Positions\r\nMain_X=abc\r\n[SongCopy]\r\nMakeFolder_Artist=zz\r\n"
+        "MakingNameType=3\r\n=novalue\r\n[RSSURLData]\r\nCount=many\r\nNo.0=X;y;z;1;\r\n";
     garbage += std::string("\xff\xfe\x80", 3);
     dir.Write("bad.ini", garbage);
     TTolvIPodINI s(dir / "bad.ini", {800, 600, 600, 440});
@@ -213,7 +264,8 @@ void SettingsTest::progressTexts() {
     QCOMPARE(ProgressStatusText(7, 0, "x"), std::string("x"));           // never reported; no failure
     // The multiplication wraps at 32 bits as it always did, and nothing traps.
     QCOMPARE(ProgressStatusText(INT32_MIN, -1, "x"), std::string("0 % - x"));
-    QCOMPARE(ProgressStatusText(536870912, -1, "x"), std::string("-2147483648 % - x"));  // 2^29 * 100 wraps to INT32_MIN
+    QCOMPARE(ProgressStatusText(536870912, -1, "x"),
+             std::string("-2147483648 % - x"));  // 2^29 * 100 wraps to INT32_MIN
     QCOMPARE(ProgressStatusText(30000000, 30000000, "x"), std::string("-43 % - x"));
 }
 

@@ -1,17 +1,17 @@
 // Copying songs and videos to the PC: names, sub-folders, free names, the import list of
 // several runs, bad locations, failures reaching the log, the end texts and the dialog.
-#include <QtTest>
 #include <QCheckBox>
 #include <QLabel>
-#include <QProgressBar>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
 #include <QTreeWidget>
-#include <filesystem>
+#include <QtTest>
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,10 +24,10 @@
 #include "desktop/settings.h"
 #include "desktop/song_copy.h"
 #include "desktop/song_list_model.h"
-#include "platform/gui/mount_watcher.h"
 #include "foundation/encoding.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "platform/gui/mount_watcher.h"
 #include "player/player.h"
 #include "player/song_list_export.h"
 #include "player/song_records.h"
@@ -51,7 +51,8 @@ TITBSongItem Song(const std::string& title, const std::string& artist, const std
     return s;
 }
 
-TCopyNaming Naming(int type, bool artistFolder = false, bool albumFolder = false, bool track = false, bool video = false) {
+TCopyNaming Naming(int type, bool artistFolder = false, bool albumFolder = false, bool track = false,
+                   bool video = false) {
     TCopyNaming n;
     n.NameType = type;
     n.ArtistFolder = artistFolder;
@@ -145,25 +146,30 @@ void SongCopyTest::trackPrefixes() {
 void SongCopyTest::artistAndAlbumFolders() {
     const std::string player = "A.mp3";
     // Songs: a full stop in the artist becomes a blank, the folder is trimmed.
-    QCOMPARE(CopyTargetName(Song("T", "Mr. X", "Alb.1"), player, Naming(1, true, true)), std::string("Mr  X/Alb 1/T.mp3"));
-    QCOMPARE(CopyTargetName(Song("T", "", "Best"), player, Naming(1, true, true)), std::string("不明なアーティスト/Best/T.mp3"));
+    QCOMPARE(CopyTargetName(Song("T", "Mr. X", "Alb.1"), player, Naming(1, true, true)),
+             std::string("Mr  X/Alb 1/T.mp3"));
+    QCOMPARE(CopyTargetName(Song("T", "", "Best"), player, Naming(1, true, true)),
+             std::string("不明なアーティスト/Best/T.mp3"));
     QCOMPARE(CopyTargetName(Song("T", "", ""), player, Naming(1, true, true)), std::string("不明なアーティスト/T.mp3"));
     QCOMPARE(CopyTargetName(Song("T", "A", "  "), player, Naming(1, false, true)), std::string("T.mp3"));
     QCOMPARE(CopyTargetName(Song("T", "A", "B"), player, Naming(1, false, true)), std::string("B/T.mp3"));
     // Videos keep the full stop and get no folder for an empty artist.
-    QCOMPARE(CopyTargetName(Song("T", "Mr. X", ""), player, Naming(1, true, false, false, true)), std::string("Mr. X/T.mp3"));
+    QCOMPARE(CopyTargetName(Song("T", "Mr. X", ""), player, Naming(1, true, false, false, true)),
+             std::string("Mr. X/T.mp3"));
     QCOMPARE(CopyTargetName(Song("T", "", ""), player, Naming(1, true, false, false, true)), std::string("T.mp3"));
     // Names of dots and blanks alone are no folder names (they would mean "here" or "up").
     QCOMPARE(CopyTargetName(Song("T", "..", ".."), player, Naming(1, true, true, false, true)), std::string("T.mp3"));
     QCOMPARE(CopyTargetName(Song("T", " . .", ""), player, Naming(1, true, true, false, true)), std::string("T.mp3"));
-    QCOMPARE(CopyTargetName(Song("T", "..", ".."), player, Naming(1, true, true)), std::string("不明なアーティスト/T.mp3"));
+    QCOMPARE(CopyTargetName(Song("T", "..", ".."), player, Naming(1, true, true)),
+             std::string("不明なアーティスト/T.mp3"));
 }
 
 void SongCopyTest::longAndForbiddenNamesStayValid() {
     const std::string player = "A.mp3";
     // Forbidden characters only: blanks, which make no title; the player's name stays.
     QCOMPARE(CopyFileName(Song("\\?/\"", ":*|<>"), player, Naming(0)), player);
-    QCOMPARE(CopyTargetName(Song("\\?/", ":*|<>"), player, Naming(0, true, true)), std::string("不明なアーティスト/A.mp3"));
+    QCOMPARE(CopyTargetName(Song("\\?/", ":*|<>"), player, Naming(0, true, true)),
+             std::string("不明なアーティスト/A.mp3"));
     // A title of dots and no extension would be "." or "..".
     QCOMPARE(CopyFileName(Song("..", ""), "NOEXT", Naming(1)), std::string("NOEXT"));
     // 300 characters of three bytes each: cut to 255 bytes on a character boundary, the
@@ -473,7 +479,7 @@ void SongCopyTest::cancelReportsTheCopiedCount() {
     copy.MakeFolder_Artist = false;
     CheckAll(page);
     const int32_t done = RunWithProgress("楽曲の転送状況", 0, 5, [&](QProgressBar* bar, QLabel* label, bool& cancel) {
-        cancel = true;   // pressed while the first file is copied
+        cancel = true;  // pressed while the first file is copied
         return page.CopySongsToFolder(copy.Folder, bar, label, cancel);
     });
     QCOMPARE(done, 1);
@@ -505,7 +511,8 @@ void SongCopyTest::videosCopyWithTheirOwnRules() {
     QVERIFY(fs::exists(dir / "vid/Mr. V/映像.m4v"));
     QVERIFY(fs::exists(dir / "vid/無名.m4v"));
     QVERIFY(!fs::exists(dir / "vid/iPodLibrary.TXT"));
-    QCOMPARE(host->StatusText(1).toStdString(), "フォルダ \"" + (dir / "vid/") + "\" にビデオファイルを全て転送しました");
+    QCOMPARE(host->StatusText(1).toStdString(),
+             "フォルダ \"" + (dir / "vid/") + "\" にビデオファイルを全て転送しました");
 }
 
 void SongCopyTest::dialogStoresItsValues() {

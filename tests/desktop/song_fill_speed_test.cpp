@@ -1,8 +1,8 @@
 // The song page with a large player: 20,000 songs by 2,000 artists are listed and grouped
 // into the tree within a second (an optimised build; other builds only report the time).
-#include <QtTest>
 #include <QElapsedTimer>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include "desktop/pages/song_page.h"
 #include "desktop/song_list_model.h"
@@ -24,7 +24,8 @@ void SongFillSpeedTest::twentyThousandSongs() {
     db.Songs.reserve(20000);
     for (int i = 0; i < 20000; ++i) {
         const int artist = i % 2000;
-        ItdbSong s = TestSong(i + 1, "曲 " + std::to_string(i), (artist % 2 ? "Artist " : "アーティスト ") + std::to_string(artist),
+        ItdbSong s = TestSong(i + 1, "曲 " + std::to_string(i),
+                              (artist % 2 ? "Artist " : "アーティスト ") + std::to_string(artist),
                               "Album " + std::to_string(artist) + "-" + std::to_string(i % 3), 4000000);
         db.Songs.push_back(std::move(s));
     }

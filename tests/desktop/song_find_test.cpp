@@ -1,11 +1,11 @@
 // The song find: splitting the words, matching a row's fields, and the command with both
 // pages, its stored settings and its messages.
-#include <QtTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include "desktop/dialogs/song_find_form.h"
 #include "desktop/pages/song_page.h"
@@ -22,7 +22,8 @@ std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir) {
     ItdbDatabase db;
     db.Songs = {TestSong(1, "Yesterday", "The Beatles", "Help!"), TestSong(2, "夜の歌", "歌手Ａ", "夜想曲"),
                 TestSong(3, "Help Me", "Joni", "Court and Spark"), TestSong(4, "Other", "the beatles", "Abbey Road")};
-    db.PlayLists = {ItdbPlayList{"Library", 1, true, {}, false, {}, {}}, ItdbPlayList{"お気に入り", 2, false, {}, false, {}, {}}};
+    db.PlayLists = {ItdbPlayList{"Library", 1, true, {}, false, {}, {}},
+                    ItdbPlayList{"お気に入り", 2, false, {}, false, {}, {}}};
     WriteTestPlayer(dir, "ipod", db);
     auto host = std::make_unique<TTestPageHost>(dir, "ipod");
     host->Page<TSongPage>().LoadSongList();
@@ -118,7 +119,8 @@ void SongFindTest::artistSearch() {
         for (int i = 0; i < lists->topLevelItemCount(); ++i) playLists << lists->topLevelItem(i)->text(0);
         // Tick the merged Beatles node: both spellings' songs are checked.
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            if (list->topLevelItem(i)->text(0).toLower() == "the beatles") list->topLevelItem(i)->setCheckState(0, Qt::Checked);
+            if (list->topLevelItem(i)->text(0).toLower() == "the beatles")
+                list->topLevelItem(i)->setCheckState(0, Qt::Checked);
         }
         w->findChild<QTabWidget*>("Findpages")->setCurrentIndex(2);
         w->findChild<QPushButton*>("Button_Ok")->click();
@@ -135,7 +137,8 @@ void SongFindTest::artistSearch() {
         QCOMPARE(w->findChild<QTabWidget*>("Findpages")->currentIndex(), 2);
         auto* list = w->findChild<QTreeWidget*>("ArtistsListView");
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            if (list->topLevelItem(i)->text(0).toLower() == "the beatles") list->topLevelItem(i)->setCheckState(0, Qt::Checked);
+            if (list->topLevelItem(i)->text(0).toLower() == "the beatles")
+                list->topLevelItem(i)->setCheckState(0, Qt::Checked);
         }
         w->findChild<QPushButton*>("Button_Ok")->click();
     });

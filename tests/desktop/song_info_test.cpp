@@ -1,6 +1,5 @@
 // The song details window: the record's fields, the small and the large artwork, the lyrics,
 // saving both, the check box that mirrors the row, and the video form.
-#include <QtTest>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,6 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeView>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/dialogs/song_info_form.h"
@@ -44,7 +44,7 @@ std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir) {
     withAll.TrackNumber = 3;
     withAll.Length = 215000;
     withAll.Genre = "Pop";
-    withAll.LastPlayed = 3263500800u + 3600;   // 2007-06-01 01:00
+    withAll.LastPlayed = 3263500800u + 3600;  // 2007-06-01 01:00
     withAll.DateAdded = 0;
     ItdbSong plain = TestSong(2, "ただの歌", "歌手", "盤");
     plain.Location = ":iPod_Control:Music:F00:PLAIN.WAV";
@@ -55,7 +55,8 @@ std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir) {
     Id3v2TagBuilder tag(3);
     tag.Text("TIT2", "x").Lyrics(kLyrics);
     const auto bytes = tag.Build();
-    dir.Write("ipod/" + FileOfLocation(withAll.Location), std::string(bytes.begin(), bytes.end()) + std::string(500, '\0'));
+    dir.Write("ipod/" + FileOfLocation(withAll.Location),
+              std::string(bytes.begin(), bytes.end()) + std::string(500, '\0'));
     ArtworkDbWriter art;
     ArtworkTestImage& a = art.AddImage(100, static_cast<uint64_t>(withAll.DatabaseId));
     art.AddThumbnail(a, ":F1016_1.ithmb", MakeTestPicture(140, 140, 1), ThumbFormat::Rgb565LE, 1016);
@@ -112,7 +113,8 @@ void SongInfoTest::songWithLyricsAndArtwork() {
     TSongPage& page = host->Page<TSongPage>();
     page.SelectRow(RowOf(page, 0));
     std::vector<std::string> saved;
-    TSongInfoForm::AskSaveFile() = [&](const std::string& title, const std::string&, const std::string& proposed, int& filter) {
+    TSongInfoForm::AskSaveFile() = [&](const std::string& title, const std::string&, const std::string& proposed,
+                                       int& filter) {
         saved.push_back(title + "|" + proposed);
         const bool art = title == "アートワークの保存";
         filter = art && saved.size() == 3 ? 1 : 0;
@@ -148,9 +150,9 @@ void SongInfoTest::songWithLyricsAndArtwork() {
         artEnabled = w->findChild<QPushButton*>("SButton_CopyToClip")->isEnabled();
         artSaveEnabled = w->findChild<QPushButton*>("SButton_SavePic")->isEnabled();
         artSize = f->ArtworkPicture().size();
-        w->findChild<QPushButton*>("SButton_SavePic")->click();   // JPEG
-        w->findChild<QPushButton*>("SButton_SavePic")->click();   // again: overwrite question, Yes
-        w->findChild<QPushButton*>("SButton_SavePic")->click();   // BMP
+        w->findChild<QPushButton*>("SButton_SavePic")->click();  // JPEG
+        w->findChild<QPushButton*>("SButton_SavePic")->click();  // again: overwrite question, Yes
+        w->findChild<QPushButton*>("SButton_SavePic")->click();  // BMP
         w->findChild<QPushButton*>("SButton_CopyToClip")->click();
         w->findChild<QPushButton*>("Button_Close")->click();
     });

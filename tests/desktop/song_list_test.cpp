@@ -1,14 +1,14 @@
 // The song page: filling the list and the artist tree, sorting with marks, checks and
 // totals, the tree's commands, and the shared sorting of QTreeWidget report lists.
-#include <QtTest>
 #include <QAction>
 #include <QHeaderView>
-#include <QMenu>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/artist_tree.h"
@@ -41,7 +41,9 @@ QStringList Column(const TSongListModel& model, int column) {
     return out;
 }
 
-QString Header(const TSongListModel& model, int column) { return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); }
+QString Header(const TSongListModel& model, int column) {
+    return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
 
 std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir, const ItdbDatabase& db) {
     WriteTestPlayer(dir, "ipod", db);
@@ -115,10 +117,10 @@ void SongListTest::listAndTreeFilling() {
     TempDir dir;
     TRecordedBoxes boxes;
     ItdbDatabase db;
-    db.Songs = {TestSong(1, "s1", "Beatles", "Abbey"),   TestSong(2, "s2", "beatles", "abbey"),
-                TestSong(3, "s3", "BEATLES", "Help"),    TestSong(4, "s4", "", "Lonely"),
-                TestSong(5, "s5", "Queen", "  "),        TestSong(6, "s6", "Help", "Queen"),
-                TestVideo(7, "v", "Video Artist"),       TestSong(8, "s8", "Zed", "")};
+    db.Songs = {TestSong(1, "s1", "Beatles", "Abbey"), TestSong(2, "s2", "beatles", "abbey"),
+                TestSong(3, "s3", "BEATLES", "Help"),  TestSong(4, "s4", "", "Lonely"),
+                TestSong(5, "s5", "Queen", "  "),      TestSong(6, "s6", "Help", "Queen"),
+                TestVideo(7, "v", "Video Artist"),     TestSong(8, "s8", "Zed", "")};
     auto host = Loaded(dir, db);
     TSongPage& page = host->Page<TSongPage>();
     // Videos are not listed; songs without an artist are.
@@ -168,7 +170,7 @@ void SongListTest::sortMarksAndOrder() {
     QCOMPARE(Header(model, 0), QString("曲名▲"));
     const QStringList titles = Column(model, 0);
     QVERIFY(titles.indexOf("10") < titles.indexOf("9"));
-    QVERIFY(titles.indexOf("b") < titles.indexOf("B"));   // lower case first, as the locale orders
+    QVERIFY(titles.indexOf("b") < titles.indexOf("B"));  // lower case first, as the locale orders
     page.VideoListViewColumnClick(0);
     QCOMPARE(Header(model, 0), QString("曲名▼"));
     QCOMPARE(Column(model, 0).first(), titles.last());
@@ -231,7 +233,7 @@ void SongListTest::checksAndTotals() {
     QCOMPARE(host->StatusText(1), QString("3 曲を選択しています ( 合計 5,722.0 MB )"));
     QVERIFY(page.SButton_OutSongs->isEnabled());
     QVERIFY(page.Menu_OutSongs->isEnabled());
-    page.PopMenu_SelectAllClick(5);   // any other Tag changes nothing
+    page.PopMenu_SelectAllClick(5);  // any other Tag changes nothing
     QCOMPARE(page.SongModel().CheckedCount(), 3);
     page.PopMenu_SelectAllClick(0);
     QCOMPARE(host->StatusText(1), QString("0 曲を選択しています ( 合計 0.0 MB )"));

@@ -14,8 +14,9 @@ namespace harrowin {
 // A main window whose settings lock it to the player folder; recognised at once.
 inline std::unique_ptr<TMainForm> OpenTestPlayer(const TempDir& dir, const std::string& sub,
                                                  const std::string& extraSettings = {}) {
-    const std::string settings = dir.Write(sub + "-Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" +
-                                                                     (dir / sub) + "\r\n" + extraSettings);
+    const std::string settings =
+        dir.Write(sub + "-Tessmar.INI", "[Copyright]\r\nCopyright=1\r\n[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" +
+                                            (dir / sub) + "\r\n" + extraSettings);
     auto form = std::make_unique<TMainForm>(QStringList{}, settings);
     form->Button_RecognizeClick();
     return form;

@@ -32,9 +32,10 @@ public:
     // Settings in the file settingsName of dir locking to playerFolder, then extraSettings.
     TTestPageHost(const TempDir& dir, const std::string& settingsName, const std::string& playerFolder,
                   const std::string& extraSettings)
-        : FSettings(dir.Write(settingsName, "[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + playerFolder + "\r\n" +
-                                                extraSettings)) {
-        SetPlayerProgress(FPlayer, [this](int32_t p, int32_t m, const std::string& msg) { ShowProgressInStatus(p, m, msg); });
+        : FSettings(dir.Write(
+              settingsName, "[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + playerFolder + "\r\n" + extraSettings)) {
+        SetPlayerProgress(FPlayer,
+                          [this](int32_t p, int32_t m, const std::string& msg) { ShowProgressInStatus(p, m, msg); });
         FPlayer.OnConfirm = [this](const std::string& question) { return ConfirmWarning(&FWindow, question); };
         FPlayer.OnShowMessage = [this](const std::string& text) { ShowMessage(&FWindow, text); };
         SetFixedDrive(FPlayer, FSettings.Recognize.DriveLockPath);

@@ -1,22 +1,22 @@
 // The to-do page: the task list, the editor, new/edit/delete and the file names of new tasks.
-#include <QtTest>
 #include <QAction>
-#include <QToolButton>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 #include <filesystem>
 
+#include "desktop/dialogs/schedule_form.h"
 #include "desktop/dialogs/todo_form.h"
 #include "desktop/pages/address_page.h"
 #include "desktop/pages/schedule_page.h"
 #include "desktop/pages/todo_page.h"
 #include "foundation/date_time.h"
 #include "platform/gui/mount_watcher.h"
-#include "desktop/dialogs/schedule_form.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_main_window.h"
 #include "tests/desktop/test_page_host.h"
@@ -25,7 +25,8 @@ using namespace harrowin;
 
 namespace {
 
-std::unique_ptr<TTestPageHost> TodoPlayer(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+std::unique_ptr<TTestPageHost> TodoPlayer(const TempDir& dir,
+                                          const std::vector<std::pair<std::string, std::string>>& files) {
     WriteTestPlayer(dir, "ipod", ItdbDatabase{});
     std::filesystem::create_directories(dir / "ipod/Calendars");
     for (const auto& [name, text] : files) dir.Write("ipod/Calendars/" + name, text);
@@ -33,7 +34,8 @@ std::unique_ptr<TTestPageHost> TodoPlayer(const TempDir& dir, const std::vector<
 }
 
 std::string Block(const std::string& block, const std::string& lines) {
-    return "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:" + block + "\r\n" + lines + "END:" + block + "\r\nEND:vcalender\r\n";
+    return "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:" + block + "\r\n" + lines + "END:" + block +
+           "\r\nEND:vcalender\r\n";
 }
 
 QTreeWidgetItem* RowOf(QTreeWidget* list, const QString& file) {
@@ -75,9 +77,12 @@ private slots:
 void TodoPageTest::listLeavesOutEvents() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto host = TodoPlayer(dir, {{"t1.ics", Block("vtodo", "SUMMARY:宿題\r\nDTSTART:20070320T180000\r\nDTEND:20070320T180000\r\nDESCRIPTION:数学\r\n")},
-                                 {"due.ics", Block("vtodo", "SUMMARY:他製\r\nDUE:20070101T000000\r\n")},
-                                 {"e.ics", Block("vevent", "SUMMARY:会議\r\nDTSTART:20070101T000000\r\n")}});
+    auto host = TodoPlayer(
+        dir,
+        {{"t1.ics",
+          Block("vtodo", "SUMMARY:宿題\r\nDTSTART:20070320T180000\r\nDTEND:20070320T180000\r\nDESCRIPTION:数学\r\n")},
+         {"due.ics", Block("vtodo", "SUMMARY:他製\r\nDUE:20070101T000000\r\n")},
+         {"e.ics", Block("vevent", "SUMMARY:会議\r\nDTSTART:20070101T000000\r\n")}});
     TTodoPage& page = host->Page<TTodoPage>();
     host->LoadTabList(TListKind::ToDo);
     QTreeWidget* list = page.TodoListView;
@@ -109,7 +114,8 @@ void TodoPageTest::newTasksGetTheirOwnFiles() {
     QVERIFY(run.Opened[0] >= before.addSecs(-60));
     const std::string due = VCalText(run.Opened[0].date(), run.Opened[0].time());
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir / "ipod/Calendars")) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(dir / "ipod/Calendars"))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     if (VCalText(run.Opened[1].date(), run.Opened[1].time()) == due) {
         QCOMPARE(names, (std::vector<std::string>{"t" + due + "_0.ics", "t" + due + "_1.ics"}));
@@ -130,7 +136,8 @@ void TodoPageTest::newTasksGetTheirOwnFiles() {
 void TodoPageTest::commandsByTag() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto host = TodoPlayer(dir, {{"t.ics", Block("vtodo", "SUMMARY:古い\r\nDTSTART:20070320T180000\r\nDTEND:20070321T090000\r\n")}});
+    auto host = TodoPlayer(
+        dir, {{"t.ics", Block("vtodo", "SUMMARY:古い\r\nDTSTART:20070320T180000\r\nDTEND:20070321T090000\r\n")}});
     TTodoPage& page = host->Page<TTodoPage>();
     host->LoadTabList(TListKind::ToDo);
     TEditorRun run;

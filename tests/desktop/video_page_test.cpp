@@ -1,12 +1,12 @@
 // The video page: filling the check list, drawing a row with its thumbnail and lines, the
 // check commands and totals, and the sample player's videos.
-#include <QtTest>
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
+#include <QtTest>
 #include <filesystem>
 
 #include "desktop/pages/video_page.h"

@@ -68,8 +68,9 @@ TEST(RunConsole, OutputIsAppendedAtTheStreamPosition) {
 
 TEST(RunConsole, LargeOutputOnBothPipesAndLargeInputAreNotLost) {
     // Far more than a pipe holds, on both pipes at once, then an immediate exit.
-    RunResult r = RunShell("head -c 3000000 /dev/zero | tr '\\0' o; head -c 2000000 /dev/zero | tr '\\0' e >&2; "
-                     "head -c 1500000 /dev/zero | tr '\\0' O; exit 7");
+    RunResult r = RunShell(
+        "head -c 3000000 /dev/zero | tr '\\0' o; head -c 2000000 /dev/zero | tr '\\0' e >&2; "
+        "head -c 1500000 /dev/zero | tr '\\0' O; exit 7");
     EXPECT_EQ(r.code, 7u);
     EXPECT_EQ(r.out.size(), 4500000u);
     EXPECT_EQ(r.err.size(), 2000000u);

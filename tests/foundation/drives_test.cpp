@@ -54,8 +54,8 @@ TEST(MountInfo, ParsesFieldsAndUndoesOctalEscapes) {
 TEST(MountInfo, RejectsMalformedLinesWithoutLosingTheGoodOnes) {
     TMountedVolume v;
     EXPECT_FALSE(ParseMountInfoLine("", v));
-    EXPECT_FALSE(ParseMountInfoLine("1 2 3:4 / /mnt rw", v));           // no separator
-    EXPECT_FALSE(ParseMountInfoLine("1 2 3:4 / /mnt rw -", v));         // no type after it
+    EXPECT_FALSE(ParseMountInfoLine("1 2 3:4 / /mnt rw", v));    // no separator
+    EXPECT_FALSE(ParseMountInfoLine("1 2 3:4 / /mnt rw -", v));  // no type after it
     EXPECT_FALSE(ParseMountInfoLine("1 2 3:4 / relative rw - ext4 x", v));
     // A truncated escape at the end stays as it is.
     ASSERT_TRUE(ParseMountInfoLine("1 2 3:4 / /mnt/a\\04 rw - ext4", v));
@@ -133,8 +133,8 @@ TEST(MountedVolumes, ExistingPathIsFollowedThroughLinks) {
 }
 
 TEST(DriveInfo, KindAndLabelFromTheVolume) {
-    FakeVolumes fake({Volume("/media/u/MY IPOD", "vfat", "/dev/nonexistent9"),
-                      Volume("/srv/share", "cifs", "//server/share")});
+    FakeVolumes fake(
+        {Volume("/media/u/MY IPOD", "vfat", "/dev/nonexistent9"), Volume("/srv/share", "cifs", "//server/share")});
     EXPECT_EQ(GetDriveTypeName("/media/u/MY IPOD/Notes"), "Removable");
     EXPECT_EQ(GetDriveTypeName("/srv/share/file"), "Network");
     EXPECT_EQ(GetDriveTypeName("relative"), "Unknown");
@@ -146,7 +146,8 @@ TEST(DriveInfo, KindAndLabelFromTheVolume) {
 
 TEST(DriveInfo, MissingFolderOfAnExistingDriveHasNoSizesButKindAndLabel) {
     TempDir dir;
-    FakeVolumes fake({Volume("/", "ext4", "/dev/nonexistent9", "HardDisk"), Volume(dir.Path(), "vfat", "x", "Removable")});
+    FakeVolumes fake(
+        {Volume("/", "ext4", "/dev/nonexistent9", "HardDisk"), Volume(dir.Path(), "vfat", "x", "Removable")});
     TDriveDataInfo info = GetDriveDataInfo(dir / "missing");
     EXPECT_EQ(info.Path, dir / "missing");
     EXPECT_EQ(info.TotalBytes, 0);

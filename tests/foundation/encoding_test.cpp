@@ -1,6 +1,6 @@
+#include "foundation/encoding.h"
 #include "foundation/byte_reader.h"
 #include "foundation/date_time.h"
-#include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "tests/support/temp_dir.h"
 
@@ -20,7 +20,9 @@ TEST(Encoding, Utf16RoundTripKeepsEveryCharacter) {
 
 TEST(Encoding, BrokenUtf16BecomesReplacementNotGarbage) {
     const uint8_t lone_high[] = {0x00, 0xD8, 0x41, 0x00};  // unpaired high surrogate, then "A"
-    EXPECT_EQ(Utf16LeToUtf8(lone_high), "\xEF\xBF\xBD" "A");
+    EXPECT_EQ(Utf16LeToUtf8(lone_high),
+              "\xEF\xBF\xBD"
+              "A");
     const uint8_t odd[] = {0x41, 0x00, 0x42};  // an odd last byte is dropped
     EXPECT_EQ(Utf16LeToUtf8(odd), "A");
 }
@@ -30,7 +32,9 @@ TEST(Encoding, Utf16UpToZeroStopsOnlyAtAWholeZeroUnit) {
     const uint8_t le[] = {'a', 0, 'b', 0, 'c', 0, 0, 0, 'd', 0, 'e', 0, 'f', 0, 'g', 0};
     EXPECT_EQ(Utf16UpToZero(le, ByteOrder::Little), "abc");
     const uint8_t be[] = {0, 'a', 0, 'b', 0x4E, 0x00, 0, 'c', 0, 'd', 0, 0, 0, 'x'};
-    EXPECT_EQ(Utf16UpToZero(be, ByteOrder::Big), "ab\xE4\xB8\x80" "cd");
+    EXPECT_EQ(Utf16UpToZero(be, ByteOrder::Big),
+              "ab\xE4\xB8\x80"
+              "cd");
     // An odd last byte: dropped, or the first byte of a unit padded with zero, in either order.
     const uint8_t odd[] = {'A', 0, 'B'};
     EXPECT_EQ(Utf16UpToZero(odd, ByteOrder::Little), "A");
@@ -58,9 +62,9 @@ TEST(Encoding, Utf8ValidityAndText8) {
     EXPECT_TRUE(IsValidUtf8("plain"));
     EXPECT_FALSE(IsMultiByteUtf8("plain"));
     EXPECT_TRUE(IsMultiByteUtf8("日本"));
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));          // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));      // cut short
     EXPECT_EQ(Text8ToUtf8("日本"), "日本");
     EXPECT_EQ(Text8ToUtf8("\x93\xfa\x96\x7b"), "日本");  // Shift_JIS
 }

@@ -60,7 +60,6 @@ TEST(WriteWholeFile, NeverWritesThroughALinkNorLeavesAPartialFile) {
     EXPECT_EQ(ReadFileText(dir / "player/Notes/old.txt"), "replaced");
 }
 
-
 TEST(WriteWholeFile, ClearsOnlyTheStaleTemporariesOfWriters) {
     TempDir dir;
     // A write killed before its rename, by a process that no longer runs (no process can have
@@ -86,7 +85,8 @@ TEST(WriteWholeFile, ClearsOnlyTheStaleTemporariesOfWriters) {
     EXPECT_EQ(ReadFileText(outside), "precious");
 
     EXPECT_TRUE(IsWriterTemporaryName(".~hw12-3.tmp"));
-    for (const char* other : {".~hw-3.tmp", ".~hw12-.tmp", ".~hw12.tmp", "a.~hw1-2.tmp", ".~hw1a-2.tmp", ".~hw1-2.tmp~"}) {
+    for (const char* other :
+         {".~hw-3.tmp", ".~hw12-.tmp", ".~hw12.tmp", "a.~hw1-2.tmp", ".~hw1a-2.tmp", ".~hw1-2.tmp~"}) {
         EXPECT_FALSE(IsWriterTemporaryName(other)) << other;
     }
 }

@@ -38,8 +38,9 @@ TEST(IniFile, WrittenAndReadBackKeepsEveryValue) {
 
 TEST(IniFile, CaseInsensitiveFirstDuplicateWinsAndDefaults) {
     TIniFile ini("/nonexistent/x.ini");
-    ini.LoadFromText("garbage line\n[positions]\nMAIN_X = 12\nMain_X=99\nBad=12abc\nBig=99999999999\n"
-                     "Bool=7\n[Empty\nk=v\n");
+    ini.LoadFromText(
+        "garbage line\n[positions]\nMAIN_X = 12\nMain_X=99\nBad=12abc\nBig=99999999999\n"
+        "Bool=7\n[Empty\nk=v\n");
     EXPECT_EQ(ini.ReadInteger("Positions", "main_x", 0), 12);
     EXPECT_EQ(ini.ReadInteger("Positions", "Bad", 5), 5);
     EXPECT_EQ(ini.ReadInteger("Positions", "Big", 5), 5);

@@ -16,14 +16,18 @@ TEST(DetectJapaneseCode, ShortAndAsciiTextsAreEuc) {
     EXPECT_EQ(DetectJapaneseCode("plain ASCII text\r\n"), kJapaneseEuc);
     // The last byte of the scanned part is never looked at.
     EXPECT_EQ(DetectJapaneseCode("a\x82"), kJapaneseEuc);
-    EXPECT_EQ(DetectJapaneseCode("\x82" "a"), kJapaneseSjis);
+    EXPECT_EQ(DetectJapaneseCode("\x82"
+                                 "a"),
+              kJapaneseSjis);
 }
 
 TEST(DetectJapaneseCode, ShiftJisNeedsALeadByteUpToA0) {
     EXPECT_EQ(DetectJapaneseCode("\x82\xA0\x88\x9F"), kJapaneseSjis);  // あ亜
     // Lead bytes 0xE0 and above with trail bytes above 0xA0, and half-width katakana, look
     // like EUC-JP.
-    EXPECT_EQ(DetectJapaneseCode("\xEA\xA2\xB1\xB2\xE0\xDF" "abc"), kJapaneseEuc);
+    EXPECT_EQ(DetectJapaneseCode("\xEA\xA2\xB1\xB2\xE0\xDF"
+                                 "abc"),
+              kJapaneseEuc);
     // A trail byte in 0x80..0xA0 is skipped with its lead byte and not taken for a lead.
     EXPECT_EQ(DetectJapaneseCode("\xB0\xA1\xB0\xA1"), kJapaneseEuc);
 }
@@ -46,7 +50,9 @@ TEST(DetectJapaneseCode, JisEscapeWinsWithinTheFirst32768Bytes) {
 
 TEST(JisToSjis, ConvertsTwoByteRunsAndDropsTheEscapes) {
     EXPECT_EQ(JisToSjis(kJisOn + "\x30\x21" + kJisOff), "\x88\x9F");
-    EXPECT_EQ(JisToSjis("a" + kJisOn + "$\"0!" + kJisOff + "b\r\n"), "a\x82\xA0\x88\x9F" "b\r\n");
+    EXPECT_EQ(JisToSjis("a" + kJisOn + "$\"0!" + kJisOff + "b\r\n"),
+              "a\x82\xA0\x88\x9F"
+              "b\r\n");
     // Line breaks and blanks are copied in two-byte mode too.
     EXPECT_EQ(JisToSjis(kJisOn + "\r\n 0!"), "\r\n \x88\x9F");
     // An unknown escape is copied; in two-byte mode its printable bytes pair like others.
@@ -57,7 +63,9 @@ TEST(JisToSjis, ConvertsTwoByteRunsAndDropsTheEscapes) {
 }
 
 TEST(JisToSjis, LoneLastByteIsCopied) {
-    EXPECT_EQ(JisToSjis(kJisOn + "0!0"), "\x88\x9F" "0");
+    EXPECT_EQ(JisToSjis(kJisOn + "0!0"),
+              "\x88\x9F"
+              "0");
     EXPECT_EQ(JisToSjis(kJisOn + "0"), "0");
 }
 
@@ -65,7 +73,9 @@ TEST(EucToSjis, ConvertsPairsAndCopiesTheRest) {
     EXPECT_EQ(EucToSjis("\xB0\xA1 \xA4\xA2"), "\x88\x9F \x82\xA0");
     EXPECT_EQ(EucToSjis("abc\r\n"), "abc\r\n");
     // A single-shift byte and its katakana are one character: the pair after it stays a pair.
-    EXPECT_EQ(EucToSjis("\x8E\xB1\xB0\xA1"), "\xB1" "\x88\x9F");
+    EXPECT_EQ(EucToSjis("\x8E\xB1\xB0\xA1"),
+              "\xB1"
+              "\x88\x9F");
     EXPECT_EQ(EucToSjis("\xFF\xA0"), "\xFF\xA0");
 }
 

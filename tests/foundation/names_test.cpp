@@ -29,7 +29,9 @@ TEST(BytesToWideString, Utf16StopsAtTerminatorOrEnd) {
 
 TEST(BytesToWideString, Utf8AndOtherCodes) {
     std::vector<uint8_t> text{0xE6, 0x9B, 0xB2, 'A', 0, 'B'};
-    EXPECT_EQ(BytesToWideString(Bytes(text), 1), "\xE6\x9B\xB2" "A");
+    EXPECT_EQ(BytesToWideString(Bytes(text), 1),
+              "\xE6\x9B\xB2"
+              "A");
     std::vector<uint8_t> cut{'A', 0xE6, 0x9B};  // cut inside a character, no terminator
     std::string decoded = BytesToWideString(Bytes(cut), 1);
     EXPECT_EQ(decoded.substr(0, 1), "A");
@@ -59,7 +61,10 @@ TEST(UniqueFileName, AllNinetyEightTakenGivesEmpty) {
 }
 
 TEST(ReplaceChars, WorkOnCharactersNotBytes) {
-    EXPECT_EQ(ReplaceChar("a/b/c", "/", "\xE3\x83\xBB"), "a\xE3\x83\xBB" "b\xE3\x83\xBB" "c");
+    EXPECT_EQ(ReplaceChar("a/b/c", "/", "\xE3\x83\xBB"),
+              "a\xE3\x83\xBB"
+              "b\xE3\x83\xBB"
+              "c");
     EXPECT_EQ(ReplaceChar("abc", "", "x"), "abc");
     // The byte 0x81 inside "う" (E3 81 86) must not match a "find" of a lone byte.
     EXPECT_EQ(ReplaceChar("\xE3\x81\x86", "\x81", "?"), "\xE3\x81\x86");
@@ -106,7 +111,9 @@ TEST(EntryNames, NeverClimbOrNameTheFolder) {
     EXPECT_EQ(EntryNameAllowingAllButSlash("."), "_.");
     EXPECT_EQ(EntryNameAllowingAllButSlash(".."), "_..");
     EXPECT_EQ(EntryNameAllowingAllButSlash("../../etc"), ".._.._etc");
-    EXPECT_EQ(EntryNameAllowingAllButSlash("a/b\nc\x7F\xC2\x85" "d"), "a_b_c__d");
+    EXPECT_EQ(EntryNameAllowingAllButSlash("a/b\nc\x7F\xC2\x85"
+                                           "d"),
+              "a_b_c__d");
     EXPECT_EQ(EntryNameAllowingAllButSlash(".hidden"), ".hidden");
 }
 

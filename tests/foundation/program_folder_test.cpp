@@ -1,8 +1,8 @@
 #include "foundation/program_folder.h"
 
-#include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
 
@@ -14,11 +14,16 @@ struct EnvVar {
     std::string old;
     bool had = false;
     EnvVar(const char* n, const char* value) : name(n) {
-        if (const char* v = std::getenv(n)) { had = true; old = v; }
-        if (value) ::setenv(n, value, 1); else ::unsetenv(n);
+        if (const char* v = std::getenv(n)) {
+            had = true;
+            old = v;
+        }
+        if (value) ::setenv(n, value, 1);
+        else ::unsetenv(n);
     }
     ~EnvVar() {
-        if (had) ::setenv(name.c_str(), old.c_str(), 1); else ::unsetenv(name.c_str());
+        if (had) ::setenv(name.c_str(), old.c_str(), 1);
+        else ::unsetenv(name.c_str());
     }
 };
 

@@ -1,6 +1,6 @@
+#include "foundation/string_list.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
-#include "foundation/string_list.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -97,7 +97,11 @@ TEST(TolvStringList, Utf16ByteOrderMarks) {
     EXPECT_EQ(Load("\xFF\xFE" + encoding::Utf8ToUtf16Le("ab") + std::string(2, '\0') + "c\0", kTextDetect),
               (Lines{"ab"}));
     // An odd last byte is taken with a zero after it; a lone mark gives no lines.
-    EXPECT_EQ(Load(std::string("\xFF\xFE" "a\0b", 5), kTextDetect), (Lines{"ab"}));
+    EXPECT_EQ(Load(std::string("\xFF\xFE"
+                               "a\0b",
+                               5),
+                   kTextDetect),
+              (Lines{"ab"}));
     EXPECT_EQ(Load(std::string("\xFE\xFF\0a\x30", 5), kTextDetect), (Lines{"a\xE3\x80\x80"}));
     EXPECT_EQ(Load("\xFF\xFE", kTextDetect, &used), Lines{});
     EXPECT_EQ(used, kTextUtf16Le);
@@ -127,7 +131,10 @@ TEST(TolvStringList, Utf8IsRecognisedBeforeTheJapaneseGuess) {
     TextEncoding used = 0;
     EXPECT_EQ(Load("日本語\nテキスト", kTextDetect, &used), (Lines{"日本語", "テキスト"}));
     EXPECT_EQ(used, kTextUtf8);
-    EXPECT_EQ(Load("\xEF\xBB\xBF" "abc", kTextDetect, &used), (Lines{"abc"}));  // the mark goes
+    EXPECT_EQ(Load("\xEF\xBB\xBF"
+                   "abc",
+                   kTextDetect, &used),
+              (Lines{"abc"}));  // the mark goes
     EXPECT_EQ(used, kTextUtf8);
     // Invalid UTF-8 still goes to the guess; pure ASCII never counts as UTF-8.
     EXPECT_EQ(Detected("\xE6\x97\xA5\x82\xA0"), kTextShiftJis);

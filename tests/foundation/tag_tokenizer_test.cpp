@@ -32,11 +32,10 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 }  // namespace
 
 TEST(TokenReader, BlankRunsBetweenTagsAreNoTokens) {
-    EXPECT_EQ(Tokens("  \r\n<a>x</a> \t\n "),
-              (std::vector<Token>{{TTokenKind::StartTag, "<a>"},
-                                  {TTokenKind::Text, "x"},
-                                  {TTokenKind::EndTag, "</a>"},
-                                  {TTokenKind::End, ""}}));
+    EXPECT_EQ(Tokens("  \r\n<a>x</a> \t\n "), (std::vector<Token>{{TTokenKind::StartTag, "<a>"},
+                                                                  {TTokenKind::Text, "x"},
+                                                                  {TTokenKind::EndTag, "</a>"},
+                                                                  {TTokenKind::End, ""}}));
     // A text run that is not blank keeps its blanks.
     EXPECT_EQ(Tokens("<p> a b </p>")[1], (Token{TTokenKind::Text, " a b "}));
 }

@@ -51,7 +51,8 @@ const std::string kStars = "***********************";
 TEST_F(DocumentReaderTest, FeedWithBothSwitchesOff) {
     const Lines lines = Convert(feed_writer::Rss2(TwoItems(), "UTF-8"));
     EXPECT_EQ(kind_, kDocFeed);
-    EXPECT_EQ(lines, (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】", "本文二"}));
+    EXPECT_EQ(lines,
+              (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】", "本文二"}));
 }
 
 TEST_F(DocumentReaderTest, FeedWithDatesAndLinks) {
@@ -63,7 +64,8 @@ TEST_F(DocumentReaderTest, FeedWithDatesAndLinks) {
 }
 
 TEST_F(DocumentReaderTest, EmptyChannelFieldsStillTakeTheirLines) {
-    const Lines lines = Convert("<rss><channel><item><title>t</title><description>a\r\nb</description></item></channel></rss>");
+    const Lines lines =
+        Convert("<rss><channel><item><title>t</title><description>a\r\nb</description></item></channel></rss>");
     EXPECT_EQ(lines, (Lines{"", "", "", kStars, "【 t】", "a\r\nb"}))
         << "a description keeps its own line breaks until the splitter takes the lines";
 }
@@ -72,11 +74,12 @@ TEST_F(DocumentReaderTest, FeedMarkupBecomesTextWithoutTags) {
     const Lines lines = Convert(
         "<rss><channel><title>Tom &amp; Jerry</title><description>&lt;p&gt;Chan&lt;/p&gt;</description>"
         "<item><title><![CDATA[Episode 1: Q&A <live>]]></title>"
-        "<description>&lt;p&gt;First&lt;/p&gt;&lt;p&gt;Tom &amp;amp; Jerry&amp;nbsp;&lt;br/&gt;x &lt; y&lt;/p&gt;</description></item>"
+        "<description>&lt;p&gt;First&lt;/p&gt;&lt;p&gt;Tom &amp;amp; Jerry&amp;nbsp;&lt;br/&gt;x &lt; "
+        "y&lt;/p&gt;</description></item>"
         "<item><title>Two</title><description><![CDATA[<p>Hello <b>there</b></p>Q&A]]></description></item>"
         "</channel></rss>");
-    EXPECT_EQ(lines, (Lines{"Tom & Jerry", "", "Chan", kStars, "【 Episode 1: Q&A <live>】", "First\r\nTom & Jerry \r\nx < y",
-                            "【 Two】", "Hello there\r\nQ&A"}));
+    EXPECT_EQ(lines, (Lines{"Tom & Jerry", "", "Chan", kStars, "【 Episode 1: Q&A <live>】",
+                            "First\r\nTom & Jerry \r\nx < y", "【 Two】", "Hello there\r\nQ&A"}));
 }
 
 TEST_F(DocumentReaderTest, FeedsInEveryEncoding) {
@@ -84,18 +87,27 @@ TEST_F(DocumentReaderTest, FeedsInEveryEncoding) {
         const char* declared;
         Bytes bytes;
     } cases[] = {
-        {"UTF-8", Bytes::Utf8},      {"", Bytes::Utf8},           {"Shift_JIS", Bytes::ShiftJis},
-        {"", Bytes::ShiftJis},       {"EUC-JP", Bytes::EucJp},    {"", Bytes::EucJp},
-        {"ISO-2022-JP", Bytes::Iso2022Jp}, {"", Bytes::Iso2022Jp}, {"", Bytes::Utf16LeBom},
+        {"UTF-8", Bytes::Utf8},
+        {"", Bytes::Utf8},
+        {"Shift_JIS", Bytes::ShiftJis},
+        {"", Bytes::ShiftJis},
+        {"EUC-JP", Bytes::EucJp},
+        {"", Bytes::EucJp},
+        {"ISO-2022-JP", Bytes::Iso2022Jp},
+        {"", Bytes::Iso2022Jp},
+        {"", Bytes::Utf16LeBom},
         {"UTF-16", Bytes::Utf16BeBom},
     };
     for (const auto& c : cases) {
         for (bool rdf : {false, true}) {
-            SCOPED_TRACE(std::string(c.declared) + " " + std::to_string(static_cast<int>(c.bytes)) + (rdf ? " rdf" : " rss"));
-            const std::string doc = rdf ? feed_writer::Rdf(TwoItems(), c.declared) : feed_writer::Rss2(TwoItems(), c.declared);
+            SCOPED_TRACE(std::string(c.declared) + " " + std::to_string(static_cast<int>(c.bytes)) +
+                         (rdf ? " rdf" : " rss"));
+            const std::string doc =
+                rdf ? feed_writer::Rdf(TwoItems(), c.declared) : feed_writer::Rss2(TwoItems(), c.declared);
             const Lines lines = Convert(feed_writer::Encode(doc, c.bytes));
             EXPECT_EQ(kind_, kDocFeed);
-            EXPECT_EQ(lines, (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】", "本文二"}));
+            EXPECT_EQ(lines, (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】",
+                                    "本文二"}));
         }
     }
 }
@@ -140,14 +152,16 @@ TEST_F(DocumentReaderTest, EucJpHalfWidthKanaBeforeATagLoseNothing) {
 TEST_F(DocumentReaderTest, FirstMetaAfterHtmlDecidesEvenWithoutCharset) {
     // Shift_JIS bytes; a later meta names utf-8, but the first one (no charset) decided: code 0,
     // so the string list's detection reads the bytes as Shift_JIS.
-    const std::string page = feed_writer::Html(
-        "<meta name=\"author\" content=\"someone\">\r\n<meta charset=\"utf-8\">", "<p>日本の話</p>");
+    const std::string page =
+        feed_writer::Html("<meta name=\"author\" content=\"someone\">\r\n<meta charset=\"utf-8\">", "<p>日本の話</p>");
     EXPECT_EQ(Convert(feed_writer::Encode(page, Bytes::ShiftJis)), (Lines{"page", "日本の話", ""}));
 }
 
 TEST_F(DocumentReaderTest, ShiftJisWithUnderscoreIsLeftToDetection) {
     THTMLReader reader;
-    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"), 0);
+    EXPECT_EQ(
+        THTMLReader::EncodingFromMeta("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"),
+        0);
     EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"Shift-JIS\">"), 4);
     EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"utf8\">"), 0);
     EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"JIS\">"), 3);
@@ -197,7 +211,8 @@ TEST_F(DocumentReaderTest, TextKeepsItsBreaksAsLines) {
 }
 
 TEST_F(DocumentReaderTest, AtomFeedHasNoText) {
-    const Lines lines = Convert("<?xml version=\"1.0\" encoding=\"utf-8\"?><feed><entry><title>x</title></entry></feed>");
+    const Lines lines =
+        Convert("<?xml version=\"1.0\" encoding=\"utf-8\"?><feed><entry><title>x</title></entry></feed>");
     EXPECT_EQ(kind_, kDocUnknown);
     EXPECT_TRUE(lines.empty());
 }

@@ -94,12 +94,19 @@ TEST(FeedReader, Enclosures) {
     feed_writer::Channel c = NewsChannel();
     c.items.clear();
     c.items.push_back({"mp3", "l", "d", "", {{"http://cast.example.com/ep/show%201.mp3?x=1", "audio/mpeg", "12345"}}});
-    c.items.push_back({"bin", "l", "d", "", {{"http://cast.example.com/a/b/ep2.m4a", "application/octet-stream", "99"}}});
+    c.items.push_back(
+        {"bin", "l", "d", "", {{"http://cast.example.com/a/b/ep2.m4a", "application/octet-stream", "99"}}});
     c.items.push_back({"m4a", "l", "d", "", {{"http://cast.example.com/ep3.m4a", "audio/x-m4a", "77"}}});
-    c.items.push_back({"both", "l", "d", "",
+    c.items.push_back({"both",
+                       "l",
+                       "d",
+                       "",
                        {{"http://cast.example.com/cover.jpg", "image/jpeg", "5"},
                         {"http://cast.example.com/ep4.mp4", "video/mp4", "abc"}}});
-    c.items.push_back({"two", "l", "d", "",
+    c.items.push_back({"two",
+                       "l",
+                       "d",
+                       "",
                        {{"http://x/first.mp3", "audio/mpeg", "1"}, {"http://x/second.mov", "video/quicktime", "2"}}});
     const auto reader = ParseText(feed_writer::Rss2(c, "UTF-8"));
     ASSERT_EQ(reader.Count(), 5);
@@ -246,13 +253,20 @@ TEST_F(FeedFileTest, DeclaredEncodings) {
         const char* declared;
         Bytes bytes;
     } cases[] = {
-        {"UTF-8", Bytes::Utf8},          {"utf8", Bytes::Utf8},
-        {"Shift_JIS", Bytes::ShiftJis},  {"SJIS", Bytes::ShiftJis},
-        {"EUC-JP", Bytes::EucJp},        {"euc_jp", Bytes::EucJp},
-        {"ISO-2022-JP", Bytes::Iso2022Jp}, {"", Bytes::Iso2022Jp},
-        {"", Bytes::Utf8},               {"", Bytes::ShiftJis},
-        {"", Bytes::Utf16LeBom},         {"", Bytes::Utf16BeBom},
-        {"UTF-16", Bytes::Utf16LeBom},   {"windows-1252", Bytes::EucJp},
+        {"UTF-8", Bytes::Utf8},
+        {"utf8", Bytes::Utf8},
+        {"Shift_JIS", Bytes::ShiftJis},
+        {"SJIS", Bytes::ShiftJis},
+        {"EUC-JP", Bytes::EucJp},
+        {"euc_jp", Bytes::EucJp},
+        {"ISO-2022-JP", Bytes::Iso2022Jp},
+        {"", Bytes::Iso2022Jp},
+        {"", Bytes::Utf8},
+        {"", Bytes::ShiftJis},
+        {"", Bytes::Utf16LeBom},
+        {"", Bytes::Utf16BeBom},
+        {"UTF-16", Bytes::Utf16LeBom},
+        {"windows-1252", Bytes::EucJp},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.declared) + " " + std::to_string(static_cast<int>(c.bytes)));
@@ -290,7 +304,9 @@ TEST_F(FeedFileTest, AsciiFeedStaysAsItIsAndTheCursorStartsAtTheTop) {
 }
 
 TEST_F(FeedFileTest, DeclaredUtf8WithBrokenBytesGivesValidText) {
-    const auto reader = Load("<?xml version=\"1.0\" encoding=\"utf-8\"?><rss><channel><title>a\xff\xfe" "b</title></channel></rss>");
+    const auto reader = Load(
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss><channel><title>a\xff\xfe"
+        "b</title></channel></rss>");
     EXPECT_TRUE(encoding::IsValidUtf8(reader.FChannelTitle));
     EXPECT_EQ(reader.FChannelTitle.front(), 'a');
     EXPECT_EQ(reader.FChannelTitle.back(), 'b');

@@ -109,8 +109,7 @@ TEST(MemoDivider, TextThatExactlyFillsTheRoomIsOneFile) {
         TempDir dir;
         d.AssignText({line});
         d.Divide(dir.Path());
-        EXPECT_EQ(ReadFileText(dir / "ABC.txt"),
-                  kEncodingLine + "\r\n<Title>ABC</Title>\r\n" + line + "\r\n\r\n");
+        EXPECT_EQ(ReadFileText(dir / "ABC.txt"), kEncodingLine + "\r\n<Title>ABC</Title>\r\n" + line + "\r\n\r\n");
         EXPECT_EQ(FileCount(dir.Path()), 1u);
     }
     {

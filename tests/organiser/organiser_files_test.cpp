@@ -46,13 +46,12 @@ TEST(ContactFile, NewFileStartsFromTheFrameAndWritesKeysInReverseOrder) {
         vcf.WriteContact(c);
         vcf.Save();
     }
-    EXPECT_EQ(ReadFileText(path),
-              Crlf({"BEGIN:vcard", "VERSION:3.0", "EMAIL;PREF;INTERNET:taro@example.com",
-                    "tel;type=cell:090-5555-6666", "tel;type=work:078-333-4444",
-                    "tel;type=home:06-1111-2222", "adr;type=work;type=pref:;;港3;神戸市;;;",
-                    "adr;type=home:;;本町1-2;大阪市;;;", "url;type=work:http://example.com/",
-                    "NOTE:メモ:コロン入り", "ORG:山田商店", "TITLE:部長", "N:山田;太郎",
-                    "FN:山田太郎", "END:vcard"}));
+    EXPECT_EQ(
+        ReadFileText(path),
+        Crlf({"BEGIN:vcard", "VERSION:3.0", "EMAIL;PREF;INTERNET:taro@example.com", "tel;type=cell:090-5555-6666",
+              "tel;type=work:078-333-4444", "tel;type=home:06-1111-2222", "adr;type=work;type=pref:;;港3;神戸市;;;",
+              "adr;type=home:;;本町1-2;大阪市;;;", "url;type=work:http://example.com/", "NOTE:メモ:コロン入り",
+              "ORG:山田商店", "TITLE:部長", "N:山田;太郎", "FN:山田太郎", "END:vcard"}));
     TTolvVCF back(path);
     EXPECT_FALSE(back.IsInvalid());
     TIpodVCF r;
@@ -76,8 +75,7 @@ TEST(ContactFile, KeysAndFrameCompareWithoutCase) {
 
 TEST(ContactFile, BlankValueLeavesTheLineAndFirstOfTwinKeysIsReplaced) {
     TempDir dir;
-    const std::string path = dir.Write(
-        "a.vcf", "BEGIN:vcard\r\nVERSION:3.0\r\nNOTE:one\r\nNOTE:two\r\nEND:vcard\r\n");
+    const std::string path = dir.Write("a.vcf", "BEGIN:vcard\r\nVERSION:3.0\r\nNOTE:one\r\nNOTE:two\r\nEND:vcard\r\n");
     TTolvVCF vcf(path);
     EXPECT_EQ(vcf.SetValue("NOTE", "   "), -1);
     EXPECT_EQ(vcf.Lines()[2], "NOTE:one");
@@ -97,7 +95,10 @@ TEST(ContactFile, InvalidFileKeepsTheMarkerOutOfTheFile) {
         vcf.Save();
     }
     // Saving twice must not pile up marker lines after the file's own lines.
-    { TTolvVCF again(path); again.Save(); }
+    {
+        TTolvVCF again(path);
+        again.Save();
+    }
     EXPECT_EQ(ReadFileText(path), Crlf({"NOTE:x", "BEGIN:vcard", "FN:Taro"}));
 }
 
@@ -113,7 +114,9 @@ TEST(ContactFile, Cp932FileIsReadAsJapanese) {
 TEST(ContactFile, ByteOrderMarkEmptyFileAndUnreadablePath) {
     TempDir dir;
     // A byte-order mark is part of the first line, so the begin key is not found.
-    TTolvVCF bom(dir.Write("bom.vcf", "\xEF\xBB\xBF" "BEGIN:vcard\r\nVERSION:3.0\r\nEND:vcard\r\n"));
+    TTolvVCF bom(dir.Write("bom.vcf",
+                           "\xEF\xBB\xBF"
+                           "BEGIN:vcard\r\nVERSION:3.0\r\nEND:vcard\r\n"));
     EXPECT_TRUE(bom.IsInvalid());
     EXPECT_EQ(bom.GetValue("VERSION"), "3.0");
     TTolvVCF empty(dir.Write("empty.vcf", ""));
@@ -151,8 +154,8 @@ TEST(EventFile, NewEventHasTheFrameAndReverseKeyOrder) {
     const std::string path = dir / "e.ics";
     {
         TTolvVCal cal(path);
-        EXPECT_EQ(cal.Lines(), (Lines{"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vevent", "END:vevent",
-                                      "END:vcalender"}));
+        EXPECT_EQ(cal.Lines(),
+                  (Lines{"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vevent", "END:vevent", "END:vcalender"}));
         TIpodVCal e;
         e.Flag = 7;
         e.Summary = "会議";
@@ -166,10 +169,9 @@ TEST(EventFile, NewEventHasTheFrameAndReverseKeyOrder) {
         cal.WriteEvent(e);
         cal.Save();
     }
-    EXPECT_EQ(ReadFileText(path),
-              Crlf({"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vevent", "DESCRIPTION:第一会議室",
-                    "CLASS:PUBLIC", "PRIORITY:3", "CATEGORIES:仕事", "DTEND:20070301T100000",
-                    "DTSTART:20070301T090000", "SUMMARY:会議", "END:vevent", "END:vcalender"}));
+    EXPECT_EQ(ReadFileText(path), Crlf({"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vevent", "DESCRIPTION:第一会議室",
+                                        "CLASS:PUBLIC", "PRIORITY:3", "CATEGORIES:仕事", "DTEND:20070301T100000",
+                                        "DTSTART:20070301T090000", "SUMMARY:会議", "END:vevent", "END:vcalender"}));
     TTolvVCal back(path);
     TIpodVCal r;
     r.Flag = 9;
@@ -182,7 +184,8 @@ TEST(EventFile, NewEventHasTheFrameAndReverseKeyOrder) {
 
 TEST(EventFile, VcalendarSpellingFailsTheRuleButStillReads) {
     TempDir dir;
-    const std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nsummary : Meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string text =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nsummary : Meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
     const std::string path = dir.Write("e.ics", text);
     {
         TTolvVCal cal(path);
@@ -196,8 +199,8 @@ TEST(EventFile, VcalendarSpellingFailsTheRuleButStillReads) {
 
 TEST(EventFile, BlankValueDeletesAndMissingBlockInsertsAtTop) {
     TempDir dir;
-    const std::string path = dir.Write(
-        "e.ics", "BEGIN:vcalender\nVERSION:2.0\nDESCRIPTION:x\nDTEND:1\nEND:vcalender\n");
+    const std::string path =
+        dir.Write("e.ics", "BEGIN:vcalender\nVERSION:2.0\nDESCRIPTION:x\nDTEND:1\nEND:vcalender\n");
     TTolvVCal cal(path);
     EXPECT_FALSE(cal.IsInvalid()) << "END is not examined";
     EXPECT_EQ(cal.SetValue("DESCRIPTION", ""), -1);
@@ -209,8 +212,8 @@ TEST(EventFile, BlankValueDeletesAndMissingBlockInsertsAtTop) {
 
 TEST(EventFile, IndexOfKeyValueComparesTrimmedWithoutCase) {
     TempDir dir;
-    const std::string path = dir.Write(
-        "e.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\n Begin : VEVENT \r\nEND:vevent\r\nEND:vcalender\r\n");
+    const std::string path =
+        dir.Write("e.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\n Begin : VEVENT \r\nEND:vevent\r\nEND:vcalender\r\n");
     TTolvVCal cal(path);
     EXPECT_EQ(cal.IndexOfKeyValue("begin", ""), 0);
     EXPECT_EQ(cal.IndexOfKeyValue("begin", "vevent"), 2);
@@ -221,8 +224,8 @@ TEST(EventFile, IndexOfKeyValueComparesTrimmedWithoutCase) {
 TEST(EventFile, ValueThatIsNotUtf8ReadsEmpty) {
     TempDir dir;
     const std::string path = dir.Write(
-        "e.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:vevent\r\nSUMMARY:" +
-                     encoding::Utf8ToCp932("会議") + "\r\nCLASS:PUBLIC\r\nEND:vevent\r\nEND:vcalender\r\n");
+        "e.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\nBEGIN:vevent\r\nSUMMARY:" + encoding::Utf8ToCp932("会議") +
+                     "\r\nCLASS:PUBLIC\r\nEND:vevent\r\nEND:vcalender\r\n");
     TTolvVCal cal(path);
     EXPECT_EQ(cal.GetValue("SUMMARY"), "");
     EXPECT_EQ(cal.GetValue("CLASS"), "PUBLIC");
@@ -234,9 +237,10 @@ TEST(EventFile, ValueThatIsNotUtf8ReadsEmpty) {
 
 TEST(EventFile, ChangingAnExistingFileKeepsEveryOtherLine) {
     TempDir dir;
-    const std::string path = dir.Write(
-        "e.ics", "BEGIN:vcalender\r\nVERSION:2.0\r\nX-COMMENT:keep me\r\nBEGIN:vevent\r\nSUMMARY:old\r\n"
-                 "DTSTART:20070301T090000\r\nEND:vevent\r\nEND:vcalender\r\n");
+    const std::string path =
+        dir.Write("e.ics",
+                  "BEGIN:vcalender\r\nVERSION:2.0\r\nX-COMMENT:keep me\r\nBEGIN:vevent\r\nSUMMARY:old\r\n"
+                  "DTSTART:20070301T090000\r\nEND:vevent\r\nEND:vcalender\r\n");
     {
         TTolvVCal cal(path);
         TIpodVCal e;
@@ -247,9 +251,8 @@ TEST(EventFile, ChangingAnExistingFileKeepsEveryOtherLine) {
         cal.Save();
     }
     EXPECT_EQ(ReadFileText(path),
-              Crlf({"BEGIN:vcalender", "VERSION:2.0", "X-COMMENT:keep me", "BEGIN:vevent",
-                    "DESCRIPTION:説明", "SUMMARY:new", "DTSTART:20070301T090000", "END:vevent",
-                    "END:vcalender"}));
+              Crlf({"BEGIN:vcalender", "VERSION:2.0", "X-COMMENT:keep me", "BEGIN:vevent", "DESCRIPTION:説明",
+                    "SUMMARY:new", "DTSTART:20070301T090000", "END:vevent", "END:vcalender"}));
 }
 
 TEST(EventFile, MalformedLinesNeverMatch) {
@@ -271,15 +274,13 @@ TEST(TodoFile, DueGoesToBothDatesAndIsReadFromTheEnd) {
     const std::string path = dir / "t.ics";
     {
         TTolvVTodo todo(path);
-        EXPECT_EQ(todo.Lines(), (Lines{"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vtodo", "END:vtodo",
-                                       "END:vcalender"}));
+        EXPECT_EQ(todo.Lines(), (Lines{"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vtodo", "END:vtodo", "END:vcalender"}));
         todo.WriteTask({"牛乳を買う", "20070301T090000", "2本"});
         todo.Save();
     }
     EXPECT_EQ(ReadFileText(path),
-              Crlf({"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vtodo", "DESCRIPTION:2本",
-                    "DTEND:20070301T090000", "DTSTART:20070301T090000", "SUMMARY:牛乳を買う",
-                    "END:vtodo", "END:vcalender"}));
+              Crlf({"BEGIN:vcalender", "VERSION:2.0", "BEGIN:vtodo", "DESCRIPTION:2本", "DTEND:20070301T090000",
+                    "DTSTART:20070301T090000", "SUMMARY:牛乳を買う", "END:vtodo", "END:vcalender"}));
     TTolvVTodo back(path);
     // The editor reads the due date from DTEND only.
     back.SetValue("DTSTART", "20990101T000000");
@@ -294,9 +295,12 @@ TEST(TodoFile, DueGoesToBothDatesAndIsReadFromTheEnd) {
 TEST(TodoFile, InvalidUtf8FromTheCallerStillReadsBack) {
     TempDir dir;
     TTolvVTodo todo(dir / "t.ics");
-    todo.SetValue("SUMMARY", std::string("ab\xff" "c"));
+    todo.SetValue("SUMMARY", std::string("ab\xff"
+                                         "c"));
     EXPECT_TRUE(encoding::IsValidUtf8(todo.Lines()[3]));
-    EXPECT_EQ(todo.GetValue("SUMMARY"), "ab\xEF\xBF\xBD" "c");
+    EXPECT_EQ(todo.GetValue("SUMMARY"),
+              "ab\xEF\xBF\xBD"
+              "c");
 }
 
 }  // namespace

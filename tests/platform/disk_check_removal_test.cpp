@@ -32,7 +32,8 @@ struct FakeMounts {
                 return v;
             };
             std::vector<TMountedVolume> table{volume("/", "/dev/sda1", "ext4"), volume(dir.Path(), "/dev/sda2", "vfat"),
-                                              volume(Hfs, "/dev/sdc2", "hfsplus"), volume("/mnt/share", "server:/x", "nfs")};
+                                              volume(Hfs, "/dev/sdc2", "hfsplus"),
+                                              volume("/mnt/share", "server:/x", "nfs")};
             if (FatMounted) table.push_back(volume(Fat, FatDevice, "vfat"));
             return table;
         });
@@ -85,8 +86,9 @@ TEST(DiskCheck, TheResultIsSaidInJapanese) {
         "fsck.fat 4.2 (2021-01-31)\nDirty bit is set. Fs was not properly unmounted and some data may be corrupt.\n"
         " Automatically removing dirty bit.\n\nLeaving filesystem unchanged.\n/dev/sdb1: 3 files, 10/100 clusters\n";
     EXPECT_NE(DiskCheckMeaning(1, dirty, "", dev).find("異常は見つかりませんでした"), std::string::npos);
-    const std::string damaged = "fsck.fat 4.2\n/FILE.TXT\n  File size is 100 bytes, cluster chain length is 0 bytes.\n"
-                                "  Truncating file to 0 bytes.\nLeaving filesystem unchanged.\n";
+    const std::string damaged =
+        "fsck.fat 4.2\n/FILE.TXT\n  File size is 100 bytes, cluster chain length is 0 bytes.\n"
+        "  Truncating file to 0 bytes.\nLeaving filesystem unchanged.\n";
     EXPECT_NE(DiskCheckMeaning(1, damaged, "", dev).find("異常が見つかりました"), std::string::npos);
     EXPECT_NE(DiskCheckMeaning(1, damaged, "", dev).find("何も修復していません"), std::string::npos);
     // A user who may not read the device is told so, and what to do.

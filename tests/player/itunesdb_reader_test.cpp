@@ -131,7 +131,7 @@ TEST(ITunesDBReader, VideoTestByMediaTypeAndFileType) {
         uint32_t media, fileType;
         bool video;
     } cases[] = {{0, 0x4D345620, false}, {5, 0x4D345620, true}, {5, 0x4D503320, false}, {2, 0, true},
-                 {6, 0, true},           {32, 0, true},         {64, 0, true},         {96, 0, true},
+                 {6, 0, true},           {32, 0, true},         {64, 0, true},          {96, 0, true},
                  {1, 0x4D345620, false}, {4, 0, false},         {8, 0x4D345620, false}};
     ItdbDatabase db;
     for (const Case& c : cases) {

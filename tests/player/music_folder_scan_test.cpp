@@ -37,8 +37,8 @@ struct ScanFixture {
     std::string Mp3(const std::string& relative, const std::string& title, int bitrate = 128, int seconds = 3) {
         std::string path = music + "/" + relative;
         fs::create_directories(fs::path(path).parent_path());
-        WriteTaggedMp3(path, {.title = title, .artist = "Artist " + title, .album = "Album", .comment = "c",
-                              .genre = "Pop"},
+        WriteTaggedMp3(path,
+                       {.title = title, .artist = "Artist " + title, .album = "Album", .comment = "c", .genre = "Pop"},
                        bitrate, seconds);
         return path;
     }
@@ -102,9 +102,9 @@ TEST(MusicFolderScan, Mp3SongFieldsAndLocationRelativeToTheRoot) {
 TEST(MusicFolderScan, LowBitRateShortOrUntitledSongsAreDropped) {
     ScanFixture f;
     f.Mp3("keep.mp3", "kept", 128, 3);
-    f.Mp3("low.mp3", "low", 32, 3);      // below 48 kbit/s
-    f.Mp3("edge.mp3", "edge", 48, 3);    // 48 stays
-    f.Mp3("short.mp3", "short", 128, 0); // length 0
+    f.Mp3("low.mp3", "low", 32, 3);       // below 48 kbit/s
+    f.Mp3("edge.mp3", "edge", 48, 3);     // 48 stays
+    f.Mp3("short.mp3", "short", 128, 0);  // length 0
     f.Mp3("untitled.mp3", "", 128, 3);
     std::string notes = f.music + "/readme.txt";
     { std::ofstream(notes) << std::string(500, 'x'); }

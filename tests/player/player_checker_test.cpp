@@ -102,8 +102,11 @@ TEST(PlayerChecker, DefaultsWithoutSysInfoAndDeviceInfoIsThenNotRead) {
 TEST(PlayerChecker, SysInfoGivesTheModelAndDeviceInfoTheNames) {
     Player p;
     p.WriteDb();
-    WriteSysInfo(p.root, {{"pszSerialNumber", "8K1234"}, {"ModelNumStr", " xA623 "}, {"RegionCode", "J/A"},
-                          {"buildID", "0x1: 2"}, {"boardHwName", "iPod"}});
+    WriteSysInfo(p.root, {{"pszSerialNumber", "8K1234"},
+                          {"ModelNumStr", " xA623 "},
+                          {"RegionCode", "J/A"},
+                          {"buildID", "0x1: 2"},
+                          {"boardHwName", "iPod"}});
     WriteDeviceInfo(p.root, {"私のiPod", "", "ホスト", "unused"});
     TMPlayerChecker checker(p.table);
     checker.Owner = "old owner";
@@ -121,7 +124,7 @@ TEST(PlayerChecker, SysInfoGivesTheModelAndDeviceInfoTheNames) {
     EXPECT_EQ(checker.Region, "J/A");
     EXPECT_EQ(checker.Software, "0x1: 2");  // split at the first colon only
     EXPECT_EQ(checker.PlayerName, "私のiPod");
-    EXPECT_EQ(checker.Owner, "");          // slot 1 with count 0
+    EXPECT_EQ(checker.Owner, "");  // slot 1 with count 0
     EXPECT_EQ(checker.Host, "ホスト");
 }
 
@@ -131,8 +134,8 @@ TEST(PlayerChecker, FamiliesDecideClassAndPages) {
         int modelClass;
         bool photos, videos;
         const char* family;
-    } cases[] = {{"MA079", 3, true, false, "photo"},   {"MP001", 1, false, false, "Photo"},
-                 {"MA350", 4, true, false, "nano"},    {"MA477", 4, true, false, "nano2"},
+    } cases[] = {{"MA079", 3, true, false, "photo"},    {"MP001", 1, false, false, "Photo"},
+                 {"MA350", 4, true, false, "nano"},     {"MA477", 4, true, false, "nano2"},
                  {"M9724", 2, false, false, "shuffle"}, {"MS002", 2, false, false, "shuffle2"},
                  {"MZZZZ", 1, false, false, "4G"},      {"M", 1, false, false, "4G"}};
     Player p;
@@ -177,7 +180,7 @@ TEST(PlayerChecker, DeviceInfoCountsBeyondTheSlotAreCut) {
     std::vector<uint8_t> data = BuildDeviceInfo({"", "", "", ""});
     for (size_t i = 0; i < 255; ++i) data[2 + 2 * i] = 'A';
     data[0] = 0xFF;
-    data[1] = 0xFF;                 // 65535 characters claimed
+    data[1] = 0xFF;  // 65535 characters claimed
     data[512 + 0] = 1;
     data[512 + 2] = 'B';
     EXPECT_EQ(TMPlayerChecker::DeviceInfoRecord(data, 0), std::string(255, 'A'));

@@ -310,7 +310,7 @@ TEST(PlayerObject, LinksAndPipesPlantedInThePlayerLeadNowhere) {
     ipod.FixedDrive = root;
     ASSERT_TRUE(ipod.Load());
     EXPECT_EQ(ipod.Music->Songs.GetCount(), 2);
-    EXPECT_EQ(ipod.Checker->NotesPath, "");  // the linked folder is missing
+    EXPECT_EQ(ipod.Checker->NotesPath, "");        // the linked folder is missing
     EXPECT_EQ(ipod.Checker->ModelNumber, "不明");  // SysInfo was not read
     EXPECT_EQ(ipod.LockText, "");
 

@@ -95,7 +95,8 @@ TEST(SQLiteAccess, FailuresCarrySQLitesMessage) {
         TSQLiteDatabase missing(dir / "missing.db");
         FAIL();
     } catch (const ESQLiteException& e) {
-        EXPECT_EQ(e.Message(), "Failed to open database \"" + (dir / "missing.db") + "\" : unable to open database file");
+        EXPECT_EQ(e.Message(),
+                  "Failed to open database \"" + (dir / "missing.db") + "\" : unable to open database file");
     }
     // Opening read-only never creates the file.
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));
@@ -107,8 +108,9 @@ TEST(SQLiteAccess, FailuresCarrySQLitesMessage) {
         db.QueryTable("SELECT * FROM missing_table");
         FAIL();
     } catch (const ESQLiteException& e) {
-        EXPECT_EQ(e.Message(), "Error executing SQL.\rError [1]: SQL error or missing database.\r"
-                               "\"SELECT * FROM missing_table\": no such table: missing_table");
+        EXPECT_EQ(e.Message(),
+                  "Error executing SQL.\rError [1]: SQL error or missing database.\r"
+                  "\"SELECT * FROM missing_table\": no such table: missing_table");
     }
     EXPECT_THROW(db.QueryText("SELEC"), ESQLiteException);
 

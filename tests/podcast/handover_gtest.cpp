@@ -137,7 +137,8 @@ TEST(PodcastHandover, CopyAsksForAMissingFolderAndKeepsChannelFoldersInside) {
     h.Episode("News", "a.mp3", "../../Channel/x");
     TPodcastHandover hand(*h.ini, h.episodes, h.work);
     hand.CopyToSaveFolder();
-    EXPECT_EQ(h.questions, std::vector<std::string>{"データ転送先フォルダ[ " + (h.dir / "save/here") + " ]を作成してもよろしいですか？"});
+    EXPECT_EQ(h.questions, std::vector<std::string>{"データ転送先フォルダ[ " + (h.dir / "save/here") +
+                                                    " ]を作成してもよろしいですか？"});
     EXPECT_EQ(h.messages, std::vector<std::string>{"転送先フォルダが不明のため、データの転送を中止しました"});
     EXPECT_FALSE(fs::exists(h.dir / "save"));
 
@@ -163,9 +164,9 @@ TEST(PodcastHandover, ACopyIntoTheProgramFolderNeverReplacesAFileAndLandsInAFold
     h.ini->SaveFolder = h.dir.Path();  // the default: the program folder itself
     const std::string list = h.dir.Write("Lumenquist.LST", "the episode list");
     const std::string library = h.dir.Write("MediaLibrary.sqlite", "the library");
-    h.Episode("News", "Lumenquist.LST", "");          // no channel title: a folder of the feed
+    h.Episode("News", "Lumenquist.LST", "");  // no channel title: a folder of the feed
     h.Episode("News", "MediaLibrary.sqlite", "");
-    h.Episode("Other", "b.mp3", "PodCastings");       // a channel named like the program's folder
+    h.Episode("Other", "b.mp3", "PodCastings");  // a channel named like the program's folder
     h.dir.Write("News/MediaLibrary.sqlite", "the user's own file");
     h.dir.Write("Blocked", "a file where a channel's folder should go");
     h.Episode("Other", "c.mp3", "Blocked");

@@ -129,7 +129,8 @@ private slots:
         QCOMPARE(form.URLListBox()->count(), 2);
         QCOMPARE(form.Settings().Sites.Count(), 2);
         // The feed list is written at once, not only when the program closes.
-        QCOMPARE(TIniFile(home.dir / "Lumenquist.INI").ReadString("RSSURLData", "Item-1.NAME", ""), std::string("Radio"));
+        QCOMPARE(TIniFile(home.dir / "Lumenquist.INI").ReadString("RSSURLData", "Item-1.NAME", ""),
+                 std::string("Radio"));
 
         form.URLListBox()->setCurrentRow(1);
         AnswerFeedDialog("Radio 2", "http://127.0.0.1:3/feed");
@@ -228,10 +229,14 @@ private slots:
         Home home;
         Boxes boxes;
         LoopbackHttpServer server;
-        server.Set("/upper", {200, "<rss><channel><title>T</title><description>upper</description>"
-                                   "<item><title>u</title></item></channel></rss>", ""});
-        server.Set("/lower", {200, "<rss><channel><title>T</title><description>lower</description>"
-                                   "<item><title>l</title></item></channel></rss>", ""});
+        server.Set("/upper", {200,
+                              "<rss><channel><title>T</title><description>upper</description>"
+                              "<item><title>u</title></item></channel></rss>",
+                              ""});
+        server.Set("/lower", {200,
+                              "<rss><channel><title>T</title><description>lower</description>"
+                              "<item><title>l</title></item></channel></rss>",
+                              ""});
         TMainForm form;
         form.Settings().QuitiTuunes = false;
         form.Settings().MakeAnyLists = true;
@@ -400,7 +405,8 @@ private slots:
         bool infoEnabled = true;
         auto record = [&](QWidget* w) {
             titles << w->windowTitle();
-            if (auto* feed = qobject_cast<TEditURLForm*>(w)) infoEnabled = feed->findChild<QPushButton*>("InfoButton")->isEnabled();
+            if (auto* feed = qobject_cast<TEditURLForm*>(w))
+                infoEnabled = feed->findChild<QPushButton*>("InfoButton")->isEnabled();
             static_cast<QDialog*>(w)->reject();
         };
         // A double click below the only card, where no feed is hit, adds a feed.

@@ -16,9 +16,10 @@ namespace {
 
 // A feed document whose items carry enclosures at the given paths of the server.
 std::string Feed(const LoopbackHttpServer& server, const std::vector<std::string>& paths) {
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss><channel><title>チャンネル</title>"
-                       "<author>作者</author><link>http://example.invalid/</link>"
-                       "<description>説明</description><pubDate>Mon, 07 Dec 2026</pubDate>\n";
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss><channel><title>チャンネル</title>"
+        "<author>作者</author><link>http://example.invalid/</link>"
+        "<description>説明</description><pubDate>Mon, 07 Dec 2026</pubDate>\n";
     int n = 0;
     for (const auto& p : paths) {
         ++n;
@@ -181,9 +182,13 @@ TEST(PodcastUpdate, ItemsWithoutEnclosureCountAmongTheTakenOnes) {
     server.Set("/feed", {200,
                          "<rss><channel><title>T</title>"
                          "<item><title>a</title></item>"
-                         "<item><title>b</title><enclosure url=\"" + server.Url("/1.mp3") + "\" length=\"x\" type=\"audio/mpeg\"/></item>"
-                         "<item><title>c</title><enclosure url=\"" + server.Url("/3.mp3") + "\" type=\"audio/mpeg\"/></item>"
-                         "</channel></rss>",
+                         "<item><title>b</title><enclosure url=\"" +
+                             server.Url("/1.mp3") +
+                             "\" length=\"x\" type=\"audio/mpeg\"/></item>"
+                             "<item><title>c</title><enclosure url=\"" +
+                             server.Url("/3.mp3") +
+                             "\" type=\"audio/mpeg\"/></item>"
+                             "</channel></rss>",
                          ""});
     Road road;
     TPodSiteItem* site = road.AddFeed("News", server.Url("/feed"));
@@ -224,7 +229,8 @@ TEST(PodcastUpdate, LocalAddressesInAFeedAreNotCopied) {
     EXPECT_FALSE(fs::exists(road.dir / "PodCastings/News/secret.txt"));
 
     // A feed address that is a local file is not read either: the feed has no items.
-    road.AddFeed("Local", "FILE://" + road.dir.Write("local.rss", "<rss><channel><item><title>x</title></item></channel></rss>"));
+    road.AddFeed("Local", "FILE://" + road.dir.Write("local.rss",
+                                                     "<rss><channel><item><title>x</title></item></channel></rss>"));
     road.messages.clear();
     road.Run();
     EXPECT_EQ(road.messages, std::vector<std::string>{"\"Local\"からPodCast情報を取得できませんでした"});
@@ -278,10 +284,11 @@ TEST(PodcastUpdate, AnEndlessEnclosureStopsNearItsDeclaredLengthAndLeavesNoFile)
     LoopbackHttpServer::Answer endless{200, std::string(65536, 'x'), ""};
     endless.Endless = true;
     server.Set("/endless.mp3", endless);
-    server.Set("/feed", {200,
-                         "<rss><channel><title>T</title><item><title>a</title><enclosure url=\"" +
-                             server.Url("/endless.mp3") + "\" length=\"30\" type=\"audio/mpeg\"/></item></channel></rss>",
-                         ""});
+    server.Set("/feed",
+               {200,
+                "<rss><channel><title>T</title><item><title>a</title><enclosure url=\"" + server.Url("/endless.mp3") +
+                    "\" length=\"30\" type=\"audio/mpeg\"/></item></channel></rss>",
+                ""});
     Road road;
     road.AddFeed("News", server.Url("/feed"));
     EXPECT_EQ(road.Run(), 1);

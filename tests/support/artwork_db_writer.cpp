@@ -88,7 +88,7 @@ Bytes ImageEntry(uint32_t image_id, uint64_t song_id, const Bytes& children, uin
 }
 
 Bytes ListChunk(const char* tag, uint32_t count, const Bytes& entries) {
-    Bytes b = Header(tag, 92, count);   // a list's third word is its count, not a length
+    Bytes b = Header(tag, 92, count);  // a list's third word is its count, not a length
     Append(b, entries);
     return b;
 }
@@ -161,9 +161,10 @@ Bitmap32 MakeTestPicture(int32_t width, int32_t height, uint32_t seed) {
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t v = static_cast<uint32_t>(x) * 7 + static_cast<uint32_t>(y) * 131 + seed * 977;
-            picture.SetPixel(x, y,
-                             Bitmap32::Rgb(static_cast<uint8_t>((v & 0x1F) << 3), static_cast<uint8_t>(((v >> 5) & 0x3F) << 2),
-                                           static_cast<uint8_t>(((v >> 11) & 0x1F) << 3)));
+            picture.SetPixel(
+                x, y,
+                Bitmap32::Rgb(static_cast<uint8_t>((v & 0x1F) << 3), static_cast<uint8_t>(((v >> 5) & 0x3F) << 2),
+                              static_cast<uint8_t>(((v >> 11) & 0x1F) << 3)));
         }
     }
     return picture;
@@ -189,7 +190,7 @@ std::vector<uint8_t> EncodeThumbnail(const Bitmap32& picture, ThumbFormat format
                 out.push_back(Bitmap32::Blue(pixel));
                 out.push_back(Bitmap32::Green(pixel));
                 out.push_back(Bitmap32::Red(pixel));
-                out.push_back(0x5A);   // ignored by the decoder
+                out.push_back(0x5A);  // ignored by the decoder
             }
             return out;
         }
@@ -241,7 +242,7 @@ std::vector<uint8_t> ArtworkDbWriter::Build() const {
     using namespace artdb;
     Bytes entries;
     uint32_t next_id = 100;
-    std::map<uint32_t, uint32_t> formats;   // format id -> picture size
+    std::map<uint32_t, uint32_t> formats;  // format id -> picture size
     for (const ArtworkTestImage& image : Images) {
         Bytes children;
         uint32_t count = 0;

@@ -46,11 +46,11 @@ Bytes FileHeader(const Bytes& data_sets, uint32_t set_count, uint32_t next_image
 
 // How a picture is stored in its thumbnail file.
 enum class ThumbFormat {
-    Rgb565LE,   // 16-bit little-endian (sizes other than the listed ones)
-    Rgb565BE,   // 16-bit big-endian (4100, 22880, 46464, 153600 bytes)
-    Bgrx32,     // 32-bit (307200 bytes)
-    Sideways,   // 176 x 220 big-endian turned on its side (77440 bytes): the picture is 220 x 176
-    Jpeg,       // a JPEG file (quality 95)
+    Rgb565LE,  // 16-bit little-endian (sizes other than the listed ones)
+    Rgb565BE,  // 16-bit big-endian (4100, 22880, 46464, 153600 bytes)
+    Bgrx32,    // 32-bit (307200 bytes)
+    Sideways,  // 176 x 220 big-endian turned on its side (77440 bytes): the picture is 220 x 176
+    Jpeg,      // a JPEG file (quality 95)
 };
 
 // A picture whose colours survive RGB565 unchanged (low bits zero), with a different colour in
@@ -62,7 +62,7 @@ std::vector<uint8_t> EncodeThumbnail(const Bitmap32& picture, ThumbFormat format
 Bitmap32 RotateCounterClockwise(const Bitmap32& picture);
 
 struct ArtworkTestThumb {
-    std::string FileName;           // as stored: ":F1016_1.ithmb", ":Thumbs:F1019_1.ithmb"
+    std::string FileName;  // as stored: ":F1016_1.ithmb", ":Thumbs:F1019_1.ithmb"
     uint32_t FormatId = 0;
     uint32_t Offset = 0;
     uint32_t ByteSize = 0;
@@ -74,13 +74,13 @@ struct ArtworkTestImage {
     uint32_t ImageId = 0;
     uint64_t SongId = 0;
     std::vector<ArtworkTestThumb> Thumbs;
-    std::string PhotoName;          // as stored (":Full Resolution:..."); empty: no full-size file
+    std::string PhotoName;  // as stored (":Full Resolution:..."); empty: no full-size file
     uint32_t FullSize = 0;
 };
 
 struct ArtworkTestAlbum {
     std::string Name;
-    uint8_t Kind = 2;               // 1 the photo library, 2 a user's album
+    uint8_t Kind = 2;  // 1 the photo library, 2 a user's album
     std::vector<uint32_t> ImageIds;
 };
 
@@ -107,7 +107,7 @@ public:
 
     std::vector<ArtworkTestImage> Images;
     std::vector<ArtworkTestAlbum> Albums;
-    std::map<std::string, std::vector<uint8_t>> ThumbFiles;   // by stored name
+    std::map<std::string, std::vector<uint8_t>> ThumbFiles;  // by stored name
 };
 
 // Writes a JPEG file of the picture (quality 90), creating its folder; returns its size in bytes.

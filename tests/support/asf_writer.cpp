@@ -39,7 +39,8 @@ Bytes AsfString(const std::string& text) {
 
 Bytes BuildAsf(const AsfContentDescription& c, bool descriptionFirst) {
     Bytes description;
-    for (const Bytes* s : {&c.title, &c.author, &c.copyright, &c.description, &c.rating}) PutLE(description, s->size(), 2);
+    for (const Bytes* s : {&c.title, &c.author, &c.copyright, &c.description, &c.rating})
+        PutLE(description, s->size(), 2);
     for (const Bytes* s : {&c.title, &c.author, &c.copyright, &c.description, &c.rating}) Append(description, *s);
 
     Bytes children;

@@ -88,8 +88,9 @@ std::string Rss2(const Channel& c, const std::string& encoding) {
 
 std::string Rdf(const Channel& c, const std::string& encoding) {
     std::string out = Declaration(encoding);
-    out += "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
-           "xmlns=\"http://purl.org/rss/1.0/\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\r\n";
+    out +=
+        "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+        "xmlns=\"http://purl.org/rss/1.0/\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\r\n";
     out += "<channel rdf:about=\"" + c.link + "\">\r\n";
     out += Element("title", c.title) + Element("link", c.link) + Element("description", c.description);
     out += Element("dc:publisher", c.author) + Element("dc:date", c.date);

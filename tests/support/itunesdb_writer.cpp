@@ -82,8 +82,8 @@ Bytes Track(const ItdbSong& s, uint32_t headerLength) {
     Bytes strings;
     uint32_t count = 0;
     const std::pair<int32_t, const std::string*> standard[] = {
-        {1, &s.Title},  {2, &s.Location}, {3, &s.Album},     {4, &s.Artist},   {5, &s.Genre},
-        {6, &s.Kind},   {7, &s.Equalizer}, {8, &s.Comment},  {12, &s.Composer}, {13, &s.Grouping}};
+        {1, &s.Title}, {2, &s.Location},  {3, &s.Album},   {4, &s.Artist},    {5, &s.Genre},
+        {6, &s.Kind},  {7, &s.Equalizer}, {8, &s.Comment}, {12, &s.Composer}, {13, &s.Grouping}};
     for (const auto& [type, text] : standard) {
         if (text->empty()) continue;
         Append(strings, StringRecord(type, *text));
@@ -95,7 +95,10 @@ Bytes Track(const ItdbSong& s, uint32_t headerLength) {
     }
     // The fields reach to offset 212; a shorter header leaves them to the bytes that follow.
     Bytes header(std::max<uint32_t>(headerLength, 212), 0);
-    header[0] = 'm'; header[1] = 'h'; header[2] = 'i'; header[3] = 't';
+    header[0] = 'm';
+    header[1] = 'h';
+    header[2] = 'i';
+    header[3] = 't';
     PutU32(header, 4, headerLength);
     PutU32(header, 12, count);
     PutU32(header, 16, static_cast<uint32_t>(s.Id));
@@ -146,7 +149,15 @@ namespace {
 
 bool IsTextField(uint32_t field) {
     switch (field) {
-        case 2: case 3: case 4: case 8: case 9: case 14: case 15: case 18: case 39: return true;
+        case 2:
+        case 3:
+        case 4:
+        case 8:
+        case 9:
+        case 14:
+        case 15:
+        case 18:
+        case 39: return true;
         default: return false;
     }
 }
@@ -156,7 +167,10 @@ bool IsTextField(uint32_t field) {
 // Smart rules are big-endian on the player, text included.
 Bytes SmartRulesRecord(const std::vector<ItdbSmartRule>& rules) {
     Bytes body(136, 0);
-    body[0] = 'S'; body[1] = 'L'; body[2] = 's'; body[3] = 't';
+    body[0] = 'S';
+    body[1] = 'L';
+    body[2] = 's';
+    body[3] = 't';
     PutU32BE(body, 4, 0x00010000);
     PutU32BE(body, 8, static_cast<uint32_t>(rules.size()));
     PutU32BE(body, 12, 0);  // all rules must match

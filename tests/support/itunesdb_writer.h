@@ -14,14 +14,14 @@
 struct ItdbSong {
     std::string Title, Location, Album, Artist, Genre, Kind, Equalizer, Comment, Composer, Grouping;
     int32_t Id = 0;
-    uint32_t FileType = 0x4D503320;   // "MP3 " as a little-endian word; 0x4D345620 for an MPEG-4 video
+    uint32_t FileType = 0x4D503320;  // "MP3 " as a little-endian word; 0x4D345620 for an MPEG-4 video
     uint8_t Rating = 0;
     uint32_t DateModified = 0;
     int32_t Size = 0;
-    int32_t Length = 0;               // ms
+    int32_t Length = 0;  // ms
     int32_t TrackNumber = 0, TrackCount = 0, Year = 0, Bitrate = 0;
-    uint32_t SampleRate = 44100;      // stored in the upper 16 bits of its word
-    uint16_t SampleRateLow = 0;       // whatever the lower 16 bits hold
+    uint32_t SampleRate = 44100;  // stored in the upper 16 bits of its word
+    uint16_t SampleRateLow = 0;   // whatever the lower 16 bits hold
     int32_t Volume = 0, PlayCount = 0;
     uint32_t LastPlayed = 0;
     int32_t DiscNumber = 0, DiscCount = 0;
@@ -29,16 +29,16 @@ struct ItdbSong {
     int64_t DatabaseId = 0;
     uint16_t ArtworkCount = 0;
     int32_t ArtworkSize = 0;
-    uint32_t MediaType = 1;           // 1 audio, 2 video, 4 podcast, ...
+    uint32_t MediaType = 1;  // 1 audio, 2 video, 4 podcast, ...
     // Further string records after the standard ones: (type, text).
     std::vector<std::pair<int32_t, std::string>> ExtraStrings;
 };
 
 struct ItdbSmartRule {
-    uint32_t Field = 2;               // 2 song name, 4 artist, ...; text rules carry Text
-    uint32_t Action = 0x01000002;     // "contains"
-    std::string Text;                 // written as UTF-16BE for text fields
-    uint64_t FromValue = 0;           // the number of a numeric rule
+    uint32_t Field = 2;            // 2 song name, 4 artist, ...; text rules carry Text
+    uint32_t Action = 0x01000002;  // "contains"
+    std::string Text;              // written as UTF-16BE for text fields
+    uint64_t FromValue = 0;        // the number of a numeric rule
 };
 
 struct ItdbSmartPrefs {
@@ -51,7 +51,7 @@ struct ItdbPlayList {
     std::string Title;
     int64_t Id = 0;
     bool Master = false;
-    std::vector<int32_t> TrackIds;    // one playlist item each; the header declares their count
+    std::vector<int32_t> TrackIds;  // one playlist item each; the header declares their count
     bool Smart = false;
     ItdbSmartPrefs Prefs;
     std::vector<ItdbSmartRule> Rules;
@@ -60,7 +60,7 @@ struct ItdbPlayList {
 struct ItdbDatabase {
     std::vector<ItdbSong> Songs;
     std::vector<ItdbPlayList> PlayLists;
-    bool AlbumSection = false;        // a section of type 4 with one album per distinct album text
+    bool AlbumSection = false;  // a section of type 4 with one album per distinct album text
 };
 
 // The whole file.

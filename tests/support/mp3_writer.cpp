@@ -205,8 +205,7 @@ Bytes WithSongTag(const SongTags& tags, const Bytes& audio) {
     return out;
 }
 
-void WriteTaggedMp3(const std::string& path, const SongTags& tags, int bitrateKbps, int lengthSeconds,
-                    int sampleRate) {
+void WriteTaggedMp3(const std::string& path, const SongTags& tags, int bitrateKbps, int lengthSeconds, int sampleRate) {
     Mp3FileLayout layout;
     layout.id3v2 = BuildSongTag(tags);
     layout.bitrateKbps = bitrateKbps;

@@ -64,7 +64,7 @@ private:
 
 struct Id3v1Fields {
     std::string title{}, artist{}, album{}, year{}, comment{};  // cut to their field widths
-    int track = 0;                                    // written after a NUL in the comment when > 0
+    int track = 0;                                              // written after a NUL in the comment when > 0
     uint8_t genre = 255;
 };
 // The 128-byte ID3v1 tag.
@@ -77,13 +77,13 @@ Bytes MpegFrameHeader(int mpegVersion, int layer, int bitrateKbps, int sampleRat
 Bytes MpegFrameHeaderBits(unsigned versionBits, unsigned layerBits, unsigned bitrateIndex, unsigned sampleRateIndex);
 
 struct Mp3FileLayout {
-    Bytes id3v2;                     // the whole ID3v2 tag, or empty for none
-    size_t zeroBytesBeforeAudio = 0; // zeros between the tag and the first frame header
+    Bytes id3v2;                      // the whole ID3v2 tag, or empty for none
+    size_t zeroBytesBeforeAudio = 0;  // zeros between the tag and the first frame header
     int mpegVersion = 1;
     int layer = 3;
     int bitrateKbps = 128;
     int sampleRate = 44100;
-    uint64_t audioBytes = 4096;      // from the first frame header on, header included
+    uint64_t audioBytes = 4096;  // from the first frame header on, header included
     std::optional<Id3v1Fields> id3v1;
 };
 
@@ -100,8 +100,8 @@ struct SongTags {
 // An MP3 file with an ID3v2.3 tag of the given texts (UTF-16 frames for texts that are not plain
 // ASCII), one MPEG-1 Layer III frame header and audio bytes so that the tag reader finds
 // `lengthSeconds` at `bitrateKbps`. Empty texts get no frame.
-void WriteTaggedMp3(const std::string& path, const SongTags& tags, int bitrateKbps = 128,
-                    int lengthSeconds = 180, int sampleRate = 44100);
+void WriteTaggedMp3(const std::string& path, const SongTags& tags, int bitrateKbps = 128, int lengthSeconds = 180,
+                    int sampleRate = 44100);
 // The ID3v2.3 tag that WriteTaggedMp3 writes.
 Bytes BuildSongTag(const SongTags& tags);
 // MPEG audio (e.g. frames of silence) with that tag in front of it.

@@ -26,8 +26,22 @@ Bytes Mp4TextAtom(const std::string& name, const std::string& text) {
 }
 
 Bytes Mp4TrackAtom(int track, int count) {
-    Bytes data = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(track >> 8), static_cast<uint8_t>(track),
-                  static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count), 0, 0};
+    Bytes data = {0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  static_cast<uint8_t>(track >> 8),
+                  static_cast<uint8_t>(track),
+                  static_cast<uint8_t>(count >> 8),
+                  static_cast<uint8_t>(count),
+                  0,
+                  0};
     return Mp4Atom("trkn", Mp4Atom("data", data));
 }
 
@@ -37,11 +51,20 @@ Bytes BuildIlst(const M4aTags& tags, const Bytes& extraAtoms) {
         if (!value.empty()) Append(items, Mp4TextAtom(name, value));
     };
     text("\xA9nam", tags.title);
-    text("\xA9" "ART", tags.artist);
-    text("\xA9" "alb", tags.album);
+    text(
+        "\xA9"
+        "ART",
+        tags.artist);
+    text(
+        "\xA9"
+        "alb",
+        tags.album);
     text("\xA9gen", tags.genre);
     if (tags.track > 0) Append(items, Mp4TrackAtom(tags.track, tags.trackCount));
-    text("\xA9" "day", tags.year);
+    text(
+        "\xA9"
+        "day",
+        tags.year);
     Append(items, extraAtoms);
     return Mp4Atom("ilst", items);
 }

@@ -18,7 +18,7 @@ Bytes Mp4TrackAtom(int track, int count);
 
 struct M4aTags {
     std::string title{}, artist{}, album{}, year{}, genre{};  // empty texts get no atom
-    int track = 0, trackCount = 0;                   // no trkn atom when track is 0
+    int track = 0, trackCount = 0;                            // no trkn atom when track is 0
 };
 
 struct M4aLayout {

@@ -34,7 +34,8 @@ std::vector<uint8_t> BuildDeviceInfo(const std::array<std::string, 4>& records) 
         const size_t count = std::min<size_t>(utf16.size() / 2, 255);
         bytes[slot * 512] = static_cast<uint8_t>(count);
         bytes[slot * 512 + 1] = static_cast<uint8_t>(count >> 8);
-        std::copy(utf16.begin(), utf16.begin() + static_cast<ptrdiff_t>(count * 2), bytes.begin() + static_cast<ptrdiff_t>(slot * 512 + 2));
+        std::copy(utf16.begin(), utf16.begin() + static_cast<ptrdiff_t>(count * 2),
+                  bytes.begin() + static_cast<ptrdiff_t>(slot * 512 + 2));
     }
     return bytes;
 }
@@ -71,8 +72,8 @@ std::string PathFromLocation(const std::string& root, const std::string& locatio
 }
 
 void WritePlayerTree(const std::string& root, PlayerTreeLayout layout) {
-    for (const char* folder : {"iPod_Control/iTunes", "iPod_Control/Music", "iPod_Control/Device", "Notes",
-                               "Contacts", "Calendars"}) {
+    for (const char* folder :
+         {"iPod_Control/iTunes", "iPod_Control/Music", "iPod_Control/Device", "Notes", "Contacts", "Calendars"}) {
         fs::create_directories(root + "/" + folder);
     }
     if (layout.WriteSongFiles) {

@@ -30,7 +30,7 @@ struct PlayerTreeLayout {
     std::vector<std::pair<std::string, std::string>> SysInfo = {
         {"pszSerialNumber", "8K1234ABCDE"}, {"ModelNumStr", "xA623"}, {"RegionCode", "J/A"}, {"buildID", "0x17808000"}};
     std::array<std::string, 4> DeviceInfo = {"HARROWIN", "テスト ユーザー", "DESKTOP", ""};
-    bool WriteSongFiles = true;       // SongSeconds of silence at each song's location
+    bool WriteSongFiles = true;  // SongSeconds of silence at each song's location
     double SongSeconds = 1.0;
 };
 

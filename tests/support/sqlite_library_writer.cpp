@@ -44,19 +44,19 @@ void WriteSqliteLibrary(const std::string& folder, const std::vector<SqlLibraryI
         return options.UpperCaseColumns ? encoding::AsciiUpper(column) : column;
     };
     if (options.WriteLibrary) {
-        std::string sql = "BEGIN; CREATE TABLE item (" + name("pid") + " INTEGER PRIMARY KEY, " +
-                          name("title") + " TEXT, " + name("artist") + " TEXT, " + name("album") + " TEXT, " +
-                          name("is_movie") + " INTEGER, " + name("is_music_video") + " INTEGER, " +
-                          name("is_tv_show") + " INTEGER, " + name("track_number") + " " + options.NumberType +
-                          ", " + name("track_count") + " " + options.NumberType + ", " + name("disc_number") +
-                          " " + options.NumberType + ", " + name("disc_count") + " " + options.NumberType + ", " +
-                          name("total_time_ms") + " " + options.TimeType + ", " + name("year") + " INTEGER);";
+        std::string sql = "BEGIN; CREATE TABLE item (" + name("pid") + " INTEGER PRIMARY KEY, " + name("title") +
+                          " TEXT, " + name("artist") + " TEXT, " + name("album") + " TEXT, " + name("is_movie") +
+                          " INTEGER, " + name("is_music_video") + " INTEGER, " + name("is_tv_show") + " INTEGER, " +
+                          name("track_number") + " " + options.NumberType + ", " + name("track_count") + " " +
+                          options.NumberType + ", " + name("disc_number") + " " + options.NumberType + ", " +
+                          name("disc_count") + " " + options.NumberType + ", " + name("total_time_ms") + " " +
+                          options.TimeType + ", " + name("year") + " INTEGER);";
         for (const SqlLibraryItem& item : items) {
             sql += "INSERT INTO item VALUES (" + std::to_string(item.Pid) + ", " + Quote(item.Title) + ", " +
                    Quote(item.Artist) + ", " + Quote(item.Album) + ", " + std::to_string(item.IsMovie) + ", " +
-                   std::to_string(item.IsMusicVideo) + ", " + std::to_string(item.IsTvShow) + ", " +
-                   item.TrackNumber + ", " + item.TrackCount + ", " + item.DiscNumber + ", " + item.DiscCount +
-                   ", " + item.TotalTimeMs + ", 2001);";
+                   std::to_string(item.IsMusicVideo) + ", " + std::to_string(item.IsTvShow) + ", " + item.TrackNumber +
+                   ", " + item.TrackCount + ", " + item.DiscNumber + ", " + item.DiscCount + ", " + item.TotalTimeMs +
+                   ", 2001);";
         }
         ExecSql(folder + "/Library.itdb", sql + "COMMIT;");
     }

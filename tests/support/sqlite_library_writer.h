@@ -14,13 +14,13 @@ struct SqlLibraryItem {
     int IsMovie = 0, IsMusicVideo = 0, IsTvShow = 0;
     // SQL literals: "3", "NULL", "''", "'2038.0'".
     std::string TrackNumber = "0", TrackCount = "0", DiscNumber = "0", DiscCount = "0", TotalTimeMs = "0";
-    std::optional<std::string> Location;   // no row in the location table when absent
+    std::optional<std::string> Location;  // no row in the location table when absent
 };
 
 struct SqlLibraryOptions {
-    bool UpperCaseColumns = false;          // column names written as "TITLE", "PID", ...
-    std::string NumberType = "INTEGER";     // declared type of the track and disc columns
-    std::string TimeType = "REAL";          // declared type of total_time_ms
+    bool UpperCaseColumns = false;       // column names written as "TITLE", "PID", ...
+    std::string NumberType = "INTEGER";  // declared type of the track and disc columns
+    std::string TimeType = "REAL";       // declared type of total_time_ms
     bool WriteLibrary = true;
     bool WriteLocations = true;
 };

@@ -1,9 +1,9 @@
 // A fresh empty folder for one test, removed with everything in it when the test ends.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
-#include <cstdint>
 
 class TempDir {
 public:

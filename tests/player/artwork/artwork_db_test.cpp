@@ -139,11 +139,11 @@ TEST(ArtworkDB, StringEncodingsKeepEveryCharacter) {
 TEST(ArtworkDB, WidthRuleEvensOutOddStoredWidths) {
     auto thumb = [](uint16_t width, uint16_t height, int16_t hpad, int16_t vpad, uint32_t size) {
         RecordingLoader r;
-        r.Parse(Db({Images({ImageEntry(
-            1, 0, Container(2, PictureHeader(1, 0, size, width, height, hpad, vpad, ":F")), 1)})}));
+        r.Parse(Db(
+            {Images({ImageEntry(1, 0, Container(2, PictureHeader(1, 0, size, width, height, hpad, vpad, ":F")), 1)})}));
         return *r.loader.GetItem(0)->Images.GetItem(0);
     };
-    const TArtImageObject narrower = thumb(40, 41, 1, 0, 3280);   // stored 41 x 41, 40 x 41 x 2 bytes
+    const TArtImageObject narrower = thumb(40, 41, 1, 0, 3280);  // stored 41 x 41, 40 x 41 x 2 bytes
     EXPECT_EQ(narrower.StoredWidth, 41);
     EXPECT_EQ(narrower.StoredHeight, 41);
     EXPECT_EQ(narrower.Width, 40);
@@ -151,7 +151,7 @@ TEST(ArtworkDB, WidthRuleEvensOutOddStoredWidths) {
     const TArtImageObject wider = thumb(40, 41, 1, 0, 3444);
     EXPECT_EQ(wider.Width, 42);
     EXPECT_TRUE(wider.Crop);
-    const TArtImageObject even = thumb(42, 30, -2, 5, 0);          // padding is signed
+    const TArtImageObject even = thumb(42, 30, -2, 5, 0);  // padding is signed
     EXPECT_EQ(even.StoredWidth, 40);
     EXPECT_EQ(even.Width, 40);
     EXPECT_EQ(even.Height, 35);
@@ -166,7 +166,7 @@ TEST(ArtworkDB, LookupsByWidthIdAndSong) {
                         ThumbEntry(8, 0, 691200 / 1000, 691200)})}));
     ASSERT_EQ(r.loader.Items.GetCount(), 4);
     const TArtItem* first = r.loader.GetItem(0);
-    EXPECT_EQ(first->GetImageByWidth(-1), first->Images.GetItem(1));   // the first 42
+    EXPECT_EQ(first->GetImageByWidth(-1), first->Images.GetItem(1));  // the first 42
     EXPECT_EQ(first->GetImageByWidth(0), first->Images.GetItem(2));
     EXPECT_EQ(first->GetImageByWidth(200), first->Images.GetItem(0));
     EXPECT_EQ(first->GetImageByWidth(320), first->Images.GetItem(2));
@@ -178,7 +178,7 @@ TEST(ArtworkDB, LookupsByWidthIdAndSong) {
     EXPECT_EQ(r.loader.Items.FindByID(5), r.loader.GetItem(1));  // the later one
     EXPECT_EQ(r.loader.FindBySongID(9), r.loader.GetItem(0));    // the earlier one
     EXPECT_EQ(r.loader.Items.FindByID(99), nullptr);
-    EXPECT_EQ(r.loader.FindBySongID(0x100000009ull), nullptr);   // both words must match
+    EXPECT_EQ(r.loader.FindBySongID(0x100000009ull), nullptr);  // both words must match
     std::vector<std::string> ids{"old"};
     r.loader.Items.GetIDList(ids);
     EXPECT_EQ(ids, (std::vector<std::string>{"5", "5", "6", "8"}));
@@ -229,7 +229,7 @@ TEST(ArtworkDB, ContainerStatesDecideWhatAPictureHeaderMeans) {
     Bytes children = PictureHeader(1, 0, 10, 4, 4, 0, 0, ":lost");
     Append(children, Container(2, StringChunk(":orphan")));
     Append(children, PictureHeader(1, 0, 10, 6, 4, 0, 0, ":kept"));
-    Bytes unknown = Container(9, StringChunk("x"));   // a container of another kind is skipped whole
+    Bytes unknown = Container(9, StringChunk("x"));  // a container of another kind is skipped whole
     Append(children, unknown);
     Append(children, PictureHeader(1, 0, 10, 8, 4, 0, 0, ":still thumbnail state"));
     Bytes junk(24, 0);
@@ -263,7 +263,7 @@ TEST(ArtworkDB, DamagedLengthsAndCountsEndWithoutLoopingOrReadingOutside) {
     EXPECT_EQ(r.loader.Items.GetCount(), 1);
     Bytes albums = Albums({Album("a", 2, {1})});
     PutU32(albums, 96 + 8, 0xFFFFFFFF);
-    PutU32(albums, 96 + 92 + 16, 0xFFFFFFFF);   // and items beyond the album
+    PutU32(albums, 96 + 92 + 16, 0xFFFFFFFF);  // and items beyond the album
     r.Parse(Db({albums}));
     ASSERT_EQ(r.loader.Albums.GetCount(), 1);
     EXPECT_EQ(r.loader.Albums.GetItem(0)->Count(), 1);
@@ -277,7 +277,7 @@ TEST(ArtworkDB, DamagedLengthsAndCountsEndWithoutLoopingOrReadingOutside) {
     r.Parse(Db({zero_set}));
     EXPECT_EQ(r.loader.Items.GetCount(), 1);
     Bytes album = Album("a", 2, {5});
-    PutU32(album, 148 + 40 + 4, 0);   // the mhia after the 40-byte title chunk
+    PutU32(album, 148 + 40 + 4, 0);  // the mhia after the 40-byte title chunk
     PutU32(album, 16, 1000000);
     r.Parse(Db({Albums({album})}));
     ASSERT_EQ(r.loader.Albums.GetCount(), 1);

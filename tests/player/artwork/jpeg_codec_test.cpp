@@ -16,8 +16,9 @@ Bitmap32 Gradient(int32_t width, int32_t height) {
     Bitmap32 b(width, height);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            b.SetPixel(x, y, Bitmap32::Rgb(static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 4),
-                                           static_cast<uint8_t>(128 + (x + y) / 2)));
+            b.SetPixel(x, y,
+                       Bitmap32::Rgb(static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 4),
+                                     static_cast<uint8_t>(128 + (x + y) / 2)));
         }
     }
     return b;
@@ -55,13 +56,14 @@ TEST(JpegCodec, EncodesAtTheQualityAndDecodesBack) {
     EXPECT_EQ(decoded.Height(), 30);
     EXPECT_EQ(decoded.PixelFormat, TPixelFormat::pf24bit);
     EXPECT_LE(MaxError(decoded, picture), 12);
-    for (uint32_t pixel : decoded.Pixels()) ASSERT_EQ(pixel >> 24, 0xFFu);   // opaque for the windows
+    for (uint32_t pixel : decoded.Pixels()) ASSERT_EQ(pixel >> 24, 0xFFu);  // opaque for the windows
 
     // Pictures larger than the encoder's first buffer grow it.
     Bitmap32 noisy(600, 400);
     uint32_t state = 1;
     for (int32_t y = 0; y < 400; ++y) {
-        for (int32_t x = 0; x < 600; ++x) noisy.SetPixel(x, y, Bitmap32::kBlank | ((state = state * 1664525u + 1013904223u) >> 8));
+        for (int32_t x = 0; x < 600; ++x)
+            noisy.SetPixel(x, y, Bitmap32::kBlank | ((state = state * 1664525u + 1013904223u) >> 8));
     }
     const std::vector<uint8_t> big = EncodeJpeg(noisy, 100);
     EXPECT_GT(big.size(), 64u * 1024);
@@ -75,8 +77,8 @@ TEST(JpegCodec, ErrorsBecomeExceptionsAndLeaveTheBitmap) {
     const std::vector<std::vector<uint8_t>> bad = {
         {},
         {0x00, 0x01, 0x02},
-        {0xFF, 0xD8},                                             // nothing after the start
-        {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x03, 0x00},               // a marker length too short
+        {0xFF, 0xD8},                                // nothing after the start
+        {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x03, 0x00},  // a marker length too short
     };
     for (const auto& data : bad) {
         EXPECT_THROW(DecodeJpeg(data, bitmap), EJpegError);
@@ -105,7 +107,7 @@ TEST(JpegCodec, RefusesHugeDeclaredSizes) {
     std::vector<uint8_t> data = EncodeJpeg(Gradient(8, 8), 90);
     for (size_t i = 0; i + 8 < data.size(); ++i) {
         if (data[i] == 0xFF && data[i + 1] == 0xC0) {
-            data[i + 5] = 0xEA;   // height 0xEA60 = 60000
+            data[i + 5] = 0xEA;  // height 0xEA60 = 60000
             data[i + 6] = 0x60;
             data[i + 7] = 0xEA;
             data[i + 8] = 0x60;
@@ -176,7 +178,7 @@ TEST(JpegCodec, ProgressiveFilesOfEndlessScansAreRefused) {
     // 491 scans: an odd but acceptable file.
     ASSERT_NO_THROW(DecodeJpeg(ManyScanJpeg(49), bitmap));
     EXPECT_EQ(bitmap.Width(), 16);
-    EXPECT_EQ(Bitmap32::Red(bitmap.Pixel(3, 0)), Bitmap32::Green(bitmap.Pixel(3, 0)));   // grey stays grey
+    EXPECT_EQ(Bitmap32::Red(bitmap.Pixel(3, 0)), Bitmap32::Green(bitmap.Pixel(3, 0)));  // grey stays grey
     // 631 scans: refused.
     Bitmap32 other;
     EXPECT_THROW(DecodeJpeg(ManyScanJpeg(63), other), EJpegError);

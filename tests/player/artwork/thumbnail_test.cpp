@@ -61,8 +61,9 @@ Bitmap32 SmoothPicture(int32_t width, int32_t height) {
     Bitmap32 b(width, height);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            b.SetPixel(x, y, Bitmap32::Rgb(static_cast<uint8_t>(x * 255 / width), static_cast<uint8_t>(y * 255 / height),
-                                           static_cast<uint8_t>((x + y) * 255 / (width + height))));
+            b.SetPixel(x, y,
+                       Bitmap32::Rgb(static_cast<uint8_t>(x * 255 / width), static_cast<uint8_t>(y * 255 / height),
+                                     static_cast<uint8_t>((x + y) * 255 / (width + height))));
         }
     }
     return b;
@@ -78,10 +79,10 @@ TEST(Thumbnail, EveryPixelFormatDecodesFromThePlayerFiles) {
     struct Case {
         ThumbFormat format;
         int32_t width, height;
-        uint32_t expected_size;   // 0: any
+        uint32_t expected_size;  // 0: any
     };
     const Case cases[] = {
-        {ThumbFormat::Rgb565BE, 50, 41, 4100},   {ThumbFormat::Rgb565BE, 130, 88, 22880},
+        {ThumbFormat::Rgb565BE, 50, 41, 4100},    {ThumbFormat::Rgb565BE, 130, 88, 22880},
         {ThumbFormat::Rgb565BE, 176, 132, 46464}, {ThumbFormat::Rgb565BE, 320, 240, 153600},
         {ThumbFormat::Rgb565LE, 176, 220, 77440}, {ThumbFormat::Sideways, 220, 176, 77440},
         {ThumbFormat::Bgrx32, 320, 240, 307200},  {ThumbFormat::Rgb565LE, 100, 100, 20000},
@@ -92,8 +93,8 @@ TEST(Thumbnail, EveryPixelFormatDecodesFromThePlayerFiles) {
     for (const Case& c : cases) {
         pictures.push_back(MakeTestPicture(c.width, c.height, id));
         ArtworkTestImage& image = w.AddImage(id++);
-        const ArtworkTestThumb& t = w.AddThumbnail(image, ":Thumbs:F10" + std::to_string(id % 3) + "_1.ithmb",
-                                                   pictures.back(), c.format);
+        const ArtworkTestThumb& t =
+            w.AddThumbnail(image, ":Thumbs:F10" + std::to_string(id % 3) + "_1.ithmb", pictures.back(), c.format);
         ASSERT_EQ(t.ByteSize, c.expected_size);
     }
     const Bitmap32 smooth = SmoothPicture(96, 64);
@@ -274,12 +275,12 @@ TEST(Thumbnail, ClaimsBeyondTheBytesCostNoMemory) {
 TEST(Thumbnail, KeptPicturesStayWithinTheirBudget) {
     // Room for two 8 x 4 pictures: drawing a third lets go of the one drawn longest ago.
     const Bitmap32 picture = MakeTestPicture(8, 4, 6);
-    std::deque<MemoryThumb> thumbs;   // never moved: each one's handler points at it
+    std::deque<MemoryThumb> thumbs;  // never moved: each one's handler points at it
     for (int i = 0; i < 3; ++i) thumbs.emplace_back(EncodeThumbnail(picture, ThumbFormat::Rgb565LE), 0, 64, 8, 4);
     TDecodedPictures kept(2 * (8 * 4 * 4 + 96));
     kept.Use(thumbs[0].thumb);
     kept.Use(thumbs[1].thumb);
-    kept.Use(thumbs[0].thumb);   // drawn again: now the newest
+    kept.Use(thumbs[0].thumb);  // drawn again: now the newest
     kept.Use(thumbs[2].thumb);
     EXPECT_FALSE(thumbs[0].thumb.Bitmap.Empty());
     EXPECT_TRUE(thumbs[1].thumb.Bitmap.Empty());

@@ -135,7 +135,7 @@ TEST(LyricsReader, DecodeLyricsJoinsMarkedStrings) {
     EXPECT_EQ(DecodeLyrics(content, 1), "desctext");
     EXPECT_EQ(DecodeLyrics(Bytes{'e', 'n'}, 1), "");
     EXPECT_EQ(DecodeLyrics(Bytes{'e', 'n', 'g', 0xFF}, 1), "");
-    EXPECT_EQ(DecodeLyrics(Bytes{'e', 'n', 'g', 0xFF, 0xFE, 'a'}, 1), "");  // odd last byte dropped
+    EXPECT_EQ(DecodeLyrics(Bytes{'e', 'n', 'g', 0xFF, 0xFE, 'a'}, 1), "");     // odd last byte dropped
     EXPECT_EQ(DecodeLyrics(Bytes{'e', 'n', 'g', 'd', 'e', 's', 'c'}, 0), "");  // no descriptor end: no text
     // Encoding byte 0 with marked UTF-16 text is read by its marks.
     EXPECT_EQ(DecodeLyrics(content, 0), "desctext");
@@ -143,7 +143,8 @@ TEST(LyricsReader, DecodeLyricsJoinsMarkedStrings) {
 
 TEST(LyricsReader, BadSizesAndTruncationEndTheWalk) {
     for (uint32_t size : {0u, 1u, 0xFFFFFFFFu}) {
-        Bytes tag = Id3v2TagBuilder(3).Lyrics("before").FrameWithStatedSize("TXXX", size, {0, 'x'}).Lyrics("after").Build();
+        Bytes tag =
+            Id3v2TagBuilder(3).Lyrics("before").FrameWithStatedSize("TXXX", size, {0, 'x'}).Lyrics("after").Build();
         std::string lyrics = LyricsOf(Mp3With(tag));
         EXPECT_EQ(lyrics, "before") << size;
     }

@@ -146,8 +146,13 @@ TEST(MP3TagReaderKinds, WavWithoutId3v1KeepsGivenTextsAndReadsHeaderAtOffset20) 
 // ---- ID3v1 ----
 
 TEST(MP3TagReaderId3v1, ReadsFieldsTrimmedAndCutAtNul) {
-    Id3v1Fields f{.title = "  Song Title  ", .artist = "Artist", .album = "Album", .year = "1999",
-                  .comment = "note", .track = 7, .genre = 17};
+    Id3v1Fields f{.title = "  Song Title  ",
+                  .artist = "Artist",
+                  .album = "Album",
+                  .year = "1999",
+                  .comment = "note",
+                  .track = 7,
+                  .genre = 17};
     Mp3FileLayout layout;
     layout.id3v1 = f;
     TMP3Tag tag = ReadBytes(BuildMp3(layout));
@@ -186,10 +191,11 @@ TEST(MP3TagReaderId3v1, GenreTableEdges) {
     EXPECT_EQ(ID3v1GenreName(125), "Dance Hall");
     // The names keep the spellings the player's users know, odd ones included.
     const std::pair<int, const char*> odd[] = {
-        {7, "ヒップホップ"}, {22, "DeathMetal"}, {24, "サウンドトラック"}, {25, "ユーロテクノ"},
-        {31, "トランス"}, {40, "AlternRock"}, {62, "Pop/Folk"}, {67, "Psychadelic"},
-        {85, "Bebob"}, {93, "Psychedelic Rock"}, {94, "SympathicRock"}, {107, "Booty Brass"},
-        {118, "Rhytmic Soul"}, {120, "Suet"}, {123, "A Capela"}};
+        {7, "ヒップホップ"},      {22, "DeathMetal"},    {24, "サウンドトラック"},
+        {25, "ユーロテクノ"},     {31, "トランス"},      {40, "AlternRock"},
+        {62, "Pop/Folk"},         {67, "Psychadelic"},   {85, "Bebob"},
+        {93, "Psychedelic Rock"}, {94, "SympathicRock"}, {107, "Booty Brass"},
+        {118, "Rhytmic Soul"},    {120, "Suet"},         {123, "A Capela"}};
     for (const auto& [number, name] : odd) EXPECT_EQ(ID3v1GenreName(number), name) << number;
     EXPECT_EQ(ID3v1GenreName(126), "Unknown");
     EXPECT_EQ(ID3v1GenreName(255), "Unknown");
@@ -205,14 +211,14 @@ TEST(MP3TagReaderId3v1, GenreTableEdges) {
 TEST(MP3TagReaderId3v2, Version23TextFramesAndOnlyId3v2WhenBothTags) {
     Mp3FileLayout layout;
     layout.id3v2 = Id3v2TagBuilder(3)
-                     .Text("TIT2", "Title")
-                     .Text("TPE1", "Artist", Id3Encoding::Utf16)
-                     .Text("TALB", "Album")
-                     .Text("TYER", "2004")
-                     .Text("TCON", "(17)")
-                     .Text("TXXX", "ignored")
-                     .Padding(100)
-                     .Build();
+                       .Text("TIT2", "Title")
+                       .Text("TPE1", "Artist", Id3Encoding::Utf16)
+                       .Text("TALB", "Album")
+                       .Text("TYER", "2004")
+                       .Text("TCON", "(17)")
+                       .Text("TXXX", "ignored")
+                       .Padding(100)
+                       .Build();
     layout.id3v1 = Id3v1Fields{.title = "v1 title", .comment = "v1 comment", .genre = 3};
     TMP3Tag tag = ReadBytes(BuildMp3(layout));
     EXPECT_EQ(tag.Title, "Title");
@@ -338,7 +344,8 @@ TEST(MP3TagReaderId3v2, Version24TagsWithPlainFrameSizesAsITunesWroteThem) {
     Bytes priv = Id3v2TagBuilder(4).PlainFrameSizes().Frame("PRIV", Bytes(300, 0)).Text("TIT2", "after").Build();
     EXPECT_EQ(ReadBytes(Mp3With(priv)).Title, "after");
     // The last frame before the padding, plain, with the syncsafe reading inside its text.
-    Bytes last = Id3v2TagBuilder(4).PlainFrameSizes().Text("TIT2", "t").Text("TPE1", std::string(299, 'A')).Padding(100).Build();
+    Bytes last =
+        Id3v2TagBuilder(4).PlainFrameSizes().Text("TIT2", "t").Text("TPE1", std::string(299, 'A')).Padding(100).Build();
     Bytes lastFile = Mp3With(last);
     TMP3Tag lt = ReadBytes(lastFile);
     EXPECT_EQ(lt.Artist, std::string(299, 'A'));
@@ -356,11 +363,8 @@ TEST(MP3TagReaderId3v2, OversizedTextFrameIsSkippedAndTheWalkGoesOn) {
 
 TEST(MP3TagReaderId3v2, BadFrameSizesEndQuietly) {
     for (uint32_t size : {0u, 1u, 0xFFFFFFFFu, 0x7FFFFFFFu}) {
-        Bytes tag = Id3v2TagBuilder(3)
-                        .Text("TIT2", "T")
-                        .FrameWithStatedSize("TPE1", size, {0, 'A'})
-                        .Text("TALB", "Al")
-                        .Build();
+        Bytes tag =
+            Id3v2TagBuilder(3).Text("TIT2", "T").FrameWithStatedSize("TPE1", size, {0, 'A'}).Text("TALB", "Al").Build();
         TMP3Tag t = ReadBytes(Mp3With(tag, 100));
         EXPECT_EQ(t.Title, "T") << size;
         EXPECT_EQ(t.KindText, "MPEG オーディオファイル");
@@ -429,19 +433,26 @@ TEST(MP3TagReaderMpegHeader, BitRatesAndSampleRatesOfTheTables) {
         int bitrate, sampleRate;
     } cases[] = {
         {3, 1, 9, 0, 128, 44100},  // MPEG-1 Layer III
-        {3, 1, 14, 1, 320, 48000}, {3, 2, 14, 2, 384, 32000},  // Layer II
-        {3, 3, 14, 0, 448, 44100},                            // Layer I
-        {2, 1, 0, 0, 0, 22050},    // MPEG-2 Layer III, index 0 (free format)
-        {2, 1, 8, 1, 64, 24000},   {2, 3, 9, 2, 144, 16000},  // MPEG-2 Layer I index 9
-        {0, 1, 1, 0, 8, 11025},    {0, 2, 14, 2, 160, 8000},  // MPEG-2.5
+        {3, 1, 14, 1, 320, 48000},
+        {3, 2, 14, 2, 384, 32000},  // Layer II
+        {3, 3, 14, 0, 448, 44100},  // Layer I
+        {2, 1, 0, 0, 0, 22050},     // MPEG-2 Layer III, index 0 (free format)
+        {2, 1, 8, 1, 64, 24000},
+        {2, 3, 9, 2, 144, 16000},  // MPEG-2 Layer I index 9
+        {0, 1, 1, 0, 8, 11025},
+        {0, 2, 14, 2, 160, 8000},  // MPEG-2.5
         // One entry inside each of the five tables.
-        {3, 3, 5, 0, 160, 44100},  {3, 2, 3, 0, 56, 44100},   {3, 1, 2, 0, 40, 44100},
-        {2, 3, 11, 0, 176, 22050}, {2, 2, 14, 0, 160, 22050}, {2, 1, 3, 0, 24, 22050},
+        {3, 3, 5, 0, 160, 44100},
+        {3, 2, 3, 0, 56, 44100},
+        {3, 1, 2, 0, 40, 44100},
+        {2, 3, 11, 0, 176, 22050},
+        {2, 2, 14, 0, 160, 22050},
+        {2, 1, 3, 0, 24, 22050},
         {0, 3, 15, 1, 1000, 12000},
-        {3, 1, 15, 0, 1000, 44100},                           // forbidden index 15
-        {1, 1, 9, 0, 0, 0},        // reserved version
-        {3, 0, 9, 0, 0, 44100},    // reserved layer
-        {3, 1, 9, 3, 128, 0},      // reserved sample-rate index
+        {3, 1, 15, 0, 1000, 44100},  // forbidden index 15
+        {1, 1, 9, 0, 0, 0},          // reserved version
+        {3, 0, 9, 0, 0, 44100},      // reserved layer
+        {3, 1, 9, 3, 128, 0},        // reserved sample-rate index
     };
     for (const Case& c : cases) {
         Bytes file = MpegFrameHeaderBits(c.version, c.layer, c.bitrateIndex, c.rateIndex);
@@ -484,8 +495,13 @@ TEST(MP3TagReaderMpegHeader, HeaderBytesPastTheEndCountAsZero) {
 // ---- MP4 atoms ----
 
 TEST(MP3TagReaderMp4, IlstAtomsFillFiveTextsAndNoAudioFacts) {
-    Bytes m4a = BuildM4a({.title = "Title", .artist = "Artist", .album = "Album", .year = "2007",
-                          .genre = "Jazz", .track = 3, .trackCount = 12});
+    Bytes m4a = BuildM4a({.title = "Title",
+                          .artist = "Artist",
+                          .album = "Album",
+                          .year = "2007",
+                          .genre = "Jazz",
+                          .track = 3,
+                          .trackCount = 12});
     TMP3Tag t = ReadBytes(m4a);
     EXPECT_EQ(t.KindText, "AAC オーディオファイル");
     EXPECT_EQ(t.Title, "Title");
@@ -501,8 +517,10 @@ TEST(MP3TagReaderMp4, IlstAtomsFillFiveTextsAndNoAudioFacts) {
 
 TEST(MP3TagReaderMp4, Utf8TextsTrimmedAndCutAtNul) {
     const char title[] = "  日本の曲 \0junk";
-    Bytes ilst = BuildIlst({}, Concat(Mp4TextAtom("\xA9nam", std::string(title, sizeof title - 1)),
-                                      Mp4TextAtom("\xA9" "ART", "Ärtist")));
+    Bytes ilst =
+        BuildIlst({}, Concat(Mp4TextAtom("\xA9nam", std::string(title, sizeof title - 1)), Mp4TextAtom("\xA9"
+                                                                                                       "ART",
+                                                                                                       "Ärtist")));
     TMP3Tag t = ReadBytes(BuildM4aAround(ilst));
     EXPECT_EQ(t.Title, "日本の曲");
     EXPECT_EQ(t.Artist, "Ärtist");
@@ -518,7 +536,10 @@ TEST(MP3TagReaderMp4, HandlerAtomOfAnyLengthIsPassedOver) {
 }
 
 TEST(MP3TagReaderMp4, ShortTextAtomIsEmptyAndTheWalkContinues) {
-    Bytes shortAtom = Mp4Atom("\xA9" "alb", Bytes(8, 0));  // 16 bytes: no room for text
+    Bytes shortAtom = Mp4Atom(
+        "\xA9"
+        "alb",
+        Bytes(8, 0));  // 16 bytes: no room for text
     Bytes ilst = BuildIlst({}, Concat(shortAtom, Mp4TextAtom("\xA9nam", "after")));
     TMP3Tag t = ReadBytes(BuildM4aAround(ilst));
     EXPECT_EQ(t.Album, "");
@@ -527,9 +548,17 @@ TEST(MP3TagReaderMp4, ShortTextAtomIsEmptyAndTheWalkContinues) {
 
 TEST(MP3TagReaderMp4, BadAtomSizesEndTheWalk) {
     for (uint32_t size : {0u, 1u, 7u}) {
-        Bytes bad = {static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 8),
-                     static_cast<uint8_t>(size), 'f', 'r', 'e', 'e'};
-        Bytes ilst = BuildIlst({.title = "before"}, Concat(bad, Mp4TextAtom("\xA9" "ART", "never")));
+        Bytes bad = {static_cast<uint8_t>(size >> 24),
+                     static_cast<uint8_t>(size >> 16),
+                     static_cast<uint8_t>(size >> 8),
+                     static_cast<uint8_t>(size),
+                     'f',
+                     'r',
+                     'e',
+                     'e'};
+        Bytes ilst = BuildIlst({.title = "before"}, Concat(bad, Mp4TextAtom("\xA9"
+                                                                            "ART",
+                                                                            "never")));
         TMP3Tag t = ReadBytes(BuildM4aAround(ilst));
         EXPECT_EQ(t.Title, "before");
         EXPECT_EQ(t.Artist, "") << size;
@@ -539,7 +568,9 @@ TEST(MP3TagReaderMp4, BadAtomSizesEndTheWalk) {
     for (uint8_t top : {uint8_t(0x01), uint8_t(0xFF)}) {
         Bytes huge = Mp4TextAtom("\xA9nam", "x");
         huge[0] = top;
-        Bytes m4a = BuildM4aAround(BuildIlst({}, Concat(huge, Mp4TextAtom("\xA9" "ART", "after"))));
+        Bytes m4a = BuildM4aAround(BuildIlst({}, Concat(huge, Mp4TextAtom("\xA9"
+                                                                          "ART",
+                                                                          "after"))));
         TMP3Tag t = ReadBytes(m4a);
         EXPECT_EQ(t.Title, "x") << int(top);
         EXPECT_EQ(t.Artist, "") << int(top);
@@ -643,9 +674,10 @@ TEST(MP3TagReaderFiles, MissingFileRaisesFileError) {
 TEST(MP3TagReaderFiles, TaggedMp3WriterGivesWhatItWasAsked) {
     TempDir dir;
     std::string path = dir / "song.mp3";
-    WriteTaggedMp3(path, {.title = "さくら", .artist = "Artist", .album = "Album", .year = "2006",
-                          .comment = "memo", .genre = "J-Pop"},
-                   192, 215, 48000);
+    WriteTaggedMp3(
+        path,
+        {.title = "さくら", .artist = "Artist", .album = "Album", .year = "2006", .comment = "memo", .genre = "J-Pop"},
+        192, 215, 48000);
     TMP3Tag t = ReadPath(path);
     EXPECT_EQ(t.Title, "さくら");
     EXPECT_EQ(t.Artist, "Artist");
