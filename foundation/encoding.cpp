@@ -1,5 +1,6 @@
 #include "foundation/encoding.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -326,15 +327,17 @@ std::string Utf8ToUtf16Le(std::string_view text) { return Utf16Bytes(text, ByteO
 
 std::string Utf8ToUtf16Be(std::string_view text) { return Utf16Bytes(text, ByteOrder::Big); }
 
+namespace {
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; });
+}
+
+}  // namespace
+
 std::string Cp932ToUtf8(std::string_view text) {
-    bool ascii = true;
-    for (char c : text) {
-        if (static_cast<uint8_t>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii) return std::string(text);
+    // Plain ASCII is the same in both codes: most names and tags need no conversion.
+    if (IsAscii(text)) return std::string(text);
     thread_local Converter conv("UTF-8", "CP932");
     return Convert(conv.get(), text, [](std::string_view, std::string& out) {
         AppendUtf8(out, kReplacement);
@@ -343,14 +346,8 @@ std::string Cp932ToUtf8(std::string_view text) {
 }
 
 std::string Utf8ToCp932(std::string_view text) {
-    bool ascii = true;
-    for (char c : text) {
-        if (static_cast<uint8_t>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii) return std::string(text);
+    // Plain ASCII is the same in both codes: most names and tags need no conversion.
+    if (IsAscii(text)) return std::string(text);
     thread_local Converter conv("CP932", "UTF-8");
     return Convert(conv.get(), text, [](std::string_view rest, std::string& out) {
         out += '?';

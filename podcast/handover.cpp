@@ -1,5 +1,6 @@
 #include "podcast/handover.h"
 
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -90,6 +91,7 @@ std::unordered_map<std::string, TMediaPlaylist> PlaylistsByKey(const TMediaLibra
 
 void TPodcastHandover::RegisterInITunes(bool& Cancel, TEpisodeRemoval Removal) {
     FApp = FFactory();
+    std::exception_ptr failure;
     try {
         // One transaction: thousands of episodes are registered in seconds, not one disk
         // write each.
@@ -127,31 +129,22 @@ void TPodcastHandover::RegisterInITunes(bool& Cancel, TEpisodeRemoval Removal) {
             FWork.RunPending();
         }
     } catch (...) {
-        try {
-            FApp->CommitWork();
-        } catch (...) {
-        }
-        try {
-            Finish();
-        } catch (...) {
-        }
-        FTracks.reset();
-        FApp.reset();
-        throw;
+        failure = std::current_exception();
     }
+    // However the registration ended, what it registered is committed and the library closed;
+    // the first failure is the one the caller reads.
     FTracks.reset();
-    try {
-        FApp->CommitWork();
-    } catch (...) {
+    auto keepingTheFirstFailure = [&failure](auto&& step) {
         try {
-            Finish();
+            step();
         } catch (...) {
+            if (!failure) failure = std::current_exception();
         }
-        FApp.reset();
-        throw;
-    }
-    Finish();
+    };
+    keepingTheFirstFailure([this] { FApp->CommitWork(); });
+    keepingTheFirstFailure([this] { Finish(); });
     FApp.reset();
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TPodcastHandover::Finish() {

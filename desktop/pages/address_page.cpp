@@ -4,7 +4,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <filesystem>
 
 #include "desktop/dialogs/address_form.h"
 #include "desktop/imports.h"
@@ -105,8 +104,7 @@ void TAddressPage::WriteContactFile(const TIpodVCF& Contact, const std::string& 
 void TAddressPage::EditContact(const std::string& FileNameIn) {
     std::string FileName = FileNameIn;
     TAddressForm form(FHost.DialogParent());
-    std::error_code ec;
-    if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetContact(ReadContactFile(FileName));
+    if (!FileName.empty() && EntryExists(FileName)) form.SetContact(ReadContactFile(FileName));
     if (RunEditor) {
         RunEditor(form);
     } else {

@@ -14,7 +14,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
-#include <filesystem>
 
 #include "desktop/dialogs/del_cal_form.h"
 #include "desktop/dialogs/schedule_form.h"
@@ -148,8 +147,7 @@ void TSchedulePage::WriteEventFile(const TIpodVCal& Event, const std::string& Fi
 void TSchedulePage::EditEvent(const std::string& FileNameIn, TDateTime DefaultDate) {
     std::string FileName = FileNameIn;
     TScheduleForm form(FHost.DialogParent());
-    std::error_code ec;
-    if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetEvent(ReadEventFile(FileName));
+    if (!FileName.empty() && EntryExists(FileName)) form.SetEvent(ReadEventFile(FileName));
     if (DefaultDate != 0) form.SetAllPickers(DefaultDate);
     if (RunEditor) {
         RunEditor(form);

@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <filesystem>
 
 #include "desktop/dialogs/del_cal_form.h"
 #include "desktop/dialogs/schedule_form.h"
@@ -102,8 +101,7 @@ void TTodoPage::WriteTaskFile(const TVTodoObj& Task, const std::string& FileName
 void TTodoPage::EditTask(const std::string& FileNameIn, TDateTime DefaultDate) {
     std::string FileName = FileNameIn;
     TToDoForm form(FHost.DialogParent());
-    std::error_code ec;
-    if (!FileName.empty() && std::filesystem::exists(FileName, ec)) form.SetTask(ReadTaskFile(FileName));
+    if (!FileName.empty() && EntryExists(FileName)) form.SetTask(ReadTaskFile(FileName));
     if (DefaultDate != 0) {
         SetPicker(form.DatePick_Start, DefaultDate);
         SetPicker(form.TimePick_Start, DefaultDate);

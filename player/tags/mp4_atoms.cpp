@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace mp4 {
 
@@ -14,6 +15,20 @@ namespace {
 
 // Text atoms are read up to this many bytes (longer texts are cut).
 constexpr uint64_t kMaxAtomTextBytes = 1 << 20;
+
+// The tag field a text atom fills (names lower-cased), or null for any other atom.
+std::string* TextField(TMP3Tag& tag, const std::string& name) {
+    // "\251" is the copyright sign (0xA9) that starts these names; an octal escape ends after
+    // three digits, so the letters behind it stay letters.
+    static constexpr std::pair<std::string_view, std::string TMP3Tag::*> kFields[] = {
+        {"\251art", &TMP3Tag::Artist}, {"\251nam", &TMP3Tag::Title}, {"\251alb", &TMP3Tag::Album},
+        {"\251day", &TMP3Tag::Year},   {"\251gen", &TMP3Tag::Genre},
+    };
+    for (const auto& [atom, member] : kFields) {
+        if (name == atom) return &(tag.*member);
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -38,27 +53,7 @@ void ReadMetadataAtoms(TagStream& stream, TMP3Tag& tag) {
         // cannot be walked past.
         if (atomSize < 8) break;
 
-        std::string* field = nullptr;
-        if (name ==
-            "\xA9"
-            "art")
-            field = &tag.Artist;
-        else if (name ==
-                 "\xA9"
-                 "nam")
-            field = &tag.Title;
-        else if (name ==
-                 "\xA9"
-                 "alb")
-            field = &tag.Album;
-        else if (name ==
-                 "\xA9"
-                 "day")
-            field = &tag.Year;
-        else if (name ==
-                 "\xA9"
-                 "gen")
-            field = &tag.Genre;
+        std::string* field = TextField(tag, name);
         if (field) {
             if (atomSize < 24) {
                 field->clear();

@@ -50,21 +50,12 @@ Bytes BuildIlst(const M4aTags& tags, const Bytes& extraAtoms) {
     auto text = [&](const char* name, const std::string& value) {
         if (!value.empty()) Append(items, Mp4TextAtom(name, value));
     };
-    text("\xA9nam", tags.title);
-    text(
-        "\xA9"
-        "ART",
-        tags.artist);
-    text(
-        "\xA9"
-        "alb",
-        tags.album);
-    text("\xA9gen", tags.genre);
+    text("\251nam", tags.title);
+    text("\251ART", tags.artist);
+    text("\251alb", tags.album);
+    text("\251gen", tags.genre);
     if (tags.track > 0) Append(items, Mp4TrackAtom(tags.track, tags.trackCount));
-    text(
-        "\xA9"
-        "day",
-        tags.year);
+    text("\251day", tags.year);
     Append(items, extraAtoms);
     return Mp4Atom("ilst", items);
 }

@@ -517,10 +517,8 @@ TEST(MP3TagReaderMp4, IlstAtomsFillFiveTextsAndNoAudioFacts) {
 
 TEST(MP3TagReaderMp4, Utf8TextsTrimmedAndCutAtNul) {
     const char title[] = "  日本の曲 \0junk";
-    Bytes ilst =
-        BuildIlst({}, Concat(Mp4TextAtom("\xA9nam", std::string(title, sizeof title - 1)), Mp4TextAtom("\xA9"
-                                                                                                       "ART",
-                                                                                                       "Ärtist")));
+    Bytes ilst = BuildIlst(
+        {}, Concat(Mp4TextAtom("\251nam", std::string(title, sizeof title - 1)), Mp4TextAtom("\251ART", "Ärtist")));
     TMP3Tag t = ReadBytes(BuildM4aAround(ilst));
     EXPECT_EQ(t.Title, "日本の曲");
     EXPECT_EQ(t.Artist, "Ärtist");
@@ -536,11 +534,8 @@ TEST(MP3TagReaderMp4, HandlerAtomOfAnyLengthIsPassedOver) {
 }
 
 TEST(MP3TagReaderMp4, ShortTextAtomIsEmptyAndTheWalkContinues) {
-    Bytes shortAtom = Mp4Atom(
-        "\xA9"
-        "alb",
-        Bytes(8, 0));  // 16 bytes: no room for text
-    Bytes ilst = BuildIlst({}, Concat(shortAtom, Mp4TextAtom("\xA9nam", "after")));
+    Bytes shortAtom = Mp4Atom("\251alb", Bytes(8, 0));  // 16 bytes: no room for text
+    Bytes ilst = BuildIlst({}, Concat(shortAtom, Mp4TextAtom("\251nam", "after")));
     TMP3Tag t = ReadBytes(BuildM4aAround(ilst));
     EXPECT_EQ(t.Album, "");
     EXPECT_EQ(t.Title, "after");
@@ -556,9 +551,7 @@ TEST(MP3TagReaderMp4, BadAtomSizesEndTheWalk) {
                      'r',
                      'e',
                      'e'};
-        Bytes ilst = BuildIlst({.title = "before"}, Concat(bad, Mp4TextAtom("\xA9"
-                                                                            "ART",
-                                                                            "never")));
+        Bytes ilst = BuildIlst({.title = "before"}, Concat(bad, Mp4TextAtom("\251ART", "never")));
         TMP3Tag t = ReadBytes(BuildM4aAround(ilst));
         EXPECT_EQ(t.Title, "before");
         EXPECT_EQ(t.Artist, "") << size;
@@ -566,11 +559,9 @@ TEST(MP3TagReaderMp4, BadAtomSizesEndTheWalk) {
     // A text atom that claims to reach past its parent and the file: its text is what the file
     // holds (cut at the NUL that starts the next atom's size), and the walk ends there.
     for (uint8_t top : {uint8_t(0x01), uint8_t(0xFF)}) {
-        Bytes huge = Mp4TextAtom("\xA9nam", "x");
+        Bytes huge = Mp4TextAtom("\251nam", "x");
         huge[0] = top;
-        Bytes m4a = BuildM4aAround(BuildIlst({}, Concat(huge, Mp4TextAtom("\xA9"
-                                                                          "ART",
-                                                                          "after"))));
+        Bytes m4a = BuildM4aAround(BuildIlst({}, Concat(huge, Mp4TextAtom("\251ART", "after"))));
         TMP3Tag t = ReadBytes(m4a);
         EXPECT_EQ(t.Title, "x") << int(top);
         EXPECT_EQ(t.Artist, "") << int(top);
