@@ -28,45 +28,34 @@ struct TLook {
     QColor wheelColor;
 };
 
+// The looks read as a table: one entry of two lines a model.
+// clang-format off
 TLook LookOf(int index) {
     switch (index) {
         case 0:  // mini: small, coloured aluminium
-            return {
-                {14, 14, 44, 86},     QColor(120, 180, 230), QColor(60, 110, 160), true, {20, 22, 32, 24}, {36, 72}, 14,
-                QColor(235, 240, 245)};
+            return {{14, 14, 44, 86}, QColor(120, 180, 230), QColor(60, 110, 160), true, {20, 22, 32, 24},
+                    {36, 72}, 14, QColor(235, 240, 245)};
         case 2:  // nano: thin, white
-            return {{18, 6, 36, 100},
-                    QColor(250, 250, 250),
-                    QColor(120, 120, 120),
-                    true,
-                    {22, 12, 28, 22},
-                    {36, 66},
-                    13,
-                    QColor(225, 225, 225)};
+            return {{18, 6, 36, 100}, QColor(250, 250, 250), QColor(120, 120, 120), true, {22, 12, 28, 22},
+                    {36, 66}, 13, QColor(225, 225, 225)};
         case 3:  // shuffle: a stick without screen
-            return {{24, 8, 24, 96},      QColor(252, 252, 252), QColor(130, 130, 130), false, {}, {36, 40}, 9,
+            return {{24, 8, 24, 96}, QColor(252, 252, 252), QColor(130, 130, 130), false, {}, {36, 40}, 9,
                     QColor(220, 220, 220)};
         case 4:  // fifth generation: wide screen, black
-            return {{6, 4, 60, 104},   QColor(35, 35, 35), QColor(10, 10, 10), true, {12, 10, 48, 38}, {36, 78}, 20,
-                    QColor(70, 70, 70)};
+            return {{6, 4, 60, 104}, QColor(35, 35, 35), QColor(10, 10, 10), true, {12, 10, 48, 38}, {36, 78},
+                    20, QColor(70, 70, 70)};
         case 5:  // second nano: coloured aluminium, thin
-            return {
-                {18, 6, 36, 100},     QColor(200, 80, 140), QColor(130, 40, 90), true, {22, 12, 28, 22}, {36, 66}, 13,
-                QColor(245, 235, 240)};
+            return {{18, 6, 36, 100}, QColor(200, 80, 140), QColor(130, 40, 90), true, {22, 12, 28, 22},
+                    {36, 66}, 13, QColor(245, 235, 240)};
         case 6:  // second shuffle: a small clip
-            return {{14, 36, 44, 40},     QColor(170, 200, 120), QColor(100, 130, 60), false, {}, {36, 56}, 12,
+            return {{14, 36, 44, 40}, QColor(170, 200, 120), QColor(100, 130, 60), false, {}, {36, 56}, 12,
                     QColor(240, 245, 235)};
         default:  // the classic player: white, screen and wheel
-            return {{6, 4, 60, 104},
-                    QColor(252, 252, 252),
-                    QColor(140, 140, 140),
-                    true,
-                    {12, 10, 48, 36},
-                    {36, 76},
-                    20,
-                    QColor(230, 230, 230)};
+            return {{6, 4, 60, 104}, QColor(252, 252, 252), QColor(140, 140, 140), true, {12, 10, 48, 36},
+                    {36, 76}, 20, QColor(230, 230, 230)};
     }
 }
+// clang-format on
 
 }  // namespace
 
