@@ -145,10 +145,10 @@ QWidget* TSongPage::FocusList() const { return SongListView; }
 // ---- filling ----
 
 void TSongPage::Enter() {
-    FocusList()->setFocus();
-    if (!ListEmpty()) return;
-    FHost.LoadTabList(TListKind::Songs);
-    UpdateSongSelectionTotals();
+    // The totals line follows a list loaded on entering.
+    const bool empty = ListEmpty();
+    TListPage::Enter();
+    if (empty) UpdateSongSelectionTotals();
 }
 
 void TSongPage::LoadSongList() {

@@ -177,10 +177,10 @@ int32_t TVideoPage::EntrySongIndex(int entry) const {
 }
 
 void TVideoPage::Enter() {
-    FocusList()->setFocus();
-    if (!ListEmpty()) return;
-    FHost.LoadTabList(TListKind::Videos);
-    UpdateVideoSelectionTotals();
+    // The totals line follows a list loaded on entering.
+    const bool empty = ListEmpty();
+    TListPage::Enter();
+    if (empty) UpdateVideoSelectionTotals();
 }
 
 void TVideoPage::LoadVideoList() {
