@@ -29,6 +29,7 @@ TTolvIPodINI::TTolvIPodINI(const std::string& FileName, TScreenMetrics Metrics)
     : FIni(std::make_unique<TIniFile>(FileName)), FMetrics(Metrics) {
     SetDefaults();
     LoadSettings();
+    if (!ReadFailure().empty()) Copyright.Copyright = true;
 }
 
 TTolvIPodINI::~TTolvIPodINI() {

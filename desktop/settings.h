@@ -85,7 +85,9 @@ public:
         int32_t Type = 0, PosX = 0, PosY = 0;
     };
 
-    // Reads FileName when it exists; then every field is its stored value or its default.
+    // Reads FileName when it exists; then every field is its stored value or its default. A
+    // file that is there but could not be read is kept as it is (Close refuses to replace it)
+    // and counts as a start after the terms were accepted: only an accepted start writes one.
     explicit TTolvIPodINI(const std::string& FileName, TScreenMetrics Metrics = {});
     // Writes the file unless Close() already did; a failure to write is swallowed here (the
     // main window calls Close() itself to report it).
@@ -113,6 +115,8 @@ public:
     void StoreSiteRows(const std::vector<TSiteRow>& rows);
 
     const std::string& FileName() const { return FIni->FileName(); }
+    // Empty when the file was read or is missing; else why it was not read (see TIniFile).
+    const std::string& ReadFailure() const { return FIni->ReadFailure(); }
     // The in-memory file as it stands (after SaveSettings: what goes to disk).
     const TIniFile& Ini() const { return *FIni; }
 

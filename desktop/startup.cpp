@@ -3,12 +3,32 @@
 #include <QApplication>
 
 #include "desktop/main_form.h"
+#include "desktop/settings.h"
+#include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/program_folder.h"
 #include "platform/instance_lock.h"
 
 namespace harrowin {
 
+namespace {
+
+// The settings and lists have no place without the program folder: the program says why and
+// ends rather than keep them somewhere else.
+bool ProgramFolderReady() {
+    try {
+        CreateProgramFolder(TProgramKind::Harrowin);
+        return true;
+    } catch (const EFileError& e) {
+        MessageBox(nullptr, {e.Message(), "Harrowin", TMsgIcon::Error, TMsgButtons::Ok});
+        return false;
+    }
+}
+
+}  // namespace
+
 int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& runLoop) {
+    if (!ProgramFolderReady()) return 1;
     // The test takes the lock at once, so two starts at the same moment cannot both pass.
     if (!IsFirstInstance()) {
         MessageBox(nullptr, {"既にHarrowinが起動しています", "Harrowin", TMsgIcon::Warning, TMsgButtons::Ok});
@@ -21,6 +41,10 @@ int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& r
     {
         TMainForm form(args);
         if (form.Accepted()) {
+            // Said now, not only when closing: nothing changed in this run will be kept.
+            if (const std::string& why = form.Settings().ReadFailure(); !why.empty()) {
+                MessageBox(nullptr, {why, "Harrowin", TMsgIcon::Warning, TMsgButtons::Ok});
+            }
             form.show();
             code = runLoop ? runLoop(form) : QApplication::exec();
         }

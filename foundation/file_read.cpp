@@ -12,7 +12,7 @@
 namespace {
 
 [[noreturn]] void ThrowFileError(const std::string& path, int err) {
-    throw EFileError("ファイル " + path + " を開けません。" + SysErrorText(err));
+    throw EFileReadError("ファイル " + path + " を開けません。" + SysErrorText(err), err);
 }
 
 // Reads up to `length` bytes at `offset`, stopping early at the end of the file.

@@ -1,6 +1,6 @@
 // Reading files into memory. Only regular files are read: a folder fails as one, and a named
 // pipe or a device reads as a missing file (opening one never blocks). Each failure throws
-// EFileError naming the file. Sizes are in bytes.
+// EFileReadError (an EFileError) naming the file. Sizes are in bytes.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,18 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/errors.h"
 #include "foundation/unique_fd.h"
+
+// A file that could not be opened or read, with the errno that said why.
+class EFileReadError : public EFileError {
+public:
+    EFileReadError(const std::string& message, int code) : EFileError(message), code_(code) {}
+    int Code() const { return code_; }
+
+private:
+    int code_;
+};
 
 // An allocator that leaves new bytes unset: a buffer that a read fills at once need not be
 // zeroed first (a database of tens of megabytes would be written twice).

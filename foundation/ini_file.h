@@ -19,10 +19,11 @@ inline constexpr uint64_t kMaxIniFileBytes = 16u << 20;
 class TIniFile {
 public:
     enum class Start { ReadFile, Empty };
-    // Reads the file when it exists; a missing or unreadable file, or one that is no regular
-    // file (a pipe or a device behind a link), gives an empty INI. A file larger than MaxBytes
-    // is not read either (an empty INI), and it is never replaced: UpdateFile refuses, so that
-    // whatever is in it stays for the user to look at. Empty: the file is not read (it is to be
+    // Reads the file when it exists; a missing file gives an empty INI. A file that is there
+    // but is not read gives an empty INI too and is never replaced (UpdateFile refuses), so
+    // that whatever is in it stays for the user to look at: one that cannot be read (no right
+    // to read it, a read error), one larger than MaxBytes, a link (never followed: the file is
+    // untrusted), a folder, a pipe or a device. Empty: the file is not read (it is to be
     // replaced whole).
     explicit TIniFile(std::string FileName, Start How = Start::ReadFile, uint64_t MaxBytes = kMaxIniFileBytes);
 
@@ -47,13 +48,16 @@ public:
 
     // Drops every section and key.
     void Clear();
+    // Empty when the file was read or is missing; else the Japanese sentence that names the
+    // file, says why it was not read and that it is kept as it is.
+    const std::string& ReadFailure() const { return FReadFailure; }
     // The lines of the text last read (0 for a missing file): a bound for counts that the file
     // itself states, which can never describe more records than it has lines.
     int32_t LineCount() const { return FLineCount; }
     // Writes the whole file through the safe writer (foundation/file_write), so a failed write
     // leaves the old file as it was; throws EFileError naming the file when it cannot be written,
     // when the text would be larger than MaxBytes (it could not be read back) and when the file
-    // was too large to be read.
+    // was there but not read (the ReadFailure text).
     void UpdateFile() const;
 
 private:
@@ -87,7 +91,7 @@ private:
 
     std::string FFileName;
     uint64_t FMaxBytes;
-    bool FTooLarge = false;  // the file was over the bound and is not read
+    std::string FReadFailure;  // set when the file was there but not read
     std::vector<Section> FSections;
     NameIndex FSectionIndex;  // section name -> position in FSections
     int32_t FLineCount = 0;

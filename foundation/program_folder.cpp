@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "foundation/errors.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 
 namespace fs = std::filesystem;
@@ -29,13 +31,21 @@ std::string ProgramFolder(TProgramKind kind) {
         } else if (const char* user = std::getenv("HOME"); user && *user) {
             data = std::string(user) + "/.local/share";
         } else {
-            data = "/tmp";
+            throw EFileError(std::string("ホームフォルダ (HOME) も XDG_DATA_HOME も設定されていないため、") +
+                             (cast ? "HarrowinCast" : "Harrowin") + " の設定を置くフォルダが決められません。");
         }
         folder = WithoutTrailingSlash(data) + (cast ? "/HarrowinCast" : "/Harrowin");
     }
-    folder = WithoutTrailingSlash(folder);
+    return WithoutTrailingSlash(folder);
+}
+
+std::string CreateProgramFolder(TProgramKind kind) {
+    const std::string folder = ProgramFolder(kind);
     std::error_code ec;
     fs::create_directories(folder, ec);
+    // A file of that name is no folder, whatever create_directories made of it.
+    if (!ec && !fs::is_directory(folder, ec)) ec = std::make_error_code(std::errc::not_a_directory);
+    if (ec) throw EFileError("フォルダ " + folder + " を作成できません。" + SysErrorText(ec.value()));
     return folder;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "foundation/errors.h"
 #include "foundation/ini_file.h"
 
 namespace harrowincast {
@@ -54,9 +55,15 @@ TPodCastItem* TPodCastList::GetItem(int index) const {
 }
 
 void TPodCastList::LoadFromFile(const std::string& FileName) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(FileName, ec)) return;
     TIniFile ini(FileName, TIniFile::Start::ReadFile, kMaxListBytes);
+    if (!ini.ReadFailure().empty()) {
+        FUnreadFile = FileName;
+        FUnreadFailure = ini.ReadFailure();
+        throw EFileError(FUnreadFailure);
+    }
+    FUnreadFile.clear();
+    std::error_code ec;
+    if (!std::filesystem::exists(FileName, ec)) return;
     FItems.clear();
     // Missing sections give empty episodes, but never more than the file has lines: a Count
     // edited to two thousand million must not fill the memory.
@@ -78,6 +85,7 @@ void TPodCastList::LoadFromFile(const std::string& FileName) {
 }
 
 void TPodCastList::SaveToFile(const std::string& FileName) const {
+    if (!FUnreadFile.empty() && FileName == FUnreadFile) throw EFileError(FUnreadFailure);
     TIniFile ini(FileName, TIniFile::Start::Empty, kMaxListBytes);
     ini.WriteInteger("RSSURLData", "Count", Count());
     for (int n = 0; n < Count(); ++n) {

@@ -38,13 +38,17 @@ public:
     int Count() const { return static_cast<int>(FItems.size()); }
     TPodCastItem* GetItem(int index) const;
 
-    // A missing file leaves the list as it is.
+    // A missing file leaves the list as it is. So does one that is there but could not be read
+    // (see TIniFile): it throws EFileError saying so, and that file is never replaced.
     void LoadFromFile(const std::string& FileName);
-    // Replaces the whole file (EFileError when it cannot be written).
+    // Replaces the whole file (EFileError when it cannot be written, or when it is the file
+    // that could not be read).
     void SaveToFile(const std::string& FileName) const;
 
 private:
     std::vector<std::unique_ptr<TPodCastItem>> FItems;
+    std::string FUnreadFile;     // the file that was there but not read
+    std::string FUnreadFailure;  // why, as told when it was read
 };
 
 }  // namespace harrowincast

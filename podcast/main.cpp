@@ -8,6 +8,7 @@
 int main(int argc, char* argv[]) {
     TGuardedApplication app(argc, argv);
     harrowincast::PrepareHarrowinCast();
+    if (!harrowincast::ProgramFolderReady()) return 1;
     harrowincast::TMainForm form;
     form.show();
     return QApplication::exec();

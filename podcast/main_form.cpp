@@ -145,6 +145,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
         setWindowState(Qt::WindowMinimized);
     }
     setWindowTitle("HarrowinCast 1.02");
+    // Said at the start, so that nobody works through a run whose settings cannot be kept.
+    if (!FIni->ReadFailure().empty()) ShowMessage(this, FIni->ReadFailure());
     FPodCastList = std::make_unique<TPodCastList>();
     try {
         FPodCastList->LoadFromFile(FFolder + "Lumenquist.LST");
@@ -196,7 +198,13 @@ void TMainForm::FormDestroy() {
     FIni->W = size.width();
     FIni->H = size.height();
     FIni->State = isMaximized() ? 1 : isMinimized() ? 2 : 0;
-    FPodCastList->SaveToFile(FFolder + "Lumenquist.LST");
+    // An episode list that cannot be written does not cost the settings.
+    try {
+        FPodCastList->SaveToFile(FFolder + "Lumenquist.LST");
+    } catch (...) {
+        FIni->Save();
+        throw;
+    }
     FIni->Save();
 }
 

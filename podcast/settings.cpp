@@ -66,6 +66,8 @@ std::string TTolvIPodINI::Folder() const {
     return IncludeBackslash(std::filesystem::path(FIni->FileName()).parent_path().string());
 }
 
+const std::string& TTolvIPodINI::ReadFailure() const { return FIni->ReadFailure(); }
+
 std::vector<std::string> TTolvIPodINI::NameList() const {
     std::vector<std::string> names;
     for (int i = 0; i < Sites.Count(); ++i) names.push_back(Sites.GetItem(i)->NAME);

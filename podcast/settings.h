@@ -15,7 +15,8 @@ namespace harrowincast {
 
 class TTolvIPodINI {
 public:
-    // Reads the file (a missing file gives the defaults). The screen size places the default
+    // Reads the file (a missing file gives the defaults; so does one that is there but could
+    // not be read, which Save then refuses to replace). The screen size places the default
     // 600 x 400 window in the middle of the screen.
     TTolvIPodINI(const std::string& FileName, int32_t ScreenWidth = 1024, int32_t ScreenHeight = 768);
     ~TTolvIPodINI();
@@ -28,6 +29,8 @@ public:
     std::vector<std::string> NameList() const;
     // The folder of the settings file, the program folder, with a trailing "/".
     std::string Folder() const;
+    // Empty when the file was read or is missing; else why it was not read (see TIniFile).
+    const std::string& ReadFailure() const;
 
     TPodSiteList Sites;
     int32_t X = 0;

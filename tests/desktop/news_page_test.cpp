@@ -76,6 +76,7 @@ private slots:
 void NewsPageTest::siteCommands() {
     TempDir dir;
     qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    std::filesystem::create_directories(dir / "home");
     TRecordedBoxes boxes;
     ItdbDatabase db;
     db.Songs = {TestSong(1, "歌", "A")};
@@ -190,6 +191,7 @@ void NewsPageTest::siteDialogKeepsThePlainLook() {
 void NewsPageTest::downloadIntoNewsFolder() {
     TempDir dir;
     qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    std::filesystem::create_directories(dir / "home");
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/feed.rdf", {200, kFeed, ""});
@@ -252,6 +254,7 @@ void NewsPageTest::downloadIntoNewsFolder() {
 void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     TempDir dir;
     qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    std::filesystem::create_directories(dir / "home");
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/a.txt", {200, "new text\r\n", ""});
@@ -316,6 +319,7 @@ void NewsPageTest::folderRules() {
 void NewsPageTest::cancelStopsTheTransferInProgress() {
     TempDir dir;
     qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    std::filesystem::create_directories(dir / "home");
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/long.txt", LoopbackHttpServer::LongAnswer());

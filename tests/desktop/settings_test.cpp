@@ -1,6 +1,8 @@
 // The settings file, the language table and the texts of the main window that need no window.
 #include <QtTest>
 
+#include <filesystem>
+
 #include "desktop/dialogs/log_form.h"
 #include "desktop/language_table.h"
 #include "desktop/model_pictures.h"
@@ -22,6 +24,7 @@ private slots:
     void siteRowsAndStore();
     void badFileStartsWithDefaultsKeepingReadableValues();
     void unwritableFolderReportsOnClose();
+    void unreadFileIsKeptAndIsNoFirstStart();
     void languageTable();
     void progressTexts();
     void figures();
@@ -220,6 +223,18 @@ void SettingsTest::badFileStartsWithDefaultsKeepingReadableValues() {
     // A huge Count with few records does not stall the start.
     dir.Write("huge.ini", "[RSSURLData]\r\nCount=2147483647\r\nNo.0=A;a;b;1;\r\n");
     QCOMPARE(TTolvIPodINI(dir / "huge.ini").Sites().size(), size_t(1));
+}
+
+void SettingsTest::unreadFileIsKeptAndIsNoFirstStart() {
+    TempDir dir;
+    // Something the settings cannot be read from stands at the name: only an accepted start
+    // ever writes the file, so the terms are not asked again, and nothing replaces it.
+    std::filesystem::create_directory(dir / "Tessmar.INI");
+    TTolvIPodINI s(dir / "Tessmar.INI");
+    QVERIFY(s.ReadFailure().find("Tessmar.INI") != std::string::npos);
+    QVERIFY(s.Copyright.Copyright);
+    QVERIFY_THROWS_EXCEPTION(EFileError, s.Close());
+    QVERIFY(std::filesystem::is_empty(dir / "Tessmar.INI"));
 }
 
 void SettingsTest::unwritableFolderReportsOnClose() {

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -117,4 +119,40 @@ TEST(IniFile, AFileOverTheBoundIsNeitherReadNorReplaced) {
     grown.WriteString("A", "B", std::string(200, 'x'));
     EXPECT_THROW(grown.UpdateFile(), EFileError);
     EXPECT_FALSE(std::filesystem::exists(dir / "grown.ini"));
+}
+
+// A settings file the user may not read (mode 0200). Root reads any file, so when the tests run
+// as root the reading happens in a child that has given root up.
+TEST(IniFile, AFileThatIsThereButNotReadIsKeptAndSaysWhy) {
+    TempDir dir;
+    const std::string path = dir.Write("locked.ini", "[A]\r\nB=mine\r\n");
+    ::chmod(dir.Path().c_str(), 0777);
+    ::chmod(path.c_str(), 0200);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 &&
+            (::chown(path.c_str(), 65534, 65534) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        TIniFile ini(path);
+        ini.WriteString("A", "B", "default");
+        bool refused = false;
+        try {
+            ini.UpdateFile();
+        } catch (const EFileError& e) {
+            refused = e.Message() == ini.ReadFailure();
+        }
+        ::_exit(!ini.ReadFailure().empty() && ini.ReadFailure().find(path) != std::string::npos && refused ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadFileText(path), "[A]\r\nB=mine\r\n");
+    // A link at the name is not followed and not replaced; a missing file is no failure.
+    const std::string other = dir.Write("other.ini", "[A]\r\nB=other\r\n");
+    std::filesystem::create_symlink(other, dir / "linked.ini");
+    TIniFile linked(dir / "linked.ini");
+    EXPECT_FALSE(linked.SectionExists("A"));
+    EXPECT_THROW(linked.UpdateFile(), EFileError);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "linked.ini"));
+    EXPECT_TRUE(TIniFile(dir / "missing.ini").ReadFailure().empty());
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "foundation/errors.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -29,11 +30,16 @@ struct EnvVar {
 
 }  // namespace
 
-TEST(ProgramFolder, HomeVariableWinsAndIsCreated) {
+TEST(ProgramFolder, HomeVariableWinsAndOnlyCreatingMakesIt) {
     TempDir dir;
     EnvVar home("HARROWIN_HOME", (dir / "home/").c_str());
     EXPECT_EQ(ProgramFolder(), dir / "home");
+    EXPECT_FALSE(std::filesystem::exists(dir / "home"));
+    EXPECT_EQ(CreateProgramFolder(), dir / "home");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "home"));
+    // A file in the way is reported, not taken for the folder.
+    EnvVar cast("HARROWINCAST_HOME", dir.Write("file", "x").c_str());
+    EXPECT_THROW(CreateProgramFolder(TProgramKind::HarrowinCast), EFileError);
 }
 
 TEST(ProgramFolder, XdgDataHomeThenHome) {
@@ -46,8 +52,13 @@ TEST(ProgramFolder, XdgDataHomeThenHome) {
         EXPECT_EQ(ProgramFolder(TProgramKind::HarrowinCast), dir / "xdg/HarrowinCast");
     }
     EnvVar xdg("XDG_DATA_HOME", nullptr);
-    EnvVar user("HOME", dir.Path().c_str());
-    EXPECT_EQ(ProgramFolder(), dir / ".local/share/Harrowin");
+    {
+        EnvVar user("HOME", dir.Path().c_str());
+        EXPECT_EQ(ProgramFolder(), dir / ".local/share/Harrowin");
+    }
+    // No place of the user's own: no folder that every user shares either.
+    EnvVar user("HOME", nullptr);
+    EXPECT_THROW(ProgramFolder(), EFileError);
 }
 
 TEST(ProgramFolder, ShippedFilesPreferTheProgramFolder) {

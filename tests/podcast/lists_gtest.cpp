@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "foundation/errors.h"
 #include "foundation/ini_file.h"
 #include "podcast/episode_list.h"
 #include "podcast/episode_removal.h"
@@ -201,3 +204,16 @@ TEST(PodcastLists, ACountBeyondTheFileIsHeldToItsLines) {
 }
 
 }  // namespace
+
+TEST(PodcastEpisodeList, AListOverItsBoundIsSaidAndNeverReplaced) {
+    TempDir dir;
+    const std::string file = dir.Write("Lumenquist.LST", "[RSSURLData]\r\nCount=1\r\n");
+    // Sparse: as large as it says, without writing a quarter of a gigabyte.
+    const uintmax_t size = (256u << 20) + 1;
+    std::filesystem::resize_file(file, size);
+    TPodCastList list;
+    EXPECT_THROW(list.LoadFromFile(file), EFileError);
+    list.FindOrAdd("/new");
+    EXPECT_THROW(list.SaveToFile(file), EFileError);
+    EXPECT_EQ(std::filesystem::file_size(file), size);
+}
