@@ -1,4 +1,4 @@
-#include "desktop/artist_tree.h"
+#include "harrowin_work/artist_tree.h"
 
 #include <algorithm>
 

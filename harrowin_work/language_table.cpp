@@ -1,4 +1,4 @@
-#include "desktop/language_table.h"
+#include "harrowin_work/language_table.h"
 
 namespace harrowin {
 

@@ -1,4 +1,4 @@
-#include "desktop/news_download.h"
+#include "harrowin_work/news_download.h"
 
 #include <sys/stat.h>
 
@@ -6,8 +6,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "desktop/past_entries.h"
-#include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_read.h"
@@ -16,6 +14,8 @@
 #include "foundation/paths.h"
 #include "foundation/program_folder.h"
 #include "foundation/string_list.h"
+#include "harrowin_work/past_entries.h"
+#include "harrowin_work/settings.h"
 #include "organiser/document_reader.h"
 #include "organiser/memo_divider.h"
 #include "platform/http_fetch.h"

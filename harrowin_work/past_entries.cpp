@@ -1,4 +1,4 @@
-#include "desktop/past_entries.h"
+#include "harrowin_work/past_entries.h"
 
 #include <cstdio>
 #include <filesystem>

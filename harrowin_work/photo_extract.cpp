@@ -1,15 +1,15 @@
-#include "desktop/photo_extract.h"
+#include "harrowin_work/photo_extract.h"
 
 #include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <vector>
 
-#include "desktop/song_copy.h"
 #include "foundation/errors.h"
 #include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
+#include "harrowin_work/song_copy.h"
 #include "player/artwork/artwork_db.h"
 #include "player/artwork/jpeg_codec.h"
 

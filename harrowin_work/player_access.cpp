@@ -1,4 +1,4 @@
-#include "desktop/player_access.h"
+#include "harrowin_work/player_access.h"
 
 namespace harrowin {
 

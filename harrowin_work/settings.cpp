@@ -1,4 +1,4 @@
-#include "desktop/settings.h"
+#include "harrowin_work/settings.h"
 
 #include <type_traits>
 

@@ -1,4 +1,4 @@
-#include "desktop/song_copy.h"
+#include "harrowin_work/song_copy.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

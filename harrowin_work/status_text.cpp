@@ -1,4 +1,4 @@
-#include "desktop/status_text.h"
+#include "harrowin_work/status_text.h"
 
 #include <cmath>
 

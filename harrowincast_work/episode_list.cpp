@@ -1,4 +1,4 @@
-#include "podcast/episode_list.h"
+#include "harrowincast_work/episode_list.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // HarrowinCast's memory of every episode it downloaded, keyed by the full path of the file;
 // stored in "Lumenquist.LST" in the program folder. PlayListName and Size are not stored. Which
-// episodes leave the list is decided by TEpisodeRemoval (podcast/episode_removal.h).
+// episodes leave the list is decided by TEpisodeRemoval (harrowincast_work/episode_removal.h).
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "podcast/episode_removal.h"
+#include "harrowincast_work/episode_removal.h"
 
 #include <map>
 
-#include "podcast/episode_list.h"
+#include "harrowincast_work/episode_list.h"
 
 namespace harrowincast {
 

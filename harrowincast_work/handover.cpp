@@ -1,4 +1,4 @@
-#include "podcast/handover.h"
+#include "harrowincast_work/handover.h"
 
 #include <exception>
 #include <filesystem>
@@ -14,10 +14,10 @@
 #include "foundation/file_write.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "harrowincast_work/episode_list.h"
+#include "harrowincast_work/settings.h"
+#include "harrowincast_work/site_list.h"
 #include "platform/media_library.h"
-#include "podcast/episode_list.h"
-#include "podcast/settings.h"
-#include "podcast/site_list.h"
 
 namespace harrowincast {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "podcast/episode_removal.h"
-#include "podcast/work_hooks.h"
+#include "harrowincast_work/episode_removal.h"
+#include "harrowincast_work/work_hooks.h"
 
 class TMediaLibrary;
 class TMediaTrack;

@@ -1,4 +1,4 @@
-#include "podcast/settings.h"
+#include "harrowincast_work/settings.h"
 
 #include <filesystem>
 

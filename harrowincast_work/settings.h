@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "podcast/site_list.h"
+#include "harrowincast_work/site_list.h"
 
 class TIniFile;
 

@@ -1,4 +1,4 @@
-#include "podcast/site_list.h"
+#include "harrowincast_work/site_list.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "podcast/update_road.h"
+#include "harrowincast_work/update_road.h"
 
 #include <filesystem>
 #include <memory>
@@ -8,11 +8,11 @@
 #include "foundation/errors.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "harrowincast_work/episode_list.h"
+#include "harrowincast_work/settings.h"
+#include "harrowincast_work/site_list.h"
 #include "organiser/feed_reader.h"
 #include "platform/http_fetch.h"
-#include "podcast/episode_list.h"
-#include "podcast/settings.h"
-#include "podcast/site_list.h"
 
 namespace harrowincast {
 

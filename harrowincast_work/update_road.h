@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "podcast/episode_removal.h"
-#include "podcast/work_hooks.h"
+#include "harrowincast_work/episode_removal.h"
+#include "harrowincast_work/work_hooks.h"
 
 class TXMLReader;
 

@@ -1,4 +1,4 @@
-#include "podcast/work_hooks.h"
+#include "harrowincast_work/work_hooks.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "desktop/dialogs/edit_url_form.h"
+#include "foundation/windows/edit_url_form.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

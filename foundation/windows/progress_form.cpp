@@ -1,4 +1,4 @@
-#include "desktop/progress_form.h"
+#include "foundation/windows/progress_form.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/photo_extract.h"
 #include "foundation/names.h"
+#include "harrowin_work/photo_extract.h"
 #include "player/artwork/artwork_db.h"
 #include "player/artwork/jpeg_codec.h"
 #include "tests/support/artwork_db_writer.h"

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "foundation/ini_file.h"
-#include "podcast/episode_list.h"
-#include "podcast/episode_removal.h"
-#include "podcast/settings.h"
-#include "podcast/site_list.h"
-#include "podcast/work_hooks.h"
+#include "harrowincast_work/episode_list.h"
+#include "harrowincast_work/episode_removal.h"
+#include "harrowincast_work/settings.h"
+#include "harrowincast_work/site_list.h"
+#include "harrowincast_work/work_hooks.h"
 #include "tests/support/temp_dir.h"
 
 using namespace harrowincast;

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "podcast/episode_list.h"
-#include "podcast/settings.h"
-#include "podcast/update_road.h"
+#include "harrowincast_work/episode_list.h"
+#include "harrowincast_work/settings.h"
+#include "harrowincast_work/update_road.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "desktop/tools/window_shots.h"
+#include "foundation/windows/tools/window_shots.h"
 
 #include <QApplication>
 #include <QDialog>

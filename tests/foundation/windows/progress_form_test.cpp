@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "desktop/progress_form.h"
+#include "foundation/windows/progress_form.h"
 
 class ProgressFormTest : public QObject {
     Q_OBJECT
