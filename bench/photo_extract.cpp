@@ -12,7 +12,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "desktop/photo_extract.h"
+#include "harrowin_work/photo_extract.h"
 #include "player/artwork/artwork_db.h"
 #include "tests/support/artwork_db_writer.h"
 #include "tests/support/temp_dir.h"

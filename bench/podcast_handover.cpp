@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "harrowincast_work/episode_list.h"
+#include "harrowincast_work/episode_removal.h"
+#include "harrowincast_work/handover.h"
+#include "harrowincast_work/settings.h"
 #include "platform/media_library.h"
-#include "podcast/episode_list.h"
-#include "podcast/episode_removal.h"
-#include "podcast/handover.h"
-#include "podcast/settings.h"
 #include "tests/support/temp_dir.h"
 
 using namespace harrowincast;

@@ -8,8 +8,8 @@
 
 #include "bench/bench_support.h"
 #include "foundation/ini_file.h"
-#include "podcast/episode_list.h"
-#include "podcast/settings.h"
+#include "harrowincast_work/episode_list.h"
+#include "harrowincast_work/settings.h"
 #include "tests/support/temp_dir.h"
 
 using namespace harrowincast;

@@ -14,11 +14,10 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-
-// The copy is part of the desktop program; its core has no windows, so it is built in here.
-#include "desktop/song_copy.cpp"
+#include "harrowin_work/song_copy.h"
 
 using namespace harrowin;
+namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
     const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "harrowin-bench-song-copy";

@@ -6,12 +6,10 @@
 #include <filesystem>
 
 #include "bench/bench_support.h"
+#include "harrowin_work/artist_tree.h"
 #include "player/song_records.h"
 #include "tests/support/itunesdb_writer.h"
 #include "tests/support/temp_dir.h"
-
-// The grouping belongs to the desktop program and has no windows: built in here.
-#include "desktop/artist_tree.cpp"
 
 using namespace harrowin;
 

@@ -5,9 +5,6 @@
 
 #include "desktop/dialogs/memo_divide_form.h"
 #include "desktop/page_host.h"
-#include "desktop/past_entries.h"
-#include "desktop/player_access.h"
-#include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
@@ -15,6 +12,9 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
+#include "harrowin_work/past_entries.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
 #include "organiser/memo_divider.h"
 
 namespace harrowin {

@@ -10,16 +10,16 @@
 #include <cerrno>
 
 #include "desktop/page_host.h"
-#include "desktop/past_entries.h"
-#include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
-#include "desktop/song_copy.h"
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "harrowin_work/past_entries.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/song_copy.h"
 #include "organiser/organiser_files.h"
 
 namespace harrowin {

@@ -2,7 +2,7 @@
 
 #include <QTreeWidget>
 
-#include "desktop/settings.h"
+#include "harrowin_work/settings.h"
 
 namespace harrowin {
 

@@ -5,9 +5,7 @@
 #include <string>
 
 #include "fuzz/fuzz_files.h"
-
-// The list has no windows; it is part of HarrowinCast, built in here.
-#include "podcast/episode_list.cpp"
+#include "harrowincast_work/episode_list.h"
 
 using namespace harrowincast;
 

@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 
-// The naming has no windows; it is part of the desktop program, built in here.
-#include "desktop/song_copy.cpp"
+#include "foundation/names.h"
+#include "foundation/paths.h"
+#include "harrowin_work/song_copy.h"
+#include "player/song_records.h"
 
 using namespace harrowin;
 

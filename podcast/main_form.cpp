@@ -19,8 +19,6 @@
 #include <functional>
 #include <set>
 
-#include "desktop/dialogs/edit_url_form.h"
-#include "desktop/progress_form.h"
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
 #include "foundation/gui/failure_message.h"
@@ -28,12 +26,14 @@
 #include "foundation/gui/window_place.h"
 #include "foundation/paths.h"
 #include "foundation/program_folder.h"
+#include "foundation/windows/edit_url_form.h"
+#include "foundation/windows/progress_form.h"
+#include "harrowincast_work/episode_removal.h"
+#include "harrowincast_work/handover.h"
+#include "harrowincast_work/site_list.h"
+#include "harrowincast_work/update_road.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/dialogs/viewer_form.h"
-#include "podcast/episode_removal.h"
-#include "podcast/handover.h"
-#include "podcast/site_list.h"
-#include "podcast/update_road.h"
 #include "ui_main_form.h"
 #include "ui_viewer_form.h"
 

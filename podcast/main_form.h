@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "podcast/episode_list.h"
-#include "podcast/settings.h"
-#include "podcast/work_hooks.h"
+#include "harrowincast_work/episode_list.h"
+#include "harrowincast_work/settings.h"
+#include "harrowincast_work/work_hooks.h"
 
 class QLabel;
 class QListWidget;

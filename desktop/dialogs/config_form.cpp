@@ -3,10 +3,10 @@
 #include <climits>
 #include <filesystem>
 
-#include "desktop/settings.h"
 #include "foundation/drives.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/window_size.h"
+#include "harrowin_work/settings.h"
 #include "ui_config_form.h"
 
 namespace harrowin {

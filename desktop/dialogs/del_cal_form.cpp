@@ -10,12 +10,12 @@
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
-#include "desktop/past_entries.h"
-#include "desktop/player_access.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/window_size.h"
 #include "foundation/number_format.h"
+#include "harrowin_work/past_entries.h"
+#include "harrowin_work/player_access.h"
 #include "ui_del_cal_form.h"
 
 namespace harrowin {

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "desktop/settings.h"
+#include "harrowin_work/settings.h"
 #include "organiser/memo_divider.h"
 #include "ui_memo_divide_form.h"
 

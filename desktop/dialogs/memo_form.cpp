@@ -10,7 +10,6 @@
 #include <QToolBar>
 #include <filesystem>
 
-#include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_read.h"
@@ -21,6 +20,7 @@
 #include "foundation/names.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
+#include "harrowin_work/settings.h"
 #include "organiser/organiser_files.h"
 #include "ui_memo_form.h"
 

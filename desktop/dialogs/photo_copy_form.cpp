@@ -4,10 +4,10 @@
 #include <QRadioButton>
 
 #include "desktop/dialogs/song_copy_form.h"
-#include "desktop/song_copy.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/gui/window_size.h"
 #include "foundation/paths.h"
+#include "harrowin_work/song_copy.h"
 #include "ui_photo_copy_form.h"
 
 namespace harrowin {

@@ -12,7 +12,6 @@
 #include <QWheelEvent>
 #include <filesystem>
 
-#include "desktop/settings.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
@@ -22,6 +21,7 @@
 #include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
+#include "harrowin_work/settings.h"
 #include "player/artwork/bitmap32.h"
 #include "player/artwork/jpeg_codec.h"
 #include "ui_photo_form.h"

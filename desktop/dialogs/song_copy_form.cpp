@@ -3,13 +3,13 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "desktop/settings.h"
-#include "desktop/song_copy.h"
 #include "foundation/drives.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/gui/window_size.h"
 #include "foundation/paths.h"
+#include "harrowin_work/settings.h"
+#include "harrowin_work/song_copy.h"
 #include "ui_song_copy_form.h"
 
 namespace harrowin {

@@ -6,13 +6,13 @@
 #include <filesystem>
 
 #include "desktop/model_pictures.h"
-#include "desktop/status_text.h"
 #include "foundation/console_runner.h"
 #include "foundation/date_time.h"
 #include "foundation/file_read.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/window_size.h"
 #include "foundation/string_list.h"
+#include "harrowin_work/status_text.h"
 #include "platform/disk_check.h"
 #include "player/player_checker.h"
 #include "ui_spec_form.h"

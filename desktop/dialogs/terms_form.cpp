@@ -7,8 +7,8 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "desktop/settings.h"
 #include "foundation/gui/window_size.h"
+#include "harrowin_work/settings.h"
 #include "ui_terms_form.h"
 
 namespace harrowin {

@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "desktop/page_host.h"
-#include "desktop/player_access.h"
-#include "desktop/status_text.h"
 #include "foundation/file_write.h"
 #include "foundation/gui/message_box.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/status_text.h"
 
 namespace harrowin {
 

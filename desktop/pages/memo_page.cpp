@@ -10,10 +10,8 @@
 
 #include "desktop/dialogs/memo_form.h"
 #include "desktop/imports.h"
-#include "desktop/language_table.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
-#include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -21,6 +19,8 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
+#include "harrowin_work/language_table.h"
+#include "harrowin_work/player_access.h"
 #include "ui_memo_page.h"
 
 namespace harrowin {

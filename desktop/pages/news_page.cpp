@@ -11,19 +11,19 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "desktop/dialogs/edit_url_form.h"
-#include "desktop/news_download.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
-#include "desktop/player_access.h"
-#include "desktop/progress_form.h"
 #include "desktop/report_list_sort.h"
-#include "desktop/settings.h"
 #include "desktop/site_list_view.h"
 #include "foundation/errors.h"
 #include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
+#include "foundation/windows/edit_url_form.h"
+#include "foundation/windows/progress_form.h"
+#include "harrowin_work/news_download.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
 #include "ui_news_page.h"
 
 namespace harrowin {

@@ -13,18 +13,12 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "desktop/artist_tree.h"
 #include "desktop/dialogs/song_copy_form.h"
 #include "desktop/dialogs/song_find_form.h"
 #include "desktop/dialogs/song_info_form.h"
-#include "desktop/language_table.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
-#include "desktop/player_access.h"
-#include "desktop/progress_form.h"
 #include "desktop/report_list_sort.h"
-#include "desktop/settings.h"
-#include "desktop/song_copy.h"
 #include "desktop/song_list_model.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -32,6 +26,12 @@
 #include "foundation/gui/shell_open.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
+#include "foundation/windows/progress_form.h"
+#include "harrowin_work/artist_tree.h"
+#include "harrowin_work/language_table.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
+#include "harrowin_work/song_copy.h"
 #include "ui_song_page.h"
 
 namespace harrowin {

@@ -11,12 +11,12 @@
 #include "desktop/dialogs/todo_form.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
-#include "desktop/past_entries.h"
-#include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
+#include "harrowin_work/past_entries.h"
+#include "harrowin_work/player_access.h"
 #include "ui_todo_page.h"
 
 namespace harrowin {

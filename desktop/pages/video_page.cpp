@@ -15,10 +15,6 @@
 #include "desktop/dialogs/song_info_form.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
-#include "desktop/player_access.h"
-#include "desktop/progress_form.h"
-#include "desktop/settings.h"
-#include "desktop/song_copy.h"
 #include "foundation/date_time.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -27,6 +23,10 @@
 #include "foundation/gui/shell_open.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
+#include "foundation/windows/progress_form.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
+#include "harrowin_work/song_copy.h"
 #include "ui_video_page.h"
 
 namespace harrowin {

@@ -23,7 +23,6 @@
 #include "desktop/dialogs/address_form.h"
 #include "desktop/dialogs/config_form.h"
 #include "desktop/dialogs/del_cal_form.h"
-#include "desktop/dialogs/edit_url_form.h"
 #include "desktop/dialogs/log_form.h"
 #include "desktop/dialogs/memo_divide_form.h"
 #include "desktop/dialogs/photo_copy_form.h"
@@ -41,11 +40,12 @@
 #include "desktop/pages/song_page.h"
 #include "desktop/pages/todo_page.h"
 #include "desktop/pages/video_page.h"
-#include "desktop/player_access.h"
-#include "desktop/progress_form.h"
-#include "desktop/settings.h"
-#include "desktop/tools/window_shots.h"
 #include "foundation/gui/japanese_ui.h"
+#include "foundation/windows/edit_url_form.h"
+#include "foundation/windows/progress_form.h"
+#include "foundation/windows/tools/window_shots.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
 
 using namespace harrowin;
 

@@ -4,7 +4,7 @@
 
 #include "foundation/gui/select_folder.h"
 #include "foundation/paths.h"
-#include "podcast/settings.h"
+#include "harrowincast_work/settings.h"
 #include "ui_config_form.h"
 
 namespace harrowincast {

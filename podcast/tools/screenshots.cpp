@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "desktop/tools/window_shots.h"
+#include "foundation/windows/tools/window_shots.h"
 #include "podcast/main_form.h"
 #include "podcast/startup.h"
 

@@ -12,8 +12,8 @@
 
 #include "desktop/imports.h"
 #include "desktop/pages/memo_page.h"
-#include "desktop/settings.h"
 #include "foundation/encoding.h"
+#include "harrowin_work/settings.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 

@@ -15,8 +15,8 @@
 #include "desktop/dialogs/memo_form.h"
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
-#include "desktop/settings.h"
 #include "foundation/encoding.h"
+#include "harrowin_work/settings.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 

@@ -9,14 +9,14 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "desktop/dialogs/edit_url_form.h"
-#include "desktop/news_download.h"
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
-#include "desktop/progress_form.h"
-#include "desktop/settings.h"
 #include "desktop/site_list_view.h"
 #include "foundation/encoding.h"
+#include "foundation/windows/edit_url_form.h"
+#include "foundation/windows/progress_form.h"
+#include "harrowin_work/news_download.h"
+#include "harrowin_work/settings.h"
 #include "organiser/memo_divider.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"

@@ -13,8 +13,8 @@
 #include "desktop/dialogs/schedule_form.h"
 #include "desktop/pages/schedule_page.h"
 #include "desktop/pages/todo_page.h"
-#include "desktop/past_entries.h"
 #include "foundation/errors.h"
+#include "harrowin_work/past_entries.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "desktop/dialogs/photo_form.h"
-#include "desktop/settings.h"
 #include "foundation/gui/select_folder.h"
+#include "harrowin_work/settings.h"
 #include "tests/desktop/desktop_test_util.h"
 #include "tests/support/artwork_db_writer.h"
 #include "ui_photo_form.h"

@@ -15,8 +15,8 @@
 
 #include "desktop/dialogs/photo_copy_form.h"
 #include "desktop/pages/photo_page.h"
-#include "desktop/player_access.h"
-#include "desktop/settings.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
 #include "player/artwork/artwork_db.h"
 #include "player/player.h"
 #include "tests/desktop/song_test_player.h"

@@ -4,12 +4,12 @@
 #include <filesystem>
 
 #include "desktop/dialogs/log_form.h"
-#include "desktop/language_table.h"
 #include "desktop/model_pictures.h"
-#include "desktop/settings.h"
-#include "desktop/status_text.h"
 #include "foundation/errors.h"
 #include "foundation/ini_file.h"
+#include "harrowin_work/language_table.h"
+#include "harrowin_work/settings.h"
+#include "harrowin_work/status_text.h"
 #include "tests/support/temp_dir.h"
 
 using namespace harrowin;

@@ -9,8 +9,8 @@
 
 #include "desktop/dialogs/song_find_form.h"
 #include "desktop/pages/song_page.h"
-#include "desktop/settings.h"
 #include "desktop/song_list_model.h"
+#include "harrowin_work/settings.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
 

@@ -11,11 +11,11 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "desktop/artist_tree.h"
 #include "desktop/pages/song_page.h"
-#include "desktop/player_access.h"
 #include "desktop/report_list_sort.h"
 #include "desktop/song_list_model.h"
+#include "harrowin_work/artist_tree.h"
+#include "harrowin_work/player_access.h"
 #include "player/player.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"

@@ -12,14 +12,14 @@
 #include <string>
 
 #include "desktop/dialogs/log_form.h"
-#include "desktop/language_table.h"
 #include "desktop/page_host.h"
 #include "desktop/pages/list_page.h"
-#include "desktop/player_access.h"
-#include "desktop/settings.h"
-#include "desktop/status_text.h"
 #include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
+#include "harrowin_work/language_table.h"
+#include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
+#include "harrowin_work/status_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace harrowin {

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "desktop/pages/video_page.h"
-#include "desktop/player_access.h"
+#include "harrowin_work/player_access.h"
 #include "player/player.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"

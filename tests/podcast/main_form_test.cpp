@@ -11,10 +11,10 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "desktop/dialogs/edit_url_form.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/ini_file.h"
+#include "foundation/windows/edit_url_form.h"
 #include "platform/media_library.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/main_form.h"
