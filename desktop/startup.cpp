@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "desktop/main_form.h"
-#include "desktop/settings.h"
+#include "harrowin_work/settings.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/program_folder.h"
