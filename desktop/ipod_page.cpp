@@ -62,29 +62,29 @@ void TMainForm::Button_RecognizeClick() {
         // The player's files went away or could not be read part-way: back to waiting.
         StartRecognition();
         ShowMessage(this, e.Message());
-        FStatus1->setText(Q(FLang->Get("MSG_RECG_FAL")));
+        FStatus1->setText(Q(FLang->Text("MSG_RECG_FAL")));
         return;
     } catch (const std::exception& e) {
         // Memory exhausted or a failure of the C++ library: the user reads why in Japanese.
         StartRecognition();
         ShowFailure(this, e);
-        FStatus1->setText(Q(FLang->Get("MSG_RECG_FAL")));
+        FStatus1->setText(Q(FLang->Text("MSG_RECG_FAL")));
         return;
     }
     if (!found) {
-        FStatus1->setText(Q(FLang->Get("MSG_RECG_FAL")));
+        FStatus1->setText(Q(FLang->Text("MSG_RECG_FAL")));
         return;
     }
     ShowPlayerSummary();
     if (FSettings->Internet.AutoDownLoad) AutoDownloadNews();
-    const QString format = Q(FLang->Get("MSG_RECG_SUC"));
+    const QString format = Q(FLang->Text("MSG_RECG_SUC"));
     FStatus1->setText(QString(format).replace("%s", Q(CheckerOf(*FPlayer).DriveRoot)));
 }
 
 void TMainForm::ShowPlayerSummary() {
     ShowConnected();
     const TMPlayerChecker& c = CheckerOf(*FPlayer);
-    ui->Panel_Recognize->setText(Q(FLang->Get("MSG_RECG_HAD")));
+    ui->Panel_Recognize->setText(Q(FLang->Text("MSG_RECG_HAD")));
     ui->Panel_IPName->setText(Q(c.PlayerName));
     ui->Panel_IPDrive->setText(Q(c.DriveRoot));
     ui->Panel_IPSize->setText(Q(MegabytesShifted(static_cast<uint64_t>(c.DiskTotal))));
@@ -113,7 +113,7 @@ void TMainForm::StartRecognition() {
 }
 
 void TMainForm::ShowNotRecognized() {
-    ui->Panel_Recognize->setText(Q(FLang->Get("MSG_RECG_NOT")));
+    ui->Panel_Recognize->setText(Q(FLang->Text("MSG_RECG_NOT")));
     for (QLabel* panel : {ui->Panel_IPName, ui->Panel_IPSize, ui->Panel_IPFreeSize, ui->Panel_IPMusicCount,
                           ui->Panel_IPDrive, ui->Panel_IPMusicSize}) {
         panel->clear();

@@ -143,7 +143,7 @@ void TMainForm::FormCreate(const QStringList& args, const std::string& settingsF
     RestoreWindowState();
     FLang = std::make_unique<TLagugae>();
     StartRecognition();
-    setWindowTitle(QString::fromStdString(FLang->Get("TITLE") + " " + kVersion));
+    setWindowTitle(QString::fromStdString(FLang->Text("TITLE") + " " + kVersion));
     FDebugMode = !args.isEmpty() && args.front().toLower() == "-debug";
     setAcceptDrops(true);
     qApp->installEventFilter(this);
@@ -261,7 +261,7 @@ void TMainForm::ShowConnected() {
     if (c.ModelClass == 1 && VideoCountOf(*FPlayer) > 0) TabButton(kPageVideo)->setVisible(true);
     TabButton(kPageIPod)->setVisible(true);
     TabButton(kPageIPod)->setChecked(true);
-    FStatus0->setText(QString::fromStdString(FLang->Get("MSG_CNCT_SUC")));
+    FStatus0->setText(QString::fromStdString(FLang->Text("MSG_CNCT_SUC")));
 }
 
 bool TMainForm::FormKeyDown(int key) {
@@ -324,7 +324,7 @@ void TMainForm::WMDeviceChange(int eventCode) {
 void TMainForm::PlayerRemoved() {
     SetActivePage(kPageIPod);
     StartRecognition();
-    FStatus1->setText(QString::fromStdString(FLang->Get("MSG_REMOVED")));
+    FStatus1->setText(QString::fromStdString(FLang->Text("MSG_REMOVED")));
 }
 
 void TMainForm::BeginPlayerWork() { ++FPlayerWorks; }

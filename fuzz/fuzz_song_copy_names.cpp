@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     naming.ArtistFolder = flags & 2;
     naming.AlbumFolder = flags & 4;
     naming.AddTrackNo = flags & 8;
-    naming.NameType = (flags >> 4) % 4;
+    naming.NameType = TCopyNameType((flags >> 4) % 4);
     const std::string playerName = FileNameOf(SlashToBackslash(ColonToBackslash(song.Location)));
     const std::string name = CopyTargetName(song, playerName.empty() ? "x.mp3" : playerName, naming);
     size_t start = 0;

@@ -36,7 +36,7 @@ public:
     struct TSongCopy {
         bool MakeFolder_Artist = true;
         bool MakeFolder_Album = false;
-        int32_t MakingNameType = 0;
+        int32_t MakingNameType = 0;  // a TCopyNameType number, kept as the file stores it
         std::string Folder;
         bool AddTrackNo = false;
         bool MakeLibraryData = true;
@@ -45,7 +45,7 @@ public:
         std::string VideoFolder;
         bool MakeArtistFolder = true;
         bool MakeAlbumFolder = false;
-        int32_t MakeType = 0;
+        int32_t MakeType = 0;  // a TCopyNameType number, kept as the file stores it
         bool MakeImportFile = false;
     };
     struct TTextDivide {

@@ -85,13 +85,13 @@ std::string CopyFileName(const TITBSongItem& song, const std::string& playerName
     const bool hasArtist = !encoding::TrimView(artist).empty();
     const bool hasTitle = !encoding::TrimView(title).empty();
     std::string name = WithoutControls(playerName);
-    if (naming.NameType == 0) {
+    if (naming.NameType == TCopyNameType::ArtistTitle) {
         if (hasArtist && hasTitle) {
             name = artist + "-" + title + ext;
         } else if (hasTitle) {
             name = title + ext;
         }
-    } else if (naming.NameType == 1) {
+    } else if (naming.NameType == TCopyNameType::Title) {
         if (hasTitle) name = title + ext;
     }
     if (!naming.Video && naming.AddTrackNo && song.TrackNumber >= 1 && song.TrackNumber <= 99) {

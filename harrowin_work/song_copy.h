@@ -23,12 +23,16 @@ constexpr size_t kMaxNameBytes = 255;
 constexpr int32_t kErrNoFreeName = -2;   // all of "(2)" to "(99)" are taken
 constexpr int32_t kErrOutsideRoot = -1;  // the location leaves the player (or the target folder)
 
+// How a copy's file name is made. The numbers are those the settings file stores (SongCopy
+// MakingNameType, VideoCopy MakeType); any other stored number keeps the player's own name.
+enum class TCopyNameType : int32_t { ArtistTitle = 0, Title = 1, PlayerName = 2 };
+
 // The naming settings of one copy run (songs: section SongCopy, videos: VideoCopy).
 struct TCopyNaming {
     bool Video = false;  // video rules: no track prefix, no "不明なアーティスト" folder
     bool ArtistFolder = true;
     bool AlbumFolder = false;
-    int32_t NameType = 0;     // 0 artist-title, 1 title, 2 the player's own name
+    TCopyNameType NameType = TCopyNameType::ArtistTitle;
     bool AddTrackNo = false;  // songs only
 };
 

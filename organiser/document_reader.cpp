@@ -75,34 +75,36 @@ bool StartsWithUtf16Mark(std::string_view bytes) {
 
 std::string THTMLReader::GetTagName(const std::string& token) { return TXMLReader::GetTagName(token); }
 
-int THTMLReader::EncodingFromXmlDecl(const std::string& token) { return TXMLReader::EncodingOfXmlDeclaration(token); }
+TDocEncoding THTMLReader::EncodingFromXmlDecl(const std::string& token) {
+    return TXMLReader::EncodingOfXmlDeclaration(token);
+}
 
-int THTMLReader::EncodingFromMeta(const std::string& token) {
+TDocEncoding THTMLReader::EncodingFromMeta(const std::string& token) {
     TTagAnalysis tag;
     tag.Analyze(token);
     const std::string value = encoding::AsciiLower(tag.GetValue("charset"));
-    if (value == "utf-8") return 1;
-    if (value == "euc-jp") return 2;
-    if (value == "jis" || value == "iso-2022-jp") return 3;
-    if (value == "shift-jis") return 4;
-    return 0;
+    if (value == "utf-8") return TDocEncoding::Utf8;
+    if (value == "euc-jp") return TDocEncoding::EucJp;
+    if (value == "jis" || value == "iso-2022-jp") return TDocEncoding::Jis;
+    if (value == "shift-jis") return TDocEncoding::ShiftJis;
+    return TDocEncoding::NotKnown;
 }
 
 bool THTMLReader::SetKindFromTag(const std::string& name) {
     if (name == "rdf:rdf" || name == "rss") {
-        FDocKind = kDocFeed;
+        FDocKind = TDocKind::Feed;
         return true;
     }
     if (name == "html") {
-        FDocKind = kDocPage;
+        FDocKind = TDocKind::Page;
         return true;
     }
     return false;
 }
 
-int THTMLReader::DetectEncoding() {
+TDocEncoding THTMLReader::DetectEncoding() {
     FCursor = 0;
-    int code = 0;
+    TDocEncoding code = TDocEncoding::NotKnown;
     bool encoding_seen = false;
     bool kind_decided = false;
     for (;;) {
@@ -128,7 +130,7 @@ void THTMLReader::LoadFromFile(const std::string& FileName) {
     raw.LoadFromFile(FileName);
     FText = raw.Text();
     SetText(FText);
-    FDocKind = kDocUnknown;
+    FDocKind = TDocKind::Unknown;
     // A UTF-16 document shows no tag to a byte-wise walk: its kind is read from the decoded
     // text instead (the string list skips its byte-order mark).
     if (StartsWithUtf16Mark(FText)) {
@@ -140,8 +142,8 @@ void THTMLReader::LoadFromFile(const std::string& FileName) {
         SetText(FText);
         return;
     }
-    const int code = DetectEncoding();
-    if (code == 1) {
+    const TDocEncoding code = DetectEncoding();
+    if (code == TDocEncoding::Utf8) {
         FText = DecodeUtf8Document(FText);
         SetText(FText);
         return;
@@ -151,9 +153,9 @@ void THTMLReader::LoadFromFile(const std::string& FileName) {
 }
 
 void THTMLReader::Convert() {
-    if (FDocKind == kDocPage) {
+    if (FDocKind == TDocKind::Page) {
         HtmlToText();
-    } else if (FDocKind == kDocFeed) {
+    } else if (FDocKind == TDocKind::Feed) {
         RssToText();
     }
 }

@@ -10,11 +10,14 @@
 
 #include "foundation/string_list.h"
 #include "foundation/tag_tokenizer.h"
+#include "organiser/feed_reader.h"
 
-// FDocKind values.
-constexpr uint8_t kDocPage = 0;  // HTML
-constexpr uint8_t kDocFeed = 1;  // RSS or RDF
-constexpr uint8_t kDocUnknown = 2;
+// What a document was taken for (FDocKind).
+enum class TDocKind : uint8_t {
+    Page,  // HTML
+    Feed,  // RSS or RDF
+    Unknown,
+};
 
 class THTMLReader : public TTokenReader {
 public:
@@ -27,12 +30,12 @@ public:
     // The tag-name rule of the feed reader: the text after "<" or "</" up to the first blank
     // (the blank included) or the closing ">".
     static std::string GetTagName(const std::string& token);
-    // Encoding codes of this reader: 0 not known, 1 UTF-8, 2 EUC-JP, 3 ISO-2022-JP, 4 Shift_JIS.
-    static int EncodingFromXmlDecl(const std::string& token);
-    static int EncodingFromMeta(const std::string& token);
+    // The encoding that an XML declaration or a meta tag names (the meta tag knows fewer names).
+    static TDocEncoding EncodingFromXmlDecl(const std::string& token);
+    static TDocEncoding EncodingFromMeta(const std::string& token);
     // Walks the tokens from the start until an encoding tag and a kind tag were both met;
-    // sets FDocKind by the kind tags and returns the code of the last encoding tag met.
-    int DetectEncoding();
+    // sets FDocKind by the kind tags and returns the encoding of the last encoding tag met.
+    TDocEncoding DetectEncoding();
     // "rdf:rdf" and "rss" make a feed, "html" a page; true when the name decided the kind.
     bool SetKindFromTag(const std::string& name);
 
@@ -41,7 +44,7 @@ public:
     // Adds Label + Value when the switch is on and the value is not blank.
     void AddLabeledLine(const std::string& Label, const std::string& Value, bool Switch);
 
-    uint8_t FDocKind = kDocUnknown;
+    TDocKind FDocKind = TDocKind::Unknown;
     std::string FText;      // the document's text after decoding
     bool FAddURL = false;   // write "Link:" lines (feeds)
     bool FAddDate = false;  // write "Date:" lines (feeds)

@@ -37,11 +37,17 @@ int32_t ParseInt32(const std::string& text, int32_t fallback) {
     return static_cast<int32_t>(value);
 }
 
-std::string LoadDocumentText(const std::string& fileName, int code) {
-    static constexpr TextEncoding kListCode[] = {kTextDetect, kTextDetect, kTextEucJp, kTextJis, kTextShiftJis};
-    const bool known = code >= 0 && code < static_cast<int>(std::size(kListCode));
+std::string LoadDocumentText(const std::string& fileName, TDocEncoding encoding) {
+    TextEncoding listCode = kTextDetect;
+    switch (encoding) {
+        case TDocEncoding::EucJp: listCode = kTextEucJp; break;
+        case TDocEncoding::Jis: listCode = kTextJis; break;
+        case TDocEncoding::ShiftJis: listCode = kTextShiftJis; break;
+        case TDocEncoding::NotKnown:
+        case TDocEncoding::Utf8: break;
+    }
     TTolvStringList list;
-    list.LoadFromFile(fileName, known ? kListCode[code] : kTextDetect);
+    list.LoadFromFile(fileName, listCode);
     return list.Text();
 }
 
@@ -195,22 +201,22 @@ int32_t TXMLReader::TotalLength() const {
     return static_cast<int32_t>(total);
 }
 
-int TXMLReader::EncodingOfXmlDeclaration(const std::string& token) {
+TDocEncoding TXMLReader::EncodingOfXmlDeclaration(const std::string& token) {
     TTagAnalysis tag;
     tag.Analyze(token);
     const std::string value = encoding::AsciiLower(tag.GetValue("encoding"));
-    if (value == "utf-8" || value == "utf8" || value == "utf_8") return 1;
-    if (value == "euc-jp" || value == "euc_jp") return 2;
-    if (value == "jis" || value == "iso-2022-jp") return 3;
-    if (value == "shift_jis" || value == "sjis" || value == "shift-jis") return 4;
-    return 0;
+    if (value == "utf-8" || value == "utf8" || value == "utf_8") return TDocEncoding::Utf8;
+    if (value == "euc-jp" || value == "euc_jp") return TDocEncoding::EucJp;
+    if (value == "jis" || value == "iso-2022-jp") return TDocEncoding::Jis;
+    if (value == "shift_jis" || value == "sjis" || value == "shift-jis") return TDocEncoding::ShiftJis;
+    return TDocEncoding::NotKnown;
 }
 
-int TXMLReader::FindXmlDeclaration() {
+TDocEncoding TXMLReader::FindXmlDeclaration() {
     FCursor = 0;
     for (;;) {
         NextToken();
-        if (FKind == TTokenKind::End) return 0;
+        if (FKind == TTokenKind::End) return TDocEncoding::NotKnown;
         if (FKind == TTokenKind::Text) continue;  // a text token never has a tag name
         if (encoding::AsciiLower(encoding::TrimView(GetTagName(FToken))) == "?xml") {
             return EncodingOfXmlDeclaration(FToken);
@@ -222,10 +228,10 @@ void TXMLReader::LoadFromFile(const std::string& FileName) {
     TStringList lines;
     lines.LoadFromFile(FileName);
     SetText(lines.Text());
-    const int code = FindXmlDeclaration();
-    if (code == 1) {
+    const TDocEncoding declared = FindXmlDeclaration();
+    if (declared == TDocEncoding::Utf8) {
         SetText(DecodeUtf8Document(FSource));
         return;
     }
-    SetText(LoadDocumentText(FileName, code));
+    SetText(LoadDocumentText(FileName, declared));
 }

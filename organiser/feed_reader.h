@@ -13,6 +13,15 @@
 
 #include "foundation/tag_tokenizer.h"
 
+// The encoding that a document's declaration (an XML declaration, an HTML meta tag) names.
+enum class TDocEncoding : uint8_t {
+    NotKnown,  // no declaration, or one naming another encoding: the string list guesses
+    Utf8,
+    EucJp,
+    Jis,  // ISO-2022-JP
+    ShiftJis,
+};
+
 // One feed item.
 class TPodCastObject {
 public:
@@ -44,15 +53,15 @@ public:
     // Reads a feed file into the source in the encoding that its XML declaration names (or the
     // one that detection finds); does not parse. EFileError when the file cannot be read.
     void LoadFromFile(const std::string& FileName);
-    // The encoding code of the first XML declaration of the source (1 UTF-8, 2 EUC-JP,
-    // 3 ISO-2022-JP, 4 Shift_JIS, 0 none or another); reads the source from its start.
-    int FindXmlDeclaration();
+    // The encoding of the first XML declaration of the source (NotKnown when there is none);
+    // reads the source from its start.
+    TDocEncoding FindXmlDeclaration();
     // The sum of the items' Length, in bytes (held at the largest 32-bit value rather than
     // wrapping to a negative size).
     int32_t TotalLength() const;
 
-    // The encoding code of an XML declaration token, by its encoding attribute.
-    static int EncodingOfXmlDeclaration(const std::string& token);
+    // The encoding of an XML declaration token, by its encoding attribute.
+    static TDocEncoding EncodingOfXmlDeclaration(const std::string& token);
 
     std::vector<std::unique_ptr<TPodCastObject>> FItems;  // in feed order
     std::string FChannelTitle;
@@ -74,7 +83,7 @@ int32_t ParseInt32(const std::string& text, int32_t fallback);
 // UTF-8 text with anything that is not UTF-8 replaced by U+FFFD and a leading byte-order mark
 // removed: what decoding a document declared as UTF-8 gives.
 std::string DecodeUtf8Document(const std::string& bytes);
-// A document file read as a string list in the Japanese encoding of a declaration's code
-// (2 EUC-JP, 3 ISO-2022-JP, 4 Shift_JIS; any other code is guessed): its lines in UTF-8, each
-// followed by CR LF. Throws EFileError naming the file.
-std::string LoadDocumentText(const std::string& fileName, int code);
+// A document file read as a string list in the Japanese encoding that a declaration named
+// (EUC-JP, ISO-2022-JP, Shift_JIS; any other is guessed): its lines in UTF-8, each followed by
+// CR LF. Throws EFileError naming the file.
+std::string LoadDocumentText(const std::string& fileName, TDocEncoding encoding);

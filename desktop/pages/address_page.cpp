@@ -86,7 +86,7 @@ void TAddressPage::LoadContactList() {
     }
     AddressListView->addTopLevelItems(rows);
     SortByState(*AddressListView, FHost.SortState(kListTag));
-    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Get("MSG_LOAD_ADDR")));
+    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Text("MSG_LOAD_ADDR")));
 }
 
 TIpodVCF TAddressPage::ReadContactFile(const std::string& FileName) {

@@ -136,7 +136,7 @@ void TMemoPage::LoadNotesList() {
         SetRowFile(*item, 2, row.Folder);
         item->setText(3, QString::fromStdString(row.Head));
     }
-    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Get("MSG_LOAD_NOTE")));
+    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Text("MSG_LOAD_NOTE")));
 }
 
 void TMemoPage::ImportFile(const std::string& path) { harrowin::ImportFile(FHost, path, 0); }

@@ -129,7 +129,7 @@ void TSchedulePage::LoadCalendarList() {
         AddCalendarRow(*CalendarListView, vcal, folder, file);
     }
     SortByState(*CalendarListView, FHost.SortState(kListTag));
-    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Get("MSG_LOAD_CALD")));
+    FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Text("MSG_LOAD_CALD")));
 }
 
 TIpodVCal TSchedulePage::ReadEventFile(const std::string& FileName) {

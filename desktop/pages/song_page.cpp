@@ -159,7 +159,7 @@ void TSongPage::LoadSongList() {
         "音楽ファイルの一覧取得", 0, n,
         [this](QProgressBar* bar, QLabel* label, bool& cancel) { return FillSongViews(bar, label, cancel); },
         FHost.DialogParent());
-    FHost.SetStatusText(1, QString::fromStdString(Format(FHost.Lang().Get("MSG_LOAD_SONG"), {result + 1})));
+    FHost.SetStatusText(1, QString::fromStdString(Format(FHost.Lang().Text("MSG_LOAD_SONG"), {result + 1})));
 }
 
 int32_t TSongPage::FillSongViews(QProgressBar* bar, QLabel* label, bool& cancel) {
@@ -359,7 +359,7 @@ int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* ba
     TCopyNaming naming;
     naming.ArtistFolder = s.MakeFolder_Artist;
     naming.AlbumFolder = s.MakeFolder_Album;
-    naming.NameType = s.MakingNameType;
+    naming.NameType = TCopyNameType(s.MakingNameType);
     naming.AddTrackNo = s.AddTrackNo;
     TITXMakeLibrary* importList = s.MakeLibraryData ? player.Library.get() : nullptr;
     std::vector<int32_t> checked;

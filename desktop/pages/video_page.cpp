@@ -270,7 +270,7 @@ int32_t TVideoPage::CopyVideosToFolder(const std::string& folder, QProgressBar* 
     naming.Video = true;
     naming.ArtistFolder = s.MakeArtistFolder;
     naming.AlbumFolder = s.MakeAlbumFolder;
-    naming.NameType = s.MakeType;
+    naming.NameType = TCopyNameType(s.MakeType);
     TITXMakeLibrary* importList = s.MakeImportFile ? player.Library.get() : nullptr;
     std::vector<int32_t> checked;
     for (int i = 0; i < VideoListBox->count(); ++i) {

@@ -2,6 +2,7 @@
 
 #include "foundation/encoding.h"
 #include "player/tags/id3v2_frames.h"
+#include "player/tags/media_file_kind.h"
 
 namespace {
 
@@ -79,17 +80,8 @@ void TMPEGExtLoader::LoadFromBytes(std::span<const uint8_t> bytes) {
 
 void TMPEGExtLoader::LoadFromStream(TagStream& stream) {
     Clear();
-    int kind = DetectKind(stream);
-    if (kind == 1 || kind == 2) WalkFrames(stream, kind == 1);
-}
-
-int TMPEGExtLoader::DetectKind(TagStream& stream) {
-    const TagWindow head = stream.Window(0, 11);
-    if (head.Matches(0, "ID3")) return head.U8(3) < 3 ? 1 : 2;
-    int noted = head.Matches(0, "OGG") ? 30 : -1;
-    if (stream.Size() >= 128 && stream.Window(stream.Size() - 128, 3).Matches(0, "TAG")) return 0;
-    if (stream.Window(8, 3).Matches(0, "M4A")) return 10;
-    return noted;
+    const TMediaFileMarks marks = ReadMediaFileMarks(stream);
+    if (marks.ID3v2) WalkFrames(stream, marks.ID3v2Major < 3);
 }
 
 void TMPEGExtLoader::WalkFrames(TagStream& stream, bool version22) {

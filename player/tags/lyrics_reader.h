@@ -19,11 +19,9 @@ public:
     void Clear();
     // Throws EFileError when the file cannot be opened.
     void LoadFromFile(const std::string& fileName);
+    // Walks the frames of a file that starts with an ID3v2 header (ReadMediaFileMarks).
     void LoadFromStream(TagStream& stream);
     void LoadFromBytes(std::span<const uint8_t> bytes);
-
-    // Tag kinds: 1 ID3v2.2, 2 ID3v2.3 or later, 0 ID3v1 only, 10 MP4 audio, 30 Ogg, -1 other.
-    static int DetectKind(TagStream& stream);
 
     // Lyrics frames with more content than this (in bytes) are passed over.
     static constexpr uint64_t kMaxFrameContent = 524288;

@@ -175,18 +175,6 @@ void TTolvMP3TagReader::ReadStream(TagStream& stream, TMP3Tag& tag) {
     }
 }
 
-TMediaFileKind TTolvMP3TagReader::DetectFileKind(TagStream& stream) {
-    uint64_t size = stream.Size();
-    if (size < 129) return TMediaFileKind::Plain;
-    if (stream.Window(0, 3).Matches(0, "ID3")) return TMediaFileKind::ID3v2;
-    bool riff = stream.Window(0, 3).Matches(0, "RIF");
-    bool id3v1 = stream.Window(size - 128, 3).Matches(0, "TAG");
-    if (riff) return id3v1 ? TMediaFileKind::RIFFWithID3v1 : TMediaFileKind::RIFF;
-    if (id3v1) return TMediaFileKind::ID3v1;
-    if (stream.Window(8, 3).Matches(0, "M4A")) return TMediaFileKind::MP4;
-    return TMediaFileKind::Plain;
-}
-
 void TTolvMP3TagReader::ClearTag(TMP3Tag& tag) {
     tag.Title.clear();
     tag.Artist.clear();
@@ -197,8 +185,8 @@ void TTolvMP3TagReader::ClearTag(TMP3Tag& tag) {
 }
 
 void TTolvMP3TagReader::ReadID3v1Tag(TagStream& stream, TMP3Tag& tag) {
-    if (stream.Size() < 128) return;
-    const TagWindow v1 = stream.Window(stream.Size() - 128, 128);
+    if (stream.Size() < kID3v1TagSize) return;
+    const TagWindow v1 = stream.Window(stream.Size() - kID3v1TagSize, kID3v1TagSize);
     tag.Title = tagtext::Field8(v1.Bytes(3, 30));
     tag.Artist = tagtext::Field8(v1.Bytes(33, 30));
     tag.Album = tagtext::Field8(v1.Bytes(63, 30));

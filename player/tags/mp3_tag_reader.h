@@ -6,6 +6,7 @@
 // in bytes.
 #pragma once
 
+#include "player/tags/media_file_kind.h"
 #include "player/tags/tag_stream.h"
 
 #include <cstdint>
@@ -33,16 +34,6 @@ struct TMP3Tag {
     bool operator==(const TMP3Tag&) const = default;
 };
 
-// The kinds of file the reader tells apart.
-enum class TMediaFileKind : int {
-    Plain = 0,          // no tag recognised (plain MPEG audio, or shorter than 129 bytes)
-    ID3v1 = 1,          // "TAG" in the last 128 bytes
-    ID3v2 = 2,          // "ID3" at offset 0
-    MP4 = 3,            // "M4A" at offset 8
-    RIFF = 4,           // "RIF" at offset 0 without ID3v1
-    RIFFWithID3v1 = 41  // "RIF" at offset 0 with ID3v1
-};
-
 inline constexpr const char* kKindTextMPEG = "MPEG オーディオファイル";
 inline constexpr const char* kKindTextAAC = "AAC オーディオファイル";
 inline constexpr const char* kKindTextRIFF = "RIFF";
@@ -55,12 +46,10 @@ public:
     // Opens the file, reads it (ReadStream) and closes it. Throws EFileError when the file
     // cannot be opened.
     void ReadFile(const std::string& fileName, TMP3Tag& tag);
-    // Detects the kind and runs its steps; texts the kind does not read are left as given.
+    // Detects the kind (DetectFileKind) and runs its steps; texts the kind does not read are left as given.
     void ReadStream(TagStream& stream, TMP3Tag& tag);
     // Reads bytes held in memory (the fuzz target and tests use it).
     void ReadBytes(std::span<const uint8_t> bytes, TMP3Tag& tag);
-
-    static TMediaFileKind DetectFileKind(TagStream& stream);
 
 private:
     static void ClearTag(TMP3Tag& tag);

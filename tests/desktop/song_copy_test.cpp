@@ -54,7 +54,7 @@ TITBSongItem Song(const std::string& title, const std::string& artist, const std
 TCopyNaming Naming(int type, bool artistFolder = false, bool albumFolder = false, bool track = false,
                    bool video = false) {
     TCopyNaming n;
-    n.NameType = type;
+    n.NameType = TCopyNameType(type);
     n.ArtistFolder = artistFolder;
     n.AlbumFolder = albumFolder;
     n.AddTrackNo = track;

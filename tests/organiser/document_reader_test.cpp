@@ -31,7 +31,7 @@ protected:
     Lines Page(const std::string& body) { return Convert(feed_writer::Html("", body)); }
 
     TempDir dir_;
-    int kind_ = -1;
+    TDocKind kind_ = TDocKind::Unknown;
 };
 
 feed_writer::Channel TwoItems() {
@@ -50,7 +50,7 @@ const std::string kStars = "***********************";
 
 TEST_F(DocumentReaderTest, FeedWithBothSwitchesOff) {
     const Lines lines = Convert(feed_writer::Rss2(TwoItems(), "UTF-8"));
-    EXPECT_EQ(kind_, kDocFeed);
+    EXPECT_EQ(kind_, TDocKind::Feed);
     EXPECT_EQ(lines,
               (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】", "本文二"}));
 }
@@ -105,7 +105,7 @@ TEST_F(DocumentReaderTest, FeedsInEveryEncoding) {
             const std::string doc =
                 rdf ? feed_writer::Rdf(TwoItems(), c.declared) : feed_writer::Rss2(TwoItems(), c.declared);
             const Lines lines = Convert(feed_writer::Encode(doc, c.bytes));
-            EXPECT_EQ(kind_, kDocFeed);
+            EXPECT_EQ(kind_, TDocKind::Feed);
             EXPECT_EQ(lines, (Lines{"ニュース", "編集部", "今日の話題", kStars, "【 一つ目】", "本文一", "【 二つ目】",
                                     "本文二"}));
         }
@@ -130,7 +130,7 @@ TEST_F(DocumentReaderTest, PagesInEveryEncoding) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.meta) + " " + std::to_string(static_cast<int>(c.bytes)));
         const Lines lines = Convert(feed_writer::Encode(feed_writer::Html(c.meta, body), c.bytes));
-        EXPECT_EQ(kind_, kDocPage);
+        EXPECT_EQ(kind_, TDocKind::Page);
         // The page's own title sits in the head: a start tag inside the page takes its text.
         EXPECT_EQ(lines, (Lines{"page", "「日本語の見出し」", "段落です", ""}));
     }
@@ -161,13 +161,14 @@ TEST_F(DocumentReaderTest, ShiftJisWithUnderscoreIsLeftToDetection) {
     THTMLReader reader;
     EXPECT_EQ(
         THTMLReader::EncodingFromMeta("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"),
-        0);
-    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"Shift-JIS\">"), 4);
-    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"utf8\">"), 0);
-    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"JIS\">"), 3);
-    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\" encoding=\"UTF_8\"?>"), 1);
-    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\" encoding=\"shift_jis\"?>"), 4);
-    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\"?>"), 0);
+        TDocEncoding::NotKnown);
+    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"Shift-JIS\">"), TDocEncoding::ShiftJis);
+    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"utf8\">"), TDocEncoding::NotKnown);
+    EXPECT_EQ(THTMLReader::EncodingFromMeta("<meta charset=\"JIS\">"), TDocEncoding::Jis);
+    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\" encoding=\"UTF_8\"?>"), TDocEncoding::Utf8);
+    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\" encoding=\"shift_jis\"?>"),
+              TDocEncoding::ShiftJis);
+    EXPECT_EQ(THTMLReader::EncodingFromXmlDecl("<?xml version=\"1.0\"?>"), TDocEncoding::NotKnown);
     // An EUC-JP page that calls itself Shift_JIS still reads right through detection.
     const std::string page = feed_writer::Html(
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">", "<p>漢字の本文</p>");
@@ -177,13 +178,13 @@ TEST_F(DocumentReaderTest, ShiftJisWithUnderscoreIsLeftToDetection) {
 TEST_F(DocumentReaderTest, DetectEncodingStopsWhenBothAreKnown) {
     THTMLReader reader;
     reader.SetText("<?xml version=\"1.0\" encoding=\"euc-jp\"?><rss><channel><meta charset=\"utf-8\"></channel></rss>");
-    EXPECT_EQ(reader.DetectEncoding(), 2);
-    EXPECT_EQ(reader.FDocKind, kDocFeed);
+    EXPECT_EQ(reader.DetectEncoding(), TDocEncoding::EucJp);
+    EXPECT_EQ(reader.FDocKind, TDocKind::Feed);
     // Without a kind tag the whole document is read and the last encoding tag counts.
     THTMLReader none;
     none.SetText("<?xml encoding=\"euc-jp\"?><feed><meta charset=\"utf-8\"></feed>");
-    EXPECT_EQ(none.DetectEncoding(), 1);
-    EXPECT_EQ(none.FDocKind, kDocUnknown);
+    EXPECT_EQ(none.DetectEncoding(), TDocEncoding::Utf8);
+    EXPECT_EQ(none.FDocKind, TDocKind::Unknown);
 }
 
 TEST_F(DocumentReaderTest, HeadingParagraphAndInlineTags) {
@@ -213,7 +214,7 @@ TEST_F(DocumentReaderTest, TextKeepsItsBreaksAsLines) {
 TEST_F(DocumentReaderTest, AtomFeedHasNoText) {
     const Lines lines =
         Convert("<?xml version=\"1.0\" encoding=\"utf-8\"?><feed><entry><title>x</title></entry></feed>");
-    EXPECT_EQ(kind_, kDocUnknown);
+    EXPECT_EQ(kind_, TDocKind::Unknown);
     EXPECT_TRUE(lines.empty());
 }
 
@@ -228,7 +229,7 @@ TEST_F(DocumentReaderTest, MalformedDocuments) {
     // Text without a tag (the token walk alone takes 100 MB in the feed reader's test).
     std::string big(24 * 1024 * 1024, 'a');
     EXPECT_TRUE(Convert(big).empty());
-    EXPECT_EQ(kind_, kDocUnknown);
+    EXPECT_EQ(kind_, TDocKind::Unknown);
 }
 
 TEST_F(DocumentReaderTest, MissingFileRaises) {

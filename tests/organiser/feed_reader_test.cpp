@@ -281,15 +281,15 @@ TEST_F(FeedFileTest, DeclaredEncodings) {
 TEST_F(FeedFileTest, FindXmlDeclarationSearchesTheWholeDocument) {
     TXMLReader reader;
     reader.SetText("<!-- a comment --><rss><?xml version=\"1.0\" encoding=\"EUC-JP\"?></rss>");
-    EXPECT_EQ(reader.FindXmlDeclaration(), 2);
+    EXPECT_EQ(reader.FindXmlDeclaration(), TDocEncoding::EucJp);
     reader.SetText("<rss></rss>");
-    EXPECT_EQ(reader.FindXmlDeclaration(), 0);
+    EXPECT_EQ(reader.FindXmlDeclaration(), TDocEncoding::NotKnown);
     reader.SetText("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>");
-    EXPECT_EQ(reader.FindXmlDeclaration(), 0);
+    EXPECT_EQ(reader.FindXmlDeclaration(), TDocEncoding::NotKnown);
     reader.SetText("<?XML ENCODING=\"Shift-JIS\"?>");
-    EXPECT_EQ(reader.FindXmlDeclaration(), 4);
+    EXPECT_EQ(reader.FindXmlDeclaration(), TDocEncoding::ShiftJis);
     reader.SetText("<?xml encoding=\"jis\"?>");
-    EXPECT_EQ(reader.FindXmlDeclaration(), 3);
+    EXPECT_EQ(reader.FindXmlDeclaration(), TDocEncoding::Jis);
 }
 
 TEST_F(FeedFileTest, AsciiFeedStaysAsItIsAndTheCursorStartsAtTheTop) {

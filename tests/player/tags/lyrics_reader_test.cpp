@@ -1,4 +1,5 @@
 #include "player/tags/lyrics_reader.h"
+#include "player/tags/media_file_kind.h"
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -83,16 +84,19 @@ TEST(LyricsReader, OtherKindsGiveNoLyrics) {
     EXPECT_EQ(LyricsOf({}), "");
     EXPECT_EQ(LyricsOf(Mp3With(Id3v2TagBuilder(3).Text("TIT2", "no lyrics").Build())), "");
 
-    auto kind = [](const Bytes& b) {
+    auto marks = [](const Bytes& b) {
         TagStream s(b);
-        return TMPEGExtLoader::DetectKind(s);
+        return ReadMediaFileMarks(s);
     };
-    EXPECT_EQ(kind(Id3v2TagBuilder(2).Build()), 1);
-    EXPECT_EQ(kind(Id3v2TagBuilder(4).Build()), 2);
-    EXPECT_EQ(kind(BuildMp3(v1)), 0);
-    EXPECT_EQ(kind(BuildM4a({})), 10);
-    EXPECT_EQ(kind(ogg), 30);
-    EXPECT_EQ(kind(Bytes(10, 1)), -1);
+    EXPECT_EQ(marks(Id3v2TagBuilder(2).Build()).ID3v2Major, 2);
+    EXPECT_EQ(marks(Id3v2TagBuilder(4).Build()).ID3v2Major, 4);
+    EXPECT_TRUE(marks(BuildMp3(v1)).ID3v1);
+    EXPECT_FALSE(marks(BuildMp3(v1)).ID3v2);
+    EXPECT_TRUE(marks(BuildM4a({})).MP4);
+    EXPECT_FALSE(marks(Bytes(10, 1)).ID3v2);
+    // A bare ID3v1 tag is a file of exactly its 128 bytes.
+    Bytes bare = BuildId3v1({.title = "t"});
+    EXPECT_TRUE(marks(bare).ID3v1);
 }
 
 TEST(LyricsReader, EncodingsOtherThanLittleEndianUtf16AreDecoded) {

@@ -74,7 +74,7 @@ TEST(MP3TagReaderKinds, DetectsEachKindByItsMarks) {
     Bytes riffV1 = Concat(riff, BuildId3v1({}));
     auto kind = [](const Bytes& b) {
         TagStream s(b);
-        return TTolvMP3TagReader::DetectFileKind(s);
+        return DetectFileKind(s);
     };
     EXPECT_EQ(kind(plain), TMediaFileKind::Plain);
     EXPECT_EQ(kind(v1), TMediaFileKind::ID3v1);
