@@ -242,8 +242,8 @@ int TMainForm::SelectedRow() const {
 bool TMainForm::EditFeed(std::string& Address, std::string& Name, bool InfoEnabled, const TPodSiteItem* Editing) {
     TEditURLForm form(TEditURLLook::Feed, this);
     form.SetSiteInfo([this] { PM_SiteInfoClick(); }, InfoEnabled);
-    // A name that another feed has (ignoring case), or that would give another feed's folder and
-    // cache file, is refused: the two feeds would share episodes, play list and deletion.
+    // A name that would be another feed's (SameFeed) is refused: the two would share episodes,
+    // play list and deletion.
     form.NameTaken = [this, Editing](const std::string& name) { return FIni->Sites.NameTakenByOther(name, Editing); };
     return form.Edit(Address, Name);
 }
@@ -363,7 +363,7 @@ void TMainForm::DeleteFeedFiles(const std::string& name) {
     }
     bool shared = false;
     for (const TPodSiteItem* other : FIni->Sites.Items())
-        shared = shared || FeedEntryName(other->NAME) == FeedEntryName(name);
+        shared = shared || SameFeed(other->NAME, name);
     if (shared) return;
     std::error_code ec;
     if (PathKindOf(folder) == TPathKind::Folder)

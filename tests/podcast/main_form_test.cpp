@@ -186,6 +186,33 @@ private slots:
         QCOMPARE(form.Settings().Sites.Count(), 2);
     }
 
+    void aNameIsTakenWithoutTheBlanksAtItsEndsSoOneNameIsOneFeed() {
+        Home home;
+        Boxes boxes;
+        {
+            TMainForm form;
+            AnswerFeedDialog("Radio", "http://127.0.0.1:1/feed");
+            form.AddButtonClick(1);
+            bool stayedOpen = false;
+            WhenModal([&](QWidget* w) {
+                w->findChild<QLineEdit*>("Edit_name")->setText(" Radio ");
+                w->findChild<QPushButton*>("Button_Ok")->click();
+                stayedOpen = w->isVisible();
+                w->findChild<QPushButton*>("Button_Cancel")->click();
+            });
+            form.AddButtonClick(1);
+            QVERIFY(stayedOpen);
+            QCOMPARE(boxes.Seen.back().Text, std::string("[ Radio ]は既に登録されているサイト名です"));
+            AnswerFeedDialog("Talk ", "http://127.0.0.1:2/feed");
+            form.AddButtonClick(1);
+            QCOMPARE(form.Settings().Sites.GetItem(2)->PLAYLIST, std::string("PCast Talk"));
+            form.close();
+        }
+        // After a restart each feed has the name it had.
+        TTolvIPodINI again(home.dir / "Lumenquist.INI");
+        QCOMPARE(again.NameList(), (std::vector<std::string>{"NHKラジオニュース", "Radio", "Talk"}));
+    }
+
     void updateFetchesEpisodesAndRegistersThemInTheLibrary() {
         Home home;
         Boxes boxes;
