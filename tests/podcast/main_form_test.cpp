@@ -3,12 +3,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
 #include <filesystem>
 
 #include "desktop/dialogs/edit_url_form.h"
@@ -211,6 +214,41 @@ private slots:
         // After a restart each feed has the name it had.
         TTolvIPodINI again(home.dir / "Lumenquist.INI");
         QCOMPARE(again.NameList(), (std::vector<std::string>{"NHKラジオニュース", "Radio", "Talk"}));
+    }
+
+    void progressIsShownAtABoundedRateWithTheLastValueAndCancelStillRuns() {
+        Home home;
+        TMainForm form;
+        QProgressBar bar;
+        QLabel label;
+        bar.setMaximum(5000);
+        bar.show();
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        struct PaintCount : QObject {
+            int Paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                Paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } count;
+        label.installEventFilter(&count);
+        bool cancel = false;
+        QTimer::singleShot(0, [&cancel] { cancel = true; });
+        {
+            TPodcastWork work = form.MakeWork(&bar, &label);
+            for (int i = 0; i < 5000; ++i) {
+                work.Position(i);
+                work.Label("item " + std::to_string(i));
+                work.RunPending();
+            }
+            // A click waiting in the queue is still answered while the work runs.
+            for (int i = 0; i < 1000000 && !cancel; ++i) work.RunPending();
+        }
+        QVERIFY(cancel);
+        QVERIFY(count.Paints < 500);
+        QCOMPARE(label.text(), QString("item 4999"));
+        QCOMPARE(bar.value(), 4999);
     }
 
     void updateFetchesEpisodesAndRegistersThemInTheLibrary() {
