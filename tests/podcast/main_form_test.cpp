@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -18,6 +21,7 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/ini_file.h"
+#include "platform/instance_lock.h"
 #include "platform/media_library.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/main_form.h"
@@ -249,6 +253,33 @@ private slots:
         QVERIFY(count.Paints < 500);
         QCOMPARE(label.text(), QString("item 4999"));
         QCOMPARE(bar.value(), 4999);
+    }
+
+    void aSecondCopyOverTheSameProgramFolderIsRefused() {
+        Home home;
+        Boxes boxes;
+        {
+            // Another copy holds the folder's lock (its own open file, as another process has).
+            const int other = ::open(HarrowinCastLockPath(home.dir.Path()).c_str(), O_RDWR | O_CREAT, 0600);
+            QVERIFY(other >= 0);
+            QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
+            QCOMPARE(RunHarrowinCast([](TMainForm&) { return 7; }), 0);
+            ::close(other);
+        }
+        QCOMPARE(boxes.Seen.size(), size_t(1));
+        QCOMPARE(boxes.Seen[0].Text, std::string("既にHarrowinCastが起動しています"));
+        QCOMPARE(boxes.Seen[0].Icon, TMsgIcon::Warning);
+        QVERIFY(!fs::exists(home.dir / "Lumenquist.INI"));
+        // Once that copy is gone a start runs its window and writes its settings.
+        bool ran = false;
+        QCOMPARE(RunHarrowinCast([&ran](TMainForm& f) {
+                     ran = f.isVisible();
+                     return 0;
+                 }),
+                 0);
+        QVERIFY(ran);
+        QVERIFY(fs::exists(home.dir / "Lumenquist.INI"));
+        SetInstanceLockPath("");
     }
 
     void updateFetchesEpisodesAndRegistersThemInTheLibrary() {
