@@ -13,7 +13,7 @@ namespace harrowincast {
 struct TPodcastWork {
     std::function<void(int32_t Max)> SetMax;
     std::function<void(int32_t Position)> SetPosition;
-    std::function<void(const std::string& Text)> SetLabel;        // shown and repainted at once
+    std::function<void(const std::string& Text)> SetLabel;        // the window paces its showing
     std::function<void(const std::string& Text)> SetStatus;       // status panel 0
     std::function<void()> Pump;                                   // lets pending window messages run
     std::function<void(const std::string& Text)> ShowMessage;     // plain box, OK
