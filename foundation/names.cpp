@@ -110,6 +110,8 @@ std::string ControlCharsToBlanks(std::string_view text) {
     return out;
 }
 
+std::string EnteredName(std::string_view text) { return encoding::Trim(ControlCharsToBlanks(text)); }
+
 std::string ReadableFileName(std::string_view name) {
     if (encoding::IsValidUtf8(name)) return std::string(name);
     const std::string japanese = encoding::Cp932ToUtf8(name);

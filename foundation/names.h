@@ -36,6 +36,12 @@ std::string ReplaceInvalidFileCharsAndDot(std::string_view text);
 // replaced by a blank, for texts written into one line or one column of a list file.
 std::string ControlCharsToBlanks(std::string_view text);
 
+// A name typed for a feed or a site, as the program keeps it: every control character a blank
+// (a settings file keeps a value on one line), then the blanks (bytes <= 32) at both ends
+// dropped, as a settings file drops them on reading. The result reads back from such a file
+// byte for byte; "" when only blanks were typed.
+std::string EnteredName(std::string_view text);
+
 // A file name as the user reads it: the name itself when it is UTF-8, a name that a Japanese
 // system wrote in code page 932 read as such, otherwise each byte that belongs to no UTF-8
 // character shown as "%HH" (so two names that differ only there still look different).

@@ -27,6 +27,13 @@ std::string FeedEntryName(const std::string& FeedName) {
 
 std::string PodcastCompareKey(const std::string& text) { return encoding::AsciiLower(encoding::Trim(text)); }
 
+bool SameFeed(const std::string& a, const std::string& b) {
+    // A play list key (PodcastCompareKey of "PCast " and the name) is the name trimmed and
+    // lower-cased: equal keys give equal lower-cased entered names, so the first test holds it.
+    return encoding::AsciiLower(EnteredName(a)) == encoding::AsciiLower(EnteredName(b)) ||
+           encoding::AsciiLower(FeedEntryName(a)) == encoding::AsciiLower(FeedEntryName(b));
+}
+
 TPodSiteItem* TPodSiteList::Add() {
     FItems.push_back(std::make_unique<TPodSiteItem>());
     return FItems.back().get();
@@ -73,14 +80,8 @@ TPodSiteItem* TPodSiteList::Find(const std::string& name) const {
 }
 
 bool TPodSiteList::NameTakenByOther(const std::string& name, const TPodSiteItem* self) const {
-    const std::string key = encoding::AsciiLower(name);
-    // Without case as well: the folder may lie on a file system that ignores it.
-    const std::string entry = encoding::AsciiLower(FeedEntryName(name));
-    for (const auto& item : FItems) {
-        if (item.get() == self) continue;
-        if (encoding::AsciiLower(item->NAME) == key || encoding::AsciiLower(FeedEntryName(item->NAME)) == entry)
-            return true;
-    }
+    for (const auto& item : FItems)
+        if (item.get() != self && SameFeed(item->NAME, name)) return true;
     return false;
 }
 

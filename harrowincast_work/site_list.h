@@ -41,9 +41,7 @@ public:
     TPodSiteItem* GetItem(int index) const;
     // The last feed whose name equals the name ignoring case; nullptr when none does.
     TPodSiteItem* Find(const std::string& name) const;
-    // True when a feed other than self (nullptr: a new feed) has the name as Find compares it,
-    // or a name that makes the same folder and cache file names: the two would share a record,
-    // episodes and a play list.
+    // True when a feed other than self (nullptr: a new feed) is SameFeed as the name.
     bool NameTakenByOther(const std::string& name, const TPodSiteItem* self) const;
     // Every feed in order.
     std::vector<TPodSiteItem*> Items() const;
@@ -60,6 +58,12 @@ private:
 // under RSSTemp/: the name made one folder entry, cut so that the cache file's name and the
 // temporary name of its download fit the file system's limit.
 std::string FeedEntryName(const std::string& FeedName);
+
+// The one rule of a feed's identity: true when two feed names would be one feed, because they
+// read back from the settings file as one name without case (EnteredName), or make one folder
+// and cache file name without case (the folder may lie on a file system that ignores it), or
+// one play list. Such names would share a record, episodes, a play list and their deletion.
+bool SameFeed(const std::string& a, const std::string& b);
 
 // Lower-cased (ASCII letters, as 8-bit code page 932 lower-casing does) and trimmed: the key by
 // which feed names, play list names and file paths are compared without case.

@@ -6,6 +6,14 @@
 
 namespace harrowincast {
 
+bool TProgressPace::Due() {
+    const auto now = std::chrono::steady_clock::now();
+    if (FStarted && now - FLast < FInterval) return false;
+    FStarted = true;
+    FLast = now;
+    return true;
+}
+
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);

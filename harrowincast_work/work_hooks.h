@@ -3,6 +3,7 @@
 // The work itself stays free of Qt; the main window fills these in (tests record them).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,7 +13,7 @@ namespace harrowincast {
 struct TPodcastWork {
     std::function<void(int32_t Max)> SetMax;
     std::function<void(int32_t Position)> SetPosition;
-    std::function<void(const std::string& Text)> SetLabel;        // shown and repainted at once
+    std::function<void(const std::string& Text)> SetLabel;        // the window paces its showing
     std::function<void(const std::string& Text)> SetStatus;       // status panel 0
     std::function<void()> Pump;                                   // lets pending window messages run
     std::function<void(const std::string& Text)> ShowMessage;     // plain box, OK
@@ -45,6 +46,19 @@ struct TPodcastWork {
     void Redraw() const {
         if (RedrawList) RedrawList();
     }
+};
+
+// Paces what a long work shows, so that thousands of quick items cost no thousands of paints:
+// Due is true on the first call and then once Interval has passed since it was last true.
+class TProgressPace {
+public:
+    explicit TProgressPace(std::chrono::milliseconds Interval) : FInterval(Interval) {}
+    bool Due();
+
+private:
+    std::chrono::steady_clock::duration FInterval;
+    std::chrono::steady_clock::time_point FLast{};
+    bool FStarted = false;
 };
 
 // printf-style formatting for the system's fixed texts.

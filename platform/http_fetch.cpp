@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -177,20 +178,64 @@ bool Transfer(const std::string& address, TSink& sink, const THttpFetchOptions& 
 constexpr const char* kPartInfix = ".part";
 constexpr size_t kPartRandomChars = 6;
 
+// A download holds a lock on its temporary file from its making to its renaming; the lock
+// goes with the writer, a killed one included.
+void RemoveUnlessWritten(int folderFd, const std::string& name) {
+    const TUniqueFd fd(::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened {};
+    if (!fd.IsOpen() || ::fstat(fd.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return;
+    // A file system that cannot lock cannot tell either: the file stays.
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return;
+    // Still the file that was locked: the name is removed while the lock is held, so a writer
+    // that made it meanwhile finds its name gone and makes another.
+    struct stat named {};
+    if (::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_ino != opened.st_ino ||
+        named.st_dev != opened.st_dev)
+        return;
+    ::unlinkat(folderFd, name.c_str(), 0);
+}
+
 // Removes the temporary files that interrupted downloads of Dest left beside it (a program
-// killed mid-transfer cannot remove its own). Only files and links are removed, never folders.
+// killed mid-transfer cannot remove its own); a download still running keeps its file. Only
+// files and links are removed, never folders.
 void RemoveStalePartials(const std::string& dest) {
     const std::string prefix = FileNameOf(dest) + kPartInfix;
     TFolderReader reader(ContainingFolder(dest));
     TFolderEntry entry{};
-    std::vector<std::string> stale;
+    std::vector<std::pair<std::string, TPathKind>> stale;
     while (reader.Next(entry)) {
         if (entry.Kind == TPathKind::Folder) continue;
         const std::string_view name = entry.Name;
         if (name.size() != prefix.size() + kPartRandomChars || !name.starts_with(prefix)) continue;
-        stale.emplace_back(name);
+        stale.emplace_back(name, entry.Kind);
     }
-    for (const std::string& name : stale) ::unlinkat(reader.Fd(), name.c_str(), 0);
+    for (const auto& [name, kind] : stale) {
+        if (kind == TPathKind::File) {
+            RemoveUnlessWritten(reader.Fd(), name);
+        } else {
+            ::unlinkat(reader.Fd(), name.c_str(), 0);
+        }
+    }
+}
+
+// A new temporary file for a download of dest, locked as this download's; not open when none
+// could be made. temp takes its name.
+TUniqueFd MakePartial(const std::string& dest, std::string& temp) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        temp = dest + kPartInfix + std::string(kPartRandomChars, 'X');
+        TUniqueFd file(mkstemp(temp.data()));
+        if (!file.IsOpen()) return {};
+        // Another download's clean-up may lock and remove the file between its making and
+        // this lock: then the name no longer names it, and another is made.
+        const bool locked = ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0;
+        if (!locked && errno != ENOLCK && errno != EOPNOTSUPP && errno != EINVAL) continue;
+        struct stat opened {
+        }, named{};
+        if (::fstat(file.Get(), &opened) == 0 && ::lstat(temp.c_str(), &named) == 0 && opened.st_ino == named.st_ino &&
+            opened.st_dev == named.st_dev)
+            return file;
+    }
+    return {};
 }
 
 }  // namespace
@@ -216,9 +261,12 @@ bool HttpFetchToMemory(const std::string& Address, std::string& Body, const THtt
 bool HttpFetchToFile(const std::string& Address, const std::string& Dest, const THttpFetchOptions& Options) {
     if (!IsFetchableAddress(Address) || Dest.empty()) return false;
     RemoveStalePartials(Dest);
-    std::string temp = Dest + kPartInfix + std::string(kPartRandomChars, 'X');
-    TUniqueFd file(mkstemp(temp.data()));
+    std::string temp;
+    TUniqueFd file = MakePartial(Dest, temp);
     if (!file.IsOpen()) return false;
+    // The lock lives as long as any descriptor of the file: this one keeps it from the close
+    // below to the renaming, so no other download's clean-up takes the finished file.
+    const TUniqueFd hold(::dup(file.Get()));
     TSink sink;
     sink.Fd = file.Get();
     sink.Limit = Options.MaxBytes < 0 ? -1 : Options.MaxBytes;

@@ -46,8 +46,9 @@ bool TakeLock() {
 bool LockHeldElsewhere() {
     const TUniqueFd fd = OpenLockFile();
     if (!fd.IsOpen()) return false;  // cannot tell: let the program run
-    // Closing drops the probe's own lock, if it got one.
-    return ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0;
+    // Closing drops the probe's own lock, if it got one. A file system that cannot lock at all
+    // says nothing of another copy either.
+    return ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ void CreateInstanceMutex();
 // Gives the lock up (also done by the kernel at exit).
 void ReleaseInstanceMutex();
 
-// The lock file's path; tests point it elsewhere (an empty text restores the default).
+// The lock file's path; HarrowinCast (one copy per program folder) and tests point it
+// elsewhere (an empty text restores the default).
 std::string InstanceLockPath();
 void SetInstanceLockPath(const std::string& path);

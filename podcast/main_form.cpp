@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "foundation/date_time.h"
@@ -80,6 +82,62 @@ public:
 
 private:
     std::function<void()> FCommand;
+};
+
+// The progress of a long work as the window shows it. The work reports every item; the bar and
+// the label take the newest values at most every kShowEvery, and the pending window messages
+// (Cancel among them) run at most as often, so that the work is not spent painting. What was
+// set last is shown before a message box, whenever the messages run, and when the work's hooks
+// go.
+class TPacedProgress {
+public:
+    static constexpr std::chrono::milliseconds kShowEvery{50};
+
+    TPacedProgress(QProgressBar* bar, QLabel* label) : FBar(bar), FLabel(label) {}
+    ~TPacedProgress() { Show(); }
+    TPacedProgress(const TPacedProgress&) = delete;
+    TPacedProgress& operator=(const TPacedProgress&) = delete;
+
+    void SetMax(int32_t max) {
+        if (FBar) FBar->setMaximum(max);
+    }
+    void SetPosition(int32_t position) {
+        FPosition = position;
+        PaintWhenDue();
+    }
+    void SetLabel(const std::string& text) {
+        FText = text;
+        PaintWhenDue();
+    }
+    // Sets the widgets to the values pending.
+    void Show() {
+        if (FBar && FPosition) FBar->setValue(*FPosition);
+        if (FLabel && FText) FLabel->setText(Q(*FText));
+        FPosition.reset();
+        FText.reset();
+    }
+    void Pump() {
+        if (!FPumpPace.Due()) return;
+        Show();
+        QCoreApplication::processEvents();
+    }
+
+private:
+    // The work may run a while before it next lets the messages run: the widgets are painted
+    // at once, as a work that reports only now and then expects.
+    void PaintWhenDue() {
+        if (!FShowPace.Due()) return;
+        Show();
+        if (FLabel) FLabel->repaint();
+        if (FBar) FBar->repaint();
+    }
+
+    QPointer<QProgressBar> FBar;
+    QPointer<QLabel> FLabel;
+    std::optional<int32_t> FPosition;
+    std::optional<std::string> FText;
+    TProgressPace FShowPace{kShowEvery};
+    TProgressPace FPumpPace{kShowEvery};
 };
 
 }  // namespace
@@ -250,8 +308,8 @@ int TMainForm::SelectedRow() const {
 bool TMainForm::EditFeed(std::string& Address, std::string& Name, bool InfoEnabled, const TPodSiteItem* Editing) {
     TEditURLForm form(TEditURLLook::Feed, this);
     form.SetSiteInfo([this] { PM_SiteInfoClick(); }, InfoEnabled);
-    // A name that another feed has (ignoring case), or that would give another feed's folder and
-    // cache file, is refused: the two feeds would share episodes, play list and deletion.
+    // A name that would be another feed's (SameFeed) is refused: the two would share episodes,
+    // play list and deletion.
     form.NameTaken = [this, Editing](const std::string& name) { return FIni->Sites.NameTakenByOther(name, Editing); };
     return form.Edit(Address, Name);
 }
@@ -295,20 +353,26 @@ void TMainForm::ConfigButtonClick() {
 }
 
 TPodcastWork TMainForm::MakeWork(QProgressBar* bar, QLabel* label) {
+    // Shared by every copy of the hooks; the last copy to go shows what was set last.
+    auto progress = std::make_shared<TPacedProgress>(bar, label);
     TPodcastWork work;
-    work.SetMax = [bar](int32_t m) { bar->setMaximum(m); };
-    work.SetPosition = [bar](int32_t p) { bar->setValue(p); };
-    work.SetLabel = [label](const std::string& t) {
-        label->setText(Q(t));
-        label->repaint();
-    };
+    work.SetMax = [progress](int32_t m) { progress->SetMax(m); };
+    work.SetPosition = [progress](int32_t p) { progress->SetPosition(p); };
+    work.SetLabel = [progress](const std::string& t) { progress->SetLabel(t); };
     work.SetStatus = [this](const std::string& t) { SetStatus(t); };
-    work.Pump = [] { QCoreApplication::processEvents(); };
-    work.ShowMessage = [this](const std::string& t) { ::ShowMessage(this, t); };
-    work.ShowError = [this](const std::string& t) {
+    work.Pump = [progress] { progress->Pump(); };
+    work.ShowMessage = [this, progress](const std::string& t) {
+        progress->Show();
+        ::ShowMessage(this, t);
+    };
+    work.ShowError = [this, progress](const std::string& t) {
+        progress->Show();
         MessageBox(this, TMessageRequest{t, {}, TMsgIcon::Error, TMsgButtons::Ok});
     };
-    work.ConfirmWarning = [this](const std::string& t) { return ::ConfirmWarning(this, t); };
+    work.ConfirmWarning = [this, progress](const std::string& t) {
+        progress->Show();
+        return ::ConfirmWarning(this, t);
+    };
     work.RedrawList = [this] { ui->URLListBox->viewport()->update(); };
     return work;
 }
@@ -370,8 +434,7 @@ void TMainForm::DeleteFeedFiles(const std::string& name) {
         if (PathKindOf(file) == TPathKind::File) DeleteFileForced(file);
     }
     bool shared = false;
-    for (const TPodSiteItem* other : FIni->Sites.Items())
-        shared = shared || FeedEntryName(other->NAME) == FeedEntryName(name);
+    for (const TPodSiteItem* other : FIni->Sites.Items()) shared = shared || SameFeed(other->NAME, name);
     if (shared) return;
     std::error_code ec;
     if (PathKindOf(folder) == TPathKind::Folder)

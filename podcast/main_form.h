@@ -56,6 +56,9 @@ public:
     // Write the settings (with the feed list) or the episode list now; a failure is shown.
     void SaveSettings();
     void SaveEpisodes();
+    // The hooks through which the window's long work shows its progress on the bar and label
+    // of its progress window (at a bounded rate) and asks its questions.
+    TPodcastWork MakeWork(QProgressBar* bar, QLabel* label);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -69,7 +72,6 @@ private:
     // Deletes the files of a deleted feed: those its records name in its folder, then the
     // folder when empty and its cache file.
     void DeleteFeedFiles(const std::string& name);
-    TPodcastWork MakeWork(QProgressBar* bar, QLabel* label);
 
     std::unique_ptr<Ui::TMainForm> ui;
     std::unique_ptr<TTolvIPodINI> FIni;

@@ -5,7 +5,10 @@
 #include "foundation/errors.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/paths.h"
 #include "foundation/program_folder.h"
+#include "platform/instance_lock.h"
+#include "podcast/main_form.h"
 
 namespace harrowincast {
 
@@ -22,6 +25,28 @@ bool ProgramFolderReady() {
         MessageBox(nullptr, {e.Message(), "HarrowinCast", TMsgIcon::Error, TMsgButtons::Ok});
         return false;
     }
+}
+
+std::string HarrowinCastLockPath(const std::string& ProgramFolder) {
+    return IncludeBackslash(ProgramFolder) + "HARROWINCASTMUTEXDATA";
+}
+
+int RunHarrowinCast(const std::function<int(TMainForm&)>& runLoop) {
+    SetInstanceLockPath(HarrowinCastLockPath(ProgramFolder(TProgramKind::HarrowinCast)));
+    // The test takes the lock at once, so two starts at the same moment cannot both pass.
+    if (!IsFirstInstance()) {
+        MessageBox(nullptr, {"既にHarrowinCastが起動しています", "HarrowinCast", TMsgIcon::Warning, TMsgButtons::Ok});
+        return 0;
+    }
+    CreateInstanceMutex();
+    int code = 0;
+    {
+        TMainForm form;
+        form.show();
+        code = runLoop ? runLoop(form) : QApplication::exec();
+    }
+    ReleaseInstanceMutex();
+    return code;
 }
 
 }  // namespace harrowincast

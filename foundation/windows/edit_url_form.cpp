@@ -6,6 +6,7 @@
 
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
+#include "foundation/names.h"
 #include "foundation/number_format.h"
 #include "ui_edit_url_form.h"
 
@@ -62,7 +63,7 @@ bool TEditURLForm::Edit(std::string& URL, std::string& Name) {
     Edit_nameChange();
     exec();
     if (FOk) {
-        Name = ui->Edit_name->text().toStdString();
+        Name = EnteredName(ui->Edit_name->text().toStdString());
         URL = ui->Edit_URL->text().toStdString();
     }
     return FOk;
@@ -70,7 +71,7 @@ bool TEditURLForm::Edit(std::string& URL, std::string& Name) {
 
 void TEditURLForm::Button_CancelClick(int tag) {
     if (tag == 1 && NameTaken) {
-        const std::string name = ui->Edit_name->text().toStdString();
+        const std::string name = EnteredName(ui->Edit_name->text().toStdString());
         if (NameTaken(name)) {
             ShowMessage(this, Format(kFeedNameTaken, {name}));
             ui->Edit_name->setFocus();
@@ -87,7 +88,9 @@ void TEditURLForm::Button_CancelClick(int tag) {
 
 void TEditURLForm::reject() { Button_CancelClick(0); }
 
-void TEditURLForm::Edit_nameChange() { ui->Button_Ok->setEnabled(!ui->Edit_name->text().isEmpty()); }
+void TEditURLForm::Edit_nameChange() {
+    ui->Button_Ok->setEnabled(!EnteredName(ui->Edit_name->text().toStdString()).empty());
+}
 
 void TEditURLForm::SpeedButton1Click() { ShellOpen(ui->Edit_URL->text().toStdString(), this); }
 

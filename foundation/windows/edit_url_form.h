@@ -1,7 +1,7 @@
-// The site dialog of both programs: one site's (or feed's) name and address. OK is offered
-// only while the name is not empty (the address is not checked), and Enter in either box
-// presses it. A name that NameTaken reports as another site's is refused, the dialog staying
-// open.
+// The site dialog of both programs: one site's (or feed's) name and address. The name is taken
+// as EnteredName makes it; OK is offered only while that is not empty (the address is not
+// checked), and Enter in either box presses it. A name that NameTaken reports as another site's is refused, the dialog
+// staying open.
 #pragma once
 
 #include <QDialog>

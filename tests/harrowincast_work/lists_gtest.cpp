@@ -4,6 +4,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/ini_file.h"
+#include "foundation/names.h"
 #include "harrowincast_work/episode_list.h"
 #include "harrowincast_work/episode_removal.h"
 #include "harrowincast_work/settings.h"
@@ -87,6 +88,29 @@ TEST(PodcastSiteList, ANameIsTakenByAnotherFeedsNameWithoutCaseOrByItsFolderName
     list.Add()->NAME = longName + "一";
     EXPECT_LE(FeedEntryName(longName + "一").size() + 4 + 11, 255u);
     EXPECT_FALSE(list.NameTakenByOther(longName + "二", nullptr));
+}
+
+TEST(PodcastSiteList, AnEnteredNameReadsBackExactlyAndNamesOneFeedWithWhatItReadsBackAs) {
+    TempDir dir;
+    const std::string kept = EnteredName(" \tRadio\r\nNews\x7f ");
+    EXPECT_EQ(kept, "Radio  News");
+    TPodSiteList list;
+    list.Add()->NAME = kept;
+    {
+        TIniFile ini(dir / "x.ini");
+        list.SaveToIni(ini);
+    }
+    TIniFile read(dir / "x.ini");
+    TPodSiteList loaded;
+    loaded.LoadFromIni(read);
+    EXPECT_EQ(loaded.GetItem(0)->NAME, kept);
+    // Names kept before blanks were dropped on entry: one feed with what they read back as,
+    // and with a name that makes their folder.
+    EXPECT_TRUE(SameFeed("Radio ", " radio"));
+    EXPECT_TRUE(SameFeed("A\tB", "A_B"));
+    EXPECT_FALSE(SameFeed("Radio", "Radio 2"));
+    list.Add()->NAME = "Talk";
+    EXPECT_TRUE(list.NameTakenByOther("Talk\t", nullptr));
 }
 
 TEST(PodcastSiteList, DeletingTheLastFeedWritesCountZeroAndLeavesOldKeys) {

@@ -166,6 +166,27 @@ TEST_F(HttpFetchTest, PartialFilesOfEarlierRunsGo) {
     EXPECT_EQ(names, (std::vector<std::string>{"big4.mp3", "big4.mp3.part", "other.mp3.partnPxSoJ"}));
 }
 
+TEST_F(HttpFetchTest, ADownloadStillRunningKeepsItsPartialFile) {
+    TempDir dir;
+    const std::string dest = dir / "episode.mp3";
+    server_.Set("/slow", {200, std::string(2000, 'a'), "", false, 200, 10});
+    LoopbackHttpServer other;
+    other.Set("/doc", {200, "b", ""});
+    // Another download of the same file starts while the first one's bytes arrive.
+    bool second = false, started = false;
+    THttpFetchOptions options;
+    options.Pump = [&] {
+        if (!started) {
+            started = true;
+            second = HttpFetchToFile(other.Url("/doc"), dest);
+        }
+        return true;
+    };
+    EXPECT_TRUE(HttpFetchToFile(server_.Url("/slow"), dest, options));
+    EXPECT_TRUE(second);
+    EXPECT_EQ(ReadFileText(dest), std::string(2000, 'a'));
+}
+
 TEST_F(HttpFetchTest, AFullDiskStopsTheDownloadAndLeavesNothing) {
     TempDir dir;
     const std::string dest = dir / "episode.mp3";

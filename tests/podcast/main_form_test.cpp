@@ -3,18 +3,25 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/select_folder.h"
 #include "foundation/ini_file.h"
 #include "foundation/windows/edit_url_form.h"
+#include "platform/instance_lock.h"
 #include "platform/media_library.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/main_form.h"
@@ -184,6 +191,95 @@ private slots:
         QCOMPARE(form.URLListBox()->item(0)->text().toStdString(), first);
         QCOMPARE(form.Settings().Sites.GetItem(0)->NAME, first);
         QCOMPARE(form.Settings().Sites.Count(), 2);
+    }
+
+    void aNameIsTakenWithoutTheBlanksAtItsEndsSoOneNameIsOneFeed() {
+        Home home;
+        Boxes boxes;
+        {
+            TMainForm form;
+            AnswerFeedDialog("Radio", "http://127.0.0.1:1/feed");
+            form.AddButtonClick(1);
+            bool stayedOpen = false;
+            WhenModal([&](QWidget* w) {
+                w->findChild<QLineEdit*>("Edit_name")->setText(" Radio ");
+                w->findChild<QPushButton*>("Button_Ok")->click();
+                stayedOpen = w->isVisible();
+                w->findChild<QPushButton*>("Button_Cancel")->click();
+            });
+            form.AddButtonClick(1);
+            QVERIFY(stayedOpen);
+            QCOMPARE(boxes.Seen.back().Text, std::string("[ Radio ]は既に登録されているサイト名です"));
+            AnswerFeedDialog("Talk ", "http://127.0.0.1:2/feed");
+            form.AddButtonClick(1);
+            QCOMPARE(form.Settings().Sites.GetItem(2)->PLAYLIST, std::string("PCast Talk"));
+            form.close();
+        }
+        // After a restart each feed has the name it had.
+        TTolvIPodINI again(home.dir / "Lumenquist.INI");
+        QCOMPARE(again.NameList(), (std::vector<std::string>{"NHKラジオニュース", "Radio", "Talk"}));
+    }
+
+    void progressIsShownAtABoundedRateWithTheLastValueAndCancelStillRuns() {
+        Home home;
+        TMainForm form;
+        QProgressBar bar;
+        QLabel label;
+        bar.setMaximum(5000);
+        bar.show();
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        struct PaintCount : QObject {
+            int Paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                Paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } count;
+        label.installEventFilter(&count);
+        bool cancel = false;
+        QTimer::singleShot(0, [&cancel] { cancel = true; });
+        {
+            TPodcastWork work = form.MakeWork(&bar, &label);
+            for (int i = 0; i < 5000; ++i) {
+                work.Position(i);
+                work.Label("item " + std::to_string(i));
+                work.RunPending();
+            }
+            // A click waiting in the queue is still answered while the work runs.
+            for (int i = 0; i < 1000000 && !cancel; ++i) work.RunPending();
+        }
+        QVERIFY(cancel);
+        QVERIFY(count.Paints < 500);
+        QCOMPARE(label.text(), QString("item 4999"));
+        QCOMPARE(bar.value(), 4999);
+    }
+
+    void aSecondCopyOverTheSameProgramFolderIsRefused() {
+        Home home;
+        Boxes boxes;
+        {
+            // Another copy holds the folder's lock (its own open file, as another process has).
+            const int other = ::open(HarrowinCastLockPath(home.dir.Path()).c_str(), O_RDWR | O_CREAT, 0600);
+            QVERIFY(other >= 0);
+            QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
+            QCOMPARE(RunHarrowinCast([](TMainForm&) { return 7; }), 0);
+            ::close(other);
+        }
+        QCOMPARE(boxes.Seen.size(), size_t(1));
+        QCOMPARE(boxes.Seen[0].Text, std::string("既にHarrowinCastが起動しています"));
+        QCOMPARE(boxes.Seen[0].Icon, TMsgIcon::Warning);
+        QVERIFY(!fs::exists(home.dir / "Lumenquist.INI"));
+        // Once that copy is gone a start runs its window and writes its settings.
+        bool ran = false;
+        QCOMPARE(RunHarrowinCast([&ran](TMainForm& f) {
+                     ran = f.isVisible();
+                     return 0;
+                 }),
+                 0);
+        QVERIFY(ran);
+        QVERIFY(fs::exists(home.dir / "Lumenquist.INI"));
+        SetInstanceLockPath("");
     }
 
     void updateFetchesEpisodesAndRegistersThemInTheLibrary() {
