@@ -27,7 +27,6 @@
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/number_format.h"
-#include "foundation/paths.h"
 #include "ui_song_page.h"
 
 namespace harrowin {

@@ -24,7 +24,6 @@
 #include "foundation/gui/draw_fitted.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/number_format.h"
-#include "foundation/paths.h"
 #include "ui_video_page.h"
 
 namespace harrowin {
