@@ -7,8 +7,13 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 
+#include "desktop/dialogs/song_copy_form.h"
+#include "desktop/dialogs/song_info_form.h"
 #include "desktop/page_host.h"
 #include "desktop/report_list_sort.h"
 #include "foundation/date_time.h"
@@ -17,8 +22,10 @@
 #include "foundation/gui/shell_open.h"
 #include "foundation/names.h"
 #include "foundation/paths.h"
+#include "foundation/windows/progress_form.h"
 #include "harrowin_work/past_entries.h"
 #include "harrowin_work/player_access.h"
+#include "harrowin_work/settings.h"
 #include "harrowin_work/song_copy.h"
 #include "organiser/organiser_files.h"
 
@@ -98,13 +105,72 @@ bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, c
     return true;
 }
 
-int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCopyNaming& naming,
-                          TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
-                          QProgressBar* bar, QLabel* label, bool& cancel) {
+namespace {
+
+// The box about the missing file manager is shown once in a run of the program.
+bool gFolderOpenFailureTold = false;
+
+}  // namespace
+
+bool PlayerGoneAway(TPageHost& host) {
+    if (host.PlayerGone()) return true;
+    const std::string& database = CheckerOf(host.Player()).DatabasePath;
+    struct stat st {};
+    return !database.empty() && ::stat(database.c_str(), &st) != 0;
+}
+
+void OpenCopyFolder(TPageHost& host, const std::string& folder, const std::string& endText) {
+    if (TryShellOpen(folder)) return;
+    if (!gFolderOpenFailureTold) {
+        gFolderOpenFailureTold = true;
+        ShowMessage(host.DialogParent(), ShellOpenFailureText(folder));
+        return;
+    }
+    host.SetStatusText(1, QString::fromStdString(endText + "（フォルダを開くプログラムが見つかりません）"));
+}
+
+void CopyCheckedRows(TPageHost& host, bool video, const std::vector<int32_t>& songIndexes) {
+    try {
+        TTolvIPodINI& settings = host.Settings();
+        if (!(video ? AskVideoCopySettings : AskSongCopySettings)(host.DialogParent(), settings)) return;
+        const std::string folder = video ? settings.VideoCopy.VideoFolder : settings.SongCopy.Folder;
+        RunWithProgress(
+            "楽曲の転送状況", 0, static_cast<int32_t>(songIndexes.size()),
+            [&](QProgressBar* bar, QLabel* label, bool& cancel) {
+                return CopyRowsToFolder(host, video, folder, songIndexes, bar, label, cancel);
+            },
+            host.DialogParent());
+    } catch (const ETolvError& e) {
+        ShowMessage(host.DialogParent(), e.Message());
+    }
+}
+
+int32_t CopyRowsToFolder(TPageHost& host, bool video, const std::string& folder,
+                         const std::vector<int32_t>& songIndexes, QProgressBar* bar, QLabel* label, bool& cancel) {
     TTolvIPOD& player = host.Player();
     const TPlayerWork work(host);
+    const TTolvIPodINI& settings = host.Settings();
+    TCopyNaming naming;
+    naming.Video = video;
+    bool makeList = false;
+    if (video) {
+        naming.ArtistFolder = settings.VideoCopy.MakeArtistFolder;
+        naming.AlbumFolder = settings.VideoCopy.MakeAlbumFolder;
+        naming.NameType = TCopyNameType(settings.VideoCopy.MakeType);
+        makeList = settings.VideoCopy.MakeImportFile;
+    } else {
+        naming.ArtistFolder = settings.SongCopy.MakeFolder_Artist;
+        naming.AlbumFolder = settings.SongCopy.MakeFolder_Album;
+        naming.NameType = TCopyNameType(settings.SongCopy.MakingNameType);
+        naming.AddTrackNo = settings.SongCopy.AddTrackNo;
+        makeList = settings.SongCopy.MakeLibraryData;
+    }
+    TITXMakeLibrary* importList = makeList ? player.Library.get() : nullptr;
     const TITBSongList& songs = MusicOf(player).Songs;
+    const int32_t total = static_cast<int32_t>(songIndexes.size());
+    bar->setMaximum(std::max(total, 1));
     TSongCopyRun run(folder, CheckerOf(player).DriveRoot, naming, importList);
+    run.PlayerGone = [&host] { return PlayerGoneAway(host); };
     int32_t done = 0;
     bool stopped = false;
     auto showLabel = [label](const std::string& text) {
@@ -134,18 +200,42 @@ int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCop
         }
     }
     bar->setValue(done);
+    bool listWritten = true;
     if (importList) {
         try {
             importList->SaveToFile(IncludeBackslash(folder) + "iPodLibrary.TXT");
         } catch (const ETolvError& e) {
+            listWritten = false;
             ShowMessage(host.DialogParent(), e.Message());
         }
     }
-    const std::string endText = CopyEndText(naming.Video, folder, run.Copied, run.Failed, stopped);
+    TCopyEnd end;
+    end.Copied = run.Copied;
+    end.Failed = run.Failed;
+    end.Cancelled = stopped;
+    end.PlayerGone = run.PlayerWentAway || host.PlayerGone();
+    end.ListFailed = !listWritten;
+    const std::string endText = CopyEndText(video, folder, end);
     host.SetStatusText(1, QString::fromStdString(endText));
     if (run.Failed >= 1) host.ShowTransferLog(folder);
-    ShellOpen(folder, host.DialogParent());
+    OpenCopyFolder(host, folder, endText);
     return done;
+}
+
+bool ShowSongDetails(TPageHost& host, bool video, int32_t songIndex, std::function<bool()> getCheck,
+                     std::function<void(bool)> setCheck) {
+    TTolvIPOD& player = host.Player();
+    TITBSongItem* song = songIndex >= 0 ? MusicOf(player).Songs.GetItem(songIndex) : nullptr;
+    if (!song) return false;
+    TSongInfoForm form(host.DialogParent(), player.Artwork.get());
+    form.VideoMode = video;
+    form.ShowPages();
+    if (video) form.setWindowTitle("ビデオファイルの詳細情報");
+    form.GetMainCheck = std::move(getCheck);
+    form.SetMainCheck = std::move(setCheck);
+    form.LoadSong(*song, PlayerSourcePath(IncludeBackslash(CheckerOf(player).DriveRoot), song->Location));
+    form.exec();
+    return form.CheckChanged;
 }
 
 }  // namespace harrowin

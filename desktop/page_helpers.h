@@ -1,11 +1,13 @@
 // Widget work the main window's pages share: their pop-up menu entries, the first selected row
 // of a report list, the list look of a sortable report list, deleting the files of a list's
-// selected rows after one question, and the copy of checked songs or videos to the PC.
+// selected rows after one question, and the copy of checked songs or videos to the PC with its
+// details window.
 #pragma once
 
 #include <QKeySequence>
 #include <QList>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,13 +19,11 @@ class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
-class TITXMakeLibrary;
 class TTolvVCalBase;
 
 namespace harrowin {
 
 class TPageHost;
-struct TCopyNaming;
 
 // A menu entry owned by owner and appended to menu: its object name, caption (UTF-8) and Tag
 // (the "tag" property). Keys, when given, work while the focus is inside the widget the entry
@@ -59,13 +59,30 @@ void AddCalendarRow(QTreeWidget& list, const TTolvVCalBase& entry, const std::st
 // the question was answered No.
 bool DeleteSelectedFiles(QWidget* parent, const QTreeWidget& list, int column, const std::string& folder);
 
-// The copy run of the song and video pages inside the progress window: copies the songs of
-// the indexes in order (an index of no song is passed over; a song without a free name is not
-// counted) with `total` as the count shown, until done or cancelled; then writes the import
-// list (when given) into the folder, puts the end text in the status line, shows the transfer
-// log after failures and opens the folder. Returns the number of songs copied.
-int32_t CopySongsToFolder(TPageHost& host, const std::string& folder, const TCopyNaming& naming,
-                          TITXMakeLibrary* importList, const std::vector<int32_t>& songIndexes, int32_t total,
-                          QProgressBar* bar, QLabel* label, bool& cancel);
+// The copy of the checked rows of the song or video page (`video`): the copy settings dialog
+// of the kind, then the copy of the songs at the indexes (list order) in the progress window.
+void CopyCheckedRows(TPageHost& host, bool video, const std::vector<int32_t>& songIndexes);
+
+// The copy run inside the progress window, named by the settings of the kind: sets the bar's
+// maximum, copies the songs of the indexes in order (an index of no song is passed over; a
+// song without a free name is not counted) until done or cancelled; then writes the import
+// list when the settings ask for it, puts the end text in the status line, shows the
+// transfer log after failures and opens the folder. Returns the number of songs copied.
+int32_t CopyRowsToFolder(TPageHost& host, bool video, const std::string& folder,
+                         const std::vector<int32_t>& songIndexes, QProgressBar* bar, QLabel* label, bool& cancel);
+
+// The details window of the song (or video) of a row; the row's check box is reached through
+// getCheck and setCheck. True when the window's check box changed the row.
+bool ShowSongDetails(TPageHost& host, bool video, int32_t songIndex, std::function<bool()> getCheck,
+                     std::function<void(bool)> setCheck);
+
+// True once the player of a run has gone: the host was told, or its database no longer answers
+// (a volume pulled or unmounted before the desktop said so).
+bool PlayerGoneAway(TPageHost& host);
+
+// Opens the folder a copy run wrote to. Without a program to open it with, a message says so
+// the first time in a run of the program; after that the status line, which holds the run's
+// end text, says it.
+void OpenCopyFolder(TPageHost& host, const std::string& folder, const std::string& endText);
 
 }  // namespace harrowin

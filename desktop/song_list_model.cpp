@@ -1,5 +1,8 @@
 #include "desktop/song_list_model.h"
 
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <algorithm>
 #include <numeric>
 
@@ -7,6 +10,53 @@
 #include "player/song_records.h"
 
 namespace harrowin {
+
+namespace {
+
+class TSpaceChecks : public QObject {
+public:
+    explicit TSpaceChecks(QAbstractItemView& view) : QObject(&view), FView(view) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != &FView || event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Space && key->key() != Qt::Key_Select) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            return QObject::eventFilter(watched, event);
+        }
+        QAbstractItemModel* model = FView.model();
+        const QModelIndex current = FView.currentIndex();
+        if (!model || !current.isValid()) return QObject::eventFilter(watched, event);
+        const QModelIndex first = current.siblingAtColumn(0);
+        if (!(model->flags(first) & Qt::ItemIsUserCheckable)) return QObject::eventFilter(watched, event);
+        std::vector<int> rows{first.row()};
+        if (const QItemSelectionModel* selection = FView.selectionModel()) {
+            for (const QModelIndex& index : selection->selectedIndexes()) {
+                if (index.parent() == first.parent()) rows.push_back(index.row());
+            }
+        }
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        const bool check = first.data(Qt::CheckStateRole).toInt() != Qt::Checked;
+        if (auto* songs = qobject_cast<TSongListModel*>(model)) {
+            songs->SetRowsChecked(rows, check);
+        } else {
+            for (int row : rows) {
+                const QModelIndex index = model->index(row, 0, first.parent());
+                if (model->flags(index) & Qt::ItemIsUserCheckable)
+                    model->setData(index, check ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+            }
+        }
+        return true;
+    }
+
+private:
+    QAbstractItemView& FView;
+};
+
+}  // namespace
+
+void CheckWithSpaceKey(QAbstractItemView& view) { view.installEventFilter(new TSpaceChecks(view)); }
 
 void SetSongListItem(TSongRow& row, const TITBSongItem& song, int32_t index) {
     row.Title = song.Title;
@@ -145,6 +195,11 @@ void TSongListModel::SetChecked(int row, bool checked) {
     FRows[static_cast<size_t>(row)].Checked = checked;
     const QModelIndex idx = index(row, 0);
     emit dataChanged(idx, idx, {Qt::CheckStateRole});
+}
+
+void TSongListModel::SetRowsChecked(const std::vector<int>& rows, bool checked) {
+    for (int row : rows) SetChecked(row, checked);
+    if (!rows.empty()) emit CheckToggled(rows.front());
 }
 
 void TSongListModel::SetAllChecked(bool checked) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QAbstractItemView;
 class TITBSongItem;
 
 namespace harrowin {
@@ -48,6 +49,8 @@ public:
     int Count() const { return static_cast<int>(FRows.size()); }
     bool Checked(int row) const { return FRows[static_cast<size_t>(row)].Checked; }
     void SetChecked(int row, bool checked);
+    // Sets the marks of the rows and reports them as one toggle (CheckToggled of the first).
+    void SetRowsChecked(const std::vector<int>& rows, bool checked);
     void SetAllChecked(bool checked);
     int CheckedCount() const;
     int64_t CheckedBytes() const;
@@ -62,6 +65,12 @@ private:
     int32_t FTags[3] = {0, 0, 0};
     bool FFilling = false;
 };
+
+// Space (or the Select key) in a list with check boxes toggles the check box of the current row
+// and of every selected row, all to the opposite of the current row's mark, as such lists do
+// on the desktop. Set up once on the view; the marks change through the model's check state
+// (the song list's model reports the whole change as one toggle).
+void CheckWithSpaceKey(QAbstractItemView& view);
 
 // SetSongListItem: a row's texts and numbers from a song.
 void SetSongListItem(TSongRow& row, const TITBSongItem& song, int32_t index);

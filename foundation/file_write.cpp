@@ -11,7 +11,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 #include "foundation/errors.h"
@@ -22,11 +21,6 @@ namespace {
 
 constexpr std::string_view kTempPrefix = ".~hw";
 constexpr std::string_view kTempSuffix = ".tmp";
-// A temporary of a process that still runs is left alone unless nothing has touched it for
-// this long: the number may belong to another program by now (or to another computer, on a
-// player), while a write under way changes its file all the time (seconds).
-constexpr time_t kStaleAfterSeconds = 24 * 60 * 60;
-
 // Large enough that a copy runs at the speed of the disks, small enough to stay cheap (bytes).
 constexpr size_t kCopyBlock = 4u << 20;
 
@@ -62,6 +56,9 @@ bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
 // Removes the temporaries of writers that no longer run from the folder. This process's own
 // are never touched (another of its writes may be under way), nor anything but regular files.
+// A temporary whose process still runs stays, whatever its times say: a copy may give its file
+// the times of its source before it takes its name, and a slow write may not touch its file
+// for long; one that a number reused keeps alive is only a file that lists leave out.
 void RemoveStaleTemporaries(int folder) {
     TUniqueFd dup(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
     if (!dup.IsOpen()) return;
@@ -70,13 +67,12 @@ void RemoveStaleTemporaries(int folder) {
     dup.Release();  // the stream owns it now
     std::vector<std::string> stale;
     const pid_t self = ::getpid();
-    const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         pid_t pid = 0;
         if (!TemporaryProcess(entry->d_name, pid) || pid == self) continue;
         struct stat st {};
         if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (!ProcessRuns(pid) || now - st.st_mtime > kStaleAfterSeconds) stale.emplace_back(entry->d_name);
+        if (!ProcessRuns(pid)) stale.emplace_back(entry->d_name);
     }
     ::closedir(dir);
     for (const std::string& name : stale) ::unlinkat(folder, name.c_str(), 0);

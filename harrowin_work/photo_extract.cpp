@@ -143,16 +143,24 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
         if (result == 0) {
             ++Written;
         } else if (result != kPhotoNoPicture) {
-            Fail(fileName, result);
+            // A pulled player answers as its file system goes: the device is what is missing.
+            const bool gone = PlayerGone && PlayerGone();
+            Fail(fileName, gone ? ENODEV : result);
+            if (gone) {
+                const int64_t left = count - j - 1;
+                if (left > 0) Fail(Format("%s の残りの %d 枚", {caption, left}), ENODEV, static_cast<int32_t>(left));
+                return false;
+            }
         }
         if (step && !step()) return false;
     }
     return true;
 }
 
-std::string PhotoExtractEndText(const std::string& folder, int32_t written, int32_t failed) {
+std::string PhotoExtractEndText(const std::string& folder, int32_t written, int32_t failed, bool playerGone) {
     if (failed <= 0) return Format("フォルダ \"%s\" に写真ファイルを転送しました", {folder});
-    return Format("フォルダ \"%s\" に写真ファイルを %d 枚転送しました(失敗は %d 枚)", {folder, written, failed});
+    return Format("フォルダ \"%s\" に写真ファイルを %d 枚転送しました(失敗は %d 枚)", {folder, written, failed}) +
+           (playerGone ? SysErrorText(ENODEV) : std::string());
 }
 
 std::string PhotoFailureMessage(const std::vector<std::string>& failures, int32_t failed) {

@@ -83,8 +83,9 @@ private:
     int32_t FType;
 };
 
-// The status text at the end: the plain "transferred" text only when nothing failed.
-std::string PhotoExtractEndText(const std::string& folder, int32_t written, int32_t failed);
+// The status text at the end: the plain "transferred" text only when nothing failed; after a
+// pulled player it says the device is missing, as the song and video copies do.
+std::string PhotoExtractEndText(const std::string& folder, int32_t written, int32_t failed, bool playerGone = false);
 // The message listing the failures (the first few of them); "" when there are none.
 std::string PhotoFailureMessage(const std::vector<std::string>& failures, int32_t failed);
 

@@ -201,9 +201,14 @@ int32_t CopyFileExclusive(const std::string& source, const std::string& target, 
         if (err == 0) {
             struct stat made {};
             if (::fstat(out.Fd(), &made) == 0) ::fchmod(out.Fd(), (made.st_mode & 07777) | S_IRUSR | S_IWUSR);
-            const struct timespec times[2] = {st.st_atim, st.st_mtim};
-            ::futimens(out.Fd(), times);
+            // The source's times go on only once the copy has its name: a temporary that looks
+            // days old would be taken for one a killed writer left behind.
+            const TUniqueFd copy(::fcntl(out.Fd(), F_DUPFD_CLOEXEC, 0));
             err = TakeFreeName(out, target, finalTarget);
+            if (err == 0 && copy.IsOpen()) {
+                const struct timespec times[2] = {st.st_atim, st.st_mtim};
+                ::futimens(copy.Get(), times);
+            }
         }
     } catch (const EFileWriteError& e) {
         err = e.Code();
@@ -218,6 +223,13 @@ TSongCopyRun::TSongCopyRun(const std::string& folder, const std::string& playerR
 TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, int32_t total,
                                              const std::function<void(const std::string&)>& label) {
     auto fail = [&](int32_t code, const std::string& name, const char* what) {
+        // A pulled player answers as its file system goes (a lost connection, an input error,
+        // a missing file): the user is told the device is missing, as wherever the player
+        // went away.
+        if (code != kErrNoFreeName && PlayerGone && PlayerGone()) {
+            PlayerWentAway = true;
+            code = ENODEV;
+        }
         label(Format("[ %s ]%s", {name, what}));
         ++Failed;
         song.TransferFailed = true;
@@ -270,15 +282,32 @@ std::string CopyProgressText(int32_t done, int32_t total, const std::string& fil
     return Format("(%d/%d) [ %s ]をコピー中", {done, total, fileName});
 }
 
-std::string CopyEndText(bool video, const std::string& folder, int32_t copied, int32_t failed, bool cancelled) {
-    if (failed < 1 && !cancelled) {
-        return Format(video ? "フォルダ \"%s\" にビデオファイルを全て転送しました"
+std::string CopyEndText(bool video, const std::string& folder, const TCopyEnd& end) {
+    std::string text;
+    if (end.Failed < 1 && !end.Cancelled) {
+        text = Format(video ? "フォルダ \"%s\" にビデオファイルを全て転送しました"
                             : "フォルダ \"%s\" に音楽ファイルを全曲転送しました",
                       {folder});
+    } else if (end.PlayerGone) {
+        text = Format(video ? "フォルダ \"%s\" にビデオファイルを %d 本転送しました(失敗は %d 本)"
+                            : "フォルダ \"%s\" に音楽ファイルを %d 曲転送しました(失敗は %d 曲)",
+                      {folder, end.Copied, end.Failed});
+        text += SysErrorText(ENODEV);
+    } else {
+        text = Format(video ? "フォルダ \"%s\" にビデオファイルを %d 本転送しました(スキップは %d 本)"
+                            : "フォルダ \"%s\" に音楽ファイルを %d 曲転送しました(スキップは %d 曲)",
+                      {folder, end.Copied, end.Failed});
     }
-    return Format(video ? "フォルダ \"%s\" にビデオファイルを %d 本転送しました(スキップは %d 本)"
-                        : "フォルダ \"%s\" に音楽ファイルを %d 曲転送しました(スキップは %d 曲)",
-                  {folder, copied, failed});
+    if (end.ListFailed) text += "（iPodLibrary.TXT は書き込めませんでした）";
+    return text;
+}
+
+std::string CopyEndText(bool video, const std::string& folder, int32_t copied, int32_t failed, bool cancelled) {
+    TCopyEnd end;
+    end.Copied = copied;
+    end.Failed = failed;
+    end.Cancelled = cancelled;
+    return CopyEndText(video, folder, end);
 }
 
 TFolderCheck CheckCopyFolder(const std::string& text,

@@ -98,8 +98,14 @@ public:
     // error code, for the log.
     void MarkFailed(TITBSongItem& song, int32_t code);
 
+    // Asked after a song failed (may be empty): true when the player has gone away, so the
+    // failure is logged as the missing device (ENODEV), whatever the file system answered.
+    std::function<bool()> PlayerGone;
+
     int32_t Copied = 0;
     int32_t Failed = 0;
+    // A copy failed because the player went away.
+    bool PlayerWentAway = false;
     // The last target written (full path), for tests and the log.
     std::string LastTarget;
 
@@ -112,8 +118,18 @@ private:
 
 // "(%d/%d) [ %s ]をコピー中".
 std::string CopyProgressText(int32_t done, int32_t total, const std::string& fileName);
+// How a copy run ended.
+struct TCopyEnd {
+    int32_t Copied = 0;
+    int32_t Failed = 0;
+    bool Cancelled = false;
+    bool PlayerGone = false;  // the failures are the songs a pulled player kept
+    bool ListFailed = false;  // the import list could not be written
+};
 // The status text at the end of a run. After a cancel the copied count is given, never the
-// text that claims every checked item was copied.
+// text that claims every checked item was copied; songs a pulled player kept are counted as
+// failed, not skipped; an import list that could not be written is said.
+std::string CopyEndText(bool video, const std::string& folder, const TCopyEnd& end);
 std::string CopyEndText(bool video, const std::string& folder, int32_t copied, int32_t failed, bool cancelled);
 
 // The folder check of the copy settings dialog: the label text and whether OK may be pressed.

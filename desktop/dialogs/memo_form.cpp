@@ -219,8 +219,10 @@ void TMemoForm::Menu_FileClick(int tag) {
                     !ConfirmWarning(this, "同名のファイルが存在します。上書きしてもよろしいですか？")) {
                     return;
                 }
-                FSaveName = name;
                 SaveTo(name);
+                // Kept only once written: a name that failed (a folder that is gone, a full
+                // disk) would otherwise be retried by every later save, never asking again.
+                FSaveName = name;
                 break;
             }
             case 3: close(); return;

@@ -20,6 +20,7 @@
 #include "desktop/dialogs/photo_form.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
+#include "desktop/song_list_model.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/gui/shell_open.h"
@@ -124,6 +125,7 @@ TPhotoPage::TPhotoPage(TPageHost& host, QWidget* parent)
     PhotoListBox->setWrapping(true);
     PhotoListBox->setItemDelegate(new TPhotoCellDelegate(*this, PhotoListBox));
     PhotoListBox->installEventFilter(new TEnterFilter(*this, PhotoListBox));
+    CheckWithSpaceKey(*PhotoAlbumListView);
     SetCellSize(90);
 
     PopupMenu_Photo = new QMenu(this);
@@ -220,7 +222,26 @@ void TPhotoPage::LoadPhotoList() {
         FHost.DialogParent());
     const TArtItem* first = photos->GetItem(0);
     if (n > 0 && first && !first->PhotoName.empty()) SButton_OpenPhoto->setEnabled(true);
-    FHost.SetStatusText(1, QString::fromStdString(Format("%d 枚のサムネイル画像を取得しました", {n + 1})));
+    ShowPictureCount(PictureCount);
+}
+
+QSize TPhotoPage::DecodedIconSize(const TArtItem* entry) const {
+    TArtImageObject* icon = entry ? entry->GetImageByWidth(-1) : nullptr;
+    const TArtworkDBLoader* photos = Photos();
+    if (!icon || !photos) return {};
+    try {
+        photos->Pictures.Use(*icon);
+    } catch (const ETolvError&) {
+        return {};
+    }
+    const Bitmap32& bitmap = icon->Bitmap;
+    if (bitmap.Empty() || icon->Width <= 0 || icon->Height <= 0) return {};
+    // The stated size is what the picture is drawn at, but never more than the picture has.
+    return QSize(std::min(icon->Width, bitmap.Width()), std::min(icon->Height, bitmap.Height()));
+}
+
+void TPhotoPage::ShowPictureCount(int32_t count) {
+    FHost.SetStatusText(1, QString::fromStdString(Format("%d 枚のサムネイル画像を取得しました", {count})));
 }
 
 int32_t TPhotoPage::FillPhotoThumbnails(QProgressBar* bar, QLabel* label, bool&) {
@@ -228,17 +249,20 @@ int32_t TPhotoPage::FillPhotoThumbnails(QProgressBar* bar, QLabel* label, bool&)
     PhotoListBox->clear();
     int32_t w = 88, h = 133;
     std::string lastName;
+    PictureCount = 0;
     const TArtworkDBLoader* photos = Photos();
     const int32_t count = photos ? photos->Items.GetCount() : 0;
     for (int32_t i = 0; i < count; ++i) {
         const TArtItem* entry = photos->Items.GetItem(i);
-        if (const TArtImageObject* icon = entry->GetImageByWidth(-1)) {
+        if (entry->GetImageByWidth(-1)) {
             PhotoListBox->addItem(QString::number(entry->ImageId));
-            // An icon whose padding leaves it no size (a damaged database) cannot size the
-            // cells: taken, it would give them no height and blank the whole list.
-            if (icon->Width > 0 && icon->Height > 0) {
-                w = icon->Width;
-                h = icon->Height;
+            // Only a thumbnail that decoded sizes the cells: a damaged one may state any size
+            // (no height at all, or that of a poster), and taken it would blank the whole list.
+            const QSize size = DecodedIconSize(entry);
+            if (!size.isEmpty()) {
+                w = size.width();
+                h = size.height();
+                ++PictureCount;
             }
             lastName = entry->PhotoName;
         }
@@ -264,9 +288,14 @@ void TPhotoPage::PhotoAlbumListViewSelectItem(QTreeWidgetItem* item) {
         photos->Albums.ListAlbumImageIDs(item->text(0).toStdString(), ids);
     }
     PhotoListBox->clear();
-    for (const std::string& id : ids) PhotoListBox->addItem(QString::fromStdString(id));
+    int32_t pictures = 0;
+    for (const std::string& id : ids) {
+        PhotoListBox->addItem(QString::fromStdString(id));
+        if (!DecodedIconSize(EntryOfItem(PhotoListBox->count() - 1)).isEmpty()) ++pictures;
+    }
     PhotoListBox->viewport()->update();
     PhotoListBox->setCurrentRow(0);
+    ShowPictureCount(pictures);
 }
 
 void TPhotoPage::PhotoAlbumListViewChange(QTreeWidgetItem* item) {
@@ -360,10 +389,11 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
     int32_t done = 0;
     int32_t written = 0;
     int32_t failed = 0;
+    bool gone = false;
     std::string failures;
     if (photos) {
         TPhotoExtractRun run(*photos, s.Folder, s.Type);
-        run.PlayerGone = [this] { return FHost.PlayerGone(); };
+        run.PlayerGone = [this] { return PlayerGoneAway(FHost); };
         auto showLabel = [label](const std::string& text) {
             label->setText(QString::fromStdString(text));
             label->repaint();
@@ -382,7 +412,7 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
             const std::string caption = item->text(0).toStdString();
             if (!going) {
                 // The albums a pulled player kept from the extraction count as failed too.
-                if (FHost.PlayerGone()) run.SkipAlbum(caption);
+                if (PlayerGoneAway(FHost)) run.SkipAlbum(caption);
                 continue;
             }
             ++done;
@@ -392,10 +422,12 @@ int32_t TPhotoPage::ExtractPhotos(QProgressBar* bar, QLabel* label, bool& cancel
         written = run.Written;
         failed = run.Failed;
         failures = PhotoFailureMessage(run.Failures, run.Failed);
+        gone = PlayerGoneAway(FHost);
     }
-    FHost.SetStatusText(1, QString::fromStdString(PhotoExtractEndText(s.Folder, written, failed)));
+    const std::string endText = PhotoExtractEndText(s.Folder, written, failed, gone);
+    FHost.SetStatusText(1, QString::fromStdString(endText));
     if (!failures.empty()) ShowMessage(FHost.DialogParent(), failures);
-    ShellOpen(s.Folder, FHost.DialogParent());
+    OpenCopyFolder(FHost, s.Folder, endText);
     return done;
 }
 

@@ -75,6 +75,8 @@ public:
     QSize ThumbSize{88, 133};
     // Columns of the thumbnail list as last set by a load.
     int32_t Columns = 3;
+    // The thumbnails of the last load that decoded to a picture.
+    int32_t PictureCount = 0;
 
     // The player's photo database (nullptr without a player object).
     TArtworkDBLoader* Photos() const;
@@ -82,6 +84,9 @@ public:
 private:
     void StepPhoto(int delta, std::string& fileName, int32_t& index);
     void SetCellSize(int32_t itemHeight);
+    // The size a photo's icon is drawn at; empty when it has none or it decodes to nothing.
+    QSize DecodedIconSize(const TArtItem* entry) const;
+    void ShowPictureCount(int32_t count);
 
     std::unique_ptr<Ui::TPhotoPage> ui;
 };

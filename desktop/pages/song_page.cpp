@@ -23,7 +23,6 @@
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/gui/message_box.h"
-#include "foundation/gui/shell_open.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
 #include "foundation/windows/progress_form.h"
@@ -84,6 +83,7 @@ TSongPage::TSongPage(TPageHost& host, QWidget* parent)
     connect(SButton_SongInfo, &QPushButton::clicked, this, [this] { Menu_PropertyClick(); });
     connect(SButton_FindSongs, &QPushButton::clicked, this, [this] { SButton_FindSongsClick(); });
     SongListView->viewport()->installEventFilter(this);
+    CheckWithSpaceKey(*SongListView);
     SetupMenus();
 }
 
@@ -338,37 +338,18 @@ void TSongPage::VideoListViewColumnClick(int column) {
 
 // ---- copy ----
 
-void TSongPage::SButton_OutSongsClick() {
-    try {
-        if (!AskSongCopySettings(FHost.DialogParent(), FHost.Settings())) return;
-        const std::string folder = FHost.Settings().SongCopy.Folder;
-        RunWithProgress(
-            "楽曲の転送状況", 0, FModel->CheckedCount(),
-            [this, folder](QProgressBar* bar, QLabel* label, bool& cancel) {
-                return CopySongsToFolder(folder, bar, label, cancel);
-            },
-            FHost.DialogParent());
-    } catch (const ETolvError& e) {
-        ShowMessage(FHost.DialogParent(), e.Message());
-    }
-}
-
-int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
-    TTolvIPOD& player = FHost.Player();
-    const auto& s = FHost.Settings().SongCopy;
-    TCopyNaming naming;
-    naming.ArtistFolder = s.MakeFolder_Artist;
-    naming.AlbumFolder = s.MakeFolder_Album;
-    naming.NameType = TCopyNameType(s.MakingNameType);
-    naming.AddTrackNo = s.AddTrackNo;
-    TITXMakeLibrary* importList = s.MakeLibraryData ? player.Library.get() : nullptr;
+std::vector<int32_t> TSongPage::CheckedSongIndexes() const {
     std::vector<int32_t> checked;
     for (int r = 0; r < FModel->Count(); ++r) {
         if (FModel->Row(r).Checked) checked.push_back(FModel->Row(r).SongIndex);
     }
-    const int32_t total = FModel->CheckedCount();
-    bar->setMaximum(std::max(total, 1));
-    return harrowin::CopySongsToFolder(FHost, folder, naming, importList, checked, total, bar, label, cancel);
+    return checked;
+}
+
+void TSongPage::SButton_OutSongsClick() { CopyCheckedRows(FHost, false, CheckedSongIndexes()); }
+
+int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
+    return CopyRowsToFolder(FHost, false, folder, CheckedSongIndexes(), bar, label, cancel);
 }
 
 // ---- details ----
@@ -376,17 +357,9 @@ int32_t TSongPage::CopySongsToFolder(const std::string& folder, QProgressBar* ba
 bool TSongPage::ShowSongInfo() {
     const int row = SelectedRow();
     if (row < 0) return false;
-    TTolvIPOD& player = FHost.Player();
-    TITBSongItem* song = MusicOf(player).Songs.GetItem(FModel->Row(row).SongIndex);
-    if (!song) return false;
-    TSongInfoForm form(FHost.DialogParent(), player.Artwork.get());
-    form.VideoMode = false;
-    form.ShowPages();
-    form.GetMainCheck = [this, row] { return FModel->Checked(row); };
-    form.SetMainCheck = [this, row](bool checked) { FModel->SetChecked(row, checked); };
-    form.LoadSong(*song, PlayerSourcePath(IncludeBackslash(CheckerOf(player).DriveRoot), song->Location));
-    form.exec();
-    return form.CheckChanged;
+    return ShowSongDetails(
+        FHost, false, FModel->Row(row).SongIndex, [this, row] { return FModel->Checked(row); },
+        [this, row](bool checked) { FModel->SetChecked(row, checked); });
 }
 
 void TSongPage::Menu_PropertyClick() {

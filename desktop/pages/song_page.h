@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "desktop/pages/list_page.h"
 
@@ -61,6 +62,8 @@ public:
     void SButton_OutSongsClick();
     // The copy loop (inside the progress window); returns the position reached.
     int32_t CopySongsToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel);
+    // The song indexes of the checked rows, in list order.
+    std::vector<int32_t> CheckedSongIndexes() const;
 
     // The details window of the selected row; true when its check box changed the row.
     bool ShowSongInfo();

@@ -11,16 +11,15 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
-#include "desktop/dialogs/song_copy_form.h"
 #include "desktop/dialogs/song_info_form.h"
 #include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
+#include "desktop/song_list_model.h"
 #include "foundation/date_time.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/gui/draw_fitted.h"
 #include "foundation/gui/message_box.h"
-#include "foundation/gui/shell_open.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"
 #include "foundation/windows/progress_form.h"
@@ -137,6 +136,7 @@ TVideoPage::TVideoPage(TPageHost& host, QWidget* parent)
     SButton_VideoInfo = ui->SButton_VideoInfo;
     SButton_ExtractVideos = ui->SButton_ExtractVideos;
     VideoListBox->setItemDelegate(new TVideoRowDelegate(host, VideoListBox));
+    CheckWithSpaceKey(*VideoListBox);
 
     PopupMenu_Video = new QMenu(this);
     PopupMenu_Video->setObjectName("PopupMenu_Video");
@@ -244,62 +244,31 @@ void TVideoPage::UpdateVideoSelectionTotals() {
     Menu_Video_Extract->setEnabled(count >= 1);
 }
 
-void TVideoPage::SButton_ExtractVideosClick() {
-    try {
-        if (!AskVideoCopySettings(FHost.DialogParent(), FHost.Settings())) return;
-        int checked = 0;
-        for (int i = 0; i < VideoListBox->count(); ++i) {
-            if (VideoListBox->item(i)->checkState() == Qt::Checked) ++checked;
-        }
-        const std::string folder = FHost.Settings().VideoCopy.VideoFolder;
-        RunWithProgress(
-            "楽曲の転送状況", 0, checked,
-            [this, folder](QProgressBar* bar, QLabel* label, bool& cancel) {
-                return CopyVideosToFolder(folder, bar, label, cancel);
-            },
-            FHost.DialogParent());
-    } catch (const ETolvError& e) {
-        ShowMessage(FHost.DialogParent(), e.Message());
-    }
-}
-
-int32_t TVideoPage::CopyVideosToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
-    TTolvIPOD& player = FHost.Player();
-    const auto& s = FHost.Settings().VideoCopy;
-    TCopyNaming naming;
-    naming.Video = true;
-    naming.ArtistFolder = s.MakeArtistFolder;
-    naming.AlbumFolder = s.MakeAlbumFolder;
-    naming.NameType = TCopyNameType(s.MakeType);
-    TITXMakeLibrary* importList = s.MakeImportFile ? player.Library.get() : nullptr;
+std::vector<int32_t> TVideoPage::CheckedSongIndexes() const {
     std::vector<int32_t> checked;
     for (int i = 0; i < VideoListBox->count(); ++i) {
         if (VideoListBox->item(i)->checkState() == Qt::Checked) checked.push_back(EntrySongIndex(i));
     }
-    return CopySongsToFolder(FHost, folder, naming, importList, checked, static_cast<int32_t>(checked.size()), bar,
-                             label, cancel);
+    return checked;
+}
+
+void TVideoPage::SButton_ExtractVideosClick() { CopyCheckedRows(FHost, true, CheckedSongIndexes()); }
+
+int32_t TVideoPage::CopyVideosToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel) {
+    return CopyRowsToFolder(FHost, true, folder, CheckedSongIndexes(), bar, label, cancel);
 }
 
 bool TVideoPage::ShowVideoInfo() {
     const int entry = VideoListBox->currentRow();
     if (entry < 0) return false;
-    TTolvIPOD& player = FHost.Player();
-    TSongInfoForm form(FHost.DialogParent(), player.Artwork.get());
-    form.VideoMode = true;
-    form.ShowPages();
-    form.setWindowTitle("ビデオファイルの詳細情報");
-    const int32_t index = EntrySongIndex(entry);
-    TITBSongItem* song = index >= 0 ? MusicOf(player).Songs.GetItem(index) : nullptr;
-    if (!song) return false;
-    form.GetMainCheck = [this, entry] { return VideoListBox->item(entry)->checkState() == Qt::Checked; };
-    form.SetMainCheck = [this, entry](bool checked) {
-        FBulkCheck = true;
-        VideoListBox->item(entry)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-        FBulkCheck = false;
-    };
-    form.LoadSong(*song, PlayerSourcePath(IncludeBackslash(CheckerOf(player).DriveRoot), song->Location));
-    form.exec();
-    return form.CheckChanged;
+    return ShowSongDetails(
+        FHost, true, EntrySongIndex(entry),
+        [this, entry] { return VideoListBox->item(entry)->checkState() == Qt::Checked; },
+        [this, entry](bool checked) {
+            FBulkCheck = true;
+            VideoListBox->item(entry)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+            FBulkCheck = false;
+        });
 }
 
 void TVideoPage::SButton_VideoInfoClick() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "desktop/pages/list_page.h"
 
@@ -46,6 +47,8 @@ public:
 
     void SButton_ExtractVideosClick();
     int32_t CopyVideosToFolder(const std::string& folder, QProgressBar* bar, QLabel* label, bool& cancel);
+    // The song indexes of the checked entries, in list order.
+    std::vector<int32_t> CheckedSongIndexes() const;
 
     // The details window of the selected entry; true when its check box changed the entry.
     bool ShowVideoInfo();

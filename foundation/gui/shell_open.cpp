@@ -54,14 +54,18 @@ std::string ShellOpenUrl(const std::string& target) {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
 }
 
-bool ShellOpen(const std::string& target, QWidget* parent) {
+bool TryShellOpen(const std::string& target) {
     const std::string url = ShellOpenUrl(target);
     if (url.empty()) return false;
+    return Hook() ? Hook()(url)
+                  : QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
+}
+
+bool ShellOpen(const std::string& target, QWidget* parent) {
+    if (ShellOpenUrl(target).empty()) return false;
     // The desktop refuses when it finds no program for the address (no browser, no file
     // manager); without a word the user would only see that nothing happened.
-    const bool opened =
-        Hook() ? Hook()(url)
-               : QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode));
+    const bool opened = TryShellOpen(target);
     if (!opened) ShowMessage(parent ? parent : QApplication::activeWindow(), ShellOpenFailureText(target));
     return opened;
 }

@@ -11,6 +11,9 @@ class QWidget;
 // (the active window when none) says so, and false is returned.
 bool ShellOpen(const std::string& target, QWidget* parent = nullptr);
 
+// The same without the message: false when there is no program to open the target with.
+bool TryShellOpen(const std::string& target);
+
 // The message of a target that could not be opened.
 std::string ShellOpenFailureText(const std::string& target);
 

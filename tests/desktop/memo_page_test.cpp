@@ -262,6 +262,16 @@ void MemoPageTest::editorSaveAndClose() {
         QVERIFY(form.isVisible() && form.FModified);
         QCOMPARE(form.MemoEdit->toPlainText(), QString("unsaved"));
         QCOMPARE(ReadFileText(dir / "Notes/new.txt"), encoding::Utf8ToCp932("かきく\r\nline\r\n"));
+        // A name whose write failed is not kept: the next save and the close's Yes ask again.
+        int dialogs = 0;
+        TMemoForm::SaveDialogHook = [&](const std::string&, const std::string&) {
+            ++dialogs;
+            return dialogs == 1 ? dir / "gone/new.txt" : std::string();
+        };
+        form.Save1->trigger();
+        form.menu_SaveOW->trigger();
+        QVERIFY(!form.close());
+        QCOMPARE(dialogs, 3);
         boxes.Answer = TMsgResult::No;
         QVERIFY(form.close());
         boxes.Answer = TMsgResult::Yes;

@@ -76,6 +76,7 @@ class PhotoPageTest : public QObject {
     Q_OBJECT
 private slots:
     void loadingAndAlbums();
+    void aDamagedLastThumbnailSizesNoCell();
     void checkMarks();
     void drawingACell();
     void steppingForTheViewer();
@@ -91,10 +92,10 @@ void PhotoPageTest::loadingAndAlbums() {
     auto host = std::make_unique<TTestPageHost>(dir, "ipod");
     TPhotoPage& page = host->Page<TPhotoPage>();
     host->LoadTabList(TListKind::Photos);
-    // Only entries with a picture are listed; the count is of all entries.
+    // Only entries with a picture are listed; the count is of the pictures got.
     QCOMPARE(page.PhotoListBox->count(), 10);
     QCOMPARE(page.PhotoListBox->item(0)->text(), QString("100"));
-    QCOMPARE(host->StatusText(1), QString("12 枚のサムネイル画像を取得しました"));
+    QCOMPARE(host->StatusText(1), QString("10 枚のサムネイル画像を取得しました"));
     QCOMPARE(page.ThumbSize, QSize(40, 30));
     QCOMPARE(page.PhotoListBox->gridSize().height(), 32);
     QCOMPARE(page.PhotoListBox->currentRow(), 0);
@@ -109,6 +110,7 @@ void PhotoPageTest::loadingAndAlbums() {
     page.PhotoAlbumListView->setCurrentItem(Row(page, 1));
     QCOMPARE(page.PhotoListBox->count(), 3);
     QCOMPARE(page.PhotoListBox->item(2)->text(), QString("110"));
+    QCOMPARE(host->StatusText(1), QString("2 枚のサムネイル画像を取得しました"));
     page.PhotoAlbumListView->setCurrentItem(Row(page, 0));
     QCOMPARE(page.PhotoListBox->count(), 12);
     QCOMPARE(page.PhotoListBox->currentRow(), 0);
@@ -128,6 +130,34 @@ void PhotoPageTest::loadingAndAlbums() {
     QCOMPARE(page.N27->property("tag").toInt(), 1);
     QCOMPARE(page.Menu_ExtractPhotos->text(), QString("フォトを取り出す(&X)"));
     QCOMPARE(page.Menu_ExtractPhotos->shortcut(), QKeySequence(Qt::Key_F9));
+}
+
+void PhotoPageTest::aDamagedLastThumbnailSizesNoCell() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    ArtworkDbWriter w;
+    for (uint32_t id = 100; id < 103; ++id) {
+        ArtworkTestImage& image = w.AddImage(id);
+        ArtworkTestThumb& thumb = w.AddThumbnail(image, ":Thumbs:F1009_1.ithmb",
+                                                 Plain(40, 30, Bitmap32::Rgb(248, 0, 0)), ThumbFormat::Rgb565LE, 1009);
+        // The last one states a size no thumbnail has, and decodes to nothing.
+        if (id == 102) {
+            thumb.Width = 8192;
+            thumb.Height = 8191;
+        }
+    }
+    w.AddAlbum("Photo Library", 1, {100, 101, 102});
+    w.WriteTo(dir / "ipod/Photos", "Photo DataBase");
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TPhotoPage& page = host->Page<TPhotoPage>();
+    host->LoadTabList(TListKind::Photos);
+    QCOMPARE(page.PhotoListBox->count(), 3);
+    QCOMPARE(page.ThumbSize, QSize(40, 30));
+    QCOMPARE(page.PhotoListBox->gridSize().height(), 32);
+    QCOMPARE(host->StatusText(1), QString("2 枚のサムネイル画像を取得しました"));
 }
 
 void PhotoPageTest::checkMarks() {

@@ -112,6 +112,7 @@ private slots:
     void cancelReportsTheCopiedCount();
     void removalDuringTheCopyCountsTheRest();
     void videosCopyWithTheirOwnRules();
+    void videoCopyEndSaysWhatHappened();
     void dialogStoresItsValues();
     void samplePlayerIsCopied();
 };
@@ -513,6 +514,57 @@ void SongCopyTest::videosCopyWithTheirOwnRules() {
     QVERIFY(!fs::exists(dir / "vid/iPodLibrary.TXT"));
     QCOMPARE(host->StatusText(1).toStdString(),
              "フォルダ \"" + (dir / "vid/") + "\" にビデオファイルを全て転送しました");
+}
+
+void SongCopyTest::videoCopyEndSaysWhatHappened() {
+    TempDir dir;
+    ItdbDatabase db;
+    for (int i = 1; i <= 3; ++i) db.Songs.push_back(TestVideo(i, "映像" + std::to_string(i), "V"));
+    WriteTestPlayer(dir, "ipod", db);
+    TRecordedBoxes boxes;
+    SetShellOpenAnswerHook([](const std::string&) { return false; });  // a desktop without a file manager
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TVideoPage& page = host->Page<TVideoPage>();
+    page.LoadVideoList();
+    auto& copy = host->Settings().VideoCopy;
+    copy.VideoFolder = dir / "vid/";
+    copy.MakeArtistFolder = false;
+    copy.MakeType = 1;
+    copy.MakeImportFile = true;
+    page.Menu_Video_AllCheckClick(1);
+    // The import list cannot be written (a folder has its name): the status says so.
+    fs::create_directories(dir / "vid/iPodLibrary.TXT");
+    QProgressBar bar;
+    QLabel label;
+    bool cancel = false;
+    page.CopyVideosToFolder(copy.VideoFolder, &bar, &label, cancel);
+    QCOMPARE(bar.maximum(), 3);
+    const std::string head = "フォルダ \"" + (dir / "vid/") + "\" にビデオファイルを";
+    QCOMPARE(host->StatusText(1).toStdString(), head + "全て転送しました（iPodLibrary.TXT は書き込めませんでした）");
+    const std::string noOpener = ShellOpenFailureText(dir / "vid/");
+    QVERIFY(std::count_if(boxes.Boxes.begin(), boxes.Boxes.end(), [&](auto& b) { return b.Text == noOpener; }) <= 1);
+    boxes.Boxes.clear();
+    // The player is pulled once the first video is copied, before the desktop says so: the
+    // videos it kept failed because the device is missing, in the log and in the status.
+    copy.MakeImportFile = false;
+    QObject::connect(&bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value == 1 && fs::exists(dir / "ipod")) fs::rename(dir / "ipod", dir / "pulled");
+    });
+    QStringList reasons;
+    WhenModalWith("LogListView", [&](QWidget* w) {
+        auto* list = w->findChild<QTreeWidget*>("LogListView");
+        for (int i = 0; i < list->topLevelItemCount(); ++i) reasons << list->topLevelItem(i)->text(3);
+        w->close();
+    });
+    page.CopyVideosToFolder(copy.VideoFolder, &bar, &label, cancel);
+    const QString missing = QString::fromStdString(SysErrorText(ENODEV));
+    QCOMPARE(reasons.size(), 2);
+    for (const QString& reason : reasons) QVERIFY2(reason.startsWith(missing), qPrintable(reason));
+    // The folder still cannot be opened: said in the status line now, not in another box.
+    QCOMPARE(host->StatusText(1).toStdString(), head + " 1 本転送しました(失敗は 2 本)" + SysErrorText(ENODEV) +
+                                                    "（フォルダを開くプログラムが見つかりません）");
+    QVERIFY(!boxes.Saw(noOpener));
+    SetShellOpenAnswerHook({});
 }
 
 void SongCopyTest::dialogStoresItsValues() {

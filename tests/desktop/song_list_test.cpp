@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -12,6 +13,7 @@
 #include <filesystem>
 
 #include "desktop/pages/song_page.h"
+#include "desktop/pages/video_page.h"
 #include "desktop/report_list_sort.h"
 #include "desktop/song_list_model.h"
 #include "harrowin_work/artist_tree.h"
@@ -65,6 +67,7 @@ private slots:
     void checksAndTotals();
     void treeCommands();
     void popUpEntriesAndShortcuts();
+    void spaceTogglesTheChecks();
     void samplePlayerIsListed();
 };
 
@@ -336,6 +339,39 @@ void SongListTest::popUpEntriesAndShortcuts() {
     });
     QTest::keyClick(page.SongListView, Qt::Key_F, Qt::ControlModifier);
     QVERIFY(findOpened);
+}
+
+void SongListTest::spaceTogglesTheChecks() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "a", "A"), TestSong(2, "b", "A"), TestSong(3, "c", "B"), TestVideo(4, "v", "V"),
+                TestVideo(5, "w", "V")};
+    auto host = Loaded(dir, db);
+    TSongPage& page = host->Page<TSongPage>();
+    TVideoPage& videos = host->Page<TVideoPage>();
+    videos.LoadVideoList();
+    host->Window().show();
+    QApplication::setActiveWindow(&host->Window());
+    QVERIFY(QTest::qWaitForWindowActive(&host->Window()));
+    // A click on a row's artist cell, then Space: that row's mark changes, whichever cell has
+    // the focus.
+    const QModelIndex artist = page.SongModel().index(2, 1);
+    QTest::mouseClick(page.SongListView->viewport(), Qt::LeftButton, {},
+                      page.SongListView->visualRect(artist).center());
+    QCOMPARE(page.SongListView->currentIndex(), artist);
+    QTest::keyClick(page.SongListView, Qt::Key_Space);
+    QVERIFY(page.SongModel().Checked(2));
+    QCOMPARE(page.SongModel().CheckedCount(), 1);
+    QVERIFY(host->StatusText(1).startsWith("1 曲を選択しています"));
+    QTest::keyClick(page.SongListView, Qt::Key_Space);
+    QCOMPARE(page.SongModel().CheckedCount(), 0);
+    videos.VideoListBox->setFocus();
+    videos.VideoListBox->setCurrentRow(1);
+    QTest::keyClick(videos.VideoListBox, Qt::Key_Space);
+    QCOMPARE(videos.VideoListBox->item(1)->checkState(), Qt::Checked);
+    QCOMPARE(videos.VideoListBox->item(0)->checkState(), Qt::Unchecked);
+    QVERIFY(host->StatusText(1).startsWith("1 本をチェックしています"));
 }
 
 void SongListTest::samplePlayerIsListed() {
