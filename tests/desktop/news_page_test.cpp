@@ -261,7 +261,7 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     WriteTestPlayer(dir, "ipod", db);
     dir.Write("ipod/Notes/Local.txt", std::string("old text\r\n"));
     const std::string local = dir.Write("pc/local news.txt", std::string("from disk\r\n"));
-    // "MakeFolder" off: pages go into the notes folder, replacing pages of the same name.
+    // "MakeFolder" off: pages go into the notes folder.
     auto host = std::make_unique<TTestPageHost>(dir, "ipod", "[TextDivide]\r\nMakeFolder=0\r\nAddEncoded=0\r\n");
     TNewsPage& page = host->Page<TNewsPage>();
     page.ClearList();
@@ -272,9 +272,12 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     page.SButton_DownloadClick();
     // A line the splitter cannot cut ends that site's text with the splitter's message.
     QVERIFY(boxes.Saw(kMemoLineTooLong));
-    const std::string replaced = ReadFileText(dir / "ipod/Notes/Local.txt");
-    QVERIFY(replaced.find("from disk\r\n") != std::string::npos);
-    QVERIFY(replaced.find("old text") == std::string::npos);
+    // A note the user made under a site's page name stays, the site is not updated, and the
+    // end of the download says which sites failed.
+    QCOMPARE(ReadFileText(dir / "ipod/Notes/Local.txt"), std::string("old text\r\n"));
+    QVERIFY(boxes.Saw(MemoKeptMessage("Local.txt")));
+    QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
+    QVERIFY(boxes.Saw("2 件のサイトを更新できませんでした。\nLocal: 既にあるメモを残しました\nNo file: 取得できませんでした"));
     // A name with folder parts stays a name inside the notes and cache folders.
     QVERIFY(ReadFileText(dir / "ipod/Notes/.. .. escape.txt").find("new text\r\n") != std::string::npos);
     QVERIFY(fs::exists(dir / "home/RDFData/.. .. escape.RDF"));
