@@ -88,9 +88,9 @@ bool MayBePageName(std::string_view name, std::string_view base) {
 
 }  // namespace
 
-std::string MemoKeptMessage(const std::string& note) {
-    return "メモ[ " + note +
-           " ]は書き換えずに残しました。同じ名前のページを書き込めないため、分割したメモは書き込んでいません。";
+std::string MemoKeptMessage(const std::string& note, const std::string& title) {
+    return "メモ[ " + note + " ]は書き換えずに残しました。同じ名前のメモがあるため、[ " + title +
+           " ]のメモは書き込んでいません。";
 }
 
 struct TTolvMemoDivider::Context {
@@ -214,7 +214,7 @@ bool TTolvMemoDivider::NameMayBeWritten(Context& ctx, const std::string& name) {
         return true;
     }
     FKept = path;
-    ShowMessage(MemoKeptMessage(ctx.shown + name));
+    ShowMessage(MemoKeptMessage(ctx.shown + name, FTitle));
     return false;
 }
 

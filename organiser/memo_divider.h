@@ -84,8 +84,8 @@ private:
 };
 
 // The splitter's message for a note it kept rather than replace it (the note's name inside
-// the folder given to Divide).
-std::string MemoKeptMessage(const std::string& note);
+// the folder given to Divide) and wrote nothing of the title's text.
+std::string MemoKeptMessage(const std::string& note, const std::string& title);
 
 // The splitter's message for a line (or a room) too small to cut by: it is also the answer
 // to a page size that leaves no room at all, whatever the cut type.

@@ -444,7 +444,7 @@ TEST(MemoDivider, NeverWritesOverANoteItMayNotReplace) {
     d.Divide(dir.Path());
     EXPECT_EQ(FileCount(dir.Path()), 1u) << "nothing written when one page's name is taken";
     EXPECT_EQ(d.FKept, mine);
-    EXPECT_EQ(messages, (Lines{MemoKeptMessage("T 002.txt")}));
+    EXPECT_EQ(messages, (Lines{MemoKeptMessage("T 002.txt", "T")}));
     EXPECT_EQ(ReadFileText(mine), "the user's own");
     // A note the owner allows is replaced.
     d.FMayReplace = [&](const std::string& path) { return path == mine; };
