@@ -251,6 +251,10 @@ void TNewsPages::DeleteUnchanged(const Page& page) const {
     if (Unchanged(page)) DeleteFileForced(FNotesFolder + page.Path);
 }
 
+std::string TNewsPages::Relative(const std::string& path) const {
+    return path.starts_with(FNotesFolder) ? path.substr(FNotesFolder.size()) : path;
+}
+
 bool TNewsPages::MayReplace(const std::string& path) const {
     if (!path.starts_with(FNotesFolder)) return false;
     const std::string relative = path.substr(FNotesFolder.size());
@@ -319,7 +323,7 @@ void TNewsPages::Save() {
 
 bool DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
                 const TNewsOptions& options, const TNewsMessageEvent& onMessage, TNewsPages* pages,
-                const TTolvProgressEvent& progress) {
+                const TTolvProgressEvent& progress, std::string* keptNote) {
     if (lines.empty()) return true;
     TTolvMemoDivider divider;
     divider.FNextLink = options.MakeLink;
@@ -331,7 +335,10 @@ bool DivideNews(const std::string& title, const std::string& folder, const std::
     divider.FCutType = 0;
     divider.FCopyDir = false;
     divider.FTitle = title;
-    divider.FOnMessage = onMessage;
+    // A kept note is the caller's to report, with the site it stopped.
+    divider.FOnMessage = [&](const std::string& text) {
+        if (divider.FKept.empty() && onMessage) onMessage(text);
+    };
     divider.FOnProgress = progress;
     if (pages) divider.FMayReplace = [pages](const std::string& path) { return pages->MayReplace(path); };
     divider.AssignText(lines);
@@ -341,7 +348,10 @@ bool DivideNews(const std::string& title, const std::string& folder, const std::
         if (pages) pages->SiteWritten(title, folder, divider.FWritten, false);
         throw;
     }
-    if (!divider.FKept.empty()) return false;
+    if (!divider.FKept.empty()) {
+        if (keptNote) *keptNote = pages ? pages->Relative(divider.FKept) : divider.FKept;
+        return false;
+    }
     if (pages) pages->SiteWritten(title, folder, divider.FWritten, true);
     return true;
 }
@@ -349,14 +359,15 @@ bool DivideNews(const std::string& title, const std::string& folder, const std::
 TNewsSiteResult DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
                                  const std::string& targetFolder, const TNewsOptions& options,
                                  const std::function<bool()>& pump, const TNewsMessageEvent& onMessage,
-                                 TNewsPages* pages, const TTolvProgressEvent& progress) {
+                                 TNewsPages* pages, const TTolvProgressEvent& progress, std::string* keptNote) {
     const std::string cacheFile = NewsCacheFile(cacheFolder, name);
     if (!FetchDocument(address, cacheFile, pump)) return TNewsSiteResult::NotFetched;
     bool plainText = false;
     const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText);
     CreateFolder(targetFolder, !plainText);
-    return DivideNews(name, targetFolder, lines, options, onMessage, pages, progress) ? TNewsSiteResult::Updated
-                                                                                      : TNewsSiteResult::NoteKept;
+    return DivideNews(name, targetFolder, lines, options, onMessage, pages, progress, keptNote)
+               ? TNewsSiteResult::Updated
+               : TNewsSiteResult::NoteKept;
 }
 
 void PrepareNewsDownload(const std::string& cacheFolder) { CreateFolder(cacheFolder, false); }

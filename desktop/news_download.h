@@ -79,6 +79,8 @@ public:
     // Once a site of this download wrote its pages: deletes the pages of the sites that are not
     // among sites (the rows of the list), which no download can update any more.
     void DropSitesOtherThan(const std::vector<std::string>& sites);
+    // The path inside the notes folder (the path itself when outside it).
+    std::string Relative(const std::string& path) const;
     // Writes the record when it changed. EFileError when it cannot be written.
     void Save();
 
@@ -105,12 +107,13 @@ std::string NewsPagesRecordFile(const std::string& cacheFolder);
 
 // Writes the lines as the site's linked note pages into folder; nothing when there are no
 // lines. Folder must exist. Only free names and recorded unchanged pages (pages, when given)
-// are written: when another note holds a page's name nothing is written, the message names
-// it, and the result is false. EFileError when a page cannot be written; EDivideCancelled
+// are written: when another note holds a page's name nothing is written, keptNote (when
+// given) gets that note's path inside the notes folder of pages (else its full path), and the
+// result is false; the caller tells the user. EFileError when a page cannot be written; EDivideCancelled
 // when progress throws it. What was written is recorded (pages) in either case.
 bool DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
                 const TNewsOptions& options, const TNewsMessageEvent& onMessage = {}, TNewsPages* pages = nullptr,
-                const TTolvProgressEvent& progress = {});
+                const TTolvProgressEvent& progress = {}, std::string* keptNote = nullptr);
 
 // What became of a checked site.
 enum class TNewsSiteResult {
@@ -124,7 +127,8 @@ enum class TNewsSiteResult {
 TNewsSiteResult DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
                                  const std::string& targetFolder, const TNewsOptions& options,
                                  const std::function<bool()>& pump = {}, const TNewsMessageEvent& onMessage = {},
-                                 TNewsPages* pages = nullptr, const TTolvProgressEvent& progress = {});
+                                 TNewsPages* pages = nullptr, const TTolvProgressEvent& progress = {},
+                                 std::string* keptNote = nullptr);
 
 // Prepares a download: creates the cache folder. Nothing is deleted before a site is fetched.
 // EFileError when the cache folder cannot be created.

@@ -207,14 +207,17 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
         label->repaint();
         if (item->checkState(0) != Qt::Checked) continue;
         const std::string name = item->text(0).toStdString();
+        std::string kept;
         try {
             switch (DownloadNewsSite(name, item->text(1).toStdString(), cache, target, options, pump, message, &pages,
-                                     progress)) {
+                                     progress, &kept)) {
                 case TNewsSiteResult::Updated: item->setText(2, NowText()); break;
                 case TNewsSiteResult::NotFetched:
                     if (!stop()) FFailedSites.emplace_back(name, "取得できませんでした");
                     break;
-                case TNewsSiteResult::NoteKept: FFailedSites.emplace_back(name, "既にあるメモを残しました"); break;
+                case TNewsSiteResult::NoteKept:
+                    FFailedSites.emplace_back(name, "既にあるメモ[ " + kept + " ]を残しました");
+                    break;
             }
         } catch (const EDivideCancelled&) {
         } catch (const std::exception& e) {

@@ -283,10 +283,10 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     // A note the user made under a site's page name stays, the site is not updated, and the
     // end of the download says which sites failed.
     QCOMPARE(ReadFileText(dir / "ipod/Notes/Local.txt"), std::string("old text\r\n"));
-    QVERIFY(boxes.Saw(MemoKeptMessage("Local.txt", "Local")));
     QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
-    QVERIFY(boxes.Saw(
-        "2 件のサイトを更新できませんでした。\nLocal: 既にあるメモを残しました\nNo file: 取得できませんでした"));
+    QVERIFY(
+        boxes.Saw("2 件のサイトを更新できませんでした。\nLocal: 既にあるメモ[ Local.txt ]を残しました\nNo file: "
+                  "取得できませんでした"));
     // A name with folder parts stays a name inside the notes and cache folders.
     QVERIFY(ReadFileText(dir / "ipod/Notes/.. .. escape.txt").find("new text\r\n") != std::string::npos);
     QVERIFY(fs::exists(dir / "home/RDFData/.. .. escape.RDF"));
@@ -379,7 +379,9 @@ void NewsPageTest::eachSiteKeepsWhatItDidNotWrite() {
     server.Set("/b.txt", {404, "", ""});
     page.SButton_DownloadClick();
     QCOMPARE(ReadFileText(news + "/MySite.txt"), mine);
-    QVERIFY(boxes.Saw(MemoKeptMessage("MySite.txt", "MySite")));
+    QVERIFY(
+        boxes.Saw("2 件のサイトを更新できませんでした。\nMySite: 既にあるメモ[ RSS News/MySite.txt ]を残しました\n"
+                  "Second: 取得できませんでした"));
     QVERIFY(ReadFileText(news + "/Second.txt").find("second") != std::string::npos);
     // Once the site answers again its own page is replaced.
     server.Set("/b.txt", {200, "again\r\n", ""});
