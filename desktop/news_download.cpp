@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 #include "desktop/past_entries.h"
 #include "desktop/settings.h"
@@ -257,11 +258,14 @@ std::string TNewsPages::Relative(const std::string& path) const {
 
 bool TNewsPages::MayReplace(const std::string& path) const {
     if (!path.starts_with(FNotesFolder)) return false;
-    const std::string relative = path.substr(FNotesFolder.size());
-    for (const Page& page : FPages) {
-        if (page.Path == relative) return Unchanged(page);
+    // Asked for every page of a division: the pages are looked up by path.
+    if (!FIndexed) {
+        FIndex.clear();
+        for (const Page& page : FPages) FIndex.emplace(page.Path, &page);
+        FIndexed = true;
     }
-    return false;
+    const auto found = FIndex.find(path.substr(FNotesFolder.size()));
+    return found != FIndex.end() && Unchanged(*found->second);
 }
 
 void TNewsPages::SiteWritten(const std::string& site, const std::string& folder,
@@ -276,14 +280,16 @@ void TNewsPages::SiteWritten(const std::string& site, const std::string& folder,
     }
     if (now.empty() && !complete) return;
     FChanged = true;
+    FIndexed = false;
+    std::unordered_set<std::string> nowPaths;
+    for (const Page& page : now) nowPaths.insert(page.Path);
     const std::string sub = IncludeBackslash(folder).starts_with(FNotesFolder)
                                 ? IncludeBackslash(folder).substr(FNotesFolder.size())
                                 : std::string("\n");  // matches no recorded page
     const bool replaceSite = complete && !now.empty();
     std::vector<Page> kept;
     for (Page& page : FPages) {
-        const bool rewritten = std::any_of(now.begin(), now.end(), [&](const Page& p) { return p.Path == page.Path; });
-        if (rewritten) continue;
+        if (nowPaths.contains(page.Path)) continue;
         const bool ofSite = page.SiteKnown
                                 ? page.Site == site
                                 : FolderPart(page.Path) == sub && IsPageNameOf(page.Path.substr(sub.size()), site);
@@ -300,6 +306,7 @@ void TNewsPages::SiteWritten(const std::string& site, const std::string& folder,
 
 void TNewsPages::DropSitesOtherThan(const std::vector<std::string>& sites) {
     if (!FWrote) return;
+    FIndexed = false;
     std::erase_if(FPages, [&](const Page& page) {
         if (!page.SiteKnown || std::find(sites.begin(), sites.end(), page.Site) != sites.end()) return false;
         DeleteUnchanged(page);
@@ -311,6 +318,7 @@ void TNewsPages::DropSitesOtherThan(const std::vector<std::string>& sites) {
 void TNewsPages::Save() {
     if (!FChanged) return;
     // A page the user changed or removed since is no longer the download's.
+    FIndexed = false;
     std::erase_if(FPages, [&](const Page& page) { return !Unchanged(page); });
     std::string text = std::string(kRecordHead) + "\r\n";
     for (const Page& page : FPages) {

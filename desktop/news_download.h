@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/progress_event.h"
@@ -98,6 +99,8 @@ private:
     std::string FRecordFile;
     std::string FNotesFolder;
     std::vector<Page> FPages;
+    mutable std::unordered_map<std::string, const Page*> FIndex;  // FPages by path, while FIndexed
+    mutable bool FIndexed = false;
     bool FChanged = false;
     bool FWrote = false;
 };
