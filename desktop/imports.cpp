@@ -1,6 +1,11 @@
 #include "desktop/imports.h"
 
+#include <exception>
+#include <utility>
+
 #include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
 #include <QStringList>
 
 #include "desktop/dialogs/memo_divide_form.h"
@@ -12,6 +17,7 @@
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
+#include "foundation/windows/progress_form.h"
 #include "harrowin_work/past_entries.h"
 #include "harrowin_work/player_access.h"
 #include "harrowin_work/settings.h"
@@ -109,13 +115,16 @@ void ImportFile(TPageHost& host, const std::string& FileName, int32_t Kind) {
 void ImportTextFile(TPageHost& host, const std::string& FileName) {
     const std::string notes = FolderOf(host, TListKind::Notes);
     if (notes.empty()) return;
-    TTolvStringList list;
-    list.LoadFromFile(FileName, kTextDetect);
-    const std::vector<std::string>& lines = list.Lines();
+    std::vector<std::string> lines;
+    {
+        TTolvStringList list;
+        list.LoadFromFile(FileName, kTextDetect);
+        lines = list.Lines();
+    }
     const bool addEncoded = host.Settings().TextDivide.AddEncoded;
     bool ok = true;
     if (TextNeedsSplit(SjisTextLength(lines), addEncoded)) {
-        ok = ImportTextAsNotes(host, notes, lines, FileName);
+        ok = ImportTextAsNotes(host, notes, std::move(lines), FileName);
     } else {
         WriteSingleNote(notes, FileName, lines, addEncoded);
     }
@@ -130,13 +139,10 @@ void ImportCalendarFile(TPageHost& host, const std::string& FileName) {
     ImportByCopy(host, FileName, TListKind::Calendar);
 }
 
-bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::vector<std::string>& Lines,
+bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, std::vector<std::string> Lines,
                        const std::string& FileName) {
     TMemoDivideForm form(host.DialogParent());
     TTolvMemoDivider divider;
-    divider.FOnProgress = [&host](int32_t p, int32_t m, const std::string& msg) {
-        host.ShowProgressInStatus(p, m, msg);
-    };
     divider.FOnMessage = [&host](const std::string& text) { ShowMessage(host.DialogParent(), text); };
     TTolvIPodINI& settings = host.Settings();
     form.LoadFrom(settings, WithoutExtension(FileNameOf(FileName)));
@@ -148,8 +154,29 @@ bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::ve
     if (!ok) return false;
     form.StoreTo(settings);
     form.ApplyTo(divider);
-    divider.AssignText(Lines);
-    divider.Divide(Folder);
+    divider.AssignText(std::move(Lines));
+    // A long text takes minutes on a slow player: it is divided in the progress window, whose
+    // Cancel (or close box) stops it after the page being written; the pages written stay.
+    const TPlayerWork work(host);
+    std::exception_ptr failure;
+    RunWithProgress(
+        "テキストファイルの取り込み", 0, 1000,
+        [&](QProgressBar* bar, QLabel* label, bool& cancel) {
+            TProgressPump pump(bar, label, cancel, true);
+            divider.FOnProgress = [&](int32_t p, int32_t m, const std::string& msg) {
+                if (pump.Step(p, m, msg) || host.PlayerGone()) throw EDivideCancelled();
+            };
+            try {
+                divider.Divide(Folder);
+            } catch (const EDivideCancelled&) {
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            divider.FOnProgress = {};
+            return bar->value();
+        },
+        host.DialogParent());
+    if (failure) std::rethrow_exception(failure);
     return true;
 }
 

@@ -35,8 +35,9 @@ void ImportFile(TPageHost& host, const std::string& FileName, int32_t Kind);
 void ImportTextFile(TPageHost& host, const std::string& FileName);
 void ImportContactFile(TPageHost& host, const std::string& FileName);
 void ImportCalendarFile(TPageHost& host, const std::string& FileName);
-// The split with the dialog (shown when "EveryDisplay" is on); false when it was cancelled.
-bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, const std::vector<std::string>& Lines,
+// The split with the dialog (shown when "EveryDisplay" is on), run in the progress window;
+// false when the dialog was cancelled (a division stopped by Cancel keeps the pages written).
+bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, std::vector<std::string> Lines,
                        const std::string& FileName);
 
 // Test seam: the open-file dialog (gets the Qt filter, returns the chosen file or empty).

@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -117,6 +119,8 @@ namespace {
 constexpr int64_t kTimeSlackSeconds = 2;
 // The record lists pages, never more than a player holds notes: read within a bound (bytes).
 constexpr uint64_t kRecordLimit = 4u << 20;
+// The first line of a record that names each page's site.
+constexpr const char* kRecordHead = "NewsPages\t2";
 
 bool StatPage(const std::string& path, int64_t& size, int64_t& mtime) {
     struct stat st {};
@@ -124,6 +128,79 @@ bool StatPage(const std::string& path, int64_t& size, int64_t& mtime) {
     size = static_cast<int64_t>(st.st_size);
     mtime = static_cast<int64_t>(st.st_mtime);
     return true;
+}
+
+// A field of a record line: "%", tab and line breaks as "%25", "%09", "%0D", "%0A".
+std::string EscapeField(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '%': out += "%25"; break;
+            case '\t': out += "%09"; break;
+            case '\r': out += "%0D"; break;
+            case '\n': out += "%0A"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string UnescapeField(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const std::string code = text.substr(i + 1, 2);
+            const char c = code == "25" ? '%' : code == "09" ? '\t' : code == "0D" ? '\r' : code == "0A" ? '\n' : 0;
+            if (c) {
+                out += c;
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// Splits a line at its tabs into exactly n fields, the last one taking the rest.
+bool SplitFields(const std::string& line, size_t n, std::vector<std::string>& fields) {
+    fields.clear();
+    size_t from = 0;
+    for (size_t i = 1; i < n; ++i) {
+        const size_t tab = line.find('\t', from);
+        if (tab == std::string::npos) return false;
+        fields.push_back(line.substr(from, tab - from));
+        from = tab + 1;
+    }
+    fields.push_back(line.substr(from));
+    return true;
+}
+
+bool ToNumber(const std::string& text, int64_t& value) {
+    try {
+        size_t used = 0;
+        value = std::stoll(text, &used);
+        return used == text.size();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Whether the file name is one a division of the site writes: "<title>.txt" or "<title> <n>.txt".
+bool IsPageNameOf(const std::string& fileName, const std::string& site) {
+    TTolvMemoDivider names;
+    names.FTitle = site;
+    if (fileName == names.SingleFileName()) return true;
+    const std::string first = names.PageFileName(1);  // "<title> 001.txt"
+    const std::string head = first.substr(0, first.size() - 7);
+    if (!fileName.starts_with(head) || !fileName.ends_with(".txt")) return false;
+    const std::string number = fileName.substr(head.size(), fileName.size() - head.size() - 4);
+    return number.size() >= 3 && number.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::string FolderPart(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -141,62 +218,121 @@ TNewsPages::TNewsPages(std::string recordFile, std::string notesFolder)
     } catch (const ETolvError&) {
         return;
     }
-    // One page a line: size, tab, time, tab, path.
-    for (const std::string& line : SplitLines(text)) {
-        const size_t tab1 = line.find('\t');
-        const size_t tab2 = tab1 == std::string::npos ? std::string::npos : line.find('\t', tab1 + 1);
-        if (tab2 == std::string::npos) continue;
+    std::vector<std::string> lines = SplitLines(text);
+    // One page a line: size, tab, time, tab, site, tab, path; a record without the head line
+    // has no site field (and its paths are not escaped).
+    const bool withSites = !lines.empty() && lines.front() == kRecordHead;
+    std::vector<std::string> fields;
+    for (size_t i = withSites ? 1 : 0; i < lines.size(); ++i) {
+        if (!SplitFields(lines[i], withSites ? 4 : 3, fields)) continue;
         Page page;
-        try {
-            page.Size = std::stoll(line.substr(0, tab1));
-            page.MTime = std::stoll(line.substr(tab1 + 1, tab2 - tab1 - 1));
-        } catch (const std::exception&) {
+        if (!ToNumber(fields[0], page.Size) || !ToNumber(fields[1], page.MTime)) continue;
+        if (withSites) {
+            page.Site = UnescapeField(fields[2]);
+            page.Path = UnescapeField(fields[3]);
+        } else {
+            page.SiteKnown = false;
+            page.Path = fields[2];
+        }
+        // Only a page inside the notes folder is ever replaced or deleted.
+        if (page.Path.empty() || FileInFolder(FNotesFolder, page.Path).empty()) continue;
+        FPages.push_back(std::move(page));
+    }
+}
+
+bool TNewsPages::Unchanged(const Page& page) const {
+    const std::string path = FNotesFolder + page.Path;
+    // Nothing below the notes folder is reached through a link.
+    if (!LinkFreeBelow(FNotesFolder, path)) return false;
+    int64_t size = 0, mtime = 0;
+    return StatPage(path, size, mtime) && size == page.Size && std::llabs(mtime - page.MTime) <= kTimeSlackSeconds;
+}
+
+void TNewsPages::DeleteUnchanged(const Page& page) const {
+    if (Unchanged(page)) DeleteFileForced(FNotesFolder + page.Path);
+}
+
+std::string TNewsPages::Relative(const std::string& path) const {
+    return path.starts_with(FNotesFolder) ? path.substr(FNotesFolder.size()) : path;
+}
+
+bool TNewsPages::MayReplace(const std::string& path) const {
+    if (!path.starts_with(FNotesFolder)) return false;
+    // Asked for every page of a division: the pages are looked up by path.
+    if (!FIndexed) {
+        FIndex.clear();
+        for (const Page& page : FPages) FIndex.emplace(page.Path, &page);
+        FIndexed = true;
+    }
+    const auto found = FIndex.find(path.substr(FNotesFolder.size()));
+    return found != FIndex.end() && Unchanged(*found->second);
+}
+
+void TNewsPages::SiteWritten(const std::string& site, const std::string& folder,
+                             const std::vector<std::string>& written, bool complete) {
+    std::vector<Page> now;
+    for (const std::string& path : written) {
+        if (!path.starts_with(FNotesFolder)) continue;
+        Page page;
+        page.Site = site;
+        page.Path = path.substr(FNotesFolder.size());
+        if (StatPage(path, page.Size, page.MTime)) now.push_back(std::move(page));
+    }
+    if (now.empty() && !complete) return;
+    FChanged = true;
+    FIndexed = false;
+    std::unordered_set<std::string> nowPaths;
+    for (const Page& page : now) nowPaths.insert(page.Path);
+    const std::string sub = IncludeBackslash(folder).starts_with(FNotesFolder)
+                                ? IncludeBackslash(folder).substr(FNotesFolder.size())
+                                : std::string("\n");  // matches no recorded page
+    const bool replaceSite = complete && !now.empty();
+    std::vector<Page> kept;
+    for (Page& page : FPages) {
+        if (nowPaths.contains(page.Path)) continue;
+        const bool ofSite = page.SiteKnown
+                                ? page.Site == site
+                                : FolderPart(page.Path) == sub && IsPageNameOf(page.Path.substr(sub.size()), site);
+        if (replaceSite && ofSite) {
+            DeleteUnchanged(page);
             continue;
         }
-        page.Path = line.substr(tab2 + 1);
-        // Only a page inside the notes folder is ever deleted.
-        if (page.Path.empty() || FileInFolder(FNotesFolder, page.Path).empty()) continue;
-        FEarlier.push_back(std::move(page));
+        kept.push_back(std::move(page));
     }
+    for (Page& page : now) kept.push_back(std::move(page));
+    FPages = std::move(kept);
+    FWrote = FWrote || replaceSite;
 }
 
-void TNewsPages::ReplaceEarlierPages() {
-    if (FReplaced) return;
-    FReplaced = true;
-    for (const Page& page : FEarlier) {
-        const std::string path = FNotesFolder + page.Path;
-        // Nothing below the notes folder is reached through a link.
-        if (!LinkFreeBelow(FNotesFolder, path)) continue;
-        int64_t size = 0, mtime = 0;
-        if (!StatPage(path, size, mtime) || size != page.Size || std::llabs(mtime - page.MTime) > kTimeSlackSeconds)
-            continue;
-        DeleteFileForced(path);
-    }
-    FEarlier.clear();
+void TNewsPages::DropSitesOtherThan(const std::vector<std::string>& sites) {
+    if (!FWrote) return;
+    FIndexed = false;
+    std::erase_if(FPages, [&](const Page& page) {
+        if (!page.SiteKnown || std::find(sites.begin(), sites.end(), page.Site) != sites.end()) return false;
+        DeleteUnchanged(page);
+        FChanged = true;
+        return true;
+    });
 }
 
-void TNewsPages::Written(const std::string& path) {
-    if (!path.starts_with(FNotesFolder)) return;
-    Page page;
-    page.Path = path.substr(FNotesFolder.size());
-    if (!StatPage(path, page.Size, page.MTime)) return;
-    FNow.push_back(std::move(page));
-}
-
-void TNewsPages::Save() const {
-    if (!FReplaced) return;
-    std::string text;
-    for (const Page& page : FNow) {
-        // A name with a line break would split its line: such a page is not recorded.
-        if (page.Path.find_first_of("\r\n") != std::string::npos) continue;
-        text += std::to_string(page.Size) + "\t" + std::to_string(page.MTime) + "\t" + page.Path + "\r\n";
+void TNewsPages::Save() {
+    if (!FChanged) return;
+    // A page the user changed or removed since is no longer the download's.
+    FIndexed = false;
+    std::erase_if(FPages, [&](const Page& page) { return !Unchanged(page); });
+    std::string text = std::string(kRecordHead) + "\r\n";
+    for (const Page& page : FPages) {
+        text += std::to_string(page.Size) + "\t" + std::to_string(page.MTime) + "\t" +
+                (page.SiteKnown ? EscapeField(page.Site) : std::string()) + "\t" + EscapeField(page.Path) + "\r\n";
     }
     WriteWholeFile(FRecordFile, text, TFolderLink::Follow);
+    FChanged = false;
 }
 
-void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
-                const TNewsOptions& options, const TNewsMessageEvent& onMessage, TNewsPages* pages) {
-    if (lines.empty()) return;
+bool DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
+                const TNewsOptions& options, const TNewsMessageEvent& onMessage, TNewsPages* pages,
+                const TTolvProgressEvent& progress, std::string* keptNote) {
+    if (lines.empty()) return true;
     TTolvMemoDivider divider;
     divider.FNextLink = options.MakeLink;
     divider.FPageNo = options.MakePageNo;
@@ -207,33 +343,39 @@ void DivideNews(const std::string& title, const std::string& folder, const std::
     divider.FCutType = 0;
     divider.FCopyDir = false;
     divider.FTitle = title;
-    divider.FOnMessage = onMessage;
-    divider.AssignText(lines);
-    auto record = [&] {
-        if (pages) {
-            for (const std::string& page : divider.FWritten) pages->Written(page);
-        }
+    // A kept note is the caller's to report, with the site it stopped.
+    divider.FOnMessage = [&](const std::string& text) {
+        if (divider.FKept.empty() && onMessage) onMessage(text);
     };
+    divider.FOnProgress = progress;
+    if (pages) divider.FMayReplace = [pages](const std::string& path) { return pages->MayReplace(path); };
+    divider.AssignText(lines);
     try {
         divider.Divide(folder);
     } catch (...) {
-        record();
+        if (pages) pages->SiteWritten(title, folder, divider.FWritten, false);
         throw;
     }
-    record();
+    if (!divider.FKept.empty()) {
+        if (keptNote) *keptNote = pages ? pages->Relative(divider.FKept) : divider.FKept;
+        return false;
+    }
+    if (pages) pages->SiteWritten(title, folder, divider.FWritten, true);
+    return true;
 }
 
-bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
-                      const std::string& targetFolder, const TNewsOptions& options, const std::function<bool()>& pump,
-                      const TNewsMessageEvent& onMessage, TNewsPages* pages) {
+TNewsSiteResult DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
+                                 const std::string& targetFolder, const TNewsOptions& options,
+                                 const std::function<bool()>& pump, const TNewsMessageEvent& onMessage,
+                                 TNewsPages* pages, const TTolvProgressEvent& progress, std::string* keptNote) {
     const std::string cacheFile = NewsCacheFile(cacheFolder, name);
-    if (!FetchDocument(address, cacheFile, pump)) return false;
-    if (pages) pages->ReplaceEarlierPages();
+    if (!FetchDocument(address, cacheFile, pump)) return TNewsSiteResult::NotFetched;
     bool plainText = false;
     const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText);
     CreateFolder(targetFolder, !plainText);
-    DivideNews(name, targetFolder, lines, options, onMessage, pages);
-    return true;
+    return DivideNews(name, targetFolder, lines, options, onMessage, pages, progress, keptNote)
+               ? TNewsSiteResult::Updated
+               : TNewsSiteResult::NoteKept;
 }
 
 void PrepareNewsDownload(const std::string& cacheFolder) { CreateFolder(cacheFolder, false); }

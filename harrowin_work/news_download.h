@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "foundation/progress_event.h"
 
 namespace harrowin {
 
@@ -51,56 +54,84 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
                                            const TNewsOptions& options, bool& plainText);
 
 // Shows the user a message of the notes splitter (a line too long to cut by lines, after which
-// the rest of the site's text is not written).
+// the rest of the site's text is not written; a note kept because a page would have taken its
+// name).
 using TNewsMessageEvent = std::function<void(const std::string& Text)>;
 
-// The note pages that news downloads wrote, kept in a record in the cache folder, so that a
-// download replaces exactly those: the pages of the earlier downloads go once the first site
-// of a new download was fetched, and every other note stays, whatever folder it is in. A
-// recorded page that is no longer as the download wrote it (the user changed it, or put
-// another file in its place) stays too. Paths are kept relative to the notes folder.
+// The note pages that news downloads wrote, each with its site, kept in a record in the cache
+// folder, so that a download replaces exactly those: a site's earlier pages go only once that
+// site was fetched and its new pages were written, and a page is written over only where it is
+// a recorded page as the download left it (size and time). A recorded page that is no longer
+// as the download wrote it (the user changed it, or put another file in its place) is the
+// user's note from then on. Paths are kept relative to the notes folder.
 class TNewsPages {
 public:
-    // Reads the record (a missing or damaged one records nothing).
+    // Reads the record (a missing or damaged one records nothing). A record of an earlier
+    // version knows no sites: its pages are only replaced by a page of their name, and go with
+    // a site only when their names are that site's page names in that site's folder.
     TNewsPages(std::string recordFile, std::string notesFolder);
-    // Deletes the recorded pages of the earlier downloads; only the first call of a download
-    // does anything.
-    void ReplaceEarlierPages();
-    // Records a page this download wrote (full path inside the notes folder).
-    void Written(const std::string& path);
-    // Writes the record of this download, once it replaced the earlier pages (a download that
-    // fetched nothing keeps the earlier record). EFileError when it cannot be written.
-    void Save() const;
+    // Whether the note at path (full path) is a recorded page, unchanged since it was written.
+    bool MayReplace(const std::string& path) const;
+    // The pages a division of the site into folder wrote (full paths), complete when it ran to
+    // its end: they are recorded for the site in place of what was recorded under their names;
+    // after a complete division that wrote a page, the site's other earlier pages are deleted.
+    void SiteWritten(const std::string& site, const std::string& folder, const std::vector<std::string>& written,
+                     bool complete);
+    // Once a site of this download wrote its pages: deletes the pages of the sites that are not
+    // among sites (the rows of the list), which no download can update any more.
+    void DropSitesOtherThan(const std::vector<std::string>& sites);
+    // The path inside the notes folder (the path itself when outside it).
+    std::string Relative(const std::string& path) const;
+    // Writes the record when it changed. EFileError when it cannot be written.
+    void Save();
 
 private:
     struct Page {
-        std::string Path;   // relative to the notes folder
-        int64_t Size = 0;   // bytes
-        int64_t MTime = 0;  // seconds since 1970
+        std::string Site;       // the site's name (the page's title)
+        bool SiteKnown = true;  // false for the pages of a record without sites
+        std::string Path;       // relative to the notes folder
+        int64_t Size = 0;       // bytes
+        int64_t MTime = 0;      // seconds since 1970
     };
+    bool Unchanged(const Page& page) const;
+    // Deletes the page when it is unchanged.
+    void DeleteUnchanged(const Page& page) const;
     std::string FRecordFile;
     std::string FNotesFolder;
-    std::vector<Page> FEarlier;
-    std::vector<Page> FNow;
-    bool FReplaced = false;
+    std::vector<Page> FPages;
+    mutable std::unordered_map<std::string, const Page*> FIndex;  // FPages by path, while FIndexed
+    mutable bool FIndexed = false;
+    bool FChanged = false;
+    bool FWrote = false;
 };
 
 // The record of the pages of news downloads ("NewsPages.LST" in the cache folder).
 std::string NewsPagesRecordFile(const std::string& cacheFolder);
 
 // Writes the lines as the site's linked note pages into folder; nothing when there are no
-// lines. Folder must exist. EFileError when a page cannot be written. Each page written goes
-// to pages (when given), also when a later one fails.
-void DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
-                const TNewsOptions& options, const TNewsMessageEvent& onMessage = {}, TNewsPages* pages = nullptr);
+// lines. Folder must exist. Only free names and recorded unchanged pages (pages, when given)
+// are written: when another note holds a page's name nothing is written, keptNote (when
+// given) gets that note's path inside the notes folder of pages (else its full path), and the
+// result is false; the caller tells the user. EFileError when a page cannot be written; EDivideCancelled
+// when progress throws it. What was written is recorded (pages) in either case.
+bool DivideNews(const std::string& title, const std::string& folder, const std::vector<std::string>& lines,
+                const TNewsOptions& options, const TNewsMessageEvent& onMessage = {}, TNewsPages* pages = nullptr,
+                const TTolvProgressEvent& progress = {}, std::string* keptNote = nullptr);
 
-// One checked site from fetch to pages: false when the fetch failed (nothing written). Once
-// the site is fetched the earlier news pages are replaced (pages, when given). The target
-// folder is created when missing (for plain text only its last level).
-bool DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
-                      const std::string& targetFolder, const TNewsOptions& options,
-                      const std::function<bool()>& pump = {}, const TNewsMessageEvent& onMessage = {},
-                      TNewsPages* pages = nullptr);
+// What became of a checked site.
+enum class TNewsSiteResult {
+    Updated,     // fetched and its pages written
+    NotFetched,  // nothing written
+    NoteKept,    // fetched, but a note held a page's name: nothing written
+};
+
+// One checked site from fetch to pages. The target folder is created when missing (for plain
+// text only its last level). Failures as DivideNews.
+TNewsSiteResult DownloadNewsSite(const std::string& name, const std::string& address, const std::string& cacheFolder,
+                                 const std::string& targetFolder, const TNewsOptions& options,
+                                 const std::function<bool()>& pump = {}, const TNewsMessageEvent& onMessage = {},
+                                 TNewsPages* pages = nullptr, const TTolvProgressEvent& progress = {},
+                                 std::string* keptNote = nullptr);
 
 // Prepares a download: creates the cache folder. Nothing is deleted before a site is fetched.
 // EFileError when the cache folder cannot be created.

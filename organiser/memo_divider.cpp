@@ -2,9 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
+#include <utility>
 
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
@@ -58,13 +62,56 @@ bool HoldsText(const std::string& text, size_t from, size_t to) {
     return false;
 }
 
+bool SameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+// Whether name could be "<base>.txt" or "<base> <digits>.txt", letters compared without case as
+// a FAT volume compares them.
+bool MayBePageName(std::string_view name, std::string_view base) {
+    if (name.size() < base.size() + 4 || !SameLetters(name.substr(0, base.size()), base)) return false;
+    std::string_view rest = name.substr(base.size());
+    if (!SameLetters(rest.substr(rest.size() - 4), ".txt")) return false;
+    rest.remove_suffix(4);
+    if (rest.empty()) return true;
+    if (rest.size() < 2 || rest[0] != ' ') return false;
+    for (const char c : rest.substr(1)) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string MemoKeptMessage(const std::string& note, const std::string& title) {
+    return "メモ[ " + note + " ]は書き換えずに残しました。同じ名前のメモがあるため、[ " + title +
+           " ]のメモは書き込んでいません。";
+}
 
 struct TTolvMemoDivider::Context {
     std::string folder;  // target folder, "" or ending in "/"
+    std::string shown;   // what messages put before a file name: the sub-folder of FCopyDir
     int64_t room = 0;
-    std::string progress;  // the progress message
+    std::string progress;                     // the progress message
+    bool dry = false;                         // a run that only counts the pages
+    int pages = 0;                            // the pages the dry run would write
+    std::unordered_set<std::string> replace;  // names whose notes may be replaced
 };
+
+void TTolvMemoDivider::AssignText(std::vector<std::string>&& Source) {
+    if (std::none_of(Source.begin(), Source.end(),
+                     [](const std::string& line) { return line.find_first_of("\r\n") != std::string::npos; })) {
+        FLines = std::exchange(Source, {});
+        return;
+    }
+    AssignText(static_cast<const std::vector<std::string>&>(Source));
+    Source.clear();
+}
 
 void TTolvMemoDivider::AssignText(const std::vector<std::string>& Source) {
     FLines.clear();
@@ -140,13 +187,61 @@ std::string TTolvMemoDivider::RemoveRuby(std::string_view SjisText, const TTolvP
     return result;
 }
 
-void TTolvMemoDivider::WritePage(const Context& ctx, int n, const std::vector<std::string>& lines) {
-    WriteWholeFile(ctx.folder + PageFileName(n), JoinLines(lines));
-    FWritten.push_back(ctx.folder + PageFileName(n));
+void TTolvMemoDivider::WriteNote(const Context& ctx, const std::string& name, std::string_view bytes) {
+    // A name found free is written only while it still is: nothing the check did not allow is
+    // ever replaced.
+    if (ctx.replace.contains(name)) {
+        WriteWholeFile(ctx.folder + name, bytes);
+    } else {
+        WriteNewFile(ctx.folder + name, bytes);
+    }
+    FWritten.push_back(ctx.folder + name);
+}
+
+void TTolvMemoDivider::WritePage(Context& ctx, int n, const std::vector<std::string>& lines) {
+    if (ctx.dry) {
+        ctx.pages = n;
+        return;
+    }
+    WriteNote(ctx, PageFileName(n), JoinLines(lines));
+}
+
+bool TTolvMemoDivider::NameMayBeWritten(Context& ctx, const std::string& name) {
+    const std::string path = ctx.folder + name;
+    if (!NameTaken(path)) return true;
+    if (FMayReplace && FMayReplace(path)) {
+        ctx.replace.insert(name);
+        return true;
+    }
+    FKept = path;
+    ShowMessage(MemoKeptMessage(ctx.shown + name, FTitle));
+    return false;
+}
+
+bool TTolvMemoDivider::PagesMayBeWritten(Context& ctx, const std::function<void()>& cut) {
+    // Only a folder that holds something of a page's name needs the pages counted first.
+    bool taken = false;
+    {
+        const std::string base = SafeTitle();
+        TFolderReader folder(ctx.folder.empty() ? std::string(".") : ctx.folder);
+        TFolderEntry entry{};
+        while (!taken && folder.Next(entry)) taken = MayBePageName(entry.Name, base);
+        for (const std::string& name : folder.Skipped()) taken = taken || MayBePageName(name, base);
+    }
+    if (!taken) return true;
+    ctx.dry = true;
+    ctx.pages = 0;
+    cut();
+    ctx.dry = false;
+    for (int n = 1; n <= ctx.pages; ++n) {
+        if (!NameMayBeWritten(ctx, PageFileName(n))) return false;
+    }
+    return true;
 }
 
 void TTolvMemoDivider::Divide(const std::string& Folder) {
     FWritten.clear();
+    FKept.clear();
     Context ctx;
     ctx.room = Room();
     // With no room every line would be refused and every character would get a page of its
@@ -162,40 +257,56 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
         // A title of dots would name the folder itself or its parent.
         if (sub == "." || sub == "..") sub.assign(sub.size(), '_');
         ctx.folder += sub + "/";
+        ctx.shown = sub + "/";
         if (!NameTaken(ctx.folder) && ::mkdir(ctx.folder.c_str(), 0777) != 0) {
             throw EFileError("フォルダ " + ctx.folder + " を作成できません。" + SysErrorText(errno));
         }
     }
 
-    // Line breaks are the same bytes in both encodings: the text converts in one go.
-    std::vector<std::string> lines = SplitLines(encoding::Utf8ToCp932(JoinLines(FLines)));
+    // Line breaks are the same bytes in both encodings: each line converts on its own, so a
+    // long text is never held joined in UTF-8 beside its lines.
+    std::vector<std::string> lines;
+    lines.reserve(FLines.size());
+    for (const auto& line : FLines) lines.push_back(encoding::Utf8ToCp932(line));
     if (FDelRuby) {
-        lines = SplitLines(RemoveRuby(JoinLines(lines), FOnProgress));
+        std::string joined = JoinLines(lines);
+        lines = {};
+        const std::string removed = RemoveRuby(joined, FOnProgress);
+        joined = {};
+        lines = SplitLines(removed);
         FLines.clear();
         for (const auto& line : lines) FLines.push_back(encoding::Cp932ToUtf8(line));
     }
-    const std::string text = JoinLines(lines);
+    int64_t length = 0;
+    for (const auto& line : lines) length += static_cast<int64_t>(line.size()) + 2;
 
-    if (static_cast<int64_t>(text.size()) + (FEncodeTag ? kEncodingReserve : 0) <= ctx.room) {
+    if (length + (FEncodeTag ? kEncodingReserve : 0) <= ctx.room) {
         std::string bytes;
         if (FEncodeTag) bytes += std::string(kEncodingLine) + "\r\n";
         if (FTitleTag) bytes += encoding::Utf8ToCp932("<Title>" + FTitle + "</Title>") + "\r\n";
-        bytes += text;
+        bytes += JoinLines(lines);
         bytes += "\r\n";
-        WriteWholeFile(ctx.folder + SingleFileName(), bytes);
-        FWritten.push_back(ctx.folder + SingleFileName());
+        if (!NameMayBeWritten(ctx, SingleFileName())) return;
+        WriteNote(ctx, SingleFileName(), bytes);
         return;
     }
     switch (FCutType) {
-        case 0: CutByLines(ctx, lines); break;
+        case 0:
+            if (PagesMayBeWritten(ctx, [&] { CutByLines(ctx, lines); })) CutByLines(ctx, lines);
+            break;
         case 1:
         case 2:
-        case 3: CutByCharacters(ctx, text); break;
+        case 3: {
+            const std::string text = JoinLines(lines);
+            lines = {};
+            if (PagesMayBeWritten(ctx, [&] { CutByCharacters(ctx, text); })) CutByCharacters(ctx, text);
+            break;
+        }
         default: break;
     }
 }
 
-void TTolvMemoDivider::CutByLines(const Context& ctx, const std::vector<std::string>& lines) {
+void TTolvMemoDivider::CutByLines(Context& ctx, const std::vector<std::string>& lines) {
     int n = 1;
     int64_t size = 0;
     size_t i = 0;
@@ -205,7 +316,7 @@ void TTolvMemoDivider::CutByLines(const Context& ctx, const std::vector<std::str
         if (FOnProgress) FOnProgress(static_cast<int32_t>(i + 1), max, ctx.progress);
         const int64_t length = static_cast<int64_t>(lines[i].size());
         if (length + 2 >= ctx.room) {
-            ShowMessage(kMemoLineTooLong);
+            if (!ctx.dry) ShowMessage(kMemoLineTooLong);
             return;
         }
         if (length + size + 2 < ctx.room) {
@@ -226,7 +337,7 @@ void TTolvMemoDivider::CutByLines(const Context& ctx, const std::vector<std::str
     }
 }
 
-void TTolvMemoDivider::CutByCharacters(const Context& ctx, const std::string& text) {
+void TTolvMemoDivider::CutByCharacters(Context& ctx, const std::string& text) {
     const size_t end = text.size();
     const int32_t max = static_cast<int32_t>(end);
     size_t p = 0;  // next character
@@ -239,6 +350,10 @@ void TTolvMemoDivider::CutByCharacters(const Context& ctx, const std::string& te
     const size_t text_end = last_text == std::string::npos ? 0 : last_text + 1;
 
     auto write = [&](size_t from, size_t to, bool link) {
+        if (ctx.dry) {
+            ctx.pages = n;
+            return;
+        }
         std::vector<std::string> page = HeadLines(n);
         for (auto& line : SplitLines(std::string_view(text).substr(from, to - from))) {
             page.push_back(std::move(line));

@@ -13,8 +13,16 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/errors.h"
 #include "foundation/progress_event.h"
 #include "foundation/string_list.h"
+
+// Thrown by a progress handler to stop a division at once: the pages written before stay, and
+// FWritten lists them.
+class EDivideCancelled : public ETolvError {
+public:
+    EDivideCancelled() : ETolvError("メモの分割を中止しました") {}
+};
 
 class TTolvMemoDivider {
 public:
@@ -23,9 +31,13 @@ public:
     // FLines receives the text of the source lines (a line holding breaks becomes several).
     void AssignText(const std::vector<std::string>& Source);
     void AssignText(const TStringList& Source) { AssignText(Source.Lines()); }
+    // The same, taking the lines over rather than copying them (a long text is held once).
+    void AssignText(std::vector<std::string>&& Source);
     // Writes the note file(s) into Folder (its sub-folder named after the title when FCopyDir
-    // is on). Folder-creation and file-writing failures raise EFileError; pages written before
-    // a failure stay.
+    // is on). A name a page would take that is held by a note FMayReplace does not allow
+    // stops the division before anything is written: FKept names that note, and a message
+    // says so. Folder-creation and file-writing failures raise EFileError; pages written
+    // before a failure (or an EDivideCancelled from the progress handler) stay.
     void Divide(const std::string& Folder);
 
     // Ruby annotations and editorial notes (《...》, ［...］) removed from Shift_JIS text.
@@ -51,17 +63,29 @@ public:
     // The files the last Divide wrote (full paths, in order), also when it ended in an error.
     std::vector<std::string> FWritten;
     std::function<void(const std::string&)> FOnMessage;  // the messages shown to the user
+    // Whether the file at a page's path (full path), which exists, may be replaced; empty:
+    // nothing is ever replaced.
+    std::function<bool(const std::string& Path)> FMayReplace;
+    // The note (full path) that stopped the last Divide by holding a page's name, else "".
+    std::string FKept;
 
 private:
     struct Context;
+    bool NameMayBeWritten(Context& ctx, const std::string& name);
+    bool PagesMayBeWritten(Context& ctx, const std::function<void()>& cut);
     std::vector<std::string> HeadLines(int n) const;
     std::string LinkLine(int n) const;
     std::string SafeTitle() const;
-    void CutByLines(const Context& ctx, const std::vector<std::string>& lines);
-    void CutByCharacters(const Context& ctx, const std::string& text);
-    void WritePage(const Context& ctx, int n, const std::vector<std::string>& lines);
+    void CutByLines(Context& ctx, const std::vector<std::string>& lines);
+    void CutByCharacters(Context& ctx, const std::string& text);
+    void WritePage(Context& ctx, int n, const std::vector<std::string>& lines);
+    void WriteNote(const Context& ctx, const std::string& name, std::string_view bytes);
     void ShowMessage(const std::string& text) const;
 };
+
+// The splitter's message for a note it kept rather than replace it (the note's name inside
+// the folder given to Divide) and wrote nothing of the title's text.
+std::string MemoKeptMessage(const std::string& note, const std::string& title);
 
 // The splitter's message for a line (or a room) too small to cut by: it is also the answer
 // to a page size that leaves no room at all, whatever the cut type.

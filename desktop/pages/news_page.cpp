@@ -24,6 +24,7 @@
 #include "harrowin_work/news_download.h"
 #include "harrowin_work/player_access.h"
 #include "harrowin_work/settings.h"
+#include "organiser/memo_divider.h"
 #include "ui_news_page.h"
 
 namespace harrowin {
@@ -141,12 +142,28 @@ void TNewsPage::SButton_DownloadClick() {
     const TPlayerWork work(FHost);
     if (!IsOnline()) ShowMessage(FHost.DialogParent(), "このコンピュータはオンラインではありません!");
     FError.clear();
+    FFailedSites.clear();
+    FCancelled = false;
     RunWithProgress(
         "ダウンロード状況", 0, URLListView->topLevelItemCount(),
         [this](QProgressBar* bar, QLabel* label, bool& cancel) { return DownloadNews(bar, label, cancel); },
         FHost.DialogParent());
     if (!FError.empty()) ShowMessage(FHost.DialogParent(), FError);
     FHost.LoadTabList(TListKind::Notes);
+    // The reload says the notes were read: the line under it must not hide what failed.
+    if (!FFailedSites.empty()) {
+        std::string names;
+        std::string lines;
+        for (const auto& [name, why] : FFailedSites) {
+            names += (names.empty() ? "" : "、") + name;
+            lines += "\n" + name + ": " + why;
+        }
+        const std::string head = std::to_string(FFailedSites.size()) + " 件のサイトを更新できませんでした";
+        FHost.SetStatusText(1, QString::fromStdString(head + ": " + names));
+        ShowMessage(FHost.DialogParent(), head + "。" + lines);
+    } else if (FCancelled) {
+        FHost.SetStatusText(1, "ダウンロードを中止しました");
+    }
 }
 
 int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) {
@@ -155,35 +172,67 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
     // Without a player there is no notes folder to write into (and nothing to clean).
     if (notes.empty()) return bar->value();
     const std::string cache = NewsCacheFolder();
-    // Only the pages earlier downloads wrote are replaced, and only once a site was fetched:
-    // a news folder that holds the user's own notes keeps them.
+    // Only the pages earlier downloads wrote are replaced, each site's once that site was
+    // fetched and written: a news folder that holds the user's own notes keeps them.
     TNewsPages pages(NewsPagesRecordFile(cache), notes);
     try {
         PrepareNewsDownload(cache);
-        const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
-        const TNewsOptions options = NewsOptionsOf(s);
-        // A press of Cancel stops the transfer in progress, not only the sites after it.
-        const auto pump = [this, &cancel] {
-            QCoreApplication::processEvents();
-            return !cancel && !FHost.PlayerGone();
-        };
-        const auto message = [this](const std::string& text) { ShowMessage(FHost.DialogParent(), text); };
-        for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* item = URLListView->topLevelItem(i);
-            bar->setValue(i);
-            label->setText(QString("Downloading... %1").arg(item->text(0)));
-            label->repaint();
-            if (item->checkState(0) != Qt::Checked) continue;
-            if (DownloadNewsSite(item->text(0).toStdString(), item->text(1).toStdString(), cache, target, options, pump,
-                                 message, &pages)) {
-                item->setText(2, NowText());
-            }
-            if (cancel || FHost.PlayerGone()) break;
-            QCoreApplication::processEvents();
-        }
     } catch (const std::exception& e) {
         FError = FailureText(e);
+        return bar->value();
     }
+    const std::string target = NewsTargetFolder(notes, s.TextDivide.MakeFolder, s.Internet.SaveFolder);
+    const TNewsOptions options = NewsOptionsOf(s);
+    const auto stop = [this, &cancel] { return cancel || FHost.PlayerGone(); };
+    // A press of Cancel stops the transfer in progress, not only the sites after it.
+    const auto pump = [&stop] {
+        QCoreApplication::processEvents();
+        return !stop();
+    };
+    const auto message = [this](const std::string& text) { ShowMessage(FHost.DialogParent(), text); };
+    // A long page's division answers Cancel too, and so does the window's close box.
+    TProgressPump dividing(bar, label, cancel, false);
+    const TTolvProgressEvent progress = [&](int32_t p, int32_t m, const std::string& msg) {
+        if (dividing.Step(p, m, msg) || FHost.PlayerGone()) throw EDivideCancelled();
+    };
+    std::vector<std::string> sites;
+    for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
+        sites.push_back(URLListView->topLevelItem(i)->text(0).toStdString());
+    }
+    // Every checked site is tried: one that fails stops no other.
+    for (int i = 0; i < URLListView->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = URLListView->topLevelItem(i);
+        bar->setValue(i);
+        label->setText(QString("Downloading... %1").arg(item->text(0)));
+        label->repaint();
+        if (item->checkState(0) != Qt::Checked) continue;
+        const std::string name = item->text(0).toStdString();
+        std::string kept;
+        try {
+            switch (DownloadNewsSite(name, item->text(1).toStdString(), cache, target, options, pump, message, &pages,
+                                     progress, &kept)) {
+                case TNewsSiteResult::Updated: item->setText(2, NowText()); break;
+                case TNewsSiteResult::NotFetched:
+                    if (!stop()) FFailedSites.emplace_back(name, "取得できませんでした");
+                    break;
+                case TNewsSiteResult::NoteKept:
+                    FFailedSites.emplace_back(name, "既にあるメモ[ " + kept + " ]を残しました");
+                    break;
+            }
+        } catch (const EDivideCancelled&) {
+        } catch (const std::exception& e) {
+            FFailedSites.emplace_back(name, FailureText(e));
+        }
+        try {
+            pages.Save();
+        } catch (const std::exception& e) {
+            if (FError.empty()) FError = FailureText(e);
+        }
+        if (stop()) break;
+        QCoreApplication::processEvents();
+    }
+    FCancelled = cancel;
+    pages.DropSitesOtherThan(sites);
     try {
         pages.Save();
     } catch (const std::exception& e) {

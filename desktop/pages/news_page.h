@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "desktop/pages/list_page.h"
 
@@ -69,6 +71,9 @@ private:
 
     std::unique_ptr<Ui::TNewsPage> ui;
     std::string FError;
+    // The checked sites the last download did not update, each with why (shown at its end).
+    std::vector<std::pair<std::string, std::string>> FFailedSites;
+    bool FCancelled = false;
 };
 
 }  // namespace harrowin

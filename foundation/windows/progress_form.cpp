@@ -1,7 +1,12 @@
 #include "foundation/windows/progress_form.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
 #include <QTimer>
 
 #include "ui_progress_form.h"
@@ -95,4 +100,43 @@ int32_t RunWithProgress(const std::string& Caption, int32_t Min, int32_t Max, Pr
     form.Setup(Caption, Min, Max, std::move(Work));
     form.exec();
     return form.Bar()->value();
+}
+
+TProgressPump::TProgressPump(QProgressBar* bar, QLabel* label, bool& cancel, bool moveBar)
+    : FBar(bar), FLabel(label), FCancel(cancel), FMoveBar(moveBar) {
+    FClock.start();
+    if (QWidget* window = FBar ? FBar->window() : nullptr) window->installEventFilter(this);
+}
+
+TProgressPump::~TProgressPump() {
+    if (QWidget* window = FBar ? FBar->window() : nullptr) window->removeEventFilter(this);
+}
+
+bool TProgressPump::eventFilter(QObject*, QEvent* event) {
+    // The window itself decides when it goes (once the work ends); the work only has to stop.
+    if (event->type() == QEvent::Close ||
+        (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)) {
+        FCancel = true;
+    }
+    return false;
+}
+
+bool TProgressPump::Step(int32_t Position, int32_t Max, const std::string& Msg) {
+    // The clock is read only every 256 calls: a call per character must cost next to nothing.
+    if ((++FCalls & 0xFF) != 0 && !FCancel) return false;
+    if (FClock.elapsed() < 50 && !FCancel) return false;
+    FClock.restart();
+    if (FMoveBar && FBar && Max > 0) {
+        const int64_t span = static_cast<int64_t>(FBar->maximum()) - FBar->minimum();
+        FBar->setValue(FBar->minimum() + static_cast<int>(span * std::clamp(Position, 0, Max) / Max));
+    }
+    if (FLabel) {
+        const QString text = QString::fromStdString(Msg);
+        const QString shown =
+            Max > 0 ? QString("%1 (%2 %)").arg(text).arg(static_cast<int64_t>(std::clamp(Position, 0, Max)) * 100 / Max)
+                    : text;
+        if (FLabel->text() != shown) FLabel->setText(shown);
+    }
+    QCoreApplication::processEvents();
+    return FCancel;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -65,3 +66,30 @@ private:
 // window closed.
 int32_t RunWithProgress(const std::string& Caption, int32_t Min, int32_t Max, ProgressWorkMethod Work,
                         QWidget* parent = nullptr);
+
+// Lets work that reports progress for every line or character run in the progress window: the
+// label (and, when asked, the bar) follows and window messages run at most every 50 ms, so the
+// window answers Cancel at once while the calls stay cheap. While it lives, closing the window
+// (its close box, Escape) sets the cancel flag as Cancel does.
+class TProgressPump : public QObject {
+public:
+    // moveBar: the bar shows Position out of Max (scaled to its range); else it stays.
+    TProgressPump(QProgressBar* bar, QLabel* label, bool& cancel, bool moveBar);
+    ~TProgressPump() override;
+    TProgressPump(const TProgressPump&) = delete;
+    TProgressPump& operator=(const TProgressPump&) = delete;
+
+    // A progress call (TTolvProgressEvent's numbers and text): true when the work is to stop.
+    bool Step(int32_t Position, int32_t Max, const std::string& Msg);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QProgressBar* FBar;
+    QLabel* FLabel;
+    bool& FCancel;
+    bool FMoveBar;
+    QElapsedTimer FClock;
+    uint32_t FCalls = 0;
+};

@@ -8,11 +8,13 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "desktop/imports.h"
 #include "desktop/pages/memo_page.h"
 #include "foundation/encoding.h"
+#include "foundation/windows/progress_form.h"
 #include "harrowin_work/settings.h"
 #include "tests/desktop/song_test_player.h"
 #include "tests/desktop/test_page_host.h"
@@ -61,6 +63,7 @@ private slots:
     void cancelledDialogWritesNothing();
     void contactAndCalendarCopies();
     void rules();
+    void closingTheProgressWindowStopsALongDivision();
 };
 
 void ImportTest::shortTextIsOneNote() {
@@ -192,6 +195,45 @@ void ImportTest::rules() {
     QCOMPARE(ImportFilter(5), std::string());
     // "All files" must take names without an extension too.
     QVERIFY(ImportFilterForQt(1).ends_with(";;全てのファイル(*.*) (*)"));
+}
+
+// A text of thousands of pages is divided in the progress window; its close box stops the
+// division, and the pages written are whole and numbered from the first.
+void ImportTest::closingTheProgressWindowStopsALongDivision() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto host = OpenPlayer(dir, "[TextDivide]\r\nEveryDisplay=0\r\nMakeFolder=0\r\nMakeWordSize=300\r\n");
+    const std::string src = dir.Write("pc/big.txt", TextOfSize(1 << 20));
+    const auto pages = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir / "ipod/Notes")) {
+            if (e.path().filename().string().starts_with("big ")) names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    QTimer close;
+    QObject::connect(&close, &QTimer::timeout, [&] {
+        if (TProgressForm::Current() && pages().size() >= 10) {
+            TProgressForm::Current()->close();
+            close.stop();
+        }
+    });
+    close.start(5);
+    ImportFile(*host, src, 0);
+    const std::vector<std::string> written = pages();
+    QVERIFY(written.size() >= 10);
+    std::vector<std::string> numbered;
+    for (size_t n = 1; n <= written.size(); ++n)
+        numbered.push_back("big " + QString::asprintf("%03d", int(n)).toStdString() + ".txt");
+    std::sort(numbered.begin(), numbered.end());
+    QCOMPARE(written, numbered);
+    // The last page written links to one that never came: the division stopped before its end.
+    const std::string next = QString::asprintf("big %03d.txt", int(written.size() + 1)).toStdString();
+    QVERIFY(
+        ReadFileText(dir / ("ipod/Notes/big " + QString::asprintf("%03d", int(written.size())).toStdString() + ".txt"))
+            .find(next) != std::string::npos);
+    QVERIFY(!fs::exists(dir / ("ipod/Notes/" + next)));
 }
 
 QTEST_MAIN(ImportTest)

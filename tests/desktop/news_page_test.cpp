@@ -7,12 +7,16 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
 #include "desktop/site_list_view.h"
 #include "foundation/encoding.h"
+#include "foundation/string_list.h"
 #include "foundation/windows/edit_url_form.h"
 #include "foundation/windows/progress_form.h"
 #include "harrowin_work/news_download.h"
@@ -71,6 +75,10 @@ private slots:
     void downloadIntoNotesFolderAndSafeNames();
     void folderRules();
     void cancelStopsTheTransferInProgress();
+    void eachSiteKeepsWhatItDidNotWrite();
+    void recordWithoutSitesStillReads();
+    void oneFailingSiteStopsNoOther();
+    void cancelStopsALongDivision();
 };
 
 void NewsPageTest::siteCommands() {
@@ -264,7 +272,7 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     WriteTestPlayer(dir, "ipod", db);
     dir.Write("ipod/Notes/Local.txt", std::string("old text\r\n"));
     const std::string local = dir.Write("pc/local news.txt", std::string("from disk\r\n"));
-    // "MakeFolder" off: pages go into the notes folder, replacing pages of the same name.
+    // "MakeFolder" off: pages go into the notes folder.
     auto host = std::make_unique<TTestPageHost>(dir, "ipod", "[TextDivide]\r\nMakeFolder=0\r\nAddEncoded=0\r\n");
     TNewsPage& page = host->Page<TNewsPage>();
     page.ClearList();
@@ -275,9 +283,13 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     page.SButton_DownloadClick();
     // A line the splitter cannot cut ends that site's text with the splitter's message.
     QVERIFY(boxes.Saw(kMemoLineTooLong));
-    const std::string replaced = ReadFileText(dir / "ipod/Notes/Local.txt");
-    QVERIFY(replaced.find("from disk\r\n") != std::string::npos);
-    QVERIFY(replaced.find("old text") == std::string::npos);
+    // A note the user made under a site's page name stays, the site is not updated, and the
+    // end of the download says which sites failed.
+    QCOMPARE(ReadFileText(dir / "ipod/Notes/Local.txt"), std::string("old text\r\n"));
+    QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
+    QVERIFY(
+        boxes.Saw("2 件のサイトを更新できませんでした。\nLocal: 既にあるメモ[ Local.txt ]を残しました\nNo file: "
+                  "取得できませんでした"));
     // A name with folder parts stays a name inside the notes and cache folders.
     QVERIFY(ReadFileText(dir / "ipod/Notes/.. .. escape.txt").find("new text\r\n") != std::string::npos);
     QVERIFY(fs::exists(dir / "home/RDFData/.. .. escape.RDF"));
@@ -343,6 +355,149 @@ void NewsPageTest::cancelStopsTheTransferInProgress() {
     QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
     QVERIFY(fs::is_empty(dir / "home/RDFData"));
     QVERIFY(FilesUnder(dir / "ipod/Notes/RSS News").empty());
+}
+
+// A page the user changed is never written over, and a site that failed keeps its pages.
+void NewsPageTest::eachSiteKeepsWhatItDidNotWrite() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    fs::create_directories(dir / "home");
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    server.Set("/a.txt", {200, "first\r\n", ""});
+    server.Set("/b.txt", {200, "second\r\n", ""});
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    fs::create_directories(dir / "ipod/Notes");
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
+    page.ClearList();
+    AddRow(page, "MySite", server.Url("/a.txt"), true);
+    AddRow(page, "Second", server.Url("/b.txt"), true);
+    page.SButton_DownloadClick();
+    const std::string news = dir / "ipod/Notes/RSS News";
+    QCOMPARE(FilesUnder(news), (std::vector<std::string>{"MySite.txt", "Second.txt"}));
+    const std::string mine = ReadFileText(news + "/MySite.txt") + "my own line\r\n";
+    dir.Write("ipod/Notes/RSS News/MySite.txt", mine);
+    server.Set("/a.txt", {200, "fresh\r\n", ""});
+    server.Set("/b.txt", {404, "", ""});
+    page.SButton_DownloadClick();
+    QCOMPARE(ReadFileText(news + "/MySite.txt"), mine);
+    QVERIFY(
+        boxes.Saw("2 件のサイトを更新できませんでした。\nMySite: 既にあるメモ[ RSS News/MySite.txt ]を残しました\n"
+                  "Second: 取得できませんでした"));
+    QVERIFY(ReadFileText(news + "/Second.txt").find("second") != std::string::npos);
+    // Once the site answers again its own page is replaced.
+    server.Set("/b.txt", {200, "again\r\n", ""});
+    page.SButton_DownloadClick();
+    QVERIFY(ReadFileText(news + "/Second.txt").find("again") != std::string::npos);
+    QCOMPARE(ReadFileText(news + "/MySite.txt"), mine);
+}
+
+// A record written before pages had sites: its pages are replaced by pages of their names, and
+// a page of another site stays when one site is downloaded.
+void NewsPageTest::recordWithoutSitesStillReads() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    fs::create_directories(dir / "home");
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    server.Set("/old.txt", {200, "new page\r\n", ""});
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    std::string record;
+    for (const char* name : {"Old.txt", "Other.txt"}) {
+        const std::string path = dir.Write(std::string("ipod/Notes/RSS News/") + name, std::string("earlier page"));
+        struct stat st {};
+        QCOMPARE(::stat(path.c_str(), &st), 0);
+        record += std::to_string(st.st_size) + "\t" + std::to_string(st.st_mtime) + "\tRSS News/" + name + "\r\n";
+    }
+    dir.Write("home/RDFData/NewsPages.LST", record);
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
+    page.ClearList();
+    AddRow(page, "Old", server.Url("/old.txt"), true);
+    AddRow(page, "Other", server.Url("/gone.txt"), true);
+    page.SButton_DownloadClick();
+    const std::string news = dir / "ipod/Notes/RSS News";
+    QVERIFY(ReadFileText(news + "/Old.txt").find("new page") != std::string::npos);
+    QCOMPARE(ReadFileText(news + "/Other.txt"), std::string("earlier page"));
+}
+
+// A site whose document cannot be written stops no site after it, and the end says which failed.
+void NewsPageTest::oneFailingSiteStopsNoOther() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    fs::create_directories(dir / "home");
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    server.Set("/1.txt", {200, "one\r\n", ""});
+    server.Set("/3.txt", {200, "three\r\n", ""});
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    const std::string local = dir.Write("pc/second.txt", std::string("two\r\n"));
+    fs::create_directories(dir / "home/RDFData/Second.RDF");  // its cache file cannot be written
+    fs::create_directories(dir / "ipod/Notes");
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
+    page.NowText = [] { return QString("2024/01/31 09:05"); };
+    page.ClearList();
+    AddRow(page, "First", server.Url("/1.txt"), true);
+    AddRow(page, "Second", local, true);
+    AddRow(page, "Third", server.Url("/3.txt"), true);
+    page.SButton_DownloadClick();
+    QCOMPARE(FilesUnder(dir / "ipod/Notes/RSS News"), (std::vector<std::string>{"First.txt", "Third.txt"}));
+    QCOMPARE(page.URLListView->topLevelItem(1)->text(2), QString("Not Updated"));
+    QCOMPARE(page.URLListView->topLevelItem(2)->text(2), QString("2024/01/31 09:05"));
+    QCOMPARE(host->StatusText(1), QString("1 件のサイトを更新できませんでした: Second"));
+    QVERIFY(std::any_of(boxes.Boxes.begin(), boxes.Boxes.end(), [](const auto& b) {
+        return b.Text.starts_with("1 件のサイトを更新できませんでした。\nSecond: ");
+    }));
+}
+
+// Cancel during the division of a page of thousands of notes stops it, and the record lists
+// exactly the pages written.
+void NewsPageTest::cancelStopsALongDivision() {
+    TempDir dir;
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    fs::create_directories(dir / "home");
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    std::string body;
+    for (int i = 0; i < 5000; ++i) body += std::string(100, 'x') + "\r\n";
+    server.Set("/long.txt", {200, body, ""});
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+    fs::create_directories(dir / "ipod/Notes");
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod", "[TextDivide]\r\nMakeWordSize=300\r\n");
+    TNewsPage& page = host->Page<TNewsPage>();
+    page.ClearList();
+    AddRow(page, "Long", server.Url("/long.txt"), true);
+    const std::string news = dir / "ipod/Notes/RSS News";
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (TProgressForm::Current() && FilesUnder(news).size() >= 20) {
+            TProgressForm::Current()->findChild<QPushButton*>("Button1")->click();
+            press.stop();
+        }
+    });
+    press.start(5);
+    page.SButton_DownloadClick();
+    const std::vector<std::string> pages = FilesUnder(news);
+    QVERIFY(pages.size() >= 20);
+    QVERIFY(pages.size() < 5000);
+    QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
+    std::vector<std::string> recorded;
+    const std::vector<std::string> lines = SplitLines(ReadFileText(dir / "home/RDFData/NewsPages.LST"));
+    for (size_t i = 1; i < lines.size(); ++i) {
+        recorded.push_back(lines[i].substr(lines[i].rfind('\t') + 1 + std::string("RSS News/").size()));
+    }
+    std::sort(recorded.begin(), recorded.end());
+    QCOMPARE(recorded, pages);
 }
 
 QTEST_MAIN(NewsPageTest)

@@ -432,6 +432,28 @@ TEST(MemoDivider, ProgressReportsEveryLineAndCharacterWhenSet) {
     EXPECT_EQ(at, (std::vector<int32_t>{2, 3, 5, 6, 7}));
 }
 
+TEST(MemoDivider, NeverWritesOverANoteItMayNotReplace) {
+    TempDir dir;
+    const std::string mine = dir.Write("T 002.txt", "the user's own");
+    TTolvMemoDivider d;
+    d.FTitle = "T";
+    d.FPageSize = 40;
+    d.AssignText({std::string(30, 'a'), std::string(30, 'b'), std::string(30, 'c')});
+    std::vector<std::string> messages;
+    d.FOnMessage = [&](const std::string& m) { messages.push_back(m); };
+    d.Divide(dir.Path());
+    EXPECT_EQ(FileCount(dir.Path()), 1u) << "nothing written when one page's name is taken";
+    EXPECT_EQ(d.FKept, mine);
+    EXPECT_EQ(messages, (Lines{MemoKeptMessage("T 002.txt", "T")}));
+    EXPECT_EQ(ReadFileText(mine), "the user's own");
+    // A note the owner allows is replaced.
+    d.FMayReplace = [&](const std::string& path) { return path == mine; };
+    d.Divide(dir.Path());
+    EXPECT_TRUE(d.FKept.empty());
+    EXPECT_EQ(ReadPages(dir.Path(), "T").size(), 3u);
+    EXPECT_EQ(ReadPages(dir.Path(), "T")[1], (Lines{std::string(30, 'b')}));
+}
+
 TEST(MemoDivider, AssignTextSplitsEmbeddedBreaks) {
     TTolvMemoDivider d;
     d.AssignText({"a\r\nb", "c\rd\n", ""});
