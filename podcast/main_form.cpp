@@ -33,6 +33,7 @@
 #include "podcast/episode_removal.h"
 #include "podcast/handover.h"
 #include "podcast/site_list.h"
+#include "podcast/update_failures.h"
 #include "podcast/update_road.h"
 #include "ui_main_form.h"
 #include "ui_viewer_form.h"
@@ -397,9 +398,11 @@ void TMainForm::DownloadButtonClick() {
         if (TPodSiteItem* site = FIni->Sites.GetItem(i)) feeds.push_back(site);
     }
     TEpisodeRemoval removal;
+    // Every step adds what it could not do; the user is told once, when the update ends.
+    TUpdateFailures failures;
     RunWithProgress(
         "ファイルのダウンロード", 0, static_cast<int32_t>(feeds.size()),
-        [this, &feeds, &removal](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+        [this, &feeds, &removal, &failures](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
             TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
             try {
                 updater.UpdateFeeds(feeds, cancel);
@@ -408,6 +411,7 @@ void TMainForm::DownloadButtonClick() {
             }
             NewCount = updater.NewCount;
             removal = updater.Removal;
+            failures = updater.Failures;
             return bar->value();
         },
         this);
@@ -437,7 +441,11 @@ void TMainForm::DownloadButtonClick() {
             this);
         SaveEpisodes();
     }
-    SetStatus(failedCopies > 0 ? "更新は完了しましたが、コピーできなかったエピソードがあります" : "更新は完了しました");
+    // The hand-over lists the copies that failed in a message of its own.
+    failures.AddShown(failedCopies);
+    SetStatus(failures.StatusText());
+    if (const std::string summary = failures.Summary(); !summary.empty())
+        MessageBox(this, TMessageRequest{summary, {}, TMsgIcon::Warning, TMsgButtons::Ok});
 }
 
 void TMainForm::URLListBoxDrawItem(QPainter& painter, int index, const QRect& rect, bool selected, bool focused) const {
