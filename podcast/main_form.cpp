@@ -404,14 +404,17 @@ void TMainForm::DownloadButtonClick() {
         "ファイルのダウンロード", 0, static_cast<int32_t>(feeds.size()),
         [this, &feeds, &removal, &failures](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
             TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
+            bool stopped = false;
             try {
                 updater.UpdateFeeds(feeds, cancel);
             } catch (const std::exception& e) {
                 ShowFailure(this, e);
+                stopped = true;
             }
             NewCount = updater.NewCount;
             removal = updater.Removal;
             failures = updater.Failures;
+            if (stopped) failures.AddShown(1);
             return bar->value();
         },
         this);
@@ -425,7 +428,8 @@ void TMainForm::DownloadButtonClick() {
         const bool toLibrary = FIni->SaveType == 0;
         RunWithProgress(
             "ファイルの登録", 0, FPodCastList->Count(),
-            [this, toLibrary, &removal, &failedCopies](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+            [this, toLibrary, &removal, &failedCopies, &failures](QProgressBar* bar, QLabel* label,
+                                                                  bool& cancel) -> int32_t {
                 try {
                     TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
                     if (toLibrary) {
@@ -434,7 +438,10 @@ void TMainForm::DownloadButtonClick() {
                         failedCopies = hand.CopyToSaveFolder();
                     }
                 } catch (const std::exception& e) {
+                    // A hand-over that stopped (a library that cannot be written, for instance)
+                    // is shown here and counted; any step may add lines of its own to failures.
                     ShowFailure(this, e);
+                    failures.AddShown(1);
                 }
                 return bar->value();
             },
