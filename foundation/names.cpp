@@ -252,6 +252,13 @@ std::string EntryNameAllowingAllButSlash(std::string_view text) {
     return name;
 }
 
+std::string EntryNameAllowingAllButSlashTrimmed(std::string_view text, std::string_view fallback) {
+    const size_t first = text.find_first_not_of(" .");
+    if (first == std::string_view::npos) return std::string(fallback);
+    const size_t last = text.find_last_not_of(" .");
+    return EntryNameAllowingAllButSlash(text.substr(first, last - first + 1));
+}
+
 std::string EntryNameWithoutReservedChars(std::string_view text, std::string_view fallback) {
     std::string name = ReplaceInvalidFileChars(text);
     if (name.empty() || name == "." || name == "..") name = fallback;

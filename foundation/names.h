@@ -68,6 +68,11 @@ inline constexpr size_t kMaxEntryNameBytes = 255;
 // folder itself.
 std::string EntryNameAllowingAllButSlash(std::string_view text);
 
+// As EntryNameAllowingAllButSlash, for a name made from an address (an enclosure's file name):
+// blanks and dots at either end are left out, since a FAT volume cannot hold them and a list
+// file reads a value back without its outer blanks; `fallback` when nothing is left.
+std::string EntryNameAllowingAllButSlashTrimmed(std::string_view text, std::string_view fallback);
+
 // A text (a play list's name) as one entry name without the eleven characters of
 // ReplaceInvalidFileChars (blanks take their place); "", "." and ".." give `fallback`, and a
 // leading "." becomes "_", so that the name is never hidden, empty or a way out.

@@ -3,8 +3,10 @@
 //
 // After an update, an episode goes when its feed's document was read and its newest items
 // walked to the end without listing the episode, or when no subscribed feed has its feed's name
-// any more. An episode whose feed could not be read, listed no items, or had its walk stopped
-// by Cancel stays: the update learnt nothing about it. When the rule would take every episode
+// any more. An episode whose feed could not be read, listed no items, had its walk stopped by
+// Cancel, or had a newest item whose download failed with no older episode on disk to take its
+// place, stays: the update learnt nothing about it, or its replacement is not on disk. Only an
+// item whose file is on disk is listed. When the rule would take every episode
 // of a feed that still lists items, the hand-over asks first (KeepFeed keeps them).
 // Deleting a feed removes exactly the episodes whose records name that feed, and no other.
 // Feed names are compared exactly, as the records hold them.

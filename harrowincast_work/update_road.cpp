@@ -31,8 +31,13 @@ bool IsNetworkAddress(const std::string& address) {
 // runs, so a press during a transfer that began after an earlier press is seen too, and raised
 // again afterwards for the road's own test of it.
 bool Fetch(const std::string& address, const std::string& fileName, THttpFetchOptions options, const TPodcastWork& work,
-           bool* cancel) {
-    if (!IsNetworkAddress(address)) return false;
+           bool* cancel, THttpFetchResult* result) {
+    THttpFetchResult ignored;
+    options.Result = result ? result : &ignored;
+    if (!IsNetworkAddress(address)) {
+        *options.Result = {THttpFailure::NotFetchable, 0};
+        return false;
+    }
     const bool cancelledBefore = cancel && *cancel;
     if (cancel) *cancel = false;
     options.Pump = [&work, cancel] {
@@ -47,6 +52,18 @@ bool Fetch(const std::string& address, const std::string& fileName, THttpFetchOp
 void CreateFolders(const std::string& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
+}
+
+// A record's file that a walk may take again for its item: one entry right inside the feed's
+// folder that is a regular file, or nothing yet (a file the user deleted). A hand-edited record
+// naming the folder itself, "..", a folder or a link there would otherwise hold the item for
+// good without any file of it.
+bool ReusableEpisodeFile(const std::string& file, const std::string& folder) {
+    if (file.size() <= folder.size() || file.compare(0, folder.size(), folder) != 0) return false;
+    const std::string_view name = std::string_view(file).substr(folder.size());
+    if (name.find('/') != std::string_view::npos || name == "." || name == "..") return false;
+    const TPathKind kind = PathKindOf(file);
+    return kind == TPathKind::File || kind == TPathKind::None;
 }
 
 }  // namespace
@@ -65,22 +82,36 @@ int64_t EpisodeByteBound(int64_t DeclaredLength) {
     return DeclaredLength + std::max<int64_t>(DeclaredLength, 64 * kMiB);
 }
 
-bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work,
-                       bool* Cancel) {
+std::string FetchFailureText(const THttpFetchResult& Result) {
+    switch (Result.Failure) {
+        case THttpFailure::NotFetchable: return "取得できないアドレスです";
+        case THttpFailure::Stopped: return "キャンセルされました";
+        case THttpFailure::Status: return FormatText("サーバーがエラー %ld を返しました", Result.StatusCode);
+        case THttpFailure::TooLarge: return "サイズの上限を超えました";
+        case THttpFailure::DiskReserve: return "ディスクの空き容量が足りません";
+        case THttpFailure::WriteFailed: return "ファイルを書き込めませんでした";
+        case THttpFailure::Network: return "サーバーに接続できないか、通信が途切れました";
+        case THttpFailure::None: break;
+    }
+    return "ダウンロードできませんでした";
+}
+
+bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work, bool* Cancel,
+                       THttpFetchResult* Result) {
     THttpFetchOptions options;
     options.UserAgent = "Harrowin";
-    return Fetch(Address, FileName, options, Work, Cancel);
+    return Fetch(Address, FileName, options, Work, Cancel, Result);
 }
 
 bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work,
-                         bool* Cancel, int64_t DeclaredLength) {
+                         bool* Cancel, int64_t DeclaredLength, THttpFetchResult* Result) {
     THttpFetchOptions options;
     options.UserAgent = "MyApp";
     // Episodes may be far larger than any document; they go to disk as they arrive, but an
     // answer that never ends (or a server that means to fill the disk) is stopped.
     options.MaxBytes = EpisodeByteBound(DeclaredLength);
     options.KeepFreeBytes = kEpisodeDiskReserve;
-    return Fetch(Address, FileName, options, Work, Cancel);
+    return Fetch(Address, FileName, options, Work, Cancel, Result);
 }
 
 TPodcastUpdater::TPodcastUpdater(TTolvIPodINI& Settings, TPodCastList& Episodes, std::string Folder, TPodcastWork Work)
@@ -95,6 +126,7 @@ void TPodcastUpdater::UpdateFeeds(const std::vector<TPodSiteItem*>& Feeds, bool&
     std::vector<std::string> names;
     for (int i = 0; i < FSettings.Sites.Count(); ++i) names.push_back(FSettings.Sites.GetItem(i)->NAME);
     Removal.StartUpdate(names);
+    Failures = TUpdateFailures();
     NewCount = 0;
     const int n = static_cast<int>(Feeds.size());
     for (int i = 0; i < n; ++i) {
@@ -109,7 +141,8 @@ void TPodcastUpdater::UpdateFeed(TPodSiteItem& Site, const std::string& RssFolde
                                  bool& Cancel) {
     TPodSiteItem* site = &Site;
     const std::string feedFile = IncludeBackslash(RssFolder) + FeedEntryName(site->NAME) + ".RSS";
-    DownloadUrlToFile(site->URL, feedFile, FWork, &Cancel);
+    THttpFetchResult fetched;
+    const bool downloaded = DownloadUrlToFile(site->URL, feedFile, FWork, &Cancel, &fetched);
 
     auto reader = std::make_unique<TXMLReader>();
     bool read = true;
@@ -125,6 +158,10 @@ void TPodcastUpdater::UpdateFeed(TPodSiteItem& Site, const std::string& RssFolde
         site->DATE = !reader->FChannelDate.empty() ? reader->FChannelDate : FormatDateTime("yyyy/MM/dd hh:mm", Now());
         site->AUTHOR = !reader->FChannelAuthor.empty() ? reader->FChannelAuthor : "制作者不明";
     }
+    if (!downloaded && read) {
+        Failures.Add(FormatText("\"%s\"のRSSデータをダウンロードできませんでした（%s）。前回のデータを使いました",
+                                site->NAME.c_str(), FetchFailureText(fetched).c_str()));
+    }
     if (read && reader->Count() > 0) {
         site->PLAYLIST = "PCast " + site->NAME;
         site->DESCRIPTION = reader->FChannelDescription;
@@ -133,8 +170,14 @@ void TPodcastUpdater::UpdateFeed(TPodSiteItem& Site, const std::string& RssFolde
         site->SIZE = reader->TotalLength();
         DownloadFeedEpisodes(*site, *reader, CastFolder, Cancel);
     } else {
-        // The removal keeps the episodes of a feed that was not walked.
-        FWork.Message(FormatText("\"%s\"からPodCast情報を取得できませんでした", site->NAME.c_str()));
+        // The removal keeps the episodes of a feed that was not walked. A document that did not
+        // arrive is told with the other failures at the end, with the reason.
+        const std::string text = FormatText("\"%s\"からPodCast情報を取得できませんでした", site->NAME.c_str());
+        if (read || downloaded) {
+            FWork.Message(text);
+        } else {
+            Failures.Add(text + "（" + FetchFailureText(fetched) + "）");
+        }
     }
 }
 
@@ -159,19 +202,36 @@ TPodCastItem* TPodcastUpdater::Record(const std::string& Path) {
 std::string TPodcastUpdater::EpisodePath(const TPodSiteItem& Site, const std::string& Folder,
                                          const std::string& Address, const std::string& FileName) const {
     auto known = FByAddress.find(Site.NAME + '\n' + Address);
-    if (known != FByAddress.end() && known->second->FILE.rfind(Folder, 0) == 0 &&
-        known->second->FILE.find('/', Folder.size()) == std::string::npos)
-        return known->second->FILE;
+    if (known != FByAddress.end() && ReusableEpisodeFile(known->second->FILE, Folder)) return known->second->FILE;
     // The name of a download in progress is the file's name and ".partXXXXXX".
     constexpr size_t kRoom = kMaxEntryNameBytes - 11;
-    const std::string name = FreeEntryName(EntryNameAllowingAllButSlash(FileName), kRoom, [&](const std::string& n) {
-        auto it = FByPath.find(Folder + n);
-        // A record of another feed or another address has it; a record of no address is an
-        // episode of a list written before addresses were kept, taken to be this one.
-        return it != FByPath.end() &&
-               (it->second->TITLE != Site.NAME || (!it->second->URL.empty() && it->second->URL != Address));
-    });
+    const std::string name =
+        FreeEntryName(EntryNameAllowingAllButSlashTrimmed(FileName, "_"), kRoom, [&](const std::string& n) {
+            const TPathKind kind = PathKindOf(Folder + n);
+            if (kind != TPathKind::File && kind != TPathKind::None) return true;
+            auto it = FByPath.find(Folder + n);
+            // A record of another feed or another address has it; a record of no address is an
+            // episode of a list written before addresses were kept, taken to be this one.
+            return it != FByPath.end() &&
+                   (it->second->TITLE != Site.NAME || (!it->second->URL.empty() && it->second->URL != Address));
+        });
     return name.empty() ? std::string() : Folder + name;
+}
+
+void TPodcastUpdater::Listed(const TPodSiteItem& Site, const TPodCastObject& Item, const std::string& Path) {
+    TPodCastItem* ep = Record(Path);
+    ep->TITLE = Site.NAME;
+    ep->PlayListName = "PCast " + Site.NAME;
+    ep->CAPTION = Item.Title;
+    ep->AUTHOR = Item.Author;
+    ep->BLOGNAME = Item.ChannelTitle;
+    ep->DATE = Item.Date;
+    ep->DESCRIPTION = Item.Description;
+    ep->FILE = Path;
+    ep->URL = Item.EnclosureURL;
+    ep->Size = ParseInt32(Item.LengthText, 0);
+    FByAddress.insert_or_assign(Site.NAME + '\n' + Item.EnclosureURL, ep);
+    Removal.EpisodeListed(Path);
 }
 
 void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader& Reader, const std::string& CastFolder,
@@ -181,7 +241,8 @@ void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader&
     CreateFolders(folder);
     const int take = std::max(0, std::min(Reader.Count(), FSettings.DeleteColumns));
     FWork.Max(take);
-    bool walked = true;
+    int missing = 0;  // taken items whose download failed
+    bool reachedEnd = true;
     for (int d = 0; d < take; ++d) {
         const TPodCastObject* item = Reader.GetItem(d);
         FWork.Position(d);
@@ -189,32 +250,37 @@ void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader&
         if (item->EnclosureURL.empty()) continue;
         const std::string path = EpisodePath(Site, folder, item->EnclosureURL, item->FileName);
         if (path.empty()) continue;
-        std::error_code ec;
-        if (!fs::exists(path, ec)) {
-            DownloadEpisodeFile(item->EnclosureURL, path, FWork, &Cancel, item->Length);
+        bool onDisk = PathKindOf(path) == TPathKind::File;
+        if (!onDisk) {
+            THttpFetchResult fetched;
+            onDisk = DownloadEpisodeFile(item->EnclosureURL, path, FWork, &Cancel, item->Length, &fetched);
             ++NewCount;
+            if (!onDisk) {
+                ++missing;
+                Failures.Add(FormatText(
+                    "\"%s\"のエピソード「%s」をダウンロードできませんでした（%s）", Site.NAME.c_str(),
+                    (item->Title.empty() ? FileNameOf(path) : item->Title).c_str(), FetchFailureText(fetched).c_str()));
+            }
         }
-        TPodCastItem* ep = Record(path);
-        ep->TITLE = Site.NAME;
-        ep->PlayListName = "PCast " + Site.NAME;
-        ep->CAPTION = item->Title;
-        ep->AUTHOR = item->Author;
-        ep->BLOGNAME = item->ChannelTitle;
-        ep->DATE = item->Date;
-        ep->DESCRIPTION = item->Description;
-        ep->FILE = path;
-        ep->URL = item->EnclosureURL;
-        ep->Size = ParseInt32(item->LengthText, 0);
-        FByAddress.emplace(Site.NAME + '\n' + item->EnclosureURL, ep);
-        Removal.EpisodeListed(path);
+        if (onDisk) Listed(Site, *item, path);
         if (Cancel) {
             // The items not reached say nothing about the episodes known.
-            walked = d + 1 == take;
+            reachedEnd = d + 1 == take;
             break;
         }
         FWork.RunPending();
     }
-    if (walked) Removal.FeedWalked(Site.NAME);
+    // The places of the failed items go to the next older items whose files are on disk;
+    // nothing more is downloaded for them.
+    for (int d = take; d < Reader.Count() && missing > 0 && reachedEnd && !Cancel; ++d) {
+        const TPodCastObject* item = Reader.GetItem(d);
+        if (item->EnclosureURL.empty()) continue;
+        const std::string path = EpisodePath(Site, folder, item->EnclosureURL, item->FileName);
+        if (path.empty() || PathKindOf(path) != TPathKind::File) continue;
+        Listed(Site, *item, path);
+        --missing;
+    }
+    if (reachedEnd && missing == 0) Removal.FeedWalked(Site.NAME);
 }
 
 }  // namespace harrowincast

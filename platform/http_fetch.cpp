@@ -46,6 +46,7 @@ struct TSink {
     int64_t KeepFree = 0;  // bytes the file's file system keeps free; 0: not tested
     int64_t Received = 0;
     bool WriteFailed = false;
+    bool DiskReserve = false;  // the write failed because of KeepFree
     bool TooLarge = false;
 };
 
@@ -80,6 +81,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
         if (fstatvfs(sink->Fd, &fs) != 0 || static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) <
                                                 sink->KeepFree + static_cast<int64_t>(bytes)) {
             sink->WriteFailed = true;
+            sink->DiskReserve = true;
             return 0;
         }
     }
@@ -138,13 +140,20 @@ CURLcode Perform(CURL* c, const std::function<bool()>& pump) {
     return result;
 }
 
+// Says why the fetch failed to a caller that asked; false, for the caller to return.
+bool Failed(const THttpFetchOptions& options, THttpFailure failure, long status = 0) {
+    if (options.Result) *options.Result = {failure, status};
+    return false;
+}
+
 // One transfer into the sink; true when it completed with an answer that counts as fetched.
 bool Transfer(const std::string& address, TSink& sink, const THttpFetchOptions& options) {
-    if (!IsFetchableAddress(address)) return false;
-    if (address.starts_with("file://") && !IsReadableFileAddress(address)) return false;
+    if (!IsFetchableAddress(address)) return Failed(options, THttpFailure::NotFetchable);
+    if (address.starts_with("file://") && !IsReadableFileAddress(address))
+        return Failed(options, THttpFailure::NotFetchable);
     GlobalInit();
     std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
-    if (!curl) return false;
+    if (!curl) return Failed(options, THttpFailure::Network);
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_URL, address.c_str());
     curl_easy_setopt(c, CURLOPT_USERAGENT, options.UserAgent.c_str());
@@ -163,14 +172,19 @@ bool Transfer(const std::string& address, TSink& sink, const THttpFetchOptions& 
     if (sink.Limit >= 0) curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.Limit));
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
-    if (Perform(c, options.Pump) != CURLE_OK || sink.WriteFailed || sink.TooLarge) return false;
+    const CURLcode result = Perform(c, options.Pump);
+    long code = 0;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &code);
+    if (sink.TooLarge || result == CURLE_FILESIZE_EXCEEDED) return Failed(options, THttpFailure::TooLarge, code);
+    if (sink.WriteFailed)
+        return Failed(options, sink.DiskReserve ? THttpFailure::DiskReserve : THttpFailure::WriteFailed, code);
+    if (result == CURLE_ABORTED_BY_CALLBACK) return Failed(options, THttpFailure::Stopped, code);
+    if (result != CURLE_OK) return Failed(options, THttpFailure::Network, code);
     const char* scheme = nullptr;
     curl_easy_getinfo(c, CURLINFO_SCHEME, &scheme);
-    if (scheme && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0)) {
-        long code = 0;
-        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &code);
-        return code >= 200 && code <= 299;
-    }
+    if (scheme && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0) && (code < 200 || code > 299))
+        return Failed(options, THttpFailure::Status, code);
+    if (options.Result) *options.Result = {THttpFailure::None, code};
     return true;
 }
 
@@ -259,11 +273,11 @@ bool HttpFetchToMemory(const std::string& Address, std::string& Body, const THtt
 }
 
 bool HttpFetchToFile(const std::string& Address, const std::string& Dest, const THttpFetchOptions& Options) {
-    if (!IsFetchableAddress(Address) || Dest.empty()) return false;
+    if (!IsFetchableAddress(Address) || Dest.empty()) return Failed(Options, THttpFailure::NotFetchable);
     RemoveStalePartials(Dest);
     std::string temp;
     TUniqueFd file = MakePartial(Dest, temp);
-    if (!file.IsOpen()) return false;
+    if (!file.IsOpen()) return Failed(Options, THttpFailure::WriteFailed);
     // The lock lives as long as any descriptor of the file: this one keeps it from the close
     // below to the renaming, so no other download's clean-up takes the finished file.
     const TUniqueFd hold(::dup(file.Get()));
@@ -273,12 +287,13 @@ bool HttpFetchToFile(const std::string& Address, const std::string& Dest, const 
     sink.KeepFree = Options.KeepFreeBytes;
     bool ok = Transfer(Address, sink, Options);
     // A write that the file system refuses only when the file is closed is a failed download.
-    if (file.Close() != 0) ok = false;
+    if (file.Close() != 0 && ok) ok = Failed(Options, THttpFailure::WriteFailed);
     // mkstemp makes the file private; the document gets the usual permissions.
     if (ok) {
         const mode_t mask = umask(0);
         umask(mask);
         ok = chmod(temp.c_str(), 0666 & ~mask) == 0 && std::rename(temp.c_str(), Dest.c_str()) == 0;
+        if (!ok) Failed(Options, THttpFailure::WriteFailed);
     }
     if (!ok) unlink(temp.c_str());
     return ok;

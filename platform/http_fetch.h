@@ -17,6 +17,23 @@
 // any real feed or news page (bytes).
 inline constexpr int64_t kFetchLimitBytes = 16 * 1024 * 1024;
 
+// Why a fetch failed, for a caller that tells the user.
+enum class THttpFailure {
+    None,
+    NotFetchable,  // an address of another scheme, or a file address that names no regular file
+    Stopped,       // the pump asked to stop
+    Status,        // the server answered, but not with 2xx (StatusCode holds the answer)
+    TooLarge,      // the answer went beyond the limit
+    DiskReserve,   // writing on would have left less than KeepFreeBytes free
+    WriteFailed,   // the file could not be written
+    Network,       // no connection, or the transfer broke off or stalled
+};
+
+struct THttpFetchResult {
+    THttpFailure Failure = THttpFailure::None;
+    long StatusCode = 0;  // the last HTTP answer, 0 when none arrived
+};
+
 struct THttpFetchOptions {
     // MaxBytes: no limit, for downloads to a file only (episodes stream to disk).
     static constexpr int64_t kUnbounded = -1;
@@ -36,6 +53,8 @@ struct THttpFetchOptions {
     // Downloads to a file stop (and fail) before the file system holding it has fewer than
     // this many bytes free; 0 for no such test.
     int64_t KeepFreeBytes = 0;
+    // When given, filled in by every fetch: why it failed (None when it succeeded).
+    THttpFetchResult* Result = nullptr;
 };
 
 // True when the address begins (case-sensitively) with "http://", "https://", "ftp://" or

@@ -33,6 +33,7 @@
 #include "harrowincast_work/episode_removal.h"
 #include "harrowincast_work/handover.h"
 #include "harrowincast_work/site_list.h"
+#include "harrowincast_work/update_failures.h"
 #include "harrowincast_work/update_road.h"
 #include "podcast/dialogs/config_form.h"
 #include "podcast/dialogs/viewer_form.h"
@@ -468,17 +469,23 @@ void TMainForm::DownloadButtonClick() {
         if (TPodSiteItem* site = FIni->Sites.GetItem(i)) feeds.push_back(site);
     }
     TEpisodeRemoval removal;
+    // Every step adds what it could not do; the user is told once, when the update ends.
+    TUpdateFailures failures;
     RunWithProgress(
         "ファイルのダウンロード", 0, static_cast<int32_t>(feeds.size()),
-        [this, &feeds, &removal](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+        [this, &feeds, &removal, &failures](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
             TPodcastUpdater updater(*FIni, *FPodCastList, FFolder, MakeWork(bar, label));
+            bool stopped = false;
             try {
                 updater.UpdateFeeds(feeds, cancel);
             } catch (const std::exception& e) {
                 ShowFailure(this, e);
+                stopped = true;
             }
             NewCount = updater.NewCount;
             removal = updater.Removal;
+            failures = updater.Failures;
+            if (stopped) failures.AddShown(1);
             return bar->value();
         },
         this);
@@ -492,7 +499,8 @@ void TMainForm::DownloadButtonClick() {
         const bool toLibrary = FIni->SaveType == 0;
         RunWithProgress(
             "ファイルの登録", 0, FPodCastList->Count(),
-            [this, toLibrary, &removal, &failedCopies](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+            [this, toLibrary, &removal, &failedCopies, &failures](QProgressBar* bar, QLabel* label,
+                                                                  bool& cancel) -> int32_t {
                 try {
                     TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
                     if (toLibrary) {
@@ -501,14 +509,21 @@ void TMainForm::DownloadButtonClick() {
                         failedCopies = hand.CopyToSaveFolder();
                     }
                 } catch (const std::exception& e) {
+                    // A hand-over that stopped (a library that cannot be written, for instance)
+                    // is shown here and counted; any step may add lines of its own to failures.
                     ShowFailure(this, e);
+                    failures.AddShown(1);
                 }
                 return bar->value();
             },
             this);
         SaveEpisodes();
     }
-    SetStatus(failedCopies > 0 ? "更新は完了しましたが、コピーできなかったエピソードがあります" : "更新は完了しました");
+    // The hand-over lists the copies that failed in a message of its own.
+    failures.AddShown(failedCopies);
+    SetStatus(failures.StatusText());
+    if (const std::string summary = failures.Summary(); !summary.empty())
+        MessageBox(this, TMessageRequest{summary, {}, TMsgIcon::Warning, TMsgButtons::Ok});
 }
 
 void TMainForm::URLListBoxDrawItem(QPainter& painter, int index, const QRect& rect, bool selected, bool focused) const {

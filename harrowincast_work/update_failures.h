@@ -1,0 +1,32 @@
+// What an update could not do, gathered from each of its steps (the feeds, the episodes, the
+// hand-over) so that the user is told once at the end: in the status text, with the number, and
+// in one message naming each failure and why.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace harrowincast {
+
+class TUpdateFailures {
+public:
+    // One failure, a line of the message (which feed or episode, and why).
+    void Add(const std::string& Line);
+    // Failures that a step has already listed in a message of its own: counted, not repeated.
+    void AddShown(int Count);
+
+    int Count() const { return static_cast<int>(FLines.size()) + FShown; }
+    // "更新は完了しました" when nothing failed; otherwise the same with the number of failures.
+    std::string StatusText() const;
+    // The message listing the failures added by line (at most kShownLines of them); "" when
+    // there are none.
+    std::string Summary() const;
+
+    static constexpr size_t kShownLines = 20;
+
+private:
+    std::vector<std::string> FLines;
+    int FShown = 0;
+};
+
+}  // namespace harrowincast
