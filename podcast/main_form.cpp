@@ -17,7 +17,6 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <set>
 
 #include "desktop/dialogs/edit_url_form.h"
 #include "desktop/progress_form.h"
@@ -321,23 +320,28 @@ void TMainForm::PM_DeleteURLClick() {
         delete ui->URLListBox->takeItem(row);
         FIni->Sites.DeleteAt(row);
         SaveSettings();
+        // Unless the library let the feed's tracks go, its files stay for the next update.
+        std::string unfinished;
         if (FIni->SaveType == 0) {
             RunWithProgress(
                 "ファイルの削除", 0, FPodCastList->Count(),
-                [this, name](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                [this, name, &unfinished](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
                     try {
-                        TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label))
-                            .RegisterInITunes(cancel, TEpisodeRemoval::OfDeletedFeed(name));
+                        if (TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label))
+                                .RegisterInITunes(cancel, TEpisodeRemoval::OfDeletedFeed(name)) ==
+                            THandoverEnd::Cancelled)
+                            unfinished = "削除処理はキャンセルされました";
                     } catch (const std::exception& e) {
+                        unfinished = "削除処理に失敗しました";
                         ShowFailure(this, e);
                     }
                     return bar->value();
                 },
                 this);
         }
-        DeleteFeedFiles(name);
+        if (unfinished.empty()) DeleteFeedFiles(name);
         SaveEpisodes();
-        SetStatus("削除処理は完了しました");
+        SetStatus(unfinished.empty() ? "削除処理は完了しました" : unfinished);
     } catch (const std::exception& e) {
         ShowFailure(this, e);
     }
@@ -348,19 +352,8 @@ void TMainForm::DeleteFeedFiles(const std::string& name) {
     // record names too (a folder two feeds shared before names were told apart), and anything
     // the program did not download there, stays, as does a folder that is not empty then.
     const std::string folder = FeedEpisodeFolder(FFolder, name) + "/";
-    std::set<std::string> others;
-    for (int i = 0; i < FPodCastList->Count(); ++i) {
-        const TPodCastItem* episode = FPodCastList->GetItem(i);
-        if (episode->TITLE != name) others.insert(episode->FILE);
-    }
-    for (int i = 0; i < FPodCastList->Count(); ++i) {
-        const TPodCastItem* episode = FPodCastList->GetItem(i);
-        const std::string& file = episode->FILE;
-        if (episode->TITLE != name || others.count(file) || file.rfind(folder, 0) != 0 ||
-            file.find('/', folder.size()) != std::string::npos)
-            continue;
-        if (PathKindOf(file) == TPathKind::File) DeleteFileForced(file);
-    }
+    DeleteFilesOfLeavingEpisodes(FFolder, *FPodCastList,
+                                 [&name](const TPodCastItem& episode) { return episode.TITLE == name; });
     bool shared = false;
     for (const TPodSiteItem* other : FIni->Sites.Items())
         shared = shared || FeedEntryName(other->NAME) == FeedEntryName(name);
@@ -417,25 +410,33 @@ void TMainForm::DownloadButtonClick() {
     if (NewCount == 0 && FIni->NewAndUpdate) SetStatus("新着データはありませんでした");
     SetStatus("iTunesにファイルを登録中です。しばらくお待ちください。");
     int failedCopies = 0;
+    std::string unfinished;  // why the hand-over did not complete
     if (FIni->SaveType == 0 || FIni->SaveType == 1) {
         const bool toLibrary = FIni->SaveType == 0;
         RunWithProgress(
             "ファイルの登録", 0, FPodCastList->Count(),
-            [this, toLibrary, &removal, &failedCopies](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+            [this, toLibrary, &removal, &failedCopies, &unfinished](QProgressBar* bar, QLabel* label,
+                                                                    bool& cancel) -> int32_t {
                 try {
                     TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
                     if (toLibrary) {
-                        hand.RegisterInITunes(cancel, removal);
+                        if (hand.RegisterInITunes(cancel, removal) == THandoverEnd::Cancelled)
+                            unfinished = "ファイルの登録はキャンセルされました";
                     } else {
                         failedCopies = hand.CopyToSaveFolder();
                     }
                 } catch (const std::exception& e) {
+                    unfinished = "ファイルの登録に失敗しました";
                     ShowFailure(this, e);
                 }
                 return bar->value();
             },
             this);
         SaveEpisodes();
+    }
+    if (!unfinished.empty()) {
+        SetStatus(unfinished);
+        return;
     }
     SetStatus(failedCopies > 0 ? "更新は完了しましたが、コピーできなかったエピソードがあります" : "更新は完了しました");
 }
