@@ -17,6 +17,7 @@
 #include "harrowincast_work/episode_list.h"
 #include "harrowincast_work/settings.h"
 #include "harrowincast_work/site_list.h"
+#include "harrowincast_work/update_road.h"
 #include "platform/media_library.h"
 
 namespace harrowincast {
@@ -89,62 +90,90 @@ std::unordered_map<std::string, TMediaPlaylist> PlaylistsByKey(const TMediaLibra
 
 }  // namespace
 
-void TPodcastHandover::RegisterInITunes(bool& Cancel, TEpisodeRemoval Removal) {
+THandoverEnd TPodcastHandover::RegisterInITunes(bool& Cancel, TEpisodeRemoval Removal) {
     FApp = FFactory();
-    std::exception_ptr failure;
+    // The library is closed on every road out; one left open would keep its lock.
+    struct Closer {
+        TPodcastHandover& hand;
+        ~Closer() {
+            hand.FTracks.reset();
+            hand.FApp.reset();
+        }
+    } closer{*this};
+    std::unordered_set<const TPodCastItem*> leaving;
+    std::vector<TPodCastItem*> staying;
+    std::vector<std::string> trackNames;
+    bool cancelled = false;
     try {
         // One transaction: thousands of episodes are registered in seconds, not one disk
-        // write each.
+        // write each, and a cancelled or failed run leaves the library as it was.
         FApp->BeginWork();
         auto lib = FApp->LibraryPlaylist();
-        if (FSettings.DeleteFile) RemoveDroppedEpisodes(Removal);
-        const int count = FEpisodes.Count();
+        if (FSettings.DeleteFile) leaving = RemoveDroppedTracks(Removal);
+        for (int i = 0; i < FEpisodes.Count(); ++i)
+            if (!leaving.count(FEpisodes.GetItem(i))) staying.push_back(FEpisodes.GetItem(i));
+        const int count = static_cast<int>(staying.size());
         FWork.Max(count);
-        for (int a = 0; a < count; ++a) {
+        for (int a = 0; a < count && !cancelled; ++a) {
             FWork.Position(a);
             FWork.Label(FormatText("ライブラリに登録中です ( %d / %d )", a + 1, count));
             try {
-                lib.AddFile(FEpisodes.GetItem(a)->FILE);
+                lib.AddFile(staying[a]->FILE);
             } catch (const EMediaLibraryError&) {
-                // A file the library refuses (missing, for instance) is left untagged below.
+                // A file the library refuses (missing, for instance) is left untagged below; a
+                // failure of the library itself is not.
+                std::error_code ec;
+                if (fs::is_regular_file(fs::path(staying[a]->FILE), ec)) throw;
             }
             FWork.RunPending();
+            cancelled = Cancel;
         }
-        RemovePlaylistsOfGoneFeeds();
-        TMediaPlaylist main = RecreatePlaylist(FSettings.PlayListName);
-        if (FSettings.MakeAnyLists) {
-            for (int i = 0; i < FSettings.Sites.Count(); ++i) {
-                const TPodSiteItem* site = FSettings.Sites.GetItem(i);
-                if (!site->PLAYLIST.empty()) RecreatePlaylist(site->PLAYLIST);
+        if (!cancelled) {
+            RemovePlaylistsOfGoneFeeds();
+            TMediaPlaylist main = RecreatePlaylist(FSettings.PlayListName);
+            if (FSettings.MakeAnyLists) {
+                for (int i = 0; i < FSettings.Sites.Count(); ++i) {
+                    const TPodSiteItem* site = FSettings.Sites.GetItem(i);
+                    if (!site->PLAYLIST.empty()) RecreatePlaylist(site->PLAYLIST);
+                }
+            }
+            FTracks = std::make_unique<TTrackIndex>(*FApp);
+            const auto lists =
+                FSettings.MakeAnyLists ? PlaylistsByKey(*FApp) : std::unordered_map<std::string, TMediaPlaylist>();
+            trackNames.resize(count);
+            for (int b = 0; b < count && !cancelled; ++b) {
+                trackNames[b] = staying[b]->FORDELETENAME;
+                FWork.Position(b);
+                FWork.Label(FormatText("プレイリストに登録中です ( %d / %d )", b + 1, count));
+                TagTrack(main, *staying[b], trackNames[b], lists);
+                FWork.RunPending();
+                cancelled = Cancel;
             }
         }
-        FTracks = std::make_unique<TTrackIndex>(*FApp);
-        const auto lists =
-            FSettings.MakeAnyLists ? PlaylistsByKey(*FApp) : std::unordered_map<std::string, TMediaPlaylist>();
-        for (int b = 0; b < count; ++b) {
-            FWork.Position(b);
-            FWork.Label(FormatText("プレイリストに登録中です ( %d / %d )", b + 1, count));
-            TagTrack(main, *FEpisodes.GetItem(b), lists);
-            if (Cancel) break;
-            FWork.RunPending();
+        if (cancelled) {
+            FApp->RollbackWork();
+            return THandoverEnd::Cancelled;
         }
+        // A commit that fails (another program reading the library holds it) has rolled back.
+        FApp->CommitWork();
     } catch (...) {
-        failure = std::current_exception();
-    }
-    // However the registration ended, what it registered is committed and the library closed;
-    // the first failure is the one the caller reads.
-    FTracks.reset();
-    auto keepingTheFirstFailure = [&failure](auto&& step) {
         try {
-            step();
+            FApp->RollbackWork();
         } catch (...) {
-            if (!failure) failure = std::current_exception();
+            // Closing the library undoes what is left open.
         }
-    };
-    keepingTheFirstFailure([this] { FApp->CommitWork(); });
-    keepingTheFirstFailure([this] { Finish(); });
-    FApp.reset();
-    if (failure) std::rethrow_exception(failure);
+        throw;
+    }
+    // Committed: only now does anything outside the library follow it.
+    for (size_t b = 0; b < staying.size(); ++b) staying[b]->FORDELETENAME = trackNames[b];
+    if (!leaving.empty()) {
+        auto leaves = [&leaving](const TPodCastItem& episode) { return leaving.count(&episode) > 0; };
+        DeleteFilesOfLeavingEpisodes(FSettings.Folder(), FEpisodes, leaves);
+        std::vector<std::string> files;
+        FEpisodes.ExtractWhere(leaves, files);
+    }
+    Finish();
+    return THandoverEnd::Registered;
 }
 
 void TPodcastHandover::Finish() {
@@ -185,7 +214,7 @@ void TPodcastHandover::RemovePlaylistsOfGoneFeeds() {
     }
 }
 
-void TPodcastHandover::TagTrack(TMediaPlaylist& main, TPodCastItem& episode,
+void TPodcastHandover::TagTrack(TMediaPlaylist& main, const TPodCastItem& episode, std::string& trackName,
                                 const std::unordered_map<std::string, TMediaPlaylist>& lists) {
     size_t position = 0;
     TMediaTrack* track = FTracks->Find(episode.FILE, episode.FORDELETENAME, position);
@@ -193,9 +222,9 @@ void TPodcastHandover::TagTrack(TMediaPlaylist& main, TPodCastItem& episode,
     track->SetArtist(episode.AUTHOR);
     track->SetGenre("PodCasting");
     track->SetAlbum(episode.TITLE);
-    episode.FORDELETENAME = episode.CAPTION + "(" + episode.DATE + ")";
-    track->SetName(episode.FORDELETENAME);
-    FTracks->Renamed(position, episode.FORDELETENAME);
+    trackName = episode.CAPTION + "(" + episode.DATE + ")";
+    track->SetName(trackName);
+    FTracks->Renamed(position, trackName);
     main.AddTrack(*track);
     if (FSettings.MakeAnyLists) {
         if (auto it = lists.find(PodcastCompareKey("PCast " + episode.TITLE)); it != lists.end()) {
@@ -205,7 +234,7 @@ void TPodcastHandover::TagTrack(TMediaPlaylist& main, TPodCastItem& episode,
     }
 }
 
-void TPodcastHandover::RemoveDroppedEpisodes(TEpisodeRemoval& Removal) {
+std::unordered_set<const TPodCastItem*> TPodcastHandover::RemoveDroppedTracks(TEpisodeRemoval& Removal) {
     FWork.Label("不要ファイルを削除していますです");
     for (const std::string& feed : Removal.FeedsLosingEveryEpisode(FEpisodes)) {
         int count = 0;
@@ -215,23 +244,47 @@ void TPodcastHandover::RemoveDroppedEpisodes(TEpisodeRemoval& Removal) {
                                       feed.c_str(), count)))
             Removal.KeepFeed(feed);
     }
-    std::vector<std::string> files;
-    FEpisodes.ExtractWhere([&Removal](const TPodCastItem& episode) { return Removal.Removes(episode); }, files);
-    if (files.empty()) return;
-    // A file that an episode still kept names (of another feed that shared the folder) stays.
-    std::unordered_set<std::string> kept;
-    for (int i = 0; i < FEpisodes.Count(); ++i) kept.insert(encoding::AsciiLower(FEpisodes.GetItem(i)->FILE));
-    std::unordered_set<std::string> keys;
-    for (const auto& f : files)
-        if (!kept.count(encoding::AsciiLower(f))) keys.insert(encoding::AsciiLower(f));
+    std::unordered_set<const TPodCastItem*> leaving;
+    std::unordered_set<std::string> kept, gone;
+    for (int i = 0; i < FEpisodes.Count(); ++i) {
+        const TPodCastItem* episode = FEpisodes.GetItem(i);
+        if (Removal.Removes(*episode)) {
+            leaving.insert(episode);
+        } else {
+            kept.insert(episode->FILE);
+        }
+    }
+    // A track of a file that an episode still kept names (of another feed that shared the
+    // folder) stays.
+    for (const TPodCastItem* episode : leaving)
+        if (!kept.count(episode->FILE)) gone.insert(episode->FILE);
+    if (gone.empty()) return leaving;
     for (TMediaTrack& track : FApp->LibraryPlaylist().Tracks().All())
-        if (keys.count(encoding::AsciiLower(track.Location()))) track.Delete();
-    // Only episode files the program downloaded are deleted: a path of the episode list that
-    // leads anywhere else (an edited list) is left alone.
-    const std::string root = FSettings.Folder() + "PodCastings";
-    for (const auto& f : files) {
-        if (!keys.count(encoding::AsciiLower(f)) || f.rfind(root + "/", 0) != 0 || !LinkFreeBelow(root, f)) continue;
-        if (PathKindOf(f) == TPathKind::File) DeleteFileForced(f);
+        if (gone.count(track.Location())) track.Delete();
+    return leaving;
+}
+
+void DeleteFilesOfLeavingEpisodes(const std::string& ProgramFolder, const TPodCastList& Episodes,
+                                  const std::function<bool(const TPodCastItem&)>& Leaves) {
+    std::unordered_set<std::string> kept, done;
+    std::vector<const TPodCastItem*> leaving;
+    for (int i = 0; i < Episodes.Count(); ++i) {
+        const TPodCastItem* episode = Episodes.GetItem(i);
+        if (Leaves(*episode)) {
+            leaving.push_back(episode);
+        } else {
+            kept.insert(episode->FILE);
+        }
+    }
+    // Only files the program downloaded for that episode are deleted: a path of the episode
+    // list that leads anywhere else (an edited list, a planted link) is left alone.
+    for (const TPodCastItem* episode : leaving) {
+        const std::string& file = episode->FILE;
+        const std::string folder = FeedEpisodeFolder(ProgramFolder, episode->TITLE) + "/";
+        if (kept.count(file) || !done.insert(file).second || file.rfind(folder, 0) != 0) continue;
+        const std::string name = file.substr(folder.size());
+        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) continue;
+        if (LinkFreeBelow(ProgramFolder, file) && PathKindOf(file) == TPathKind::File) DeleteFileForced(file);
     }
 }
 

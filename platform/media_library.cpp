@@ -236,10 +236,15 @@ TMediaLibrary::TMediaLibrary(const std::string& FileName)
 }
 
 TMediaLibrary::~TMediaLibrary() {
+    // A library given up halfway (by an exception) keeps none of its unfinished writes.
+    try {
+        RollbackWork();
+    } catch (...) {
+        // Closing cannot report; SQLite rolls back what is left open.
+    }
     try {
         Quit();
     } catch (...) {
-        // Closing cannot report; a transaction left open is rolled back by SQLite.
     }
 }
 
@@ -259,9 +264,28 @@ void TMediaLibrary::BeginWork() {
 void TMediaLibrary::CommitWork() {
     TSqliteConnection& db = Open(FStore);
     if (!FStore->InWork) return;
+    // After some failed writes (a full disk) SQLite has rolled the transaction back itself:
+    // what was written since is not what BeginWork started.
+    if (sqlite3_get_autocommit(db.Handle())) {
+        FStore->InWork = false;
+        throw EMediaLibraryError("メディアライブラリへの変更は取り消されました");
+    }
+    try {
+        db.Exec("COMMIT");
+    } catch (const EMediaLibraryError&) {
+        // A commit that waited in vain for a reader leaves the transaction open: nothing of it
+        // may stay for a later write to commit.
+        RollbackWork();
+        throw;
+    }
     FStore->InWork = false;
-    // After some failed writes (a full disk) SQLite has rolled the transaction back itself.
-    if (!sqlite3_get_autocommit(db.Handle())) db.Exec("COMMIT");
+}
+
+void TMediaLibrary::RollbackWork() {
+    TSqliteConnection& db = Open(FStore);
+    if (!FStore->InWork) return;
+    FStore->InWork = false;
+    if (!sqlite3_get_autocommit(db.Handle())) db.Exec("ROLLBACK");
 }
 
 namespace {
@@ -282,6 +306,8 @@ constexpr const char* kPlaylistExtension = ".m3u8";
 
 void TMediaLibrary::UpdateiPod() {
     TSqliteConnection& db = Open(FStore);
+    // Other players read the files: they never show what a failed commit would undo.
+    if (FStore->InWork) throw EMediaLibraryError("メディアライブラリへの変更が確定していません");
     const std::string folder = IncludeBackslash(fs::path(FFileName).parent_path().string());
     // File names are told apart without case as well, so that the folder can be copied to a
     // file system that ignores it.

@@ -132,12 +132,17 @@ public:
     // play lists that are gone. Each track is "#EXTINF:-1,<artist> - <name>" (the name alone
     // without an artist) and its location, with control characters in them as blanks. A file
     // that cannot be written does not stop the others; afterwards one EMediaLibraryError names
-    // every such file once.
+    // every such file once. Only what is committed is written: EMediaLibraryError while a
+    // transaction is open.
     void UpdateiPod();
     // The writes from BeginWork to CommitWork are one transaction (Quit commits one still
-    // open). Without it every write is its own.
+    // open; a library closed by its destructor rolls it back). Without it every write is its
+    // own. A commit that fails (another program holds the file) rolls the writes back and
+    // raises EMediaLibraryError, as does one whose writes SQLite already undid.
     void BeginWork();
     void CommitWork();
+    // Undoes the writes since BeginWork; nothing when no transaction is open.
+    void RollbackWork();
     // Closes the library; every later call through any handle raises EMediaLibraryError.
     void Quit();
 

@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <set>
 
 #include "foundation/date_time.h"
 #include "foundation/errors.h"
@@ -394,23 +393,28 @@ void TMainForm::PM_DeleteURLClick() {
         delete ui->URLListBox->takeItem(row);
         FIni->Sites.DeleteAt(row);
         SaveSettings();
+        // Unless the library let the feed's tracks go, its files stay for the next update.
+        std::string unfinished;
         if (FIni->SaveType == 0) {
             RunWithProgress(
                 "ファイルの削除", 0, FPodCastList->Count(),
-                [this, name](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
+                [this, name, &unfinished](QProgressBar* bar, QLabel* label, bool& cancel) -> int32_t {
                     try {
-                        TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label))
-                            .RegisterInITunes(cancel, TEpisodeRemoval::OfDeletedFeed(name));
+                        if (TPodcastHandover(*FIni, *FPodCastList, MakeWork(bar, label))
+                                .RegisterInITunes(cancel, TEpisodeRemoval::OfDeletedFeed(name)) ==
+                            THandoverEnd::Cancelled)
+                            unfinished = "削除処理はキャンセルされました";
                     } catch (const std::exception& e) {
+                        unfinished = "削除処理に失敗しました";
                         ShowFailure(this, e);
                     }
                     return bar->value();
                 },
                 this);
         }
-        DeleteFeedFiles(name);
+        if (unfinished.empty()) DeleteFeedFiles(name);
         SaveEpisodes();
-        SetStatus("削除処理は完了しました");
+        SetStatus(unfinished.empty() ? "削除処理は完了しました" : unfinished);
     } catch (const std::exception& e) {
         ShowFailure(this, e);
     }
@@ -421,19 +425,8 @@ void TMainForm::DeleteFeedFiles(const std::string& name) {
     // record names too (a folder two feeds shared before names were told apart), and anything
     // the program did not download there, stays, as does a folder that is not empty then.
     const std::string folder = FeedEpisodeFolder(FFolder, name) + "/";
-    std::set<std::string> others;
-    for (int i = 0; i < FPodCastList->Count(); ++i) {
-        const TPodCastItem* episode = FPodCastList->GetItem(i);
-        if (episode->TITLE != name) others.insert(episode->FILE);
-    }
-    for (int i = 0; i < FPodCastList->Count(); ++i) {
-        const TPodCastItem* episode = FPodCastList->GetItem(i);
-        const std::string& file = episode->FILE;
-        if (episode->TITLE != name || others.count(file) || file.rfind(folder, 0) != 0 ||
-            file.find('/', folder.size()) != std::string::npos)
-            continue;
-        if (PathKindOf(file) == TPathKind::File) DeleteFileForced(file);
-    }
+    DeleteFilesOfLeavingEpisodes(FFolder, *FPodCastList,
+                                 [&name](const TPodCastItem& episode) { return episode.TITLE == name; });
     bool shared = false;
     for (const TPodSiteItem* other : FIni->Sites.Items()) shared = shared || SameFeed(other->NAME, name);
     if (shared) return;
@@ -495,22 +488,25 @@ void TMainForm::DownloadButtonClick() {
     if (NewCount == 0 && FIni->NewAndUpdate) SetStatus("新着データはありませんでした");
     SetStatus("iTunesにファイルを登録中です。しばらくお待ちください。");
     int failedCopies = 0;
+    std::string unfinished;  // why the hand-over did not complete
     if (FIni->SaveType == 0 || FIni->SaveType == 1) {
         const bool toLibrary = FIni->SaveType == 0;
         RunWithProgress(
             "ファイルの登録", 0, FPodCastList->Count(),
-            [this, toLibrary, &removal, &failedCopies, &failures](QProgressBar* bar, QLabel* label,
-                                                                  bool& cancel) -> int32_t {
+            [this, toLibrary, &removal, &failedCopies, &failures, &unfinished](QProgressBar* bar, QLabel* label,
+                                                                               bool& cancel) -> int32_t {
                 try {
                     TPodcastHandover hand(*FIni, *FPodCastList, MakeWork(bar, label));
                     if (toLibrary) {
-                        hand.RegisterInITunes(cancel, removal);
+                        if (hand.RegisterInITunes(cancel, removal) == THandoverEnd::Cancelled)
+                            unfinished = "ファイルの登録はキャンセルされました";
                     } else {
                         failedCopies = hand.CopyToSaveFolder();
                     }
                 } catch (const std::exception& e) {
                     // A hand-over that stopped (a library that cannot be written, for instance)
-                    // is shown here and counted; any step may add lines of its own to failures.
+                    // changed nothing; it is shown here and counted.
+                    unfinished = "ファイルの登録に失敗しました";
                     ShowFailure(this, e);
                     failures.AddShown(1);
                 }
@@ -519,9 +515,10 @@ void TMainForm::DownloadButtonClick() {
             this);
         SaveEpisodes();
     }
-    // The hand-over lists the copies that failed in a message of its own.
+    // The hand-over lists the copies that failed in a message of its own. A hand-over that was
+    // cancelled or failed says so in the status; what failed before it is still told.
     failures.AddShown(failedCopies);
-    SetStatus(failures.StatusText());
+    SetStatus(unfinished.empty() ? failures.StatusText() : unfinished);
     if (const std::string summary = failures.Summary(); !summary.empty())
         MessageBox(this, TMessageRequest{summary, {}, TMsgIcon::Warning, TMsgButtons::Ok});
 }

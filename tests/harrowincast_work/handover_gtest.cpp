@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "foundation/sqlite_db.h"
 #include "harrowincast_work/episode_list.h"
 #include "harrowincast_work/episode_removal.h"
 #include "harrowincast_work/handover.h"
@@ -100,7 +103,7 @@ TEST(PodcastHandover, RegistersTagsAndRemovesDroppedEpisodes) {
     EXPECT_EQ(lists.Item(2).Tracks().size(), 1u);
 }
 
-TEST(PodcastHandover, FindsAMovedTrackByItsNameAndCancelStillWritesPlaylists) {
+TEST(PodcastHandover, FindsAMovedTrackByItsName) {
     Hand h;
     TPodCastItem* a = h.Episode("News", "a.mp3");
     h.Episode("News", "b.mp3");
@@ -111,14 +114,110 @@ TEST(PodcastHandover, FindsAMovedTrackByItsNameAndCancelStillWritesPlaylists) {
     }
     a->FORDELETENAME = "old(name)";
     fs::remove(a->FILE);  // the library refuses the missing file; the moved track is found
-    h.Register(/*cancel=*/true);
+    h.Register();
     TMediaLibrary lib(h.Lib());
     auto tracks = lib.LibraryPlaylist().Tracks();
-    ASSERT_EQ(tracks.Count(), 2);  // b is registered before the tagging was cancelled
+    ASSERT_EQ(tracks.Count(), 2);
     EXPECT_EQ(tracks.Item(1).Name(), "Cap a.mp3(Day)");
-    EXPECT_EQ(tracks.Item(2).Name(), "b");
-    EXPECT_EQ(lib.LibrarySource().PlayLists().Item(1).Tracks().size(), 1u);  // b never tagged
+    EXPECT_EQ(tracks.Item(2).Name(), "Cap b.mp3(Day)");
+    EXPECT_EQ(lib.LibrarySource().PlayLists().Item(1).Tracks().size(), 2u);
     EXPECT_TRUE(fs::exists(h.dir / "lib/Harrowin Cast.m3u8"));
+}
+
+// What a hand-over that did not complete must leave as it was.
+struct Snapshot {
+    std::vector<std::string> tracks, lists, files, episodes;
+    static Snapshot Of(Hand& h) {
+        Snapshot s;
+        {
+            TMediaLibrary lib(h.Lib());
+            for (const TMediaTrack& t : lib.LibraryPlaylist().Tracks().All())
+                s.tracks.push_back(t.Location() + "|" + t.Name());
+            for (const TMediaPlaylist& l : lib.LibrarySource().PlayLists().All())
+                s.lists.push_back(l.Name() + "|" + std::to_string(l.Tracks().size()));
+        }
+        for (const auto& e : fs::recursive_directory_iterator(h.dir.Path()))
+            if (e.path().extension() == ".m3u8" || e.path().extension() == ".mp3")
+                s.files.push_back(e.path().string() + "|" + ReadFileText(e.path()));
+        std::sort(s.files.begin(), s.files.end());
+        for (int i = 0; i < h.episodes.Count(); ++i)
+            s.episodes.push_back(h.episodes.GetItem(i)->FILE + "|" + h.episodes.GetItem(i)->FORDELETENAME);
+        return s;
+    }
+    bool operator==(const Snapshot&) const = default;
+};
+
+TEST(PodcastHandover, CancelInEitherLoopLeavesLibraryPlaylistFilesAndEpisodesAsTheyWere) {
+    Hand h;
+    h.ini->MakeAnyLists = true;
+    TPodSiteItem* site = h.ini->Sites.Add();
+    site->NAME = "News";
+    site->PLAYLIST = "PCast News";
+    for (const char* n : {"1.mp3", "2.mp3", "3.mp3"}) h.Episode("News", n);
+    h.Register();
+    h.Episode("News", "4.mp3");  // new, while 3 is dropped
+    const auto removal =
+        Hand::Listed("News", {h.episodes.GetItem(0)->FILE, h.episodes.GetItem(1)->FILE, h.episodes.GetItem(3)->FILE});
+    const Snapshot before = Snapshot::Of(h);
+    // Three episodes stay: pumps 1-3 are the registering loop, 4-6 the tagging loop.
+    for (const int stopAt : {1, 4, 6}) {
+        bool cancel = false;
+        int pumps = 0;
+        h.work.Pump = [&] { cancel = cancel || ++pumps == stopAt; };
+        TPodcastHandover hand(*h.ini, h.episodes, h.work, [&h] { return std::make_unique<TMediaLibrary>(h.Lib()); });
+        EXPECT_EQ(hand.RegisterInITunes(cancel, removal), THandoverEnd::Cancelled) << stopAt;
+        EXPECT_EQ(pumps, stopAt);
+        EXPECT_TRUE(Snapshot::Of(h) == before) << "cancelled at " << stopAt;
+    }
+}
+
+TEST(PodcastHandover, ACommitHeldOffByAReaderChangesNothingAndTheNextUpdateRecovers) {
+    Hand h;
+    h.ini->Sites.Add()->NAME = "News";
+    h.Episode("News", "a.mp3");
+    const std::string dropped = h.Episode("News", "b.mp3")->FILE;
+    h.Register();
+    const std::string added = h.Episode("News", "c.mp3")->FILE;
+    const auto removal = Hand::Listed("News", {h.episodes.GetItem(0)->FILE, added});
+    const Snapshot before = Snapshot::Of(h);
+    {
+        // Another program in the middle of reading the library.
+        TSqliteConnection reader(h.Lib(), SQLITE_OPEN_READONLY,
+                                 [](sqlite3*, TSqliteStage, int, const std::string& t) { throw ESqliteError(t); });
+        reader.Exec("BEGIN; SELECT COUNT(*) FROM tracks;");
+        EXPECT_THROW(h.Register(false, removal), EMediaLibraryError);
+        reader.Exec("ROLLBACK");
+    }
+    EXPECT_TRUE(Snapshot::Of(h) == before);
+    h.Register(false, removal);
+    EXPECT_FALSE(fs::exists(dropped));
+    ASSERT_EQ(h.episodes.Count(), 2);
+    EXPECT_EQ(h.episodes.GetItem(1)->FORDELETENAME, "Cap c.mp3(Day)");
+    TMediaLibrary lib(h.Lib());
+    ASSERT_EQ(lib.LibraryPlaylist().Tracks().Count(), 2);
+    EXPECT_EQ(lib.LibraryPlaylist().Tracks().Item(2).Location(), added);
+    EXPECT_NE(ReadFileText(h.dir / "lib/Harrowin Cast.m3u8").find(added), std::string::npos);
+}
+
+TEST(PodcastHandover, DroppedEpisodesTakeOnlyTheRegularFilesOfTheirOwnFeedsFolderNamedExactly) {
+    Hand h;
+    h.ini->Sites.Add()->NAME = "Other";
+    const std::string lower = h.Episode("News", "a.mp3")->FILE;
+    const std::string kept = h.Episode("Other", "x.mp3")->FILE;
+    const std::string upperTwin = h.dir.Write("PodCastings/News/A.mp3", "its own");
+    h.episodes.FindOrAdd(upperTwin)->TITLE = "Other";  // differs from a.mp3 in case only
+    // A News record naming another feed's file, and one inside a folder planted as a link.
+    const std::string otherFeeds = h.dir.Write("PodCastings/Other/y.mp3", "Other's");
+    h.episodes.FindOrAdd(otherFeeds)->TITLE = "News";
+    const std::string target = h.dir.Write("mine/z.mp3", "the user's");
+    fs::create_directory_symlink(h.dir / "mine", h.dir / "PodCastings/Linked");
+    h.episodes.FindOrAdd(h.dir / "PodCastings/Linked/z.mp3")->TITLE = "Linked";
+    h.Register(false, Hand::Listed("Other", {kept, upperTwin}));  // News and Linked are gone
+    EXPECT_EQ(h.episodes.Count(), 2);
+    EXPECT_FALSE(fs::exists(lower));
+    EXPECT_EQ(ReadFileText(upperTwin), "its own");
+    EXPECT_EQ(ReadFileText(otherFeeds), "Other's");
+    EXPECT_EQ(ReadFileText(target), "the user's");
 }
 
 TEST(PodcastHandover, LibraryThatCannotOpenReachesTheCaller) {
