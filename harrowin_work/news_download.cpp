@@ -230,6 +230,9 @@ TNewsPages::TNewsPages(std::string recordFile, std::string notesFolder)
         if (withSites) {
             page.Site = UnescapeField(fields[2]);
             page.Path = UnescapeField(fields[3]);
+            // A page of an earlier record is written back without a site; it stays a page of
+            // no known site, so that no other site's download takes it.
+            page.SiteKnown = !page.Site.empty();
         } else {
             page.SiteKnown = false;
             page.Path = fields[2];

@@ -424,6 +424,9 @@ void NewsPageTest::recordWithoutSitesStillReads() {
     const std::string news = dir / "ipod/Notes/RSS News";
     QVERIFY(ReadFileText(news + "/Old.txt").find("new page") != std::string::npos);
     QCOMPARE(ReadFileText(news + "/Other.txt"), std::string("earlier page"));
+    // Written back in the new form, the page still belongs to no site that was fetched.
+    page.SButton_DownloadClick();
+    QCOMPARE(ReadFileText(news + "/Other.txt"), std::string("earlier page"));
 }
 
 // A site whose document cannot be written stops no site after it, and the end says which failed.
