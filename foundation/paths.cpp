@@ -75,10 +75,16 @@ std::string ContainingFolder(std::string_view path) {
     return folder.empty() ? std::string("/") : folder;
 }
 
+size_t ExtensionStart(std::string_view fileName, TExtensionRule rule) {
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) return fileName.size();
+    if (rule == TExtensionRule::ShortAfterStem && (dot == 0 || fileName.size() - dot > 16)) return fileName.size();
+    return dot;
+}
+
 std::string ExtensionOf(std::string_view path) {
-    const size_t dot = path.find_last_of("./");
-    if (dot == std::string_view::npos || path[dot] != '.') return {};
-    return std::string(path.substr(dot));
+    const size_t name = path.rfind('/') + 1;  // 0 when there is no "/"
+    return std::string(path.substr(name + ExtensionStart(path.substr(name), TExtensionRule::LastDot)));
 }
 
 bool PathInside(const std::string& folder, const std::string& path) {

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         size_t end = name.find('/', start);
         if (end == std::string::npos) end = name.size();
         const std::string_view part(name.data() + start, end - start);
-        if (part.empty() || part.size() > kMaxNameBytes || part == "." || part == "..") std::abort();
+        if (part.empty() || part.size() > kMaxEntryNameBytes || part == "." || part == "..") std::abort();
         // No control character (a zero would cut the name, a tab or line break the import list).
         for (char c : part) {
             if (static_cast<unsigned char>(c) < 32) std::abort();

@@ -164,13 +164,15 @@ std::string TPodcastUpdater::EpisodePath(const TPodSiteItem& Site, const std::st
         return known->second->FILE;
     // The name of a download in progress is the file's name and ".partXXXXXX".
     constexpr size_t kRoom = kMaxEntryNameBytes - 11;
-    const std::string name = FreeEntryName(EntryNameAllowingAllButSlash(FileName), kRoom, [&](const std::string& n) {
-        auto it = FByPath.find(Folder + n);
-        // A record of another feed or another address has it; a record of no address is an
-        // episode of a list written before addresses were kept, taken to be this one.
-        return it != FByPath.end() &&
-               (it->second->TITLE != Site.NAME || (!it->second->URL.empty() && it->second->URL != Address));
-    });
+    const std::string name =
+        FreeEntryName(EntryNameAllowingAllButSlash(FileName), kRoom, kHighestEntryNumber, TNameFit::Marked,
+                      [&](const std::string& n) {
+                          auto it = FByPath.find(Folder + n);
+                          // A record of another feed or another address has it; a record of no address is an
+                          // episode of a list written before addresses were kept, taken to be this one.
+                          return it != FByPath.end() && (it->second->TITLE != Site.NAME ||
+                                                         (!it->second->URL.empty() && it->second->URL != Address));
+                      });
     return name.empty() ? std::string() : Folder + name;
 }
 

@@ -295,10 +295,10 @@ void TMediaLibrary::UpdateiPod() {
     while (lists.Step()) {
         // A play list name is the user's or a feed's text: it stays one plain name inside the
         // folder, within the file system's limit.
-        const std::string stem =
-            FreeEntryName(EntryNameWithoutReservedChars(lists.Text(1), "Playlist"),
-                          kMaxEntryNameBytes - std::char_traits<char>::length(kPlaylistExtension),
-                          [&taken](const std::string& n) { return taken.count(encoding::AsciiLower(n)) > 0; });
+        const std::string stem = FreeEntryName(
+            EntryNameWithoutReservedChars(lists.Text(1), "Playlist"),
+            kMaxEntryNameBytes - std::char_traits<char>::length(kPlaylistExtension), kHighestEntryNumber,
+            TNameFit::Marked, [&taken](const std::string& n) { return taken.count(encoding::AsciiLower(n)) > 0; });
         if (stem.empty()) continue;
         taken.insert(encoding::AsciiLower(stem));
         const std::string name = stem + kPlaylistExtension;
