@@ -58,9 +58,7 @@ std::string ReplaceChar(std::string_view text, std::string_view find, std::strin
     return out;
 }
 
-std::string SlashToBackslash(std::string_view text) { return ReplaceChar(text, "/", "/"); }
-
-std::string ColonToBackslash(std::string_view text) { return ReplaceChar(text, ":", "/"); }
+std::string ColonsToSlashes(std::string_view text) { return ReplaceChar(text, ":", "/"); }
 
 std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars) {
     const std::vector<std::string_view> set = Characters(chars);

@@ -17,10 +17,8 @@ std::string BytesToWideString(std::span<const uint8_t> bytes, int code);
 
 // Every character equal to `find` (one character) replaced by `replacement`.
 std::string ReplaceChar(std::string_view text, std::string_view find, std::string_view replacement);
-// "/" to the path separator: the separator here is "/" itself, so the text comes back as it is.
-std::string SlashToBackslash(std::string_view text);
 // ":" (the separator of the player's database locations) to the path separator "/".
-std::string ColonToBackslash(std::string_view text);
+std::string ColonsToSlashes(std::string_view text);
 // Every character of the text that occurs in `chars` replaced by a blank; the length in
 // characters stays.
 std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars);

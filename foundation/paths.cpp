@@ -109,19 +109,19 @@ bool DeleteFileForced(const std::string& fileName) {
     return unlink(fileName.c_str()) == 0;
 }
 
-std::string TrimIncludeBackslash(const std::string& path) {
+std::string TrimmedWithTrailingSlash(const std::string& path) {
     std::string trimmed = encoding::Trim(path);
     if (trimmed.empty()) return {};
     if (trimmed.back() != '/') trimmed += '/';
     return trimmed;
 }
 
-std::string IncludeBackslash(const std::string& path) {
+std::string WithTrailingSlash(const std::string& path) {
     if (path.empty()) return {};
     return path.back() == '/' ? path : path + "/";
 }
 
-std::string ExcludeBackslash(const std::string& path) {
+std::string TrimmedWithoutTrailingSlash(const std::string& path) {
     std::string trimmed = encoding::Trim(path);
     if (!trimmed.empty() && trimmed.back() == '/') trimmed.pop_back();
     return trimmed;
@@ -186,7 +186,7 @@ bool TargetExists(const std::string& path) {
 
 bool LinkFreeBelow(const std::string& root, const std::string& path) {
     if (root.empty()) return false;
-    const std::string base = IncludeBackslash(root);
+    const std::string base = WithTrailingSlash(root);
     // The path itself is the root (with or without its "/").
     if (path + "/" == base || path == base) return true;
     if (path.compare(0, base.size(), base) != 0) return false;
@@ -226,7 +226,7 @@ std::string FindPlayerPath(const std::string& root, const std::string& relative)
             if (end == relative.size()) break;
             continue;
         }
-        const std::string folder = IncludeBackslash(path);
+        const std::string folder = WithTrailingSlash(path);
         std::string chosen = part;
         if (!NameTaken(folder + part)) {
             const std::string wanted = encoding::AsciiLower(part);
@@ -241,7 +241,7 @@ std::string FindPlayerPath(const std::string& root, const std::string& relative)
         }
         path = folder + chosen;
     }
-    if (!relative.empty() && relative.back() == '/') path = IncludeBackslash(path);
+    if (!relative.empty() && relative.back() == '/') path = WithTrailingSlash(path);
     return path;
 }
 

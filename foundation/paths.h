@@ -13,12 +13,12 @@
 bool DeleteFileForced(const std::string& fileName);
 
 // Trimmed (bytes <= 32 at both ends) and with one "/" at the end; "" for an empty result.
-std::string TrimIncludeBackslash(const std::string& path);
+std::string TrimmedWithTrailingSlash(const std::string& path);
 // With one "/" appended unless it ends in "/" already; "" stays "" (never the file-system
 // root); no trimming.
-std::string IncludeBackslash(const std::string& path);
+std::string WithTrailingSlash(const std::string& path);
 // Trimmed, with one trailing "/" removed if present (only one); "" stays "".
-std::string ExcludeBackslash(const std::string& path);
+std::string TrimmedWithoutTrailingSlash(const std::string& path);
 
 // The parts of a path at its last "/". FileNameOf gives what follows it (the whole path when
 // there is none, "" for a path that ends in "/"), FolderPartOf what precedes it with the "/"

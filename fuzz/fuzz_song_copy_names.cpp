@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     naming.AlbumFolder = flags & 4;
     naming.AddTrackNo = flags & 8;
     naming.NameType = TCopyNameType((flags >> 4) % 4);
-    const std::string playerName = FileNameOf(SlashToBackslash(ColonToBackslash(song.Location)));
+    const std::string playerName = FileNameOf(ColonsToSlashes(song.Location));
     const std::string name = CopyTargetName(song, playerName.empty() ? "x.mp3" : playerName, naming);
     size_t start = 0;
     while (start <= name.size()) {

@@ -97,13 +97,13 @@ std::string CopyTargetName(const TITBSongItem& song, const std::string& playerNa
         const std::string album = AlbumFolderName(song.Album);
         if (!album.empty()) sub = sub.empty() ? album : sub + "/" + album;
     }
-    return IncludeBackslash(sub) + CopyFileName(song, playerName, naming);
+    return WithTrailingSlash(sub) + CopyFileName(song, playerName, naming);
 }
 
 std::string PlayerSourcePath(const std::string& root, const std::string& location) {
     // The file system would read such a path only up to the zero: not the file checked here.
     if (location.find('\0') != std::string::npos) return {};
-    const std::string relative = SlashToBackslash(ColonToBackslash(location));
+    const std::string relative = ColonsToSlashes(location);
     // Walk the parts: a ".." that would leave the root makes the location unusable.
     int depth = 0;
     size_t start = 0;
@@ -199,7 +199,7 @@ int32_t CopyFileExclusive(const std::string& source, const std::string& target, 
 
 TSongCopyRun::TSongCopyRun(const std::string& folder, const std::string& playerRoot, const TCopyNaming& naming,
                            TITXMakeLibrary* importList)
-    : FFolder(IncludeBackslash(folder)), FRoot(IncludeBackslash(playerRoot)), FNaming(naming), FImport(importList) {}
+    : FFolder(WithTrailingSlash(folder)), FRoot(WithTrailingSlash(playerRoot)), FNaming(naming), FImport(importList) {}
 
 TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, int32_t total,
                                              const std::function<void(const std::string&)>& label) {
@@ -217,7 +217,7 @@ TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, i
         song.TransferError = code;
     };
     const std::string source = PlayerSourcePath(FRoot, song.Location);
-    const std::string playerName = FileNameOf(SlashToBackslash(ColonToBackslash(song.Location)));
+    const std::string playerName = FileNameOf(ColonsToSlashes(song.Location));
     const std::string name = CopyTargetName(song, playerName, FNaming);
     const std::string target = FFolder + name;
     label(CopyProgressText(done + 1, total, FileNameOf(target)));

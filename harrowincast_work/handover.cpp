@@ -257,7 +257,7 @@ int TPodcastHandover::CopyToSaveFolder() {
         }
         fs::create_directories(FSettings.SaveFolder, ec);
     }
-    const std::string save = IncludeBackslash(FSettings.SaveFolder);
+    const std::string save = WithTrailingSlash(FSettings.SaveFolder);
     const bool programFolder =
         fs::equivalent(fs::path(save), fs::path(FSettings.Folder().empty() ? "." : FSettings.Folder()), ec);
     std::vector<std::string> failures;

@@ -52,11 +52,11 @@ void CreateFolders(const std::string& folder) {
 }  // namespace
 
 std::string FeedEpisodeFolder(const std::string& ProgramFolder, const std::string& FeedName) {
-    return IncludeBackslash(ProgramFolder) + "PodCastings/" + FeedEntryName(FeedName);
+    return WithTrailingSlash(ProgramFolder) + "PodCastings/" + FeedEntryName(FeedName);
 }
 
 std::string FeedCacheFile(const std::string& ProgramFolder, const std::string& FeedName) {
-    return IncludeBackslash(ProgramFolder) + "RSSTemp/" + FeedEntryName(FeedName) + ".RSS";
+    return WithTrailingSlash(ProgramFolder) + "RSSTemp/" + FeedEntryName(FeedName) + ".RSS";
 }
 
 int64_t EpisodeByteBound(int64_t DeclaredLength) {
@@ -84,7 +84,7 @@ bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName
 }
 
 TPodcastUpdater::TPodcastUpdater(TTolvIPodINI& Settings, TPodCastList& Episodes, std::string Folder, TPodcastWork Work)
-    : FSettings(Settings), FEpisodes(Episodes), FFolder(IncludeBackslash(Folder)), FWork(std::move(Work)) {}
+    : FSettings(Settings), FEpisodes(Episodes), FFolder(WithTrailingSlash(Folder)), FWork(std::move(Work)) {}
 
 TPodcastUpdater::~TPodcastUpdater() = default;
 
@@ -108,7 +108,7 @@ void TPodcastUpdater::UpdateFeeds(const std::vector<TPodSiteItem*>& Feeds, bool&
 void TPodcastUpdater::UpdateFeed(TPodSiteItem& Site, const std::string& RssFolder, const std::string& CastFolder,
                                  bool& Cancel) {
     TPodSiteItem* site = &Site;
-    const std::string feedFile = IncludeBackslash(RssFolder) + FeedEntryName(site->NAME) + ".RSS";
+    const std::string feedFile = WithTrailingSlash(RssFolder) + FeedEntryName(site->NAME) + ".RSS";
     DownloadUrlToFile(site->URL, feedFile, FWork, &Cancel);
 
     auto reader = std::make_unique<TXMLReader>();
@@ -179,7 +179,7 @@ std::string TPodcastUpdater::EpisodePath(const TPodSiteItem& Site, const std::st
 void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader& Reader, const std::string& CastFolder,
                                            bool& Cancel) {
     IndexEpisodes();
-    const std::string folder = IncludeBackslash(IncludeBackslash(CastFolder) + FeedEntryName(Site.NAME));
+    const std::string folder = WithTrailingSlash(WithTrailingSlash(CastFolder) + FeedEntryName(Site.NAME));
     CreateFolders(folder);
     const int take = std::max(0, std::min(Reader.Count(), FSettings.DeleteColumns));
     FWork.Max(take);

@@ -282,7 +282,7 @@ constexpr const char* kPlaylistExtension = ".m3u8";
 
 void TMediaLibrary::UpdateiPod() {
     TSqliteConnection& db = Open(FStore);
-    const std::string folder = IncludeBackslash(fs::path(FFileName).parent_path().string());
+    const std::string folder = WithTrailingSlash(fs::path(FFileName).parent_path().string());
     // File names are told apart without case as well, so that the folder can be copied to a
     // file system that ignores it.
     std::set<std::string> taken, assigned;
