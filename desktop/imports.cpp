@@ -42,7 +42,7 @@ std::string FolderOf(TPageHost& host, TListKind list) {
     const std::string& folder = list == TListKind::Notes      ? c.NotesPath
                                 : list == TListKind::Contacts ? c.ContactsPath
                                                               : c.CalendarsPath;
-    return folder.empty() ? std::string() : IncludeBackslash(folder);
+    return folder.empty() ? std::string() : WithTrailingSlash(folder);
 }
 
 void ImportByCopy(TPageHost& host, const std::string& FileName, TListKind list) {
@@ -80,7 +80,7 @@ void WriteSingleNote(const std::string& folder, const std::string& sourceFile, c
     std::vector<std::string> note;
     if (addEncoded) note.emplace_back(kEncodingLine);
     note.insert(note.end(), lines.begin(), lines.end());
-    WriteWholeFile(IncludeBackslash(folder) + FileNameOf(sourceFile), encoding::Utf8ToCp932(JoinLines(note)));
+    WriteWholeFile(WithTrailingSlash(folder) + FileNameOf(sourceFile), encoding::Utf8ToCp932(JoinLines(note)));
 }
 
 void SetImportOpenFileHook(std::function<std::string(const std::string&)> hook) { gOpenFileHook = std::move(hook); }

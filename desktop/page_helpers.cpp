@@ -203,7 +203,7 @@ int32_t CopyRowsToFolder(TPageHost& host, bool video, const std::string& folder,
     bool listWritten = true;
     if (importList) {
         try {
-            importList->SaveToFile(IncludeBackslash(folder) + "iPodLibrary.TXT");
+            importList->SaveToFile(WithTrailingSlash(folder) + "iPodLibrary.TXT");
         } catch (const ETolvError& e) {
             listWritten = false;
             ShowMessage(host.DialogParent(), e.Message());
@@ -233,7 +233,7 @@ bool ShowSongDetails(TPageHost& host, bool video, int32_t songIndex, std::functi
     if (video) form.setWindowTitle("ビデオファイルの詳細情報");
     form.GetMainCheck = std::move(getCheck);
     form.SetMainCheck = std::move(setCheck);
-    form.LoadSong(*song, PlayerSourcePath(IncludeBackslash(CheckerOf(player).DriveRoot), song->Location));
+    form.LoadSong(*song, PlayerSourcePath(WithTrailingSlash(CheckerOf(player).DriveRoot), song->Location));
     form.exec();
     return form.CheckChanged;
 }

@@ -48,17 +48,6 @@ std::string BytesToWideString(std::span<const uint8_t> bytes, int code) {
     return {};
 }
 
-std::string UniqueFileName(const std::string& fileName) {
-    const std::string folder = FolderPartOf(fileName);
-    const std::string extension = ExtensionOf(fileName);
-    const std::string base = fileName.substr(folder.size(), fileName.size() - folder.size() - extension.size());
-    for (int n = 2; n <= 99; ++n) {
-        std::string candidate = folder + base + "(" + std::to_string(n) + ")" + extension;
-        if (!NameTaken(candidate)) return candidate;
-    }
-    return {};
-}
-
 std::string ReplaceChar(std::string_view text, std::string_view find, std::string_view replacement) {
     std::string out;
     out.reserve(text.size());
@@ -69,9 +58,7 @@ std::string ReplaceChar(std::string_view text, std::string_view find, std::strin
     return out;
 }
 
-std::string SlashToBackslash(std::string_view text) { return ReplaceChar(text, "/", "/"); }
-
-std::string ColonToBackslash(std::string_view text) { return ReplaceChar(text, ":", "/"); }
+std::string ColonsToSlashes(std::string_view text) { return ReplaceChar(text, ":", "/"); }
 
 std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars) {
     const std::vector<std::string_view> set = Characters(chars);
@@ -298,39 +285,55 @@ std::string EntryNameWithoutReservedCharsAndDots(std::string_view text) {
 
 namespace {
 
-// Where the extension of an entry name starts: its last "." when something stands before it
-// and at most 15 bytes follow; the name's end when it has none.
-size_t ExtensionStart(std::string_view name) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || dot == 0 || name.size() - dot > 16) return name.size();
-    return dot;
+// The stem and the tail that follows it, fitted: the stem cut so that the tail and the mark
+// fit as well; a tail that leaves no room for any stem is cut with it.
+std::string FitStemAndTail(std::string_view stem, std::string_view tail, size_t maxBytes, TNameFit fit) {
+    std::string whole = std::string(stem) + std::string(tail);
+    if (whole.size() <= maxBytes) return whole;
+    std::string mark;
+    if (fit == TNameFit::Marked) {
+        uint32_t hash = 2166136261u;  // FNV-1a
+        for (const char c : whole) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+        char text[10];
+        std::snprintf(text, sizeof text, "~%08x", hash);
+        mark = text;
+    }
+    if (tail.size() + mark.size() >= maxBytes) {
+        stem = whole;
+        tail = {};
+    }
+    const size_t room = maxBytes > tail.size() + mark.size() ? maxBytes - tail.size() - mark.size() : 0;
+    return std::string(encoding::Utf8TruncateBytes(stem, room)) + mark + std::string(tail);
+}
+
+TExtensionRule ExtensionRuleOf(TNameFit fit) {
+    return fit == TNameFit::Cut ? TExtensionRule::LastDot : TExtensionRule::ShortAfterStem;
 }
 
 }  // namespace
 
-std::string EntryNameFitting(std::string_view name, size_t maxBytes) {
-    if (name.size() <= maxBytes) return std::string(name);
-    uint32_t hash = 2166136261u;  // FNV-1a
-    for (const char c : name) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
-    char mark[10];
-    std::snprintf(mark, sizeof mark, "~%08x", hash);
-    std::string_view extension = name.substr(ExtensionStart(name));
-    if (extension.size() + 9 >= maxBytes) extension = {};
-    const size_t room = maxBytes > extension.size() + 9 ? maxBytes - extension.size() - 9 : 0;
-    const std::string_view stem = name.substr(0, name.size() - extension.size());
-    return std::string(encoding::Utf8TruncateBytes(stem, room)) + mark + std::string(extension);
+std::string EntryNameFitting(std::string_view name, size_t maxBytes, TNameFit fit) {
+    const size_t split = ExtensionStart(name, ExtensionRuleOf(fit));
+    return FitStemAndTail(name.substr(0, split), name.substr(split), maxBytes, fit);
 }
 
-std::string FreeEntryName(std::string_view name, size_t maxBytes,
+std::string FreeEntryName(std::string_view name, size_t maxBytes, int highestNumber, TNameFit fit,
                           const std::function<bool(const std::string&)>& taken) {
-    std::string candidate = EntryNameFitting(name, maxBytes);
+    std::string candidate = EntryNameFitting(name, maxBytes, fit);
     if (!taken(candidate)) return candidate;
-    const size_t split = ExtensionStart(name);
+    const size_t split = ExtensionStart(name, ExtensionRuleOf(fit));
     const std::string_view stem = name.substr(0, split);
     const std::string_view extension = name.substr(split);
-    for (int n = 2; n <= 9999; ++n) {
-        candidate =
-            EntryNameFitting(std::string(stem) + "(" + std::to_string(n) + ")" + std::string(extension), maxBytes);
+    for (int n = 2; n <= highestNumber; ++n) {
+        const std::string number = "(" + std::to_string(n) + ")";
+        if (fit == TNameFit::Marked) {
+            candidate = FitStemAndTail(std::string(stem) + number, extension, maxBytes, fit);
+        } else if (number.size() + extension.size() < maxBytes) {
+            candidate = FitStemAndTail(stem, number + std::string(extension), maxBytes, fit);
+        } else {
+            // An "extension" too long to keep beside the number is cut instead of the number.
+            candidate = FitStemAndTail(name, number, maxBytes, fit);
+        }
         if (!taken(candidate)) return candidate;
     }
     return {};

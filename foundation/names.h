@@ -15,16 +15,10 @@
 // code gives "".
 std::string BytesToWideString(std::span<const uint8_t> bytes, int code);
 
-// The first free name "<folder><base>(n)<extension>" for n = 2 to 99 (the name itself is not
-// tested); "" when all 98 are taken.
-std::string UniqueFileName(const std::string& fileName);
-
 // Every character equal to `find` (one character) replaced by `replacement`.
 std::string ReplaceChar(std::string_view text, std::string_view find, std::string_view replacement);
-// "/" to the path separator: the separator here is "/" itself, so the text comes back as it is.
-std::string SlashToBackslash(std::string_view text);
 // ":" (the separator of the player's database locations) to the path separator "/".
-std::string ColonToBackslash(std::string_view text);
+std::string ColonsToSlashes(std::string_view text);
 // Every character of the text that occurs in `chars` replaced by a blank; the length in
 // characters stays.
 std::string ReplaceCharsWithSpace(std::string_view text, std::string_view chars);
@@ -93,12 +87,28 @@ std::string EntryNameAllowingAllButSlashAndZeroOrNone(std::string_view text);
 // kMaxEntryNameBytes and trimmed again. "" when nothing is left.
 std::string EntryNameWithoutReservedCharsAndDots(std::string_view text);
 
-// The name when it fits in maxBytes bytes; otherwise its stem cut on a character boundary,
-// then "~" and eight hexadecimal digits of a hash of the whole name, then its extension (the
-// last "." and at most 15 bytes after it), in maxBytes bytes at most. Two names that differ
-// only beyond the cut so stay two names.
-std::string EntryNameFitting(std::string_view name, size_t maxBytes);
+// How a name too long for its limit is cut to fit. Both cut the stem on a character boundary
+// and keep the extension when room is left for it.
+enum class TNameFit {
+    // The stem cut, the extension (TExtensionRule::LastDot) kept: a copy's name as the user
+    // reads it. Names that differ only beyond the cut come out alike, so that they are
+    // numbered apart by FreeEntryName, whose "(n)" the cut always keeps.
+    Cut,
+    // The stem cut, then "~" and eight hexadecimal digits of a hash of the whole name, then the
+    // extension (TExtensionRule::ShortAfterStem): two names that differ only beyond the cut stay
+    // two names, for a name that is made again from its text each time (a feed's folder, an
+    // episode, a play list). A "(n)" is part of the hashed name and may fall to the cut.
+    Marked,
+};
 
-// The name itself when `taken` says it is free, else the first free one of "<stem>(2)<ext>",
-// "<stem>(3)<ext>", ... up to (9999), each fitted into maxBytes; "" when all are taken.
-std::string FreeEntryName(std::string_view name, size_t maxBytes, const std::function<bool(const std::string&)>& taken);
+// The name when it fits in maxBytes bytes, else the name cut to maxBytes bytes as `fit` says.
+std::string EntryNameFitting(std::string_view name, size_t maxBytes, TNameFit fit);
+
+// The highest "(n)" of a free name that has no limit of its own (the episodes of a feed, the
+// play lists of the library).
+inline constexpr int kHighestEntryNumber = 9999;
+
+// The first of the name and its "<stem>(2)<ext>" .. "<stem>(highestNumber)<ext>", each fitted
+// into maxBytes, that `taken` says is free; "" when all are taken.
+std::string FreeEntryName(std::string_view name, size_t maxBytes, int highestNumber, TNameFit fit,
+                          const std::function<bool(const std::string&)>& taken);

@@ -75,10 +75,16 @@ std::string ContainingFolder(std::string_view path) {
     return folder.empty() ? std::string("/") : folder;
 }
 
+size_t ExtensionStart(std::string_view fileName, TExtensionRule rule) {
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) return fileName.size();
+    if (rule == TExtensionRule::ShortAfterStem && (dot == 0 || fileName.size() - dot > 16)) return fileName.size();
+    return dot;
+}
+
 std::string ExtensionOf(std::string_view path) {
-    const size_t dot = path.find_last_of("./");
-    if (dot == std::string_view::npos || path[dot] != '.') return {};
-    return std::string(path.substr(dot));
+    const size_t name = path.rfind('/') + 1;  // 0 when there is no "/"
+    return std::string(path.substr(name + ExtensionStart(path.substr(name), TExtensionRule::LastDot)));
 }
 
 bool PathInside(const std::string& folder, const std::string& path) {
@@ -103,19 +109,19 @@ bool DeleteFileForced(const std::string& fileName) {
     return unlink(fileName.c_str()) == 0;
 }
 
-std::string TrimIncludeBackslash(const std::string& path) {
+std::string TrimmedWithTrailingSlash(const std::string& path) {
     std::string trimmed = encoding::Trim(path);
     if (trimmed.empty()) return {};
     if (trimmed.back() != '/') trimmed += '/';
     return trimmed;
 }
 
-std::string IncludeBackslash(const std::string& path) {
+std::string WithTrailingSlash(const std::string& path) {
     if (path.empty()) return {};
     return path.back() == '/' ? path : path + "/";
 }
 
-std::string ExcludeBackslash(const std::string& path) {
+std::string TrimmedWithoutTrailingSlash(const std::string& path) {
     std::string trimmed = encoding::Trim(path);
     if (!trimmed.empty() && trimmed.back() == '/') trimmed.pop_back();
     return trimmed;
@@ -180,7 +186,7 @@ bool TargetExists(const std::string& path) {
 
 bool LinkFreeBelow(const std::string& root, const std::string& path) {
     if (root.empty()) return false;
-    const std::string base = IncludeBackslash(root);
+    const std::string base = WithTrailingSlash(root);
     // The path itself is the root (with or without its "/").
     if (path + "/" == base || path == base) return true;
     if (path.compare(0, base.size(), base) != 0) return false;
@@ -220,7 +226,7 @@ std::string FindPlayerPath(const std::string& root, const std::string& relative)
             if (end == relative.size()) break;
             continue;
         }
-        const std::string folder = IncludeBackslash(path);
+        const std::string folder = WithTrailingSlash(path);
         std::string chosen = part;
         if (!NameTaken(folder + part)) {
             const std::string wanted = encoding::AsciiLower(part);
@@ -235,7 +241,7 @@ std::string FindPlayerPath(const std::string& root, const std::string& relative)
         }
         path = folder + chosen;
     }
-    if (!relative.empty() && relative.back() == '/') path = IncludeBackslash(path);
+    if (!relative.empty() && relative.back() == '/') path = WithTrailingSlash(path);
     return path;
 }
 

@@ -13,12 +13,12 @@
 bool DeleteFileForced(const std::string& fileName);
 
 // Trimmed (bytes <= 32 at both ends) and with one "/" at the end; "" for an empty result.
-std::string TrimIncludeBackslash(const std::string& path);
+std::string TrimmedWithTrailingSlash(const std::string& path);
 // With one "/" appended unless it ends in "/" already; "" stays "" (never the file-system
 // root); no trimming.
-std::string IncludeBackslash(const std::string& path);
+std::string WithTrailingSlash(const std::string& path);
 // Trimmed, with one trailing "/" removed if present (only one); "" stays "".
-std::string ExcludeBackslash(const std::string& path);
+std::string TrimmedWithoutTrailingSlash(const std::string& path);
 
 // The parts of a path at its last "/". FileNameOf gives what follows it (the whole path when
 // there is none, "" for a path that ends in "/"), FolderPartOf what precedes it with the "/"
@@ -29,8 +29,20 @@ std::string FolderPartOf(std::string_view path);
 // trailing "/" (the root stays "/"), "." for a bare name. A trailing "/" would make the system
 // follow a link at the folder's last part.
 std::string ContainingFolder(std::string_view path);
-// The extension of the path's file name: from its last "." on, the "." included ("" when the
-// file name has none).
+// Which "." of a file name starts its extension.
+enum class TExtensionRule {
+    // The last "." wherever it stands: the file's type, so that ".mp3" is all extension.
+    LastDot,
+    // The last "." when something stands before it and at most 15 bytes follow it: what a name
+    // cut to fit or numbered keeps at its end, so that ".bashrc" stays whole and a title with a
+    // full stop in it keeps its words.
+    ShortAfterStem,
+};
+// Where the extension of a file name (no "/" in it) starts: the offset of its "."; the name's
+// size when it has none.
+size_t ExtensionStart(std::string_view fileName, TExtensionRule rule);
+// The extension of the path's file name by the LastDot rule: from its last "." on, the "."
+// included ("" when the file name has none).
 std::string ExtensionOf(std::string_view path);
 
 // True when `path` lies inside `folder` once "." and ".." are resolved (both absolute or both

@@ -45,14 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     naming.AlbumFolder = flags & 4;
     naming.AddTrackNo = flags & 8;
     naming.NameType = TCopyNameType((flags >> 4) % 4);
-    const std::string playerName = FileNameOf(SlashToBackslash(ColonToBackslash(song.Location)));
+    const std::string playerName = FileNameOf(ColonsToSlashes(song.Location));
     const std::string name = CopyTargetName(song, playerName.empty() ? "x.mp3" : playerName, naming);
     size_t start = 0;
     while (start <= name.size()) {
         size_t end = name.find('/', start);
         if (end == std::string::npos) end = name.size();
         const std::string_view part(name.data() + start, end - start);
-        if (part.empty() || part.size() > kMaxNameBytes || part == "." || part == "..") std::abort();
+        if (part.empty() || part.size() > kMaxEntryNameBytes || part == "." || part == "..") std::abort();
         // No control character (a zero would cut the name, a tab or line break the import list).
         for (char c : part) {
             if (static_cast<unsigned char>(c) < 32) std::abort();

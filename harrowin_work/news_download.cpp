@@ -30,7 +30,7 @@ namespace {
 
 // Creates the folder; with allLevels its missing parents too. EFileError naming it otherwise.
 void CreateFolder(const std::string& folder, bool allLevels) {
-    const std::string path = ExcludeBackslash(folder);
+    const std::string path = TrimmedWithoutTrailingSlash(folder);
     std::error_code ec;
     if (fs::is_directory(path, ec)) return;
     if (allLevels) {
@@ -66,14 +66,14 @@ std::string NewsSubFolder(bool makeFolder, const std::string& saveFolder) {
 
 std::string NewsTargetFolder(const std::string& notesFolder, bool makeFolder, const std::string& saveFolder) {
     const std::string sub = NewsSubFolder(makeFolder, saveFolder);
-    if (sub.empty()) return IncludeBackslash(notesFolder);
-    return IncludeBackslash(notesFolder) + sub + "/";
+    if (sub.empty()) return WithTrailingSlash(notesFolder);
+    return WithTrailingSlash(notesFolder) + sub + "/";
 }
 
 std::string NewsCacheFolder() { return ProgramFolder() + "/RDFData/"; }
 
 std::string NewsCacheFile(const std::string& cacheFolder, const std::string& siteName) {
-    return IncludeBackslash(cacheFolder) + EntryNameAllowingAllButSlashAndZeroOrNone(siteName) + ".RDF";
+    return WithTrailingSlash(cacheFolder) + EntryNameAllowingAllButSlashAndZeroOrNone(siteName) + ".RDF";
 }
 
 bool FetchDocument(const std::string& Address, const std::string& Dest, const std::function<bool()>& Pump) {
@@ -206,11 +206,11 @@ std::string FolderPart(const std::string& path) {
 }  // namespace
 
 std::string NewsPagesRecordFile(const std::string& cacheFolder) {
-    return IncludeBackslash(cacheFolder) + "NewsPages.LST";
+    return WithTrailingSlash(cacheFolder) + "NewsPages.LST";
 }
 
 TNewsPages::TNewsPages(std::string recordFile, std::string notesFolder)
-    : FRecordFile(std::move(recordFile)), FNotesFolder(IncludeBackslash(notesFolder)) {
+    : FRecordFile(std::move(recordFile)), FNotesFolder(WithTrailingSlash(notesFolder)) {
     std::string text;
     try {
         const FileBytes bytes = ReadWholeFile(FRecordFile, kRecordLimit);
@@ -286,8 +286,8 @@ void TNewsPages::SiteWritten(const std::string& site, const std::string& folder,
     FIndexed = false;
     std::unordered_set<std::string> nowPaths;
     for (const Page& page : now) nowPaths.insert(page.Path);
-    const std::string sub = IncludeBackslash(folder).starts_with(FNotesFolder)
-                                ? IncludeBackslash(folder).substr(FNotesFolder.size())
+    const std::string sub = WithTrailingSlash(folder).starts_with(FNotesFolder)
+                                ? WithTrailingSlash(folder).substr(FNotesFolder.size())
                                 : std::string("\n");  // matches no recorded page
     const bool replaceSite = complete && !now.empty();
     std::vector<Page> kept;

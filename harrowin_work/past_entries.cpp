@@ -42,7 +42,7 @@ bool CollectPastEntries(std::vector<std::string>& Names, const std::vector<TPast
 
 std::string FileInFolder(const std::string& Folder, const std::string& Name) {
     if (Name.empty() || Name.front() == '/') return {};
-    const std::string folder = IncludeBackslash(Folder);
+    const std::string folder = WithTrailingSlash(Folder);
     const std::string path = folder + Name;
     // With no folder (no player) a name would be taken from the current folder: refused too.
     if (folder.empty() || !PathInside(folder, path)) return {};
@@ -57,13 +57,13 @@ void DeleteListedFiles(const std::string& Folder, const std::vector<std::string>
     for (const std::string& name : Names) {
         const std::string path = FileInFolder(Folder, name);
         if (path.empty() || !DeleteFileForced(path)) {
-            if (OnFailure) OnFailure(path.empty() ? IncludeBackslash(Folder) + name : path);
+            if (OnFailure) OnFailure(path.empty() ? WithTrailingSlash(Folder) + name : path);
         }
     }
 }
 
 std::string RelativeToFolder(const std::string& Folder, const std::string& Path) {
-    const std::string folder = IncludeBackslash(Folder);
+    const std::string folder = WithTrailingSlash(Folder);
     if (!folder.empty() && Path.size() > folder.size() && Path.compare(0, folder.size(), folder) == 0) {
         return Path.substr(folder.size());
     }
@@ -98,7 +98,7 @@ std::string NewContactFileName(const std::string& Folder, const std::string& Ful
             allowed = false;
         }
     }
-    if (!allowed || Folder.empty() || !PathInside(IncludeBackslash(Folder), path)) {
+    if (!allowed || Folder.empty() || !PathInside(WithTrailingSlash(Folder), path)) {
         throw EFileError("ファイル " + path + " を作成できません。Invalid argument");
     }
     return path;
@@ -107,7 +107,7 @@ std::string NewContactFileName(const std::string& Folder, const std::string& Ful
 bool CopyIntoFolder(const std::string& Source, const std::string& Folder) {
     const std::string name = fs::path(Source).filename().string();
     if (name.empty() || Folder.empty()) return false;
-    const std::string target = IncludeBackslash(Folder) + name;
+    const std::string target = WithTrailingSlash(Folder) + name;
     std::error_code ec;
     if (!fs::is_regular_file(Source, ec)) return false;
     try {

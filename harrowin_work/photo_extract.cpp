@@ -25,7 +25,7 @@ bool PhotoIdOfText(const std::string& text, uint32_t& id) {
 }
 
 std::string PhotoFileOf(const std::string& dbFolder, const std::string& photoName) {
-    std::string path = ExcludeBackslash(dbFolder);
+    std::string path = TrimmedWithoutTrailingSlash(dbFolder);
     // An entry without a full-size file names the folder itself (which the viewer refuses).
     if (!photoName.empty() && photoName.front() != '/') path += '/';
     return path + photoName;
@@ -51,8 +51,8 @@ std::string PhotoFileNamePart(const std::string& photoName) {
 std::string PhotoAlbumFolderName(const std::string& caption) { return ReplaceInvalidFileCharsAndDot(caption); }
 
 std::string PhotoTargetPath(const std::string& folder, const std::string& albumFolder, const std::string& fileName) {
-    if (albumFolder.empty()) return IncludeBackslash(folder) + fileName;
-    return IncludeBackslash(folder) + albumFolder + "/" + fileName;
+    if (albumFolder.empty()) return WithTrailingSlash(folder) + fileName;
+    return WithTrailingSlash(folder) + albumFolder + "/" + fileName;
 }
 
 int32_t SavePhotoAsJpeg(TArtItem& entry, const std::string& target, std::string& finalTarget) {

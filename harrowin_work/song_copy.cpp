@@ -41,9 +41,6 @@ std::string WithoutControls(std::string text) {
     return text;
 }
 
-// The n-th name tried for a target: the target itself, then its "(n)" names.
-std::string CandidateName(const std::string& target, int n) { return n == 1 ? target : NumberedName(target, n); }
-
 }  // namespace
 
 bool IsDotsAndBlanksOnly(std::string_view text) {
@@ -53,23 +50,13 @@ bool IsDotsAndBlanksOnly(std::string_view text) {
     return true;
 }
 
-std::string FitFileName(const std::string& name, size_t maxBytes) {
-    if (name.size() <= maxBytes) return name;
-    const std::string ext = ExtensionOf(name);
-    if (!ext.empty() && ext.size() < maxBytes) {
-        const std::string base = name.substr(0, name.size() - ext.size());
-        return CutBytes(base, maxBytes - ext.size()) + ext;
-    }
-    return CutBytes(name, maxBytes);
-}
-
 std::string ArtistFolderName(const std::string& artist, bool video) {
     if (video) {
         // Videos keep full stops and blanks in the artist folder, but a name of nothing else
         // would name this folder or its parent: no artist folder then.
         std::string name = WithoutControls(ReplaceInvalidFileChars(artist));
         if (IsDotsAndBlanksOnly(name)) return {};
-        name = CutBytes(name, kMaxNameBytes);
+        name = CutBytes(name, kMaxEntryNameBytes);
         return IsDotsAndBlanksOnly(name) ? std::string() : name;
     }
     const std::string name = EntryNameWithoutReservedCharsAndDots(artist);
@@ -100,7 +87,7 @@ std::string CopyFileName(const TITBSongItem& song, const std::string& playerName
     // A name of full stops alone ("." or ".." from a title without extension) is no file.
     if (IsDotsAndBlanksOnly(name))
         name = IsDotsAndBlanksOnly(playerName) ? std::string("_") : WithoutControls(playerName);
-    return FitFileName(name);
+    return EntryNameFitting(name, kMaxEntryNameBytes, TNameFit::Cut);
 }
 
 std::string CopyTargetName(const TITBSongItem& song, const std::string& playerName, const TCopyNaming& naming) {
@@ -110,13 +97,13 @@ std::string CopyTargetName(const TITBSongItem& song, const std::string& playerNa
         const std::string album = AlbumFolderName(song.Album);
         if (!album.empty()) sub = sub.empty() ? album : sub + "/" + album;
     }
-    return IncludeBackslash(sub) + CopyFileName(song, playerName, naming);
+    return WithTrailingSlash(sub) + CopyFileName(song, playerName, naming);
 }
 
 std::string PlayerSourcePath(const std::string& root, const std::string& location) {
     // The file system would read such a path only up to the zero: not the file checked here.
     if (location.find('\0') != std::string::npos) return {};
-    const std::string relative = SlashToBackslash(ColonToBackslash(location));
+    const std::string relative = ColonsToSlashes(location);
     // Walk the parts: a ".." that would leave the root makes the location unusable.
     int depth = 0;
     size_t start = 0;
@@ -135,37 +122,31 @@ std::string PlayerSourcePath(const std::string& root, const std::string& locatio
     return FindPlayerPath(root, relative);
 }
 
-std::string NumberedName(const std::string& target, int n) {
-    const std::string folder = FolderPartOf(target);
-    const std::string name = FileNameOf(target);
-    const std::string ext = ExtensionOf(name);
-    std::string base = name.substr(0, name.size() - ext.size());
-    const std::string suffix = "(" + std::to_string(n) + ")";
-    if (base.size() + suffix.size() + ext.size() > kMaxNameBytes && suffix.size() + ext.size() < kMaxNameBytes) {
-        base = CutBytes(base, kMaxNameBytes - suffix.size() - ext.size());
-    }
-    return folder + base + suffix + ext;
+namespace {
+
+// The first free name of a target's file name in its folder as `taken` finds it.
+std::string FreeCopyName(const std::string& target, const std::function<bool(const std::string&)>& taken) {
+    return FreeEntryName(FileNameOf(target), kMaxEntryNameBytes, kHighestCopyNumber, TNameFit::Cut, taken);
 }
 
+}  // namespace
+
 std::string FirstFreeName(const std::string& target) {
-    for (int n = 1; n <= 99; ++n) {
-        const std::string name = CandidateName(target, n);
-        if (!NameTaken(name)) return name;
-    }
-    return {};
+    const std::string folder = FolderPartOf(target);
+    const std::string name = FreeCopyName(target, [&](const std::string& n) { return NameTaken(folder + n); });
+    return name.empty() ? std::string() : folder + name;
 }
 
 int32_t TakeFreeName(TPendingFile& file, const std::string& target, std::string& finalTarget) {
-    for (int n = 1; n <= 99; ++n) {
-        const std::string name = CandidateName(target, n);
-        const int err = file.TakeName(FileNameOf(name), TPendingFile::TTake::New);
-        if (err == 0) {
-            finalTarget = name;
-            return 0;
-        }
-        if (err != EEXIST) return err;
-    }
-    return kErrNoFreeName;
+    int err = 0;
+    const std::string name = FreeCopyName(target, [&](const std::string& n) {
+        err = file.TakeName(n, TPendingFile::TTake::New);
+        return err == EEXIST;
+    });
+    if (name.empty()) return kErrNoFreeName;
+    if (err != 0) return err;
+    finalTarget = FolderPartOf(target) + name;
+    return 0;
 }
 
 int32_t WriteFileExclusive(std::string_view bytes, const std::string& target, std::string& finalTarget) {
@@ -218,7 +199,7 @@ int32_t CopyFileExclusive(const std::string& source, const std::string& target, 
 
 TSongCopyRun::TSongCopyRun(const std::string& folder, const std::string& playerRoot, const TCopyNaming& naming,
                            TITXMakeLibrary* importList)
-    : FFolder(IncludeBackslash(folder)), FRoot(IncludeBackslash(playerRoot)), FNaming(naming), FImport(importList) {}
+    : FFolder(WithTrailingSlash(folder)), FRoot(WithTrailingSlash(playerRoot)), FNaming(naming), FImport(importList) {}
 
 TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, int32_t total,
                                              const std::function<void(const std::string&)>& label) {
@@ -236,7 +217,7 @@ TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, i
         song.TransferError = code;
     };
     const std::string source = PlayerSourcePath(FRoot, song.Location);
-    const std::string playerName = FileNameOf(SlashToBackslash(ColonToBackslash(song.Location)));
+    const std::string playerName = FileNameOf(ColonsToSlashes(song.Location));
     const std::string name = CopyTargetName(song, playerName, FNaming);
     const std::string target = FFolder + name;
     label(CopyProgressText(done + 1, total, FileNameOf(target)));

@@ -16,8 +16,8 @@ class TITXMakeLibrary;
 
 namespace harrowin {
 
-// The longest name one folder entry may have on the file systems in use (bytes).
-constexpr size_t kMaxNameBytes = 255;
+// The highest "(n)" of a copy's free name.
+constexpr int kHighestCopyNumber = 99;
 
 // Error codes of a failed copy besides errno values.
 constexpr int32_t kErrNoFreeName = -2;   // all of "(2)" to "(99)" are taken
@@ -39,9 +39,6 @@ struct TCopyNaming {
 // True for a text made only of full stops and blanks (also the empty text): such a folder
 // name would mean this folder or the one above it.
 bool IsDotsAndBlanksOnly(std::string_view text);
-// The name cut to `maxBytes` without splitting a character, the extension (from the last full
-// stop) kept whole when it fits.
-std::string FitFileName(const std::string& name, size_t maxBytes = kMaxNameBytes);
 // The sub-folder of the artist ("" for none).
 std::string ArtistFolderName(const std::string& artist, bool video);
 // The sub-folder of the album ("" for none).
@@ -57,12 +54,8 @@ std::string CopyTargetName(const TITBSongItem& song, const std::string& playerNa
 // location climbs out of the root.
 std::string PlayerSourcePath(const std::string& root, const std::string& location);
 
-// The n-th free-name candidate "<folder><base>(n)<ext>" of a target, its file name cut so the
-// "(n)" still fits into a name.
-std::string NumberedName(const std::string& target, int n);
-
 // The target itself when nothing has its name, else the first free of its "(2)".."(99)"
-// names; "" when all are taken.
+// names (FreeEntryName with TNameFit::Cut); "" when all are taken.
 std::string FirstFreeName(const std::string& target);
 
 // Gives a file being written its final name: the target's, or the first of its "(2)".."(99)"

@@ -310,7 +310,7 @@ int TPodcastHandover::CopyToSaveFolder() {
         }
         fs::create_directories(FSettings.SaveFolder, ec);
     }
-    const std::string save = IncludeBackslash(FSettings.SaveFolder);
+    const std::string save = WithTrailingSlash(FSettings.SaveFolder);
     const bool programFolder =
         fs::equivalent(fs::path(save), fs::path(FSettings.Folder().empty() ? "." : FSettings.Folder()), ec);
     std::vector<std::string> failures;
@@ -328,7 +328,7 @@ int TPodcastHandover::CopyToSaveFolder() {
         // The channel title comes from the feed: it names one folder inside the save folder.
         std::string channel =
             EntryNameFitting(EntryNameAllowingAllButSlash(episode.BLOGNAME.empty() ? episode.TITLE : episode.BLOGNAME),
-                             kMaxEntryNameBytes - 1);
+                             kMaxEntryNameBytes - 1, TNameFit::Marked);
         if (programFolder && IsProgramEntry(channel)) channel = "_" + channel;
         const std::string folder = save + channel + "/";
         try {
@@ -336,12 +336,13 @@ int TPodcastHandover::CopyToSaveFolder() {
             if (ec) throw EFileError("フォルダ " + folder + " を作成できません。" + SysErrorText(ec.value()));
             // The first name that is free or holds an earlier copy of this episode.
             bool copiedBefore = false;
-            const std::string name = FreeEntryName(EntryNameAllowingAllButSlash(FileNameOf(episode.FILE)),
-                                                   kMaxEntryNameBytes, [&](const std::string& n) {
-                                                       if (!NameTaken(folder + n)) return false;
-                                                       copiedBefore = SameFileBytes(episode.FILE, folder + n);
-                                                       return !copiedBefore;
-                                                   });
+            const std::string name =
+                FreeEntryName(EntryNameAllowingAllButSlash(FileNameOf(episode.FILE)), kMaxEntryNameBytes,
+                              kHighestEntryNumber, TNameFit::Marked, [&](const std::string& n) {
+                                  if (!NameTaken(folder + n)) return false;
+                                  copiedBefore = SameFileBytes(episode.FILE, folder + n);
+                                  return !copiedBefore;
+                              });
             if (name.empty())
                 throw EFileError("ファイル " + folder + FileNameOf(episode.FILE) + " を作成できません。" +
                                  SysErrorText(EEXIST));

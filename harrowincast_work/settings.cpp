@@ -11,7 +11,7 @@ TTolvIPodINI::TTolvIPodINI(const std::string& FileName, int32_t ScreenWidth, int
     : FIni(std::make_unique<TIniFile>(FileName)) {
     X = (ScreenWidth - 600) / 2;
     Y = (ScreenHeight - 400) / 2;
-    SaveFolder = IncludeBackslash(std::filesystem::path(FileName).parent_path().string());
+    SaveFolder = WithTrailingSlash(std::filesystem::path(FileName).parent_path().string());
     TIniFile& ini = *FIni;
     X = ini.ReadInteger("Positions", "Main_X", X);
     Y = ini.ReadInteger("Positions", "Main_Y", Y);
@@ -63,7 +63,7 @@ void TTolvIPodINI::Save() {
 }
 
 std::string TTolvIPodINI::Folder() const {
-    return IncludeBackslash(std::filesystem::path(FIni->FileName()).parent_path().string());
+    return WithTrailingSlash(std::filesystem::path(FIni->FileName()).parent_path().string());
 }
 
 const std::string& TTolvIPodINI::ReadFailure() const { return FIni->ReadFailure(); }

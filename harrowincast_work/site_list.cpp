@@ -22,7 +22,7 @@ std::string ItemKey(int n, const char* field) {
 std::string FeedEntryName(const std::string& FeedName) {
     // ".RSS" and the ".partXXXXXX" of a download in progress follow the name.
     constexpr size_t kRoom = kMaxEntryNameBytes - 4 - 11;
-    return EntryNameFitting(EntryNameAllowingAllButSlash(FeedName), kRoom);
+    return EntryNameFitting(EntryNameAllowingAllButSlash(FeedName), kRoom, TNameFit::Marked);
 }
 
 std::string PodcastCompareKey(const std::string& text) { return encoding::AsciiLower(encoding::Trim(text)); }

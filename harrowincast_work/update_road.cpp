@@ -69,11 +69,11 @@ bool ReusableEpisodeFile(const std::string& file, const std::string& folder) {
 }  // namespace
 
 std::string FeedEpisodeFolder(const std::string& ProgramFolder, const std::string& FeedName) {
-    return IncludeBackslash(ProgramFolder) + "PodCastings/" + FeedEntryName(FeedName);
+    return WithTrailingSlash(ProgramFolder) + "PodCastings/" + FeedEntryName(FeedName);
 }
 
 std::string FeedCacheFile(const std::string& ProgramFolder, const std::string& FeedName) {
-    return IncludeBackslash(ProgramFolder) + "RSSTemp/" + FeedEntryName(FeedName) + ".RSS";
+    return WithTrailingSlash(ProgramFolder) + "RSSTemp/" + FeedEntryName(FeedName) + ".RSS";
 }
 
 int64_t EpisodeByteBound(int64_t DeclaredLength) {
@@ -115,7 +115,7 @@ bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName
 }
 
 TPodcastUpdater::TPodcastUpdater(TTolvIPodINI& Settings, TPodCastList& Episodes, std::string Folder, TPodcastWork Work)
-    : FSettings(Settings), FEpisodes(Episodes), FFolder(IncludeBackslash(Folder)), FWork(std::move(Work)) {}
+    : FSettings(Settings), FEpisodes(Episodes), FFolder(WithTrailingSlash(Folder)), FWork(std::move(Work)) {}
 
 TPodcastUpdater::~TPodcastUpdater() = default;
 
@@ -140,7 +140,7 @@ void TPodcastUpdater::UpdateFeeds(const std::vector<TPodSiteItem*>& Feeds, bool&
 void TPodcastUpdater::UpdateFeed(TPodSiteItem& Site, const std::string& RssFolder, const std::string& CastFolder,
                                  bool& Cancel) {
     TPodSiteItem* site = &Site;
-    const std::string feedFile = IncludeBackslash(RssFolder) + FeedEntryName(site->NAME) + ".RSS";
+    const std::string feedFile = WithTrailingSlash(RssFolder) + FeedEntryName(site->NAME) + ".RSS";
     THttpFetchResult fetched;
     const bool downloaded = DownloadUrlToFile(site->URL, feedFile, FWork, &Cancel, &fetched);
 
@@ -206,15 +206,16 @@ std::string TPodcastUpdater::EpisodePath(const TPodSiteItem& Site, const std::st
     // The name of a download in progress is the file's name and ".partXXXXXX".
     constexpr size_t kRoom = kMaxEntryNameBytes - 11;
     const std::string name =
-        FreeEntryName(EntryNameAllowingAllButSlashTrimmed(FileName, "_"), kRoom, [&](const std::string& n) {
-            const TPathKind kind = PathKindOf(Folder + n);
-            if (kind != TPathKind::File && kind != TPathKind::None) return true;
-            auto it = FByPath.find(Folder + n);
-            // A record of another feed or another address has it; a record of no address is an
-            // episode of a list written before addresses were kept, taken to be this one.
-            return it != FByPath.end() &&
-                   (it->second->TITLE != Site.NAME || (!it->second->URL.empty() && it->second->URL != Address));
-        });
+        FreeEntryName(EntryNameAllowingAllButSlashTrimmed(FileName, "_"), kRoom, kHighestEntryNumber, TNameFit::Marked,
+                      [&](const std::string& n) {
+                          const TPathKind kind = PathKindOf(Folder + n);
+                          if (kind != TPathKind::File && kind != TPathKind::None) return true;
+                          auto it = FByPath.find(Folder + n);
+                          // A record of another feed or another address has it; a record of no address is an
+                          // episode of a list written before addresses were kept, taken to be this one.
+                          return it != FByPath.end() && (it->second->TITLE != Site.NAME ||
+                                                         (!it->second->URL.empty() && it->second->URL != Address));
+                      });
     return name.empty() ? std::string() : Folder + name;
 }
 
@@ -237,7 +238,7 @@ void TPodcastUpdater::Listed(const TPodSiteItem& Site, const TPodCastObject& Ite
 void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader& Reader, const std::string& CastFolder,
                                            bool& Cancel) {
     IndexEpisodes();
-    const std::string folder = IncludeBackslash(IncludeBackslash(CastFolder) + FeedEntryName(Site.NAME));
+    const std::string folder = WithTrailingSlash(WithTrailingSlash(CastFolder) + FeedEntryName(Site.NAME));
     CreateFolders(folder);
     const int take = std::max(0, std::min(Reader.Count(), FSettings.DeleteColumns));
     FWork.Max(take);

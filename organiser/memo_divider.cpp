@@ -251,7 +251,7 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
         return;
     }
     ctx.progress = "メモ[ " + FTitle + " ]の分割処理中";
-    ctx.folder = TrimIncludeBackslash(Folder);
+    ctx.folder = TrimmedWithTrailingSlash(Folder);
     if (FCopyDir) {
         std::string sub = SafeTitle();
         // A title of dots would name the folder itself or its parent.

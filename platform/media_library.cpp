@@ -308,7 +308,7 @@ void TMediaLibrary::UpdateiPod() {
     TSqliteConnection& db = Open(FStore);
     // Other players read the files: they never show what a failed commit would undo.
     if (FStore->InWork) throw EMediaLibraryError("メディアライブラリへの変更が確定していません");
-    const std::string folder = IncludeBackslash(fs::path(FFileName).parent_path().string());
+    const std::string folder = WithTrailingSlash(fs::path(FFileName).parent_path().string());
     // File names are told apart without case as well, so that the folder can be copied to a
     // file system that ignores it.
     std::set<std::string> taken, assigned;
@@ -321,10 +321,10 @@ void TMediaLibrary::UpdateiPod() {
     while (lists.Step()) {
         // A play list name is the user's or a feed's text: it stays one plain name inside the
         // folder, within the file system's limit.
-        const std::string stem =
-            FreeEntryName(EntryNameWithoutReservedChars(lists.Text(1), "Playlist"),
-                          kMaxEntryNameBytes - std::char_traits<char>::length(kPlaylistExtension),
-                          [&taken](const std::string& n) { return taken.count(encoding::AsciiLower(n)) > 0; });
+        const std::string stem = FreeEntryName(
+            EntryNameWithoutReservedChars(lists.Text(1), "Playlist"),
+            kMaxEntryNameBytes - std::char_traits<char>::length(kPlaylistExtension), kHighestEntryNumber,
+            TNameFit::Marked, [&taken](const std::string& n) { return taken.count(encoding::AsciiLower(n)) > 0; });
         if (stem.empty()) continue;
         taken.insert(encoding::AsciiLower(stem));
         const std::string name = stem + kPlaylistExtension;

@@ -42,7 +42,7 @@ std::string ReplaceWideChar(std::string_view text, std::string_view from, std::s
 // The path with its drive part (the mount point) removed, without a leading separator.
 std::string RelativeToRoot(const std::string& path, const std::string& scanRoot) {
     std::string root = scanRoot.empty() ? VolumeOfPath(path).Root : scanRoot;
-    std::string prefix = IncludeBackslash(root);
+    std::string prefix = WithTrailingSlash(root);
     if (!prefix.empty() && path.compare(0, prefix.size(), prefix) == 0) return path.substr(prefix.size());
     size_t start = path.find_first_not_of('/');
     return start == std::string::npos ? std::string() : path.substr(start);
@@ -59,7 +59,7 @@ void TITunesDBLoader::LoadFromFolder(const std::string& Folder, const std::strin
 bool TITunesDBLoader::ScanFolder(const std::string& Folder, const std::string& ScanRoot, int64_t& TotalBytes,
                                  int32_t& FileCounter) {
     TFolderReader reader(Folder);
-    ScanOpenFolder(reader, IncludeBackslash(Folder), ScanRoot, TotalBytes, FileCounter);
+    ScanOpenFolder(reader, WithTrailingSlash(Folder), ScanRoot, TotalBytes, FileCounter);
     return true;
 }
 

@@ -66,11 +66,11 @@ bool TTolvIPOD::Load() {
 
     // The checker's paths are empty where a link stood in the player: such a source is missing.
     if (PathKindOf(Checker->LibraryPath) == TPathKind::Folder) {
-        Music->LoadFromSQLite(ExcludeBackslash(Checker->LibraryPath));
+        Music->LoadFromSQLite(TrimmedWithoutTrailingSlash(Checker->LibraryPath));
     } else if (EntryExists(Checker->DatabasePath)) {
         Music->LoadFromFile(Checker->DatabasePath);
     } else if (!Checker->MusicPath.empty()) {
-        Music->LoadFromFolder(Checker->MusicPath, IncludeBackslash(root));
+        Music->LoadFromFolder(Checker->MusicPath, WithTrailingSlash(root));
     }
     if (EntryExists(Checker->ArtworkDatabasePath)) {
         // The songs do without their pictures: an artwork database that cannot be read is told
@@ -92,10 +92,10 @@ std::string TTolvIPOD::FindPlayer() {
     const int32_t count = static_cast<int32_t>(volumes.size());
     for (int32_t n = 1; n <= count; ++n) {
         Progress(n, count, "iPodを検索中");
-        const std::string drive = IncludeBackslash(volumes[static_cast<size_t>(n - 1)].Root);
+        const std::string drive = WithTrailingSlash(volumes[static_cast<size_t>(n - 1)].Root);
         if (Checker->IsPlayerDrive(drive)) {
             Progress(n, count, "iPodを[ " + drive + " ]ドライブで発見しました");
-            const std::string root = drive == "/" ? drive : ExcludeBackslash(drive);
+            const std::string root = drive == "/" ? drive : TrimmedWithoutTrailingSlash(drive);
             return root;
         }
     }
@@ -104,12 +104,12 @@ std::string TTolvIPOD::FindPlayer() {
 
 std::string TTolvIPOD::CheckDrive() {
     Progress(1, 1, "iPodを検索中");
-    const std::string drive = IncludeBackslash(FixedDrive);
+    const std::string drive = WithTrailingSlash(FixedDrive);
     // The user's word replaces the drive-kind test: any folder may hold the player.
     Checker->DriveRoot = drive;
     if (!Checker->Check(drive)) return {};
     Progress(1, 1, "iPodを[ " + drive + " ]ドライブで発見しました");
-    return drive == "/" ? drive : ExcludeBackslash(drive);
+    return drive == "/" ? drive : TrimmedWithoutTrailingSlash(drive);
 }
 
 void TTolvIPOD::ReadLockState() {
@@ -126,7 +126,7 @@ void TTolvIPOD::ReadLockState() {
 }
 
 bool TTolvIPOD::ListFolder(const std::string& FolderIn, std::vector<std::string>& List) {
-    const std::string Folder = IncludeBackslash(FolderIn);
+    const std::string Folder = WithTrailingSlash(FolderIn);
     Progress(0, 0, "データ一覧を取得中 - [ " + Folder + " ]");
     // Only regular files are listed and only real folders entered: a link (dangling or not)
     // would lead outside the player, and a named pipe or device cannot be read as a file.
@@ -154,7 +154,7 @@ int32_t TTolvIPOD::CountFolderEntries(const std::string& Folder) {
 }
 
 bool TTolvIPOD::DeleteEmptyFolders(const std::string& FolderIn) {
-    const std::string Folder = IncludeBackslash(FolderIn);
+    const std::string Folder = WithTrailingSlash(FolderIn);
     // Never through a link: the folders removed would be outside the player.
     if (PathKindOf(Folder) != TPathKind::Folder) return true;
     std::vector<std::string> folders;

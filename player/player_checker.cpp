@@ -75,7 +75,7 @@ bool TMPlayerChecker::IsPlayerDrive(const std::string& Root) {
 }
 
 bool TMPlayerChecker::Check(const std::string& RootIn) {
-    const std::string Root = IncludeBackslash(RootIn);
+    const std::string Root = WithTrailingSlash(RootIn);
     // A database reached through a link, or a pipe or device in its place, is no database.
     if (!EntryExists(FindPlayerPathNoLinks(Root, "iPod_Control/iTunes/iTunesDB"))) return false;
     Progress("iPodの情報を取得中");
@@ -124,7 +124,7 @@ bool TMPlayerChecker::ReadDiskData(const std::string& Root) {
 }
 
 bool TMPlayerChecker::CountSongs(const std::string& FolderIn, int64_t& Bytes, int32_t& Count) {
-    const std::string Folder = IncludeBackslash(FolderIn);
+    const std::string Folder = WithTrailingSlash(FolderIn);
     TFolderReader reader(Folder);
     CountFolder(reader, Folder, Bytes, Count);
     return true;

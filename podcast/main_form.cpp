@@ -191,7 +191,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
             [this](const QPoint& p) { FPopupMenu->popup(ui->URLListBox->viewport()->mapToGlobal(p)); });
 
     // FormCreate
-    FFolder = IncludeBackslash(ProgramFolder(TProgramKind::HarrowinCast));
+    FFolder = WithTrailingSlash(ProgramFolder(TProgramKind::HarrowinCast));
     QSize screen(1024, 768);
     if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->availableGeometry().size();
     FIni = std::make_unique<TTolvIPodINI>(FFolder + "Lumenquist.INI", screen.width(), screen.height());
@@ -432,7 +432,7 @@ void TMainForm::DeleteFeedFiles(const std::string& name) {
     if (shared) return;
     std::error_code ec;
     if (PathKindOf(folder) == TPathKind::Folder)
-        std::filesystem::remove(std::filesystem::path(ExcludeBackslash(folder)), ec);
+        std::filesystem::remove(std::filesystem::path(TrimmedWithoutTrailingSlash(folder)), ec);
     if (PathKindOf(FeedCacheFile(FFolder, name)) == TPathKind::File) DeleteFileForced(FeedCacheFile(FFolder, name));
 }
 

@@ -28,7 +28,7 @@ bool ProgramFolderReady() {
 }
 
 std::string HarrowinCastLockPath(const std::string& ProgramFolder) {
-    return IncludeBackslash(ProgramFolder) + "HARROWINCASTMUTEXDATA";
+    return WithTrailingSlash(ProgramFolder) + "HARROWINCASTMUTEXDATA";
 }
 
 int RunHarrowinCast(const std::function<int(TMainForm&)>& runLoop) {

@@ -177,7 +177,7 @@ void TMemoForm::SaveTo(const std::string& name) {
     const std::vector<std::string> lines = SplitLines(ui->MemoEdit->toPlainText().toStdString());
     // Inside the player's notes folder no linked folder is written through; a place the user
     // picked elsewhere is the user's own choice, a linked home folder included.
-    const bool inNotes = !FSaveFolder.empty() && PathInside(IncludeBackslash(FSaveFolder), name);
+    const bool inNotes = !FSaveFolder.empty() && PathInside(WithTrailingSlash(FSaveFolder), name);
     WriteWholeFile(name, encoding::Utf8ToCp932(JoinLines(lines)), inNotes ? TFolderLink::Refuse : TFolderLink::Follow);
     FFileName = name;
     FModified = false;

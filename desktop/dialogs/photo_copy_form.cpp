@@ -35,7 +35,7 @@ void TPhotoCopyForm::Edit_FolderChange() {
 
 void TPhotoCopyForm::SButton_OpenFolderClick() {
     std::string folder = ui->Edit_Folder->text().toStdString();
-    if (SelectFolder(folder, this)) ui->Edit_Folder->setText(QString::fromStdString(TrimIncludeBackslash(folder)));
+    if (SelectFolder(folder, this)) ui->Edit_Folder->setText(QString::fromStdString(TrimmedWithTrailingSlash(folder)));
 }
 
 int32_t TPhotoCopyForm::TypeIndex() const {

@@ -169,14 +169,14 @@ void TPhotoForm::Button_ClipboardClick() {
 void TPhotoForm::Button_SaveClick() {
     std::string folder = FSettings.PhotoCopy.Folder;
     if (!SelectFolder(folder, this)) return;
-    FSettings.PhotoCopy.Folder = TrimIncludeBackslash(folder);
+    FSettings.PhotoCopy.Folder = TrimmedWithTrailingSlash(folder);
     SaveCopy(FSettings.PhotoCopy.Folder);
 }
 
 void TPhotoForm::SaveCopy(const std::string& folder) {
     const std::string name = fs::path(FFileName).filename().string();
     if (name.empty()) return;
-    const std::string target = IncludeBackslash(folder) + name;
+    const std::string target = WithTrailingSlash(folder) + name;
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec))) {
         TMessageRequest question;

@@ -68,7 +68,7 @@ void TSongCopyCfgForm::LoadSongSettings(const TTolvIPodINI& s) {
 }
 
 void TSongCopyCfgForm::StoreSongSettings(TTolvIPodINI& s) const {
-    s.SongCopy.Folder = IncludeBackslash(Text(ui->Edit_Folder->text()));
+    s.SongCopy.Folder = WithTrailingSlash(Text(ui->Edit_Folder->text()));
     s.SongCopy.MakeFolder_Artist = ui->CheckBox_MkDirArtist->isChecked();
     s.SongCopy.MakeFolder_Album = ui->CheckBox_MkDirAlbum->isChecked();
     s.SongCopy.AddTrackNo = ui->CheckBox_AddTrackNo->isChecked();
@@ -88,7 +88,7 @@ void TSongCopyCfgForm::LoadVideoSettings(const TTolvIPodINI& s) {
 }
 
 void TSongCopyCfgForm::StoreVideoSettings(TTolvIPodINI& s) const {
-    s.VideoCopy.VideoFolder = IncludeBackslash(Text(ui->Edit_Folder->text()));
+    s.VideoCopy.VideoFolder = WithTrailingSlash(Text(ui->Edit_Folder->text()));
     s.VideoCopy.MakeArtistFolder = ui->CheckBox_MkDirArtist->isChecked();
     s.VideoCopy.MakeAlbumFolder = ui->CheckBox_MkDirAlbum->isChecked();
     s.VideoCopy.MakeImportFile = ui->CheckBox_MkImportData->isChecked();
@@ -103,7 +103,7 @@ void TSongCopyCfgForm::FolderCheck() {
 
 void TSongCopyCfgForm::SButton_OpenFolderClick() {
     std::string folder = Text(ui->Edit_Folder->text());
-    if (SelectFolder(folder, this)) ui->Edit_Folder->setText(QString::fromStdString(TrimIncludeBackslash(folder)));
+    if (SelectFolder(folder, this)) ui->Edit_Folder->setText(QString::fromStdString(TrimmedWithTrailingSlash(folder)));
 }
 
 void TSongCopyCfgForm::Button_OkClick(QAbstractButton* sender) {

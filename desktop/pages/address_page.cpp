@@ -112,7 +112,7 @@ void TAddressPage::EditContact(const std::string& FileNameIn) {
     }
     if (!form.FOk) return;
     const TIpodVCF contact = form.GetContact();
-    if (FileName.empty()) FileName = NewContactFileName(IncludeBackslash(ContactsFolder()), contact.FN);
+    if (FileName.empty()) FileName = NewContactFileName(WithTrailingSlash(ContactsFolder()), contact.FN);
     WriteContactFile(contact, FileName);
     FHost.LoadTabList(TListKind::Contacts);
 }

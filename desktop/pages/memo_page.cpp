@@ -112,7 +112,7 @@ void TMemoPage::SetupMenu() {
 
 std::string TMemoPage::NotesFolder() const {
     const std::string notes = CheckerOf(FHost.Player()).NotesPath;
-    return notes.empty() ? std::string() : IncludeBackslash(notes);
+    return notes.empty() ? std::string() : WithTrailingSlash(notes);
 }
 
 std::string TMemoPage::RowPath(int row) const {
@@ -126,7 +126,7 @@ void TMemoPage::LoadNotesList() {
     if (!load.Started()) return;
     const std::string notes = NotesFolder();
     std::vector<std::string> files;
-    if (!notes.empty()) FHost.Player().ListFolder(ExcludeBackslash(notes), files);
+    if (!notes.empty()) FHost.Player().ListFolder(TrimmedWithoutTrailingSlash(notes), files);
     MemoListView->clear();
     for (const std::string& path : files) {
         const TNoteRow row = MakeNoteRow(notes, path);
@@ -198,7 +198,7 @@ bool TMemoPage::DeleteNotes() {
         if (!DeleteFileForced(RowPath(row))) ShowMessage(FHost.DialogParent(), "ファイルの削除に失敗しました");
     }
     try {
-        FHost.Player().DeleteEmptyFolders(ExcludeBackslash(NotesFolder()));
+        FHost.Player().DeleteEmptyFolders(TrimmedWithoutTrailingSlash(NotesFolder()));
     } catch (const ETolvError& e) {
         ShowMessage(FHost.DialogParent(), e.Message());
     }

@@ -157,7 +157,7 @@ void TSchedulePage::EditEvent(const std::string& FileNameIn, TDateTime DefaultDa
     if (!form.FOk) return;
     const TIpodVCal event = form.GetEvent();
     if (FileName.empty()) {
-        const std::string folder = IncludeBackslash(CalendarsFolder());
+        const std::string folder = WithTrailingSlash(CalendarsFolder());
         // Without a player there is no folder to write into.
         if (folder.empty()) return;
         FileName = MakeEventFileName(folder, event.DtStart);

@@ -110,7 +110,7 @@ void TTodoPage::EditTask(const std::string& FileNameIn, TDateTime DefaultDate) {
     if (result != QDialog::Accepted) return;
     const TVTodoObj task = form.GetTask();
     if (FileName.empty()) {
-        const std::string folder = IncludeBackslash(CalendarsFolder());
+        const std::string folder = WithTrailingSlash(CalendarsFolder());
         // Without a player there is no folder to write into.
         if (folder.empty()) return;
         FileName = MakeTaskFileName(folder, task.Due) + ".ics";

@@ -201,8 +201,10 @@ void SongCopyTest::longAndForbiddenNamesStayValid() {
     QCOMPARE(CopyFileName(Song("Tab\tand\r\nbreak", "A\tB"), player, Naming(0)), std::string("A B-Tab and  break.mp3"));
     QCOMPARE(CopyTargetName(Song("T", "A\tB", "\n"), player, Naming(1, true, true)), std::string("A B/T.mp3"));
     // The numbered names of a full-length name still fit.
-    const std::string numbered = NumberedName("/x/" + name, 42);
-    QVERIFY(numbered.size() - 3 <= 255);
+    const std::string numbered =
+        FreeEntryName(name, kMaxEntryNameBytes, kHighestCopyNumber, TNameFit::Cut,
+                      [](const std::string& n) { return n.find("(42)") == std::string::npos; });
+    QVERIFY(numbered.size() <= 255);
     QVERIFY(numbered.ends_with("(42).mp3"));
     QVERIFY(encoding::IsValidUtf8(numbered));
 }
@@ -238,8 +240,11 @@ void SongCopyTest::copyNeverOverwritesAndNumbers() {
     struct stat st {};
     QCOMPARE(::stat(final.c_str(), &st), 0);
     QVERIFY((st.st_mode & S_IRUSR) && (st.st_mode & S_IWUSR));
-    // A folder of that name counts as taken as well.
+    // A folder of that name counts as taken as well; a dot in a folder is no extension.
     fs::create_directories(dir / "out/a(3).mp3");
+    QCOMPARE(FirstFreeName(dir / "out/a(3).mp3/x"), dir / "out/a(3).mp3/x");
+    dir.Write("out/a(3).mp3/x", std::string("t"));
+    QCOMPARE(FirstFreeName(dir / "out/a(3).mp3/x"), dir / "out/a(3).mp3/x(2)");
     QCOMPARE(CopyFileExclusive(source, target, final), 0);
     QCOMPARE(final, dir / "out/a(4).mp3");
     // All of (2) to (99) taken: no copy, nothing touched.

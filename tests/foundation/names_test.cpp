@@ -40,24 +40,31 @@ TEST(BytesToWideString, Utf8AndOtherCodes) {
     EXPECT_EQ(BytesToWideString(Bytes(text), -1), "");
 }
 
-TEST(UniqueFileName, FirstFreeNumberedForm) {
-    TempDir dir;
-    std::string name = dir.Write("曲.mp3", "x");
-    EXPECT_EQ(UniqueFileName(name), dir / "曲(2).mp3");
-    dir.Write("曲(2).mp3", "x");
-    EXPECT_EQ(UniqueFileName(name), dir / "曲(3).mp3");
-    EXPECT_EQ(UniqueFileName(dir / "noext"), dir / "noext(2)");
-    EXPECT_EQ(UniqueFileName(dir / "a.b.c"), dir / "a.b(2).c");
-    // A dot in a folder name is no extension.
-    EXPECT_EQ(UniqueFileName(dir / "x.d/name"), dir / "x.d/name(2)");
-}
-
-TEST(UniqueFileName, AllNinetyEightTakenGivesEmpty) {
-    TempDir dir;
-    for (int n = 2; n <= 99; ++n) dir.Write("s(" + std::to_string(n) + ").m4a", "");
-    EXPECT_EQ(UniqueFileName(dir / "s.m4a"), "");
-    dir.Write("t(2).m4a/inside", "");  // a folder of that name is taken as well
-    EXPECT_EQ(UniqueFileName(dir / "t.m4a"), dir / "t(3).m4a");
+TEST(FreeEntryName, NumbersTheStemUpToTheHighestNumber) {
+    std::set<std::string> taken{"曲.mp3"};
+    auto isTaken = [&taken](const std::string& n) { return taken.count(n) > 0; };
+    EXPECT_EQ(FreeEntryName("曲.mp3", 255, 99, TNameFit::Cut, isTaken), "曲(2).mp3");
+    taken.insert("曲(2).mp3");
+    EXPECT_EQ(FreeEntryName("曲.mp3", 255, 99, TNameFit::Cut, isTaken), "曲(3).mp3");
+    taken = {"noext", "a.b.c"};
+    EXPECT_EQ(FreeEntryName("noext", 255, 99, TNameFit::Cut, isTaken), "noext(2)");
+    EXPECT_EQ(FreeEntryName("a.b.c", 255, 99, TNameFit::Cut, isTaken), "a.b(2).c");
+    // All of (2) to (99) taken: a copy has no name left, a feed's episode goes on counting.
+    taken = {"s.m4a"};
+    for (int n = 2; n <= 99; ++n) taken.insert("s(" + std::to_string(n) + ").m4a");
+    EXPECT_EQ(FreeEntryName("s.m4a", 255, 99, TNameFit::Cut, isTaken), "");
+    EXPECT_EQ(FreeEntryName("s.m4a", 255, kHighestEntryNumber, TNameFit::Marked, isTaken), "s(100).m4a");
+    // A name that is all extension: a copy keeps its type at the end, a feed's name stays whole.
+    taken = {".mp3"};
+    EXPECT_EQ(FreeEntryName(".mp3", 255, 99, TNameFit::Cut, isTaken), "(2).mp3");
+    EXPECT_EQ(FreeEntryName(".mp3", 255, 99, TNameFit::Marked, isTaken), ".mp3(2)");
+    // An "extension" too long to stand beside the number is cut, never the number, so that the
+    // numbered name still fits.
+    const std::string odd = "a." + std::string(252, 'x');
+    taken = {odd};
+    const std::string next = FreeEntryName(odd, 255, 99, TNameFit::Cut, isTaken);
+    EXPECT_LE(next.size(), 255u);
+    EXPECT_TRUE(next.ends_with("(2)")) << next;
 }
 
 TEST(ReplaceChars, WorkOnCharactersNotBytes) {
@@ -68,8 +75,7 @@ TEST(ReplaceChars, WorkOnCharactersNotBytes) {
     EXPECT_EQ(ReplaceChar("abc", "", "x"), "abc");
     // The byte 0x81 inside "う" (E3 81 86) must not match a "find" of a lone byte.
     EXPECT_EQ(ReplaceChar("\xE3\x81\x86", "\x81", "?"), "\xE3\x81\x86");
-    EXPECT_EQ(ColonToBackslash(":iPod_Control:Music:F00:ABCD.mp3"), "/iPod_Control/Music/F00/ABCD.mp3");
-    EXPECT_EQ(SlashToBackslash("http://a/b.mp3"), "http://a/b.mp3");
+    EXPECT_EQ(ColonsToSlashes(":iPod_Control:Music:F00:ABCD.mp3"), "/iPod_Control/Music/F00/ABCD.mp3");
 
     const std::string title = "AC/DC: Live?";
     std::string safe = ReplaceInvalidFileChars(title);
@@ -141,19 +147,20 @@ TEST(EntryNames, LongNamesFitWithoutSplittingACharacterAndStayApart) {
     for (int i = 0; i < 150; ++i) a += "番";  // 450 bytes
     b = a + "二";
     a += "一";
-    const std::string fa = EntryNameFitting(a + ".mp3", 244), fb = EntryNameFitting(b + ".mp3", 244);
+    const std::string fa = EntryNameFitting(a + ".mp3", 244, TNameFit::Marked),
+                      fb = EntryNameFitting(b + ".mp3", 244, TNameFit::Marked);
     EXPECT_LE(fa.size(), 244u);
     EXPECT_TRUE(encoding::IsValidUtf8(fa));
     EXPECT_TRUE(fa.ends_with(".mp3")) << fa;
     EXPECT_NE(fa, fb);
-    EXPECT_EQ(EntryNameFitting("short.mp3", 244), "short.mp3");
+    EXPECT_EQ(EntryNameFitting("short.mp3", 244, TNameFit::Marked), "short.mp3");
 
     std::set<std::string> taken{"ep.mp3", "ep(2).mp3"};
     auto isTaken = [&taken](const std::string& n) { return taken.count(n) > 0; };
-    EXPECT_EQ(FreeEntryName("ep.mp3", 244, isTaken), "ep(3).mp3");
-    EXPECT_EQ(FreeEntryName("other", 244, isTaken), "other");
-    taken.insert(EntryNameFitting(a + ".mp3", 244));
-    const std::string next = FreeEntryName(a + ".mp3", 244, isTaken);
+    EXPECT_EQ(FreeEntryName("ep.mp3", 244, kHighestEntryNumber, TNameFit::Marked, isTaken), "ep(3).mp3");
+    EXPECT_EQ(FreeEntryName("other", 244, kHighestEntryNumber, TNameFit::Marked, isTaken), "other");
+    taken.insert(EntryNameFitting(a + ".mp3", 244, TNameFit::Marked));
+    const std::string next = FreeEntryName(a + ".mp3", 244, kHighestEntryNumber, TNameFit::Marked, isTaken);
     EXPECT_LE(next.size(), 244u);
     EXPECT_FALSE(taken.count(next));
 }

@@ -49,20 +49,20 @@ private:
 }  // namespace
 
 TEST(PathText, TrailingSeparators) {
-    EXPECT_EQ(TrimIncludeBackslash("  /media/ipod \t"), "/media/ipod/");
-    EXPECT_EQ(TrimIncludeBackslash("/media/ipod/"), "/media/ipod/");
-    EXPECT_EQ(TrimIncludeBackslash(" \r\n"), "");
-    EXPECT_EQ(TrimIncludeBackslash(""), "");
-    EXPECT_EQ(TrimIncludeBackslash("\xE3\x80\x80"), "\xE3\x80\x80/");  // U+3000 is not trimmed
+    EXPECT_EQ(TrimmedWithTrailingSlash("  /media/ipod \t"), "/media/ipod/");
+    EXPECT_EQ(TrimmedWithTrailingSlash("/media/ipod/"), "/media/ipod/");
+    EXPECT_EQ(TrimmedWithTrailingSlash(" \r\n"), "");
+    EXPECT_EQ(TrimmedWithTrailingSlash(""), "");
+    EXPECT_EQ(TrimmedWithTrailingSlash("\xE3\x80\x80"), "\xE3\x80\x80/");  // U+3000 is not trimmed
 
-    EXPECT_EQ(IncludeBackslash("/a/"), "/a/");
-    EXPECT_EQ(IncludeBackslash(" /a "), " /a /");  // no trimming
-    EXPECT_EQ(IncludeBackslash(""), "");
+    EXPECT_EQ(WithTrailingSlash("/a/"), "/a/");
+    EXPECT_EQ(WithTrailingSlash(" /a "), " /a /");  // no trimming
+    EXPECT_EQ(WithTrailingSlash(""), "");
 
-    EXPECT_EQ(ExcludeBackslash("/a//"), "/a/");  // only one removed
-    EXPECT_EQ(ExcludeBackslash(" /a/ "), "/a");
-    EXPECT_EQ(ExcludeBackslash("/a"), "/a");
-    EXPECT_EQ(ExcludeBackslash("   "), "");
+    EXPECT_EQ(TrimmedWithoutTrailingSlash("/a//"), "/a/");  // only one removed
+    EXPECT_EQ(TrimmedWithoutTrailingSlash(" /a/ "), "/a");
+    EXPECT_EQ(TrimmedWithoutTrailingSlash("/a"), "/a");
+    EXPECT_EQ(TrimmedWithoutTrailingSlash("   "), "");
 }
 
 TEST(PathText, PartsAtTheLastSeparator) {
