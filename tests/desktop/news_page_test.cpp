@@ -59,6 +59,19 @@ void AnswerSiteDialog(QWidget* w, const QString& name, const QString& url, bool 
     w->findChild<QPushButton*>(ok ? "Button_Ok" : "Button_Cancel")->click();
 }
 
+// The program folder of a test, made as the program makes it at start.
+void UseProgramFolder(const TempDir& dir) {
+    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
+    fs::create_directories(dir / "home");
+}
+
+// A player with one song: the news page needs a connected player with a notes folder to write to.
+void WriteNewsPlayer(const TempDir& dir) {
+    ItdbDatabase db;
+    db.Songs = {TestSong(1, "歌", "A")};
+    WriteTestPlayer(dir, "ipod", db);
+}
+
 }  // namespace
 
 class NewsPageTest : public QObject {
@@ -83,12 +96,9 @@ private slots:
 
 void NewsPageTest::siteCommands() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    std::filesystem::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     auto host = std::make_unique<TTestPageHost>(dir, "ipod");
     TNewsPage& page = host->Page<TNewsPage>();
     page.Enter();
@@ -198,16 +208,13 @@ void NewsPageTest::siteDialogKeepsThePlainLook() {
 
 void NewsPageTest::downloadIntoNewsFolder() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    std::filesystem::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/feed.rdf", {200, kFeed, ""});
     server.Set("/story.txt", {200, "一行目\r\n二行目\r\n", ""});
     server.Set("/story.html", {200, "<html><body><p>ページの本文</p></body></html>", ""});
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     server.Set("/old.txt", {200, "古いニュース\r\n", ""});
     // The user's own notes, one of them in the news folder.
     dir.Write("ipod/Notes/RSS News/mine too.txt", std::string("keep"));
@@ -261,15 +268,12 @@ void NewsPageTest::downloadIntoNewsFolder() {
 
 void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    std::filesystem::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/a.txt", {200, "new text\r\n", ""});
     server.Set("/long.txt", {200, "first\r\n" + std::string(5000, 'x') + "\r\nlast\r\n", ""});
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     dir.Write("ipod/Notes/Local.txt", std::string("old text\r\n"));
     const std::string local = dir.Write("pc/local news.txt", std::string("from disk\r\n"));
     // "MakeFolder" off: pages go into the notes folder.
@@ -330,14 +334,11 @@ void NewsPageTest::folderRules() {
 
 void NewsPageTest::cancelStopsTheTransferInProgress() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    std::filesystem::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/long.txt", LoopbackHttpServer::LongAnswer());
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     auto host = std::make_unique<TTestPageHost>(dir, "ipod");
     TNewsPage& page = host->Page<TNewsPage>();
     page.ClearList();
@@ -360,15 +361,12 @@ void NewsPageTest::cancelStopsTheTransferInProgress() {
 // A page the user changed is never written over, and a site that failed keeps its pages.
 void NewsPageTest::eachSiteKeepsWhatItDidNotWrite() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    fs::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/a.txt", {200, "first\r\n", ""});
     server.Set("/b.txt", {200, "second\r\n", ""});
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     fs::create_directories(dir / "ipod/Notes");
     auto host = std::make_unique<TTestPageHost>(dir, "ipod");
     TNewsPage& page = host->Page<TNewsPage>();
@@ -399,14 +397,11 @@ void NewsPageTest::eachSiteKeepsWhatItDidNotWrite() {
 // a page of another site stays when one site is downloaded.
 void NewsPageTest::recordWithoutSitesStillReads() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    fs::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/old.txt", {200, "new page\r\n", ""});
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     std::string record;
     for (const char* name : {"Old.txt", "Other.txt"}) {
         const std::string path = dir.Write(std::string("ipod/Notes/RSS News/") + name, std::string("earlier page"));
@@ -432,15 +427,12 @@ void NewsPageTest::recordWithoutSitesStillReads() {
 // A site whose document cannot be written stops no site after it, and the end says which failed.
 void NewsPageTest::oneFailingSiteStopsNoOther() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    fs::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     server.Set("/1.txt", {200, "one\r\n", ""});
     server.Set("/3.txt", {200, "three\r\n", ""});
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     const std::string local = dir.Write("pc/second.txt", std::string("two\r\n"));
     fs::create_directories(dir / "home/RDFData/Second.RDF");  // its cache file cannot be written
     fs::create_directories(dir / "ipod/Notes");
@@ -465,16 +457,13 @@ void NewsPageTest::oneFailingSiteStopsNoOther() {
 // exactly the pages written.
 void NewsPageTest::cancelStopsALongDivision() {
     TempDir dir;
-    qputenv("HARROWIN_HOME", QByteArray::fromStdString(dir / "home"));
-    fs::create_directories(dir / "home");
+    UseProgramFolder(dir);
     TRecordedBoxes boxes;
     LoopbackHttpServer server;
     std::string body;
     for (int i = 0; i < 5000; ++i) body += std::string(100, 'x') + "\r\n";
     server.Set("/long.txt", {200, body, ""});
-    ItdbDatabase db;
-    db.Songs = {TestSong(1, "歌", "A")};
-    WriteTestPlayer(dir, "ipod", db);
+    WriteNewsPlayer(dir);
     fs::create_directories(dir / "ipod/Notes");
     auto host = std::make_unique<TTestPageHost>(dir, "ipod", "[TextDivide]\r\nMakeWordSize=300\r\n");
     TNewsPage& page = host->Page<TNewsPage>();
