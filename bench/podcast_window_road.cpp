@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "foundation/windows/progress_form.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/windows/progress_form.h"
 #include "podcast/main_form.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/temp_dir.h"

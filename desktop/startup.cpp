@@ -3,32 +3,17 @@
 #include <QApplication>
 
 #include "desktop/main_form.h"
-#include "harrowin_work/settings.h"
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/program_folder.h"
+#include "harrowin_work/settings.h"
 #include "platform/instance_lock.h"
 
 namespace harrowin {
 
-namespace {
-
-// The settings and lists have no place without the program folder: the program says why and
-// ends rather than keep them somewhere else.
-bool ProgramFolderReady() {
-    try {
-        CreateProgramFolder(TProgramKind::Harrowin);
-        return true;
-    } catch (const EFileError& e) {
-        MessageBox(nullptr, {e.Message(), "Harrowin", TMsgIcon::Error, TMsgButtons::Ok});
-        return false;
-    }
-}
-
-}  // namespace
-
 int RunHarrowin(const QStringList& args, const std::function<int(TMainForm&)>& runLoop) {
-    if (!ProgramFolderReady()) return 1;
+    if (!ProgramFolderReady(TProgramKind::Harrowin)) return 1;
     // The test takes the lock at once, so two starts at the same moment cannot both pass.
     if (!IsFirstInstance()) {
         MessageBox(nullptr, {"既にHarrowinが起動しています", "Harrowin", TMsgIcon::Warning, TMsgButtons::Ok});

@@ -7,6 +7,5 @@
 int main(int argc, char* argv[]) {
     TGuardedApplication app(argc, argv);
     harrowincast::PrepareHarrowinCast();
-    if (!harrowincast::ProgramFolderReady()) return 1;
     return harrowincast::RunHarrowinCast();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "foundation/errors.h"
+#include "foundation/gui/failure_message.h"
 #include "foundation/gui/japanese_ui.h"
 #include "foundation/gui/message_box.h"
 #include "foundation/paths.h"
@@ -17,21 +18,12 @@ void PrepareHarrowinCast() {
     SetUpJapaneseInterface();
 }
 
-bool ProgramFolderReady() {
-    try {
-        CreateProgramFolder(TProgramKind::HarrowinCast);
-        return true;
-    } catch (const EFileError& e) {
-        MessageBox(nullptr, {e.Message(), "HarrowinCast", TMsgIcon::Error, TMsgButtons::Ok});
-        return false;
-    }
-}
-
 std::string HarrowinCastLockPath(const std::string& ProgramFolder) {
     return WithTrailingSlash(ProgramFolder) + "HARROWINCASTMUTEXDATA";
 }
 
 int RunHarrowinCast(const std::function<int(TMainForm&)>& runLoop) {
+    if (!ProgramFolderReady(TProgramKind::HarrowinCast)) return 1;
     SetInstanceLockPath(HarrowinCastLockPath(ProgramFolder(TProgramKind::HarrowinCast)));
     // The test takes the lock at once, so two starts at the same moment cannot both pass.
     if (!IsFirstInstance()) {

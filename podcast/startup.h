@@ -14,15 +14,12 @@ class TMainForm;
 // display name to every window's caption) and sets up the Japanese interface.
 void PrepareHarrowinCast();
 
-// Creates the program folder; when there is no place for it or it cannot be created, says why
-// in a box and gives false (the program then ends: its files have no other place).
-bool ProgramFolderReady();
-
 // The instance lock of the program folder: a file of its own in that folder, so that copies
 // over other program folders run side by side and Harrowin's lock stays apart.
 std::string HarrowinCastLockPath(const std::string& ProgramFolder);
 
-// Runs the program and returns the exit code. A copy started while another runs over the same
+// Runs the program and returns the exit code: 1 when the program folder cannot be made (said
+// in a box). A copy started while another runs over the same
 // program folder shows "既にHarrowinCastが起動しています" before any window exists, touches no
 // file of the folder but the lock, and ends with 0 (two copies would both rewrite the settings
 // and the episode list, and remove each other's downloads). runLoop runs the message loop with

@@ -13,6 +13,17 @@ std::string FailureText(const std::exception& e) {
     return "予期しないエラーのため、処理を中止しました";
 }
 
+bool ProgramFolderReady(TProgramKind kind) {
+    try {
+        CreateProgramFolder(kind);
+        return true;
+    } catch (const EFileError& e) {
+        const char* title = kind == TProgramKind::HarrowinCast ? "HarrowinCast" : "Harrowin";
+        MessageBox(nullptr, {e.Message(), title, TMsgIcon::Error, TMsgButtons::Ok});
+        return false;
+    }
+}
+
 void ShowFailure(QWidget* parent, const std::exception& e) {
     // The library's own words help whoever looks into it; the user reads the fixed text.
     if (!dynamic_cast<const ETolvError*>(&e)) std::fprintf(stderr, "%s\n", e.what());

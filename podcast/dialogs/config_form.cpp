@@ -46,7 +46,8 @@ void TConfigForm::SaveTo(TTolvIPodINI& ini) const {
 
 void TConfigForm::SButton_OpenFolderClick() {
     std::string folder = ui->Edit_ManualSave->text().toStdString();
-    if (SelectFolder(folder, this)) ui->Edit_ManualSave->setText(QString::fromStdString(TrimmedWithTrailingSlash(folder)));
+    if (SelectFolder(folder, this))
+        ui->Edit_ManualSave->setText(QString::fromStdString(TrimmedWithTrailingSlash(folder)));
 }
 
 }  // namespace harrowincast
