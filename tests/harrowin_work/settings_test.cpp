@@ -1,10 +1,8 @@
-// The settings file, the language table and the texts of the main window that need no window.
+// The settings file, the language table and the status texts of the main window.
 #include <QtTest>
 
 #include <filesystem>
 
-#include "desktop/dialogs/log_form.h"
-#include "desktop/model_pictures.h"
 #include "foundation/errors.h"
 #include "foundation/ini_file.h"
 #include "harrowin_work/language_table.h"
@@ -28,8 +26,6 @@ private slots:
     void languageTable();
     void progressTexts();
     void figures();
-    void logTexts();
-    void modelPictures();
 };
 
 void SettingsTest::firstStartWritesEveryKeyInFileOrder() {
@@ -291,34 +287,6 @@ void SettingsTest::figures() {
     QCOMPARE(MegabytesRounded(1572864), std::string("2 MB"));  // 1.5 rounds up in the window's form
     QCOMPARE(SongCountText(1234), std::string("1,234 曲"));
     QCOMPARE(SongCountText(0), std::string("0 曲"));
-}
-
-void SettingsTest::logTexts() {
-    QCOMPARE(TransferErrorText(-3), std::string("出力先の容量が足りません"));
-    QCOMPARE(TransferErrorText(-2), std::string("データファイルが存在しません"));
-    QCOMPARE(TransferErrorText(-1), std::string("何らかの理由でデータ転送できません"));
-    QCOMPARE(TransferErrorText(0), std::string("エラーは起きていません"));
-    QVERIFY(!TransferErrorText(2).empty());
-    // The date in the proposed name holds no "/" (a file name cannot).
-    QCOMPARE(LogFileName(2026, 1, 9), std::string("転送失敗ログ(2026-01-09).TXT"));
-    QCOMPARE(LogText({{"1", "曲", "歌手", "E - :iPod_Control:Music:F00:A.mp3"}}),
-             std::string("1 :「曲」(歌手) - E - :iPod_Control:Music:F00:A.mp3\r\n"));
-}
-
-void SettingsTest::modelPictures() {
-    QCOMPARE(ModelImageIndex("mini"), 0);
-    QCOMPARE(ModelImageIndex("4G"), 1);
-    QCOMPARE(ModelImageIndex(""), 1);
-    QCOMPARE(ModelImageIndex("Nano"), 1);  // compared exactly
-    QCOMPARE(ModelImageIndex("nano"), 2);
-    QCOMPARE(ModelImageIndex("shuffle"), 3);
-    QCOMPARE(ModelImageIndex("5G"), 4);
-    QCOMPARE(ModelImageIndex("nano2"), 5);
-    QCOMPARE(ModelImageIndex("shuffle2"), 6);
-    const QImage field = ModelPictureField(4, QSize(110, 150));
-    QCOMPARE(field.pixelColor(0, 0), QColor(Qt::black));
-    QCOMPARE(field.pixelColor(5, 5), QColor(Qt::white));
-    QVERIFY(ModelPicture(0) != ModelPicture(1));
 }
 
 QTEST_APPLESS_MAIN(SettingsTest)
