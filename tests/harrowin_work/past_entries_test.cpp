@@ -1,6 +1,7 @@
 // The file work the organiser pages share: which rows lie before the base, deleting listed
 // files, names of new files, the import copy.
-#include <QtTest>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <set>
 #include <unistd.h>
@@ -11,76 +12,67 @@
 
 using namespace harrowin;
 
-class PastEntriesTest : public QObject {
-    Q_OBJECT
-private slots:
-    void collectIsStrictAndStopsAtAnEmptyStart();
-    void newFileNames();
-    void namesStayInsideTheFolder();
-    void deleteAndCopy();
-};
-
-void PastEntriesTest::collectIsStrictAndStopsAtAnEmptyStart() {
+TEST(PastEntries, CollectIsStrictAndStopsAtAnEmptyStart) {
     const TDateTime base = EncodeDateTime(2007, 3, 15, 14, 30, 0);
     std::vector<std::string> names;
-    QVERIFY(CollectPastEntries(
+    EXPECT_TRUE(CollectPastEntries(
         names,
         {{"20070315T142900", "a"}, {"20070315T143000", "equal"}, {"20070315T143100", "b"}, {"20070101T000000", "c"}},
         base));
-    QCOMPARE(names, (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "c"}));
     // An empty start ends the walk, whatever follows.
     names.clear();
-    QVERIFY(!CollectPastEntries(names, {{"", "x"}, {"20000101T000000", "old"}}, base));
-    QVERIFY(names.empty());
-    QVERIFY(!CollectPastEntries(names, {}, base));
+    EXPECT_FALSE(CollectPastEntries(names, {{"", "x"}, {"20000101T000000", "old"}}, base));
+    EXPECT_TRUE(names.empty());
+    EXPECT_FALSE(CollectPastEntries(names, {}, base));
     // A start that is no date-time raises.
-    QVERIFY_THROWS_EXCEPTION(EConvertError, CollectPastEntries(names, {{"20070315", "bad"}}, base));
+    EXPECT_THROW(CollectPastEntries(names, {{"20070315", "bad"}}, base), EConvertError);
 }
 
-void PastEntriesTest::newFileNames() {
+TEST(PastEntries, NewFileNames) {
     std::set<std::string> taken;
     auto exists = [&taken](const std::string& p) { return taken.count(p) > 0; };
-    QCOMPARE(MakeEventFileName("/p/", "20070315T143000", exists), std::string("/p/20070315T143000_0.ics"));
+    EXPECT_EQ(MakeEventFileName("/p/", "20070315T143000", exists), std::string("/p/20070315T143000_0.ics"));
     for (int i = 0; i < 10; ++i) taken.insert("/p/20070315T143000_" + std::to_string(i) + ".ics");
-    QCOMPARE(MakeEventFileName("/p/", "20070315T143000", exists), std::string("/p/20070315T143000_A.ics"));
-    QCOMPARE(MakeTaskFileName("/p/", "20070320T180000", exists), std::string("/p/t20070320T180000_0"));
+    EXPECT_EQ(MakeEventFileName("/p/", "20070315T143000", exists), std::string("/p/20070315T143000_A.ics"));
+    EXPECT_EQ(MakeTaskFileName("/p/", "20070320T180000", exists), std::string("/p/t20070320T180000_0"));
     taken.insert("/p/t20070320T180000_0.ics");
-    QCOMPARE(MakeTaskFileName("/p/", "20070320T180000", exists), std::string("/p/t20070320T180000_1"));
+    EXPECT_EQ(MakeTaskFileName("/p/", "20070320T180000", exists), std::string("/p/t20070320T180000_1"));
     // All 65 537 names taken: the error name, kept inside the folder.
     unsigned asked = 0;
     auto all = [&asked](const std::string&) {
         ++asked;
         return true;
     };
-    QCOMPARE(MakeEventFileName("/p/", "B", all), std::string("/p/B_Error"));
-    QCOMPARE(asked, 65537u);
-    QCOMPARE(MakeTaskFileName("/p/", "B", all), std::string("/p/B_Error"));
+    EXPECT_EQ(MakeEventFileName("/p/", "B", all), std::string("/p/B_Error"));
+    EXPECT_EQ(asked, 65537u);
+    EXPECT_EQ(MakeTaskFileName("/p/", "B", all), std::string("/p/B_Error"));
     // The real file system.
     TempDir dir;
     dir.Write("20070315T143000_0.ics", "x");
-    QCOMPARE(MakeEventFileName(dir.Path() + "/", "20070315T143000"), dir / "20070315T143000_1.ics");
+    EXPECT_EQ(MakeEventFileName(dir.Path() + "/", "20070315T143000"), dir / "20070315T143000_1.ics");
 }
 
-void PastEntriesTest::namesStayInsideTheFolder() {
-    QCOMPARE(FileInFolder("/p/", "sub/a.ics"), std::string("/p/sub/a.ics"));
-    QCOMPARE(FileInFolder("/p", "a.ics"), std::string("/p/a.ics"));
-    QCOMPARE(FileInFolder("/p/", "../a.ics"), std::string());
-    QCOMPARE(FileInFolder("/p/", "sub/../../a.ics"), std::string());
-    QCOMPARE(FileInFolder("/p/", "/etc/passwd"), std::string());
-    QCOMPARE(FileInFolder("/p/", ""), std::string());
-    QCOMPARE(FileInFolder("", "a.ics"), std::string());
-    QCOMPARE(RelativeToFolder("/p/", "/p/sub/a.ics"), std::string("sub/a.ics"));
-    QCOMPARE(RelativeToFolder("/p", "/q/a.ics"), std::string("/q/a.ics"));
-    QCOMPARE(NewContactFileName("/p/", ""), std::string("/p/.vcf"));
-    QCOMPARE(NewContactFileName("/p/", "山田 太郎"), std::string("/p/山田 太郎.vcf"));
-    QCOMPARE(NewContactFileName("/p/", ".."), std::string("/p/...vcf"));
-    QVERIFY_THROWS_EXCEPTION(EFileError, NewContactFileName("", "x"));
+TEST(PastEntries, NamesStayInsideTheFolder) {
+    EXPECT_EQ(FileInFolder("/p/", "sub/a.ics"), std::string("/p/sub/a.ics"));
+    EXPECT_EQ(FileInFolder("/p", "a.ics"), std::string("/p/a.ics"));
+    EXPECT_EQ(FileInFolder("/p/", "../a.ics"), std::string());
+    EXPECT_EQ(FileInFolder("/p/", "sub/../../a.ics"), std::string());
+    EXPECT_EQ(FileInFolder("/p/", "/etc/passwd"), std::string());
+    EXPECT_EQ(FileInFolder("/p/", ""), std::string());
+    EXPECT_EQ(FileInFolder("", "a.ics"), std::string());
+    EXPECT_EQ(RelativeToFolder("/p/", "/p/sub/a.ics"), std::string("sub/a.ics"));
+    EXPECT_EQ(RelativeToFolder("/p", "/q/a.ics"), std::string("/q/a.ics"));
+    EXPECT_EQ(NewContactFileName("/p/", ""), std::string("/p/.vcf"));
+    EXPECT_EQ(NewContactFileName("/p/", "山田 太郎"), std::string("/p/山田 太郎.vcf"));
+    EXPECT_EQ(NewContactFileName("/p/", ".."), std::string("/p/...vcf"));
+    EXPECT_THROW(NewContactFileName("", "x"), EFileError);
     for (const char* bad : {"../x", "a/b", "a\\b", "a:b", "a?b", "a*b", "a|b", "a<b", "\"q\"", "a\nb"}) {
-        QVERIFY_THROWS_EXCEPTION(EFileError, NewContactFileName("/p/", bad));
+        EXPECT_THROW(NewContactFileName("/p/", bad), EFileError);
     }
 }
 
-void PastEntriesTest::deleteAndCopy() {
+TEST(PastEntries, DeleteAndCopy) {
     TempDir dir;
     const std::string folder = dir.Path() + "/";
     dir.Write("a.ics", "a");
@@ -93,30 +85,28 @@ void PastEntriesTest::deleteAndCopy() {
         folder,
         {"a.ics", "missing.ics", "sub/b.ics", "ro.ics", "../" + std::filesystem::path(outside).filename().string()},
         [&failed](const std::string& p) { failed.push_back(p); });
-    QCOMPARE(failed.size(), size_t(2));
-    QCOMPARE(failed[0], folder + "missing.ics");
-    QVERIFY(!std::filesystem::exists(dir / "a.ics"));
-    QVERIFY(!std::filesystem::exists(dir / "sub/b.ics"));
-    QVERIFY(!std::filesystem::exists(ro));
+    ASSERT_EQ(failed.size(), size_t(2));
+    EXPECT_EQ(failed[0], folder + "missing.ics");
+    EXPECT_FALSE(std::filesystem::exists(dir / "a.ics"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "sub/b.ics"));
+    EXPECT_FALSE(std::filesystem::exists(ro));
     // A name that climbs out of the folder is never deleted.
-    QVERIFY(std::filesystem::exists(outside));
+    EXPECT_TRUE(std::filesystem::exists(outside));
     std::filesystem::remove(outside);
 
     const std::string source = dir.Write("pc/c.vcf", "new");
     dir.Write("dst/c.vcf", "old");
-    QVERIFY(!CopyIntoFolder(source, dir / "dst"));
-    QCOMPARE(ReadFileText(dir / "dst/c.vcf"), std::string("old"));
+    EXPECT_FALSE(CopyIntoFolder(source, dir / "dst"));
+    EXPECT_EQ(ReadFileText(dir / "dst/c.vcf"), std::string("old"));
     std::filesystem::create_directories(dir / "dst2");
-    QVERIFY(CopyIntoFolder(source, dir / "dst2"));
-    QCOMPARE(ReadFileText(dir / "dst2/c.vcf"), std::string("new"));
-    QVERIFY(!CopyIntoFolder(dir / "pc", dir / "dst"));
-    QVERIFY(!CopyIntoFolder(dir / "pc/none.vcf", dir / "dst"));
-    QVERIFY(!CopyIntoFolder(source, dir / "no-such-folder"));
-    QVERIFY(!CopyIntoFolder(source, ""));
+    EXPECT_TRUE(CopyIntoFolder(source, dir / "dst2"));
+    EXPECT_EQ(ReadFileText(dir / "dst2/c.vcf"), std::string("new"));
+    EXPECT_FALSE(CopyIntoFolder(dir / "pc", dir / "dst"));
+    EXPECT_FALSE(CopyIntoFolder(dir / "pc/none.vcf", dir / "dst"));
+    EXPECT_FALSE(CopyIntoFolder(source, dir / "no-such-folder"));
+    EXPECT_FALSE(CopyIntoFolder(source, ""));
     // A sub-folder planted as a link would lead the deletion or the edit outside the folder.
     std::filesystem::create_directory_symlink(dir / "pc", dir / "dst2/linked");
-    QCOMPARE(FileInFolder(dir / "dst2", "linked/c.vcf"), std::string());
+    EXPECT_EQ(FileInFolder(dir / "dst2", "linked/c.vcf"), std::string());
 }
 
-QTEST_APPLESS_MAIN(PastEntriesTest)
-#include "past_entries_test.moc"
