@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <string_view>
 
 #include "foundation/errors.h"
 #include "foundation/ini_file.h"
@@ -246,8 +248,13 @@ TEST(HarrowinSettings, LanguageTable) {
         EXPECT_EQ(list.Item(i).Text, list.Item(i + kLanguageTextCount).Text);
     }
     EXPECT_EQ(list.Item(0).Key, std::string("TITLE"));
-    EXPECT_EQ(list.Item(10).Text, std::string("iPodは認識されていません"));
-    EXPECT_EQ(list.Item(46).Key, std::string("MSG_LOAD_CALD"));
+    EXPECT_EQ(list.Item(kLanguageTextCount - 1).Key, std::string("MSG_LOAD_CALD"));
+}
+
+TEST(HarrowinSettings, LanguageTableHoldsEachKeyOnce) {
+    // A second row of a key could never show: the lookup stops at the first.
+    std::set<std::string_view> keys;
+    for (const TLangRow& row : kLanguageTexts) EXPECT_TRUE(keys.insert(row.Key).second) << row.Key;
 }
 
 TEST(HarrowinSettings, ProgressTexts) {
