@@ -90,19 +90,6 @@ TDateTime UnixToDateTime(int64_t seconds) {
     return EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 
-int64_t DateTimeToUnix(TDateTime value) {
-    TDateParts p = DecodeDateTime(value);
-    struct tm tm {};
-    tm.tm_year = p.year - 1900;
-    tm.tm_mon = p.month - 1;
-    tm.tm_mday = p.day;
-    tm.tm_hour = p.hour;
-    tm.tm_min = p.minute;
-    tm.tm_sec = p.second;
-    tm.tm_isdst = -1;
-    return static_cast<int64_t>(mktime(&tm));
-}
-
 TDateTime Now() {
     using namespace std::chrono;
     auto now = system_clock::now();

@@ -28,9 +28,8 @@ TDateParts DecodeDateTime(TDateTime value);
 TDateTime Now();
 TDateTime Date();
 
-// Local time <-> seconds of the Unix epoch (time_t), through the C library's time zone.
+// Seconds of the Unix epoch (time_t) as local time, through the C library's time zone.
 TDateTime UnixToDateTime(int64_t seconds);
-int64_t DateTimeToUnix(TDateTime value);
 
 // The time of day alone (Now() without its date).
 TDateTime Time();

@@ -359,13 +359,6 @@ std::string Utf8ToCp932(std::string_view text) {
 
 std::string Text8ToUtf8(std::string_view text) { return IsValidUtf8(text) ? std::string(text) : Cp932ToUtf8(text); }
 
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) AppendUtf8(out, static_cast<uint8_t>(c));
-    return out;
-}
-
 size_t Utf8Length(std::string_view text) {
     size_t count = 0;
     for (size_t i = 0; i < text.size(); ++count) {
@@ -424,17 +417,5 @@ std::string_view TrimView(std::string_view text) {
 }
 
 std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
-
-std::string TrimLeft(std::string_view text) {
-    size_t b = 0;
-    while (b < text.size() && static_cast<uint8_t>(text[b]) <= 32) ++b;
-    return std::string(text.substr(b));
-}
-
-std::string TrimRight(std::string_view text) {
-    size_t e = text.size();
-    while (e > 0 && static_cast<uint8_t>(text[e - 1]) <= 32) --e;
-    return std::string(text.substr(0, e));
-}
 
 }  // namespace encoding

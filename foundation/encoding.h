@@ -52,9 +52,6 @@ std::string Utf8ToCp932(std::string_view text);
 // texts): UTF-8 when it is valid UTF-8, otherwise code page 932.
 std::string Text8ToUtf8(std::string_view text);
 
-// ISO-8859-1 bytes to UTF-8 (each byte is its own code point).
-std::string Latin1ToUtf8(std::string_view text);
-
 // The Shift_JIS lead-byte rule: 0x81..0x9F and 0xE0..0xFC start a two-byte character.
 inline bool IsSjisLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
@@ -74,7 +71,5 @@ std::string AsciiUpper(std::string_view text);
 // Removes leading and trailing bytes of code 32 and below (U+3000 stays).
 std::string_view TrimView(std::string_view text);
 std::string Trim(std::string_view text);
-std::string TrimLeft(std::string_view text);
-std::string TrimRight(std::string_view text);
 
 }  // namespace encoding

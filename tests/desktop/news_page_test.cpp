@@ -19,7 +19,6 @@
 #include "foundation/string_list.h"
 #include "foundation/windows/edit_url_form.h"
 #include "foundation/windows/progress_form.h"
-#include "harrowin_work/news_download.h"
 #include "harrowin_work/settings.h"
 #include "organiser/memo_divider.h"
 #include "tests/desktop/song_test_player.h"
@@ -86,7 +85,6 @@ private slots:
     void siteDialogKeepsThePlainLook();
     void downloadIntoNewsFolder();
     void downloadIntoNotesFolderAndSafeNames();
-    void folderRules();
     void cancelStopsTheTransferInProgress();
     void eachSiteKeepsWhatItDidNotWrite();
     void recordWithoutSitesStillReads();
@@ -302,34 +300,6 @@ void NewsPageTest::downloadIntoNotesFolderAndSafeNames() {
     // An empty list does nothing.
     page.ClearList();
     page.SButton_DownloadClick();
-}
-
-void NewsPageTest::folderRules() {
-    // The news sub-folder is always one level below the notes folder, or none at all.
-    QCOMPARE(NewsSubFolder(true, "RSS News"), std::string("RSS News"));
-    QCOMPARE(NewsSubFolder(false, "RSS News"), std::string());
-    QCOMPARE(NewsSubFolder(true, ""), std::string());
-    QCOMPARE(NewsSubFolder(true, ".."), std::string());
-    QCOMPARE(NewsSubFolder(true, "."), std::string());
-    QCOMPARE(NewsSubFolder(true, "  "), std::string());
-    QCOMPARE(NewsSubFolder(true, "../../home"), std::string(".. .. home"));
-    QCOMPARE(NewsTargetFolder("/p/Notes/", true, "RSS News"), std::string("/p/Notes/RSS News/"));
-    QCOMPARE(NewsTargetFolder("/p/Notes", true, ".."), std::string("/p/Notes/"));
-    QCOMPARE(NewsCacheFile("/c/RDFData/", "a/b"), std::string("/c/RDFData/a b.RDF"));
-    QCOMPARE(NewsCacheFile("/c/RDFData/", ".."), std::string("/c/RDFData/.RDF"));
-    // A sub-folder named ".." never removes the notes folder or anything above it.
-    TempDir dir;
-    dir.Write("Notes/keep.txt", std::string("k"));
-    PrepareNewsDownload(dir / "cache");
-    QVERIFY(fs::exists(dir / "Notes/keep.txt"));
-    QVERIFY(fs::is_directory(dir / "cache"));
-    // Plain-text addresses by their own extension.
-    bool plain = false;
-    const std::string cached = dir.Write("cache/x.RDF", std::string("a\r\nb\r\n"));
-    QCOMPARE(NewsDocumentLines("http://h/x.TXT", cached, TNewsOptions{}, plain), (std::vector<std::string>{"a", "b"}));
-    QVERIFY(plain);
-    NewsDocumentLines("http://h/x.html", cached, TNewsOptions{}, plain);
-    QVERIFY(!plain);
 }
 
 void NewsPageTest::cancelStopsTheTransferInProgress() {

@@ -16,7 +16,6 @@
 #include "desktop/pages/video_page.h"
 #include "desktop/report_list_sort.h"
 #include "desktop/song_list_model.h"
-#include "harrowin_work/artist_tree.h"
 #include "harrowin_work/player_access.h"
 #include "player/player.h"
 #include "tests/desktop/song_test_player.h"
@@ -59,7 +58,6 @@ std::unique_ptr<TTestPageHost> Loaded(const TempDir& dir, const ItdbDatabase& db
 class SongListTest : public QObject {
     Q_OBJECT
 private slots:
-    void groupingHandlesEachArtistOnce();
     void oneSongAndNoSong();
     void listAndTreeFilling();
     void sortMarksAndOrder();
@@ -70,31 +68,6 @@ private slots:
     void spaceTogglesTheChecks();
     void samplePlayerIsListed();
 };
-
-void SongListTest::groupingHandlesEachArtistOnce() {
-    const std::vector<TArtistEntry> entries = {{"B", "x"}, {"a", "1"}, {"b", "X"}, {"A", "2"}, {"B", "y"}, {"b", "x2"}};
-    const auto groups = GroupArtistEntries(entries);
-    QCOMPARE(groups.size(), size_t(2));
-    // The first pair, then the rest from the last backwards.
-    QCOMPARE(groups[0], (std::vector<int32_t>{0, 5, 4, 2}));
-    QCOMPARE(groups[1], (std::vector<int32_t>{1, 3}));
-    TArtistTree tree;
-    for (const auto& group : groups) {
-        const int32_t node = tree.FindOrAddArtistNode(entries[static_cast<size_t>(group[0])].Artist);
-        for (int32_t e : group) tree.AddAlbumNode(node, entries[static_cast<size_t>(e)].Album);
-    }
-    QCOMPARE(tree.Nodes().size(), size_t(2));
-    QCOMPARE(tree.Nodes()[0].Text, std::string("B"));
-    QCOMPARE(tree.Nodes()[0].Albums, (std::vector<std::string>{"x", "x2", "y"}));
-    QCOMPARE(tree.Nodes()[1].Albums, (std::vector<std::string>{"1", "2"}));
-    // Empty and blank albums make no node; the untrimmed text is kept.
-    tree.AddAlbumNode(1, "");
-    tree.AddAlbumNode(1, "  ");
-    tree.AddAlbumNode(1, " z ");
-    tree.AddAlbumNode(1, " Z ");
-    tree.AddAlbumNode(7, "nothing");
-    QCOMPARE(tree.Nodes()[1].Albums, (std::vector<std::string>{"1", "2", " z "}));
-}
 
 void SongListTest::oneSongAndNoSong() {
     TRecordedBoxes boxes;

@@ -1,7 +1,8 @@
 // Photo extraction without windows: album folders with safe names, numbered JPEG pictures per
 // album, full-size files under their own names, free names on a second run, the step that ends
 // the run, and entries that have nothing to write.
-#include <QtTest>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -41,48 +42,35 @@ bool Exists(const std::string& path) { return fs::exists(path); }
 
 }  // namespace
 
-class PhotoExtractTest : public QObject {
-    Q_OBJECT
-private slots:
-    void namesAndPaths();
-    void smallPicturesNumberedPerAlbum();
-    void fullSizeFilesUnderTheirNames();
-    void linkedFullSizeFilesAreNotCopied();
-    void noFreeNameSkipsThePhoto();
-    void stepEndsTheWholeExtraction();
-    void damagedPictureIsNotSaved();
-    void failuresAreCountedWithTheirReason();
-};
-
-void PhotoExtractTest::namesAndPaths() {
-    QCOMPARE(PhotoAlbumFolderName("旅行.2007/夏"), std::string("旅行 2007 夏"));
-    QCOMPARE(PhotoAlbumFolderName("a:b*c?"), std::string("a b c "));
-    QCOMPARE(PhotoFileNamePart("/Full Resolution/2007/IMG_1.JPG"), std::string("IMG_1.JPG"));
-    QCOMPARE(PhotoFileNamePart("IMG_1.JPG"), std::string("IMG_1.JPG"));
+TEST(PhotoExtract, NamesAndPaths) {
+    EXPECT_EQ(PhotoAlbumFolderName("旅行.2007/夏"), std::string("旅行 2007 夏"));
+    EXPECT_EQ(PhotoAlbumFolderName("a:b*c?"), std::string("a b c "));
+    EXPECT_EQ(PhotoFileNamePart("/Full Resolution/2007/IMG_1.JPG"), std::string("IMG_1.JPG"));
+    EXPECT_EQ(PhotoFileNamePart("IMG_1.JPG"), std::string("IMG_1.JPG"));
     // Names that would make the target the folder itself or its parent give nothing.
-    QCOMPARE(PhotoFileNamePart(""), std::string());
-    QCOMPARE(PhotoFileNamePart("/a/"), std::string());
-    QCOMPARE(PhotoFileNamePart("/a/.."), std::string());
-    QVERIFY(PhotoNameClimbs("/../../etc/passwd"));
-    QVERIFY(PhotoNameClimbs(".."));
-    QVERIFY(PhotoNameClimbs("/a/.."));
-    QVERIFY(!PhotoNameClimbs("/Full Resolution/..jpg"));
-    QVERIFY(!PhotoNameClimbs("/a/.b/c"));
-    QCOMPARE(PhotoFileOf("/m/Photos/", "/Full Resolution/x.jpg"), std::string("/m/Photos/Full Resolution/x.jpg"));
-    QCOMPARE(PhotoFileOf("/m/Photos/", "x.jpg"), std::string("/m/Photos/x.jpg"));
-    QCOMPARE(PhotoFileOf("/m/Photos/", ""), std::string("/m/Photos"));
-    QCOMPARE(PhotoTargetPath("/out", "A", "IMG00000.jpg"), std::string("/out/A/IMG00000.jpg"));
-    QCOMPARE(PhotoTargetPath("/out/", "", "IMG00000.jpg"), std::string("/out/IMG00000.jpg"));
+    EXPECT_EQ(PhotoFileNamePart(""), std::string());
+    EXPECT_EQ(PhotoFileNamePart("/a/"), std::string());
+    EXPECT_EQ(PhotoFileNamePart("/a/.."), std::string());
+    EXPECT_TRUE(PhotoNameClimbs("/../../etc/passwd"));
+    EXPECT_TRUE(PhotoNameClimbs(".."));
+    EXPECT_TRUE(PhotoNameClimbs("/a/.."));
+    EXPECT_FALSE(PhotoNameClimbs("/Full Resolution/..jpg"));
+    EXPECT_FALSE(PhotoNameClimbs("/a/.b/c"));
+    EXPECT_EQ(PhotoFileOf("/m/Photos/", "/Full Resolution/x.jpg"), std::string("/m/Photos/Full Resolution/x.jpg"));
+    EXPECT_EQ(PhotoFileOf("/m/Photos/", "x.jpg"), std::string("/m/Photos/x.jpg"));
+    EXPECT_EQ(PhotoFileOf("/m/Photos/", ""), std::string("/m/Photos"));
+    EXPECT_EQ(PhotoTargetPath("/out", "A", "IMG00000.jpg"), std::string("/out/A/IMG00000.jpg"));
+    EXPECT_EQ(PhotoTargetPath("/out/", "", "IMG00000.jpg"), std::string("/out/IMG00000.jpg"));
     uint32_t id = 0;
-    QVERIFY(PhotoIdOfText("4294967295", id));
-    QCOMPARE(id, 4294967295u);
-    QVERIFY(!PhotoIdOfText("4294967296", id));
-    QVERIFY(!PhotoIdOfText("", id));
-    QVERIFY(!PhotoIdOfText("12x", id));
-    QVERIFY(!PhotoIdOfText("-1", id));
+    EXPECT_TRUE(PhotoIdOfText("4294967295", id));
+    EXPECT_EQ(id, 4294967295u);
+    EXPECT_FALSE(PhotoIdOfText("4294967296", id));
+    EXPECT_FALSE(PhotoIdOfText("", id));
+    EXPECT_FALSE(PhotoIdOfText("12x", id));
+    EXPECT_FALSE(PhotoIdOfText("-1", id));
 }
 
-void PhotoExtractTest::smallPicturesNumberedPerAlbum() {
+TEST(PhotoExtract, SmallPicturesNumberedPerAlbum) {
     TempDir dir;
     TArtworkDBLoader db;
     db.LoadFromFile(WritePhotoDb(dir, {{"Library", 1, {1, 2, 3, 4}}, {"夏.休み/2007", 2, {3, 4, 1}}, {"..", 2, {2}}}));
@@ -98,39 +86,39 @@ void PhotoExtractTest::smallPicturesNumberedPerAlbum() {
         ++steps;
         return true;
     };
-    QVERIFY(run.ExtractAlbum("Library", 1, 3, label, step));
-    QVERIFY(run.ExtractAlbum("夏.休み/2007", 2, 3, label, step));
-    QVERIFY(run.ExtractAlbum("..", 3, 3, label, step));
+    EXPECT_TRUE(run.ExtractAlbum("Library", 1, 3, label, step));
+    EXPECT_TRUE(run.ExtractAlbum("夏.休み/2007", 2, 3, label, step));
+    EXPECT_TRUE(run.ExtractAlbum("..", 3, 3, label, step));
     // Numbers count every id of the album, so a photo without pictures leaves a gap.
-    QVERIFY(Exists(out + "/Library/IMG00000.jpg"));
-    QVERIFY(Exists(out + "/Library/IMG00002.jpg"));
-    QVERIFY(!Exists(out + "/Library/IMG00003.jpg"));
-    QVERIFY(Exists(out + "/夏 休み 2007/IMG00000.jpg"));
-    QVERIFY(!Exists(out + "/夏 休み 2007/IMG00001.jpg"));
-    QVERIFY(Exists(out + "/夏 休み 2007/IMG00002.jpg"));
+    EXPECT_TRUE(Exists(out + "/Library/IMG00000.jpg"));
+    EXPECT_TRUE(Exists(out + "/Library/IMG00002.jpg"));
+    EXPECT_FALSE(Exists(out + "/Library/IMG00003.jpg"));
+    EXPECT_TRUE(Exists(out + "/夏 休み 2007/IMG00000.jpg"));
+    EXPECT_FALSE(Exists(out + "/夏 休み 2007/IMG00001.jpg"));
+    EXPECT_TRUE(Exists(out + "/夏 休み 2007/IMG00002.jpg"));
     // An album named ".." stays inside the folder.
-    QVERIFY(Exists(out + "/  /IMG00000.jpg"));
-    QCOMPARE(run.Written, 6);
-    QCOMPARE(steps, 8);  // every id with an entry, also those without a picture
+    EXPECT_TRUE(Exists(out + "/  /IMG00000.jpg"));
+    EXPECT_EQ(run.Written, 6);
+    EXPECT_EQ(steps, 8);  // every id with an entry, also those without a picture
     // Pictures decoded only to be written are released: a player's photos do not fit in memory.
-    QVERIFY(db.Items.FindByID(1)->GetImageByWidth(0)->Bitmap.Empty());
-    QVERIFY(db.Items.FindByID(3)->GetImageByWidth(0)->Bitmap.Empty());
-    QCOMPARE(shown->Bitmap.Width(), 120);
-    QCOMPARE(labels.front(), std::string("写真アルバム(1/3)のコピー中 0%"));
-    QCOMPARE(labels[3], std::string("写真アルバム(1/3)のコピー中 75%"));
-    QCOMPARE(labels[5], std::string("写真アルバム(2/3)のコピー中 33%"));
+    EXPECT_TRUE(db.Items.FindByID(1)->GetImageByWidth(0)->Bitmap.Empty());
+    EXPECT_TRUE(db.Items.FindByID(3)->GetImageByWidth(0)->Bitmap.Empty());
+    EXPECT_EQ(shown->Bitmap.Width(), 120);
+    EXPECT_EQ(labels.front(), std::string("写真アルバム(1/3)のコピー中 0%"));
+    EXPECT_EQ(labels[3], std::string("写真アルバム(1/3)のコピー中 75%"));
+    EXPECT_EQ(labels[5], std::string("写真アルバム(2/3)のコピー中 33%"));
     // The widest small picture, as JPEG.
     const Bitmap32 saved = LoadJpegFile(out + "/Library/IMG00001.jpg");
-    QCOMPARE(saved.Width(), 120);
-    QCOMPARE(saved.Height(), 90);
+    EXPECT_EQ(saved.Width(), 120);
+    EXPECT_EQ(saved.Height(), 90);
     // A second run into the same folder adds a number before the extension.
     TPhotoExtractRun again(db, out, 0);
-    QVERIFY(again.ExtractAlbum("Library", 1, 1, label, step));
-    QVERIFY(Exists(out + "/Library/IMG00000(2).jpg"));
-    QVERIFY(Exists(out + "/Library/IMG00002(2).jpg"));
+    EXPECT_TRUE(again.ExtractAlbum("Library", 1, 1, label, step));
+    EXPECT_TRUE(Exists(out + "/Library/IMG00000(2).jpg"));
+    EXPECT_TRUE(Exists(out + "/Library/IMG00002(2).jpg"));
 }
 
-void PhotoExtractTest::fullSizeFilesUnderTheirNames() {
+TEST(PhotoExtract, FullSizeFilesUnderTheirNames) {
     TempDir dir;
     TArtworkDBLoader db;
     db.LoadFromFile(WritePhotoDb(dir, {{"Library", 1, {1, 2, 4, 3}}, {"", 2, {3}}}));
@@ -139,19 +127,19 @@ void PhotoExtractTest::fullSizeFilesUnderTheirNames() {
     dir.Write("secret.jpg", std::string("private"));
     db.Items.FindByID(3)->PhotoName = "/../secret.jpg";
     TPhotoExtractRun run(db, out, 1);
-    QVERIFY(run.ExtractAlbum("Library", 1, 1, {}, {}));
-    QVERIFY(!Exists(out + "/Library/secret.jpg"));
-    QCOMPARE(ReadFileText(out + "/Library/P1.jpg"), ReadFileText(dir / "Photos/Full Resolution/2007/P1.jpg"));
-    QVERIFY(Exists(out + "/Library/P2.jpg"));
+    EXPECT_TRUE(run.ExtractAlbum("Library", 1, 1, {}, {}));
+    EXPECT_FALSE(Exists(out + "/Library/secret.jpg"));
+    EXPECT_EQ(ReadFileText(out + "/Library/P1.jpg"), ReadFileText(dir / "Photos/Full Resolution/2007/P1.jpg"));
+    EXPECT_TRUE(Exists(out + "/Library/P2.jpg"));
     // Id 4 has no file of its own: nothing is written for it, not even the folder's name.
-    QCOMPARE(run.Written, 2);
+    EXPECT_EQ(run.Written, 2);
     // A second copy never overwrites: the numbered name.
-    QVERIFY(run.ExtractAlbum("Library", 1, 1, {}, {}));
-    QVERIFY(Exists(out + "/Library/P1(2).jpg"));
-    QCOMPARE(run.Written, 4);
+    EXPECT_TRUE(run.ExtractAlbum("Library", 1, 1, {}, {}));
+    EXPECT_TRUE(Exists(out + "/Library/P1(2).jpg"));
+    EXPECT_EQ(run.Written, 4);
 }
 
-void PhotoExtractTest::linkedFullSizeFilesAreNotCopied() {
+TEST(PhotoExtract, LinkedFullSizeFilesAreNotCopied) {
     TempDir dir;
     TArtworkDBLoader db;
     db.LoadFromFile(WritePhotoDb(dir, {{"A", 2, {1, 2, 3}}}));
@@ -160,19 +148,19 @@ void PhotoExtractTest::linkedFullSizeFilesAreNotCopied() {
     fs::remove(p2);
     fs::create_symlink(secret, p2);
     TPhotoExtractRun run(db, dir / "out", 1);
-    QVERIFY(run.ExtractAlbum("A", 1, 1, {}, {}));
-    QVERIFY(!Exists(dir / "out/A/P2.jpg"));
-    QVERIFY(Exists(dir / "out/A/P1.jpg") && Exists(dir / "out/A/P3.jpg"));
-    QCOMPARE(run.Written, 2);
+    EXPECT_TRUE(run.ExtractAlbum("A", 1, 1, {}, {}));
+    EXPECT_FALSE(Exists(dir / "out/A/P2.jpg"));
+    EXPECT_TRUE(Exists(dir / "out/A/P1.jpg") && Exists(dir / "out/A/P3.jpg"));
+    EXPECT_EQ(run.Written, 2);
     // A linked folder on the way is not followed either.
     fs::rename(dir / "Photos/Full Resolution/2007", dir / "home/2007");
     fs::create_directory_symlink(dir / "home/2007", dir / "Photos/Full Resolution/2007");
     TPhotoExtractRun again(db, dir / "out2", 1);
-    QVERIFY(again.ExtractAlbum("A", 1, 1, {}, {}));
-    QCOMPARE(again.Written, 0);
+    EXPECT_TRUE(again.ExtractAlbum("A", 1, 1, {}, {}));
+    EXPECT_EQ(again.Written, 0);
 }
 
-void PhotoExtractTest::noFreeNameSkipsThePhoto() {
+TEST(PhotoExtract, NoFreeNameSkipsThePhoto) {
     TempDir dir;
     TArtworkDBLoader db;
     db.LoadFromFile(WritePhotoDb(dir, {{"A", 2, {1, 2}}}));
@@ -181,20 +169,20 @@ void PhotoExtractTest::noFreeNameSkipsThePhoto() {
     std::vector<std::string> labels;
     int steps = 0;
     TPhotoExtractRun run(db, dir / "out", 0);
-    QVERIFY(run.ExtractAlbum(
+    EXPECT_TRUE(run.ExtractAlbum(
         "A", 1, 1, [&](const std::string& t) { labels.push_back(t); },
         [&] {
             ++steps;
             return true;
         }));
-    QCOMPARE(labels[1], std::string("[ IMG00000.jpg ]のリネームに失敗しました"));
-    QCOMPARE(ReadFileText(dir / "out/A/IMG00000.jpg"), std::string("old"));
-    QCOMPARE(steps, 1);  // the skipped photo does not reach the step
-    QCOMPARE(run.Written, 1);
-    QVERIFY(Exists(dir / "out/A/IMG00001.jpg"));
+    EXPECT_EQ(labels[1], std::string("[ IMG00000.jpg ]のリネームに失敗しました"));
+    EXPECT_EQ(ReadFileText(dir / "out/A/IMG00000.jpg"), std::string("old"));
+    EXPECT_EQ(steps, 1);  // the skipped photo does not reach the step
+    EXPECT_EQ(run.Written, 1);
+    EXPECT_TRUE(Exists(dir / "out/A/IMG00001.jpg"));
 }
 
-void PhotoExtractTest::stepEndsTheWholeExtraction() {
+TEST(PhotoExtract, StepEndsTheWholeExtraction) {
     TempDir dir;
     TArtworkDBLoader db;
     db.LoadFromFile(WritePhotoDb(dir, {{"A", 2, {1, 2, 3}}, {"B", 2, {1}}, {"C", 2, {2}}}));
@@ -205,14 +193,14 @@ void PhotoExtractTest::stepEndsTheWholeExtraction() {
         going = run.ExtractAlbum(album, 1, 3, {}, [&] { return ++steps < 1; });
         if (!going) break;
     }
-    QVERIFY(!going);
-    QVERIFY(Exists(dir / "out/A/IMG00000.jpg"));
-    QVERIFY(!Exists(dir / "out/A/IMG00001.jpg"));
-    QVERIFY(!Exists(dir / "out/B"));
-    QVERIFY(!Exists(dir / "out/C"));
+    EXPECT_FALSE(going);
+    EXPECT_TRUE(Exists(dir / "out/A/IMG00000.jpg"));
+    EXPECT_FALSE(Exists(dir / "out/A/IMG00001.jpg"));
+    EXPECT_FALSE(Exists(dir / "out/B"));
+    EXPECT_FALSE(Exists(dir / "out/C"));
 }
 
-void PhotoExtractTest::damagedPictureIsNotSaved() {
+TEST(PhotoExtract, DamagedPictureIsNotSaved) {
     TempDir dir;
     ArtworkDbWriter w;
     ArtworkTestImage& image = w.AddImage(7);
@@ -224,16 +212,16 @@ void PhotoExtractTest::damagedPictureIsNotSaved() {
     TArtworkDBLoader db;
     db.LoadFromFile(w.WriteTo(dir / "Photos", "Photo DataBase"));
     TArtItem* entry = db.Items.FindByID(7);
-    QVERIFY(entry);
+    ASSERT_TRUE(entry);
     std::string written;
-    QCOMPARE(SavePhotoAsJpeg(*entry, dir / "x.jpg", written), kPhotoBadPicture);
-    QVERIFY(!Exists(dir / "x.jpg"));
+    EXPECT_EQ(SavePhotoAsJpeg(*entry, dir / "x.jpg", written), kPhotoBadPicture);
+    EXPECT_FALSE(Exists(dir / "x.jpg"));
     TArtItem empty;
-    QCOMPARE(SavePhotoAsJpeg(empty, dir / "y.jpg", written), kPhotoNoPicture);
-    QVERIFY(!Exists(dir / "y.jpg"));
+    EXPECT_EQ(SavePhotoAsJpeg(empty, dir / "y.jpg", written), kPhotoNoPicture);
+    EXPECT_FALSE(Exists(dir / "y.jpg"));
 }
 
-void PhotoExtractTest::failuresAreCountedWithTheirReason() {
+TEST(PhotoExtract, FailuresAreCountedWithTheirReason) {
     TempDir dir;
     TArtworkDBLoader db;
     db.LoadFromFile(WritePhotoDb(dir, {{"A", 2, {1, 2, 3}}, {"B", 2, {1, 2}}}));
@@ -242,26 +230,24 @@ void PhotoExtractTest::failuresAreCountedWithTheirReason() {
     TPhotoExtractRun run(db, dir / "out", 0);
     {
         FileSizeLimit full(100);
-        QVERIFY(run.ExtractAlbum("A", 1, 2, {}, {}));
+        EXPECT_TRUE(run.ExtractAlbum("A", 1, 2, {}, {}));
     }
-    QCOMPARE(run.Written, 0);
-    QCOMPARE(run.Failed, 3);
-    QVERIFY(fs::is_empty(dir / "out/A"));
-    QCOMPARE(run.Failures.front(), "[ IMG00000.jpg ] " + SysErrorText(EFBIG));
-    QVERIFY(PhotoExtractEndText("/out/", run.Written, run.Failed) != PhotoExtractEndText("/out/", 3, 0));
-    QVERIFY(PhotoFailureMessage(run.Failures, run.Failed).find(SysErrorText(EFBIG)) != std::string::npos);
+    EXPECT_EQ(run.Written, 0);
+    EXPECT_EQ(run.Failed, 3);
+    EXPECT_TRUE(fs::is_empty(dir / "out/A"));
+    EXPECT_EQ(run.Failures.front(), "[ IMG00000.jpg ] " + SysErrorText(EFBIG));
+    EXPECT_TRUE(PhotoExtractEndText("/out/", run.Written, run.Failed) != PhotoExtractEndText("/out/", 3, 0));
+    EXPECT_TRUE(PhotoFailureMessage(run.Failures, run.Failed).find(SysErrorText(EFBIG)) != std::string::npos);
     // The player pulled: what was not reached counts as failed too.
     TPhotoExtractRun pulled(db, dir / "out2", 0);
     int photos = 0;
     pulled.PlayerGone = [&photos] { return photos > 0; };
-    QVERIFY(!pulled.ExtractAlbum("A", 1, 2, {}, [&photos] {
+    EXPECT_FALSE(pulled.ExtractAlbum("A", 1, 2, {}, [&photos] {
         ++photos;
         return true;
     }));
     pulled.SkipAlbum("B");
-    QCOMPARE(pulled.Written, 1);
-    QCOMPARE(pulled.Failed, 4);
+    EXPECT_EQ(pulled.Written, 1);
+    EXPECT_EQ(pulled.Failed, 4);
 }
 
-QTEST_MAIN(PhotoExtractTest)
-#include "photo_extract_test.moc"

@@ -481,3 +481,22 @@ TEST(ITunesDBReader, TinyTrackChunksDoNotMakeASongEach) {
     Load(loader, file);
     EXPECT_EQ(loader.Songs.GetCount(), 1);
 }
+
+TEST(ITunesDBReader, SongsNeverOutnumberTheShortestTrackHeadersTheFileHolds) {
+    // A 16-byte section header, one track header of the shortest length the player writes, and
+    // a second track beginning 155 bytes before the end: 311 bytes hold one such header only.
+    Bytes file(16, 0);
+    std::copy_n("mhsd", 4, file.begin());
+    itdb::PutU32(file, 4, 16);
+    itdb::PutU32(file, 12, 1);
+    for (size_t length : {156, 139}) {
+        Bytes track(length, 0);
+        std::copy_n("mhit", 4, track.begin());
+        itdb::PutU32(track, 4, 156);
+        Append(file, track);
+    }
+    TITunesDBLoader loader;
+    EXPECT_EQ(Load(loader, file).Songs.GetCount(), 1);
+    // The bound counts from what the loader already holds.
+    EXPECT_EQ(Load(loader, file).Songs.GetCount(), 2);
+}

@@ -320,6 +320,14 @@ TEST(Thumbnail, CutKeepsTheRectangleAndLeavesTheRestBlank) {
     EXPECT_EQ(b.Pixel(5, 0), Bitmap32::kBlank);
 }
 
+TEST(Thumbnail, CutOnePastTheRightEdgeTakesNothingFromTheNextRow) {
+    // A damaged database may ask for one column more than was decoded (the odd-width cut).
+    const Bitmap32 picture = MakeTestPicture(4, 3, 7);
+    Bitmap32 b = picture;
+    CutBitmap(0, 0, 5, 3, b);
+    for (int32_t y = 0; y < 3; ++y) EXPECT_EQ(b.Pixel(4, y), Bitmap32::kBlank) << "row " << y;
+}
+
 TEST(PicFilters, Rotate90TurnsClockwise) {
     const uint32_t A = Bitmap32::Rgb(1, 0, 0), B = Bitmap32::Rgb(2, 0, 0), C = Bitmap32::Rgb(3, 0, 0),
                    D = Bitmap32::Rgb(4, 0, 0);
