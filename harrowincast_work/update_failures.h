@@ -15,18 +15,25 @@ public:
     // Failures that a step has already listed in a message of its own: counted, not repeated.
     void AddShown(int Count);
 
+    // The user pressed Cancel: the update says so, and the failures before it are still told.
+    void SetCancelled() { FCancelled = true; }
+
     int Count() const { return static_cast<int>(FLines.size()) + FShown; }
-    // "更新は完了しました" when nothing failed; otherwise the same with the number of failures.
+    // "更新は完了しました" when nothing failed; otherwise the same with the number of failures;
+    // "更新はキャンセルされました" after a Cancel.
     std::string StatusText() const;
-    // The message listing the failures added by line (at most kShownLines of them); "" when
-    // there are none.
+    // The message listing the failures added by line (at most kShownLines of them, each on one
+    // line of at most kLineChars characters); "" when there are none.
     std::string Summary() const;
 
     static constexpr size_t kShownLines = 20;
+    // A line names a feed and an episode title from the feed, which may be of any length.
+    static constexpr size_t kLineChars = 200;
 
 private:
     std::vector<std::string> FLines;
     int FShown = 0;
+    bool FCancelled = false;
 };
 
 }  // namespace harrowincast
