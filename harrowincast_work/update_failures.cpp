@@ -8,16 +8,11 @@
 
 namespace harrowincast {
 
-namespace {
-
-// One line of the message, cut with "…" after kLineChars characters.
-std::string ShownLine(const std::string& line) {
-    const std::string text = ControlCharsToBlanks(line);
-    if (encoding::Utf8Length(text) <= TUpdateFailures::kLineChars) return text;
-    return std::string(encoding::Utf8Left(text, TUpdateFailures::kLineChars - 1)) + "…";
+std::string TUpdateFailures::Shortened(const std::string& Text, size_t Chars) {
+    const std::string text = ControlCharsToBlanks(Text);
+    if (Chars == 0 || encoding::Utf8Length(text) <= Chars) return text;
+    return std::string(encoding::Utf8Left(text, Chars - 1)) + "…";
 }
-
-}  // namespace
 
 void TUpdateFailures::Add(const std::string& Line) { FLines.push_back(Line); }
 
@@ -35,7 +30,7 @@ std::string TUpdateFailures::Summary() const {
     if (FLines.empty()) return {};
     std::string text = FormatText("次の %d 件は更新できませんでした。", static_cast<int>(FLines.size()));
     const size_t shown = std::min(FLines.size(), kShownLines);
-    for (size_t i = 0; i < shown; ++i) text += "\n" + ShownLine(FLines[i]);
+    for (size_t i = 0; i < shown; ++i) text += "\n" + Shortened(FLines[i], kLineChars);
     if (FLines.size() > shown) text += FormatText("\n…ほか %d 件", static_cast<int>(FLines.size() - shown));
     return text;
 }

@@ -29,6 +29,12 @@ public:
     static constexpr size_t kShownLines = 20;
     // A line names a feed and an episode title from the feed, which may be of any length.
     static constexpr size_t kLineChars = 200;
+    // What a line quotes from a feed (a title) is cut shorter, so that the reason after it stays.
+    static constexpr size_t kQuotedChars = 60;
+
+    // The text on one line (control characters as blanks), cut with "…" to at most Chars
+    // characters.
+    static std::string Shortened(const std::string& Text, size_t Chars);
 
 private:
     std::vector<std::string> FLines;

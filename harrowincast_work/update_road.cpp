@@ -68,9 +68,7 @@ bool ReusableEpisodeFile(const std::string& file, const std::string& folder) {
 
 // An episode is on disk when its file holds something: an empty one (a server that answered
 // before its file was ready, or a download of an earlier version cut short) is fetched again.
-bool EpisodeOnDisk(const std::string& path) {
-    return PathKindOf(path) == TPathKind::File && GetFileSize64(path) > 0;
-}
+bool EpisodeOnDisk(const std::string& path) { return PathKindOf(path) == TPathKind::File && GetFileSize64(path) > 0; }
 
 }  // namespace
 
@@ -269,10 +267,11 @@ void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader&
             ++NewCount;
             if (!onDisk) {
                 ++missing;
+                const std::string title = TUpdateFailures::Shortened(
+                    item->Title.empty() ? FileNameOf(path) : item->Title, TUpdateFailures::kQuotedChars);
                 if (fetched.Failure != THttpFailure::Stopped)
-                    Failures.Add(FormatText(
-                    "\"%s\"のエピソード「%s」をダウンロードできませんでした（%s）", Site.NAME.c_str(),
-                    (item->Title.empty() ? FileNameOf(path) : item->Title).c_str(), FetchFailureText(fetched).c_str()));
+                    Failures.Add(FormatText("\"%s\"のエピソード「%s」をダウンロードできませんでした（%s）",
+                                            Site.NAME.c_str(), title.c_str(), FetchFailureText(fetched).c_str()));
             }
         }
         if (onDisk) Listed(Site, *item, path);

@@ -37,9 +37,9 @@ public:
     void UpdateFeed(TPodSiteItem& Site, const std::string& RssFolder, const std::string& CastFolder, bool& Cancel);
     // The newest items of a feed whose document listed items: each episode not on disk fetched.
     // An episode whose file is empty counts as not on disk. Only an item whose file is on disk
-    // afterwards is recorded and keeps its place among the newest: the place of one whose download failed goes to the next older item already on
-    // disk, and when there is none the feed counts as not walked, so that no episode is
-    // removed for an item that never arrived.
+    // afterwards is recorded and keeps its place among the newest: the place of one whose
+    // download failed goes to the next older item already on disk, and when there is none the
+    // feed counts as not walked, so that no episode is removed for an item that never arrived.
     void DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader& Reader, const std::string& CastFolder,
                               bool& Cancel);
 

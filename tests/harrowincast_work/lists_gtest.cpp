@@ -230,8 +230,10 @@ TEST(PodcastLists, ACountBeyondTheFileIsHeldToItsLines) {
 TEST(PodcastLists, ControlCharactersInNamesEditedIntoTheFilesReadAsBlanks) {
     TempDir dir;
     using namespace std::string_literals;
-    dir.Write("Lumenquist.INI", "[System]\r\nCount=1\r\n[RSSURLData]\r\nItem-0.NAME=Ra\0dio\x01\r\n"
-                                "Item-0.PLAYLIST=PCast Ra\0dio\x01\r\n[Others]\r\nPlayListName=All\x1b" "Cast\r\n"s);
+    dir.Write("Lumenquist.INI",
+              "[System]\r\nCount=1\r\n[RSSURLData]\r\nItem-0.NAME=Ra\0dio\x01\r\n"
+              "Item-0.PLAYLIST=PCast Ra\0dio\x01\r\n[Others]\r\nPlayListName=All\x1b"
+              "Cast\r\n"s);
     dir.Write("Lumenquist.LST", "[RSSURLData]\r\nCount=1\r\n[Item-0]\r\nTITLE=Ra\0dio\x01\r\nFILE=/x\r\n"s);
     TTolvIPodINI ini(dir / "Lumenquist.INI");
     EXPECT_EQ(ini.Sites.GetItem(0)->NAME, "Ra dio");
