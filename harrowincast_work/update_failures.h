@@ -26,11 +26,12 @@ public:
     // line of at most kLineChars characters); "" when there are none.
     std::string Summary() const;
 
-    static constexpr size_t kShownLines = 20;
+    // As many as a box on a small screen shows whole.
+    static constexpr size_t kShownLines = 10;
     // A line names a feed and an episode title from the feed, which may be of any length.
     static constexpr size_t kLineChars = 200;
     // What a line quotes from a feed (a title) is cut shorter, so that the reason after it stays.
-    static constexpr size_t kQuotedChars = 60;
+    static constexpr size_t kQuotedChars = 40;
 
     // The text on one line (control characters as blanks), cut with "…" to at most Chars
     // characters.
