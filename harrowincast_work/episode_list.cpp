@@ -6,6 +6,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/ini_file.h"
+#include "foundation/names.h"
 
 namespace harrowincast {
 
@@ -71,7 +72,8 @@ void TPodCastList::LoadFromFile(const std::string& FileName) {
     for (int n = 0; n < count; ++n) {
         const std::string s = Section(n);
         auto item = std::make_unique<TPodCastItem>();
-        item->TITLE = ini.ReadString(s, "TITLE", "");
+        // The feed's name, read as the settings read it, so that the episode stays the feed's.
+        item->TITLE = EnteredName(ini.ReadString(s, "TITLE", ""));
         item->BLOGNAME = ini.ReadString(s, "BLOGNAME", "");
         item->CAPTION = ini.ReadString(s, "CAPTION", "");
         item->DATE = ini.ReadString(s, "DATE", "");

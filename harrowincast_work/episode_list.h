@@ -44,6 +44,8 @@ public:
     // Replaces the whole file (EFileError when it cannot be written, or when it is the file
     // that could not be read).
     void SaveToFile(const std::string& FileName) const;
+    // True when the file last loaded was there but not read (it is kept, see LoadFromFile).
+    bool KeepsUnreadFile() const { return !FUnreadFile.empty(); }
 
 private:
     std::vector<std::unique_ptr<TPodCastItem>> FItems;

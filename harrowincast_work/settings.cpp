@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "foundation/ini_file.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 
 namespace harrowincast {
@@ -27,7 +28,9 @@ TTolvIPodINI::TTolvIPodINI(const std::string& FileName, int32_t ScreenWidth, int
         DeleteColumns = columns;
     }
     DeleteFile = ini.ReadBool("Others", "DeleteFile", DeleteFile);
-    PlayListName = ini.ReadString("Others", "PlayListName", PlayListName);
+    // A name edited by hand into the file is read as a typed one: a control character (a NUL
+    // among them) would cut the play list's name and its file.
+    PlayListName = EnteredName(ini.ReadString("Others", "PlayListName", PlayListName));
     MakeAnyLists = ini.ReadBool("Others", "MakeAnyLists", MakeAnyLists);
     SaveFolder = ini.ReadString("Saves", "SaveFolder", SaveFolder);
     SaveType = ini.ReadInteger("Saves", "SaveType", SaveType);

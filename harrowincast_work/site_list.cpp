@@ -91,14 +91,16 @@ void TPodSiteList::LoadFromIni(TIniFile& ini) {
     const int count = std::min(ini.ReadInteger("System", "Count", 0), ini.LineCount());
     for (int n = 0; n < count; ++n) {
         TPodSiteItem* item = Add();
-        item->NAME = ini.ReadString(kSection, ItemKey(n, "NAME"), "");
+        // Names edited by hand into the file are read as typed ones: a control character (a
+        // NUL among them) would cut the play list's name and its file.
+        item->NAME = EnteredName(ini.ReadString(kSection, ItemKey(n, "NAME"), ""));
         item->URL = ini.ReadString(kSection, ItemKey(n, "URL"), "");
         item->LINK = ini.ReadString(kSection, ItemKey(n, "LINK"), "");
         item->DATE = ini.ReadString(kSection, ItemKey(n, "DATE"), "");
         item->FILE = ini.ReadString(kSection, ItemKey(n, "FILE"), "");
         item->DESCRIPTION = ini.ReadString(kSection, ItemKey(n, "DESCRIPTION"), "");
         item->AUTHOR = ini.ReadString(kSection, ItemKey(n, "AUTHOR"), "");
-        item->PLAYLIST = ini.ReadString(kSection, ItemKey(n, "PLAYLIST"), "");
+        item->PLAYLIST = EnteredName(ini.ReadString(kSection, ItemKey(n, "PLAYLIST"), ""));
         item->COLUMNS = ini.ReadInteger(kSection, ItemKey(n, "COLUMNS"), 0);
         item->SIZE = ini.ReadInteger(kSection, ItemKey(n, "SIZE"), 0);
     }

@@ -66,6 +66,10 @@ bool ReusableEpisodeFile(const std::string& file, const std::string& folder) {
     return kind == TPathKind::File || kind == TPathKind::None;
 }
 
+// An episode is on disk when its file holds something: an empty one (a server that answered
+// before its file was ready, or a download of an earlier version cut short) is fetched again.
+bool EpisodeOnDisk(const std::string& path) { return PathKindOf(path) == TPathKind::File && GetFileSize64(path) > 0; }
+
 }  // namespace
 
 std::string FeedEpisodeFolder(const std::string& ProgramFolder, const std::string& FeedName) {
@@ -91,6 +95,7 @@ std::string FetchFailureText(const THttpFetchResult& Result) {
         case THttpFailure::DiskReserve: return "ディスクの空き容量が足りません";
         case THttpFailure::WriteFailed: return "ファイルを書き込めませんでした";
         case THttpFailure::Network: return "サーバーに接続できないか、通信が途切れました";
+        case THttpFailure::Empty: return "サーバーから届いたデータが空でした";
         case THttpFailure::None: break;
     }
     return "ダウンロードできませんでした";
@@ -111,6 +116,7 @@ bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName
     // answer that never ends (or a server that means to fill the disk) is stopped.
     options.MaxBytes = EpisodeByteBound(DeclaredLength);
     options.KeepFreeBytes = kEpisodeDiskReserve;
+    options.RequireBody = true;
     return Fetch(Address, FileName, options, Work, Cancel, Result);
 }
 
@@ -134,6 +140,7 @@ void TPodcastUpdater::UpdateFeeds(const std::vector<TPodSiteItem*>& Feeds, bool&
         UpdateFeed(*Feeds[static_cast<size_t>(i)], RssFolder(), CastFolder(), Cancel);
         FWork.RunPending();
     }
+    if (Cancel) Failures.SetCancelled();
     FWork.Redraw();
 }
 
@@ -158,7 +165,9 @@ void TPodcastUpdater::UpdateFeed(TPodSiteItem& Site, const std::string& RssFolde
         site->DATE = !reader->FChannelDate.empty() ? reader->FChannelDate : FormatDateTime("yyyy/MM/dd hh:mm", Now());
         site->AUTHOR = !reader->FChannelAuthor.empty() ? reader->FChannelAuthor : "制作者不明";
     }
-    if (!downloaded && read) {
+    // A Cancel is no failure: the status says it for the whole update.
+    const bool stopped = fetched.Failure == THttpFailure::Stopped;
+    if (!downloaded && read && !stopped) {
         Failures.Add(FormatText("\"%s\"のRSSデータをダウンロードできませんでした（%s）。前回のデータを使いました",
                                 site->NAME.c_str(), FetchFailureText(fetched).c_str()));
     }
@@ -175,7 +184,7 @@ void TPodcastUpdater::UpdateFeed(TPodSiteItem& Site, const std::string& RssFolde
         const std::string text = FormatText("\"%s\"からPodCast情報を取得できませんでした", site->NAME.c_str());
         if (read || downloaded) {
             FWork.Message(text);
-        } else {
+        } else if (!stopped) {
             Failures.Add(text + "（" + FetchFailureText(fetched) + "）");
         }
     }
@@ -251,16 +260,18 @@ void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader&
         if (item->EnclosureURL.empty()) continue;
         const std::string path = EpisodePath(Site, folder, item->EnclosureURL, item->FileName);
         if (path.empty()) continue;
-        bool onDisk = PathKindOf(path) == TPathKind::File;
+        bool onDisk = EpisodeOnDisk(path);
         if (!onDisk) {
             THttpFetchResult fetched;
             onDisk = DownloadEpisodeFile(item->EnclosureURL, path, FWork, &Cancel, item->Length, &fetched);
             ++NewCount;
             if (!onDisk) {
                 ++missing;
-                Failures.Add(FormatText(
-                    "\"%s\"のエピソード「%s」をダウンロードできませんでした（%s）", Site.NAME.c_str(),
-                    (item->Title.empty() ? FileNameOf(path) : item->Title).c_str(), FetchFailureText(fetched).c_str()));
+                const std::string title = TUpdateFailures::Shortened(
+                    item->Title.empty() ? FileNameOf(path) : item->Title, TUpdateFailures::kQuotedChars);
+                if (fetched.Failure != THttpFailure::Stopped)
+                    Failures.Add(FormatText("\"%s\"のエピソード「%s」をダウンロードできませんでした（%s）",
+                                            Site.NAME.c_str(), title.c_str(), FetchFailureText(fetched).c_str()));
             }
         }
         if (onDisk) Listed(Site, *item, path);
@@ -277,7 +288,7 @@ void TPodcastUpdater::DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader&
         const TPodCastObject* item = Reader.GetItem(d);
         if (item->EnclosureURL.empty()) continue;
         const std::string path = EpisodePath(Site, folder, item->EnclosureURL, item->FileName);
-        if (path.empty() || PathKindOf(path) != TPathKind::File) continue;
+        if (path.empty() || !EpisodeOnDisk(path)) continue;
         Listed(Site, *item, path);
         --missing;
     }

@@ -36,10 +36,10 @@ public:
     void UpdateFeeds(const std::vector<TPodSiteItem*>& Feeds, bool& Cancel);
     void UpdateFeed(TPodSiteItem& Site, const std::string& RssFolder, const std::string& CastFolder, bool& Cancel);
     // The newest items of a feed whose document listed items: each episode not on disk fetched.
-    // Only an item whose file is on disk afterwards is recorded and keeps its place among the
-    // newest: the place of one whose download failed goes to the next older item already on
-    // disk, and when there is none the feed counts as not walked, so that no episode is
-    // removed for an item that never arrived.
+    // An episode whose file is empty counts as not on disk. Only an item whose file is on disk
+    // afterwards is recorded and keeps its place among the newest: the place of one whose
+    // download failed goes to the next older item already on disk, and when there is none the
+    // feed counts as not walked, so that no episode is removed for an item that never arrived.
     void DownloadFeedEpisodes(TPodSiteItem& Site, const TXMLReader& Reader, const std::string& CastFolder,
                               bool& Cancel);
 
@@ -100,7 +100,8 @@ bool DownloadUrlToFile(const std::string& Address, const std::string& FileName, 
                        bool* Cancel = nullptr, THttpFetchResult* Result = nullptr);
 // Episodes: agent "MyApp", written to disk as they arrive, at most EpisodeByteBound of the
 // declared length (bytes), stopping before the disk has less than kEpisodeDiskReserve free. The
-// file appears only once the whole answer arrived.
+// file appears only once the whole answer arrived; an answer without a byte fails. The declared
+// length is often wrong, so an episode that differs from it still counts.
 bool DownloadEpisodeFile(const std::string& Address, const std::string& FileName, const TPodcastWork& Work = {},
                          bool* Cancel = nullptr, int64_t DeclaredLength = 0, THttpFetchResult* Result = nullptr);
 

@@ -184,6 +184,7 @@ bool Transfer(const std::string& address, TSink& sink, const THttpFetchOptions& 
     curl_easy_getinfo(c, CURLINFO_SCHEME, &scheme);
     if (scheme && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0) && (code < 200 || code > 299))
         return Failed(options, THttpFailure::Status, code);
+    if (options.RequireBody && sink.Received == 0) return Failed(options, THttpFailure::Empty, code);
     if (options.Result) *options.Result = {THttpFailure::None, code};
     return true;
 }

@@ -27,6 +27,7 @@ enum class THttpFailure {
     DiskReserve,   // writing on would have left less than KeepFreeBytes free
     WriteFailed,   // the file could not be written
     Network,       // no connection, or the transfer broke off or stalled
+    Empty,         // the answer had no body, and the caller asked for one (RequireBody)
 };
 
 struct THttpFetchResult {
@@ -53,6 +54,9 @@ struct THttpFetchOptions {
     // Downloads to a file stop (and fail) before the file system holding it has fewer than
     // this many bytes free; 0 for no such test.
     int64_t KeepFreeBytes = 0;
+    // An answer without a single byte of body fails (Empty): a download of a file that has
+    // content (an episode) is then not taken for one that arrived.
+    bool RequireBody = false;
     // When given, filled in by every fetch: why it failed (None when it succeeded).
     THttpFetchResult* Result = nullptr;
 };

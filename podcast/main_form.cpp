@@ -258,19 +258,27 @@ void TMainForm::FormDestroy() {
     FIni->State = isMaximized() ? 1 : isMinimized() ? 2 : 0;
     // An episode list that cannot be written does not cost the settings.
     try {
-        FPodCastList->SaveToFile(FFolder + "Lumenquist.LST");
+        WriteEpisodes();
     } catch (...) {
-        FIni->Save();
+        WriteSettings();
         throw;
     }
-    FIni->Save();
+    WriteSettings();
+}
+
+void TMainForm::WriteSettings() {
+    if (FIni->ReadFailure().empty()) FIni->Save();
+}
+
+void TMainForm::WriteEpisodes() {
+    if (!FPodCastList->KeepsUnreadFile()) FPodCastList->SaveToFile(FFolder + "Lumenquist.LST");
 }
 
 // The settings and the episode list are written whenever they change, so that a killed
 // program loses nothing of its run; a failure is shown once and the work goes on.
 void TMainForm::SaveSettings() {
     try {
-        FIni->Save();
+        WriteSettings();
     } catch (const std::exception& e) {
         ShowFailure(this, e);
     }
@@ -278,7 +286,7 @@ void TMainForm::SaveSettings() {
 
 void TMainForm::SaveEpisodes() {
     try {
-        FPodCastList->SaveToFile(FFolder + "Lumenquist.LST");
+        WriteEpisodes();
     } catch (const std::exception& e) {
         ShowFailure(this, e);
     }

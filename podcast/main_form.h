@@ -67,6 +67,10 @@ protected:
 
 private:
     void SetStatus(const std::string& text);
+    // Write one file now (EFileError when it cannot be); a file that was there at the start but
+    // could not be read is kept as it is, and only the start said so.
+    void WriteSettings();
+    void WriteEpisodes();
     // The selected line, -1 when none is selected.
     int SelectedRow() const;
     // Deletes the files of a deleted feed: those its records name in its folder, then the

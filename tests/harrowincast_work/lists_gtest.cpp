@@ -227,6 +227,23 @@ TEST(PodcastLists, ACountBeyondTheFileIsHeldToItsLines) {
     EXPECT_EQ(ini.Sites.GetItem(0)->NAME, "a");
 }
 
+TEST(PodcastLists, ControlCharactersInNamesEditedIntoTheFilesReadAsBlanks) {
+    TempDir dir;
+    using namespace std::string_literals;
+    dir.Write("Lumenquist.INI",
+              "[System]\r\nCount=1\r\n[RSSURLData]\r\nItem-0.NAME=Ra\0dio\x01\r\n"
+              "Item-0.PLAYLIST=PCast Ra\0dio\x01\r\n[Others]\r\nPlayListName=All\x1b"
+              "Cast\r\n"s);
+    dir.Write("Lumenquist.LST", "[RSSURLData]\r\nCount=1\r\n[Item-0]\r\nTITLE=Ra\0dio\x01\r\nFILE=/x\r\n"s);
+    TTolvIPodINI ini(dir / "Lumenquist.INI");
+    EXPECT_EQ(ini.Sites.GetItem(0)->NAME, "Ra dio");
+    EXPECT_EQ(ini.Sites.GetItem(0)->PLAYLIST, "PCast Ra dio");
+    EXPECT_EQ(ini.PlayListName, "All Cast");
+    TPodCastList episodes;
+    episodes.LoadFromFile(dir / "Lumenquist.LST");
+    EXPECT_EQ(episodes.GetItem(0)->TITLE, "Ra dio");  // still the feed's episode
+}
+
 }  // namespace
 
 TEST(PodcastEpisodeList, AListOverItsBoundIsSaidAndNeverReplaced) {

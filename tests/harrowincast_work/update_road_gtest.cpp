@@ -385,4 +385,70 @@ TEST(PodcastUpdate, ARecordNamingNoEpisodeFileGivesItsItemAFreshName) {
     EXPECT_TRUE(road.removal.Removes(*edited));
 }
 
+TEST(PodcastUpdate, AnEmptyOrCutDownloadFailsAndNeverPushesAnEpisodeOff) {
+    LoopbackHttpServer server;
+    server.Set("/old1.mp3", {200, "old", ""});
+    server.Set("/feed", {200, Feed(server, {"/old1.mp3"}), ""});
+    Road road;
+    road.ini->DeleteColumns = 1;
+    road.AddFeed("News", server.Url("/feed"));
+    road.Run();
+    const TPodCastItem& old = *road.episodes.GetItem(0);
+    const std::string folder = road.dir / "PodCastings/News/";
+
+    // A newer item whose server answers with no byte, then with fewer than it announced.
+    server.Set("/feed", {200, Feed(server, {"/new1.mp3", "/old1.mp3"}), ""});
+    LoopbackHttpServer::Answer cut{200, "abc", ""};
+    cut.Announced = 5000;
+    for (const LoopbackHttpServer::Answer& answer : {LoopbackHttpServer::Answer{200, "", ""}, cut}) {
+        server.Set("/new1.mp3", answer);
+        EXPECT_EQ(road.Run(), 1);
+        EXPECT_FALSE(fs::exists(folder + "new1.mp3"));
+        EXPECT_EQ(road.episodes.Count(), 1);
+        EXPECT_FALSE(road.removal.Removes(old));
+        EXPECT_NE(road.summary.find("「回1」をダウンロードできませんでした"), std::string::npos) << road.summary;
+    }
+
+    // Whole at last, though not of the length the feed declares (100): the older one may go.
+    server.Set("/new1.mp3", {200, "new", ""});
+    EXPECT_EQ(road.Run(), 1);
+    EXPECT_EQ(road.status, "更新は完了しました");
+    EXPECT_TRUE(road.removal.Removes(old));
+
+    // A recorded episode whose file is empty is fetched again.
+    fs::resize_file(folder + "new1.mp3", 0);
+    EXPECT_EQ(road.Run(), 1);
+    EXPECT_EQ(ReadFileText(folder + "new1.mp3"), "new");
+}
+
+TEST(PodcastUpdate, ACancelIsToldAsACancelWithWhatFailedBeforeIt) {
+    LoopbackHttpServer server;
+    server.Set("/gone.mp3", {404, "", ""});
+    server.Set("/long.mp3", LoopbackHttpServer::LongAnswer());
+    server.Set("/feed", {200, Feed(server, {"/gone.mp3", "/long.mp3"}), ""});
+    Road road;
+    road.AddFeed("News", server.Url("/feed"));
+    bool cancel = false;
+    road.work.Pump = [&] {
+        if (server.BytesSent() > 100000) cancel = true;
+    };
+    TPodcastUpdater up(*road.ini, road.episodes, road.dir.Path(), road.work);
+    up.UpdateFeeds(road.ini->Sites.Items(), cancel);
+    EXPECT_EQ(up.Failures.StatusText(), "更新はキャンセルされました");
+    EXPECT_EQ(up.Failures.Count(), 1);
+    EXPECT_NE(up.Failures.Summary().find("「回1」"), std::string::npos);
+    EXPECT_EQ(up.Failures.Summary().find("「回2」"), std::string::npos) << up.Failures.Summary();
+}
+
+TEST(PodcastUpdate, TheFailureBoxStaysAFewThousandCharactersWhateverTheTitles) {
+    TUpdateFailures failures;
+    for (int i = 0; i < 25; ++i) failures.Add("\"News\"のエピソード「" + std::string(100000, 'x') + "\nあ」");
+    const std::string summary = failures.Summary();
+    EXPECT_LT(summary.size(), 8000u);
+    size_t lines = 0;
+    for (size_t at = 0; (at = summary.find('\n', at)) != std::string::npos; ++at) ++lines;
+    EXPECT_EQ(lines, TUpdateFailures::kShownLines + 1);  // the shown ones and "…ほか N 件"
+    EXPECT_NE(summary.find("xx…\n"), std::string::npos) << summary.substr(0, 300);
+}
+
 }  // namespace

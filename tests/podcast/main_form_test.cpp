@@ -478,6 +478,23 @@ private slots:
         QCOMPARE(form.StatusText(), QString("削除処理は完了しました"));
     }
 
+    void filesThatCouldNotBeReadAreToldOnceAndKept() {
+        Home home;
+        Boxes boxes;
+        fs::create_directories(home.dir / "Lumenquist.INI");
+        fs::create_directories(home.dir / "Lumenquist.LST");
+        {
+            TMainForm form;
+            QCOMPARE(boxes.Seen.size(), size_t(2));  // one for each, at the start
+            form.SaveSettings();
+            form.SaveEpisodes();
+            form.close();
+        }
+        QCOMPARE(boxes.Seen.size(), size_t(2));
+        QVERIFY(fs::is_directory(home.dir / "Lumenquist.INI"));
+        QVERIFY(fs::is_directory(home.dir / "Lumenquist.LST"));
+    }
+
     void sizeTextOfTheFeedInformation() {
         QCOMPARE(FormatSizeKB(0), std::string("0 KB"));
         QCOMPARE(FormatSizeKB(1024 * 1234), std::string("1,234 KB"));

@@ -81,7 +81,8 @@ void LoopbackHttpServer::Handle(int client) {
         if (it != answers_.end()) answer = it->second;
     }
     std::string head = "HTTP/1.0 " + std::to_string(answer.Status) + " X\r\n";
-    if (!answer.Endless) head += "Content-Length: " + std::to_string(answer.Body.size()) + "\r\n";
+    if (!answer.Endless)
+        head += "Content-Length: " + std::to_string(answer.Announced ? answer.Announced : answer.Body.size()) + "\r\n";
     head += "Connection: close\r\n";
     if (!answer.Location.empty()) head += "Location: " + answer.Location + "\r\n";
     head += "\r\n";

@@ -20,6 +20,7 @@ public:
         bool Endless = false;  // no Content-Length; the body repeated until the client leaves
         size_t DripBytes = 0;  // when not 0: the body goes in pieces of this many bytes ...
         int DripMillis = 0;    // ... with this pause before each piece
+        size_t Announced = 0;  // when not 0: the Content-Length sent, whatever the body (a cut answer)
     };
 
     // A body of about two seconds on the wire (8 MiB in 4 KiB pieces a millisecond apart): long
