@@ -5,13 +5,18 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build test test-plain test-asan run fuzz-build fuzz fuzz-smoke clean
+.PHONY: deps configure build test test-plain test-asan run fuzz-build fuzz fuzz-smoke clean
+
+# What `make run` starts, and all it needs: the two programs, the manual and the sample player.
+RUN_TARGETS = harrowin harrowincast harrowin_manual sample_player
 
 deps:
 	@bash scripts/install-deps.sh
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test-plain: build
@@ -29,7 +34,9 @@ test-asan: deps
 
 test: test-plain test-asan
 
-run: build
+# The same build folder as the tests, so a later `make test` only adds the tests and benchmarks.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
 	@bash scripts/run-harrowin.sh $(BUILD)
 
 # The libFuzzer targets, built with clang; `make fuzz` runs each for FUZZ_SECONDS (in parallel).

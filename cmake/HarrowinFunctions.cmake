@@ -52,3 +52,32 @@ function(harrowin_program target core)
   harrowin_qt(${target})
   harrowin_warnings(${target})
 endfunction()
+
+# Installs a program's desktop entry (data/<program>.desktop.in beside its CMakeLists) naming
+# the program and its icon by their installed paths, so the entry starts the program whether or
+# not the prefix's bin is on PATH. The paths are made at install time, from the prefix given then
+# (cmake --install build --prefix DIR).
+function(harrowin_install_desktop_entry program)
+  install(CODE "set(harrowin_entry_program ${program})
+                set(harrowin_entry_template \"${CMAKE_CURRENT_SOURCE_DIR}/data/${program}.desktop.in\")
+                set(harrowin_entry_made \"${CMAKE_CURRENT_BINARY_DIR}/installed/${program}.desktop\")"
+          CODE [[
+    # A relative prefix is taken from the folder the install runs in, as the files are.
+    get_filename_component(prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
+    # Exec takes a quoted argument (\ " ` $ escaped, % doubled); every value then escapes \ and
+    # line breaks once more.
+    set(exec "${prefix}/bin/${harrowin_entry_program}")
+    string(REPLACE "\\" "\\\\" exec "${exec}")
+    string(REGEX REPLACE "([\"`$])" "\\\\\\1" exec "${exec}")
+    string(REPLACE "%" "%%" exec "${exec}")
+    set(icon "${prefix}/share/icons/hicolor/scalable/apps/${harrowin_entry_program}.svg")
+    foreach(value exec icon)
+      string(REPLACE "\\" "\\\\" ${value} "${${value}}")
+      string(REPLACE "\n" "\\n" ${value} "${${value}}")
+    endforeach()
+    set(HARROWIN_ENTRY_EXEC "\"${exec}\"")
+    set(HARROWIN_ENTRY_ICON "${icon}")
+    configure_file("${harrowin_entry_template}" "${harrowin_entry_made}" @ONLY)
+    file(INSTALL "${harrowin_entry_made}" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications")
+  ]])
+endfunction()

@@ -1,7 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Harrowin and HarrowinCast build, test and run with.
 # Safe to run again: it is quiet and does nothing when everything is present.
+# With --run-time it only prints the programs Harrowin and HarrowinCast start while they run,
+# each with its package, as "program package" lines (scripts/check-run-time-programs.sh
+# holds the README and this list to each other).
 set -euo pipefail
+
+run_time=(
+  xdg-open:xdg-utils
+  udisksctl:udisks2
+  eject:eject
+  fsck.vfat:dosfstools
+)
+if [ "${1:-}" = "--run-time" ]; then
+  for entry in "${run_time[@]}"; do echo "${entry%%:*} ${entry#*:}"; done
+  exit 0
+fi
 
 packages=(
   g++ cmake ninja-build make pkg-config
@@ -11,8 +25,8 @@ packages=(
   fonts-ipafont-gothic xvfb xauth openbox
   clang libclang-rt-14-dev
   libcpp-httplib-dev
-  dosfstools udisks2 eject
 )
+for entry in "${run_time[@]}"; do packages+=("${entry#*:}"); done
 
 missing=()
 for p in "${packages[@]}"; do
