@@ -105,6 +105,7 @@ private slots:
     void sourcesStayInsideThePlayer();
     void copyNeverOverwritesAndNumbers();
     void copyOfAMissingSourceLeavesNothing();
+    void aCopyCutByAFullDiskFailedAndLeavesNoFolderOfItsOwn();
     void endTexts();
     void folderCheck();
     void twoRunsNumberTheirCopiesAndListBoth();
@@ -280,16 +281,39 @@ void SongCopyTest::copyOfAMissingSourceLeavesNothing() {
     QVERIFY(fs::is_empty(dir / "out"));
 }
 
+// Copies cut by a full disk failed and say so; the artist and album folders made only for them
+// go, a folder that was there before stays.
+void SongCopyTest::aCopyCutByAFullDiskFailedAndLeavesNoFolderOfItsOwn() {
+    TempDir dir;
+    dir.Write("ipod/iPod_Control/Music/F00/A.mp3", std::string(1 << 20, 'a'));
+    fs::create_directories(dir / "out/Kept");
+    TSongCopyRun run(dir / "out", dir / "ipod/", Naming(1, true, true), nullptr);
+    TITBSongItem fresh = Song("曲", "New", "Album");
+    fresh.Location = ":iPod_Control:Music:F00:A.mp3";
+    TITBSongItem kept = Song("曲", "Kept");
+    kept.Location = fresh.Location;
+    {
+        FileSizeLimit full(64 * 1024);
+        QCOMPARE(run.CopySong(fresh, 0, 2, [](const std::string&) {}), TSongCopyRun::TResult::Failed);
+        QCOMPARE(run.CopySong(kept, 1, 2, [](const std::string&) {}), TSongCopyRun::TResult::Failed);
+    }
+    QCOMPARE(run.Failed, 2);
+    QVERIFY(!fs::exists(dir / "out/New"));
+    QVERIFY(fs::is_directory(dir / "out/Kept"));
+    QCOMPARE(CopyEndText(false, "/m/", 0, 2, false),
+             std::string("フォルダ \"/m/\" に音楽ファイルを 0 曲転送しました(失敗は 2 曲)"));
+}
+
 void SongCopyTest::endTexts() {
     QCOMPARE(CopyEndText(false, "/m/", 3, 0, false), std::string("フォルダ \"/m/\" に音楽ファイルを全曲転送しました"));
     QCOMPARE(CopyEndText(false, "/m/", 2, 1, false),
-             std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(スキップは 1 曲)"));
+             std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(失敗は 1 曲)"));
     // After a cancel the copied count is given, never "all".
     QCOMPARE(CopyEndText(false, "/m/", 2, 0, true),
-             std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(スキップは 0 曲)"));
+             std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(失敗は 0 曲)"));
     QCOMPARE(CopyEndText(true, "/v/", 1, 0, false), std::string("フォルダ \"/v/\" にビデオファイルを全て転送しました"));
     QCOMPARE(CopyEndText(true, "/v/", 1, 2, false),
-             std::string("フォルダ \"/v/\" にビデオファイルを 1 本転送しました(スキップは 2 本)"));
+             std::string("フォルダ \"/v/\" にビデオファイルを 1 本転送しました(失敗は 2 本)"));
     QCOMPARE(CopyProgressText(1, 3, "a.mp3"), std::string("(1/3) [ a.mp3 ]をコピー中"));
 }
 
@@ -384,7 +408,7 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     QVERIFY(!fs::exists(dir / "out/無い.mp3"));
     QVERIFY(!fs::exists(dir / "out/外.mp3"));
     QCOMPARE(host->StatusText(1).toStdString(),
-             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(スキップは 2 曲)");
+             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(失敗は 2 曲)");
     const TITBSongList& songs = MusicOf(host->Player()).Songs;
     QVERIFY(songs.GetItem(1)->TransferFailed);
     QCOMPARE(songs.GetItem(1)->TransferError, int32_t(ENOENT));
@@ -422,7 +446,7 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     });
     RunSongCopy(*host);
     QCOMPARE(songs.GetItem(0)->TransferError, expected);
-    QVERIFY(host->StatusText(1).contains("0 曲転送しました(スキップは 3 曲)"));
+    QVERIFY(host->StatusText(1).contains("0 曲転送しました(失敗は 3 曲)"));
     QCOMPARE(logRows.size(), 3);
     QVERIFY(logRows.contains("良い|" + QString::fromStdString(SysErrorText(expected)) + " - " +
                              QString::fromStdString(db.Songs[0].Location)));
@@ -490,7 +514,7 @@ void SongCopyTest::cancelReportsTheCopiedCount() {
     });
     QCOMPARE(done, 1);
     QCOMPARE(host->StatusText(1).toStdString(),
-             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(スキップは 0 曲)");
+             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(失敗は 0 曲)");
     // The import list is still written.
     QCOMPARE(ImportLocations(dir / "out/iPodLibrary.TXT").size(), size_t(1));
 }
