@@ -50,9 +50,10 @@ std::string FolderOf(TPageHost& host, TListKind list) {
 
 // Runs a write to the player. A pulled player answers as its file system goes (a lost
 // connection, an input error, a missing folder): once it has gone, the user is told the device
-// is missing, as after a copy.
+// is missing, as after a copy, and nothing more is written.
 template <typename TWrite>
 void WriteToPlayer(TPageHost& host, TWrite&& write) {
+    if (PlayerGoneAway(host)) throw EFileError(PlayerGoneText());
     try {
         write();
     } catch (const ETolvError&) {
@@ -144,6 +145,9 @@ void ImportFile(TPageHost& host, const std::string& FileName, int32_t Kind) {
 void ImportTextFile(TPageHost& host, const std::string& FileName) {
     const std::string notes = FolderOf(host, TListKind::Notes);
     if (notes.empty()) return;
+    // The question and the splitting dialog let window messages run: a player pulled meanwhile
+    // stays known until the import has said so.
+    const TPlayerWork work(host);
     std::vector<std::string> lines;
     {
         TTolvStringList list;
@@ -206,7 +210,11 @@ bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, std::vector<s
             return bar->value();
         },
         host.DialogParent());
-    if (failure) WriteToPlayer(host, [&] { std::rethrow_exception(failure); });
+    // A division the pulled player stopped is said, whether a write failed first or the
+    // removal was noticed first.
+    WriteToPlayer(host, [&] {
+        if (failure) std::rethrow_exception(failure);
+    });
     return true;
 }
 
