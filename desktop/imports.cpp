@@ -9,18 +9,21 @@
 #include <QStringList>
 
 #include "desktop/dialogs/memo_divide_form.h"
+#include "desktop/page_helpers.h"
 #include "desktop/page_host.h"
 #include "foundation/encoding.h"
 #include "foundation/errors.h"
 #include "foundation/file_write.h"
 #include "foundation/gui/file_filter.h"
 #include "foundation/gui/message_box.h"
+#include "foundation/names.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
 #include "foundation/windows/progress_form.h"
 #include "harrowin_work/past_entries.h"
 #include "harrowin_work/player_access.h"
 #include "harrowin_work/settings.h"
+#include "harrowin_work/song_copy.h"
 #include "organiser/memo_divider.h"
 
 namespace harrowin {
@@ -43,6 +46,33 @@ std::string FolderOf(TPageHost& host, TListKind list) {
                                 : list == TListKind::Contacts ? c.ContactsPath
                                                               : c.CalendarsPath;
     return folder.empty() ? std::string() : WithTrailingSlash(folder);
+}
+
+// Runs a write to the player. A pulled player answers as its file system goes (a lost
+// connection, an input error, a missing folder): once it has gone, the user is told the device
+// is missing, as after a copy, and nothing more is written.
+template <typename TWrite>
+void WriteToPlayer(TPageHost& host, TWrite&& write) {
+    if (PlayerGoneAway(host)) throw EFileError(PlayerGoneText());
+    try {
+        write();
+    } catch (const ETolvError&) {
+        if (PlayerGoneAway(host)) throw EFileError(PlayerGoneText());
+        throw;
+    }
+}
+
+// A note of that name is the user's own: it is replaced only when the user says so (No by
+// default, so a hurried Enter keeps it).
+bool MayReplaceNote(TPageHost& host, const std::string& note) {
+    if (!NameTaken(note)) return true;
+    TMessageRequest question{
+        "メモ[ " + ReadableFileName(FileNameOf(note)) + " ]は既に存在します。上書きしてもよろしいですか？",
+        {},
+        TMsgIcon::Warning,
+        TMsgButtons::YesNo};
+    question.NoByDefault = true;
+    return MessageBox(host.DialogParent(), question) == TMsgResult::Yes;
 }
 
 void ImportByCopy(TPageHost& host, const std::string& FileName, TListKind list) {
@@ -115,6 +145,9 @@ void ImportFile(TPageHost& host, const std::string& FileName, int32_t Kind) {
 void ImportTextFile(TPageHost& host, const std::string& FileName) {
     const std::string notes = FolderOf(host, TListKind::Notes);
     if (notes.empty()) return;
+    // The question and the splitting dialog let window messages run: a player pulled meanwhile
+    // stays known until the import has said so.
+    const TPlayerWork work(host);
     std::vector<std::string> lines;
     {
         TTolvStringList list;
@@ -126,7 +159,8 @@ void ImportTextFile(TPageHost& host, const std::string& FileName) {
     if (TextNeedsSplit(SjisTextLength(lines), addEncoded)) {
         ok = ImportTextAsNotes(host, notes, std::move(lines), FileName);
     } else {
-        WriteSingleNote(notes, FileName, lines, addEncoded);
+        if (!MayReplaceNote(host, notes + FileNameOf(FileName))) return;
+        WriteToPlayer(host, [&] { WriteSingleNote(notes, FileName, lines, addEncoded); });
     }
     if (ok) host.LoadTabList(TListKind::Notes);
 }
@@ -176,7 +210,11 @@ bool ImportTextAsNotes(TPageHost& host, const std::string& Folder, std::vector<s
             return bar->value();
         },
         host.DialogParent());
-    if (failure) std::rethrow_exception(failure);
+    // A division the pulled player stopped is said, whether a write failed first or the
+    // removal was noticed first.
+    WriteToPlayer(host, [&] {
+        if (failure) std::rethrow_exception(failure);
+    });
     return true;
 }
 

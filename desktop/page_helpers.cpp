@@ -186,7 +186,7 @@ int32_t CopyRowsToFolder(TPageHost& host, bool video, const std::string& folder,
         if (host.PlayerGone()) {
             for (size_t rest = i; rest < songIndexes.size(); ++rest) {
                 if (TITBSongItem* left = songIndexes[rest] >= 0 ? songs.GetItem(songIndexes[rest]) : nullptr) {
-                    run.MarkFailed(*left, ENODEV);
+                    run.MarkFailed(*left, kErrPlayerGone);
                 }
             }
             break;

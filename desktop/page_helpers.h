@@ -50,8 +50,8 @@ std::string RowFile(const QTreeWidgetItem& row, int column);
 
 // Appends the row of an event or to-do file to the calendar or to-do list: summary, raw start,
 // start as "yyyy/mm/dd hh:nn", description and the file relative to folder. The row stands
-// before its start is converted, so a start that is no date-time (EConvertError) leaves it in
-// the list with the rows before it.
+// before its start is converted, so a start that is no date-time (EConvertError) still leaves
+// it in the list.
 void AddCalendarRow(QTreeWidget& list, const TTolvVCalBase& entry, const std::string& folder, const std::string& file);
 
 // Deletes the files named by the selected rows' column (RowFile, relative to folder) after one

@@ -97,7 +97,7 @@ void TPhotoExtractRun::SkipAlbum(const std::string& caption) {
     std::vector<std::string> ids;
     FPhotos.Albums.GetAlbumImageIDs(caption, ids);
     if (!ids.empty())
-        Fail(Format("%s の %d 枚", {caption, static_cast<int64_t>(ids.size())}), ENODEV,
+        Fail(Format("%s の %d 枚", {caption, static_cast<int64_t>(ids.size())}), kErrPlayerGone,
              static_cast<int32_t>(ids.size()));
 }
 
@@ -110,7 +110,7 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
     for (int64_t j = 0; j < count; ++j) {
         // A player pulled meanwhile: what was not reached is counted, not passed over.
         if (PlayerGone && PlayerGone()) {
-            Fail(Format("%s の残りの %d 枚", {caption, count - j}), ENODEV, static_cast<int32_t>(count - j));
+            Fail(Format("%s の残りの %d 枚", {caption, count - j}), kErrPlayerGone, static_cast<int32_t>(count - j));
             return false;
         }
         if (label) label(Format("写真アルバム(%d/%d)のコピー中 %d%%", {done, total, j * 100 / count}));
@@ -145,10 +145,11 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
         } else if (result != kPhotoNoPicture) {
             // A pulled player answers as its file system goes: the device is what is missing.
             const bool gone = PlayerGone && PlayerGone();
-            Fail(fileName, gone ? ENODEV : result);
+            Fail(fileName, gone ? kErrPlayerGone : result);
             if (gone) {
                 const int64_t left = count - j - 1;
-                if (left > 0) Fail(Format("%s の残りの %d 枚", {caption, left}), ENODEV, static_cast<int32_t>(left));
+                if (left > 0)
+                    Fail(Format("%s の残りの %d 枚", {caption, left}), kErrPlayerGone, static_cast<int32_t>(left));
                 return false;
             }
         }
@@ -160,7 +161,7 @@ bool TPhotoExtractRun::ExtractAlbum(const std::string& caption, int32_t done, in
 std::string PhotoExtractEndText(const std::string& folder, int32_t written, int32_t failed, bool playerGone) {
     if (failed <= 0) return Format("フォルダ \"%s\" に写真ファイルを転送しました", {folder});
     return Format("フォルダ \"%s\" に写真ファイルを %d 枚転送しました(失敗は %d 枚)", {folder, written, failed}) +
-           (playerGone ? SysErrorText(ENODEV) : std::string());
+           (playerGone ? PlayerGoneText() : std::string());
 }
 
 std::string PhotoFailureMessage(const std::vector<std::string>& failures, int32_t failed) {

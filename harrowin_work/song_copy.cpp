@@ -41,6 +41,26 @@ std::string WithoutControls(std::string text) {
     return text;
 }
 
+// Makes the folders of `folder` (below `base`, both ending in "/") that are missing, outermost
+// first; returns those this call made, in that order.
+std::vector<std::string> MakeMissingFolders(const std::string& base, const std::string& folder) {
+    std::vector<std::string> made;
+    if (!folder.starts_with(base)) return made;
+    for (size_t slash = folder.find('/', base.size()); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (NameTaken(part)) continue;
+        if (::mkdir(part.c_str(), 0777) != 0) break;
+        made.push_back(part);
+    }
+    return made;
+}
+
+// Removes the folders, innermost first, each only while it is empty.
+void RemoveEmptyFolders(const std::vector<std::string>& folders) {
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) ::rmdir(it->c_str());
+}
+
 }  // namespace
 
 bool IsDotsAndBlanksOnly(std::string_view text) {
@@ -209,7 +229,7 @@ TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, i
         // went away.
         if (code != kErrNoFreeName && PlayerGone && PlayerGone()) {
             PlayerWentAway = true;
-            code = ENODEV;
+            code = kErrPlayerGone;
         }
         label(Format("[ %s ]%s", {name, what}));
         ++Failed;
@@ -234,9 +254,13 @@ TSongCopyRun::TResult TSongCopyRun::CopySong(TITBSongItem& song, int32_t done, i
         return TResult::Failed;
     }
     std::error_code ec;
-    fs::create_directories(FolderPartOf(target), ec);
+    fs::create_directories(FFolder, ec);
+    const std::vector<std::string> madeFolders = MakeMissingFolders(FFolder, FolderPartOf(target));
     std::string finalTarget;
     const int32_t err = CopyFileExclusive(source, target, finalTarget);
+    // The artist and album folders made for a copy that failed hold nothing of it: they go
+    // (only while empty), so a failed run leaves no folders that look like copies.
+    if (err != 0) RemoveEmptyFolders(madeFolders);
     if (err == kErrNoFreeName) {
         fail(kErrNoFreeName, FileNameOf(target), "のリネームに失敗しました");
         return TResult::NoFreeName;
@@ -259,6 +283,8 @@ void TSongCopyRun::MarkFailed(TITBSongItem& song, int32_t code) {
     song.TransferError = code;
 }
 
+std::string PlayerGoneText() { return SysErrorText(kErrPlayerGone); }
+
 std::string CopyProgressText(int32_t done, int32_t total, const std::string& fileName) {
     return Format("(%d/%d) [ %s ]をコピー中", {done, total, fileName});
 }
@@ -269,15 +295,13 @@ std::string CopyEndText(bool video, const std::string& folder, const TCopyEnd& e
         text = Format(video ? "フォルダ \"%s\" にビデオファイルを全て転送しました"
                             : "フォルダ \"%s\" に音楽ファイルを全曲転送しました",
                       {folder});
-    } else if (end.PlayerGone) {
+    } else {
+        // What was not copied failed (a full disk, a missing source, no free name): never
+        // called skipped, as if the user had left it out.
         text = Format(video ? "フォルダ \"%s\" にビデオファイルを %d 本転送しました(失敗は %d 本)"
                             : "フォルダ \"%s\" に音楽ファイルを %d 曲転送しました(失敗は %d 曲)",
                       {folder, end.Copied, end.Failed});
-        text += SysErrorText(ENODEV);
-    } else {
-        text = Format(video ? "フォルダ \"%s\" にビデオファイルを %d 本転送しました(スキップは %d 本)"
-                            : "フォルダ \"%s\" に音楽ファイルを %d 曲転送しました(スキップは %d 曲)",
-                      {folder, end.Copied, end.Failed});
+        if (end.PlayerGone) text += PlayerGoneText();
     }
     if (end.ListFailed) text += "（iPodLibrary.TXT は書き込めませんでした）";
     return text;

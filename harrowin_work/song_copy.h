@@ -5,6 +5,7 @@
 // Sizes are in bytes; error codes are errno values or the negative codes of the failure log.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,12 @@ constexpr int kHighestCopyNumber = 99;
 // Error codes of a failed copy besides errno values.
 constexpr int32_t kErrNoFreeName = -2;   // all of "(2)" to "(99)" are taken
 constexpr int32_t kErrOutsideRoot = -1;  // the location leaves the player (or the target folder)
+// Every failure on the player's files once it has gone (a copy, a photo, an imported note): a
+// pulled player answers as its file system goes (a lost connection, an input error, a missing
+// file), which would send the user looking for another cause.
+constexpr int32_t kErrPlayerGone = ENODEV;
+// The reason told for it.
+std::string PlayerGoneText();
 
 // How a copy's file name is made. The numbers are those the settings file stores (SongCopy
 // MakingNameType, VideoCopy MakeType); any other stored number keeps the player's own name.
@@ -83,8 +90,9 @@ public:
 
     enum class TResult { Copied, Failed, NoFreeName };
     // Copies one song; marks it failed (TransferFailed, TransferError) when it cannot be
-    // copied. Label receives the progress text before the copy (`done`, `total` as shown) and
-    // the failure text after a failure.
+    // copied, and then removes the sub-folders it made for it while they are empty. Label
+    // receives the progress text before the copy (`done`, `total` as shown) and the failure
+    // text after a failure.
     TResult CopySong(TITBSongItem& song, int32_t done, int32_t total,
                      const std::function<void(const std::string&)>& label);
     // Counts a song the run could not copy (the player went away before it) as failed with the
@@ -120,8 +128,9 @@ struct TCopyEnd {
     bool ListFailed = false;  // the import list could not be written
 };
 // The status text at the end of a run. After a cancel the copied count is given, never the
-// text that claims every checked item was copied; songs a pulled player kept are counted as
-// failed, not skipped; an import list that could not be written is said.
+// text that claims every checked item was copied; every song not copied is counted as failed
+// (after a pulled player, with the missing device said); an import list that could not be
+// written is said.
 std::string CopyEndText(bool video, const std::string& folder, const TCopyEnd& end);
 std::string CopyEndText(bool video, const std::string& folder, int32_t copied, int32_t failed, bool cancelled);
 

@@ -76,17 +76,16 @@ void TAddressPage::LoadContactList() {
     std::vector<std::string> files;
     if (!folder.empty()) FHost.Player().ListFolder(folder, files);
     AddressListView->clear();
-    QList<QTreeWidgetItem*> rows;
-    for (const std::string& file : files) {
-        TTolvVCF vcf(file);
-        auto* row = new TReportListItem(QStringList{QString(), QString::fromStdString(vcf.GetValue("FN")),
-                                                    QString::fromStdString(vcf.GetValue("NOTE"))});
+    const std::string unread = ReadEachFile(files, [&](const std::string& file) {
+        const TTolvVCF vcf(file);
+        auto* row =
+            new TReportListItem(AddressListView, QStringList{QString(), QString::fromStdString(vcf.GetValue("FN")),
+                                                             QString::fromStdString(vcf.GetValue("NOTE"))});
         SetRowFile(*row, 0, RelativeToFolder(folder, file));
-        rows.append(row);
-    }
-    AddressListView->addTopLevelItems(rows);
+    });
     SortByState(*AddressListView, FHost.SortState(kListTag));
     FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Text("MSG_LOAD_ADDR")));
+    TellUnreadFiles(unread);
 }
 
 TIpodVCF TAddressPage::ReadContactFile(const std::string& FileName) {

@@ -1,9 +1,12 @@
 // What every page with a list shares: the host it works over, the kind of list it shows, its
-// entering (the focus to the list, the list loaded when empty) and the wait of its commands
-// while the list loads.
+// entering (the focus to the list, the list loaded when empty), the wait of its commands
+// while the list loads and the reading of a list made of the player's files.
 #pragma once
 
 #include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "desktop/page_host.h"
 
@@ -44,6 +47,14 @@ protected:
         TListPage& FPage;
         const bool FStarted;
     };
+
+    // Reads each of the files into the list through readRow. A file that cannot be read (too
+    // large, unreadable) is passed over, so one bad file never empties the list: the reasons of
+    // those passed over, one line each naming its file, or "" when every file was read.
+    std::string ReadEachFile(const std::vector<std::string>& files,
+                             const std::function<void(const std::string& file)>& readRow);
+    // Shows those reasons in one message once the list stands (nothing when there are none).
+    void TellUnreadFiles(const std::string& reasons);
 
     TPageHost& FHost;
 

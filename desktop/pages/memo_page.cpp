@@ -128,15 +128,16 @@ void TMemoPage::LoadNotesList() {
     std::vector<std::string> files;
     if (!notes.empty()) FHost.Player().ListFolder(TrimmedWithoutTrailingSlash(notes), files);
     MemoListView->clear();
-    for (const std::string& path : files) {
+    const std::string unread = ReadEachFile(files, [&](const std::string& path) {
         const TNoteRow row = MakeNoteRow(notes, path);
         auto* item = new QTreeWidgetItem(MemoListView);
         SetRowFile(*item, 0, row.Name);
         item->setText(1, QString::fromStdString(row.Size));
         SetRowFile(*item, 2, row.Folder);
         item->setText(3, QString::fromStdString(row.Head));
-    }
+    });
     FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Text("MSG_LOAD_NOTE")));
+    TellUnreadFiles(unread);
 }
 
 void TMemoPage::ImportFile(const std::string& path) { harrowin::ImportFile(FHost, path, 0); }

@@ -123,13 +123,13 @@ void TSchedulePage::LoadCalendarList() {
     if (!folder.empty()) FHost.Player().ListFolder(folder, files);
     CalendarListView->clear();
     CalendarListView->setColumnWidth(1, 0);
-    for (const std::string& file : files) {
-        TTolvVCal vcal(file);
-        if (vcal.IndexOfKeyValue("begin", "vtodo") >= 1) continue;
-        AddCalendarRow(*CalendarListView, vcal, folder, file);
-    }
+    const std::string unread = ReadEachFile(files, [&](const std::string& file) {
+        const TTolvVCal vcal(file);
+        if (vcal.IndexOfKeyValue("begin", "vtodo") < 1) AddCalendarRow(*CalendarListView, vcal, folder, file);
+    });
     SortByState(*CalendarListView, FHost.SortState(kListTag));
     FHost.SetStatusText(1, QString::fromStdString(FHost.Lang().Text("MSG_LOAD_CALD")));
+    TellUnreadFiles(unread);
 }
 
 TIpodVCal TSchedulePage::ReadEventFile(const std::string& FileName) {

@@ -77,13 +77,13 @@ void TTodoPage::LoadTaskList() {
     if (!folder.empty()) FHost.Player().ListFolder(folder, files);
     TodoListView->clear();
     TodoListView->setColumnWidth(1, 0);
-    for (const std::string& file : files) {
-        TTolvVTodo todo(file);
-        if (todo.IndexOfKeyValue("begin", "vevent") >= 1) continue;
-        AddCalendarRow(*TodoListView, todo, folder, file);
-    }
+    const std::string unread = ReadEachFile(files, [&](const std::string& file) {
+        const TTolvVTodo todo(file);
+        if (todo.IndexOfKeyValue("begin", "vevent") < 1) AddCalendarRow(*TodoListView, todo, folder, file);
+    });
     SortByState(*TodoListView, FHost.SortState(kListTag));
     FHost.SetStatusText(1, "Todoファイルを読み込みました");
+    TellUnreadFiles(unread);
 }
 
 TVTodoObj TTodoPage::ReadTaskFile(const std::string& FileName) {

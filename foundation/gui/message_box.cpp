@@ -36,6 +36,7 @@ TMsgResult MessageBox(QWidget* parent, const TMessageRequest& request) {
         case TMsgButtons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setEscapeButton(QMessageBox::No);
+            if (request.NoByDefault) box.setDefaultButton(QMessageBox::No);
             break;
         case TMsgButtons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);

@@ -17,6 +17,8 @@ struct TMessageRequest {
     std::string Caption;  // empty: the application's title
     TMsgIcon Icon = TMsgIcon::None;
     TMsgButtons Buttons = TMsgButtons::Ok;
+    // Yes/No only: No is the button Enter presses (a question before replacing what the user made).
+    bool NoByDefault = false;
 };
 
 // Shows the box modally over parent (or with no owner when parent is null) and returns the

@@ -44,6 +44,7 @@ class AddressPageTest : public QObject {
     Q_OBJECT
 private slots:
     void listHoldsEveryFileOfTheFolder();
+    void aFileThatCannotBeReadLeavesTheOthersListed();
     void newContactsAndTheirFileNames();
     void editingKeepsClearedFieldsAndTheFileName();
     void deleteAsksForTheFirstAndDeletesAll();
@@ -84,6 +85,23 @@ void AddressPageTest::listHoldsEveryFileOfTheFolder() {
     page.Enter();
     QCOMPARE(list->topLevelItemCount(), 4);
     QCOMPARE(list->property("tag").toInt(), 5);
+}
+
+// A contact file past the read bound is named once; the other contacts list and the status
+// says the list is read.
+void AddressPageTest::aFileThatCannotBeReadLeavesTheOthersListed() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto host = ContactsPlayer(
+        dir,
+        {{"a.vcf", Card("Aさん", "")}, {"b.vcf", Card("Bさん", "")}, {"huge.vcf", ""}, {"c.vcf", Card("Cさん", "")}});
+    std::filesystem::resize_file(dir / "ipod/Contacts/huge.vcf", 70 << 20);
+    TAddressPage& page = host->Page<TAddressPage>();
+    host->LoadTabList(TListKind::Contacts);
+    QCOMPARE(page.AddressListView->topLevelItemCount(), 3);
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QVERIFY(boxes.Boxes[0].Text.find("huge.vcf") != std::string::npos);
+    QCOMPARE(host->StatusText(1), QString("アドレス帳を読み込みました"));
 }
 
 void AddressPageTest::newContactsAndTheirFileNames() {

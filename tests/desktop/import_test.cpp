@@ -14,6 +14,7 @@
 #include "desktop/imports.h"
 #include "desktop/pages/memo_page.h"
 #include "foundation/encoding.h"
+#include "foundation/names.h"
 #include "foundation/windows/progress_form.h"
 #include "harrowin_work/settings.h"
 #include "tests/desktop/song_test_player.h"
@@ -59,11 +60,13 @@ class ImportTest : public QObject {
 private slots:
     void cleanup() { SetImportOpenFileHook({}); }
     void shortTextIsOneNote();
+    void aNoteOfTheSameNameIsReplacedOnlyOnYes();
     void longTextIsSplitWithTheDialog();
     void cancelledDialogWritesNothing();
     void contactAndCalendarCopies();
     void rules();
     void closingTheProgressWindowStopsALongDivision();
+    void aPlayerPulledDuringADivisionIsTheMissingDevice();
 };
 
 void ImportTest::shortTextIsOneNote() {
@@ -95,6 +98,26 @@ void ImportTest::shortTextIsOneNote() {
     notes.SButton_MemoImport->click();
     QVERIFY(filter.starts_with("全てのテキストファイル (*.txt *.TXT *.c *.C"));
     QCOMPARE(ReadFileText(dir / "ipod/Notes/wide.txt"), encoding::Utf8ToCp932("日本語のメモ\r\n"));
+}
+
+// A note of the file's name is the user's: a question names it first (No when just closed or
+// Enter is pressed), and only Yes replaces it.
+void ImportTest::aNoteOfTheSameNameIsReplacedOnlyOnYes() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    boxes.Answer = TMsgResult::No;
+    auto host = OpenPlayer(dir, "[TextDivide]\r\nAddEncoded=0\r\n");
+    dir.Write("ipod/Notes/shop.txt", std::string("the user's own list"));
+    const std::string src = dir.Write("pc/shop.txt", std::string("milk\r\n"));
+    ImportFile(*host, src, 0);
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QCOMPARE(boxes.Boxes[0].Buttons, TMsgButtons::YesNo);
+    QVERIFY(boxes.Boxes[0].NoByDefault);
+    QVERIFY(boxes.Boxes[0].Text.find("[ shop.txt ]") != std::string::npos);
+    QCOMPARE(ReadFileText(dir / "ipod/Notes/shop.txt"), std::string("the user's own list"));
+    boxes.Answer = TMsgResult::Yes;
+    ImportFile(*host, src, 0);
+    QCOMPARE(ReadFileText(dir / "ipod/Notes/shop.txt"), std::string("milk\r\n"));
 }
 
 void ImportTest::longTextIsSplitWithTheDialog() {
@@ -234,6 +257,28 @@ void ImportTest::closingTheProgressWindowStopsALongDivision() {
         ReadFileText(dir / ("ipod/Notes/big " + QString::asprintf("%03d", int(written.size())).toStdString() + ".txt"))
             .find(next) != std::string::npos);
     QVERIFY(!fs::exists(dir / ("ipod/Notes/" + next)));
+}
+
+// A player pulled while a text is divided: whatever its file system answered, the user reads
+// that the device is missing, as after a copy.
+void ImportTest::aPlayerPulledDuringADivisionIsTheMissingDevice() {
+    TempDir dir;
+    TRecordedBoxes boxes;
+    auto host = OpenPlayer(dir, "[TextDivide]\r\nEveryDisplay=0\r\nMakeFolder=0\r\nMakeWordSize=300\r\n");
+    const std::string src = dir.Write("pc/big.txt", TextOfSize(1 << 20));
+    QTimer pull;
+    QObject::connect(&pull, &QTimer::timeout, [&] {
+        if (fs::exists(dir / "ipod/Notes/big 003.txt")) {
+            fs::rename(dir / "ipod", dir / "pulled");
+            pull.stop();
+        }
+    });
+    pull.start(5);
+    SetImportOpenFileHook([&](const std::string&) { return src; });
+    Button_MemoInputClick(*host, 0);
+    QVERIFY(fs::exists(dir / "pulled"));
+    QCOMPARE(boxes.Boxes.size(), size_t(1));
+    QCOMPARE(boxes.Boxes[0].Text, SysErrorText(ENODEV));
 }
 
 QTEST_MAIN(ImportTest)

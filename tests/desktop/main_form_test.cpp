@@ -759,6 +759,10 @@ void MainFormTest::deviceInformationWindow() {
     QCOMPARE(text("Label_PodSongSize"), QString("10 MB"));
     QCOMPARE(text("Label_PodArea"), QString("JP"));
     QCOMPARE(form.ImageIndex(), 5);
+    // The check only reads: the page never promises a repair, and still warns about the models
+    // it must not be used on.
+    QCOMPARE(text("Label3"), QString("※iPod内のデータの損傷をチェックします (修正は行いません)。iPod "
+                                     "nanoやShuffleには絶対に使用しないで下さい。"));
     QVERIFY(form.findChild<QPlainTextEdit*>("IniMemo")->toPlainText().contains("ModelNumStr: xA623"));
     auto* console = form.findChild<QPlainTextEdit*>("ConsoleMemo");
     int runs = 0;

@@ -56,7 +56,7 @@ class SchedulePageTest : public QObject {
     Q_OBJECT
 private slots:
     void listLeavesOutToDoItems();
-    void badStartEndsTheLoading();
+    void badStartIsNamedAndTheLoadingGoesOn();
     void newEventFromTheMonthGrid();
     void editingAndUncheckingTheEnd();
     void deleteAndCommands();
@@ -99,16 +99,19 @@ void SchedulePageTest::listLeavesOutToDoItems() {
     QCOMPARE(page.CalendarGraph->selectedDate(), QDate::currentDate());
 }
 
-void SchedulePageTest::badStartEndsTheLoading() {
+// A start that is no date-time keeps its row and is named once; the loading goes on.
+void SchedulePageTest::badStartIsNamedAndTheLoadingGoesOn() {
     TempDir dir;
     TRecordedBoxes boxes;
-    auto host = CalendarPlayer(dir, {{"bad.ics", Event("壊れ", "20070315")}});
+    auto host =
+        CalendarPlayer(dir, {{"bad.ics", Event("壊れ", "20070315")}, {"good.ics", Event("会議", "20070315T143000")}});
     const TSchedulePage& page = host->Page<TSchedulePage>();
     host->SetStatusText(1, "前");
     host->LoadTabList(TListKind::Calendar);
     QCOMPARE(boxes.Boxes.size(), size_t(1));
-    QVERIFY(host->StatusText(1) != QString("スケジュールを読み込みました"));
-    QCOMPARE(page.CalendarListView->topLevelItemCount(), 1);
+    QVERIFY(boxes.Boxes[0].Text.find("bad.ics") != std::string::npos);
+    QCOMPARE(host->StatusText(1), QString("スケジュールを読み込みました"));
+    QCOMPARE(page.CalendarListView->topLevelItemCount(), 2);
 }
 
 void SchedulePageTest::newEventFromTheMonthGrid() {

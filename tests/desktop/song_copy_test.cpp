@@ -158,7 +158,7 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     QVERIFY(!fs::exists(dir / "out/無い.mp3"));
     QVERIFY(!fs::exists(dir / "out/外.mp3"));
     QCOMPARE(host->StatusText(1).toStdString(),
-             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(スキップは 2 曲)");
+             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(失敗は 2 曲)");
     const TITBSongList& songs = MusicOf(host->Player()).Songs;
     QVERIFY(songs.GetItem(1)->TransferFailed);
     QCOMPARE(songs.GetItem(1)->TransferError, int32_t(ENOENT));
@@ -196,7 +196,7 @@ void SongCopyTest::badLocationsAndFailuresReachTheLog() {
     });
     RunSongCopy(*host);
     QCOMPARE(songs.GetItem(0)->TransferError, expected);
-    QVERIFY(host->StatusText(1).contains("0 曲転送しました(スキップは 3 曲)"));
+    QVERIFY(host->StatusText(1).contains("0 曲転送しました(失敗は 3 曲)"));
     QCOMPARE(logRows.size(), 3);
     QVERIFY(logRows.contains("良い|" + QString::fromStdString(SysErrorText(expected)) + " - " +
                              QString::fromStdString(db.Songs[0].Location)));
@@ -264,7 +264,7 @@ void SongCopyTest::cancelReportsTheCopiedCount() {
     });
     QCOMPARE(done, 1);
     QCOMPARE(host->StatusText(1).toStdString(),
-             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(スキップは 0 曲)");
+             "フォルダ \"" + (dir / "out/") + "\" に音楽ファイルを 1 曲転送しました(失敗は 0 曲)");
     // The import list is still written.
     QCOMPARE(ImportLocations(dir / "out/iPodLibrary.TXT").size(), size_t(1));
 }

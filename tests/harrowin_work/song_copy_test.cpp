@@ -199,13 +199,36 @@ TEST(SongCopy, CopyOfAMissingSourceLeavesNothing) {
     EXPECT_TRUE(fs::is_empty(dir / "out"));
 }
 
+// Copies cut by a full disk failed and say so; the artist and album folders made only for them
+// go, a folder that was there before stays.
+TEST(SongCopy, ACopyCutByAFullDiskFailedAndLeavesNoFolderOfItsOwn) {
+    TempDir dir;
+    dir.Write("ipod/iPod_Control/Music/F00/A.mp3", std::string(1 << 20, 'a'));
+    fs::create_directories(dir / "out/Kept");
+    TSongCopyRun run(dir / "out", dir / "ipod/", Naming(1, true, true), nullptr);
+    TITBSongItem fresh = Song("曲", "New", "Album");
+    fresh.Location = ":iPod_Control:Music:F00:A.mp3";
+    TITBSongItem kept = Song("曲", "Kept");
+    kept.Location = fresh.Location;
+    {
+        FileSizeLimit full(64 * 1024);
+        EXPECT_EQ(run.CopySong(fresh, 0, 2, [](const std::string&) {}), TSongCopyRun::TResult::Failed);
+        EXPECT_EQ(run.CopySong(kept, 1, 2, [](const std::string&) {}), TSongCopyRun::TResult::Failed);
+    }
+    EXPECT_EQ(run.Failed, 2);
+    EXPECT_FALSE(fs::exists(dir / "out/New"));
+    EXPECT_TRUE(fs::is_directory(dir / "out/Kept"));
+    EXPECT_EQ(CopyEndText(false, "/m/", 0, 2, false),
+              std::string("フォルダ \"/m/\" に音楽ファイルを 0 曲転送しました(失敗は 2 曲)"));
+}
+
 TEST(SongCopy, EndTexts) {
     EXPECT_EQ(CopyEndText(false, "/m/", 3, 0, false), std::string("フォルダ \"/m/\" に音楽ファイルを全曲転送しました"));
-    EXPECT_EQ(CopyEndText(false, "/m/", 2, 1, false), std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(スキップは 1 曲)"));
+    EXPECT_EQ(CopyEndText(false, "/m/", 2, 1, false), std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(失敗は 1 曲)"));
     // After a cancel the copied count is given, never "all".
-    EXPECT_EQ(CopyEndText(false, "/m/", 2, 0, true), std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(スキップは 0 曲)"));
+    EXPECT_EQ(CopyEndText(false, "/m/", 2, 0, true), std::string("フォルダ \"/m/\" に音楽ファイルを 2 曲転送しました(失敗は 0 曲)"));
     EXPECT_EQ(CopyEndText(true, "/v/", 1, 0, false), std::string("フォルダ \"/v/\" にビデオファイルを全て転送しました"));
-    EXPECT_EQ(CopyEndText(true, "/v/", 1, 2, false), std::string("フォルダ \"/v/\" にビデオファイルを 1 本転送しました(スキップは 2 本)"));
+    EXPECT_EQ(CopyEndText(true, "/v/", 1, 2, false), std::string("フォルダ \"/v/\" にビデオファイルを 1 本転送しました(失敗は 2 本)"));
     EXPECT_EQ(CopyProgressText(1, 3, "a.mp3"), std::string("(1/3) [ a.mp3 ]をコピー中"));
 }
 
