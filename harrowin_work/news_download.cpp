@@ -99,7 +99,8 @@ bool FetchDocument(const std::string& Address, const std::string& Dest, const st
 }
 
 std::vector<std::string> NewsDocumentLines(const std::string& address, const std::string& cacheFile,
-                                           const TNewsOptions& options, bool& plainText) {
+                                           const TNewsOptions& options, bool& plainText,
+                                           const TTolvProgressEvent& progress) {
     plainText = MatchesExtension(address, kPlainTextMasks);
     if (plainText) {
         const FileBytes bytes = ReadWholeFile(cacheFile);
@@ -112,6 +113,7 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
     THTMLReader reader;
     reader.FAddDate = options.AddRSSDate;
     reader.FAddURL = options.AddRSSURL;
+    reader.FOnProgress = progress;
     reader.LoadFromFile(cacheFile);
     reader.Convert();
     return reader.FLines.Lines();
@@ -479,7 +481,11 @@ TNewsSiteResult DownloadNewsSite(const std::string& name, const std::string& add
     const std::string cacheFile = NewsCacheFile(cacheFolder, name);
     if (!FetchDocument(address, cacheFile, pump)) return TNewsSiteResult::NotFetched;
     bool plainText = false;
-    const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText);
+    // A long page takes a while to convert: Cancel is answered then as during the division.
+    const std::string converting = "メモ[ " + name + " ]の変換処理中";
+    TTolvProgressEvent convert;
+    if (progress) convert = [&progress, &converting](int32_t p, int32_t m, const std::string&) { progress(p, m, converting); };
+    const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText, convert);
     CreateFolder(targetFolder, !plainText);
     return DivideNews(name, targetFolder, lines, options, onMessage, pages, progress, keptNote)
                ? TNewsSiteResult::Updated

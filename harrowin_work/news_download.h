@@ -50,9 +50,11 @@ std::string NewsCacheFile(const std::string& cacheFolder, const std::string& sit
 bool FetchDocument(const std::string& Address, const std::string& Dest, const std::function<bool()>& Pump = {});
 
 // The text of a fetched document: plain text (an address with one of kPlainTextMasks'
-// extensions) line by line as it is, otherwise converted by the document reader.
+// extensions) line by line as it is, otherwise converted by the document reader, which calls
+// progress as it goes (an exception from it stops the conversion).
 std::vector<std::string> NewsDocumentLines(const std::string& address, const std::string& cacheFile,
-                                           const TNewsOptions& options, bool& plainText);
+                                           const TNewsOptions& options, bool& plainText,
+                                           const TTolvProgressEvent& progress = {});
 
 // Shows the user a message of the notes splitter (a line too long to cut by lines, after which
 // the rest of the site's text is not written; a note kept because a page would have taken its
