@@ -270,12 +270,7 @@ void TTolvMemoDivider::Divide(const std::string& Folder) {
     // long text is never held joined in UTF-8 beside its lines.
     std::vector<std::string> lines;
     lines.reserve(FLines.size());
-    const int32_t count = static_cast<int32_t>(FLines.size());
-    for (const auto& line : FLines) {
-        // Long texts take a while to convert: the handler may stop the division here too.
-        if (FOnProgress) FOnProgress(static_cast<int32_t>(lines.size()), count, ctx.progress);
-        lines.push_back(encoding::Utf8ToCp932(line));
-    }
+    for (const auto& line : FLines) lines.push_back(encoding::Utf8ToCp932(line));
     if (FDelRuby) {
         std::string joined = JoinLines(lines);
         lines = {};

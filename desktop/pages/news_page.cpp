@@ -176,7 +176,7 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
     // fetched and written: a news folder that holds the user's own notes keeps them.
     TNewsPages pages(NewsPagesRecordFile(cache), notes);
     if (!pages.ReadFailure().empty()) {
-        FError = pages.ReadFailure();
+        FError = pages.ReadFailure() + "\nニュースはダウンロードしていません。";
         return bar->value();
     }
     try {

@@ -545,7 +545,8 @@ void NewsPageTest::aRecordThatCannotBeReadIsKept() {
     QVERIFY(ReadFileText(record) == big);
     QVERIFY(!fs::exists(dir / "ipod/Notes/RSS News/Site.txt"));
     QVERIFY(boxes.Saw("ファイル " + record +
-                      " を読み込めませんでした。大きすぎます (4 MB まで)。\nこのファイルは書き換えずにそのまま残します。"));
+                      " を読み込めませんでした。大きすぎます (4 MB まで)。\nこのファイルは書き換えずにそのまま残します。\n"
+                      "ニュースはダウンロードしていません。"));
     fs::remove(record);
     const std::string elsewhere = dir.Write("elsewhere.LST", std::string("NewsPages\t2\r\n"));
     fs::create_symlink(elsewhere, record);
