@@ -281,6 +281,7 @@ void MainFormTest::newsAtStartEndsAsTheButtonDoes() {
     TempDir dir;
     MakeSamplePlayer(dir, "player");
     std::filesystem::create_directories(dir / "player/Notes");
+    CreateProgramFolder();  // as the program does at start
     TRecordedBoxes boxes;
     TMainForm form({}, AcceptedSettings(dir, "[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + (dir / "player") +
                                                   "\r\n[Internet]\r\nAutoDownLoad=1\r\n[RSSURLData]\r\nCount=0\r\nNo.0=" +

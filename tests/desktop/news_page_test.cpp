@@ -667,8 +667,11 @@ void NewsPageTest::cancelStopsTheConversionOfALargePage() {
     fetched = true;
     watch.join();
     QVERIFY(pressed != std::chrono::steady_clock::time_point{});
-    QVERIFY2(answered < std::chrono::milliseconds(500),
-             qPrintable(QString::number(std::chrono::duration_cast<std::chrono::milliseconds>(answered).count())));
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(answered).count();
+    qInfo("Cancel answered in %lld ms", static_cast<long long>(ms));
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
+    QVERIFY2(ms < 500, qPrintable(QString("Cancel took %1 ms").arg(ms)));
+#endif
     QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
 }
 
