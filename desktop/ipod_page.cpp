@@ -76,9 +76,11 @@ void TMainForm::Button_RecognizeClick() {
         return;
     }
     ShowPlayerSummary();
-    if (FSettings->Internet.AutoDownLoad) AutoDownloadNews();
     const QString format = Q(FLang->Text("MSG_RECG_SUC"));
     FStatus1->setText(QString(format).replace("%s", Q(CheckerOf(*FPlayer).DriveRoot)));
+    // The download at start ends as the button's does: its last word (a site that failed, a
+    // Cancel) stays on the status line.
+    if (FSettings->Internet.AutoDownLoad) AutoDownloadNews();
 }
 
 void TMainForm::ShowPlayerSummary() {

@@ -3,6 +3,7 @@
 #include "foundation/errors.h"
 #include "foundation/names.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -73,6 +74,46 @@ FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes) { return Re
 
 FileBytes ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length) {
     return ReadOnlyFile(path, true).ReadPart(offset, length);
+}
+
+namespace {
+
+// Why a file that is there was not read, in a sentence; empty when nothing is there (the file
+// is missing, or a folder on its way is). `code` is the errno the read gave.
+std::string WhyNotRead(const std::string& path, int code) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return {};
+        return SysErrorText(errno);
+    }
+    if (S_ISLNK(st.st_mode)) return "リンクになっています。";
+    if (S_ISDIR(st.st_mode)) return "フォルダになっています。";
+    if (!S_ISREG(st.st_mode)) return "通常のファイルではありません。";
+    return SysErrorText(code);
+}
+
+std::string KeptText(const std::string& path, const std::string& why) {
+    return "ファイル " + path + " を読み込めませんでした。" + why + "\nこのファイルは書き換えずにそのまま残します。";
+}
+
+}  // namespace
+
+std::string ReadFileToKeep(const std::string& path, uint64_t maxBytes, FileBytes& bytes) {
+    bytes.clear();
+    try {
+        // Never through a link: whatever stands at the name is what is read and kept.
+        const ReadOnlyFile file(path, true);
+        if (file.Size() > maxBytes) {
+            return KeptText(path,
+                            "大きすぎます (" + std::to_string(std::max<uint64_t>(maxBytes >> 20, 1)) + " MB まで)。");
+        }
+        bytes = file.ReadPart(0, file.Size());
+        return {};
+    } catch (const EFileReadError& e) {
+        bytes.clear();
+        const std::string why = WhyNotRead(path, e.Code());
+        return why.empty() ? std::string() : KeptText(path, why);
+    }
 }
 
 bool SameFileBytes(const std::string& a, const std::string& b) {

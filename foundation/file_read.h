@@ -78,6 +78,13 @@ private:
 FileBytes ReadPlayerFile(const std::string& path, uint64_t maxBytes);
 FileBytes ReadPlayerFilePart(const std::string& path, uint64_t offset, uint64_t length);
 
+// Reads a file that the program writes back whole later (settings, a record), never through a
+// link, into bytes. Returns empty when the file was read or nothing is there (bytes then stay
+// empty); else the Japanese sentence that names the file, says why it was not read (larger
+// than maxBytes, a link, a folder, a pipe or a device, a read error) and that it is kept as it
+// is: the caller then never replaces it, so whatever is in it stays for the user to look at.
+std::string ReadFileToKeep(const std::string& path, uint64_t maxBytes, FileBytes& bytes);
+
 // True when both paths are regular files (neither reached through a link at its last part)
 // with the same bytes; false for anything else, a file that cannot be read included.
 bool SameFileBytes(const std::string& a, const std::string& b);

@@ -108,48 +108,14 @@ TIniFile::Entry& TIniFile::Section::FindOrAdd(std::string_view key, bool& added)
     return Entries.back();
 }
 
-namespace {
-
-// Why a file that is there was not read, in a sentence; empty when nothing is
-// there (the file is missing, or a folder on its way is). `code` is the errno the read gave.
-std::string WhyNotRead(const std::string& name, int code) {
-    struct stat st {};
-    if (::lstat(name.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return {};
-        return SysErrorText(errno);
-    }
-    if (S_ISLNK(st.st_mode)) return "リンクになっています。";
-    if (S_ISDIR(st.st_mode)) return "フォルダになっています。";
-    if (!S_ISREG(st.st_mode)) return "通常のファイルではありません。";
-    return SysErrorText(code);
-}
-
-std::string KeptText(const std::string& name, const std::string& why) {
-    return "ファイル " + name + " を読み込めませんでした。" + why + "\nこのファイルは書き換えずにそのまま残します。";
-}
-
-}  // namespace
-
 TIniFile::TIniFile(std::string FileName, Start How, uint64_t MaxBytes)
     : FFileName(std::move(FileName)), FMaxBytes(MaxBytes) {
     if (How == Start::Empty || FFileName.empty()) return;
-    try {
-        // Never through a link: whatever stands at the name is what is read and kept.
-        const ReadOnlyFile file(FFileName, true);
-        if (file.Size() > FMaxBytes) {
-            FReadFailure = KeptText(
-                FFileName, "大きすぎます (" + std::to_string(std::max<uint64_t>(FMaxBytes >> 20, 1)) + " MB まで)。");
-            return;
-        }
-        const FileBytes bytes = file.ReadPart(0, file.Size());
-        LoadFromText(std::string(bytes.begin(), bytes.end()));
-    } catch (const EFileReadError& e) {
-        // Only a file that is not there gives the defaults to write back; anything else that
-        // stands at the name is kept, so a write at the end never replaces what was not read.
-        Clear();
-        if (const std::string why = WhyNotRead(FFileName, e.Code()); !why.empty())
-            FReadFailure = KeptText(FFileName, why);
-    }
+    // Only a file that is not there gives the defaults to write back; anything else that
+    // stands at the name is kept, so a write at the end never replaces what was not read.
+    FileBytes bytes;
+    FReadFailure = ReadFileToKeep(FFileName, FMaxBytes, bytes);
+    if (FReadFailure.empty()) LoadFromText(std::string(bytes.begin(), bytes.end()));
 }
 
 void TIniFile::LoadFromText(const std::string& raw) {

@@ -1,5 +1,8 @@
 #include "foundation/tag_tokenizer.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "foundation/encoding.h"
 
 void TTokenReader::SetText(const std::string& text) {
@@ -16,6 +19,10 @@ constexpr std::string_view kCDataClose = "]]>";
 
 void TTokenReader::NextToken() {
     FCData = false;
+    if (FOnProgress && (++FTokens & 0xFF) == 0) {
+        FOnProgress(static_cast<int32_t>(std::min<size_t>(FCursor, INT32_MAX)),
+                    static_cast<int32_t>(std::min<size_t>(FSource.size(), INT32_MAX)), FProgressText);
+    }
     for (;;) {
         if (FCursor >= FSource.size()) {
             FKind = TTokenKind::End;

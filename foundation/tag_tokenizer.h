@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/progress_event.h"
+
 // The kind of the current token.
 enum class TTokenKind : uint8_t {
     End = 0,       // end of text (also after a "<" that is never closed)
@@ -37,6 +39,14 @@ public:
     // The text token is a CDATA section's content: character data as it stands, in which no
     // markup and no reference counts.
     bool FCData = false;
+    // Called every few hundred tokens with the cursor and the source's size (bytes) and
+    // FProgressText, so that a walk through a long document can show how far it got and be
+    // stopped (by an exception from the handler). May be empty.
+    TTolvProgressEvent FOnProgress;
+    std::string FProgressText;
+
+private:
+    uint32_t FTokens = 0;
 };
 
 // One attribute of a tag.

@@ -1,6 +1,11 @@
 #include "harrowin_work/news_download.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
 
 #include <algorithm>
 #include <cstdlib>
@@ -94,7 +99,8 @@ bool FetchDocument(const std::string& Address, const std::string& Dest, const st
 }
 
 std::vector<std::string> NewsDocumentLines(const std::string& address, const std::string& cacheFile,
-                                           const TNewsOptions& options, bool& plainText) {
+                                           const TNewsOptions& options, bool& plainText,
+                                           const TTolvProgressEvent& progress) {
     plainText = MatchesExtension(address, kPlainTextMasks);
     if (plainText) {
         const FileBytes bytes = ReadWholeFile(cacheFile);
@@ -107,6 +113,7 @@ std::vector<std::string> NewsDocumentLines(const std::string& address, const std
     THTMLReader reader;
     reader.FAddDate = options.AddRSSDate;
     reader.FAddURL = options.AddRSSURL;
+    reader.FOnProgress = progress;
     reader.LoadFromFile(cacheFile);
     reader.Convert();
     return reader.FLines.Lines();
@@ -198,6 +205,29 @@ bool IsPageNameOf(const std::string& fileName, const std::string& site) {
     return number.size() >= 3 && number.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// Whether the volume of the folder (it ends in "/") finds a name in any case of its letters,
+// as FAT does: its own name in the other case reaches it while its parent lists no such name.
+bool FoldsCase(const std::string& folder) {
+    const std::string path = TrimmedWithoutTrailingSlash(folder);
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return false;
+    const std::string name = path.substr(slash + 1);
+    std::string other = name;
+    for (char& c : other) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
+    struct stat st {};
+    if (other == name || ::lstat((parent + "/" + other).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    TFolderReader reader(parent);
+    TFolderEntry entry{};
+    while (reader.Next(entry)) {
+        if (entry.Name == other) return false;
+    }
+    return reader.IsOpen() && reader.Error() == 0;
+}
+
 std::string FolderPart(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -211,16 +241,14 @@ std::string NewsPagesRecordFile(const std::string& cacheFolder) {
 
 TNewsPages::TNewsPages(std::string recordFile, std::string notesFolder)
     : FRecordFile(std::move(recordFile)), FNotesFolder(WithTrailingSlash(notesFolder)) {
-    std::string text;
-    try {
-        const FileBytes bytes = ReadWholeFile(FRecordFile, kRecordLimit);
-        text.assign(bytes.begin(), bytes.end());
-    } catch (const ETolvError&) {
-        return;
-    }
-    std::vector<std::string> lines = SplitLines(text);
+    FFoldsCase = FoldsCase(FNotesFolder);
+    FileBytes bytes;
+    FReadFailure = ReadFileToKeep(FRecordFile, kRecordLimit, bytes);
+    std::vector<std::string> lines = SplitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    bytes = {};
     // One page a line: size, tab, time, tab, site, tab, path; a record without the head line
-    // has no site field (and its paths are not escaped).
+    // has no site field (and its paths are not escaped). A path may stand more than once: a
+    // page written over by a download that was stopped may be either version.
     const bool withSites = !lines.empty() && lines.front() == kRecordHead;
     std::vector<std::string> fields;
     for (size_t i = withSites ? 1 : 0; i < lines.size(); ++i) {
@@ -243,6 +271,8 @@ TNewsPages::TNewsPages(std::string recordFile, std::string notesFolder)
     }
 }
 
+std::string TNewsPages::Key(const std::string& path) const { return FFoldsCase ? encoding::AsciiLower(path) : path; }
+
 bool TNewsPages::Unchanged(const Page& page) const {
     const std::string path = FNotesFolder + page.Path;
     // Nothing below the notes folder is reached through a link.
@@ -264,11 +294,80 @@ bool TNewsPages::MayReplace(const std::string& path) const {
     // Asked for every page of a division: the pages are looked up by path.
     if (!FIndexed) {
         FIndex.clear();
-        for (const Page& page : FPages) FIndex.emplace(page.Path, &page);
+        for (size_t i = 0; i < FPages.size(); ++i) FIndex.emplace(Key(FPages[i].Path), i);
         FIndexed = true;
     }
-    const auto found = FIndex.find(path.substr(FNotesFolder.size()));
-    return found != FIndex.end() && Unchanged(*found->second);
+    const auto [first, last] = FIndex.equal_range(Key(path.substr(FNotesFolder.size())));
+    return std::any_of(first, last, [this](const auto& found) { return Unchanged(FPages[found.second]); });
+}
+
+namespace {
+
+std::string RecordLine(int64_t size, int64_t mtime, const std::string& site, const std::string& path) {
+    return std::to_string(size) + "\t" + std::to_string(mtime) + "\t" + EscapeField(site) + "\t" + EscapeField(path) +
+           "\r\n";
+}
+
+}  // namespace
+
+void TNewsPages::WriteRecord() {
+    if (!FReadFailure.empty()) throw EFileError(FReadFailure);
+    FAppend.Reset();
+    std::string text = std::string(kRecordHead) + "\r\n";
+    for (const Page& page : FPages) {
+        text += RecordLine(page.Size, page.MTime, page.SiteKnown ? page.Site : std::string(), page.Path);
+    }
+    // A record past its bound could not be read back: every page it lists would be lost.
+    if (text.size() > kRecordLimit) throw EFileError("ファイル " + FRecordFile + " に記録するページが多すぎます。");
+    WriteWholeFile(FRecordFile, text, TFolderLink::Follow);
+    FRecordBytes = text.size();
+}
+
+void TNewsPages::PageWriting(const std::string& site, const std::string& path, int64_t size) {
+    if (!path.starts_with(FNotesFolder)) return;
+    Page page;
+    page.Site = site;
+    page.Path = path.substr(FNotesFolder.size());
+    page.Size = size;
+    page.MTime = static_cast<int64_t>(::time(nullptr));
+    const std::string line = RecordLine(page.Size, page.MTime, page.Site, page.Path);
+    FPages.push_back(std::move(page));
+    FIndexed = false;
+    FChanged = true;
+    // The record is written whole once (in this form, with every line ended), and again
+    // whenever the added lines would take it past its bound; between, each page is added.
+    if (!FAppend.IsOpen() || FRecordBytes + line.size() > kRecordLimit) {
+        WriteRecord();
+        FAppend.Reset(::open(FRecordFile.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
+        if (!FAppend.IsOpen()) throw EFileError("ファイル " + FRecordFile + " に書き込めません。" + SysErrorText(errno));
+    } else {
+        size_t done = 0;
+        while (done < line.size()) {
+            const ssize_t put = ::write(FAppend.Get(), line.data() + done, line.size() - done);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                const int code = put < 0 ? errno : ENOSPC;
+                FAppend.Reset();  // the next page writes the record whole, its lines ended
+                throw EFileError("ファイル " + FRecordFile + " に書き込めません。" + SysErrorText(code));
+            }
+            done += static_cast<size_t>(put);
+        }
+        FRecordBytes += line.size();
+    }
+    // On disk before the page is: the page lives on another volume, which may keep it first.
+    if (::fdatasync(FAppend.Get()) != 0) {
+        const int code = errno;
+        FAppend.Reset();
+        throw EFileError("ファイル " + FRecordFile + " に書き込めません。" + SysErrorText(code));
+    }
+    FWritingTime = FPages.back().MTime;
+}
+
+void TNewsPages::PageWritten(const std::string& path) const {
+    // The page takes the time the record gave it, however long its write took; where the
+    // volume cannot set it, the write's own time is within the slack.
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(FWritingTime), 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 void TNewsPages::SiteWritten(const std::string& site, const std::string& folder,
@@ -285,17 +384,17 @@ void TNewsPages::SiteWritten(const std::string& site, const std::string& folder,
     FChanged = true;
     FIndexed = false;
     std::unordered_set<std::string> nowPaths;
-    for (const Page& page : now) nowPaths.insert(page.Path);
+    for (const Page& page : now) nowPaths.insert(Key(page.Path));
     const std::string sub = WithTrailingSlash(folder).starts_with(FNotesFolder)
-                                ? WithTrailingSlash(folder).substr(FNotesFolder.size())
+                                ? Key(WithTrailingSlash(folder).substr(FNotesFolder.size()))
                                 : std::string("\n");  // matches no recorded page
     const bool replaceSite = complete && !now.empty();
     std::vector<Page> kept;
     for (Page& page : FPages) {
-        if (nowPaths.contains(page.Path)) continue;
-        const bool ofSite = page.SiteKnown
-                                ? page.Site == site
-                                : FolderPart(page.Path) == sub && IsPageNameOf(page.Path.substr(sub.size()), site);
+        if (nowPaths.contains(Key(page.Path))) continue;
+        const bool ofSite = page.SiteKnown ? page.Site == site
+                                           : Key(FolderPart(page.Path)) == sub &&
+                                                 IsPageNameOf(page.Path.substr(sub.size()), site);
         if (replaceSite && ofSite) {
             DeleteUnchanged(page);
             continue;
@@ -320,15 +419,17 @@ void TNewsPages::DropSitesOtherThan(const std::vector<std::string>& sites) {
 
 void TNewsPages::Save() {
     if (!FChanged) return;
-    // A page the user changed or removed since is no longer the download's.
+    // A page the user changed or removed since is no longer the download's; of a page that
+    // stands more than once, the one it is now.
     FIndexed = false;
     std::erase_if(FPages, [&](const Page& page) { return !Unchanged(page); });
-    std::string text = std::string(kRecordHead) + "\r\n";
-    for (const Page& page : FPages) {
-        text += std::to_string(page.Size) + "\t" + std::to_string(page.MTime) + "\t" +
-                (page.SiteKnown ? EscapeField(page.Site) : std::string()) + "\t" + EscapeField(page.Path) + "\r\n";
+    std::unordered_set<std::string> seen;
+    std::vector<Page> last;
+    for (auto page = FPages.rbegin(); page != FPages.rend(); ++page) {
+        if (seen.insert(Key(page->Path)).second) last.push_back(std::move(*page));
     }
-    WriteWholeFile(FRecordFile, text, TFolderLink::Follow);
+    FPages.assign(std::make_move_iterator(last.rbegin()), std::make_move_iterator(last.rend()));
+    WriteRecord();
     FChanged = false;
 }
 
@@ -351,7 +452,13 @@ bool DivideNews(const std::string& title, const std::string& folder, const std::
         if (divider.FKept.empty() && onMessage) onMessage(text);
     };
     divider.FOnProgress = progress;
-    if (pages) divider.FMayReplace = [pages](const std::string& path) { return pages->MayReplace(path); };
+    if (pages) {
+        divider.FMayReplace = [pages](const std::string& path) { return pages->MayReplace(path); };
+        divider.FBeforeWrite = [pages, &title](const std::string& path, std::string_view bytes) {
+            pages->PageWriting(title, path, static_cast<int64_t>(bytes.size()));
+        };
+        divider.FAfterWrite = [pages](const std::string& path) { pages->PageWritten(path); };
+    }
     divider.AssignText(lines);
     try {
         divider.Divide(folder);
@@ -374,7 +481,11 @@ TNewsSiteResult DownloadNewsSite(const std::string& name, const std::string& add
     const std::string cacheFile = NewsCacheFile(cacheFolder, name);
     if (!FetchDocument(address, cacheFile, pump)) return TNewsSiteResult::NotFetched;
     bool plainText = false;
-    const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText);
+    // A long page takes a while to convert: Cancel is answered then as during the division.
+    const std::string converting = "メモ[ " + name + " ]の変換処理中";
+    TTolvProgressEvent convert;
+    if (progress) convert = [&progress, &converting](int32_t p, int32_t m, const std::string&) { progress(p, m, converting); };
+    const std::vector<std::string> lines = NewsDocumentLines(address, cacheFile, options, plainText, convert);
     CreateFolder(targetFolder, !plainText);
     return DivideNews(name, targetFolder, lines, options, onMessage, pages, progress, keptNote)
                ? TNewsSiteResult::Updated

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/progress_event.h"
+#include "foundation/unique_fd.h"
 
 namespace harrowin {
 
@@ -49,9 +50,11 @@ std::string NewsCacheFile(const std::string& cacheFolder, const std::string& sit
 bool FetchDocument(const std::string& Address, const std::string& Dest, const std::function<bool()>& Pump = {});
 
 // The text of a fetched document: plain text (an address with one of kPlainTextMasks'
-// extensions) line by line as it is, otherwise converted by the document reader.
+// extensions) line by line as it is, otherwise converted by the document reader, which calls
+// progress as it goes (an exception from it stops the conversion).
 std::vector<std::string> NewsDocumentLines(const std::string& address, const std::string& cacheFile,
-                                           const TNewsOptions& options, bool& plainText);
+                                           const TNewsOptions& options, bool& plainText,
+                                           const TTolvProgressEvent& progress = {});
 
 // Shows the user a message of the notes splitter (a line too long to cut by lines, after which
 // the rest of the site's text is not written; a note kept because a page would have taken its
@@ -63,15 +66,28 @@ using TNewsMessageEvent = std::function<void(const std::string& Text)>;
 // site was fetched and its new pages were written, and a page is written over only where it is
 // a recorded page as the download left it (size and time). A recorded page that is no longer
 // as the download wrote it (the user changed it, or put another file in its place) is the
-// user's note from then on. Paths are kept relative to the notes folder.
+// user's note from then on. Each page enters the record on disk before it is written, so a
+// download stopped at any moment (killed, the power gone, a full disk) leaves a record that
+// knows every page it wrote. Paths are kept relative to the notes folder; on a volume that
+// folds case (FAT) they are compared as the volume compares names.
 class TNewsPages {
 public:
-    // Reads the record (a missing or damaged one records nothing). A record of an earlier
-    // version knows no sites: its pages are only replaced by a page of their name, and go with
-    // a site only when their names are that site's page names in that site's folder.
+    // Reads the record (a missing one records nothing; damaged lines are left out). A record
+    // of an earlier version knows no sites: its pages are only replaced by a page of their
+    // name, and go with a site only when their names are that site's page names in that
+    // site's folder. A record that is there but cannot be read is never written (ReadFailure).
     TNewsPages(std::string recordFile, std::string notesFolder);
+    // Empty when the record was read or is missing; else the Japanese sentence that says why
+    // it was not read and that it is kept: no page may be written until it can be read, as the
+    // pages it lists would otherwise count as the user's notes for good.
+    const std::string& ReadFailure() const { return FReadFailure; }
     // Whether the note at path (full path) is a recorded page, unchanged since it was written.
     bool MayReplace(const std::string& path) const;
+    // Just before a page of the site is written at path (full path) with `size` bytes: the
+    // page enters the record on disk. EFileError when it cannot (the page must not be written).
+    void PageWriting(const std::string& site, const std::string& path, int64_t size);
+    // Once that page is written: it gets the time of change the record gave it.
+    void PageWritten(const std::string& path) const;
     // The pages a division of the site into folder wrote (full paths), complete when it ran to
     // its end: they are recorded for the site in place of what was recorded under their names;
     // after a complete division that wrote a page, the site's other earlier pages are deleted.
@@ -96,13 +112,22 @@ private:
     bool Unchanged(const Page& page) const;
     // Deletes the page when it is unchanged.
     void DeleteUnchanged(const Page& page) const;
+    // How a relative path is compared: as it is, or in lower case where the volume folds case.
+    std::string Key(const std::string& path) const;
+    // Writes the whole record through the safe writer; the next page is added after it.
+    void WriteRecord();
     std::string FRecordFile;
     std::string FNotesFolder;
-    std::vector<Page> FPages;
-    mutable std::unordered_map<std::string, const Page*> FIndex;  // FPages by path, while FIndexed
+    std::string FReadFailure;
+    bool FFoldsCase = false;
+    std::vector<Page> FPages;  // a path may stand more than once: the page may be any of them
+    mutable std::unordered_multimap<std::string, size_t> FIndex;  // FPages by Key, while FIndexed
     mutable bool FIndexed = false;
     bool FChanged = false;
     bool FWrote = false;
+    TUniqueFd FAppend;         // the record opened for adding pages, once written whole
+    uint64_t FRecordBytes = 0;  // its size
+    int64_t FWritingTime = 0;   // the time of change recorded for the page being written
 };
 
 // The record of the pages of news downloads ("NewsPages.LST" in the cache folder).

@@ -129,6 +129,7 @@ void THTMLReader::LoadFromFile(const std::string& FileName) {
     TStringList raw;
     raw.LoadFromFile(FileName);
     FText = raw.Text();
+    raw.Clear();
     SetText(FText);
     FDocKind = TDocKind::Unknown;
     // A UTF-16 document shows no tag to a byte-wise walk: its kind is read from the decoded
@@ -166,6 +167,8 @@ void THTMLReader::AddLabeledLine(const std::string& Label, const std::string& Va
 
 void THTMLReader::RssToText() {
     TXMLReader feed;
+    feed.FOnProgress = FOnProgress;
+    feed.FProgressText = FProgressText;
     feed.SetText(FText);
     feed.Parse();
     FLines.Clear();
@@ -175,7 +178,10 @@ void THTMLReader::RssToText() {
     AddLabeledLine("Date:", feed.FChannelDate, FAddDate);
     AddLabeledLine("Link:", feed.FChannelLink, FAddURL);
     FLines.Add(kAsterisks);
-    for (const auto& item : feed.FItems) {
+    for (size_t i = 0; i < feed.FItems.size(); ++i) {
+        const auto& item = feed.FItems[i];
+        // Each item's description is walked apart from the tokens.
+        if (FOnProgress) FOnProgress(static_cast<int32_t>(i), static_cast<int32_t>(feed.FItems.size()), FProgressText);
         FLines.Add("【 " + item->Title + "】");
         AddLabeledLine("Date:", item->Date, FAddDate);
         AddLabeledLine("Link:", item->Link, FAddURL);

@@ -25,6 +25,7 @@ public:
     // token source. EFileError when the file cannot be read.
     void LoadFromFile(const std::string& FileName);
     // Fills FLines: a page by HtmlToText, a feed by RssToText; an unknown kind adds nothing.
+    // Both call FOnProgress (of the token walk) as they go.
     void Convert();
 
     // The tag-name rule of the feed reader: the text after "<" or "</" up to the first blank

@@ -188,14 +188,17 @@ std::string TTolvMemoDivider::RemoveRuby(std::string_view SjisText, const TTolvP
 }
 
 void TTolvMemoDivider::WriteNote(const Context& ctx, const std::string& name, std::string_view bytes) {
+    const std::string path = ctx.folder + name;
+    if (FBeforeWrite) FBeforeWrite(path, bytes);
     // A name found free is written only while it still is: nothing the check did not allow is
     // ever replaced.
     if (ctx.replace.contains(name)) {
-        WriteWholeFile(ctx.folder + name, bytes);
+        WriteWholeFile(path, bytes);
     } else {
-        WriteNewFile(ctx.folder + name, bytes);
+        WriteNewFile(path, bytes);
     }
-    FWritten.push_back(ctx.folder + name);
+    FWritten.push_back(path);
+    if (FAfterWrite) FAfterWrite(path);
 }
 
 void TTolvMemoDivider::WritePage(Context& ctx, int n, const std::vector<std::string>& lines) {

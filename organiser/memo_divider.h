@@ -66,6 +66,10 @@ public:
     // Whether the file at a page's path (full path), which exists, may be replaced; empty:
     // nothing is ever replaced.
     std::function<bool(const std::string& Path)> FMayReplace;
+    // Called with each note's path (full path) and bytes just before it is written (an
+    // exception from it stops the division before that note), and with its path once it is.
+    std::function<void(const std::string& Path, std::string_view Bytes)> FBeforeWrite;
+    std::function<void(const std::string& Path)> FAfterWrite;
     // The note (full path) that stopped the last Divide by holding a page's name, else "".
     std::string FKept;
 

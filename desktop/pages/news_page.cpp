@@ -175,6 +175,10 @@ int32_t TNewsPage::DownloadNews(QProgressBar* bar, QLabel* label, bool& cancel) 
     // Only the pages earlier downloads wrote are replaced, each site's once that site was
     // fetched and written: a news folder that holds the user's own notes keeps them.
     TNewsPages pages(NewsPagesRecordFile(cache), notes);
+    if (!pages.ReadFailure().empty()) {
+        FError = pages.ReadFailure() + "\nニュースはダウンロードしていません。";
+        return bar->value();
+    }
     try {
         PrepareNewsDownload(cache);
     } catch (const std::exception& e) {

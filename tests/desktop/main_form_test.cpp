@@ -85,6 +85,7 @@ private slots:
     void recognitionAgainstNone();
     void startWithNoPlayerAttached();
     void recognitionOfTheSamplePlayer();
+    void newsAtStartEndsAsTheButtonDoes();
     void enteringTheIPodPageRecognisesOnce();
     void clickThenFirstEntryListsEachSongOnce();
     void vanishedDatabaseReturnsToWaiting();
@@ -273,6 +274,20 @@ void MainFormTest::recognitionOfTheSamplePlayer() {
     TMainForm plain({}, LockedTo(dir, "player"));
     plain.Button_RecognizeClick();
     QVERIFY(plain.TabButton(kPageDebug)->isHidden());
+}
+
+// The download that the recognition starts says which site failed, as the download button does.
+void MainFormTest::newsAtStartEndsAsTheButtonDoes() {
+    TempDir dir;
+    MakeSamplePlayer(dir, "player");
+    std::filesystem::create_directories(dir / "player/Notes");
+    CreateProgramFolder();  // as the program does at start
+    TRecordedBoxes boxes;
+    TMainForm form({}, AcceptedSettings(dir, "[Recognize]\r\nMakeFolder=1\r\nDriveLockPath=" + (dir / "player") +
+                                                  "\r\n[Internet]\r\nAutoDownLoad=1\r\n[RSSURLData]\r\nCount=0\r\nNo.0=" +
+                                                  SiteRecord({"Gone", dir / "none.txt", "Not Updated", true}) + "\r\n"));
+    form.Button_RecognizeClick();
+    QCOMPARE(form.StatusText(1), QString("1 件のサイトを更新できませんでした: Gone"));
 }
 
 void MainFormTest::enteringTheIPodPageRecognisesOnce() {

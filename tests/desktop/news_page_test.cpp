@@ -10,7 +10,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
+#include <thread>
 
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
@@ -71,6 +76,29 @@ void WriteNewsPlayer(const TempDir& dir) {
     WriteTestPlayer(dir, "ipod", db);
 }
 
+// A FAT volume of the test's own, mounted through FUSE while the object lives; not mounted
+// where the tools or FUSE are missing.
+class TFatVolume {
+public:
+    explicit TFatVolume(const TempDir& dir) : image_(dir / "fat.img"), root_(dir / "fat") {
+        fs::create_directories(root_);
+        mounted_ = std::system(("truncate -s 16M '" + image_ + "' && mkfs.vfat '" + image_ +
+                                "' >/dev/null 2>&1 && fusefat -o rw+ '" + image_ + "' '" + root_ +
+                                "' >/dev/null 2>&1")
+                                   .c_str()) == 0;
+    }
+    ~TFatVolume() {
+        if (mounted_) std::system(("fusermount -u '" + root_ + "'").c_str());
+    }
+    bool Mounted() const { return mounted_; }
+    const std::string& Root() const { return root_; }
+
+private:
+    std::string image_;
+    std::string root_;
+    bool mounted_ = false;
+};
+
 }  // namespace
 
 class NewsPageTest : public QObject {
@@ -90,6 +118,10 @@ private slots:
     void recordWithoutSitesStillReads();
     void oneFailingSiteStopsNoOther();
     void cancelStopsALongDivision();
+    void aRecordThatCannotBeReadIsKept();
+    void aCutDownloadLeavesTheRecordTrue();
+    void aSiteRenamedByCaseOnFat();
+    void cancelStopsTheConversionOfALargePage();
 };
 
 void NewsPageTest::siteCommands() {
@@ -460,6 +492,157 @@ void NewsPageTest::cancelStopsALongDivision() {
     }
     std::sort(recorded.begin(), recorded.end());
     QCOMPARE(recorded, pages);
+}
+
+// A record that is there but cannot be read (past its bound, a link) stays as it is, no page is
+// written while it cannot be read, and the download says why.
+void NewsPageTest::aRecordThatCannotBeReadIsKept() {
+    TempDir dir;
+    UseProgramFolder(dir);
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    server.Set("/a.txt", {200, "news\r\n", ""});
+    WriteNewsPlayer(dir);
+    fs::create_directories(dir / "ipod/Notes");
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
+    page.ClearList();
+    AddRow(page, "Site", server.Url("/a.txt"), true);
+    const std::string record = dir / "home/RDFData/NewsPages.LST";
+    const std::string big = "NewsPages\t2\r\n" + std::string(4u << 20, 'x');
+    dir.Write("home/RDFData/NewsPages.LST", big);
+    page.SButton_DownloadClick();
+    QVERIFY(ReadFileText(record) == big);
+    QVERIFY(!fs::exists(dir / "ipod/Notes/RSS News/Site.txt"));
+    QVERIFY(boxes.Saw("ファイル " + record +
+                      " を読み込めませんでした。大きすぎます (4 MB まで)。\nこのファイルは書き換えずにそのまま残します。\n"
+                      "ニュースはダウンロードしていません。"));
+    fs::remove(record);
+    const std::string elsewhere = dir.Write("elsewhere.LST", std::string("NewsPages\t2\r\n"));
+    fs::create_symlink(elsewhere, record);
+    page.SButton_DownloadClick();
+    QVERIFY(fs::is_symlink(record));
+    QCOMPARE(ReadFileText(elsewhere), std::string("NewsPages\t2\r\n"));
+    QVERIFY(!fs::exists(dir / "ipod/Notes/RSS News/Site.txt"));
+}
+
+// Whatever moment a download stops at (here between two pages of a long division, as a kill
+// leaves it), the record on disk lists what was written: the next download replaces exactly
+// those pages, and a page the user changed since is not among them.
+void NewsPageTest::aCutDownloadLeavesTheRecordTrue() {
+    TempDir dir;
+    const std::string notes = dir / "Notes/";
+    const std::string folder = notes + "RSS News/";
+    fs::create_directories(folder);
+    const std::string record = dir / "NewsPages.LST";
+    TNewsOptions options;
+    options.MakeWordSize = 300;
+    std::vector<std::string> lines(60, std::string(100, 'x'));
+    std::string atCut;
+    {
+        TNewsPages pages(record, notes);
+        const TTolvProgressEvent stop = [&](int32_t, int32_t, const std::string&) {
+            if (FilesUnder(folder).size() < 10) return;
+            atCut = ReadFileText(record);
+            throw std::runtime_error("killed");
+        };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, DivideNews("Big", folder, lines, options, {}, &pages, stop));
+    }
+    fs::remove(record);
+    if (!atCut.empty()) dir.Write("NewsPages.LST", atCut);
+    dir.Write("Notes/RSS News/Big 002.txt", std::string("my own words"));
+    {
+        const TNewsPages pages(record, notes);
+        QVERIFY(pages.MayReplace(folder + "Big 001.txt"));
+        QVERIFY(pages.MayReplace(folder + "Big 010.txt"));
+        QVERIFY(!pages.MayReplace(folder + "Big 002.txt"));
+    }
+    fs::remove(folder + "Big 002.txt");
+    TNewsPages pages(record, notes);
+    lines.resize(4);
+    QVERIFY(DivideNews("Big", folder, lines, options, {}, &pages));
+    pages.Save();
+    QCOMPARE(FilesUnder(folder), (std::vector<std::string>{"Big 001.txt", "Big 002.txt", "Big 003.txt", "Big 004.txt"}));
+}
+
+// On a volume that folds case a site renamed by case finds its recorded pages as the volume
+// finds them: they are replaced, and the pages the new name no longer takes go.
+void NewsPageTest::aSiteRenamedByCaseOnFat() {
+    TempDir dir;
+    const TFatVolume fat(dir);
+    if (!fat.Mounted()) QSKIP("no FAT volume to mount (mkfs.vfat, fusefat)");
+    const std::string notes = fat.Root() + "/Notes/";
+    const std::string folder = notes + "RSS News/";
+    fs::create_directories(folder);
+    const std::string record = dir / "NewsPages.LST";
+    TNewsOptions options;
+    options.MakeWordSize = 300;
+    {
+        TNewsPages pages(record, notes);
+        QVERIFY(DivideNews("News", folder, std::vector<std::string>(3, std::string(100, 'x')), options, {}, &pages));
+        pages.Save();
+    }
+    QCOMPARE(FilesUnder(folder).size(), size_t(3));
+    TNewsPages pages(record, notes);
+    std::string kept;
+    QVERIFY(DivideNews("news", folder, std::vector<std::string>(2, std::string(100, 'y')), options, {}, &pages, {},
+                       &kept));
+    QCOMPARE(kept, std::string());
+    pages.DropSitesOtherThan({"news"});
+    pages.Save();
+    QCOMPARE(FilesUnder(folder).size(), size_t(2));
+}
+
+// Cancel pressed while a large page is fetched and turned into text is answered at once, as
+// during the division.
+void NewsPageTest::cancelStopsTheConversionOfALargePage() {
+    TempDir dir;
+    UseProgramFolder(dir);
+    TRecordedBoxes boxes;
+    LoopbackHttpServer server;
+    std::string body = "<html><body>";
+    while (body.size() < (15u << 20)) body += "<p>ニュースの本文です。<b>太字</b>と<a href=\"x\">リンク</a>。</p>\n";
+    body += "</body></html>";
+    server.Set("/big.html", {200, body, ""});
+    WriteNewsPlayer(dir);
+    fs::create_directories(dir / "ipod/Notes");
+    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
+    TNewsPage& page = host->Page<TNewsPage>();
+    page.ClearList();
+    AddRow(page, "Big", server.Url("/big.html"), true);
+    // The user presses Cancel once the page is in: the press waits for the window to take it.
+    const std::string cache = dir / "home/RDFData/Big.RDF";
+    std::atomic<bool> fetched = false;
+    std::chrono::steady_clock::time_point pressed{};
+    std::thread watch([&] {
+        for (int i = 0; i < 20000 && !fetched; ++i) {
+            std::error_code ec;
+            if (fs::file_size(cache, ec) == body.size()) {
+                pressed = std::chrono::steady_clock::now();
+                fetched = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (fetched && TProgressForm::Current()) {
+            TProgressForm::Current()->findChild<QPushButton*>("Button1")->click();
+            press.stop();
+        }
+    });
+    press.start(1);
+    page.SButton_DownloadClick();
+    const auto answered = std::chrono::steady_clock::now() - pressed;
+    fetched = true;
+    watch.join();
+    QVERIFY(pressed != std::chrono::steady_clock::time_point{});
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(answered).count();
+    qInfo("Cancel answered in %lld ms", static_cast<long long>(ms));
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
+    QVERIFY2(ms < 500, qPrintable(QString("Cancel took %1 ms").arg(ms)));
+#endif
+    QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
 }
 
 QTEST_MAIN(NewsPageTest)
