@@ -24,6 +24,7 @@
 #include "foundation/string_list.h"
 #include "foundation/windows/edit_url_form.h"
 #include "foundation/windows/progress_form.h"
+#include "harrowin_work/news_download.h"
 #include "harrowin_work/settings.h"
 #include "organiser/memo_divider.h"
 #include "tests/desktop/song_test_player.h"
@@ -121,7 +122,6 @@ private slots:
     void aRecordThatCannotBeReadIsKept();
     void aCutDownloadLeavesTheRecordTrue();
     void aSiteRenamedByCaseOnFat();
-    void cancelStopsTheConversionOfALargePage();
 };
 
 void NewsPageTest::siteCommands() {
@@ -591,58 +591,6 @@ void NewsPageTest::aSiteRenamedByCaseOnFat() {
     pages.DropSitesOtherThan({"news"});
     pages.Save();
     QCOMPARE(FilesUnder(folder).size(), size_t(2));
-}
-
-// Cancel pressed while a large page is fetched and turned into text is answered at once, as
-// during the division.
-void NewsPageTest::cancelStopsTheConversionOfALargePage() {
-    TempDir dir;
-    UseProgramFolder(dir);
-    TRecordedBoxes boxes;
-    LoopbackHttpServer server;
-    std::string body = "<html><body>";
-    while (body.size() < (15u << 20)) body += "<p>ニュースの本文です。<b>太字</b>と<a href=\"x\">リンク</a>。</p>\n";
-    body += "</body></html>";
-    server.Set("/big.html", {200, body, ""});
-    WriteNewsPlayer(dir);
-    fs::create_directories(dir / "ipod/Notes");
-    auto host = std::make_unique<TTestPageHost>(dir, "ipod");
-    TNewsPage& page = host->Page<TNewsPage>();
-    page.ClearList();
-    AddRow(page, "Big", server.Url("/big.html"), true);
-    // The user presses Cancel once the page is in: the press waits for the window to take it.
-    const std::string cache = dir / "home/RDFData/Big.RDF";
-    std::atomic<bool> fetched = false;
-    std::chrono::steady_clock::time_point pressed{};
-    std::thread watch([&] {
-        for (int i = 0; i < 20000 && !fetched; ++i) {
-            std::error_code ec;
-            if (fs::file_size(cache, ec) == body.size()) {
-                pressed = std::chrono::steady_clock::now();
-                fetched = true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
-    QTimer press;
-    QObject::connect(&press, &QTimer::timeout, [&] {
-        if (fetched && TProgressForm::Current()) {
-            TProgressForm::Current()->findChild<QPushButton*>("Button1")->click();
-            press.stop();
-        }
-    });
-    press.start(1);
-    page.SButton_DownloadClick();
-    const auto answered = std::chrono::steady_clock::now() - pressed;
-    fetched = true;
-    watch.join();
-    QVERIFY(pressed != std::chrono::steady_clock::time_point{});
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(answered).count();
-    qInfo("Cancel answered in %lld ms", static_cast<long long>(ms));
-#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
-    QVERIFY2(ms < 500, qPrintable(QString("Cancel took %1 ms").arg(ms)));
-#endif
-    QCOMPARE(page.URLListView->topLevelItem(0)->text(2), QString("Not Updated"));
 }
 
 QTEST_MAIN(NewsPageTest)

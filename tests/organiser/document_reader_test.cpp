@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -246,3 +247,31 @@ TEST_F(DocumentReaderTest, LabeledLines) {
 }
 
 }  // namespace
+
+// A large page or feed is turned into text in steps small enough for the window to take a
+// Cancel between them: the walk reports its place often, and a report that raises stops it.
+TEST_F(DocumentReaderTest, ALongConversionReportsOftenAndStopsWhenAReportRaises) {
+    std::string body;
+    while (body.size() < (1u << 20)) body += "<p>ニュースの本文です。<b>太字</b>と<a href=\"x\">リンク</a>。</p>\n";
+    feed_writer::Channel many;
+    many.title = "多い";
+    for (int i = 0; i < 5000; ++i) many.items.push_back({"見出し " + std::to_string(i), "http://x/" + std::to_string(i), "本文", "", {}});
+    for (const std::string& bytes : {feed_writer::Html("", body), feed_writer::Rss2(many, "")}) {
+        THTMLReader reader;
+        reader.LoadFromFile(dir_.Write("doc.RDF", bytes));
+        int32_t last = 0, widest = 0, calls = 0;
+        reader.FOnProgress = [&](int32_t position, int32_t, const std::string&) {
+            ++calls;
+            widest = std::max(widest, position - last);
+            last = position;
+        };
+        reader.Convert();
+        EXPECT_GT(calls, 50);
+        EXPECT_LT(widest, 64 * 1024) << "bytes walked between two reports";
+
+        THTMLReader stopped;
+        stopped.LoadFromFile(dir_.Write("doc.RDF", bytes));
+        stopped.FOnProgress = [](int32_t, int32_t, const std::string&) { throw ETolvError("cancel"); };
+        EXPECT_THROW(stopped.Convert(), ETolvError);
+    }
+}
