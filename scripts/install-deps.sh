@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic xvfb xauth openbox
   clang libclang-rt-14-dev
   libcpp-httplib-dev
-  dosfstools udisks2 eject
+  dosfstools udisks2 eject fusefat
 )
 
 missing=()
