@@ -359,6 +359,38 @@ std::string Utf8ToCp932(std::string_view text) {
 
 std::string Text8ToUtf8(std::string_view text) { return IsValidUtf8(text) ? std::string(text) : Cp932ToUtf8(text); }
 
+std::string LinesText8ToUtf8(std::string_view text) {
+    size_t wide = 0, malformed = 0;
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp;
+        const size_t len = DecodeUtf8(text, i, cp);
+        if (len == 0) {
+            ++malformed;
+            ++i;
+            continue;
+        }
+        if (len >= 3) ++wide;
+        i += len;
+    }
+    if (malformed == 0) return std::string(text);
+    if (wide <= malformed) return Cp932ToUtf8(text);
+    // Code page 932 never uses a line-end byte inside a character, so lines split alike in
+    // either code.
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t end = std::min(text.find('\n', pos), text.size() - 1) + 1;
+        const std::string_view line = text.substr(pos, end - pos);
+        if (IsValidUtf8(line)) {
+            out += line;
+        } else {
+            out += Cp932ToUtf8(line);
+        }
+        pos = end;
+    }
+    return out;
+}
+
 size_t Utf8Length(std::string_view text) {
     size_t count = 0;
     for (size_t i = 0; i < text.size(); ++count) {

@@ -52,6 +52,14 @@ std::string Utf8ToCp932(std::string_view text);
 // texts): UTF-8 when it is valid UTF-8, otherwise code page 932.
 std::string Text8ToUtf8(std::string_view text);
 
+// 8-bit text of many lines that one program writes in UTF-8 and a user may have edited in
+// code page 932 or with a stray byte (settings files). Valid UTF-8 stays as it is. Text that
+// is UTF-8 but for a few bytes (more well-formed characters of three or four bytes than
+// malformed bytes) keeps every line that is valid UTF-8, and only the other lines are read as
+// code page 932; any other text is read whole as code page 932. Two-byte characters count for
+// neither: half-width kana in code page 932 make them by chance, whole lines of them.
+std::string LinesText8ToUtf8(std::string_view text);
+
 // The Shift_JIS lead-byte rule: 0x81..0x9F and 0xE0..0xFC start a two-byte character.
 inline bool IsSjisLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 

@@ -158,7 +158,7 @@ int CopyThroughPending(const std::string& source, const std::string& path, TFold
             mode_t mode = 0;
             err = CheckExisting(file.FolderFd(), file.TargetName(), replace, mode);
             if (err == 0) err = CopyFileData(in.Get(), file.Fd());
-            if (err == 0 && mode != 0) (void)::fchmod(file.Fd(), mode);
+            if (err == 0 && mode != 0) SetModeWherePermitted(file.Fd(), mode);
             if (err == 0) err = file.TakeName(file.TargetName(), how);
         } catch (const EFileWriteError& e) {
             err = e.Code();
@@ -179,6 +179,8 @@ void CopyToNewFile(const std::string& source, const std::string& path) {
     }
 }
 
+void SetModeWherePermitted(int fd, mode_t mode) { (void)::fchmod(fd, mode); }
+
 bool IsWriterTemporaryName(std::string_view name) {
     pid_t pid = 0;
     return TemporaryProcess(name, pid);
@@ -198,7 +200,7 @@ TPendingFile::TPendingFile(const std::string& path, TFolderLink folderLink) : na
         // Short, so that it fits where the target's own name only just fits.
         temp_ = std::string(kTempPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
                 std::string(kTempSuffix);
-        fd_.Reset(::openat(folder_.Get(), temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        fd_.Reset(::openat(folder_.Get(), temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (!fd_.IsOpen() && errno != EEXIST) ThrowCreateError(path, errno);
     }
     if (!fd_.IsOpen()) ThrowCreateError(path, EEXIST);
@@ -241,8 +243,7 @@ void WriteWholeFile(const std::string& path, std::string_view bytes, TFolderLink
     mode_t mode = 0;
     if (const int err = CheckExisting(file.FolderFd(), file.TargetName(), true, mode)) ThrowCreateError(path, err);
     if (const int err = file.Write(bytes)) ThrowWriteError(path, err);
-    // A file system without permissions (FAT) refuses this; the file is written all the same.
-    if (mode != 0) (void)::fchmod(file.Fd(), mode);
+    if (mode != 0) SetModeWherePermitted(file.Fd(), mode);
     if (const int err = file.TakeName(file.TargetName(), TPendingFile::TTake::Replace)) ThrowWriteError(path, err);
 }
 

@@ -47,6 +47,11 @@ int CopyFileData(int in, int out);
 // 0 or the errno (ENOENT for a source that is no regular file).
 int CopyWholeFile(const std::string& source, const std::string& path, TFolderLink folderLink = TFolderLink::Refuse);
 
+// Gives the open file the permission bits `mode`. A file system without permissions (FAT,
+// through the kernel or through FUSE) refuses; the file is whole all the same, so the refusal
+// is never a failed write.
+void SetModeWherePermitted(int fd, mode_t mode);
+
 // True for a name this writer gives its temporaries (".~hw<process>-<n>.tmp").
 bool IsWriterTemporaryName(std::string_view name);
 
@@ -62,7 +67,7 @@ public:
     TPendingFile(const TPendingFile&) = delete;
     TPendingFile& operator=(const TPendingFile&) = delete;
 
-    // The descriptor to write to (-1 once closed).
+    // The descriptor to write to, and to read back from (-1 once closed).
     int Fd() const { return fd_.Get(); }
     // The descriptor of the folder, and the file name part of the path given.
     int FolderFd() const { return folder_.Get(); }

@@ -120,7 +120,7 @@ TIniFile::TIniFile(std::string FileName, Start How, uint64_t MaxBytes)
 
 void TIniFile::LoadFromText(const std::string& raw) {
     Clear();
-    const std::string converted = encoding::Text8ToUtf8(raw);
+    const std::string converted = encoding::LinesText8ToUtf8(raw);
     std::string_view all(converted);
     if (all.size() >= 3 && static_cast<unsigned char>(all[0]) == 0xEF && static_cast<unsigned char>(all[1]) == 0xBB &&
         static_cast<unsigned char>(all[2]) == 0xBF) {

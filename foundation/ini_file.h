@@ -1,6 +1,7 @@
 // An INI file held in memory with Windows semantics: sections and keys compared without case,
 // the first of duplicate keys wins, Booleans written "1"/"0" and read as any non-zero integer,
-// CR LF line ends. Text is UTF-8; a file that is not valid UTF-8 is read as code page 932.
+// CR LF line ends. Text is UTF-8; a file written in code page 932 is read as such, and one that
+// is UTF-8 but for a few bytes keeps its UTF-8 lines (encoding::LinesText8ToUtf8).
 // Sections and keys are found through indexes, so reading, looking up and writing take time in
 // proportion to the file's size, however many keys it holds.
 #pragma once

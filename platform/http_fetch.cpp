@@ -1,5 +1,6 @@
 #include "platform/http_fetch.h"
 
+#include "foundation/file_write.h"
 #include "foundation/paths.h"
 #include "foundation/unique_fd.h"
 
@@ -289,11 +290,13 @@ bool HttpFetchToFile(const std::string& Address, const std::string& Dest, const 
     bool ok = Transfer(Address, sink, Options);
     // A write that the file system refuses only when the file is closed is a failed download.
     if (file.Close() != 0 && ok) ok = Failed(Options, THttpFailure::WriteFailed);
-    // mkstemp makes the file private; the document gets the usual permissions.
+    // mkstemp makes the file private; the document gets the usual permissions where the file
+    // system keeps any.
     if (ok) {
         const mode_t mask = umask(0);
         umask(mask);
-        ok = chmod(temp.c_str(), 0666 & ~mask) == 0 && std::rename(temp.c_str(), Dest.c_str()) == 0;
+        SetModeWherePermitted(hold.Get(), 0666 & ~mask);
+        ok = std::rename(temp.c_str(), Dest.c_str()) == 0;
         if (!ok) Failed(Options, THttpFailure::WriteFailed);
     }
     if (!ok) unlink(temp.c_str());

@@ -1,6 +1,9 @@
 #include "platform/media_library.h"
 
+#include <linux/magic.h>
 #include <sqlite3.h>
+#include <sys/vfs.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -86,6 +89,37 @@ std::vector<int64_t> AllIds(const std::shared_ptr<TMediaStore>& store, const cha
     std::vector<int64_t> ids;
     while (s.Step()) ids.push_back(s.Int(0));
     return ids;
+}
+
+// Whether the folder's file system keeps a file that is written in place and then grows, as
+// every transaction of the library does to its file (the first page rewritten, pages added).
+// Kernel file systems do; some FUSE drivers do not (fusefat chains the added clusters after
+// the one written last, and the file reads back short or not at all), and a library kept there
+// would be damaged by its first transactions. Tried on a temporary of the safe writer, so that
+// nothing stays behind.
+bool KeepsFilesWrittenInPlace(const std::string& fileName) {
+    struct statfs info {};
+    if (::statfs(ContainingFolder(fileName).c_str(), &info) != 0 || info.f_type != FUSE_SUPER_MAGIC) return true;
+    try {
+        TPendingFile probe(fileName, TFolderLink::Follow);
+        constexpr size_t kBlock = 1024;
+        std::string expected(kBlock, 'a');
+        if (::pwrite(probe.Fd(), expected.data(), kBlock, 0) != static_cast<ssize_t>(kBlock)) return false;
+        for (char round = 'b'; round < 'f'; ++round) {
+            const std::string header(16, round), block(kBlock, round);
+            expected.replace(0, header.size(), header);
+            if (::pwrite(probe.Fd(), header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()) ||
+                ::pwrite(probe.Fd(), block.data(), kBlock, static_cast<off_t>(expected.size())) !=
+                    static_cast<ssize_t>(kBlock))
+                return false;
+            expected += block;
+        }
+        std::string back(expected.size() + 1, '\0');
+        return ::pread(probe.Fd(), back.data(), back.size(), 0) == static_cast<ssize_t>(expected.size()) &&
+               back.compare(0, expected.size(), expected) == 0;
+    } catch (const EFileError&) {
+        return true;  // the folder cannot be written at all: SQLite says so in its own words
+    }
 }
 
 }  // namespace
@@ -213,6 +247,10 @@ TMediaLibrary::TMediaLibrary(const std::string& FileName)
     std::error_code ec;
     const fs::path parent = fs::path(FileName).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
+    if (!KeepsFilesWrittenInPlace(FileName))
+        throw EMediaLibraryError("メディアライブラリ " + FileName +
+                                 " を開けません: このフォルダーのファイルシステムは書き換えたファイルの内容を"
+                                 "正しく保てないため、メディアライブラリを置けません。");
     FStore->Db = std::make_unique<TSqliteConnection>(FileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, Failure);
     sqlite3_busy_timeout(FStore->Db->Handle(), 5000);
     // playlist_files: the .m3u8 files UpdateiPod wrote, so that those of lists that are gone

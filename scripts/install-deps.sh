@@ -25,6 +25,7 @@ packages=(
   fonts-ipafont-gothic xvfb xauth openbox
   clang libclang-rt-14-dev
   libcpp-httplib-dev
+  fusefat  # the FAT volumes of the tests
 )
 for entry in "${run_time[@]}"; do packages+=("${entry#*:}"); done
 

@@ -10,12 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
-#include <thread>
 
 #include "desktop/pages/memo_page.h"
 #include "desktop/pages/news_page.h"
@@ -77,29 +72,6 @@ void WriteNewsPlayer(const TempDir& dir) {
     WriteTestPlayer(dir, "ipod", db);
 }
 
-// A FAT volume of the test's own, mounted through FUSE while the object lives; not mounted
-// where the tools or FUSE are missing.
-class TFatVolume {
-public:
-    explicit TFatVolume(const TempDir& dir) : image_(dir / "fat.img"), root_(dir / "fat") {
-        fs::create_directories(root_);
-        mounted_ = std::system(("truncate -s 16M '" + image_ + "' && mkfs.vfat '" + image_ +
-                                "' >/dev/null 2>&1 && fusefat -o rw+ '" + image_ + "' '" + root_ +
-                                "' >/dev/null 2>&1")
-                                   .c_str()) == 0;
-    }
-    ~TFatVolume() {
-        if (mounted_) std::system(("fusermount -u '" + root_ + "'").c_str());
-    }
-    bool Mounted() const { return mounted_; }
-    const std::string& Root() const { return root_; }
-
-private:
-    std::string image_;
-    std::string root_;
-    bool mounted_ = false;
-};
-
 }  // namespace
 
 class NewsPageTest : public QObject {
@@ -120,8 +92,6 @@ private slots:
     void oneFailingSiteStopsNoOther();
     void cancelStopsALongDivision();
     void aRecordThatCannotBeReadIsKept();
-    void aCutDownloadLeavesTheRecordTrue();
-    void aSiteRenamedByCaseOnFat();
 };
 
 void NewsPageTest::siteCommands() {
@@ -524,73 +494,6 @@ void NewsPageTest::aRecordThatCannotBeReadIsKept() {
     QVERIFY(fs::is_symlink(record));
     QCOMPARE(ReadFileText(elsewhere), std::string("NewsPages\t2\r\n"));
     QVERIFY(!fs::exists(dir / "ipod/Notes/RSS News/Site.txt"));
-}
-
-// Whatever moment a download stops at (here between two pages of a long division, as a kill
-// leaves it), the record on disk lists what was written: the next download replaces exactly
-// those pages, and a page the user changed since is not among them.
-void NewsPageTest::aCutDownloadLeavesTheRecordTrue() {
-    TempDir dir;
-    const std::string notes = dir / "Notes/";
-    const std::string folder = notes + "RSS News/";
-    fs::create_directories(folder);
-    const std::string record = dir / "NewsPages.LST";
-    TNewsOptions options;
-    options.MakeWordSize = 300;
-    std::vector<std::string> lines(60, std::string(100, 'x'));
-    std::string atCut;
-    {
-        TNewsPages pages(record, notes);
-        const TTolvProgressEvent stop = [&](int32_t, int32_t, const std::string&) {
-            if (FilesUnder(folder).size() < 10) return;
-            atCut = ReadFileText(record);
-            throw std::runtime_error("killed");
-        };
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, DivideNews("Big", folder, lines, options, {}, &pages, stop));
-    }
-    fs::remove(record);
-    if (!atCut.empty()) dir.Write("NewsPages.LST", atCut);
-    dir.Write("Notes/RSS News/Big 002.txt", std::string("my own words"));
-    {
-        const TNewsPages pages(record, notes);
-        QVERIFY(pages.MayReplace(folder + "Big 001.txt"));
-        QVERIFY(pages.MayReplace(folder + "Big 010.txt"));
-        QVERIFY(!pages.MayReplace(folder + "Big 002.txt"));
-    }
-    fs::remove(folder + "Big 002.txt");
-    TNewsPages pages(record, notes);
-    lines.resize(4);
-    QVERIFY(DivideNews("Big", folder, lines, options, {}, &pages));
-    pages.Save();
-    QCOMPARE(FilesUnder(folder), (std::vector<std::string>{"Big 001.txt", "Big 002.txt", "Big 003.txt", "Big 004.txt"}));
-}
-
-// On a volume that folds case a site renamed by case finds its recorded pages as the volume
-// finds them: they are replaced, and the pages the new name no longer takes go.
-void NewsPageTest::aSiteRenamedByCaseOnFat() {
-    TempDir dir;
-    const TFatVolume fat(dir);
-    if (!fat.Mounted()) QSKIP("no FAT volume to mount (mkfs.vfat, fusefat)");
-    const std::string notes = fat.Root() + "/Notes/";
-    const std::string folder = notes + "RSS News/";
-    fs::create_directories(folder);
-    const std::string record = dir / "NewsPages.LST";
-    TNewsOptions options;
-    options.MakeWordSize = 300;
-    {
-        TNewsPages pages(record, notes);
-        QVERIFY(DivideNews("News", folder, std::vector<std::string>(3, std::string(100, 'x')), options, {}, &pages));
-        pages.Save();
-    }
-    QCOMPARE(FilesUnder(folder).size(), size_t(3));
-    TNewsPages pages(record, notes);
-    std::string kept;
-    QVERIFY(DivideNews("news", folder, std::vector<std::string>(2, std::string(100, 'y')), options, {}, &pages, {},
-                       &kept));
-    QCOMPARE(kept, std::string());
-    pages.DropSitesOtherThan({"news"});
-    pages.Save();
-    QCOMPARE(FilesUnder(folder).size(), size_t(2));
 }
 
 QTEST_MAIN(NewsPageTest)

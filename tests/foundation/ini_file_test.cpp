@@ -72,6 +72,32 @@ TEST(IniFile, Cp932FileIsReadAsJapanese) {
     EXPECT_EQ(ini.ReadString("A", "Name", ""), "保存先");
 }
 
+TEST(IniFile, AStrayByteGarblesNoUtf8LineWhileACp932FileReadsWhole) {
+    TempDir dir;
+    const std::string mostlyUtf8 = dir.Write("a.ini", "[Feed]\r\nGenre=M\xFCsik\r\nName=ニュース\r\n");
+    {
+        TIniFile ini(mostlyUtf8);
+        EXPECT_EQ(ini.ReadString("Feed", "Name", ""), "ニュース");
+        const std::string genre = ini.ReadString("Feed", "Genre", "");
+        EXPECT_TRUE(genre.starts_with("M") && genre.ends_with("sik") && encoding::IsValidUtf8(genre)) << genre;
+        ini.WriteString("Feed", "Other", "x");
+        ini.UpdateFile();
+    }
+    TIniFile back(mostlyUtf8);
+    EXPECT_EQ(back.ReadString("Feed", "Name", ""), "ニュース");
+    EXPECT_TRUE(back.ReadString("Feed", "Genre", "").ends_with("sik"));
+
+    // Half-width kana in code page 932 that happen to be valid UTF-8, line by line.
+    const std::string kana = encoding::Utf8ToCp932("ﾏｲﾃｽﾄｰ");
+    ASSERT_TRUE(encoding::IsValidUtf8(kana));
+    const std::string cp932 = dir.Write("b.ini", "[Feed]\r\nA=" + kana + "\r\nB=" + kana + "\r\nC=" + kana +
+                                                     "\r\nName=" + encoding::Utf8ToCp932("ニュース") + "\r\n");
+    TIniFile old(cp932);
+    EXPECT_EQ(old.ReadString("Feed", "A", ""), "ﾏｲﾃｽﾄｰ");
+    EXPECT_EQ(old.ReadString("Feed", "C", ""), "ﾏｲﾃｽﾄｰ");
+    EXPECT_EQ(old.ReadString("Feed", "Name", ""), "ニュース");
+}
+
 TEST(IniFile, UnwritableFileThrowsNamingIt) {
     TempDir dir;
     TIniFile ini(dir / "missing-folder/x.ini");
