@@ -38,16 +38,6 @@ const char* const kFeed =
     "item>\n"
     "</channel>\n</rss>\n";
 
-std::vector<std::string> FilesUnder(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& e : fs::recursive_directory_iterator(folder, ec)) {
-        if (e.is_regular_file()) names.push_back(fs::relative(e.path(), folder).string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void AddRow(TNewsPage& page, const std::string& name, const std::string& url, bool checked) {
     AddSiteRow(page.URLListView, {name, url, "Not Updated", checked});
 }

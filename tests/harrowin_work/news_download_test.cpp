@@ -15,21 +15,6 @@ using namespace harrowin;
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The files below the folder, as paths relative to it, sorted.
-std::vector<std::string> FilesUnder(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& e : fs::recursive_directory_iterator(folder, ec)) {
-        if (e.is_regular_file()) names.push_back(fs::relative(e.path(), folder).string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
-
 TEST(NewsDownload, FolderRules) {
     // The news sub-folder is always one level below the notes folder, or none at all.
     EXPECT_EQ(NewsSubFolder(true, "RSS News"), std::string("RSS News"));

@@ -1,5 +1,6 @@
 #include "tests/support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,4 +53,14 @@ std::string ReadFileText(const std::string& path) {
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+std::vector<std::string> FilesUnder(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder, ec)) {
+        if (e.is_regular_file()) names.push_back(std::filesystem::relative(e.path(), folder).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -27,3 +27,7 @@ private:
 
 // Reads a whole file as bytes (empty when it cannot be read).
 std::string ReadFileText(const std::string& path);
+
+// The regular files below a folder, as paths relative to it, sorted (empty when it cannot be
+// read).
+std::vector<std::string> FilesUnder(const std::string& folder);
